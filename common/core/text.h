@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// From 1-based `pos`, skips blanks; returns the run of non-blank characters
+// and leaves `pos` on the first position after it. When the line ends first,
+// returns "" with `pos` past the end. A '\r' counts as a blank, so the CR of
+// a CR LF line never becomes part of a word.
+std::string NextWord(const std::string& line, int& pos);
+
+// As NextWord, but a word also ends before a character above 126; `pos` is
+// then left on that character (the paired-comparison readers).
+std::string NextWordAscii(const std::string& line, int& pos);
+
+// True when every character lies in 32..126 (true for "").
+bool IsPrintableText(const std::string& text);
+
+// Same non-zero length and equal after upper-casing a..z; "" never equals "".
+bool SameTextNoCase(const std::string& a, const std::string& b);
+
+// True when the upper-cased text is exactly "LOG" (no trimming).
+bool IsLogScale(const std::string& scale);
+
+// "LOG" or "UNI" in any case is stored as given; any other non-empty word
+// stores "LOG"; an empty word leaves `scale` unchanged.
+void NormaliseScale(const std::string& word, std::string& scale);
+
+// Shorter: padded with blanks on the right to `width`. Exactly `width`: kept.
+// Longer: loses its leading blanks, then is cut to `width` (padded if fewer
+// remain). A number (after trimming: optional sign, digits with at most one
+// '.' or ',', optional exponent) is never cut: it loses only as many blanks
+// as needed (leading first, then trailing) and otherwise keeps its full text.
+void FitToWidth(std::string& text, int width);
+
+// Strip characters <= ' ' (blanks and control characters).
+std::string Trim(const std::string& s);
+std::string TrimLeft(const std::string& s);
+std::string TrimRight(const std::string& s);
+
+// The first n bytes of s (all of s when shorter).
+std::string CutTo(const std::string& s, std::size_t n);
+
+// a..z upper-cased; every other byte unchanged.
+std::string UpperCaseAscii(const std::string& s);
+
+// Evaluated in extended precision on the 32-bit arguments.
+// NearlyEqual: |b - a| < |1e-9 * b|, or < 1e-16 (a 32-bit constant) when b is 0.
+// DefinitelyLess: a + 1e-9 * b < b (signed tolerance), or a + 1e-16 < b when b is 0.
+bool NearlyEqual(float a, float b);
+bool DefinitelyLess(float a, float b);

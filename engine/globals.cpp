@@ -1,0 +1,168 @@
+#include "engine/globals.h"
+
+ItemTableType ItemTable;
+ExpertTableType ExpertTable;
+IndexMapType ItemColumnMap{};
+IndexMapType RobustItemColumnMap{};
+IndexMapType* ItemIndexMap = &ItemColumnMap;
+ItemTableType FilteredItems;
+std::array<TItem*, MaxItemCount + 1> RobustnessFlaggedItems{};
+ExpertTableType FilteredExperts;
+std::vector<SavedQuantiles> QuantileBackup;
+
+int QuantileCount = 0;
+float QuantileLevels[MaxQuantileCount + 1] = {};
+float BinProbabilities[MaxQuantileCount + 2] = {};
+std::string AssessmentHeader;
+
+FILEDATA CaseFile;
+platform::Prompts* Platform = nullptr;
+bool WindowFlags[6] = {};
+
+int FieldWidth = 10;
+int DecimalPlaces = 4;
+char FloatFormat = 'g';
+char DecimalSeparator = '.';
+
+int ExpertCount = 0;
+int ExpertCountBeforeFilter = 0;
+int DecisionMakerCount = 0;
+int ItemCount = 0;
+int CurrentItemIndex = 0;
+int CheckedExpert = 0;
+int SeedItemCount = 0;
+int MinSeedCount = 0;
+int SeedAssessmentCount = 0;
+int ActiveExpert = 0;
+
+bool RobustnessRun = false;
+bool DiscrepancyOn = false;
+bool LossShown = false;
+bool OptimiseDM = true;
+bool BayesianUpdates = false;
+bool RobustnessOnExperts = false;
+std::uint16_t WeightType = 1;
+float CalibrationPower = 1.0f;
+float IntrinsicRangeOvershoot = 0.1f;
+float UserSignificanceLevel = -1.0f;
+float MinSignificanceLevel = 0.0f;
+float MaxSignificanceLevel = 1.0f;
+bool ExactChiSquare = true;
+bool LogIntrinsicRange = true;
+bool UseMinSeedCount = true;
+bool InformationComputed = false;
+float SignificanceLevel = 0;
+float BestDMScore = 0;
+int RunErrorCode = 0;
+std::string RunErrorText;
+
+bool ItemsFilterEnabled = true;
+bool ExpertsFilterEnabled = true;
+
+int ExportSolutionMode = 0;
+bool ExportDistributions = false;
+int RangeGraphKind = 0;
+bool OutputLineBreak = true;
+
+int MaxItems = MaxItemCount;
+bool TooManyRecords = false;
+float PercentileTable[101] = {};
+
+int ExpertsSheetMode = 0;
+int ItemsSheetMode = 0;
+int ExpertsLayoutMode = 65535;
+int ItemsLayoutMode = 65535;
+bool ExpertsTextOutput = false;
+bool ItemsTextOutput = false;
+
+void FreeCase() {
+    // Experts first: their assessments point at items.
+    for (auto& e : ExpertTable) e.reset();
+    for (auto& i : ItemTable) i.reset();
+    for (auto& i : FilteredItems) i.reset();
+    for (auto& i : RobustnessFlaggedItems) i = nullptr;
+    for (auto& e : FilteredExperts) e.reset();
+    QuantileBackup.clear();
+    ItemColumnMap.fill(0);
+    RobustItemColumnMap.fill(0);
+    ItemIndexMap = &ItemColumnMap;
+    ExpertCount = 0;
+    ExpertCountBeforeFilter = 0;
+    DecisionMakerCount = 0;
+    ItemCount = 0;
+    CurrentItemIndex = 0;
+    CheckedExpert = 0;
+    SeedItemCount = 0;
+    MinSeedCount = 0;
+    SeedAssessmentCount = 0;
+    ActiveExpert = 0;
+}
+
+void ResetGlobals() {
+    FreeCase();
+
+    QuantileCount = 0;
+    for (auto& l : QuantileLevels) l = 0;
+    for (auto& b : BinProbabilities) b = 0;
+    AssessmentHeader.clear();
+
+    CaseFile.CaseFileName.clear();
+    CaseFile.CaseName = "NONAME";
+    CaseFile.FileKinds[1] = TFileKind{"dtt", "Experts", false, true};
+    CaseFile.FileKinds[2] = TFileKind{"rls", "Items", false, false};
+
+    for (auto& f : WindowFlags) f = false;
+
+    FieldWidth = 10;
+    DecimalPlaces = 4;
+    FloatFormat = 'g';
+
+    RobustnessRun = false;
+    DiscrepancyOn = false;
+    LossShown = false;
+    OptimiseDM = true;
+    BayesianUpdates = false;
+    RobustnessOnExperts = false;
+    WeightType = 1;
+    CalibrationPower = 1.0f;
+    IntrinsicRangeOvershoot = 0.1f;
+    UserSignificanceLevel = -1.0f;
+    MinSignificanceLevel = 0.0f;
+    MaxSignificanceLevel = 1.0f;
+    ExactChiSquare = true;
+    LogIntrinsicRange = true;
+    UseMinSeedCount = true;
+    InformationComputed = false;
+    SignificanceLevel = 0;
+    BestDMScore = 0;
+    RunErrorCode = 0;
+    RunErrorText.clear();
+
+    ItemsFilterEnabled = true;
+    ExpertsFilterEnabled = true;
+
+    ExportSolutionMode = 0;
+    ExportDistributions = false;
+    RangeGraphKind = 0;
+    OutputLineBreak = true;
+
+    MaxItems = MaxItemCount;
+    TooManyRecords = false;
+    for (auto& p : PercentileTable) p = 0;
+
+    ExpertsSheetMode = 0;
+    ItemsSheetMode = 0;
+    ExpertsLayoutMode = 65535;
+    ItemsLayoutMode = 65535;
+    ExpertsTextOutput = false;
+    ItemsTextOutput = false;
+}
+
+void ComputeBinProbabilities() {
+    // Levels outside 1..25 would index past the tables.
+    if (QuantileCount < 1 || QuantileCount > MaxQuantileCount) return;
+    BinProbabilities[1] = QuantileLevels[1];
+    for (int k = 2; k <= QuantileCount; ++k)
+        BinProbabilities[k] = QuantileLevels[k] - QuantileLevels[k - 1];
+    BinProbabilities[QuantileCount + 1] = 1.0f - QuantileLevels[QuantileCount];
+}

@@ -1,0 +1,230 @@
+// The analysis program's records, tables and process-wide state: one open case at a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/core/short_string.h"
+#include "engine/constants.h"
+
+namespace platform {
+class Prompts;
+}
+
+struct TItem;
+
+// Results of the robustness run that leaves one item or expert out.
+struct TRobustness {
+    float DMDiscrepancy = 0;
+    float DMSeedDiscrepancy = 0;
+    float DMInformation = 0;
+    float DMSeedInformation = 0;
+    float DMScore = 0;
+};
+
+// The run settings a decision maker was made with.
+struct TRunSettings {
+    bool RobustnessRun = false;
+    bool DiscrepancyOn = false;
+    bool OptimiseDM = false;
+    bool BayesianUpdates = false;
+    float SignificanceLevel = 0;
+    bool RobustnessOnExperts = false;
+    std::uint16_t WeightType = 0;
+    float CalibrationPower = 0;
+    float IntrinsicRangeOvershoot = 0;
+};
+
+// A fitted parametric distribution; parameters are kept wider than the 32-bit reals.
+struct TDistribution {
+    std::uint8_t Family = FamilyNone;
+    double P1 = 0;
+    double P2 = 0;
+    double P3 = 0;
+    double P4 = 0;
+};
+
+// One expert's assessment of one item.
+struct TAssessment {
+    TItem* Item = nullptr;
+    // Values[1..QuantileCount] are the quantiles; Values[0] and Values[QuantileCount+1] hold the
+    // item's bounds during a run.
+    float Values[MaxQuantileCount + 2] = {};
+    TDistribution Distribution;
+    float Information = 0;
+    float RawItemWeight = 0;
+    float ItemWeight = 0;
+    float Discrepancy = 0;
+    bool Valid = false;
+};
+
+struct TItem {
+    float Realisation = NoValue;
+    // "Not computed" until a run sets them.
+    float IntrinsicLow = NoValue;
+    float IntrinsicHigh = NoValue;
+    float AssessedLow = NoValue;
+    float AssessedHigh = NoValue;
+    float ItemWeightSum = 0;
+    TRobustness Robustness;
+    ShortString<14> Id;
+    ShortString<173> Name;
+    ShortString<3> Scale;
+    bool FilterFlag = false;
+    bool HasRealisation = false;
+    bool NameDone = false;
+};
+
+struct TExpert {
+    float Calibration = 0;
+    float CalibrationCut = 0;
+    float SeedEntropy = 0;
+    float RawWeight = MissingValue;
+    float Weight = MissingValue;
+    float WeightWithDM = 0;
+    float MeanSeedInformation = 0;
+    float MeanInformation = 0;
+    float MeanDiscrepancy = 0;
+    float MeanSeedDiscrepancy = 0;
+    TRobustness Robustness;
+    int AssessedCount = 0;
+    int SeedCount = 0;
+    int MinSeeds = 0;
+    TRunSettings Settings;
+    // Slot 0 is never used; slot i normally holds the assessment of ItemTable[i].
+    std::array<std::unique_ptr<TAssessment>, MaxItemCount + 1> Assessments;
+    ShortString<8> Id;
+    ShortString<50> Name;
+    bool NameDone = false;
+    bool FilterFlag = false;
+    bool HasInvalid = false;
+    // Set for the pooled records a run adds, so a recount never takes one for a data expert.
+    bool IsDecisionMaker = false;
+};
+
+struct TFileKind {
+    ShortString<3> Ext;
+    ShortString<12> Kind;
+    bool Modified = false;
+    bool ConfirmClose = false;
+};
+
+struct FILEDATA {
+    std::string CaseFileName;
+    std::string CaseName;
+    TFileKind FileKinds[3]; // 1 experts' assessments, 2 items
+};
+
+// 1-based tables of owning pointers; entry 0 is never used.
+using ItemTableType = std::array<std::unique_ptr<TItem>, MaxItemCount + 1>;
+using ExpertTableType = std::array<std::unique_ptr<TExpert>, ExpertSlotCount + 1>;
+using IndexMapType = std::array<std::uint16_t, MaxItemCount + 1>;
+
+// One assessment's quantiles kept aside while the Bayesian update changes them.
+struct SavedQuantiles {
+    TAssessment* Assessment = nullptr;
+    float Values[MaxQuantileCount + 1] = {};
+};
+
+// ---- tables ----
+extern ItemTableType ItemTable;
+extern ExpertTableType ExpertTable;
+extern IndexMapType ItemColumnMap;
+extern IndexMapType RobustItemColumnMap;
+extern IndexMapType* ItemIndexMap;
+extern ItemTableType FilteredItems;
+// Items a robustness run on items flagged; the items themselves stay in ItemTable or FilteredItems.
+extern std::array<TItem*, MaxItemCount + 1> RobustnessFlaggedItems;
+// The experts sheet's side table of flagged experts moved out for a run.
+extern ExpertTableType FilteredExperts;
+extern std::vector<SavedQuantiles> QuantileBackup;
+
+// ---- quantile levels ----
+extern int QuantileCount;
+extern float QuantileLevels[MaxQuantileCount + 1];
+extern float BinProbabilities[MaxQuantileCount + 2];
+extern std::string AssessmentHeader;
+
+// ---- the case record ----
+extern FILEDATA CaseFile;
+
+// ---- platform services (message boxes, file choices, caption, clipboard) ----
+extern platform::Prompts* Platform;
+
+// ---- which sheets exist / are active ----
+extern bool WindowFlags[6];
+
+// ---- display format ----
+extern int FieldWidth;
+extern int DecimalPlaces;
+extern char FloatFormat;
+extern char DecimalSeparator; // from the user's locale; case files always use '.'
+
+// ---- counts ----
+extern int ExpertCount;
+extern int ExpertCountBeforeFilter;
+extern int DecisionMakerCount;
+extern int ItemCount;
+extern int CurrentItemIndex;
+extern int CheckedExpert;
+extern int SeedItemCount;
+extern int MinSeedCount;
+extern int SeedAssessmentCount;
+extern int ActiveExpert;
+
+// ---- run options ----
+extern bool RobustnessRun;
+extern bool DiscrepancyOn;
+extern bool LossShown;
+extern bool OptimiseDM;
+extern bool BayesianUpdates;
+extern bool RobustnessOnExperts;
+extern std::uint16_t WeightType; // 1 global, 2 equal, 3 item, 4 user
+extern float CalibrationPower;
+extern float IntrinsicRangeOvershoot;
+extern float UserSignificanceLevel;
+extern float MinSignificanceLevel;
+extern float MaxSignificanceLevel;
+extern bool ExactChiSquare;
+extern bool LogIntrinsicRange;
+extern bool UseMinSeedCount;
+extern bool InformationComputed;
+extern float SignificanceLevel;
+extern float BestDMScore;
+extern int RunErrorCode;
+extern std::string RunErrorText;
+
+// ---- filtering ----
+extern bool ItemsFilterEnabled;
+extern bool ExpertsFilterEnabled;
+
+// ---- export state ----
+extern int ExportSolutionMode;
+extern bool ExportDistributions;
+extern int RangeGraphKind; // 0 items-wise, 1 experts-wise
+extern bool OutputLineBreak;
+
+// ---- reader state ----
+extern int MaxItems;
+extern bool TooManyRecords;
+extern float PercentileTable[101];
+
+// ---- sheet views ----
+extern int ExpertsSheetMode;
+extern int ItemsSheetMode;
+extern int ExpertsLayoutMode;
+extern int ItemsLayoutMode;
+extern bool ExpertsTextOutput;
+extern bool ItemsTextOutput;
+
+// Frees every record of the case (tables, side tables, backups) and sets every global to its default.
+void ResetGlobals();
+
+// Frees every item and expert record and empties the side tables; counters go to 0.
+void FreeCase();
+
+// Recomputes BinProbabilities from QuantileCount and QuantileLevels.
+void ComputeBinProbabilities();

@@ -1,0 +1,700 @@
+#include "engine/tables.h"
+
+#include <algorithm>
+#include <new>
+#include <unordered_map>
+
+#include "common/core/pascal_str.h"
+#include "common/core/text.h"
+
+namespace {
+
+bool StartsWith(const std::string& s, const char* prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
+
+// Right-aligns n in at least `digits` characters after a prefix cut so the whole stays
+// within `limit`: the usual form where it fits, a shorter prefix where the number is wider,
+// so two ids never coincide after the cut.
+std::string NumberedId(const std::string& prefix, int minDigits, int n, std::size_t limit) {
+    std::string num = StrInt(n, minDigits);
+    std::size_t keep = num.size() >= limit ? 0 : limit - num.size();
+    return prefix.substr(0, std::min(keep, prefix.size())) + num;
+}
+
+bool ValuesAllMissing(const TAssessment* a) {
+    if (!a) return true;
+    for (int k = 1; k <= QuantileCount; ++k)
+        if (!IsMissing(a->Values[k])) return false;
+    return true;
+}
+
+bool ItemHasValues(const TItem* item) {
+    for (int e = 1; e <= ExpertSlotCount; ++e) {
+        const TExpert* x = ExpertTable[e].get();
+        if (!x || x->IsDecisionMaker) continue;
+        if (!ValuesAllMissing(FindAssessment(x, item))) return true;
+    }
+    return false;
+}
+
+bool ExpertHasValues(const TExpert* x) {
+    for (int s = 1; s <= MaxItemCount; ++s)
+        if (x->Assessments[s] && !ValuesAllMissing(x->Assessments[s].get())) return true;
+    return false;
+}
+
+template <typename Table>
+void CompactTable(Table& table, int from, int last) {
+    if (from < 1) from = 1;
+    if (from > last) return;
+    int to = from;
+    for (int k = from; k <= last; ++k) {
+        if (table[k]) {
+            if (k != to) table[to] = std::move(table[k]);
+            ++to;
+        }
+    }
+    for (int k = to; k <= last; ++k) table[k].reset();
+}
+
+// Inserts `record` at pos of a table of `last` slots, shifting the entries up to the first
+// empty slot. Returns false (and keeps the record) when no empty slot is left.
+template <typename Table, typename Ptr>
+bool InsertShifting(Table& table, int pos, int last, Ptr& record) {
+    int empty = pos;
+    while (empty <= last && table[empty]) ++empty;
+    if (empty > last) return false;
+    for (int k = empty; k > pos; --k) table[k] = std::move(table[k - 1]);
+    table[pos] = std::move(record);
+    return true;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- small queries
+
+bool IsSeedItem(const TItem* item) {
+    return item && item->HasRealisation && item->Realisation > MissingValue;
+}
+
+bool IsLogItem(const TItem* item) {
+    return item && IsLogScale(item->Scale);
+}
+
+bool IsDataExpert(int e) {
+    return e >= 1 && e <= ExpertCount && e <= MaxExpertCount && ExpertTable[e] &&
+           !ExpertTable[e]->IsDecisionMaker;
+}
+
+// ---------------------------------------------------------------- identifiers
+
+std::string DefaultItemId(int index) {
+    return NumberedId("_item", 3, index, 14);
+}
+
+std::string DefaultExpertId(int index) {
+    return NumberedId("_exp ", 3, index, 8);
+}
+
+std::string DefaultDecisionMakerId(int count) {
+    return NumberedId("DMaker", 2, count, 8);
+}
+
+bool IsDefaultExpertId(const std::string& id) {
+    if (StartsWith(id, "_exp ")) return true;
+    // The wide form of expert 1000 and above: "_exp" and the number.
+    if (!StartsWith(id, "_exp") || id.size() == 4) return false;
+    return std::all_of(id.begin() + 4, id.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// ---------------------------------------------------------------- creation
+
+TItem* NewItem(const std::string& id, const std::string& name, int index) {
+    if (index < 1 || index > MaxItemCount) return nullptr;
+    auto item = std::unique_ptr<TItem>(new (std::nothrow) TItem());
+    if (!item) return nullptr;
+    item->Id = id;
+    item->Name = name;
+    item->Scale = ScaleNames[DefaultScale];
+    item->Realisation = NoValue;
+    ItemTable[index] = std::move(item);
+    return ItemTable[index].get();
+}
+
+TExpert* NewExpert(const std::string& id, const std::string& name, int index) {
+    if (index < 1 || index > ExpertSlotCount) return nullptr;
+    auto expert = std::unique_ptr<TExpert>(new (std::nothrow) TExpert());
+    if (!expert) return nullptr;
+    expert->Id = id;
+    expert->Name = name;
+    ExpertTable[index] = std::move(expert);
+    return ExpertTable[index].get();
+}
+
+TAssessment* NewAssessment(TExpert* expert, int slot) {
+    if (!expert || slot < 1 || slot > MaxItemCount) return nullptr;
+    auto a = std::unique_ptr<TAssessment>(new (std::nothrow) TAssessment());
+    if (!a) return nullptr;
+    for (int k = 1; k <= MaxQuantileCount; ++k) a->Values[k] = NoValue;
+    a->Distribution.Family = FamilyNone;
+    expert->Assessments[slot] = std::move(a);
+    return expert->Assessments[slot].get();
+}
+
+void InsertAssessmentSlot(TExpert* expert, int pos, int itemIndex, bool create) {
+    if (!expert || pos < 1 || pos > MaxItemCount) return;
+    std::unique_ptr<TAssessment> none;
+    if (!InsertShifting(expert->Assessments, pos, MaxItemCount, none)) return;
+    if (create) {
+        TAssessment* a = NewAssessment(expert, pos);
+        if (a && itemIndex >= 1 && itemIndex <= MaxItemCount) a->Item = ItemTable[itemIndex].get();
+    }
+}
+
+int InsertItem(const std::string& id, const std::string& name, int pos) {
+    if (pos < 1) pos = 1;
+    if (pos > MaxItemCount) return 0;
+    std::unique_ptr<TItem> none;
+    if (!InsertShifting(ItemTable, pos, MaxItemCount, none)) return 0;
+    if (!NewItem(id, name, pos)) {
+        CompactItems(pos);
+        return 0;
+    }
+    int last = ExpertCount > 0 ? ExpertCount : MaxExpertCount;
+    for (int e = 1; e <= last; ++e)
+        if (ExpertTable[e]) InsertAssessmentSlot(ExpertTable[e].get(), pos, pos, true);
+    return pos;
+}
+
+int InsertExpert(const std::string& id, const std::string& name, int pos) {
+    if (pos < 1) pos = 1;
+    if (pos > ExpertSlotCount) return 0;
+    auto expert = std::unique_ptr<TExpert>(new (std::nothrow) TExpert());
+    if (!expert) return 0;
+    expert->Id = id;
+    expert->Name = name;
+    TExpert* x = expert.get();
+    if (!InsertShifting(ExpertTable, pos, ExpertSlotCount, expert)) return 0;
+    if (ExpertCount > 0) ++ExpertCount;
+
+    bool anyItem = false;
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (ItemTable[i]) anyItem = true;
+    if (!anyItem) {
+        if (InsertItem("", "", 1) == 0) return 0;
+        return pos;
+    }
+    bool create = ExpertCount == 0 || ExpertCount > pos;
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (ItemTable[i]) InsertAssessmentSlot(x, i, i, create);
+    return pos;
+}
+
+bool AddDecisionMaker(const std::string& requestedId) {
+    // A decision maker needs data experts to follow and a slot for every item.
+    if (ExpertCount < 1 || !ExpertTable[1]) return false;
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+        int slot = (*ItemIndexMap)[i];
+        if (slot < 1 || slot > MaxItemCount) return false;
+    }
+    if (ExpertCount + 1 > ExpertSlotCount) return false;
+
+    std::string id = CutTo(requestedId, 8);
+    ++DecisionMakerCount;
+    if (Trim(id).empty()) id = DefaultDecisionMakerId(DecisionMakerCount);
+
+    int pos = InsertExpert(id, "", ExpertCount + 1);
+    if (pos == 0) return false;
+    if (ExpertCount > 0) --ExpertCount;
+
+    TExpert* dm = ExpertTable[pos].get();
+    dm->IsDecisionMaker = true;
+    for (auto& a : dm->Assessments)
+        if (a) a->Item = nullptr;
+    bool ok = true;
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+        int slot = (*ItemIndexMap)[i];
+        TAssessment* a = NewAssessment(dm, slot);
+        if (!a) {
+            ok = false;
+            continue;
+        }
+        a->Item = ItemTable[i].get();
+        a->Valid = true;
+    }
+    dm->HasInvalid = false;
+    const TExpert* first = ExpertTable[1].get();
+    for (int s = 1; s <= MaxItemCount; ++s) {
+        TAssessment* a = dm->Assessments[s].get();
+        if (a && !a->Item && first->Assessments[s]) a->Item = first->Assessments[s]->Item;
+    }
+    dm->FilterFlag = false;
+    return ok;
+}
+
+// ---------------------------------------------------------------- lookups
+
+void BuildItemIndexMap() {
+    const TExpert* first = ExpertTable[1].get();
+    if (!first) return;
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        ItemColumnMap[i] = 0;
+        const TItem* item = ItemTable[i].get();
+        if (!item) continue;
+        for (int s = 1; s <= MaxItemCount && first->Assessments[s]; ++s) {
+            if (first->Assessments[s]->Item == item) {
+                ItemColumnMap[i] = static_cast<std::uint16_t>(s);
+                break;
+            }
+        }
+    }
+    ItemIndexMap = &ItemColumnMap;
+}
+
+void ExcludeItemFromIndexMap(int k, IndexMapType& target) {
+    for (int i = 1; i < MaxItemCount; ++i) target[i] = i < k ? ItemColumnMap[i] : ItemColumnMap[i + 1];
+    target[MaxItemCount] = 0;
+}
+
+TAssessment* AssessmentAt(int e, int i) {
+    if (e < 1 || e > ExpertSlotCount || i < 1 || i > MaxItemCount) return nullptr;
+    const TExpert* x = ExpertTable[e].get();
+    if (!x) return nullptr;
+    int slot = (*ItemIndexMap)[i];
+    if (slot < 1 || slot > MaxItemCount) return nullptr;
+    return x->Assessments[slot].get();
+}
+
+TAssessment* FindAssessment(const TExpert* expert, const TItem* item) {
+    if (!expert || !item) return nullptr;
+    for (int s = 1; s <= MaxItemCount; ++s)
+        if (expert->Assessments[s] && expert->Assessments[s]->Item == item) return expert->Assessments[s].get();
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- deletion and compaction
+
+void CompactItems(int from) {
+    CompactTable(ItemTable, from, MaxItemCount);
+}
+
+void CompactExperts(int from) {
+    CompactTable(ExpertTable, from, ExpertSlotCount);
+}
+
+void CompactAssessments(TExpert* expert, int from) {
+    if (expert) CompactTable(expert->Assessments, from, MaxItemCount);
+}
+
+void DeleteAssessmentsOfItems(TExpert* expert, int first, int last, const ItemTableType& table) {
+    if (!expert) return;
+    first = std::max(first, 1);
+    last = std::min(last, MaxItemCount);
+    int lowest = MaxItemCount + 1;
+    int start = 1;
+    for (int j = first; j <= last; ++j) {
+        const TItem* item = table[j].get();
+        if (!item) continue;
+        // One pass over the slots, starting where the previous item was found.
+        for (int n = 0; n < MaxItemCount; ++n) {
+            int s = (start - 1 + n) % MaxItemCount + 1;
+            auto& a = expert->Assessments[s];
+            if (a && a->Item == item) {
+                a.reset();
+                lowest = std::min(lowest, s);
+                start = s;
+                break;
+            }
+        }
+    }
+    if (lowest <= MaxItemCount) CompactAssessments(expert, lowest);
+}
+
+void DeleteItemFromExperts(int index, const ItemTableType& table) {
+    // Decision makers too: none may keep a pointer to a freed item.
+    for (int e = 1; e <= ExpertSlotCount; ++e)
+        if (ExpertTable[e]) DeleteAssessmentsOfItems(ExpertTable[e].get(), index, index, table);
+}
+
+void DeleteItems(bool keepAssessments, int first, int last, ItemTableType* side, ItemTableType& table) {
+    first = std::max(first, 1);
+    last = std::min(last, MaxItemCount);
+    bool removed = false;
+    for (int j = first; j <= last; ++j) {
+        if (!table[j]) continue;
+        if (side) {
+            (*side)[j] = std::move(table[j]);
+        } else {
+            if (!keepAssessments) DeleteItemFromExperts(j, table);
+            table[j].reset();
+        }
+        removed = true;
+    }
+    if (removed) CompactItems(first);
+}
+
+void DeleteExperts(int first, int last, ExpertTableType& table, ExpertTableType* side) {
+    first = std::max(first, 1);
+    last = std::min(last, ExpertSlotCount);
+    int removed = 0;
+    for (int j = first; j <= last; ++j) {
+        if (!table[j]) continue;
+        if (side)
+            (*side)[j] = std::move(table[j]);
+        else
+            table[j].reset();
+        if (j <= ExpertCount) ++removed;
+    }
+    bool onExperts = &table == &ExpertTable;
+    if (!onExperts) return;
+    if (!(first == 1 && last == MaxExpertCount)) CompactExperts(first);
+    if (ExpertCount > 0 && ExpertCount >= first) {
+        ExpertCountBeforeFilter = ExpertCount;
+        if (last >= ExpertCount)
+            ExpertCount = first - 1;
+        else
+            ExpertCount -= removed;
+        if (ExpertCount < 0) ExpertCount = 0;
+    } else {
+        ExpertCountBeforeFilter = 0;
+    }
+}
+
+int MoveItems(int dest, int first, int last, ItemTableType& side) {
+    int moved = 0;
+    if (last < first) return 0;
+    dest = std::max(dest, 1);
+    first = std::max(first, 1);
+    last = std::min(last, MaxItemCount);
+    for (int j = first; j <= last; ++j) {
+        if (!side[j]) continue;
+        int pos = dest + (j - first);
+        if (pos > MaxItemCount) break;
+        if (!InsertShifting(ItemTable, pos, MaxItemCount, side[j])) break;
+        ++moved;
+    }
+    return moved;
+}
+
+int MoveExperts(int dest, int first, int last, ExpertTableType& side) {
+    int moved = 0;
+    if (last < first) return 0;
+    dest = std::max(dest, 1);
+    first = std::max(first, 1);
+    last = std::min(last, ExpertSlotCount);
+    for (int j = first; j <= last; ++j) {
+        if (!side[j]) continue;
+        int pos = dest + (j - first);
+        if (pos > ExpertSlotCount) break;
+        if (!InsertShifting(ExpertTable, pos, ExpertSlotCount, side[j])) break;
+        ++moved;
+    }
+    // Count what actually came back, also after a pass stopped for want of room.
+    if (ExpertCount >= 1 && moved > 0) {
+        ExpertCount += moved;
+        ExpertCountBeforeFilter = 0;
+    }
+    return moved;
+}
+
+// ---------------------------------------------------------------- filtering
+
+void FilterItemsOut(ItemTableType& side) {
+    if (!ItemsFilterEnabled) return;
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (side[i]) return;
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (ItemTable[i] && ItemTable[i]->FilterFlag) side[i] = std::move(ItemTable[i]);
+    CompactItems(1);
+}
+
+int RestoreFilteredItems(ItemTableType& side) {
+    int count = 0;
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        if (!side[i]) continue;
+        if (ItemTable[i].get() != side[i].get()) count += MoveItems(i, i, i, side);
+        // An item that found no room stays where it is rather than being lost.
+    }
+    return count;
+}
+
+void ClearItemFilter() {
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        TItem* flagged = RobustnessFlaggedItems[i];
+        if (flagged) {
+            if (ItemTable[i].get() != flagged && FilteredItems[i].get() == flagged) MoveItems(i, i, i, FilteredItems);
+            RobustnessFlaggedItems[i] = nullptr;
+            if (ItemTable[i] && ItemTable[i].get() == flagged) ItemTable[i]->FilterFlag = false;
+        }
+    }
+}
+
+void ClearItemSideTables() {
+    // The side table owns the items moved out; put them back instead of dropping them.
+    RestoreFilteredItems(FilteredItems);
+    RobustnessFlaggedItems.fill(nullptr);
+}
+
+void FilterExpertsOut(ExpertTableType& side) {
+    if (!ExpertsFilterEnabled) return;
+    int n = ExpertCount > 0 ? ExpertCount : MaxExpertCount;
+    for (int e = 1; e <= n; ++e)
+        if (side[e]) return;
+    ExpertCountBeforeFilter = ExpertCount;
+    int lastPresent = 0;
+    for (int e = 1; e <= n; ++e)
+        if (ExpertTable[e] && !ExpertTable[e]->IsDecisionMaker) lastPresent = e;
+    for (int e = 1; e <= lastPresent; ++e) {
+        if (ExpertTable[e] && ExpertTable[e]->FilterFlag && !ExpertTable[e]->IsDecisionMaker) {
+            side[e] = std::move(ExpertTable[e]);
+            if (ExpertCount > 0) --ExpertCount;
+        }
+    }
+    CompactExperts(1);
+}
+
+void RestoreFilteredExperts(ExpertTableType& side) {
+    for (int e = 1; e <= MaxExpertCount; ++e) {
+        if (!side[e]) continue;
+        if (ExpertTable[e].get() != side[e].get()) MoveExperts(e, e, e, side);
+    }
+}
+
+// ---------------------------------------------------------------- identifiers, weights, quantiles
+
+bool DefaultItemNames() {
+    bool result = false;
+    for (;;) {
+        int stopAt = 0;
+        for (int i = 1; i <= MaxItemCount; ++i) {
+            TItem* item = ItemTable[i].get();
+            if (!item) continue;
+            const std::string& id = item->Id;
+            if (StartsWith(id, "_item")) {
+                item->Id = DefaultItemId(i);
+            } else if (id.empty()) {
+                bool hasName = !Trim(item->Name).empty();
+                bool hasRealisation = item->HasRealisation;
+                if (!hasName && !hasRealisation && i > 1) {
+                    // Only a truly empty row goes: an item with values keeps them under a default id.
+                    if (!ItemHasValues(item)) {
+                        stopAt = i;
+                        break;
+                    }
+                    item->Id = DefaultItemId(i);
+                } else if (hasName || hasRealisation) {
+                    item->Id = DefaultItemId(i);
+                }
+            }
+        }
+        if (stopAt == 0) break;
+        for (int e = 1; e <= ExpertSlotCount; ++e)
+            if (ExpertTable[e]) DeleteAssessmentsOfItems(ExpertTable[e].get(), stopAt, stopAt, ItemTable);
+        DeleteItems(true, stopAt, stopAt, nullptr, ItemTable);
+        result = true;
+    }
+    return result;
+}
+
+bool DefaultExpertNames() {
+    bool result = false;
+    for (;;) {
+        bool restarted = false;
+        bool seenOwnId = false;
+        for (int e = MaxExpertCount; e >= 1; --e) {
+            TExpert* x = ExpertTable[e].get();
+            if (!x || x->IsDecisionMaker) continue;
+            const std::string& id = x->Id;
+            if (IsDefaultExpertId(id)) {
+                x->Id = DefaultExpertId(e);
+            } else if (id.empty()) {
+                if (Trim(x->Name).empty() && !seenOwnId && !ExpertHasValues(x)) {
+                    DeleteExperts(e, e, ExpertTable, nullptr);
+                    result = true;
+                    restarted = true;
+                    break;
+                }
+                x->Id = DefaultExpertId(e);
+            } else {
+                seenOwnId = true;
+            }
+        }
+        if (!restarted) break;
+    }
+    return result;
+}
+
+void SetAllScales(int index) {
+    if (index < 1 || index > 2) return;
+    for (auto& item : ItemTable)
+        if (item) item->Scale = ScaleNames[index];
+    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[2].Modified = true;
+}
+
+void ClearUserWeights() {
+    for (int e = 1; e <= ExpertCount && e <= MaxExpertCount; ++e) {
+        if (!ExpertTable[e]) continue;
+        ExpertTable[e]->Weight = MissingValue;
+        ExpertTable[e]->RawWeight = MissingValue;
+    }
+}
+
+bool SaveRestoreQuantiles(bool save) {
+    int q = std::clamp(QuantileCount, 0, MaxQuantileCount);
+    if (save) {
+        QuantileBackup.clear();
+        for (int e = 1; e <= ExpertCount && e <= MaxExpertCount && ExpertTable[e]; ++e) {
+            for (int i = 1; i <= MaxItemCount; ++i) {
+                TAssessment* a = AssessmentAt(e, i);
+                if (!a) break;
+                SavedQuantiles saved;
+                saved.Assessment = a;
+                for (int k = 1; k <= q; ++k) saved.Values[k] = a->Values[k];
+                QuantileBackup.push_back(saved);
+            }
+        }
+        return !QuantileBackup.empty();
+    }
+    if (QuantileBackup.empty()) return true;
+    // Write back only into assessments that still exist, whatever moved in between.
+    std::unordered_map<const TAssessment*, const SavedQuantiles*> saved;
+    for (const auto& s : QuantileBackup) saved.emplace(s.Assessment, &s);
+    for (int e = 1; e <= ExpertSlotCount; ++e) {
+        TExpert* x = ExpertTable[e].get();
+        if (!x) continue;
+        for (int s = 1; s <= MaxItemCount; ++s) {
+            TAssessment* a = x->Assessments[s].get();
+            if (!a) continue;
+            auto it = saved.find(a);
+            if (it == saved.end()) continue;
+            for (int k = 1; k <= q; ++k) a->Values[k] = it->second->Values[k];
+        }
+    }
+    QuantileBackup.clear();
+    return true;
+}
+
+// ---------------------------------------------------------------- checks
+
+int CheckExpertData(int e) {
+    TExpert* x = (e >= 1 && e <= ExpertSlotCount) ? ExpertTable[e].get() : nullptr;
+    ItemCount = 0;
+    if (!x) return 0;
+    bool dataExpert = e <= ExpertCount && !x->IsDecisionMaker;
+    int q = std::clamp(QuantileCount, 0, MaxQuantileCount);
+    int result = 0;
+    for (int s = 1; s <= MaxItemCount; ++s) {
+        TAssessment* a = x->Assessments[s].get();
+        if (!a) continue;
+        a->Valid = false;
+        TItem* item = a->Item;
+        if (!item) {
+            if (s == 1) result = CheckNoItem;
+            break;
+        }
+        ItemCount = s;
+        a->Valid = true;
+        bool filtered = ItemsFilterEnabled && item->FilterFlag;
+        if (!filtered) {
+            if (item->Id.empty()) {
+                result = CheckNoItemId;
+                break;
+            }
+            bool log = IsLogItem(item);
+            // A realisation the log scale cannot take is as wrong as such a quantile.
+            if (log && dataExpert && IsSeedItem(item) && item->Realisation <= 0) {
+                a->Valid = false;
+                result = CheckNotPositiveLog;
+            }
+            for (int k = 1; k <= q && result >= 0; ++k) {
+                float v = a->Values[k];
+                if (IsMissing(v)) {
+                    a->Valid = false;
+                    break;
+                }
+                if (v <= 0 && log) {
+                    a->Valid = false;
+                    if (dataExpert) {
+                        result = CheckNotPositiveLog;
+                        break;
+                    }
+                }
+                if (k > 1 && v <= a->Values[k - 1]) {
+                    a->Valid = false;
+                    if (dataExpert || ExpertCount == 0) {
+                        result = CheckNotIncreasing;
+                        break;
+                    }
+                }
+            }
+            if (IsSeedItem(item)) {
+                ++SeedAssessmentCount;
+                if (a->Valid) ++x->SeedCount;
+            }
+            if (a->Valid) ++x->AssessedCount;
+        }
+        if (!a->Valid && !(ExpertsFilterEnabled && x->FilterFlag)) x->HasInvalid = true;
+        if (result < 0) break;
+        if (a->Valid) ++result;
+    }
+    return result;
+}
+
+int CheckCaseData() {
+    for (int e = 1; e <= ExpertSlotCount; ++e)
+        if (ExpertTable[e] && ExpertTable[e]->Id.empty()) return CheckNoExpertId;
+
+    bool unknown = ExpertCount == 0;
+    SeedAssessmentCount = 0;
+    MinSeedCount = 32767;
+    int result = 0;
+    int r = 0;
+    for (int e = 1; e <= MaxExpertCount && ExpertTable[e]; ++e) {
+        TExpert* x = ExpertTable[e].get();
+        if (unknown) {
+            if (x->IsDecisionMaker) break;
+            ExpertCount = e;
+        } else if (e > ExpertCount) {
+            break;
+        }
+        CheckedExpert = e;
+        x->HasInvalid = false;
+        x->AssessedCount = 0;
+        x->SeedCount = 0;
+        CompactAssessments(x, 1);
+        r = CheckExpertData(e);
+        MinSeedCount = std::min(MinSeedCount, x->SeedCount);
+        if (r < 0) break;
+        if (r > 0) ++result;
+    }
+
+    if (r >= 0 && ExpertCount > 0) {
+        // Every expert must keep item i in the slot the first expert keeps it in.
+        BuildItemIndexMap();
+        for (int e = 1; e <= ExpertCount && r >= 0; ++e) {
+            for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+                TAssessment* a = AssessmentAt(e, i);
+                if (!a || a->Item != ItemTable[i].get()) {
+                    CheckedExpert = e;
+                    ItemCount = (*ItemIndexMap)[i];
+                    r = CheckNoItem;
+                    break;
+                }
+            }
+        }
+    }
+
+    SeedItemCount = 0;
+    for (const auto& item : ItemTable)
+        if (IsSeedItem(item.get())) ++SeedItemCount;
+
+    if (result >= 0 && (SeedItemCount <= 1 || SeedAssessmentCount < 2)) result = CheckTooFewSeeds;
+
+    if (r < 0) {
+        if (unknown) ExpertCount = 0;
+        return r;
+    }
+    return result;
+}
