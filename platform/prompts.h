@@ -81,10 +81,30 @@ void ChangeToFolderOf(const std::string& path);
 std::string ProgramFolder();
 
 // The one-line settings file of a program: its path beside the program, or in the user's
-// configuration folder where the program folder is not writable.
+// configuration folder ($XDG_CONFIG_HOME, else ~/.config, + "/halvorine/", shared by both
+// programs) where the program folder is not writable. Reading prefers the file where the
+// next write would go and falls back to the other place; a missing file reads as "".
+// The line is written with CR LF; input/output errors are ignored.
 std::string SettingsReadPath(const std::string& fileName);
 std::string SettingsWritePath(const std::string& fileName);
 std::string ReadSettingsLine(const std::string& fileName);
 void WriteSettingsLine(const std::string& fileName, const std::string& line);
+
+// Used by both implementations of the file choices so that they agree on what a choice does.
+// The path with "." + defaultExt appended when its file name has no extension.
+std::string AppendDefaultExt(const std::string& path, const std::string& defaultExt);
+// Completes a chosen path: default extension, made absolute, stored in choice.FileName, and
+// its folder made the current directory.
+void AcceptFileChoice(FileChoice& choice, const std::string& chosenPath);
+
+// The help file as named, else a file of that name in any letter case, looked for beside the
+// given path (the current directory for a bare name) and then in the program's folder;
+// "" when there is none. The programs name it in upper and in mixed case.
+std::string FindHelpFile(const std::string& helpFile);
+
+// Makes ProgramFolder() answer the given folder; "" goes back to the real one.
+void SetProgramFolderForTesting(const std::string& folder);
+// Makes the program folder count as not writable (tests run as root, who may write anywhere).
+void SetProgramFolderReadOnlyForTesting(bool readOnly);
 
 } // namespace platform
