@@ -13,15 +13,14 @@ void Report(bool* ok, bool value) {
     if (ok) *ok = value;
 }
 
-bool Finite(long double v) { return std::isfinite(v); }
+bool Finite(long double v) {
+    return std::isfinite(v);
+}
 
 // Machine epsilon as the program has always stored it, and its square root, the Newton tolerance.
 constexpr long double BetaEps = 2.2204e-16L;
 
 constexpr long double BetaFractionTolerance = 8.8816e-16L;
-
-constexpr long double MaxExponentError = 1e-9L;
-constexpr long double UnderflowExponent = -745.0L;
 
 }  // namespace
 
@@ -93,14 +92,13 @@ long double ChiSquareQuantile(long double p, long double v, bool* ok) {
         const long double b = t / ch;
         const long double a = 0.5L * t - b * c;
         const long double s1 =
-            (210.0L + a * (140.0L + a * (105.0L + a * (84.0L + a * (70.0L + 60.0L * a))))) /
-            420.0L;
+            (210.0L + a * (140.0L + a * (105.0L + a * (84.0L + a * (70.0L + 60.0L * a))))) / 420.0L;
         const long double s2 =
             (420.0L + a * (735.0L + a * (966.0L + a * (1141.0L + 1278.0L * a)))) / 2520.0L;
         const long double s3 = (210.0L + a * (462.0L + a * (707.0L + 932.0L * a))) / 2520.0L;
-        const long double s4 = (252.0L + a * (672.0L + 1182.0L * a) +
-                                c * (294.0L + a * (889.0L + 1740.0L * a))) /
-                               5040.0L;
+        const long double s4 =
+            (252.0L + a * (672.0L + 1182.0L * a) + c * (294.0L + a * (889.0L + 1740.0L * a))) /
+            5040.0L;
         const long double s5 = (84.0L + 264.0L * a + c * (175.0L + 606.0L * a)) / 2520.0L;
         const long double s6 = (120.0L + c * (346.0L + 127.0L * c)) / 5040.0L;
         ch = ch + t * (1.0L + 0.5L * t * s1 -
@@ -161,9 +159,11 @@ long double IncompleteBeta(long double x, long double a, long double b, bool* ok
     const long double front = std::exp(exponent);
     // As for the incomplete gamma function: a rounding of the exponent that alone could cost
     // 1e-9 of the result is a failure, unless the factor is negligible anyway.
-    const long double exponentError = (std::fabs(lnAB) + std::fabs(aLnX) + std::fabs(bLn1X) +
-                                       std::fabs(lnA) + std::fabs(lnB)) * LDBL_EPSILON;
-    const bool trusted = exponentError <= MaxExponentError || exponent + exponentError < UnderflowExponent;
+    const long double exponentError =
+        (std::fabs(lnAB) + std::fabs(aLnX) + std::fabs(bLn1X) + std::fabs(lnA) + std::fabs(lnB)) *
+        LDBL_EPSILON;
+    const bool trusted =
+        exponentError <= MaxExponentError || exponent + exponentError < UnderflowExponent;
     bool fractionOk = true;
     long double result;
     if (x < (a + 1.0L) / (a + b + 2.0L)) {
@@ -199,8 +199,7 @@ long double BetaQuantileStart(long double p, long double alpha, long double beta
     if (s + t == 0.0L) return 0.0L;
     const long double h = 2.0L / (s + t);
     if (h + r < 0.0L) return 0.0L;
-    const long double w =
-        y * std::sqrt(h + r) / h - (t - s) * (r + 0.83333333L - 0.66666666L / h);
+    const long double w = y * std::sqrt(h + r) / h - (t - s) * (r + 0.83333333L - 0.66666666L / h);
     const long double start = alpha / (alpha + beta * std::exp(2.0L * w));
     if (!Finite(start) || start < 0.0L) return 0.0L;
     if (start > 1.0L) return 1.0L;
@@ -248,7 +247,11 @@ long double BetaQuantile(long double p, long double alpha, long double beta, boo
             dx = 0.0L;
             continue;
         }
-        if (f < 0.0L) lo = std::max(lo, x); else hi = std::min(hi, x);
+        if (f < 0.0L) {
+            lo = std::max(lo, x);
+        } else {
+            hi = std::min(hi, x);
+        }
         const long double density = BetaDensity(x, alpha, beta);
         long double next = x;
         dx = f / density;

@@ -17,7 +17,9 @@ long double Fail(bool* ok) {
     return static_cast<long double>(NoValue);
 }
 
-bool IsLevel(long double p) { return p > 0.0L && p < 1.0L; }
+bool IsLevel(long double p) {
+    return p > 0.0L && p < 1.0L;
+}
 
 // Every quantile leaves through here: a value that is not finite, or that a 32-bit real cannot
 // hold, is no quantile the dialog could store.
@@ -46,7 +48,8 @@ long double BetaFamilyQuantile(long double p, long double alpha, long double bet
 long double TriangularQuantile(long double p, long double a, long double m, long double b,
                                bool* ok) {
     // For a = b the ratio is not a number, the test fails and the upper branch gives b.
-    if (p >= 0.0L && p <= (m - a) / (b - a)) return Finish(a + std::sqrt(p * (m - a) * (b - a)), ok);
+    if (p >= 0.0L && p <= (m - a) / (b - a))
+        return Finish(a + std::sqrt(p * (m - a) * (b - a)), ok);
     return Finish(b - std::sqrt((1.0L - p) * (b - m) * (b - a)), ok);
 }
 
@@ -118,8 +121,7 @@ long double LogUniformQuantile(long double p, long double lower, long double upp
     return Finish(std::exp(lnLower + p * (std::log(upper) - lnLower)), ok);
 }
 
-long double NormalFamilyQuantile(long double p, long double mean, long double deviation,
-                                 bool* ok) {
+long double NormalFamilyQuantile(long double p, long double mean, long double deviation, bool* ok) {
     if (!IsLevel(p)) return Fail(ok);
     return Finish(mean + deviation * NormalQuantile(p), ok);
 }
@@ -128,8 +130,8 @@ long double LogNormalQuantile(long double p, long double median, long double err
                               bool* ok) {
     if (!IsLevel(p)) return Fail(ok);
     if (!(errorFactor > 0.0L)) return Fail(ok);
-    return Finish(median * std::exp(std::log(errorFactor) * NormalQuantile(p) / NormalQuantile(0.95L)),
-                  ok);
+    return Finish(
+        median * std::exp(std::log(errorFactor) * NormalQuantile(p) / NormalQuantile(0.95L)), ok);
 }
 
 long double ExponentialQuantile(long double p, long double rate, long double location, bool* ok) {

@@ -31,7 +31,8 @@
 long double DistributionQuantile(long double p, const TDistribution& D, bool* ok = nullptr);
 
 long double ConstantQuantile(long double p, long double value, bool* ok = nullptr);
-long double UniformQuantile(long double p, long double lower, long double upper, bool* ok = nullptr);
+long double UniformQuantile(long double p, long double lower, long double upper,
+                            bool* ok = nullptr);
 long double LogUniformQuantile(long double p, long double lower, long double upper,
                                bool* ok = nullptr);
 long double NormalFamilyQuantile(long double p, long double mean, long double deviation,

@@ -63,8 +63,8 @@ TEST(ChiSquareQuantile, KnownPointsOnEachStart) {
         {0.5L, 2.0L, 2.0L * std::log(2.0L), 1e-12L},  // Wilson-Hilferty, refined
         {0.95L, 20.0L, 31.410432844230918L, 1e-9L},   // Wilson-Hilferty
         {1e-5L, 2.0L, 2.00001e-5L, 1e-10L},           // small chi-square start, then refined
-        {0.5L, 0.3L, 0.0124696115L, 1e-9L},          // small chi-square start (0.3 < 0.8595)
-        {0.9L, 0.3L, 0.8895970626L, 1e-9L},          // iterated start for v <= 0.32
+        {0.5L, 0.3L, 0.0124696115L, 1e-9L},           // small chi-square start (0.3 < 0.8595)
+        {0.9L, 0.3L, 0.8895970626L, 1e-9L},           // iterated start for v <= 0.32
     };
     for (const auto& c : cases) {
         bool ok = false;
@@ -103,7 +103,8 @@ TEST(ChiSquareQuantile, FailuresReturnZero) {
         bool ok = true;
         EXPECT_EQ(ChiSquareQuantile(c.p, c.v, &ok), 0.0L)
             << "p = " << static_cast<double>(c.p) << ", v = " << static_cast<double>(c.v);
-        EXPECT_FALSE(ok) << "p = " << static_cast<double>(c.p) << ", v = " << static_cast<double>(c.v);
+        EXPECT_FALSE(ok) << "p = " << static_cast<double>(c.p)
+                         << ", v = " << static_cast<double>(c.v);
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -139,18 +140,20 @@ TEST(IncompleteBeta, BoundsSymmetryAndFailures) {
     EXPECT_EQ(IncompleteBeta(1.5L, 2.0L, 3.0L), 1.0L);
     // I_x(a, b) = 1 - I_(1-x)(b, a), and I_x(1, 1) = x.
     for (long double x : {0.01L, 0.3L, 0.5L, 0.77L, 0.999L}) {
-        EXPECT_NEAR(IncompleteBeta(x, 2.5L, 7.0L), 1.0L - IncompleteBeta(1.0L - x, 7.0L, 2.5L), 1e-16L);
+        EXPECT_NEAR(IncompleteBeta(x, 2.5L, 7.0L), 1.0L - IncompleteBeta(1.0L - x, 7.0L, 2.5L),
+                    1e-16L);
         EXPECT_NEAR(IncompleteBeta(x, 1.0L, 1.0L), x, 1e-17L);
     }
     struct Case {
         long double x, a, b;
     };
     const Case failing[] = {{0.5L, 0.0L, 1.0L}, {0.5L, 1.0L, -2.0L}, {0.5L, NaN, 1.0L},
-                            {0.5L, 1.0L, Inf}, {NaN, 1.0L, 1.0L}, {0.5L, 1e15L, 1e15L}};
+                            {0.5L, 1.0L, Inf},  {NaN, 1.0L, 1.0L},   {0.5L, 1e15L, 1e15L}};
     for (const auto& c : failing) {
         bool ok = true;
         const long double got = IncompleteBeta(c.x, c.a, c.b, &ok);
-        EXPECT_FALSE(ok) << "x = " << static_cast<double>(c.x) << ", a = " << static_cast<double>(c.a)
+        EXPECT_FALSE(ok) << "x = " << static_cast<double>(c.x)
+                         << ", a = " << static_cast<double>(c.a)
                          << ", b = " << static_cast<double>(c.b);
         EXPECT_TRUE(got >= 0.0L && got <= 1.0L);
     }
@@ -166,7 +169,8 @@ TEST(BetaContinuedFraction, StopsAtItsRoundLimitForHugeParameters) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 10.0);
-    // A moderate case converges: I_x(2, 3) = front * fraction / a with front = x^2 (1-x)^3 / B(2, 3).
+    // A moderate case converges: I_x(2, 3) = front * fraction / a,
+    // with front = x^2 (1 - x)^3 / B(2, 3).
     ok = false;
     const long double x = 0.25L;
     const long double front = 12.0L * x * x * std::pow(1.0L - x, 3.0L);
@@ -277,8 +281,8 @@ TEST(BetaQuantile, FailuresStayInTheUnitInterval) {
         long double p, alpha, beta, result;
     };
     const Case cases[] = {
-        {0.5L, 0.0L, 2.0L, 0.0L}, {0.5L, 2.0L, -1.0L, 0.0L}, {0.5L, NaN, 2.0L, 0.0L},
-        {0.5L, 2.0L, Inf, 0.0L},  {NaN, 2.0L, 2.0L, 0.0L},   {-0.25L, 2.0L, 2.0L, 0.0L},
+        {0.5L, 0.0L, 2.0L, 0.0L},  {0.5L, 2.0L, -1.0L, 0.0L}, {0.5L, NaN, 2.0L, 0.0L},
+        {0.5L, 2.0L, Inf, 0.0L},   {NaN, 2.0L, 2.0L, 0.0L},   {-0.25L, 2.0L, 2.0L, 0.0L},
         {1.25L, 2.0L, 2.0L, 1.0L},
     };
     for (const auto& c : cases) {

@@ -61,7 +61,9 @@ std::string Describe(const ReferenceRow& row) {
     return s + ") at p = " + p + " (line " + std::to_string(row.line) + ")";
 }
 
-bool GammaAtLocation(long double p) { return p <= 2e-6L || p >= 0.999998L; }
+bool GammaAtLocation(long double p) {
+    return p <= 2e-6L || p >= 0.999998L;
+}
 
 long double Tolerance(const TDistribution& d, long double p, long double ref) {
     const long double P1 = d.P1, P2 = d.P2, P3 = d.P3, P4 = d.P4;
@@ -175,7 +177,8 @@ TEST(DistributionQuantile, KnownValues) {
     // The normal quantiles at 5 % and 95 % are of equal size and opposite sign, and the log normal
     // ones with an error factor of 2 halve and double the median.
     const TDistribution normal = Record(FamilyNormal, 0, 1, 0, 0);
-    const long double low = DistributionQuantile(0.05L, normal), high = DistributionQuantile(0.95L, normal);
+    const long double low = DistributionQuantile(0.05L, normal),
+                      high = DistributionQuantile(0.95L, normal);
     EXPECT_NEAR(low, -1.6449L, 1e-4L);
     EXPECT_NEAR(low + high, 0.0L, 1e-16L);
     const TDistribution logNormal = Record(FamilyLogNormal, 1, 2, 0, 0);
@@ -197,7 +200,8 @@ TEST(DistributionQuantile, WeibullShapeZeroActsAsShapeOne) {
     for (long double p : {1e-6L, 0.05L, 0.5L, 0.95L}) {
         const long double zero = DistributionQuantile(p, Record(FamilyWeibull, 0, 0, 3, 2));
         const long double one = DistributionQuantile(p, Record(FamilyWeibull, 0, 1, 3, 2));
-        const long double exponential = DistributionQuantile(p, Record(FamilyExponential, 1.0 / 3.0, 0, 0, 2));
+        const long double exponential =
+            DistributionQuantile(p, Record(FamilyExponential, 1.0 / 3.0, 0, 0, 2));
         EXPECT_EQ(zero, one);
         EXPECT_NEAR(zero, exponential, 1e-15L);
         EXPECT_NEAR(zero, 2.0L - 3.0L * std::log(1.0L - p), 1e-16L);
@@ -217,11 +221,11 @@ TEST(DistributionQuantile, GammaEqualsItsLocationWhereTheChiSquareQuantileIsZero
 
 TEST(DistributionQuantile, LevelsOutsideTheOpenUnitIntervalGiveNoValue) {
     const TDistribution records[] = {
-        Record(FamilyConstant, 1, 0, 0, 0),     Record(FamilyUniform, 0, 1, 0, 0),
+        Record(FamilyConstant, 1, 0, 0, 0),      Record(FamilyUniform, 0, 1, 0, 0),
         Record(FamilyLogUniform, 1e-4, 1, 0, 0), Record(FamilyNormal, 0, 1, 0, 0),
-        Record(FamilyLogNormal, 1, 2, 0, 0),    Record(FamilyExponential, 100, 0, 0, 0),
-        Record(FamilyGamma, 10, 0.001, 0, 0),   Record(FamilyWeibull, 0, 1, 1, 0),
-        Record(FamilyBeta, 2, 2, 0, 1),         Record(FamilyTriangular, 0, 0.5, 0, 1),
+        Record(FamilyLogNormal, 1, 2, 0, 0),     Record(FamilyExponential, 100, 0, 0, 0),
+        Record(FamilyGamma, 10, 0.001, 0, 0),    Record(FamilyWeibull, 0, 1, 1, 0),
+        Record(FamilyBeta, 2, 2, 0, 1),          Record(FamilyTriangular, 0, 0.5, 0, 1),
         Record(FamilyNone, 0, 0, 0, 0),
     };
     for (const auto& d : records) {
@@ -246,17 +250,17 @@ TEST(DistributionQuantile, ParametersWithoutAStorableQuantileGiveNoValue) {
     // and quantiles beyond what a 32-bit real can hold.
     const double big = 1e300;
     const TDistribution everywhere[] = {
-        Record(FamilyConstant, Inf, 0, 0, 0),    Record(FamilyConstant, 1e39, 0, 0, 0),
-        Record(FamilyUniform, 0, big, 0, 0),     Record(FamilyUniform, NaN, 1, 0, 0),
-        Record(FamilyLogUniform, 0, 1, 0, 0),    Record(FamilyLogUniform, -1, 1, 0, 0),
-        Record(FamilyLogUniform, 1, -1, 0, 0),   Record(FamilyNormal, big, 1, 0, 0),
-        Record(FamilyNormal, 0, Inf, 0, 0),      Record(FamilyLogNormal, 1, 0, 0, 0),
-        Record(FamilyLogNormal, 1, -2, 0, 0),    Record(FamilyLogNormal, big, 2, 0, 0),
-        Record(FamilyExponential, 0, 0, 0, 0),   Record(FamilyGamma, 10, 0, 0, 0),
-        Record(FamilyGamma, 10, 1e-300, 0, 0),   Record(FamilyGamma, NaN, 1, 0, 0),
-        Record(FamilyWeibull, 0, 1, Inf, 0),     Record(FamilyBeta, 0, 2, 0, 1),
-        Record(FamilyBeta, 2, -1, 0, 1),         Record(FamilyBeta, NaN, 2, 0, 1),
-        Record(FamilyBeta, 2, 2, 0, big),        Record(FamilyTriangular, 0, NaN, 0, 1),
+        Record(FamilyConstant, Inf, 0, 0, 0),  Record(FamilyConstant, 1e39, 0, 0, 0),
+        Record(FamilyUniform, 0, big, 0, 0),   Record(FamilyUniform, NaN, 1, 0, 0),
+        Record(FamilyLogUniform, 0, 1, 0, 0),  Record(FamilyLogUniform, -1, 1, 0, 0),
+        Record(FamilyLogUniform, 1, -1, 0, 0), Record(FamilyNormal, big, 1, 0, 0),
+        Record(FamilyNormal, 0, Inf, 0, 0),    Record(FamilyLogNormal, 1, 0, 0, 0),
+        Record(FamilyLogNormal, 1, -2, 0, 0),  Record(FamilyLogNormal, big, 2, 0, 0),
+        Record(FamilyExponential, 0, 0, 0, 0), Record(FamilyGamma, 10, 0, 0, 0),
+        Record(FamilyGamma, 10, 1e-300, 0, 0), Record(FamilyGamma, NaN, 1, 0, 0),
+        Record(FamilyWeibull, 0, 1, Inf, 0),   Record(FamilyBeta, 0, 2, 0, 1),
+        Record(FamilyBeta, 2, -1, 0, 1),       Record(FamilyBeta, NaN, 2, 0, 1),
+        Record(FamilyBeta, 2, 2, 0, big),      Record(FamilyTriangular, 0, NaN, 0, 1),
     };
     for (const auto& d : everywhere) {
         for (long double p : {0.05L, 0.5L, 0.95L}) {
@@ -285,16 +289,17 @@ TEST(DistributionQuantile, OtherParametersOutsideTheDialogRulesAreComputedAsGive
     const Case cases[] = {
         {Record(FamilyNormal, 1, -2, 0, 0), 0.5L, 1.0L},
         {Record(FamilyUniform, 5, 1, 0, 0), 0.25L, 4.0L},
-        {Record(FamilyGamma, 0, 1, 0, 2.5), 0.5L, 2.5L},   // shape 0: chi-square quantile 0
+        {Record(FamilyGamma, 0, 1, 0, 2.5), 0.5L, 2.5L},  // shape 0: chi-square quantile 0
         {Record(FamilyGamma, -3, 1, 0, 2.5), 0.5L, 2.5L},
         {Record(FamilyExponential, -1, 0, 0, 0), 0.5L, -std::log(2.0L)},
         {Record(FamilyLogNormal, -4, 2, 0, 0), 0.5L, -4.0L},
-        {Record(FamilyBeta, 2, 2, 1, 0), 0.5L, 0.5L},       // reversed bounds
-        {Record(FamilyTriangular, 0, 2, 0, 1), 0.5L, 1.0L}, // mode above the maximum
+        {Record(FamilyBeta, 2, 2, 1, 0), 0.5L, 0.5L},        // reversed bounds
+        {Record(FamilyTriangular, 0, 2, 0, 1), 0.5L, 1.0L},  // mode above the maximum
     };
     for (const auto& c : cases) {
         bool ok = false;
-        EXPECT_NEAR(DistributionQuantile(c.p, c.d, &ok), c.expected, 1e-15L) << "family " << int(c.d.Family);
+        EXPECT_NEAR(DistributionQuantile(c.p, c.d, &ok), c.expected, 1e-15L)
+            << "family " << int(c.d.Family);
         EXPECT_TRUE(ok);
     }
 }
@@ -302,26 +307,30 @@ TEST(DistributionQuantile, OtherParametersOutsideTheDialogRulesAreComputedAsGive
 TEST(DistributionQuantile, HugeShapesEndWithNoValueInBoundedTime) {
     const auto start = std::chrono::steady_clock::now();
     const TDistribution records[] = {
-        Record(FamilyGamma, 1e15, 1, 0, 0), Record(FamilyGamma, 1e300, 1, 0, 0),
-        Record(FamilyBeta, 1e15, 1e15, 0, 1), Record(FamilyBeta, 1e300, 1e300, 0, 1),
+        Record(FamilyGamma, 1e15, 1, 0, 0),
+        Record(FamilyGamma, 1e300, 1, 0, 0),
+        Record(FamilyBeta, 1e15, 1e15, 0, 1),
+        Record(FamilyBeta, 1e300, 1e300, 0, 1),
     };
     for (const auto& d : records) {
         for (long double p : {0.05L, 0.5L}) {
             bool ok = true;
             EXPECT_EQ(DistributionQuantile(p, d, &ok), NoValueL)
-                << "family " << int(d.Family) << " (" << d.P1 << ", " << d.P2 << ") at p = "
-                << static_cast<double>(p);
+                << "family " << int(d.Family) << " (" << d.P1 << ", " << d.P2
+                << ") at p = " << static_cast<double>(p);
             EXPECT_FALSE(ok);
         }
     }
     // Huge parameters fail only where the result cannot be trusted: Beta(1e300, 3) lies within
     // 1e-299 of its upper bound and is found to the iteration's 1.49e-8 there.
     bool ok = false;
-    EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyBeta, 1e300, 3, 0, 1), &ok), 1.0L, 1.49e-8L);
+    EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyBeta, 1e300, 3, 0, 1), &ok), 1.0L,
+                1.49e-8L);
     EXPECT_TRUE(ok);
     // Large but sensible shapes still work.
     ok = false;
-    EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyGamma, 1e6, 1, 0, 0), &ok), 1e6L - 1.0L / 3.0L, 1e-4L);
+    EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyGamma, 1e6, 1, 0, 0), &ok),
+                1e6L - 1.0L / 3.0L, 1e-4L);
     EXPECT_TRUE(ok);
     ok = false;
     EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyBeta, 1e6, 1e6, 0, 1), &ok), 0.5L, 1e-15L);
@@ -339,10 +348,10 @@ TEST(PowerX, SignsAndSpecialBases) {
         {-2.0L, 3.0L, -8.0L},
         {-2.0L, 2.0L, 4.0L},
         {-2.0L, -3.0L, -0.125L},
-        {-2.0L, 0.5L, 0.0L},       // a negative base with a fractional exponent
+        {-2.0L, 0.5L, 0.0L},  // a negative base with a fractional exponent
         {-2.0L, -2.5L, 0.0L},
         {0.0L, 2.0L, 0.0L},
-        {0.0L, 0.0L, 0.0L},        // 0 for any exponent, including 0 and negatives
+        {0.0L, 0.0L, 0.0L},  // 0 for any exponent, including 0 and negatives
         {0.0L, -1.0L, 0.0L},
         {4.0L, 0.5L, 2.0L},
         {8.0L, 1.0L / 3.0L, 2.0L},
@@ -366,10 +375,17 @@ TEST(PowerX, ParityOfLargeExponentsNeedsNoIntegerConversion) {
         long double y, expected;
     };
     const Case cases[] = {
-        {32767.0L, -1.0L},  {32768.0L, 1.0L},   {32769.0L, -1.0L}, {65537.0L, -1.0L},
-        {-70001.0L, -1.0L}, {1e6L + 1.0L, -1.0L}, {4294967297.0L, -1.0L},
+        {32767.0L, -1.0L},
+        {32768.0L, 1.0L},
+        {32769.0L, -1.0L},
+        {65537.0L, -1.0L},
+        {-70001.0L, -1.0L},
+        {1e6L + 1.0L, -1.0L},
+        {4294967297.0L, -1.0L},
         {9007199254740993.0L, -1.0L},  // 2^53 + 1, exact in extended precision
-        {1e20L, 1.0L},      {1e30L, 1.0L},      {-1e300L, 1.0L},
+        {1e20L, 1.0L},
+        {1e30L, 1.0L},
+        {-1e300L, 1.0L},
     };
     for (const auto& c : cases) {
         bool ok = false;
@@ -383,10 +399,12 @@ TEST(PowerX, OverflowAndNaNFail) {
     struct Case {
         long double x, y;
     };
-    const Case cases[] = {{10.0L, 1e6L}, {-10.0L, 1e6L + 1.0L}, {NaN, 2.0L}, {2.0L, NaN}, {Inf, 2.0L}};
+    const Case cases[] = {
+        {10.0L, 1e6L}, {-10.0L, 1e6L + 1.0L}, {NaN, 2.0L}, {2.0L, NaN}, {Inf, 2.0L}};
     for (const auto& c : cases) {
         bool ok = true;
-        EXPECT_EQ(PowerX(c.x, c.y, &ok), 0.0L) << "x = " << static_cast<double>(c.x) << ", y = " << static_cast<double>(c.y);
+        EXPECT_EQ(PowerX(c.x, c.y, &ok), 0.0L)
+            << "x = " << static_cast<double>(c.x) << ", y = " << static_cast<double>(c.y);
         EXPECT_FALSE(ok);
     }
     // Underflow is a plain 0, not a failure.
