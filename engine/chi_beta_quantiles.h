@@ -23,8 +23,8 @@ long double ChiSquareQuantile(long double p, long double v, bool* ok = nullptr);
 // density is 0 (underflow, or x on a bound) or a step would leave that bracket, the step bisects
 // the bracket instead (with p in 1e-6..1 - 5e-7 and parameters in 1e-3..1e5 no step leaves it).
 // The iteration stops when the Newton step is at most sqrt(2.2204e-16) = 1.49e-8, relative to x
-// or absolute, so a quantile closer than about 1e-8 to 0 or 1 is only that accurate (absolute);
-// elsewhere the last Newton step leaves it accurate to about 1e-13 relative.
+// or absolute, so a quantile closer than about 1e-3 to 0 or 1 may be only that accurate
+// (absolute); farther in, the last Newton step leaves it accurate to a few 1e-12 relative.
 // p = 0 gives 0 and p = 1 gives 1 at once.
 // Failure (ok = false): alpha or beta not positive or not finite, or p NaN (result 0); p outside
 // [0, 1] (result the nearer bound); the incomplete beta function failing, or no convergence in

@@ -47,7 +47,7 @@ long double BetaFamilyQuantile(long double p, long double alpha, long double bet
 
 long double TriangularQuantile(long double p, long double a, long double m, long double b,
                                bool* ok) {
-    // For a = b the ratio is not a number, the test fails and the upper branch gives b.
+    // For a = b the ratio is infinite or not a number, and either branch gives a = b.
     if (p >= 0.0L && p <= (m - a) / (b - a))
         return Finish(a + std::sqrt(p * (m - a) * (b - a)), ok);
     return Finish(b - std::sqrt((1.0L - p) * (b - m) * (b - a)), ok);

@@ -7,11 +7,11 @@
 //   - p not strictly between 0 and 1 (the quantile would be infinite or undefined);
 //   - an iteration of the Gamma or Beta family that did not converge (see chi_beta_quantiles.h);
 //   - parameters for which the formula gives no finite number (a logarithm of a non-positive
-//     bound, a rate or scale of 0, a triangle whose mode lies outside its range, ...);
+//     bound or error factor, a rate or scale of 0, a parameter that is not finite, ...);
 //   - a result that a 32-bit real cannot hold (|x| > FLT_MAX), since the quantiles are stored so.
 // Parameters outside a family's domain that still give a finite number (a negative deviation,
-// a Gamma shape <= 0, which gives the location) are returned as computed; the distribution
-// dialog's rules refuse them.
+// a Gamma shape <= 0, which gives the location, a triangle's mode outside its range) are
+// returned as computed; the distribution dialog's rules refuse them.
 #pragma once
 
 #include "engine/distribution_record.h"
