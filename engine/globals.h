@@ -9,6 +9,7 @@
 
 #include "common/core/short_string.h"
 #include "engine/constants.h"
+#include "engine/distribution_record.h"
 
 namespace platform {
 class Prompts;
@@ -38,14 +39,6 @@ struct TRunSettings {
     float IntrinsicRangeOvershoot = 0;
 };
 
-// A fitted parametric distribution; parameters are kept wider than the 32-bit reals.
-struct TDistribution {
-    std::uint8_t Family = FamilyNone;
-    double P1 = 0;
-    double P2 = 0;
-    double P3 = 0;
-    double P4 = 0;
-};
 
 // One expert's assessment of one item.
 struct TAssessment {
