@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "common/core/pascal_str.h"
+#include "common/core/slot_table.h"
 #include "common/core/text.h"
 
 namespace {
@@ -42,32 +43,6 @@ bool ExpertHasValues(const TExpert* x) {
     for (int s = 1; s <= MaxItemCount; ++s)
         if (x->Assessments[s] && !ValuesAllMissing(x->Assessments[s].get())) return true;
     return false;
-}
-
-template <typename Table>
-void CompactTable(Table& table, int from, int last) {
-    if (from < 1) from = 1;
-    if (from > last) return;
-    int to = from;
-    for (int k = from; k <= last; ++k) {
-        if (table[k]) {
-            if (k != to) table[to] = std::move(table[k]);
-            ++to;
-        }
-    }
-    for (int k = to; k <= last; ++k) table[k].reset();
-}
-
-// Inserts `record` at pos of a table of `last` slots, shifting the entries up to the first
-// empty slot. Returns false (and keeps the record) when no empty slot is left.
-template <typename Table, typename Ptr>
-bool InsertShifting(Table& table, int pos, int last, Ptr& record) {
-    int empty = pos;
-    while (empty <= last && table[empty]) ++empty;
-    if (empty > last) return false;
-    for (int k = empty; k > pos; --k) table[k] = std::move(table[k - 1]);
-    table[pos] = std::move(record);
-    return true;
 }
 
 } // namespace
@@ -276,15 +251,15 @@ TAssessment* FindAssessment(const TExpert* expert, const TItem* item) {
 // ---------------------------------------------------------------- deletion and compaction
 
 void CompactItems(int from) {
-    CompactTable(ItemTable, from, MaxItemCount);
+    CompactSlots(ItemTable, from, MaxItemCount);
 }
 
 void CompactExperts(int from) {
-    CompactTable(ExpertTable, from, ExpertSlotCount);
+    CompactSlots(ExpertTable, from, ExpertSlotCount);
 }
 
 void CompactAssessments(TExpert* expert, int from) {
-    if (expert) CompactTable(expert->Assessments, from, MaxItemCount);
+    if (expert) CompactSlots(expert->Assessments, from, MaxItemCount);
 }
 
 void DeleteAssessmentsOfItems(TExpert* expert, int first, int last, const ItemTableType& table) {
