@@ -5,21 +5,13 @@
 #include <unordered_map>
 
 #include "common/core/pascal_str.h"
+#include "common/core/slot_table.h"
 #include "common/core/text.h"
 
 namespace {
 
 bool StartsWith(const std::string& s, const char* prefix) {
     return s.rfind(prefix, 0) == 0;
-}
-
-// Right-aligns n in at least `digits` characters after a prefix cut so the whole stays
-// within `limit`: the usual form where it fits, a shorter prefix where the number is wider,
-// so two ids never coincide after the cut.
-std::string NumberedId(const std::string& prefix, int minDigits, int n, std::size_t limit) {
-    std::string num = StrInt(n, minDigits);
-    std::size_t keep = num.size() >= limit ? 0 : limit - num.size();
-    return prefix.substr(0, std::min(keep, prefix.size())) + num;
 }
 
 bool ValuesAllMissing(const TAssessment* a) {
@@ -44,32 +36,6 @@ bool ExpertHasValues(const TExpert* x) {
     return false;
 }
 
-template <typename Table>
-void CompactTable(Table& table, int from, int last) {
-    if (from < 1) from = 1;
-    if (from > last) return;
-    int to = from;
-    for (int k = from; k <= last; ++k) {
-        if (table[k]) {
-            if (k != to) table[to] = std::move(table[k]);
-            ++to;
-        }
-    }
-    for (int k = to; k <= last; ++k) table[k].reset();
-}
-
-// Inserts `record` at pos of a table of `last` slots, shifting the entries up to the first
-// empty slot. Returns false (and keeps the record) when no empty slot is left.
-template <typename Table, typename Ptr>
-bool InsertShifting(Table& table, int pos, int last, Ptr& record) {
-    int empty = pos;
-    while (empty <= last && table[empty]) ++empty;
-    if (empty > last) return false;
-    for (int k = empty; k > pos; --k) table[k] = std::move(table[k - 1]);
-    table[pos] = std::move(record);
-    return true;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- small queries
@@ -89,23 +55,8 @@ bool IsDataExpert(int e) {
 
 // ---------------------------------------------------------------- identifiers
 
-std::string DefaultItemId(int index) {
-    return NumberedId("_item", 3, index, 14);
-}
-
-std::string DefaultExpertId(int index) {
-    return NumberedId("_exp ", 3, index, 8);
-}
-
 std::string DefaultDecisionMakerId(int count) {
     return NumberedId("DMaker", 2, count, 8);
-}
-
-bool IsDefaultExpertId(const std::string& id) {
-    if (StartsWith(id, "_exp ")) return true;
-    // The wide form of expert 1000 and above: "_exp" and the number.
-    if (!StartsWith(id, "_exp") || id.size() == 4) return false;
-    return std::all_of(id.begin() + 4, id.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // ---------------------------------------------------------------- creation
@@ -276,15 +227,15 @@ TAssessment* FindAssessment(const TExpert* expert, const TItem* item) {
 // ---------------------------------------------------------------- deletion and compaction
 
 void CompactItems(int from) {
-    CompactTable(ItemTable, from, MaxItemCount);
+    CompactSlots(ItemTable, from, MaxItemCount);
 }
 
 void CompactExperts(int from) {
-    CompactTable(ExpertTable, from, ExpertSlotCount);
+    CompactSlots(ExpertTable, from, ExpertSlotCount);
 }
 
 void CompactAssessments(TExpert* expert, int from) {
-    if (expert) CompactTable(expert->Assessments, from, MaxItemCount);
+    if (expert) CompactSlots(expert->Assessments, from, MaxItemCount);
 }
 
 void DeleteAssessmentsOfItems(TExpert* expert, int first, int last, const ItemTableType& table) {

@@ -13,7 +13,7 @@ IoError IoError::FromErrno(const std::string& path) {
     return IoError(path, std::strerror(err));
 }
 
-std::vector<std::string> ReadTextLines(const std::string& path) {
+std::string ReadFileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw IoError::FromErrno(path);
     std::string bytes;
@@ -30,7 +30,12 @@ std::vector<std::string> ReadTextLines(const std::string& path) {
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(fd);
+    return bytes;
+}
 
+std::vector<std::string> ReadTextLines(const std::string& path) { return SplitTextLines(ReadFileBytes(path)); }
+
+std::vector<std::string> SplitTextLines(const std::string& bytes) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {

@@ -12,6 +12,12 @@
 // opened or read.
 std::vector<std::string> ReadTextLines(const std::string& path);
 
+// The same split of bytes already read.
+std::vector<std::string> SplitTextLines(const std::string& bytes);
+
+// Every byte of a file, as it is. Throws IoError when the file cannot be opened or read.
+std::string ReadFileBytes(const std::string& path);
+
 // True when path names an existing regular file.
 bool FileExists(const std::string& path);
 

@@ -8,12 +8,12 @@
 
 #include "common/core/exact_decimal.h"
 
-namespace {
-
 std::string PadLeft(std::string s, int width) {
     if (width > 0 && s.size() < static_cast<std::size_t>(width)) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
     return s;
 }
+
+namespace {
 
 // ---- Decimal text to binary -------------------------------------------------------------
 

@@ -6,6 +6,9 @@
 // Every Str form gives the exact decimal digits of the binary value, rounded
 // half away from zero, right-aligned to at least `width` and never cut.
 
+// Write(s:width): s right-aligned with blanks to at least `width`, never cut.
+std::string PadLeft(std::string s, int width);
+
 // Str(n:width).
 std::string StrInt(long long n, int width = 0);
 

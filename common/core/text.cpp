@@ -129,6 +129,12 @@ std::string TrimRight(const std::string& s) {
 
 std::string Trim(const std::string& s) { return TrimRight(TrimLeft(s)); }
 
+std::string CopyText(const std::string& s, int pos, int count) {
+    if (pos < 1) pos = 1;
+    if (count <= 0 || static_cast<std::size_t>(pos) > s.size()) return std::string();
+    return s.substr(static_cast<std::size_t>(pos - 1), static_cast<std::size_t>(count));
+}
+
 std::string CutTo(const std::string& s, std::size_t n) { return s.size() <= n ? s : s.substr(0, n); }
 
 bool NearlyEqual(float a, float b) {

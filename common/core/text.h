@@ -38,6 +38,10 @@ std::string Trim(const std::string& s);
 std::string TrimLeft(const std::string& s);
 std::string TrimRight(const std::string& s);
 
+// Copy(s, pos, count): up to `count` bytes from 1-based `pos`; fewer where s ends first, ""
+// when pos lies past the end.
+std::string CopyText(const std::string& s, int pos, int count);
+
 // The first n bytes of s (all of s when shorter).
 std::string CutTo(const std::string& s, std::size_t n);
 

@@ -1,0 +1,110 @@
+#include "pairwise/model/case_files.h"
+
+#include "common/core/line_io.h"
+#include "common/core/text.h"
+#include "pairwise/model/expert_data_file.h"
+#include "pairwise/model/globals.h"
+#include "pairwise/model/items_file.h"
+#include "platform/prompts.h"
+
+namespace {
+
+std::size_t FileNameStart(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// The case may be saved under a name: the file choice, and the question before overwriting.
+bool ChooseCaseName(int kind) {
+    platform::FileChoice choice;
+    choice.Filter = kind == 2 ? ItemsFilesFilter : ExpertDataFilesFilter;
+    if (!Platform->SaveFile(choice)) return false;
+    const CaseFilePaths paths = CaseFileNames(choice.FileName);
+    if (FileExists(paths.ItemsFile) || FileExists(paths.ExpertDataFile)) {
+        const std::string text =
+            "Case " + UpperCaseAscii(CaseNameFromFile(choice.FileName)) + " already exists. Overwrite?";
+        if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) != platform::Answer::Ok)
+            return false;
+    }
+    CaseFile.CaseFileName = choice.FileName;
+    CaseFile.CaseName = CaseNameFromFile(choice.FileName);
+    return true;
+}
+
+void SaveFileOfKind(int kind, const CaseFilePaths& paths) {
+    const std::string caption = Platform->Caption();
+    platform::BusyCursor busy(*Platform);
+    // Restored before the cursor, also when the writer raises.
+    struct CaptionBack {
+        const std::string& text;
+        ~CaptionBack() { Platform->SetCaption(text); }
+    } back{caption};
+    Platform->SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
+    if (kind == 1)
+        WriteExpertDataFile(paths.ExpertDataFile);
+    else
+        WriteItemsFile(paths.ItemsFile);
+}
+
+}  // namespace
+
+std::string CaseNameFromFile(const std::string& path) {
+    const std::string name = path.substr(FileNameStart(path));
+    return name.substr(0, name.find('.'));
+}
+
+CaseFilePaths CaseFileNames(const std::string& chosen) {
+    std::string name = chosen;
+    const std::size_t start = FileNameStart(name);
+    auto dotInLastFour = [&]() -> std::size_t {
+        if (name.size() - start <= 3) return std::string::npos;
+        return name.find('.', name.size() - 4);
+    };
+    std::size_t dot = dotInLastFour();
+    if (dot == std::string::npos) {
+        name += "." + CaseFile.FileKinds[2].Ext.str();
+        dot = dotInLastFour();
+    }
+    const std::string ext = name.substr(dot + 1);
+    const std::string base = name.substr(0, dot + 1);
+    CaseFilePaths paths;
+    if (SameTextNoCase(ext, CaseFile.FileKinds[1].Ext)) {
+        paths.ExpertDataFile = name;
+        paths.ItemsFile = base + CaseFile.FileKinds[2].Ext.str();
+    } else {
+        paths.ItemsFile = name;
+        paths.ExpertDataFile = base + CaseFile.FileKinds[1].Ext.str();
+    }
+    return paths;
+}
+
+bool IsUnnamedCase() {
+    return CaseFile.CaseFileName.empty() || CaseFile.CaseName.empty() || CaseFile.CaseName == "NONAME";
+}
+
+void QuerySaveCase(int kind, bool& canClose) {
+    canClose = true;
+    if (kind != 1 && kind != 2) return;
+    TFileKind& fileKind = CaseFile.FileKinds[kind];
+    if (!fileKind.Modified) return;
+
+    const CaseFilePaths named = CaseFileNames(CaseFile.CaseFileName);
+    const std::string& path = kind == 1 ? named.ExpertDataFile : named.ItemsFile;
+    const std::string text = "Contents of the case file " + UpperCaseAscii(path) + " has been changed. Save it?";
+    const platform::Answer answer =
+        Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::YesNoCancel);
+
+    if (answer == platform::Answer::Yes) {
+        // A case without a name of its own is saved under one the user picks, never as "NONAME".
+        if (!IsUnnamedCase() || ChooseCaseName(kind)) {
+            const CaseFilePaths paths = CaseFileNames(CaseFile.CaseFileName);
+            for (int i = 1; i <= 2; ++i) {
+                SaveFileOfKind(i, paths);
+                CaseFile.FileKinds[i].Modified = false;
+            }
+        }
+    } else if (answer == platform::Answer::No) {
+        fileKind.Modified = false;
+    }
+    if (fileKind.Modified) canClose = false;
+}

@@ -1,0 +1,31 @@
+// The names of a case's two files and the question asked before unsaved data is dropped.
+#pragma once
+
+#include <string>
+
+// The filters of the case file choices: the expert data file first, or the items file first.
+inline const char* const ExpertDataFilesFilter = "Expert Data Files (.ey)|*.ey|Item Realizations Files (.iy)|*.iy";
+inline const char* const ItemsFilesFilter = "Item Realizations Files (.iy)|*.iy|Expert Data  Files (.ey)|*.ey";
+
+// The file name without its folder, cut at its first '.'.
+std::string CaseNameFromFile(const std::string& path);
+
+struct CaseFilePaths {
+    std::string ItemsFile;
+    std::string ExpertDataFile;
+};
+
+// From the file the user picked: a file name of 3 characters or fewer, or without a '.' in
+// its last 4, gets ".iy"; a picked expert data file (".ey" in any case) gives the items file
+// beside it, anything else is the items file and gives the expert data file beside it. Only
+// the file name is looked at, never the folders.
+CaseFilePaths CaseFileNames(const std::string& chosen);
+
+// The case is new and has never been saved under a name of its own.
+bool IsUnnamedCase();
+
+// Asks whether to save the modified data of file kind 1 (expert data) or 2 (items) and
+// saves both files on Yes; an unnamed case asks for its name first (a cancelled choice keeps
+// the data, as Cancel does). canClose is false when the data stays unsaved and unconfirmed.
+// Input/output errors of the writers propagate, with caption and cursor restored.
+void QuerySaveCase(int kind, bool& canClose);

@@ -1,0 +1,26 @@
+// The expert data file (".ey"): a header line "* TRINDEL ASCII OUTPUT FILE. NQ=" with the
+// number of answer columns, then one fixed-column line per expert and answer row.
+#pragma once
+
+#include <string>
+
+// The header for `count` answer columns, trailing blanks removed.
+std::string ExpertDataHeaderText(int count);
+
+// The header line: "NQ=" (else "nq="), blanks, then the digits of a count 0..1000 followed
+// by a blank or the end of the line. Stores the line in ExpertDataHeader and the count in
+// AnswerColumnCount; false when there is no count.
+bool ParseExpertDataHeader(const std::string& line);
+
+// One data line; false when the line cannot be taken (see the reader).
+bool ParseExpertDataLine(const std::string& line);
+
+// Reads the experts and their answers into a new expert table (the items stay): 0 when every
+// line was taken, else the number of the first line that was not; 1 when the file does not
+// exist. Afterwards every expert has a row for every item, blank where the file had none.
+// An existing file that cannot be read raises IoError.
+int ReadExpertDataFile(const std::string& path);
+
+// Writes the file (CR LF, through a temporary file); raises IoError. Filtered records are put
+// back and ids made unique first (PrepareCaseForSaving), and AnswerColumnCount is recounted.
+bool WriteExpertDataFile(const std::string& path);

@@ -1,0 +1,8 @@
+#include "pairwise/model/formatting.h"
+
+#include "common/core/number_format.h"
+#include "pairwise/model/globals.h"
+
+std::string FormatNumber(long double x) {
+    return FormatReal(x, FieldWidth, DecimalPlaces, FloatFormat, DecimalSeparator);
+}

@@ -1,0 +1,86 @@
+#include "pairwise/model/workspace.h"
+
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+
+#include "common/core/line_io.h"
+#include "pairwise/model/globals.h"
+
+int RunItemCount = 0;
+int RunExpertCount = 0;
+int ItemOrder[MaxRunItems + 1] = {};
+int RunExpertNumber[MaxRunExperts + 1] = {};
+ShortString<8> RunExpertId[MaxRunExperts + 1];
+
+// Static: the tallies are allocated once, never per run and never on the stack.
+int PairCount[MaxRunItems + 1][MaxRunItems + 1] = {};
+Real48 PreferenceCount[MaxRunItems + 1][MaxRunItems + 1];
+Real48 ExpertPreference[MaxRunExperts + 1][MaxRunItems + 1][MaxRunItems + 1];
+bool Answered[MaxRunItems + 1][MaxRunExperts + 1] = {};
+bool NoTieAnswers = true;
+bool NoQueryAnswers = true;
+
+int RefItem1 = 0;
+int RefItem2 = 0;
+Real48 RefValue1;
+Real48 RefValue2;
+int NelRefItem = 0;
+Real48 NelRefValue;
+
+int MaxSimulations = 0;
+bool SimulationPossible = false;
+
+std::unique_ptr<TextFileWriter> ReportFile;
+bool RunSucceeded = false;
+
+// All-zero bytes are the six-byte real 0, so the large tables can be cleared as memory.
+static_assert(std::is_trivially_copyable_v<Real48>);
+
+ReferenceItems FindReferenceItems() {
+    ReferenceItems r;
+    const int last = std::min(AnswerColumnCount, MaxItemCount);
+    for (int k = 1; k <= last; ++k) {
+        const TPairItem* item = ItemTable[k].get();
+        if (!item || !item->HasRealisation || !(item->Realisation > MissingValue)) continue;
+        ++r.Count;
+        if (r.Count == 1) {
+            r.FirstPosition = k;
+            r.FirstValue = item->Realisation;
+            r.FirstId = item->Id;
+        } else {
+            r.SecondPosition = k;
+            r.SecondValue = item->Realisation;
+            r.SecondId = item->Id;
+        }
+    }
+    return r;
+}
+
+void ClearCalculation() {
+    RunSucceeded = false;
+    RefItem1 = 0;
+    RefItem2 = 0;
+    NelRefItem = 0;
+    RunItemCount = 0;
+    RunExpertCount = 0;
+    NoQueryAnswers = true;
+    NoTieAnswers = true;
+    std::memset(PairCount, 0, sizeof PairCount);
+    std::memset(static_cast<void*>(PreferenceCount), 0, sizeof PreferenceCount);
+    std::memset(static_cast<void*>(ExpertPreference), 0, sizeof ExpertPreference);
+    std::memset(Answered, 0, sizeof Answered);
+}
+
+void ResetWorkspace() {
+    ClearCalculation();
+    std::fill(std::begin(ItemOrder), std::end(ItemOrder), 0);
+    std::fill(std::begin(RunExpertNumber), std::end(RunExpertNumber), 0);
+    for (auto& id : RunExpertId) id = "";
+    RefValue1 = 0;
+    RefValue2 = 0;
+    NelRefValue = 0;
+    MaxSimulations = 0;
+    SimulationPossible = false;
+    ReportFile.reset();
+}
