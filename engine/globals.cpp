@@ -53,6 +53,7 @@ bool UseMinSeedCount = true;
 bool InformationComputed = false;
 float SignificanceLevel = 0;
 float BestDMScore = 0;
+ShortString<8> RunDMName;
 int RunErrorCode = 0;
 std::string RunErrorText;
 
@@ -135,6 +136,7 @@ void ResetGlobals() {
     InformationComputed = false;
     SignificanceLevel = 0;
     BestDMScore = 0;
+    RunDMName = "";
     RunErrorCode = 0;
     RunErrorText.clear();
 
