@@ -269,8 +269,13 @@ int ScoreDecisionMaker() {
     for (int e = 1; e <= last; ++e) {
         TExpert* x = ExpertTable[e].get();
         if (!x) continue;
-        x->RawWeight = (WeightType == 1 && IsDataExpert(e)) ? x->RawWeight : GlobalWeightRaw(e);
-        sum += x->RawWeight;
+        const float raw = (WeightType == 1 && IsDataExpert(e)) ? x->RawWeight : GlobalWeightRaw(e);
+        if (!std::isfinite(raw)) {
+            CheckedExpert = e;
+            return RunNotFinite;
+        }
+        x->RawWeight = raw;
+        sum += raw;
         if (itemWeights || e == dm) x->Weight = noWeight;
     }
     for (int e = 1; e <= last; ++e) {

@@ -2,11 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "engine/globals.h"
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
 #include "engine/tables.h"
+
+namespace {
+
+// Within the range of the 32-bit reals (a bound is stored as one).
+bool FitsReal(long double v) {
+    return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
+}
+
+} // namespace
 
 int ComputeIntrinsicRange(int i, float& L, float& U, float& lo, float& hi, float overshoot) {
     const TItem* item = (i >= 1 && i <= MaxItemCount) ? ItemTable[i].get() : nullptr;
@@ -44,20 +54,22 @@ int ComputeIntrinsicRange(int i, float& L, float& U, float& lo, float& hi, float
         high = static_cast<float>(std::log(static_cast<long double>(high)));
     }
     const long double d = (static_cast<long double>(high) - low) * static_cast<long double>(overshoot);
-    float lower = static_cast<float>(low - d);
-    float upper = static_cast<float>(high + d);
+    long double lower = low - d;
+    long double upper = high + d;
+    if (!FitsReal(lower) || !FitsReal(upper)) return RunBoundOutOfRange;
+    lower = static_cast<float>(lower);
+    upper = static_cast<float>(upper);
     if (!LogIntrinsicRange && lower < LowerClamp) lower = static_cast<float>(LowerClamp);
     if (logRange) {
-        lower = static_cast<float>(std::exp(static_cast<long double>(lower)));
-        upper = static_cast<float>(std::exp(static_cast<long double>(upper)));
+        lower = std::exp(lower);
+        upper = std::exp(upper);
+        if (!FitsReal(lower) || !FitsReal(upper) || static_cast<float>(lower) == 0) return RunBoundOutOfRange;
     }
-
-    if (!std::isfinite(lower) || !std::isfinite(upper) || (logRange && lower == 0)) return RunBoundOutOfRange;
     // The log scale cannot take a bound the linear widening pushed to zero or below.
     if (IsLogItem(item) && lower <= 0) return RunLogBoundNotPositive;
 
-    L = lower;
-    U = upper;
+    L = static_cast<float>(lower);
+    U = static_cast<float>(upper);
     lo = low;
     hi = high;
     return RunOk;

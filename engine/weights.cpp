@@ -14,21 +14,6 @@
 
 namespace {
 
-// One line per data expert: its number in 2 characters, ": " and its raw weight in fixed
-// notation with 10 decimals in 14 characters. Nothing reads the file back, so a failure to
-// write it does not stop the run.
-void WriteWeightsFile() {
-    try {
-        TextFileWriter out("weightsw.dat");
-        for (int e = 1; e <= ExpertCount; ++e) {
-            if (!ExpertTable[e]) continue;
-            out.WriteLine(StrInt(e, 2) + ": " + StrFixed(ExpertTable[e]->RawWeight, 14, 10));
-        }
-        out.Commit();
-    } catch (const IoError&) {
-    }
-}
-
 // The refusals both weight kinds share, before anything is stored.
 int CheckWeightInputs() {
     if (int code = CheckBinProbabilities()) return code;
@@ -44,6 +29,19 @@ long double ItemWeightFrom(float calibration, int e, int i) {
 }
 
 } // namespace
+
+void WriteWeightsFile() {
+    try {
+        TextFileWriter out("weightsw.dat");
+        for (int e = 1; e <= ExpertCount; ++e) {
+            if (!ExpertTable[e]) continue;
+            out.WriteLine(StrInt(e, 2) + ": " + StrFixed(ExpertTable[e]->RawWeight, 14, 10));
+        }
+        out.Commit();
+    } catch (const IoError&) {
+        // The weights are set all the same; the run goes on.
+    }
+}
 
 float GlobalWeightRaw(int e) {
     const long double calibration = CalibrationScore(e);

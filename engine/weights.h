@@ -3,6 +3,11 @@
 // "weightsw.dat" in the current directory.
 #pragma once
 
+// "weightsw.dat" in the current directory: one line per data expert, its number in 2 characters,
+// ": " and its RawWeight in fixed notation with 10 decimals in 14 characters. Nothing reads the
+// file back, so a failure to write it is ignored.
+void WriteWeightsFile();
+
 // Calibration (cut by the significance level for a data expert) times mean seed information.
 float GlobalWeightRaw(int e);
 
