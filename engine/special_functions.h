@@ -34,3 +34,10 @@ long double ChiSquareCDF(int df, long double x, bool* ok = nullptr);
 // 10 sqrt(a) rounds near x = a, so shapes up to about 1e8 converge; beyond that the function
 // reports failure instead of running for minutes.
 constexpr int IncompleteGammaMaxRounds = 100000;
+
+// The incomplete gamma and beta functions share a factor exp(e) whose exponent e is a sum of
+// large terms for large parameters. When the rounding of e alone could cost more than
+// MaxExponentError of the result, the result counts as failed, unless e lies below
+// UnderflowExponent even with that error, where the factor is too small for a double to notice.
+constexpr long double MaxExponentError = 1e-9L;
+constexpr long double UnderflowExponent = -745.0L;

@@ -34,7 +34,8 @@ inline std::vector<ReferenceRow> ReadReferenceTable(const std::string& name) {
             double v = 0.0;
             const auto [end, err] = std::from_chars(field.data(), field.data() + field.size(), v);
             if (err != std::errc() || end != field.data() + field.size()) {
-                throw std::runtime_error(path + ":" + std::to_string(lineNumber) + ": bad number " + field);
+                throw std::runtime_error(path + ":" + std::to_string(lineNumber) + ": bad number " +
+                                         field);
             }
             row.values.push_back(v);
         }
