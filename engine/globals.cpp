@@ -55,6 +55,7 @@ bool UseMinSeedCount = true;
 bool InformationComputed = false;
 float SignificanceLevel = 0;
 float BestDMScore = 0;
+ShortString<8> RunDMName;
 int RunErrorCode = 0;
 std::string RunErrorText;
 
@@ -141,6 +142,7 @@ void ResetGlobals() {
     InformationComputed = false;
     SignificanceLevel = 0;
     BestDMScore = 0;
+    RunDMName = "";
     RunErrorCode = 0;
     RunErrorText.clear();
 

@@ -188,6 +188,9 @@ extern bool UseMinSeedCount;
 extern bool InformationComputed;
 extern float SignificanceLevel;
 extern float BestDMScore;
+// The name of the decision maker of the current run (the run dialog sets it); with "check"
+// in it the engine uses whole-number quantile values as they are, without the nudge.
+extern ShortString<8> RunDMName;
 extern int RunErrorCode;
 extern std::string RunErrorText;
 

@@ -7,6 +7,7 @@
 #include "common/core/pascal_str.h"
 #include "common/core/slot_table.h"
 #include "common/core/text.h"
+#include "engine/nudge.h"
 
 namespace {
 
@@ -572,7 +573,9 @@ int CheckExpertData(int e) {
                         break;
                     }
                 }
-                if (k > 1 && v <= a->Values[k - 1]) {
+                // The engine reads every value nudged, which can reverse two values that are
+                // close together (100000 and 100000.5 become 100001 and 100000.5).
+                if (k > 1 && (v <= a->Values[k - 1] || NudgedValue(v) <= NudgedValue(a->Values[k - 1]))) {
                     a->Valid = false;
                     if (dataExpert || ExpertCount == 0) {
                         result = CheckNotIncreasing;

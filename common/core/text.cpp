@@ -137,12 +137,12 @@ std::string CopyText(const std::string& s, int pos, int count) {
 
 std::string CutTo(const std::string& s, std::size_t n) { return s.size() <= n ? s : s.substr(0, n); }
 
-bool NearlyEqual(float a, float b) {
-    const long double la = a;
-    const long double lb = b;
-    const long double tol = lb != 0 ? std::fabs(1e-9L * lb) : static_cast<long double>(1e-16f);
-    return std::fabs(lb - la) < tol;
+bool NearlyEqualExtended(long double a, long double b) {
+    const long double tol = b != 0 ? std::fabs(1e-9L * b) : static_cast<long double>(1e-16f);
+    return std::fabs(b - a) < tol;
 }
+
+bool NearlyEqual(float a, float b) { return NearlyEqualExtended(a, b); }
 
 bool DefinitelyLess(float a, float b) {
     const long double la = a;

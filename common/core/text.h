@@ -53,3 +53,5 @@ std::string UpperCaseAscii(const std::string& s);
 // DefinitelyLess: a + 1e-9 * b < b (signed tolerance), or a + 1e-16 < b when b is 0.
 bool NearlyEqual(float a, float b);
 bool DefinitelyLess(float a, float b);
+// NearlyEqual on extended arguments (values that were never rounded to 32 bits).
+bool NearlyEqualExtended(long double a, long double b);

@@ -142,6 +142,16 @@ TEST(Text, TolerantComparisons) {
     // 1e-16 is the 32-bit constant: -1e-16f + 1e-16f is exactly 0, not below 0.
     EXPECT_FALSE(DefinitelyLess(-1e-16f, 0));
     EXPECT_TRUE(DefinitelyLess(std::nextafter(-1e-16f, -1.0f), 0));
+
+    // The extended form compares values no 32-bit rounding has touched: two logarithms that
+    // round to the same float differ here by more than the tolerance.
+    const long double a = std::log(1e6L);
+    const long double b = std::log(1e6L + 0.0625L);
+    ASSERT_EQ(static_cast<float>(a), static_cast<float>(b));
+    EXPECT_FALSE(NearlyEqualExtended(a, b));
+    EXPECT_TRUE(NearlyEqualExtended(a, a * (1 + 1e-12L)));
+    EXPECT_TRUE(NearlyEqualExtended(1e-17L, 0));
+    EXPECT_FALSE(NearlyEqualExtended(0, 1e-17L));
 }
 
 }  // namespace

@@ -1,0 +1,89 @@
+#include "engine/intrinsic_range.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "engine/globals.h"
+#include "engine/nudge.h"
+#include "engine/run_codes.h"
+#include "engine/tables.h"
+
+namespace {
+
+// Within the range of the 32-bit reals (a bound is stored as one).
+bool FitsReal(long double v) {
+    return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
+}
+
+} // namespace
+
+int ComputeIntrinsicRange(int i, float& L, float& U, float& lo, float& hi, float overshoot) {
+    const TItem* item = (i >= 1 && i <= MaxItemCount) ? ItemTable[i].get() : nullptr;
+    if (!item) return RunOk;
+    const int q = QuantileCount;
+
+    float low = lo;
+    float high = hi;
+    bool assessed = false;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        const TAssessment* a = AssessmentAt(e, i);
+        if (!a || !a->Valid) continue;
+        const float first = static_cast<float>(
+            std::max(static_cast<long double>(LowerClamp), static_cast<long double>(NudgeIntegral(a->Values[1]))));
+        const float last = NudgeIntegral(a->Values[q]);
+        if (!assessed || first < low) low = first;
+        if (!assessed || last > high) high = last;
+        assessed = true;
+    }
+    if (!assessed) {
+        // Nothing to measure or pool on: the item's assessments are all invalid, so no score
+        // reads this range, and an earlier range (possibly already in logarithms) must not stand.
+        L = U = lo = hi = NoValue;
+        return RunOk;
+    }
+    if (IsSeedItem(item)) {
+        if (item->Realisation < low) low = item->Realisation;
+        if (item->Realisation > high) high = item->Realisation;
+    }
+
+    const bool logRange = LogIntrinsicRange && IsLogItem(item);
+    if (logRange) {
+        low = static_cast<float>(std::log(static_cast<long double>(low)));
+        high = static_cast<float>(std::log(static_cast<long double>(high)));
+    }
+    const long double d = (static_cast<long double>(high) - low) * static_cast<long double>(overshoot);
+    long double lower = low - d;
+    long double upper = high + d;
+    if (!FitsReal(lower) || !FitsReal(upper)) return RunBoundOutOfRange;
+    lower = static_cast<float>(lower);
+    upper = static_cast<float>(upper);
+    if (!LogIntrinsicRange && lower < LowerClamp) lower = static_cast<float>(LowerClamp);
+    if (logRange) {
+        lower = std::exp(lower);
+        upper = std::exp(upper);
+        if (!FitsReal(lower) || !FitsReal(upper) || static_cast<float>(lower) == 0) return RunBoundOutOfRange;
+    }
+    // The log scale cannot take a bound the linear widening pushed to zero or below.
+    if (IsLogItem(item) && lower <= 0) return RunLogBoundNotPositive;
+
+    L = static_cast<float>(lower);
+    U = static_cast<float>(upper);
+    lo = low;
+    hi = high;
+    return RunOk;
+}
+
+int ComputeIntrinsicRanges() {
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+        TItem* item = ItemTable[i].get();
+        const int code = ComputeIntrinsicRange(i, item->IntrinsicLow, item->IntrinsicHigh, item->AssessedLow,
+                                               item->AssessedHigh, IntrinsicRangeOvershoot);
+        if (code != RunOk) {
+            ItemCount = i;
+            return code;
+        }
+    }
+    return RunOk;
+}
