@@ -133,24 +133,21 @@ void TExpertsSheet::FormAdjust() {
         ExpertsGrid->SetEditorMode(Core.Cursor.EditorOn);
         if (!ExpertsGrid->currentIndex().isValid()) ExpertsGrid->SetCursor(1, 1);
     }
-    Core.LayoutWidth = ExpertsGrid->ContentWidth();
-    int width = Core.LayoutWidth;
-    int height = ExpertsGrid->ContentHeight();
-    if (QMdiArea* a = mdiArea()) {
-        width = std::min(width, std::max(200, a->width() - 50));
-        height = std::min(height, std::max(120, a->height() - (result ? 180 : 140) + 100));
-    }
-    ExpertsGrid->setMinimumSize(0, 0);
-    int extra = result ? HeaderInfoLabel->sizeHint().height() + 4 : 0;
-    resize(width + 10 + 2 * 5, height + extra + 10 + 30);
-    ExpertsLayoutMode = ExpertsSheetMode;
-    Core.LayoutWeightType = WeightType;
-    Core.LayoutDone = true;
     if (result) {
         QStringList lines;
         for (const std::string& l : Core.HeaderInfo()) lines << SheetText(l);
         HeaderInfoLabel->setText(lines.join(QLatin1Char('\n')));
     }
+    Core.LayoutWidth = ExpertsGrid->ContentWidth();
+    if (QMdiArea* a = mdiArea())
+        ExpertsGrid->MaxSize = QSize(std::max(200, a->width() - 50), std::max(120, a->height() - (result ? 180 : 140)));
+    ExpertsGrid->updateGeometry();
+    widget()->adjustSize();
+    adjustSize();
+    ExpertsGrid->ScrollHome();
+    ExpertsLayoutMode = ExpertsSheetMode;
+    Core.LayoutWeightType = WeightType;
+    Core.LayoutDone = true;
     SyncCursor();
 }
 
@@ -307,18 +304,12 @@ void TExpertsSheet::UndoExpertsCommand() {
 
 void TExpertsSheet::DeleteRowsCommand(bool cut) {
     SyncCursor();
-    SheetKey k;
-    k.Code = cut ? vk::X : vk::Delete;
-    k.Ctrl = cut;
-    Apply(Core.DeleteExpertRows(k) | EffectRepaint);
+    Apply(Core.DeleteExpertRows(MakeSheetKey(cut ? vk::X : vk::Delete, cut)) | EffectRepaint);
 }
 
 void TExpertsSheet::PasteRowsCommand() {
     SyncCursor();
-    SheetKey k;
-    k.Code = vk::V;
-    k.Ctrl = true;
-    Apply(Core.PasteExpertRows(k) | EffectRepaint);
+    Apply(Core.PasteExpertRows(MakeSheetKey(vk::V, true)) | EffectRepaint);
 }
 
 void TExpertsSheet::ToggleFilterCommand() {

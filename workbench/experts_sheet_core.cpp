@@ -15,11 +15,6 @@ namespace {
 
 constexpr int GridFontSize = 8;
 
-// Equal ignoring ASCII case, two empty texts included.
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return (a.empty() && b.empty()) || SameTextNoCase(a, b);
-}
-
 bool IsDuplicateExpertId(const std::string& id, int exceptEntry) {
     for (int e = 1; e <= MaxExpertCount; ++e)
         if (e != exceptEntry && ExpertTable[e] && SameTextNoCase(TrimRight(ExpertTable[e]->Id), id)) return true;
@@ -333,7 +328,7 @@ void ExpertsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         break;
     }
     case 3:
-        if (!SameIgnoringCase(text, x->Name)) MarkExpertsModified();
+        if (!SameTextOrBothEmpty(text, x->Name)) MarkExpertsModified();
         x->Name = text;
         break;
     default: return;

@@ -167,15 +167,18 @@ void TItemsSheet::LayoutItemsSheet() {
     int width = Core.LayoutWidth;
     if (Core.Expert && view != ItemsSheetCore::View::Robustness) {
         // The name is reached by scrolling.
-        width -= ItemsGrid->columnWidth(Core.ItemsNumCols() - 1) - 70;
+        width -= std::max(0, ItemsGrid->columnWidth(Core.ItemsNumCols() - 1) - 70);
     }
-    int height = ItemsGrid->ContentHeight();
+    int maxHeight = 900;
     if (QMdiArea* a = mdiArea()) {
         width = std::min(width, std::max(200, a->width() - 50));
-        height = std::min(height, std::max(120, a->height() - 60));
+        maxHeight = std::max(120, a->height() - (Core.Expert ? 150 : 140));
     }
-    int extra = header ? HeaderInfoLabel->sizeHint().height() + 4 : 0;
-    resize(width + 20, height + extra + 40);
+    ItemsGrid->MaxSize = QSize(width, maxHeight);
+    ItemsGrid->updateGeometry();
+    widget()->adjustSize();
+    adjustSize();
+    ItemsGrid->ScrollHome();
     ItemsLayoutMode = ItemsSheetMode;
     Core.LayoutBayesian = BayesianUpdates;
     Core.LayoutDone = true;
@@ -360,18 +363,12 @@ void TItemsSheet::UndoItemsCommand() {
 
 void TItemsSheet::DeleteRowsCommand(bool cut) {
     SyncCursor();
-    SheetKey k;
-    k.Code = cut ? vk::X : vk::Delete;
-    k.Ctrl = cut;
-    Apply(Core.DeleteItemRows(k) | EffectRepaint);
+    Apply(Core.DeleteItemRows(MakeSheetKey(cut ? vk::X : vk::Delete, cut)) | EffectRepaint);
 }
 
 void TItemsSheet::PasteRowsCommand() {
     SyncCursor();
-    SheetKey k;
-    k.Code = vk::V;
-    k.Ctrl = true;
-    Apply(Core.PasteItemRows(k) | EffectRepaint);
+    Apply(Core.PasteItemRows(MakeSheetKey(vk::V, true)) | EffectRepaint);
 }
 
 void TItemsSheet::ToggleFilterCommand() {

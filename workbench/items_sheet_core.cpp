@@ -17,10 +17,6 @@ namespace {
 constexpr int GridFontSize = 8;
 constexpr std::uint32_t Purple = 0x800080;
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return (a.empty() && b.empty()) || SameTextNoCase(a, b);
-}
-
 bool IsDuplicateItemId(const std::string& id, int exceptIndex) {
     for (int i = 1; i <= MaxItemCount; ++i)
         if (i != exceptIndex && ItemTable[i] && SameTextNoCase(TrimRight(ItemTable[i]->Id), id)) return true;
@@ -389,7 +385,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         }
         break;
     case 6:
-        if (!SameIgnoringCase(text, item->Name)) kind.Modified = true;
+        if (!SameTextOrBothEmpty(text, item->Name)) kind.Modified = true;
         item->Name = text;
         break;
     }

@@ -7,6 +7,10 @@ std::string RowOperationQuestion(bool cut, const std::string& noun, bool plural)
     return std::string(cut ? "Cut" : "Delete") + " " + noun + " row" + (plural ? "s" : " ") + "?";
 }
 
+bool SameTextOrBothEmpty(const std::string& a, const std::string& b) {
+    return (a.empty() && b.empty()) || SameTextNoCase(a, b);
+}
+
 bool MakeUniqueId(const std::string& typed, const std::string& stored, std::size_t width,
                   const std::function<bool(const std::string&)>& isDuplicate, std::string& out) {
     std::string text = Trim(typed);

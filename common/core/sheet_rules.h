@@ -36,6 +36,16 @@ constexpr int F4 = 115;
 constexpr int F5 = 116;
 } // namespace vk
 
+inline SheetKey MakeSheetKey(int code, bool ctrl = false) {
+    SheetKey k;
+    k.Code = code;
+    k.Ctrl = ctrl;
+    return k;
+}
+
+// The text rule's test: equal ignoring ASCII case, two empty texts included.
+bool SameTextOrBothEmpty(const std::string& a, const std::string& b);
+
 // The single-level undo of a sheet kind's row operations.
 enum class UndoKind : std::uint8_t { None = 0, Create = 1, Paste = 2, Del = 3, Cut = 4 };
 

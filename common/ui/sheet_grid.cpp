@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -306,6 +307,21 @@ int SheetGrid::ContentWidth() const {
     int w = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
     for (int c = 0; c < model_->columnCount(); ++c) w += columnWidth(c);
     return w;
+}
+
+void SheetGrid::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    // The cursor was placed before the window had its size.
+    QTimer::singleShot(0, this, &SheetGrid::ScrollHome);
+}
+
+void SheetGrid::ScrollHome() {
+    horizontalScrollBar()->setValue(0);
+    if (currentIndex().isValid()) scrollTo(currentIndex());
+}
+
+QSize SheetGrid::sizeHint() const {
+    return QSize(std::min(ContentWidth(), MaxSize.width()), std::min(ContentHeight(), MaxSize.height()));
 }
 
 int SheetGrid::ContentHeight() const {

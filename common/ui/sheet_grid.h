@@ -91,9 +91,14 @@ public:
     // A new layout: column widths from the source, grown where a text would be clipped.
     void Layout();
     void Refresh() { model_->Refresh(); viewport()->update(); }
+    // After the window took its size: scrolled back to the left, the cursor in view.
+    void ScrollHome();
     int ContentWidth() const;  // columns plus frame
     int ContentHeight() const; // header plus rows plus frame
     int DefaultRowHeight() const { return rowHeight_; }
+    // The whole grid, at most `MaxSize` (the room the window may take).
+    QSize sizeHint() const override;
+    QSize MaxSize{1600, 900};
 
     // Handlers of the sheet.
     std::function<void(const SheetKey&)> OnKeyRelease;
@@ -109,6 +114,7 @@ public:
     static SheetKey ToSheetKey(const QKeyEvent* event);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
