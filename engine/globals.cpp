@@ -1,5 +1,7 @@
 #include "engine/globals.h"
 
+#include "engine/output_files.h"
+
 ItemTableType ItemTable;
 ExpertTableType ExpertTable;
 IndexMapType ItemColumnMap{};
@@ -63,10 +65,14 @@ int ExportSolutionMode = 0;
 bool ExportDistributions = false;
 int RangeGraphKind = 0;
 bool OutputLineBreak = true;
+OutputFile OutFile;
+bool ClipboardOutputOpen = false;
+std::string ClipboardOutputText;
 
 int MaxItems = MaxItemCount;
 bool TooManyRecords = false;
 float PercentileTable[101] = {};
+std::string PercentileTableNote;
 
 int ExpertsSheetMode = 0;
 int ItemsSheetMode = 0;
@@ -145,10 +151,14 @@ void ResetGlobals() {
     ExportDistributions = false;
     RangeGraphKind = 0;
     OutputLineBreak = true;
+    OutFile.Abandon();
+    ClipboardOutputOpen = false;
+    ClipboardOutputText.clear();
 
     MaxItems = MaxItemCount;
     TooManyRecords = false;
     for (auto& p : PercentileTable) p = 0;
+    PercentileTableNote.clear();
 
     ExpertsSheetMode = 0;
     ItemsSheetMode = 0;

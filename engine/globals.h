@@ -16,6 +16,7 @@ class Prompts;
 
 struct TItem;
 struct TExpert;
+class OutputFile;
 
 // Results of the robustness run that leaves one item or expert out.
 struct TRobustness {
@@ -209,11 +210,18 @@ extern int ExportSolutionMode;
 extern bool ExportDistributions;
 extern int RangeGraphKind; // 0 items-wise, 1 experts-wise
 extern bool OutputLineBreak;
+// The current output text file of the exports (engine/output_files.h).
+extern OutputFile OutFile;
+// A clipboard export collects its text here and sets the clipboard once when it closes.
+extern bool ClipboardOutputOpen;
+extern std::string ClipboardOutputText;
 
 // ---- reader state ----
 extern int MaxItems;
 extern bool TooManyRecords;
 extern float PercentileTable[101];
+// Why the last percentile table could not be built; empty when it holds values.
+extern std::string PercentileTableNote;
 
 // ---- sheet views ----
 extern int ExpertsSheetMode;

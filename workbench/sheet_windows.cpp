@@ -1,5 +1,6 @@
 #include "workbench/sheet_windows.h"
 
+#include "engine/case_files.h"
 #include "engine/tables.h"
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
@@ -8,7 +9,11 @@
 std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets{};
 TExpertsSheet* ExpertsSheet = nullptr;
 TItemsSheet* ItemsSheet = nullptr;
-std::function<bool(int)> QuerySaveCaseHandler;
+std::function<bool(int)> QuerySaveCaseHandler = [](int kind) {
+    bool canClose = true;
+    QuerySaveCase(kind, canClose);
+    return canClose;
+};
 std::function<void()> ResetRunDialogHandler;
 std::function<void()> CloseRunDialogHandler;
 

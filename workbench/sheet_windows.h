@@ -17,7 +17,7 @@ extern TExpertsSheet* ExpertsSheet;
 extern TItemsSheet* ItemsSheet; // the first items sheet made, normally the realisations sheet
 
 // The save question of a file kind (1 experts, 2 items) before its sheet closes; true when
-// the sheet may close. Every sheet may close until the case files answer it.
+// the sheet may close (QuerySaveCase unless a test puts something else here).
 extern std::function<bool(int kind)> QuerySaveCaseHandler;
 // Resets the run dialog after the expert data changed, and closes it with the case.
 extern std::function<void()> ResetRunDialogHandler;

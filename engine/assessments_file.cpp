@@ -1,0 +1,324 @@
+#include "engine/assessments_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <vector>
+
+#include "common/core/line_io.h"
+#include "common/core/pascal_str.h"
+#include "common/core/text.h"
+#include "engine/case_columns.h"
+#include "engine/globals.h"
+#include "engine/items_file.h"
+#include "engine/tables.h"
+
+namespace {
+
+// The reader's own view of the expert table: how far it is filled and the expert of the last line.
+int readerExpertCount = 0;
+int currentExpertIndex = 0;
+
+struct HeaderLevels {
+    int count = 0;
+    float levels[MaxQuantileCount + 1] = {};
+};
+
+// The header's count and levels, without committing anything.
+bool ParseHeaderLevels(const std::string& line, HeaderLevels& out) {
+    std::size_t nq = line.find("NQ=");
+    if (nq == std::string::npos) nq = line.find("nq=");
+    std::size_t qu = line.find("QU=");
+    if (qu == std::string::npos) qu = line.find("qu=");
+    if (nq == std::string::npos || qu == std::string::npos) return false;
+
+    long long count = 0;
+    if (ValInt(line.substr(nq + 3, 4), count) != 0 || count < 1 || count > MaxQuantileCount) return false;
+    out.count = static_cast<int>(count);
+
+    const std::size_t first = qu + 3;
+    for (int k = 1; k <= out.count; ++k) {
+        const std::size_t at = first + 4 * static_cast<std::size_t>(k - 1);
+        const std::string field = at < line.size() ? line.substr(at, 4) : std::string();
+        long double percent = 0;
+        if (ValReal(field, percent) != 0) return false;
+        // A level at 0 or 100 % leaves an empty outer bin, and one above 100 % a negative one.
+        if (!(percent > 0 && percent < 100)) return false;
+        const float level = static_cast<float>(percent / 100);
+        // Equal levels would need equal quantiles, which no data check accepts.
+        if (k > 1 && !(level > out.levels[k - 1])) return false;
+        out.levels[k] = level;
+    }
+    return true;
+}
+
+void CommitHeader(const std::string& line, const HeaderLevels& h) {
+    AssessmentHeader = line;
+    QuantileCount = h.count;
+    for (int k = 1; k <= h.count; ++k) QuantileLevels[k] = h.levels[k];
+    ComputeBinProbabilities();
+}
+
+bool SameAsCaseLevels(const HeaderLevels& h) {
+    if (h.count != QuantileCount) return false;
+    for (int k = 1; k <= h.count; ++k)
+        if (h.levels[k] != QuantileLevels[k]) return false;
+    return true;
+}
+
+// The first header of a file; in a merge its levels must be those of the open case, whose
+// experts' values were given at those levels.
+bool ReadHeader(const std::string& line, bool merge) {
+    HeaderLevels h;
+    if (!ParseHeaderLevels(line, h)) return false;
+    if (merge && !SameAsCaseLevels(h)) return false;
+    CommitHeader(line, h);
+    return true;
+}
+
+int LastPresentExpert() {
+    for (int e = MaxExpertCount; e >= 1; --e)
+        if (ExpertTable[e]) return e;
+    return 0;
+}
+
+// Slot i of every data expert holds an assessment of item i: an empty one where the file had
+// none, so that a skipped item never lets a later item's values move into its slot.
+void FillMissingAssessments() {
+    for (int e = 1; e <= MaxExpertCount; ++e) {
+        TExpert* x = ExpertTable[e].get();
+        if (!x || x->IsDecisionMaker) continue;
+        for (int i = 1; i <= MaxItemCount; ++i) {
+            TItem* item = ItemTable[i].get();
+            if (!item || x->Assessments[i]) continue;
+            if (TAssessment* a = NewAssessment(x, i)) a->Item = item;
+        }
+    }
+}
+
+// Values, names and flag of a data line from pos on, into the expert's slot of the current item.
+void ReadAssessmentFields(const std::string& line, int pos, TItem* item, TExpert* expert) {
+    const int slot = CurrentItemIndex;
+    if (slot < 1 || slot > MaxItemCount) return;
+    auto& held = expert->Assessments[slot];
+    if (held && held->Item) return; // the first line for an expert and item wins
+    if (!held && !NewAssessment(expert, slot)) return;
+    TAssessment* a = held.get();
+    a->Item = item;
+    for (int k = 1; k <= QuantileCount; ++k) {
+        const std::string word = NextWord(line, pos);
+        ++pos;
+        float v = NoValue;
+        a->Values[k] = ParseReal32(word, v) ? v : NoValue;
+    }
+    const std::string itemName = ColumnText(line, pos, 173);
+    if (!itemName.empty() && item->Name.empty()) item->Name = itemName;
+    pos += 174;
+    const std::string expertName = ColumnText(line, pos, 50);
+    if (expert->Name.empty()) expert->Name = expertName;
+    pos += 51;
+    if (pos >= 1 && static_cast<std::size_t>(pos) <= line.size() && (line[pos - 1] == 'F' || line[pos - 1] == 'f'))
+        expert->FilterFlag = true;
+}
+
+std::string AssessmentLine(int number, const TExpert& x, int i, int itemNumber, TItem& item, const TAssessment& a,
+                           bool firstLine) {
+    std::string line = " " + StrInt(number, 4) + " " + RightAligned(x.Id, 8) + " " + StrInt(itemNumber, 4) + " " +
+                       RightAligned(item.Id, 14) + " ";
+    // An empty scale would make the line unreadable; the reader takes unknown words for the default.
+    line += RightAligned(item.Scale.empty() ? std::string(ScaleNames[DefaultScale]) : item.Scale.str(), 3);
+    line += ' ';
+    for (int k = 1; k <= QuantileCount; ++k) {
+        line += CaseNumber(a.Values[k]);
+        line += ' ';
+    }
+    if (!(firstLine || i == 1 || !item.NameDone)) return line;
+    const bool itemName = !item.Name.empty() && (i == 1 || !item.NameDone);
+    // The expert's name goes on its first line, whichever item that is; whatever follows the
+    // item's name keeps its columns, so a flag never lands in the name field.
+    const bool expertName = firstLine && !x.Name.empty();
+    const bool more = expertName || x.FilterFlag;
+    if (itemName) {
+        line += RightAligned(item.Name, 173);
+        line += ' ';
+        item.NameDone = true;
+    } else if (more) {
+        line += std::string(174, ' ');
+    }
+    if (more) line += expertName ? RightAligned(x.Name, 50) : std::string(50, ' ');
+    if (x.FilterFlag) line += " F";
+    return line;
+}
+
+std::string HeaderFromLevels() {
+    int percents[MaxQuantileCount + 1] = {};
+    for (int k = 1; k <= QuantileCount; ++k)
+        percents[k - 1] = static_cast<int>(std::lround(static_cast<long double>(QuantileLevels[k]) * 100));
+    return MakeAssessmentHeader(QuantileCount, percents);
+}
+
+} // namespace
+
+std::string MakeAssessmentHeader(int count, const int* percents) {
+    std::string header = "* OBRIX ASCII OUTPUT FILE. NQ=  " + StrInt(count, 2) + "   QU=";
+    for (int k = 0; k < count; ++k) header += StrInt(percents[k], 4);
+    return header + " ";
+}
+
+bool ParseAssessmentHeader(const std::string& line) {
+    HeaderLevels h;
+    if (!ParseHeaderLevels(line, h)) return false;
+    CommitHeader(line, h);
+    return true;
+}
+
+TItem* FindOrCreateItem(const std::string& id) {
+    const int known = std::min(ItemCount, MaxItemCount);
+    if (CurrentItemIndex >= 1 && CurrentItemIndex <= known) {
+        TItem* hint = ItemTable[CurrentItemIndex].get();
+        if (hint && SameTextNoCase(hint->Id, id)) return hint;
+    }
+    for (int i = 1; i <= known; ++i) {
+        TItem* item = ItemTable[i].get();
+        if (item && SameTextNoCase(item->Id, id)) {
+            CurrentItemIndex = i;
+            return item;
+        }
+    }
+    if (ItemCount < MaxItems && ItemCount < MaxItemCount) {
+        TItem* item = NewItem(id, "", ItemCount + 1);
+        if (!item) return nullptr;
+        ++ItemCount;
+        CurrentItemIndex = ItemCount;
+        return item;
+    }
+    TooManyRecords = true;
+    return nullptr;
+}
+
+TExpert* FindOrCreateExpert(const std::string& id) {
+    if (currentExpertIndex >= 1 && currentExpertIndex <= MaxExpertCount) {
+        TExpert* current = ExpertTable[currentExpertIndex].get();
+        if (current && SameTextNoCase(current->Id, id)) return current;
+    }
+    for (int e = 1; e <= readerExpertCount; ++e) {
+        TExpert* x = ExpertTable[e].get();
+        if (x && SameTextNoCase(x->Id, id)) {
+            currentExpertIndex = e;
+            return x;
+        }
+    }
+    if (readerExpertCount < MaxExpertCount) {
+        TExpert* x = NewExpert(id, "", readerExpertCount + 1);
+        if (!x) return nullptr;
+        ++readerExpertCount;
+        if (ExpertCount > 0) ++ExpertCount;
+        currentExpertIndex = readerExpertCount;
+        return x;
+    }
+    TooManyRecords = true;
+    return nullptr;
+}
+
+bool ParseAssessmentLine(const std::string& line) {
+    // Values cannot be read without knowing how many there are.
+    if (QuantileCount < 1 || QuantileCount > MaxQuantileCount) return false;
+    int pos = 1;
+    const std::string expertWord = NextWord(line, pos);
+    ++pos;
+    std::string expertId = ColumnText(line, pos, 8);
+    if (expertId.empty()) expertId = CutTo(expertWord, 8);
+    pos += 8;
+    const std::string itemWord = NextWord(line, pos);
+    ++pos;
+    std::string itemId = ColumnText(line, pos, 14);
+    if (itemId.empty()) itemId = CutTo(itemWord, 14);
+    pos += 14;
+    std::string scale;
+    NormaliseScale(NextWord(line, pos), scale);
+    ++pos;
+    if (expertWord.empty() || expertId.empty() || itemWord.empty() || itemId.empty() || scale.empty()) return false;
+
+    TItem* item = FindOrCreateItem(itemId);
+    if (item) item->Scale = scale; // the last line of an item decides its scale
+    TExpert* expert = FindOrCreateExpert(expertId);
+    if (item && expert) ReadAssessmentFields(line, pos, item, expert);
+    ++CurrentItemIndex; // the next line tries the next item first
+    return true;
+}
+
+int ReadAssessmentsFile(const std::string& fileName) {
+    const std::vector<std::string> lines = ReadTextLines(fileName);
+    CurrentItemIndex = 0;
+    ItemCount = LastItemIndex();
+    readerExpertCount = LastPresentExpert();
+    currentExpertIndex = 0;
+    MaxItems = MaxItemCount;
+    TooManyRecords = false;
+    const bool merge = readerExpertCount > 0;
+
+    int failed = 0;
+    bool headerSeen = false;
+    int lineNumber = 0;
+    for (const std::string& line : lines) {
+        ++lineNumber;
+        if (Trim(line).empty()) continue;
+        bool accepted = true;
+        if (line[0] == '*') {
+            if (!headerSeen) {
+                headerSeen = true;
+                accepted = ReadHeader(line, merge);
+            }
+        } else {
+            accepted = ParseAssessmentLine(line);
+        }
+        if (!accepted) {
+            failed = lineNumber;
+            break;
+        }
+    }
+
+    if (TooManyRecords) WarnRecordsDiscarded(fileName, "experts", MaxExpertCount);
+    FillMissingAssessments();
+    BuildItemIndexMap();
+    return failed;
+}
+
+bool WriteAssessmentsFile(const std::string& fileName) {
+    AssignIdsForWriting();
+    TextFileWriter out(fileName);
+
+    for (auto& item : ItemTable)
+        if (item) item->NameDone = item->Name.empty();
+
+    if (TrimRight(AssessmentHeader).empty() && QuantileCount >= 1 && QuantileCount <= MaxQuantileCount)
+        AssessmentHeader = HeaderFromLevels();
+    out.WriteLine(TrimRight(AssessmentHeader));
+
+    std::vector<int> itemNumber(MaxItemCount + 1, 0);
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (ItemTable[i] && !ItemTable[i]->Id.empty()) itemNumber[i] = ItemNumberOfId(ItemTable[i]->Id);
+
+    int number = 0;
+    for (int e = 1; e <= MaxExpertCount; ++e) {
+        if (ExpertCount > 0 && e > ExpertCount) break; // decision makers are not written
+        const TExpert* x = ExpertTable[e].get();
+        if (!x || x->Id.empty() || x->IsDecisionMaker) continue;
+        ++number;
+        // The expert's assessment of an item is the first slot that refers to it.
+        std::unordered_map<const TItem*, const TAssessment*> held;
+        for (int s = 1; s <= MaxItemCount; ++s)
+            if (const TAssessment* a = x->Assessments[s].get(); a && a->Item) held.emplace(a->Item, a);
+        bool firstLine = true;
+        for (int i = 1; i <= MaxItemCount; ++i) {
+            TItem* item = ItemTable[i].get();
+            if (!item || item->Id.empty()) continue;
+            const auto found = held.find(item);
+            if (found == held.end()) continue;
+            out.WriteLine(AssessmentLine(number, *x, i, itemNumber[i], *item, *found->second, firstLine));
+            firstLine = false;
+        }
+    }
+    out.Commit();
+    return true;
+}

@@ -1,0 +1,34 @@
+// The experts' assessments file (".dtt"): one '*' header line with the quantile levels, then one
+// fixed-column line per expert and assessed item.
+#pragma once
+
+#include <string>
+
+struct TExpert;
+struct TItem;
+
+// The header line of the program's form for `count` levels given as whole percents:
+// "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95 ".
+std::string MakeAssessmentHeader(int count, const int* percents);
+
+// Sets AssessmentHeader, QuantileCount, QuantileLevels and BinProbabilities from a header line;
+// false, with all of them unchanged, when the header is malformed: no "NQ="/"QU=", a count
+// outside 1..25, a level that does not parse, lies outside (0, 100) percent or does not rise.
+bool ParseAssessmentHeader(const std::string& line);
+
+// Reads (or, into a case that already has experts, merges) an assessments file. 0 on success,
+// else the 1-based number of the first line that failed; what was read before stays. Afterwards
+// every expert's slot i holds an assessment of ItemTable[i], empty where the file had none.
+// Throws IoError when the file cannot be read.
+int ReadAssessmentsFile(const std::string& fileName);
+
+// One data line; false when a required field is empty or no quantile levels are known.
+bool ParseAssessmentLine(const std::string& line);
+
+// Reader lookups with creation; null beyond the table limits (TooManyRecords is then set).
+TExpert* FindOrCreateExpert(const std::string& id);
+TItem* FindOrCreateItem(const std::string& id);
+
+// Writes the whole file (replacing the old one only once it is complete); true when written.
+// Throws IoError.
+bool WriteAssessmentsFile(const std::string& fileName);

@@ -1,0 +1,29 @@
+// The items file (".rls"): one fixed-column line per item (id, realisation, scale, name, flag),
+// no header.
+#pragma once
+
+#include <string>
+
+struct TItem;
+
+// Reads an items file into the case: 0 on success, else the 1-based number of the first line that
+// failed. Every expert gets an empty assessment of each item it has none of, in that item's slot.
+// Throws IoError when the file cannot be read.
+int ReadItemsFile(const std::string& fileName);
+
+// One item line; false when its number or id is empty.
+bool ParseItemLine(const std::string& line);
+
+// Writes the whole file (replacing the old one only once it is complete); true when written.
+// Throws IoError.
+bool WriteItemsFile(const std::string& fileName);
+
+// Index of the item in ItemTable (the scan stops at the first empty slot); 0 when absent.
+int ItemIndexOf(const TItem* item);
+
+// Index of the first item whose id equals id, letter case aside; 0 when none.
+int ItemNumberOfId(const std::string& id);
+
+// Every expert from slot 1 up to the first empty slot gets an assessment of item in slot index
+// when that slot is empty.
+void AddItemToExperts(TItem* item, int index);

@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "case_builder.h"
+#include "case_file_support.h"
+#include "column_line.h"
+#include "common/core/line_io.h"
+#include "engine/assessments_file.h"
+#include "engine/globals.h"
+#include "engine/items_file.h"
+#include "engine/tables.h"
+
+using namespace casefiles_test;
+using ::testing::ElementsAre;
+
+namespace {
+
+const std::string Banner = "* OBRIX ASCII OUTPUT FILE. ";
+const std::string Levels3 = Banner + "NQ=   3   QU=   5  50  95";
+
+std::string Levels(int count, int from, int step) {
+    std::string h = Banner + "NQ=  " + (count < 10 ? " " : "") + std::to_string(count) + "   QU=";
+    for (int k = 0; k < count; ++k) {
+        std::string p = std::to_string(from + k * step);
+        h += std::string(4 - p.size(), ' ') + p;
+    }
+    return h;
+}
+
+class AssessmentsFileTest : public CaseFileTest {
+protected:
+    // A case state a failed header must leave alone.
+    void PriorLevels() {
+        testcase::SetLevels({10, 90});
+        AssessmentHeader = "prior header";
+    }
+    void ExpectPriorLevels() {
+        EXPECT_EQ(QuantileCount, 2);
+        EXPECT_FLOAT_EQ(QuantileLevels[1], 0.1f);
+        EXPECT_FLOAT_EQ(QuantileLevels[2], 0.9f);
+        EXPECT_FLOAT_EQ(BinProbabilities[1], 0.1f);
+        EXPECT_FLOAT_EQ(BinProbabilities[2], 0.8f);
+        EXPECT_FLOAT_EQ(BinProbabilities[3], 0.1f);
+        EXPECT_EQ(AssessmentHeader, "prior header");
+    }
+    std::vector<float> ValuesOf(int e, int slot) const {
+        std::vector<float> v;
+        const TAssessment* a = ExpertTable[e]->Assessments[slot].get();
+        for (int k = 1; k <= QuantileCount; ++k) v.push_back(a->Values[k]);
+        return v;
+    }
+};
+
+// ------------------------------------------------------------------------------- header
+
+TEST_F(AssessmentsFileTest, HeaderCases) {
+    const struct {
+        const char* what;
+        std::string header;
+        std::vector<float> percents; // empty: the header fails
+    } cases[] = {
+        {"valid", Levels3, {5, 50, 95}},
+        {"lower-case keys", "* nq=   2   qu=  10  90", {10, 90}},
+        {"a level with decimals", Banner + "NQ=   2   QU=12.5  50", {12.5f, 50}},
+        {"25 levels", Levels(25, 3, 3), {3, 6, 9, 12, 15, 18, 21, 24, 27, 30, 33, 36, 39,
+                                         42, 45, 48, 51, 54, 57, 60, 63, 66, 69, 72, 75}},
+        {"50/5/95: falling", Banner + "NQ=   3   QU=  50   5  95", {}},
+        {"5/50/150: above 100 %", Banner + "NQ=   3   QU=   5  50 150", {}},
+        {"50/50/95: equal levels", Banner + "NQ=   3   QU=  50  50  95", {}},
+        {"a level of 0 %", Banner + "NQ=   3   QU=   0  50  95", {}},
+        {"a level of 100 %", Banner + "NQ=   3   QU=   5  50 100", {}},
+        {"too many levels: 30", Banner + "NQ=  30   QU=   5  50  95", {}},
+        {"too many levels: 26 listed", Levels(26, 1, 3), {}},
+        {"no levels: 0", Banner + "NQ=   0   QU=", {}},
+        {"count written left-aligned", Banner + "NQ=3      QU=   5  50  95", {}},
+        {"level written left-aligned", Banner + "NQ=   3   QU=5    50  95", {}},
+        {"fewer levels than the count", Banner + "NQ=   3   QU=   5  50", {}},
+        {"no QU=", Banner + "NQ=   3", {}},
+        {"no NQ=", Banner + "QU=   5  50  95", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Directly, as the levels dialog's caller parses it.
+        ResetGlobals();
+        PriorLevels();
+        EXPECT_EQ(ParseAssessmentHeader(c.header), !c.percents.empty());
+        if (c.percents.empty()) ExpectPriorLevels();
+
+        // And from a file, where the header is line 2 after a blank line.
+        ResetGlobals();
+        PriorLevels();
+        const std::string file = PutLines("header.dtt", {"", c.header});
+        const int failed = ReadAssessmentsFile(file);
+        if (c.percents.empty()) {
+            EXPECT_EQ(failed, 2);
+            ExpectPriorLevels();
+            continue;
+        }
+        EXPECT_EQ(failed, 0);
+        EXPECT_EQ(AssessmentHeader, c.header);
+        ASSERT_EQ(QuantileCount, static_cast<int>(c.percents.size()));
+        for (int k = 1; k <= QuantileCount; ++k) EXPECT_FLOAT_EQ(QuantileLevels[k], c.percents[k - 1] / 100) << k;
+        EXPECT_FLOAT_EQ(BinProbabilities[QuantileCount + 1], 1 - c.percents.back() / 100);
+    }
+}
+
+TEST_F(AssessmentsFileTest, MergeWithOtherLevelsFailsAtItsHeaderAndChangesNothing) {
+    ASSERT_EQ(ReadAssessmentsFile(Fixture("case.dtt")), 0);
+    const auto before = CaseSnapshot();
+    const std::string header = AssessmentHeader;
+    const auto row = AssessmentRow("1", "E9", "1", "X1", "UNI", {"1", "2", "3"});
+
+    const std::string other = PutLines("other.dtt", {"", Banner + "NQ=   3   QU=  10  50  90", row});
+    EXPECT_EQ(ReadAssessmentsFile(other), 2);
+    EXPECT_EQ(CaseSnapshot(), before);
+    EXPECT_EQ(AssessmentHeader, header);
+
+    const std::string fewer = PutLines("fewer.dtt", {Banner + "NQ=   2   QU=   5  95", row});
+    EXPECT_EQ(ReadAssessmentsFile(fewer), 1);
+    EXPECT_EQ(CaseSnapshot(), before);
+
+    // The same levels merge: the new expert follows the others and gets every item.
+    ExpertCount = 3;
+    const std::string same = PutLines("same.dtt", {"* merged NQ=   3   QU=   5  50  95", row});
+    EXPECT_EQ(ReadAssessmentsFile(same), 0);
+    EXPECT_EQ(ExpertCount, 4);
+    ASSERT_TRUE(ExpertTable[4]);
+    EXPECT_EQ(ExpertTable[4]->Id.str(), "E9");
+    EXPECT_THAT(ValuesOf(4, 1), ElementsAre(1, 2, 3));
+    EXPECT_THAT(ValuesOf(4, 2), ElementsAre(NoValue, NoValue, NoValue));
+    EXPECT_EQ(ExpertTable[4]->Assessments[3]->Item, ItemTable[3].get());
+    const auto after = CaseSnapshot();
+    ASSERT_GT(after.size(), before.size());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin())) << "the open case's records stay as they were";
+}
+
+TEST_F(AssessmentsFileTest, DataLineNeedsKnownLevels) {
+    const auto row = AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "2", "3"});
+    const std::string file = PutLines("nohead.dtt", {row});
+    EXPECT_EQ(ReadAssessmentsFile(file), 1) << "no header and no levels in force";
+    EXPECT_FALSE(ItemTable[1]);
+    EXPECT_FALSE(ExpertTable[1]);
+
+    testcase::SetLevels({5, 50, 95});
+    EXPECT_EQ(ReadAssessmentsFile(file), 0) << "a file without a header keeps the levels in force";
+    EXPECT_THAT(ValuesOf(1, 1), ElementsAre(1, 2, 3));
+}
+
+// ------------------------------------------------------------------------------- reader
+
+TEST_F(AssessmentsFileTest, ReaderLineRules) {
+    const std::string file = PutLines(
+        "rules.dtt",
+        {
+            Levels3,
+            "",
+            "* a second header, ignored: NQ=   9   QU=",
+            // No expert id: the number word stands in. A value that is no number is missing.
+            AssessmentRow("12", "", "1", "X1", "uni", {"1", "2.5e0", "abc"}, "Item one", "Twelve", true),
+            // The same expert and item again: only the scale counts.
+            AssessmentRow("12", "", "1", "X1", "LOG", {"7", "8", "9"}, "Other name", "Other"),
+            // Shorter than the name columns.
+            AssessmentRow("2", "E2", "2", "X2", "UNI", {"10", " 2.00000E+0001", "3.0E1"}),
+            ColumnLine({{2, 5, "3"}, {7, 14, "E3"}}), // no item: fails
+            AssessmentRow("4", "E4", "1", "X1", "UNI", {"1", "2", "3"}),
+        },
+        "\n");
+    EXPECT_EQ(ReadAssessmentsFile(file), 7) << "the blank line counts";
+
+    ASSERT_TRUE(ExpertTable[1]);
+    const TExpert& twelve = *ExpertTable[1];
+    EXPECT_EQ(twelve.Id.str(), "12");
+    EXPECT_EQ(twelve.Name.str(), "Twelve");
+    EXPECT_TRUE(twelve.FilterFlag);
+    EXPECT_THAT(ValuesOf(1, 1), ElementsAre(1, 2.5f, NoValue));
+    EXPECT_EQ(ItemTable[1]->Name.str(), "Item one");
+    EXPECT_EQ(ItemTable[1]->Scale.str(), "LOG");
+
+    const TExpert& e2 = *ExpertTable[2];
+    EXPECT_EQ(e2.Name.str(), "");
+    EXPECT_FALSE(e2.FilterFlag);
+    EXPECT_THAT(ValuesOf(2, 2), ElementsAre(10, 20, 30));
+    EXPECT_EQ(ItemTable[2]->Name.str(), "");
+    EXPECT_EQ(ItemTable[2]->Scale.str(), "UNI");
+    EXPECT_FALSE(ExpertTable[3]) << "reading stopped at the failing line";
+    EXPECT_EQ(ExpertCount, 0);
+}
+
+TEST_F(AssessmentsFileTest, SkippedItemKeepsItsSlotWithAndWithoutItemsFile) {
+    for (const bool withItems : {false, true}) {
+        SCOPED_TRACE(withItems ? "with the items file" : "assessments file only");
+        ResetGlobals();
+        ASSERT_EQ(ReadAssessmentsFile(Fixture("skipped.dtt")), 0);
+        if (withItems) {
+            ASSERT_EQ(ReadItemsFile(Fixture("skipped.rls")), 0);
+            EXPECT_EQ(ItemTable[2]->Realisation, 5.0f);
+        }
+        ASSERT_EQ(testcase::ItemIds(), (std::vector<std::string>{"X1", "X2", "X3"}));
+
+        const TAssessment* skipped = AssessmentAt(2, 2);
+        ASSERT_TRUE(skipped);
+        EXPECT_EQ(skipped->Item, ItemTable[2].get());
+        EXPECT_THAT(std::vector<float>(skipped->Values + 1, skipped->Values + 4), ElementsAre(NoValue, NoValue, NoValue));
+        const TAssessment* third = AssessmentAt(2, 3);
+        ASSERT_TRUE(third);
+        EXPECT_EQ(third->Item, ItemTable[3].get());
+        EXPECT_THAT(std::vector<float>(third->Values + 1, third->Values + 4), ElementsAre(7.5f, 8.5f, 9.5f));
+
+        for (int e = 1; e <= 2; ++e) {
+            for (int i = 1; i <= 3; ++i)
+                EXPECT_EQ(ExpertTable[e]->Assessments[i]->Item, ItemTable[i].get()) << e << " " << i;
+            EXPECT_FALSE(ExpertTable[e]->Assessments[4]) << "no extra slot";
+        }
+    }
+}
+
+TEST_F(AssessmentsFileTest, ExpertsBeyondTheTableAreDiscardedWithOneWarning) {
+    std::vector<std::string> lines = {Levels3};
+    for (int e = 1; e <= 1002; ++e)
+        lines.push_back(AssessmentRow(std::to_string(e), "E" + std::to_string(e), "1", "X1", "UNI", {"1", "2", "3"}));
+    const std::string file = PutLines("many.dtt", lines);
+    prompts_.QueueAnswer(platform::Answer::Ok);
+    EXPECT_EQ(ReadAssessmentsFile(file), 0);
+    EXPECT_THAT(prompts_.MessageTexts(),
+                ElementsAre(file + " contains more experts than this version of the program can support (max 1000)."
+                                   "\n\rThe extraneous experts are discarded."));
+    EXPECT_EQ(prompts_.Recorded()[0].MessageKind, platform::MessageKind::Warning);
+    EXPECT_EQ(ExpertTable[1000]->Id.str(), "E1000");
+    EXPECT_FALSE(ExpertTable[1001]);
+}
+
+// ------------------------------------------------------------------------------- writer
+
+class AssessmentsWriterTest : public AssessmentsFileTest {
+protected:
+    void SetUp() override {
+        AssessmentsFileTest::SetUp();
+        testcase::SetLevels({5, 50, 95});
+        AssessmentHeader = Levels3 + " ";
+    }
+    std::vector<std::string> Written() {
+        const std::string path = PathOf("out.dtt");
+        EXPECT_TRUE(WriteAssessmentsFile(path));
+        return ReadTextLines(path);
+    }
+};
+
+TEST_F(AssessmentsWriterTest, ValuesComeBackToSixDigits) {
+    testcase::AddItem("X1", "UNI");
+    testcase::AddExpert("E1", {{123.4567f, -0.000123456789f, 98765432.0f}});
+    Written();
+    ResetGlobals();
+    ASSERT_EQ(ReadAssessmentsFile(PathOf("out.dtt")), 0);
+    EXPECT_THAT(ValuesOf(1, 1), ElementsAre(123.457f, -0.000123457f, 98765400.0f));
+}
+
+TEST_F(AssessmentsWriterTest, RecordsWithoutIdGetDefaultIdsInsteadOfBeingDropped) {
+    testcase::AddItem("X1", "UNI");
+    testcase::AddItem("", "UNI");
+    testcase::AddExpert("E1", {{1, 2, 3}, {4, 5, 6}});
+    testcase::AddExpert("", {{7, 8, 9}, {10, 11, 12}});
+    Written();
+    ResetGlobals();
+    ASSERT_EQ(ReadAssessmentsFile(PathOf("out.dtt")), 0);
+    EXPECT_EQ(testcase::ItemIds(), (std::vector<std::string>{"X1", "_item  2"}));
+    EXPECT_EQ(testcase::ExpertIds(), (std::vector<std::string>{"E1", "_exp   2"}));
+    EXPECT_THAT(ValuesOf(2, 2), ElementsAre(10, 11, 12));
+}
+
+// A flagged expert with a name: the flag stays in its column on every line that carries a name
+// part, and the name field holds the name or blanks, never the flag.
+TEST_F(AssessmentsWriterTest, FlagKeepsItsColumnAfterAnItemName) {
+    testcase::AddItem("X1", "UNI");
+    testcase::AddItem("X2", "LOG")->Name = "Second";
+    TExpert* ann = testcase::AddExpert("E1", {{1, 2, 3}, {4, 5, 6}});
+    ann->Name = "Ann";
+    ann->FilterFlag = true;
+    const std::vector<std::string> one = {" 1.00000E+0000", " 2.00000E+0000", " 3.00000E+0000"};
+    const std::vector<std::string> two = {" 4.00000E+0000", " 5.00000E+0000", " 6.00000E+0000"};
+    EXPECT_THAT(Written(), ElementsAre(Levels3, AssessmentRow("1", "E1", "1", "X1", "UNI", one, "", "Ann", true),
+                                       AssessmentRow("1", "E1", "2", "X2", "LOG", two, "Second", "", true)));
+}
+
+TEST_F(AssessmentsWriterTest, ExpertNameGoesOnItsFirstLine) {
+    testcase::AddItem("X1", "UNI");
+    testcase::AddItem("X2", "UNI")->Name = "Second";
+    testcase::AddExpert("E0", {{1, 2, 3}, {4, 5, 6}});
+    TExpert* ann = testcase::AddExpert("E1", {{1, 2, 3}, {4, 5, 6}});
+    ann->Name = "Ann";
+    ann->FilterFlag = true;
+    ann->Assessments[1].reset(); // Ann gave nothing for X1
+    const std::vector<std::string> two = {" 4.00000E+0000", " 5.00000E+0000", " 6.00000E+0000"};
+    const auto lines = Written();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3], AssessmentRow("2", "E1", "2", "X2", "UNI", two, "", "Ann", true));
+
+    ResetGlobals();
+    ASSERT_EQ(ReadAssessmentsFile(PathOf("out.dtt")), 0);
+    EXPECT_EQ(ExpertTable[2]->Name.str(), "Ann");
+    EXPECT_TRUE(ExpertTable[2]->FilterFlag);
+}
+
+TEST_F(AssessmentsWriterTest, HeaderAndWhoIsWritten) {
+    AssessmentHeader.clear(); // a case whose levels were never given a header line
+    testcase::AddItem("X1", "UNI");
+    testcase::AddExpert("E1", {{1, 2, 3}});
+    testcase::AddExpert("E2", {}); // no assessment at all: takes a number, writes no line
+    ExpertTable[2]->Assessments[1].reset();
+    testcase::AddExpert("E3", {{4, 5, 6}});
+    ExpertCount = 3;
+    NewExpert("DMaker 1", "", 4)->IsDecisionMaker = true;
+    NewAssessment(ExpertTable[4].get(), 1)->Item = ItemTable[1].get();
+
+    const auto lines = Written();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], Levels3);
+    EXPECT_EQ(lines[1].substr(0, 14), "    1       E1");
+    EXPECT_EQ(lines[2].substr(0, 14), "    3       E3");
+}
+
+} // namespace
