@@ -35,7 +35,7 @@ TEST_P(RoundTripTest, TabbingThroughEveryCellChangesNoFile) {
     FieldWidth = GetParam();
     WeightType = 4; // the user-weight column takes the cursor too
     const std::filesystem::path src = std::filesystem::path(FIXTURES_DIR) / "case";
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "sheets_round_trip";
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("sheets_round_trip_" + std::to_string(GetParam()));
     std::filesystem::create_directories(dir);
     ASSERT_EQ(ReadAssessmentsFile((src / "case.dtt").string()), 0);
     ASSERT_EQ(ReadItemsFile((src / "case.rls").string()), 0);
