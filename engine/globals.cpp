@@ -35,7 +35,7 @@ int CheckedExpert = 0;
 int SeedItemCount = 0;
 int MinSeedCount = 0;
 int SeedAssessmentCount = 0;
-int ActiveExpert = 0;
+TExpert* ActiveExpert = nullptr;
 
 bool RobustnessRun = false;
 bool DiscrepancyOn = false;
@@ -102,7 +102,7 @@ void FreeCase() {
     SeedItemCount = 0;
     MinSeedCount = 0;
     SeedAssessmentCount = 0;
-    ActiveExpert = 0;
+    ActiveExpert = nullptr;
 }
 
 void ResetGlobals() {

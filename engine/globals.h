@@ -16,6 +16,7 @@ class Prompts;
 }
 
 struct TItem;
+struct TExpert;
 class OutputFile;
 
 // Results of the robustness run that leaves one item or expert out.
@@ -167,7 +168,9 @@ extern int CheckedExpert;
 extern int SeedItemCount;
 extern int MinSeedCount;
 extern int SeedAssessmentCount;
-extern int ActiveExpert;
+// The expert whose assessments the next opened or re-activated items sheet shows; cleared
+// whenever that record is freed.
+extern TExpert* ActiveExpert;
 
 // ---- run options ----
 extern bool RobustnessRun;

@@ -1,0 +1,502 @@
+#include "common/ui/sheet_grid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+
+QString SheetText(const std::string& bytes) {
+    QString utf8 = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (!utf8.contains(QChar::ReplacementCharacter)) return utf8;
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string SheetBytes(const QString& text) {
+    QByteArray b = text.toUtf8();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+// ---------------------------------------------------------------- model
+
+SheetModel::SheetModel(GridSource* source, QObject* parent) : QAbstractTableModel(parent), source_(source) {
+    DataFont = QFont(QStringLiteral("MS Sans Serif"), 8);
+    HeaderFont = QFont(QStringLiteral("Arial"), 7);
+}
+
+void SheetModel::SetSource(GridSource* source) {
+    beginResetModel();
+    source_ = source;
+    endResetModel();
+}
+
+int SheetModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !source_) return 0;
+    return std::max(0, source_->GridRows() - source_->HeaderRows());
+}
+
+int SheetModel::columnCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !source_) return 0;
+    return source_->GridCols();
+}
+
+QVariant SheetModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !source_) return {};
+    const int col = index.column();
+    const int row = index.row() + source_->HeaderRows();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: return SheetText(source_->CellText(col, row));
+    case Qt::FontRole: {
+        QFont f = DataFont;
+        f.setBold(col > 0 && source_->CellStyleAt(col, row).Bold);
+        return f;
+    }
+    case Qt::ForegroundRole: {
+        CellStyle s = source_->CellStyleAt(col, row);
+        if (s.Greyed) return QColor(0x80, 0x80, 0x80);
+        if (s.Colour) return QColor(static_cast<QRgb>(s.Colour));
+        return {};
+    }
+    case Qt::BackgroundRole:
+        if (col == 0) return QColor(0xE0, 0xE0, 0xE0); // the fixed number column
+        return {};
+    case Qt::TextAlignmentRole: return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+QVariant SheetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || !source_) return {};
+    if (role == Qt::DisplayRole) {
+        QStringList lines;
+        for (int r = 0; r < source_->HeaderRows(); ++r) lines << SheetText(source_->CellText(section, r));
+        return lines.join(QLatin1Char('\n'));
+    }
+    if (role == Qt::FontRole) return HeaderFont;
+    if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags SheetModel::flags(const QModelIndex& index) const {
+    if (!index.isValid() || !source_) return Qt::NoItemFlags;
+    const int col = index.column();
+    const int row = index.row() + source_->HeaderRows();
+    Qt::ItemFlags f = Qt::ItemIsEnabled;
+    if (source_->CanSelect(col, row)) f |= Qt::ItemIsSelectable;
+    if (source_->CanEdit(col, row)) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool SheetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || !source_ || role != Qt::EditRole) return false;
+    source_->SetEditText(index.column(), index.row() + source_->HeaderRows(), SheetBytes(value.toString()));
+    Refresh(); // an edit may change other cells (ids shown elsewhere, colours)
+    return true;
+}
+
+void SheetModel::Reset() {
+    beginResetModel();
+    endResetModel();
+}
+
+void SheetModel::Refresh() {
+    if (rowCount() > 0 && columnCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+// ---------------------------------------------------------------- editor
+
+SheetDelegate::SheetDelegate(SheetGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+QWidget* SheetDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const {
+    auto* edit = new QLineEdit(parent);
+    edit->setFrame(false);
+    edit->setFont(grid_->Model()->DataFont);
+    return edit;
+}
+
+void SheetDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    if (!edit) return;
+    const QString given = index.data(Qt::EditRole).toString();
+    const int cap = grid_->Source() ? grid_->Source()->ColumnChars(index.column()) : 0;
+    edit->setMaxLength(std::max({cap, static_cast<int>(given.size()), 1}));
+    edit->setText(given);
+    edit->setProperty("givenText", given);
+}
+
+void SheetDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    if (!edit) return;
+    const QString text = edit->text();
+    // Taking the shown text back would round every number the cursor passes.
+    if (text == edit->property("givenText").toString()) return;
+    edit->setProperty("givenText", text);
+    model->setData(index, text, Qt::EditRole);
+}
+
+bool SheetDelegate::eventFilter(QObject* object, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        grid_->NotePress(key);
+        auto* edit = qobject_cast<QLineEdit*>(object);
+        // Ctrl+C copies the whole view on release unless text is selected in the editor.
+        if (key->matches(QKeySequence::Copy) && edit && !edit->hasSelectedText()) return true;
+    } else if (event->type() == QEvent::KeyRelease) {
+        grid_->HandleRelease(static_cast<QKeyEvent*>(event));
+        return true;
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
+// ---------------------------------------------------------------- grid
+
+SheetGrid::SheetGrid(GridSource* source, QWidget* parent) : QTableView(parent) {
+    model_ = new SheetModel(source, this);
+    setModel(model_);
+    setItemDelegate(new SheetDelegate(this));
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setMinimumSectionSize(0);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setTabKeyNavigation(true);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setFont(model_->DataFont);
+    SetEditorMode(true);
+}
+
+QModelIndex SheetGrid::IndexOf(int col, int row) const {
+    if (!Source()) return {};
+    return model_->index(row - Source()->HeaderRows(), col);
+}
+
+bool SheetGrid::Selectable(int col, int row) const {
+    return Source() && Source()->CanSelect(col, row);
+}
+
+int SheetGrid::Row() const {
+    QModelIndex i = currentIndex();
+    return i.isValid() && Source() ? i.row() + Source()->HeaderRows() : 0;
+}
+
+int SheetGrid::Col() const {
+    QModelIndex i = currentIndex();
+    return i.isValid() ? i.column() : 0;
+}
+
+void SheetGrid::SetCursor(int col, int row) {
+    QModelIndex i = IndexOf(col, row);
+    if (!i.isValid()) return;
+    if (editorMode_)
+        selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+    else
+        selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(i);
+}
+
+void SheetGrid::SelectedRows(int& first, int& last) const {
+    first = last = Row();
+    const QModelIndexList sel = selectionModel()->selectedIndexes();
+    if (sel.isEmpty()) return;
+    int lo = sel.front().row(), hi = lo;
+    for (const QModelIndex& i : sel) {
+        lo = std::min(lo, i.row());
+        hi = std::max(hi, i.row());
+    }
+    first = lo + Source()->HeaderRows();
+    last = hi + Source()->HeaderRows();
+}
+
+void SheetGrid::SelectRows(int first, int last) {
+    QModelIndex a = IndexOf(0, first), b = IndexOf(model_->columnCount() - 1, last);
+    if (!a.isValid() || !b.isValid()) return;
+    selectionModel()->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
+}
+
+bool SheetGrid::EditorOpen() const {
+    return state() == QAbstractItemView::EditingState;
+}
+
+void SheetGrid::OpenEditor() {
+    QModelIndex i = currentIndex();
+    if (!editorMode_ || !i.isValid() || EditorOpen()) return;
+    if (model_->flags(i) & Qt::ItemIsEditable) edit(i);
+}
+
+void SheetGrid::CloseEditor() {
+    if (!EditorOpen()) return;
+    if (QWidget* w = indexWidget(currentIndex())) {
+        closeEditor(w, QAbstractItemDelegate::NoHint);
+        return;
+    }
+    // Editors opened by edit() are children of the viewport.
+    for (QLineEdit* e : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+        if (e->isVisible()) closeEditor(e, QAbstractItemDelegate::NoHint);
+}
+
+void SheetGrid::SetEditorMode(bool on) {
+    editorMode_ = on;
+    if (on) {
+        setSelectionBehavior(QAbstractItemView::SelectItems);
+        setSelectionMode(QAbstractItemView::SingleSelection);
+        setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
+                        QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |
+                        QAbstractItemView::SelectedClicked);
+        if (currentIndex().isValid()) {
+            if (!Selectable(Col(), Row())) {
+                // Row mode may have left the cursor on the number column.
+                for (int c = 1; c < model_->columnCount(); ++c)
+                    if (Selectable(c, Row())) {
+                        SetCursor(c, Row());
+                        break;
+                    }
+            }
+            selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect);
+        }
+        OpenEditor();
+    } else {
+        const bool hadFocus = QApplication::focusWidget() && isAncestorOf(QApplication::focusWidget());
+        CloseEditor();
+        if (hadFocus) setFocus();
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setSelectionBehavior(QAbstractItemView::SelectRows);
+        setSelectionMode(QAbstractItemView::ContiguousSelection);
+        if (currentIndex().isValid())
+            selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+}
+
+void SheetGrid::Layout() {
+    const bool hadFocus = hasFocus() || (focusWidget() && isAncestorOf(QApplication::focusWidget()));
+    CloseEditor();
+    model_->Reset();
+    if (hadFocus) setFocus();
+    const QFontMetrics data(model_->DataFont);
+    QFont bold = model_->DataFont;
+    bold.setBold(true);
+    const QFontMetrics dataBold(bold);
+    const QFontMetrics head(model_->HeaderFont);
+    const GridSource* s = Source();
+    int headerLines = s ? std::max(1, s->HeaderRows()) : 1;
+    for (int c = 0; s && c < s->GridCols(); ++c) {
+        int px = s->ColumnPixels(c);
+        if (px > 0) {
+            // Grow where our fonts would clip what the column is meant to hold.
+            const int chars = s->ColumnChars(c);
+            if (chars <= 20) px = std::max(px, dataBold.horizontalAdvance(QString(chars, QLatin1Char('0'))) + 8);
+            for (int r = 0; r < s->HeaderRows(); ++r)
+                px = std::max(px, head.horizontalAdvance(SheetText(s->CellText(c, r))) + 8);
+        }
+        setColumnWidth(c, px);
+    }
+    rowHeight_ = std::max(19, data.height() + 6);
+    verticalHeader()->setDefaultSectionSize(rowHeight_);
+    verticalHeader()->setMinimumSectionSize(1);
+    horizontalHeader()->setFixedHeight(headerLines * head.lineSpacing() + 8);
+}
+
+int SheetGrid::ContentWidth() const {
+    int w = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < model_->columnCount(); ++c) w += columnWidth(c);
+    return w;
+}
+
+void SheetGrid::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    // The cursor was placed before the window had its size.
+    QTimer::singleShot(0, this, &SheetGrid::ScrollHome);
+}
+
+void SheetGrid::ScrollHome() {
+    horizontalScrollBar()->setValue(0);
+    if (currentIndex().isValid()) scrollTo(currentIndex());
+}
+
+QSize SheetGrid::sizeHint() const {
+    return QSize(std::min(ContentWidth(), MaxSize.width()), std::min(ContentHeight(), MaxSize.height()));
+}
+
+int SheetGrid::ContentHeight() const {
+    return 2 * frameWidth() + horizontalHeader()->height() + model_->rowCount() * rowHeight_ +
+           horizontalScrollBar()->sizeHint().height();
+}
+
+// ---------------------------------------------------------------- keys
+
+SheetKey SheetGrid::ToSheetKey(const QKeyEvent* event) {
+    SheetKey k;
+    const Qt::KeyboardModifiers m = event->modifiers();
+    k.Shift = m & Qt::ShiftModifier;
+    k.Ctrl = m & Qt::ControlModifier;
+    k.Alt = m & Qt::AltModifier;
+    const int key = event->key();
+    switch (key) {
+    case Qt::Key_Tab: k.Code = vk::Tab; break;
+    case Qt::Key_Backtab:
+        k.Code = vk::Tab;
+        k.Shift = true;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: k.Code = vk::Enter; break;
+    case Qt::Key_End: k.Code = vk::End; break;
+    case Qt::Key_Home: k.Code = vk::Home; break;
+    case Qt::Key_Left: k.Code = vk::Left; break;
+    case Qt::Key_Up: k.Code = vk::Up; break;
+    case Qt::Key_Right: k.Code = vk::Right; break;
+    case Qt::Key_Down: k.Code = vk::Down; break;
+    case Qt::Key_Insert: k.Code = vk::Insert; break;
+    case Qt::Key_Delete: k.Code = vk::Delete; break;
+    case Qt::Key_F2: k.Code = vk::F2; break;
+    case Qt::Key_F3: k.Code = vk::F3; break;
+    case Qt::Key_F4: k.Code = vk::F4; break;
+    case Qt::Key_F5: k.Code = vk::F5; break;
+    default:
+        // Letters and digits share their codes with the virtual keys.
+        if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) k.Code = key;
+        break;
+    }
+    return k;
+}
+
+void SheetGrid::NotePress(QKeyEvent* event) {
+    if (event->isAutoRepeat()) return;
+    const int code = ToSheetKey(event).Code;
+    if (code) pressed_.insert(code);
+}
+
+bool SheetGrid::TakeRelease(QKeyEvent* event) {
+    if (event->isAutoRepeat()) return false;
+    const int code = ToSheetKey(event).Code;
+    // A release whose press went elsewhere (the key that closed a message box) does nothing.
+    auto it = pressed_.find(code);
+    if (code == 0 || it == pressed_.end()) return false;
+    pressed_.erase(it);
+    return true;
+}
+
+void SheetGrid::HandleRelease(QKeyEvent* event) {
+    if (TakeRelease(event) && OnKeyRelease) OnKeyRelease(ToSheetKey(event));
+}
+
+void SheetGrid::keyPressEvent(QKeyEvent* event) {
+    NotePress(event);
+    // Copying is the sheet's own (the whole view), on release.
+    if (event->matches(QKeySequence::Copy)) {
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void SheetGrid::keyReleaseEvent(QKeyEvent* event) {
+    HandleRelease(event);
+    event->accept();
+}
+
+QModelIndex SheetGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const GridSource* s = Source();
+    if (!s) return QTableView::moveCursor(action, modifiers);
+    const int top = s->HeaderRows(), bottom = s->GridRows() - 1, cols = s->GridCols();
+    int col = Col(), row = Row();
+    if (!currentIndex().isValid()) {
+        for (int r = top; r <= bottom; ++r)
+            for (int c = 0; c < cols; ++c)
+                if (Selectable(c, r)) return IndexOf(c, r);
+        return {};
+    }
+    auto found = [&](int c, int r) { return IndexOf(c, r); };
+    switch (action) {
+    case MoveNext:
+    case MovePrevious: {
+        // Row by row, wrapping at the end of the grid as the sheets' Tab does.
+        const int cells = (bottom - top + 1) * cols;
+        int n = (row - top) * cols + col;
+        for (int step = 0; step < cells; ++step) {
+            n = action == MoveNext ? (n + 1) % cells : (n - 1 + cells) % cells;
+            int r = top + n / cols, c = n % cols;
+            if (Selectable(c, r)) return found(c, r);
+        }
+        return currentIndex();
+    }
+    case MoveLeft:
+    case MoveRight:
+        for (int c = col + (action == MoveRight ? 1 : -1); c >= 0 && c < cols; c += action == MoveRight ? 1 : -1)
+            if (Selectable(c, row)) return found(c, row);
+        return currentIndex();
+    case MoveUp:
+    case MoveDown:
+        for (int r = row + (action == MoveDown ? 1 : -1); r >= top && r <= bottom; r += action == MoveDown ? 1 : -1)
+            if (Selectable(col, r)) return found(col, r);
+        return currentIndex();
+    case MoveHome:
+    case MoveEnd:
+        if (modifiers & Qt::ControlModifier) row = action == MoveHome ? top : bottom;
+        if (action == MoveHome) {
+            for (int c = 0; c < cols; ++c)
+                if (Selectable(c, row)) return found(c, row);
+        } else {
+            for (int c = cols - 1; c >= 0; --c)
+                if (Selectable(c, row)) return found(c, row);
+        }
+        return currentIndex();
+    default: {
+        QModelIndex i = QTableView::moveCursor(action, modifiers);
+        if (i.isValid() && Selectable(col, i.row() + top)) return IndexOf(col, i.row() + top);
+        return currentIndex();
+    }
+    }
+}
+
+void SheetGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    viewport()->update();
+}
+
+// ---------------------------------------------------------------- mouse
+
+int SheetGrid::GridRowAt(const QPoint& pos) const {
+    QModelIndex i = indexAt(pos);
+    return i.isValid() && Source() ? i.row() + Source()->HeaderRows() : -1;
+}
+
+int SheetGrid::GridColAt(const QPoint& pos) const {
+    QModelIndex i = indexAt(pos);
+    return i.isValid() ? i.column() : -1;
+}
+
+void SheetGrid::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const int row = GridRowAt(p), col = GridColAt(p);
+    if (event->button() == Qt::LeftButton && row >= 0 && (col == 0 || (event->modifiers() & Qt::ControlModifier)) &&
+        OnRowModeClick) {
+        OnRowModeClick(row);
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void SheetGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    const QPoint p = event->position().toPoint();
+    if (OnMouseUp) OnMouseUp(event->button(), GridColAt(p), GridRowAt(p));
+}
+
+void SheetGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const int row = GridRowAt(p), col = GridColAt(p);
+    if (OnDoubleClick && row >= 0) {
+        OnDoubleClick(col, row);
+        event->accept();
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
+}

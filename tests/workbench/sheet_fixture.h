@@ -1,0 +1,103 @@
+// A bare frame with an MDI area, scripted prompts and a small two-expert case in the tables.
+#pragma once
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/case_builder.h"
+#include "engine/globals.h"
+#include "engine/tables.h"
+#include "platform/testing/scripted_prompts.h"
+#include "workbench/experts_sheet.h"
+#include "workbench/items_sheet.h"
+#include "workbench/sheet_windows.h"
+
+class SheetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetGlobals();
+        Platform = &prompts;
+        frame = std::make_unique<QMainWindow>();
+        area = new QMdiArea;
+        area->setObjectName(QStringLiteral("MdiArea"));
+        frame->setCentralWidget(area);
+        frame->resize(1100, 700);
+        frame->show();
+        QApplication::setActiveWindow(frame.get());
+        (void)QTest::qWaitForWindowExposed(frame.get());
+    }
+
+    void TearDown() override {
+        for (QMdiSubWindow* w : area->subWindowList()) {
+            w->setAttribute(Qt::WA_DeleteOnClose, false);
+            delete w;
+        }
+        frame.reset();
+        ChildSheets.fill(nullptr);
+        ExpertsSheet = nullptr;
+        ItemsSheet = nullptr;
+        FreeExpertsUndo();
+        FreeItemsUndo();
+        ResetGlobals();
+        Platform = nullptr;
+    }
+
+    // Levels 5/50/95; items Q1 (UNI, realisation 12.5, "Flow rate") and Q2 (LOG, none,
+    // "Depth"); experts Anna ("Anna Berg") and Bo.
+    void BuildTwoExpertCase() {
+        testcase::SetLevels({5, 50, 95});
+        testcase::AddItem("Q1", "UNI", 12.5f)->Name = "Flow rate";
+        testcase::AddItem("Q2", "LOG")->Name = "Depth";
+        testcase::AddExpert("Anna", {{1, 10, 100}, {0.5f, 2, 8}})->Name = "Anna Berg";
+        testcase::AddExpert("Bo", {{2, 20, 200}, {}});
+        CaseFile.CaseName = "study";
+    }
+
+    TExpertsSheet* OpenExperts() {
+        auto* s = new TExpertsSheet(area);
+        s->show();
+        area->setActiveSubWindow(s);
+        QApplication::processEvents();
+        return s;
+    }
+
+    TItemsSheet* OpenRealisations() {
+        ActiveExpert = nullptr;
+        auto* s = new TItemsSheet(area, nullptr);
+        s->show();
+        area->setActiveSubWindow(s);
+        QApplication::processEvents();
+        return s;
+    }
+
+    // Keys go where the focus is: the cell editor when it is open, else the grid. The press
+    // may move the focus, so the release goes where the focus is then.
+    static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* w = QApplication::focusWidget();
+        ASSERT_NE(w, nullptr);
+        QTest::keyPress(w, key, mods);
+        QApplication::processEvents();
+        w = QApplication::focusWidget();
+        ASSERT_NE(w, nullptr);
+        QTest::keyRelease(w, key, mods);
+        QApplication::processEvents();
+    }
+
+    static std::vector<std::string> RowTexts(GridSource& g, int row) {
+        std::vector<std::string> out;
+        for (int c = 0; c < g.GridCols(); ++c) out.push_back(g.CellText(c, row));
+        return out;
+    }
+
+    platform::ScriptedPrompts prompts;
+    std::unique_ptr<QMainWindow> frame;
+    QMdiArea* area = nullptr;
+};

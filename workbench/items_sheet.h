@@ -1,0 +1,73 @@
+// The items sheet windows: the realisations sheet, an expert's assessments window (one,
+// reused for every data expert) and the result sheets of decision makers.
+#pragma once
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+#include <functional>
+
+#include "common/ui/sheet_grid.h"
+#include "workbench/items_sheet_core.h"
+
+// The distributions dialog and its defaults come with the distribution windows; the popup
+// calls them through these.
+extern std::function<void(TAssessment*, int family)> SetDistributionDefaultsHandler;
+extern std::function<void(QWidget* owner)> OpenDistributionDialogHandler;
+extern bool DistribDlgAccepted;
+extern TDistribution SavedDistribution;
+
+class TItemsSheet : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    // expert null: the realisations sheet.
+    TItemsSheet(QMdiArea* area, TExpert* expert);
+    ~TItemsSheet() override;
+
+    ItemsSheetCore Core;
+    SheetGrid* ItemsGrid = nullptr;
+    QLabel* HeaderInfoLabel = nullptr;
+    QMenu* DistributionMenu = nullptr;
+    TAssessment* PickedAssessment = nullptr;
+    EditMenuState EditMenu;
+
+    void LayoutItemsSheet();
+    void AdjustHeight();
+    void DrawItemsCaption();
+    void FormActivate();
+    void FormDeactivate();
+    void FormPaint();
+    // Row count again after the table changed elsewhere, cursor kept.
+    void Reload();
+    void SetCursorRow(int row);
+    bool FixEmptyRows();
+    void UpdateItemsEditMenu();
+    // The record the sheet shows is about to be freed: the sheet closes.
+    void ExpertGone();
+    bool IsGone() const { return gone_; }
+
+    // Right button released over a grid cell.
+    void ShowDistributionMenu(int col, int row, const QPoint& globalPos);
+    void ChooseDistribution(int family);
+
+    // Edit menu commands, as the keys would call them.
+    void UndoItemsCommand();
+    void DeleteRowsCommand(bool cut);
+    void PasteRowsCommand();
+    void ToggleFilterCommand();
+    void EnableFilteringCommand();
+    void ToggleEditorModeCommand();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void SyncCursor();
+    void Apply(unsigned effects);
+    void KeyReleased(const SheetKey& key);
+    void BuildDistributionMenu();
+    int OwnSlot() const;
+    bool gone_ = false;
+};

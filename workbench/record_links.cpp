@@ -1,0 +1,51 @@
+#include "workbench/record_links.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+ExpertFreedListener expertListener;
+ItemFreedListener itemListener;
+} // namespace
+
+void SetExpertFreedListener(ExpertFreedListener listener) {
+    expertListener = std::move(listener);
+}
+
+void SetItemFreedListener(ItemFreedListener listener) {
+    itemListener = std::move(listener);
+}
+
+void ExpertFreeing(const TExpert* expert) {
+    if (!expert) return;
+    if (ActiveExpert == expert) ActiveExpert = nullptr;
+    if (expertListener) expertListener(expert);
+}
+
+void ItemFreeing(const TItem* item) {
+    if (item && itemListener) itemListener(item);
+}
+
+void FreeExpertSlot(std::unique_ptr<TExpert>& slot) {
+    if (!slot) return;
+    ExpertFreeing(slot.get());
+    slot.reset();
+}
+
+std::vector<const TExpert*> SnapshotExperts() {
+    std::vector<const TExpert*> all;
+    for (const auto& e : ExpertTable)
+        if (e) all.push_back(e.get());
+    return all;
+}
+
+void ReportVanishedExperts(const std::vector<const TExpert*>& before) {
+    std::vector<const TExpert*> now = SnapshotExperts();
+    std::sort(now.begin(), now.end());
+    // Only the addresses are compared; nothing gone is touched.
+    for (const TExpert* e : before)
+        if (!std::binary_search(now.begin(), now.end(), e)) {
+            if (ActiveExpert == e) ActiveExpert = nullptr;
+            if (expertListener) expertListener(e);
+        }
+}

@@ -1,0 +1,56 @@
+#include "workbench/sheet_windows.h"
+
+#include "engine/case_files.h"
+#include "engine/tables.h"
+#include "workbench/experts_sheet.h"
+#include "workbench/items_sheet.h"
+#include "workbench/record_links.h"
+
+std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets{};
+TExpertsSheet* ExpertsSheet = nullptr;
+TItemsSheet* ItemsSheet = nullptr;
+std::function<bool(int)> QuerySaveCaseHandler = [](int kind) {
+    bool canClose = true;
+    QuerySaveCase(kind, canClose);
+    return canClose;
+};
+std::function<void()> ResetRunDialogHandler;
+std::function<void()> CloseRunDialogHandler;
+
+namespace {
+
+// A window showing an expert that is being freed closes.
+struct ListenerInstaller {
+    ListenerInstaller() {
+        SetExpertFreedListener([](const TExpert* expert) {
+            for (TItemsSheet* s : ChildSheets)
+                if (s && s->Core.Expert == expert) s->ExpertGone();
+        });
+    }
+} installer;
+
+} // namespace
+
+void PutBackSideTables() {
+    RestoreFilteredExperts(FilteredExperts);
+    RestoreFilteredItems(FilteredItems);
+}
+
+void InvalidateChildren() {
+    for (TItemsSheet* s : ChildSheets)
+        if (s && !s->IsGone()) s->Reload();
+}
+
+int FindResultSheet(int expertIndex) {
+    if (expertIndex < 1 || expertIndex > ExpertSlotCount || !ExpertTable[expertIndex]) return 0;
+    const TExpert* x = ExpertTable[expertIndex].get();
+    for (int i = FirstResultSlot; i <= ChildSheetSlots; ++i)
+        if (ChildSheets[i] && ChildSheets[i]->Core.Expert == x) return i;
+    return 0;
+}
+
+int FindFreeResultSlot() {
+    for (int i = FirstResultSlot; i <= ChildSheetSlots; ++i)
+        if (!ChildSheets[i]) return i;
+    return 0;
+}

@@ -1,0 +1,36 @@
+// The sheet windows of the open case, as the main window keeps them.
+#pragma once
+
+#include <array>
+#include <functional>
+
+class TExpertsSheet;
+class TItemsSheet;
+
+constexpr int ChildSheetSlots = 1032;
+constexpr int FirstResultSlot = 1001;
+
+// Entry 0 the realisations sheet, entry r the assessments window opened for experts-grid
+// row r, entries 1001..1032 the result sheets of decision makers.
+extern std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets;
+extern TExpertsSheet* ExpertsSheet;
+extern TItemsSheet* ItemsSheet; // the first items sheet made, normally the realisations sheet
+
+// The save question of a file kind (1 experts, 2 items) before its sheet closes; true when
+// the sheet may close (QuerySaveCase unless a test puts something else here).
+extern std::function<bool(int kind)> QuerySaveCaseHandler;
+// Resets the run dialog after the expert data changed, and closes it with the case.
+extern std::function<void()> ResetRunDialogHandler;
+extern std::function<void()> CloseRunDialogHandler;
+
+// Puts flagged experts and items moved out by a result view back into the tables, so that
+// whatever is written or closed next sees every record.
+void PutBackSideTables();
+
+// Every open items sheet gets its row count again and is drawn anew.
+void InvalidateChildren();
+
+// The slot in 1001..1032 whose sheet shows that decision maker, 0 when none.
+int FindResultSheet(int expertIndex);
+// The first free result slot, 0 when all are taken.
+int FindFreeResultSlot();
