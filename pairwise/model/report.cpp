@@ -8,7 +8,10 @@
 #include "common/core/text.h"
 #include "pairwise/model/agreement.h"
 #include "pairwise/model/globals.h"
+#include "pairwise/model/model_results.h"
+#include "pairwise/model/nel_model.h"
 #include "pairwise/model/report_format.h"
+#include "pairwise/model/transformation.h"
 #include "pairwise/model/triads.h"
 #include "pairwise/model/workspace.h"
 #include "platform/prompts.h"
@@ -160,6 +163,82 @@ void WriteScoresTable() {
         WriteReportLine(u + " (approxim., because of \"=\" answers)");
     }
     WriteReportLine("               concordance W = " + StrFixed(ConcordanceW, 4, 3));
+    WriteReportLine("");
+}
+
+void WriteModelValues() {
+    const int n = RunItemCount;
+    WriteReportLine("Non-transformed items values");
+    WriteReportLine("");
+    WriteReportLine("Item name         NEL(Bradley-Terry)      Thurstone C       Thurstone B");
+    for (int i = 1; i <= n; ++i)
+        WriteReportLine(ItemNumber(i) + ". " + PadRight(RunItemIdOf(i), 14) + StrFixed(NelValues[i], 12, 4) + "      " +
+                        StrFixed(ThurstoneCValues[i], 14, 4) + "      " + StrFixed(ThurstoneBValues[i], 12, 4));
+    WriteReportLine("");
+    // (n - 1)(n - 2) / 2 for both models; a whole number for every n.
+    const long double df = static_cast<long double>((n - 1) * (n - 2)) / 2;
+    WriteReportLine("Goodness of fit : " + StrFixed(NelFitStatistic, 12, 4) + "        " +
+                    StrFixed(ThurstoneFitStatistic, 12, 4) + "(Chi-square distributed");
+    WriteReportLine("  with          :    " + StrFixed(df, 9, 0) + "        " + StrFixed(df, 12, 0) + "   degrees of freedom)");
+    const std::string note = NelConvergenceNote();
+    if (!note.empty()) WriteReportLine(note);
+    WriteReportLine("");
+}
+
+void WriteTransformedValues() {
+    const int n = RunItemCount;
+    WriteReportLine("Transformed item values");
+    WriteReportLine("");
+    WriteReportLine(std::string("Item  NEL(Br.-T)   ThurC(lin)    ThurC(log)  ") + "   ThurB(lin)   ThurB(log)");
+    for (int i = 1; i <= n; ++i) {
+        std::string line = ItemNumber(i);
+        for (const CalcVector* v : {&NelTransformed, &ThurstoneCLinear, &ThurstoneCLog, &ThurstoneBLinear, &ThurstoneBLog})
+            line += "  " + StrExp((*v)[static_cast<std::size_t>(i)], 12);
+        if (i == NelRefItem)
+            line += " REF";
+        else if (i == RefItem1 || i == RefItem2)
+            line += " ref";
+        WriteReportLine(line);
+    }
+    WriteReportLine("");
+    WriteReportLine(" REF    marks the reference value for the NEL and Thurstone models");
+    WriteReportLine(" ref    marks the other reference value for the Thurstone models");
+    if (ThurstoneBReversed || ThurstoneCReversed) {
+        WriteReportLine(" WARNING :");
+        WriteReportLine(" Non-transformed values contradict the order of the reference values:");
+        WriteReportLine(" transformed values are unreliable for");
+        if (ThurstoneBReversed) WriteReportLine("   Thurstone B model");
+        if (ThurstoneCReversed) WriteReportLine("   Thurstone C model");
+    }
+    if (ThurstoneContradiction) {
+        WriteReportLine("Thurstone model reports that reference values and/or");
+        WriteReportLine("      experts opinions are contradictory.");
+    }
+    for (const std::string& note : TransformationNotes()) WriteReportLine(note);
+}
+
+void WriteSimulatedIntervals() {
+    const int n = RunItemCount;
+    WriteReportLine("");
+    WriteReportLine("Simulation of " + StrInt(ConfidenceLevel) + "% confidence intervals.");
+    WriteReportLine(ScaleTransformation ? "  Results transformed with respect to reference values." : "");
+    WriteReportLine("");
+    WriteReportLine(std::string("Item   NEL (Bradley-Terry)     Thurstone C (linear)") +
+                    (ScaleTransformation ? "     Thurstone C (log)" : ""));
+    auto interval = [](const CalcVector& lower, const CalcVector& upper, int i) {
+        const auto k = static_cast<std::size_t>(i);
+        return " [" + StrExp(lower[k], 7) + "," + StrExp(upper[k], 7) + "]";
+    };
+    for (int i = 1; i <= n; ++i) {
+        std::string line = ItemNumber(i) + interval(NelLowerBounds, NelUpperBounds, i) +
+                           interval(ThurstoneCLinearLower, ThurstoneCLinearUpper, i);
+        if (ScaleTransformation) line += interval(ThurstoneCLogLower, ThurstoneCLogUpper, i);
+        WriteReportLine(line);
+    }
+    if (LogBoundOverflow && ScaleTransformation) {
+        WriteReportLine("");
+        WriteReportLine("Overflow while calculating bounds for  Thurstone C (log).");
+    }
     WriteReportLine("");
 }
 

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "pairwise/model/calc_tables.h"
+#include "pairwise/model/proportions.h"
 #include "pairwise/model/report.h"
 
 Real48 ItemScore[MaxRunItems + 1][MaxRunExperts + 1];
@@ -29,19 +31,6 @@ int TriadKind(const std::string& pattern) {
         if (pattern == k.Pattern) return k.Kind;
     return 0;
 }
-
-namespace {
-
-// Off-diagonal row sum of item i in counted expert e's matrix, in index order, stored as the
-// six-byte real it is accumulated in.
-Real48 ExpertRowSum(int e, int i) {
-    Real48 sum = 0;
-    for (int j = 1; j <= RunItemCount; ++j)
-        if (j != i) sum = sum + ExpertPreference[e][i][j];
-    return sum;
-}
-
-}  // namespace
 
 void CountCircularTriads() {
     const int n = RunItemCount;
@@ -77,11 +66,13 @@ void CountCircularTriads() {
     }
     if (legendWritten) WriteReportLine("");
 
+    CalcVector sums{};
     for (int e = 1; e <= m; ++e) {
+        RowSumsOffDiagonal(sums, ExpertPreference[e]);
         for (int i = 1; i <= n; ++i) {
-            const Real48 sum = ExpertRowSum(e, i);
-            ItemScore[i][e] = sum;
-            if (Answered[i][e]) ItemScoreTotal[i] = ItemScoreTotal[i] + sum;
+            const auto k = static_cast<std::size_t>(i);
+            ItemScore[i][e] = sums[k];
+            if (Answered[i][e]) ItemScoreTotal[i] = ItemScoreTotal[i] + sums[k];
         }
     }
 }

@@ -5,6 +5,7 @@
 
 #include "common/core/io_error.h"
 #include "pairwise/model/agreement.h"
+#include "pairwise/model/model_results.h"
 #include "pairwise/model/report.h"
 #include "pairwise/model/report_format.h"
 #include "pairwise/model/run_tally.h"
@@ -213,6 +214,104 @@ TEST_F(ReportTest, ScoresTableOfTenItemsWithAnItemOneExpertNeverCompared) {
         "",
     };
     EXPECT_EQ(ScoresTable(), expected);
+}
+
+class ModelSectionsTest : public ReportTest {
+protected:
+    void SetUp() override {
+        ReportTest::SetUp();
+        AddItems({"First", "Second"});
+        AddExpert("A", ">");
+        TallyAnswers(RunItemPositions());
+    }
+    // The section from the workspace as it stands (the case was tallied once).
+    template <typename Writer>
+    Lines Written(Writer write) {
+        OpenReport();
+        write();
+        return CloseReport();
+    }
+    static void Set(CalcVector& v, long double first, long double second) {
+        v[1] = first;
+        v[2] = second;
+    }
+};
+
+// The NEL reference is the second item (choice 2); both Thurstone maps reversed.
+TEST_F(ModelSectionsTest, TransformedValuesWithReversedOrderWarnings) {
+    RefItem1 = 1;
+    RefItem2 = 2;
+    NelRefItem = 2;
+    Set(NelTransformed, 1.5L, 2);
+    Set(ThurstoneCLinear, -0.25L, 2);
+    Set(ThurstoneCLog, 1e-5L, 2);
+    Set(ThurstoneBLinear, 0, 2);
+    Set(ThurstoneBLog, 1234.4L, 2);
+    ThurstoneBReversed = true;
+    ThurstoneCReversed = true;
+    ThurstoneContradiction = false;
+    const Lines expected = {
+        "Transformed item values",
+        "",
+        "Item  NEL(Br.-T)   ThurC(lin)    ThurC(log)     ThurB(lin)   ThurB(log)",
+        " 1   1.500E+0000  -2.500E-0001   1.000E-0005   0.000E+0000   1.234E+0003 ref",
+        " 2   2.000E+0000   2.000E+0000   2.000E+0000   2.000E+0000   2.000E+0000 REF",
+        "",
+        " REF    marks the reference value for the NEL and Thurstone models",
+        " ref    marks the other reference value for the Thurstone models",
+        " WARNING :",
+        " Non-transformed values contradict the order of the reference values:",
+        " transformed values are unreliable for",
+        "   Thurstone B model",
+        "   Thurstone C model",
+    };
+    EXPECT_EQ(Written(WriteTransformedValues), expected);
+
+    ThurstoneBReversed = false;
+    const Lines onlyC = Written(WriteTransformedValues);
+    ASSERT_EQ(onlyC.size(), 12u);
+    EXPECT_EQ(onlyC[10], " transformed values are unreliable for");
+    EXPECT_EQ(onlyC[11], "   Thurstone C model");
+}
+
+TEST_F(ModelSectionsTest, SimulatedIntervalsWithoutTransformationShowNoLogColumn) {
+    ScaleTransformation = false;
+    LogBoundOverflow = true;  // only reported with the log bounds
+    Set(NelLowerBounds, 0.1L, 0);
+    Set(NelUpperBounds, 0.25L, 0);
+    Set(ThurstoneCLinearLower, -1.2L, 0);
+    Set(ThurstoneCLinearUpper, 0.3L, 0);
+    const Lines expected = {
+        "",
+        "Simulation of 90% confidence intervals.",
+        "",
+        "",
+        "Item   NEL (Bradley-Terry)     Thurstone C (linear)",
+        " 1 [ 1.0E-0001, 2.5E-0001] [-1.2E+0000, 3.0E-0001]",
+        " 2 [ 0.0E+0000, 0.0E+0000] [ 0.0E+0000, 0.0E+0000]",
+        "",
+    };
+    EXPECT_EQ(Written(WriteSimulatedIntervals), expected);
+}
+
+TEST_F(ModelSectionsTest, SimulatedLogBoundBeyondTheLimitIsReported) {
+    ScaleTransformation = true;
+    LogBoundOverflow = true;
+    Set(ThurstoneCLogLower, 0.5L, 2);
+    Set(ThurstoneCLogUpper, 1e37L, 3);
+    const Lines expected = {
+        "",
+        "Simulation of 90% confidence intervals.",
+        "  Results transformed with respect to reference values.",
+        "",
+        "Item   NEL (Bradley-Terry)     Thurstone C (linear)     Thurstone C (log)",
+        " 1 [ 0.0E+0000, 0.0E+0000] [ 0.0E+0000, 0.0E+0000] [ 5.0E-0001, 1.0E+0037]",
+        " 2 [ 0.0E+0000, 0.0E+0000] [ 0.0E+0000, 0.0E+0000] [ 2.0E+0000, 3.0E+0000]",
+        "",
+        "Overflow while calculating bounds for  Thurstone C (log).",
+        "",
+    };
+    EXPECT_EQ(Written(WriteSimulatedIntervals), expected);
 }
 
 TEST_F(ReportTest, NoSimulationPossibleLines) {
