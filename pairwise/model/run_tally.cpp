@@ -58,6 +58,27 @@ std::string RunRefusal(const std::vector<int>& items) {
     return {};
 }
 
+void TallyAnswer(int e, int l, int t, char c) {
+    if (c != '>' && c != '<' && c != '=') return;
+    ++PairCount[l][t];
+    ++PairCount[t][l];
+    Answered[l][e] = true;
+    Answered[t][e] = true;
+    if (c == '>') {
+        ExpertPreference[e][l][t] = 1;
+        PreferenceCount[l][t] += 1;
+    } else if (c == '<') {
+        ExpertPreference[e][t][l] = 1;
+        PreferenceCount[t][l] += 1;
+    } else {
+        ExpertPreference[e][l][t] = 0.5L;
+        ExpertPreference[e][t][l] = 0.5L;
+        PreferenceCount[l][t] += 0.5L;
+        PreferenceCount[t][l] += 0.5L;
+        NoTieAnswers = false;
+    }
+}
+
 void TallyAnswers(const std::vector<int>& items) {
     ClearCalculation();
     const int n = std::min(static_cast<int>(items.size()), MaxRunItems);
@@ -68,29 +89,8 @@ void TallyAnswers(const std::vector<int>& items) {
         const TPairExpert* expert = ExpertTable[x].get();
         if (!TakesPart(expert)) continue;
         ++m;
-        for (int l = 1; l < n; ++l) {
-            for (int t = l + 1; t <= n; ++t) {
-                const char c = AnswerAt(*expert, ItemOrder[l], ItemOrder[t]);
-                if (c != '>' && c != '<' && c != '=') continue;
-                ++PairCount[l][t];
-                ++PairCount[t][l];
-                Answered[l][m] = true;
-                Answered[t][m] = true;
-                if (c == '>') {
-                    ExpertPreference[m][l][t] = 1;
-                    PreferenceCount[l][t] += 1;
-                } else if (c == '<') {
-                    ExpertPreference[m][t][l] = 1;
-                    PreferenceCount[t][l] += 1;
-                } else {
-                    ExpertPreference[m][l][t] = 0.5L;
-                    ExpertPreference[m][t][l] = 0.5L;
-                    PreferenceCount[l][t] += 0.5L;
-                    PreferenceCount[t][l] += 0.5L;
-                    NoTieAnswers = false;
-                }
-            }
-        }
+        for (int l = 1; l < n; ++l)
+            for (int t = l + 1; t <= n; ++t) TallyAnswer(m, l, t, AnswerAt(*expert, ItemOrder[l], ItemOrder[t]));
         RunExpertNumber[m] = x;
         RunExpertId[m] = expert->Id;
     }

@@ -32,6 +32,11 @@ RunReferenceItems FindRunReferenceItems(const std::vector<int>& items);
 // workspace holds, or a transformation without exactly two reference items.
 std::string RunRefusal(const std::vector<int>& items);
 
+// One answer c of counted expert e on the run's items l < t into PairCount, PreferenceCount,
+// ExpertPreference, Answered and NoTieAnswers: '>' l preferred, '<' t preferred, '=' a tie
+// (0.5 each way); any other character is no answer and counts nothing.
+void TallyAnswer(int e, int l, int t, char c);
+
 // Clears the workspace and tallies the answers of the counted experts over the given items:
 // RunItemCount, RunExpertCount, ItemOrder, RunExpertNumber, RunExpertId, PairCount,
 // PreferenceCount, ExpertPreference, Answered and NoTieAnswers. Only the answers above the

@@ -1,18 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <map>
-#include <sstream>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "common/core/calc_error.h"
+#include "common/core/io_error.h"
 #include "common/core/line_io.h"
 #include "pairwise/model/expert_data_file.h"
 #include "pairwise/model/items_file.h"
 #include "pairwise/model/model_results.h"
 #include "pairwise/model/run_comparison.h"
 #include "pairwise/model/run_tally.h"
+#include "pairwise_model_cases.h"
 #include "report_test_support.h"
 
 namespace {
@@ -59,21 +61,18 @@ TEST_F(RunComparisonTest, GoldenReportOfASmallCase) {
     EXPECT_TRUE(prompts.MessageTexts().empty());
 }
 
-// The golden case's values at full precision, from the script beside the reference file.
+// The golden case's values at full precision, from the script beside the reference file;
+// relative tolerance 1e-9 (the script rounds like the six-byte real but evaluates its own way).
 TEST_F(RunComparisonTest, GoldenCaseModelValuesMatchTheReference) {
     ReadGoldenCase();
     ASSERT_TRUE(RunComparison(1));
-    std::map<std::string, std::vector<double>> reference;
-    for (const std::string& line : ReadTextLines(std::string(FIXTURES_DIR) + "/reference/comparison_report_reference.txt")) {
-        std::istringstream words(line);
-        std::string name;
-        words >> name;
-        std::string word;
-        while (words >> word)
-            if (word != "True" && word != "False" && word.find_first_of("0123456789") != std::string::npos)
-                reference[name].push_back(std::stod(word));
-    }
-    const std::map<std::string, const CalcVector*> vectors = {
+    const pairmodel_test::ReferenceRows rows = pairmodel_test::ReadReference("comparison_report_reference.txt");
+    auto near = [](long double actual, long double expected, const std::string& what) {
+        EXPECT_NEAR(static_cast<double>(actual), static_cast<double>(expected),
+                    1e-9 * std::max(1.0, std::fabs(static_cast<double>(expected))))
+            << what;
+    };
+    const std::pair<const char*, const CalcVector*> vectors[] = {
         {"NelValues", &NelValues},
         {"ThurstoneCValues", &ThurstoneCValues},
         {"ThurstoneBValues", &ThurstoneBValues},
@@ -90,14 +89,17 @@ TEST_F(RunComparisonTest, GoldenCaseModelValuesMatchTheReference) {
         {"ThurstoneCLogUpper", &ThurstoneCLogUpper},
     };
     for (const auto& [name, v] : vectors) {
-        ASSERT_EQ(reference[name].size(), 4u) << name;
-        for (std::size_t i = 1; i <= 4; ++i) {
-            const double expected = reference[name][i - 1];
-            EXPECT_NEAR(static_cast<double>((*v)[i]), expected, 1e-9 * std::max(1.0, std::fabs(expected))) << name << " " << i;
-        }
+        const std::vector<long double> expected = pairmodel_test::Numbers(rows, name);
+        ASSERT_EQ(expected.size(), 4u) << name;
+        for (std::size_t i = 1; i <= 4; ++i) near((*v)[i], expected[i - 1], std::string(name) + " " + std::to_string(i));
     }
-    EXPECT_NEAR(static_cast<double>(NelFitStatistic), reference["NelFitStatistic"].at(0), 1e-9);
-    EXPECT_NEAR(static_cast<double>(ThurstoneFitStatistic), reference["ThurstoneFitStatistic"].at(0), 1e-9);
+    near(NelFitStatistic, pairmodel_test::Numbers(rows, "NelFitStatistic").at(0), "NelFitStatistic");
+    near(ThurstoneFitStatistic, pairmodel_test::Numbers(rows, "ThurstoneFitStatistic").at(0), "ThurstoneFitStatistic");
+    const std::pair<const char*, bool> flags[] = {{"ThurstoneBReversed", ThurstoneBReversed},
+                                                  {"ThurstoneCReversed", ThurstoneCReversed},
+                                                  {"ThurstoneContradiction", ThurstoneContradiction},
+                                                  {"LogBoundOverflow", LogBoundOverflow}};
+    for (const auto& [name, value] : flags) EXPECT_EQ(value, pairmodel_test::Numbers(rows, name).at(0) != 0) << name;
 }
 
 TEST_F(RunComparisonTest, FlaggedItemsStayInPlaceAndKeepTheirNumbers) {
@@ -285,6 +287,14 @@ TEST_F(RunComparisonTest, CalculationErrorEndsTheReportWhereItStopped) {
     EXPECT_EQ(lines[lines.size() - 3], " 2              1.0/ 1");  // the preference table's last row
     EXPECT_EQ(lines[lines.size() - 2], "");
     EXPECT_EQ(lines.back(), "");
+}
+
+TEST_F(RunComparisonTest, AReportThatCannotBeCreatedIsAnInputOutputError) {
+    ReadGoldenCase();
+    CaseFile.CaseName = "no such folder/golden_case";
+    EXPECT_THROW(RunComparison(1), IoError);
+    EXPECT_FALSE(RunSucceeded);
+    EXPECT_EQ(ReportFile, nullptr);
 }
 
 TEST_F(RunComparisonTest, NoSimulationWhenTheCountDoesNotFitTheLevel) {
