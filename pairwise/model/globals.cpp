@@ -26,8 +26,8 @@ bool SavedFilterFlag = true;
 
 bool ScaleTransformation = true;
 bool ConfidenceIntervals = false;
-int ConfidenceLevel = 90;
-int SimulationCount = 50;
+int ConfidenceLevel = DefaultConfidenceLevel;
+int SimulationCount = DefaultSimulationCount;
 
 int FieldWidth = 10;
 int DecimalPlaces = 4;
@@ -69,8 +69,8 @@ void ResetGlobals() {
 
     ScaleTransformation = true;
     ConfidenceIntervals = false;
-    ConfidenceLevel = 90;
-    SimulationCount = 50;
+    ConfidenceLevel = DefaultConfidenceLevel;
+    SimulationCount = DefaultSimulationCount;
 
     FieldWidth = 10;
     DecimalPlaces = 4;

@@ -105,6 +105,8 @@ extern bool SavedFilterFlag;
 // ---- run settings ----
 extern bool ScaleTransformation;
 extern bool ConfidenceIntervals;
+constexpr int DefaultConfidenceLevel = 90;
+constexpr int DefaultSimulationCount = 50;
 extern int ConfidenceLevel;  // percent of the simulated intervals
 extern int SimulationCount;  // simulated data sets per model
 

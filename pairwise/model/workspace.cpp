@@ -6,6 +6,7 @@
 
 #include "common/core/line_io.h"
 #include "pairwise/model/globals.h"
+#include "pairwise/model/model_results.h"
 
 int RunItemCount = 0;
 int RunExpertCount = 0;
@@ -83,4 +84,5 @@ void ResetWorkspace() {
     MaxSimulations = 0;
     SimulationPossible = false;
     ReportFile.reset();
+    ResetModelResults();
 }

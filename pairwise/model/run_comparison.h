@@ -1,0 +1,13 @@
+// A paired-comparison run: the answers of the case counted into the workspace, every model
+// fitted and the whole report written to CaseName + ".ouc" in the current directory.
+#pragma once
+
+// Runs the items of RunItemPositions and the experts taken part (run_tally.h). nelChoice 2
+// makes the second reference item the NEL reference, any other value the first. A run that
+// cannot be made (RunRefusal) shows its message and returns false without touching the report
+// file. Calculation errors (CalcError), the models' own refusals and IoError propagate; the
+// report then ends where the writing stopped. Returns RunSucceeded.
+bool RunComparison(int nelChoice);
+
+// The report body in the order of the run, into the open ReportFile; status is 0 on return.
+void RunModels(int& status);
