@@ -14,15 +14,6 @@ bool StartsWith(const std::string& s, const char* prefix) {
     return s.rfind(prefix, 0) == 0;
 }
 
-// Right-aligns n in at least `digits` characters after a prefix cut so the whole stays
-// within `limit`: the usual form where it fits, a shorter prefix where the number is wider,
-// so two ids never coincide after the cut.
-std::string NumberedId(const std::string& prefix, int minDigits, int n, std::size_t limit) {
-    std::string num = StrInt(n, minDigits);
-    std::size_t keep = num.size() >= limit ? 0 : limit - num.size();
-    return prefix.substr(0, std::min(keep, prefix.size())) + num;
-}
-
 bool ValuesAllMissing(const TAssessment* a) {
     if (!a) return true;
     for (int k = 1; k <= QuantileCount; ++k)
@@ -64,23 +55,8 @@ bool IsDataExpert(int e) {
 
 // ---------------------------------------------------------------- identifiers
 
-std::string DefaultItemId(int index) {
-    return NumberedId("_item", 3, index, 14);
-}
-
-std::string DefaultExpertId(int index) {
-    return NumberedId("_exp ", 3, index, 8);
-}
-
 std::string DefaultDecisionMakerId(int count) {
     return NumberedId("DMaker", 2, count, 8);
-}
-
-bool IsDefaultExpertId(const std::string& id) {
-    if (StartsWith(id, "_exp ")) return true;
-    // The wide form of expert 1000 and above: "_exp" and the number.
-    if (!StartsWith(id, "_exp") || id.size() == 4) return false;
-    return std::all_of(id.begin() + 4, id.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // ---------------------------------------------------------------- creation

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/core/automatic_ids.h"
 #include "engine/globals.h"
 
 // Data-check codes of CheckExpertData / CheckCaseData.
@@ -23,10 +24,8 @@ bool IsLogItem(const TItem* item);
 bool IsDataExpert(int e);
 
 // ---- automatic identifiers ----
-std::string DefaultItemId(int index);
-std::string DefaultExpertId(int index);
+// DefaultItemId, DefaultExpertId and IsDefaultExpertId: common/core/automatic_ids.h.
 std::string DefaultDecisionMakerId(int count);
-bool IsDefaultExpertId(const std::string& id);
 
 // ---- creation ----
 TItem* NewItem(const std::string& id, const std::string& name, int index);

@@ -15,12 +15,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsAnswer(char c) { return c == '<' || c == '=' || c == '>'; }
 
-int LastItemPosition() {
-    for (int i = MaxItemCount; i >= 1; --i)
-        if (ItemTable[i]) return i;
-    return 0;
-}
-
 // A fresh expert table for the file; the items read before stay where they are.
 void StartExpertTable() {
     ActiveExpert = nullptr;

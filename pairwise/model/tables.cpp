@@ -5,7 +5,6 @@
 #include <new>
 #include <vector>
 
-#include "common/core/pascal_str.h"
 #include "common/core/slot_table.h"
 #include "common/core/text.h"
 
@@ -13,27 +12,6 @@ namespace {
 
 bool StartsWith(const std::string& s, const char* prefix) {
     return s.rfind(prefix, 0) == 0;
-}
-
-// n right-aligned in `minDigits` after a prefix, shortened where the number is wider so the
-// whole fits `limit` and two ids never coincide after the cut ("_exp1000", not "_exp 100").
-std::string NumberedId(const std::string& prefix, int minDigits, int n, std::size_t limit) {
-    const std::string num = StrInt(n, minDigits);
-    const std::size_t keep = num.size() >= limit ? 0 : limit - num.size();
-    return prefix.substr(0, std::min(keep, prefix.size())) + num;
-}
-
-bool IsDefaultExpertId(const std::string& id) {
-    if (StartsWith(id, "_exp ")) return true;
-    // The wide form of slot 1000: "_exp" and the number.
-    if (!StartsWith(id, "_exp") || id.size() == 4) return false;
-    return std::all_of(id.begin() + 4, id.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-int LastItemPosition() {
-    for (int i = MaxItemCount; i >= 1; --i)
-        if (ItemTable[i]) return i;
-    return 0;
 }
 
 // Every expert record of the case: the table and the filter's side table, so that an item
@@ -132,15 +110,7 @@ bool ItemHasAnswers(int position) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- identifiers and queries
-
-std::string DefaultItemId(int position) {
-    return NumberedId("_item", 3, position, 14);
-}
-
-std::string DefaultExpertId(int position) {
-    return NumberedId("_exp ", 3, position, 8);
-}
+// ---------------------------------------------------------------- queries
 
 bool IsReferenceItem(const TPairItem* item) {
     return item && item->HasRealisation && item->Realisation > MissingValue;
@@ -247,6 +217,12 @@ int CountExperts() {
     return n;
 }
 
+int LastItemPosition() {
+    for (int i = MaxItemCount; i >= 1; --i)
+        if (ItemTable[i]) return i;
+    return 0;
+}
+
 // ---------------------------------------------------------------- deletion and compaction
 
 void CompactItems(int from) {
@@ -318,34 +294,34 @@ void DeleteExperts(int first, int last, ExpertTableType& table, ExpertTableType*
     if (&table == &ExpertTable && !(first == 1 && last == MaxExpertCount)) CompactExperts(first);
 }
 
-int MoveItems(int dest, int first, int last, ItemTableType& side) {
+namespace {
+
+// Inserts the present side[first..last] at dest onwards, shifting within slots 1..slots;
+// stops where no slot is left. The position in the range of the last entry moved, 0 if none.
+template <typename Table>
+int MoveFromSide(Table& table, int slots, int dest, int first, int last, Table& side) {
     if (last < first) return 0;
     first = std::max(first, 1);
-    last = std::min(last, MaxItemCount);
+    last = std::min(last, static_cast<int>(side.size()) - 1);
     int result = 0;
     for (int j = first; j <= last; ++j) {
         if (!side[j]) continue;
         const int pos = dest + (j - first);
-        if (pos < 1 || pos > MaxItemCount) break;
-        if (!InsertShifting(ItemTable, pos, MaxItemCount, side[j])) break;
+        if (pos < 1 || pos > slots) break;
+        if (!InsertShifting(table, pos, slots, side[j])) break;
         result = j - first + 1;
     }
     return result;
 }
 
+}  // namespace
+
+int MoveItems(int dest, int first, int last, ItemTableType& side) {
+    return MoveFromSide(ItemTable, MaxItemCount, dest, first, last, side);
+}
+
 int MoveExperts(int dest, int first, int last, ExpertTableType& side) {
-    if (last < first) return 0;
-    first = std::max(first, 1);
-    last = std::min(last, ExpertSlotCount);
-    int result = 0;
-    for (int j = first; j <= last; ++j) {
-        if (!side[j]) continue;
-        const int pos = dest + (j - first);
-        if (pos < 1 || pos > MaxExpertCount) break;
-        if (!InsertShifting(ExpertTable, pos, MaxExpertCount, side[j])) break;
-        result = j - first + 1;
-    }
-    return result;
+    return MoveFromSide(ExpertTable, MaxExpertCount, dest, first, last, side);
 }
 
 // ---------------------------------------------------------------- filtering

@@ -6,11 +6,8 @@
 
 #include <string>
 
+#include "common/core/automatic_ids.h"
 #include "pairwise/model/globals.h"
-
-// ---- automatic identifiers ----
-std::string DefaultItemId(int position);    // "_item" + position in 3
-std::string DefaultExpertId(int position);  // "_exp " + position in 3, cut to 8
 
 // ---- small queries ----
 // HasRealisation set and Realisation above MissingValue.
@@ -27,6 +24,7 @@ int InsertExpert(const std::string& id, const std::string& name, int pos);
 // ---- counting ----
 int CountItems();
 int CountExperts();
+int LastItemPosition();  // the highest occupied item slot, 0 when none
 
 // ---- deletion and compaction ----
 void CompactItems(int from);

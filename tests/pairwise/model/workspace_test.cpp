@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "model_test_support.h"
+#include "pairwise/model/workspace.h"
+
+using namespace pairtest;
+
+namespace {
+
+class WorkspaceTest : public ModelTest {};
+
+TEST_F(WorkspaceTest, ReferenceItemsAreTheFirstAndTheLastWithARealisation) {
+    AddItems({"I1", "I2", "I3", "I4", "I5", "I6", "I7", "I8"});
+    for (int k : {2, 5, 7}) {
+        ItemTable[k]->HasRealisation = true;
+        ItemTable[k]->Realisation = static_cast<float>(10 * k);
+    }
+    ItemTable[3]->HasRealisation = true;  // at the missing value: no reference
+    ItemTable[3]->Realisation = MissingValue;
+    ItemTable[8]->Realisation = 80;       // a value without the flag: no reference
+    AnswerColumnCount = 8;
+
+    const ReferenceItems r = FindReferenceItems();
+    EXPECT_EQ(r.Count, 3);
+    EXPECT_EQ(r.FirstPosition, 2);
+    EXPECT_EQ(r.SecondPosition, 7);
+    EXPECT_EQ(r.FirstValue, 20.0f);
+    EXPECT_EQ(r.SecondValue, 70.0f);
+    EXPECT_EQ(r.FirstId, "I2");
+    EXPECT_EQ(r.SecondId, "I7");
+
+    AnswerColumnCount = 4;  // only the run's positions count
+    const ReferenceItems one = FindReferenceItems();
+    EXPECT_EQ(one.Count, 1);
+    EXPECT_EQ(one.SecondPosition, 0);
+    EXPECT_EQ(one.SecondId, "");
+}
+
+TEST_F(WorkspaceTest, ClearCalculationEmptiesEveryTally) {
+    RunSucceeded = true;
+    RefItem1 = 3;
+    RefItem2 = 4;
+    NelRefItem = 4;
+    RunItemCount = 150;
+    RunExpertCount = 150;
+    NoQueryAnswers = false;
+    NoTieAnswers = false;
+    PairCount[150][1] = 7;
+    PreferenceCount[1][150] = 2.5L;
+    ExpertPreference[150][150][150] = 0.5L;
+    ExpertPreference[1][2][3] = 1;
+    Answered[150][150] = true;
+
+    ClearCalculation();
+    EXPECT_FALSE(RunSucceeded);
+    EXPECT_EQ(RefItem1, 0);
+    EXPECT_EQ(RefItem2, 0);
+    EXPECT_EQ(NelRefItem, 0);
+    EXPECT_EQ(RunItemCount, 0);
+    EXPECT_EQ(RunExpertCount, 0);
+    EXPECT_TRUE(NoQueryAnswers);
+    EXPECT_TRUE(NoTieAnswers);
+    for (int i = 1; i <= MaxRunItems; ++i) {
+        for (int j = 1; j <= MaxRunItems; ++j) {
+            ASSERT_EQ(PairCount[i][j], 0);
+            ASSERT_EQ(PreferenceCount[i][j].Value(), 0.0L);
+        }
+        for (int e = 1; e <= MaxRunExperts; ++e) ASSERT_FALSE(Answered[i][e]);
+    }
+    for (int e = 1; e <= MaxRunExperts; ++e)
+        for (int i = 1; i <= MaxRunItems; ++i)
+            for (int j = 1; j <= MaxRunItems; ++j) ASSERT_EQ(ExpertPreference[e][i][j].Value(), 0.0L);
+}
+
+TEST_F(WorkspaceTest, ResetSetsTheProgramDefaults) {
+    ConfidenceLevel = 80;
+    ScaleTransformation = false;
+    ExpertsFilterEnabled = false;
+    CaseFile.FileKinds[1].Modified = true;
+    ResetGlobals();
+    EXPECT_TRUE(ScaleTransformation);
+    EXPECT_FALSE(ConfidenceIntervals);
+    EXPECT_EQ(ConfidenceLevel, 90);
+    EXPECT_EQ(SimulationCount, 50);
+    EXPECT_TRUE(ItemsFilterEnabled && ExpertsFilterEnabled && SavedFilterFlag && OutputLineBreak);
+    EXPECT_EQ(FieldWidth, 10);
+    EXPECT_EQ(DecimalPlaces, 4);
+    EXPECT_EQ(FloatFormat, 'g');
+    EXPECT_EQ(CaseFile.FileKinds[1].Ext.str(), "ey");
+    EXPECT_EQ(CaseFile.FileKinds[1].Kind.str(), "Experts");
+    EXPECT_EQ(CaseFile.FileKinds[2].Ext.str(), "iy");
+    EXPECT_EQ(CaseFile.FileKinds[2].Kind.str(), "Items");
+    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_EQ(CaseFile.CaseName, "");
+}
+
+}  // namespace
