@@ -28,7 +28,8 @@ NelFitOutcome FitBradleyTerry(CalcVector& values, const MatrixCells& counts, int
     for (int i = 1; i <= n; ++i) values[i] = 0;
     NelFitOutcome outcome;
     bool stoppedByCap = false;
-    Real48 change = 20.0L;
+    // Scalars are extended; the vectors are six-byte reals, rounded on every store.
+    long double change = 20.0L;
     while (change > 1e-12L) {
         if (capped != 1 && outcome.Sweeps >= NelSweepLimit) break;
         change = 0;
@@ -36,7 +37,7 @@ NelFitOutcome FitBradleyTerry(CalcVector& values, const MatrixCells& counts, int
         NormaliseToSumOne(w);
         for (int i = 1; i <= n; ++i) {
             // w(j) already holds this sweep's value for j < i.
-            Real48 s = 0;
+            long double s = 0;
             for (int j = 1; j <= n; ++j) {
                 if (j == i || PairCount[i][j] == 0) continue;
                 s += CheckedDivide(PairCount[i][j], w[i] + w[j]);
@@ -66,8 +67,8 @@ void BradleyTerryGoodnessOfFit() {
     RawProportions(r, PreferenceCount);
     CalcVector wins{};
     RowSumsOffDiagonal(wins, PreferenceCount);
-    Real48 a = 0;
-    Real48 c = 0;
+    long double a = 0;
+    long double c = 0;
     for (int i = 1; i < n; ++i)
         for (int j = i + 1; j <= n; ++j) {
             if (r[i][j] > 0) a += PreferenceCount[i][j] * CheckedLn(r[i][j]);
@@ -75,7 +76,7 @@ void BradleyTerryGoodnessOfFit() {
             const long double sum = NelValues[i] + NelValues[j];
             if (sum > 0) c += PairCount[i][j] * CheckedLn(sum);
         }
-    Real48 b = 0;
+    long double b = 0;
     for (int i = 1; i <= n; ++i) {
         if (NelValues[i] == 0) NelValues[i] = 0.0001L;
         b += wins[i] * CheckedLn(NelValues[i]);

@@ -54,7 +54,7 @@ void FitThurstoneB(CalcVector& values, const MatrixCells& counts) {
         d[i] = CheckedDivide(n, q);
         dSum += d[i];
     }
-    const Real48 t = CheckedDivide(2 * n, dSum);
+    const long double t = CheckedDivide(2 * n, dSum);
     CalcVector e{};
     for (int i = 1; i <= n; ++i) e[i] = CheckedDivide(t, d[i]) - 1;
     for (int i = 1; i <= n; ++i) {

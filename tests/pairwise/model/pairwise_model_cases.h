@@ -76,6 +76,19 @@ inline void TallyAnswers(int n, const std::vector<std::string>& experts, const s
 
 inline void TallyAnswers(int n, const std::vector<std::string>& experts) { TallyAnswers(n, experts, UpperPairs(n)); }
 
+// The worked case of the references: 4 items, 3 experts, every pair answered.
+inline void TallyWorkedCase() { TallyAnswers(4, {">>>>>>", "<>>>><", ">=><>>"}); }
+
+// The two reference items and their values; the first is also the NEL reference.
+inline void SetReferences(int first, long double firstValue, int second, long double secondValue) {
+    RefItem1 = first;
+    RefValue1 = firstValue;
+    RefItem2 = second;
+    RefValue2 = secondValue;
+    NelRefItem = first;
+    NelRefValue = firstValue;
+}
+
 // Rows "key number number ..." of a committed reference file; '#' lines are comments. A key
 // that repeats keeps every row.
 using ReferenceRows = std::multimap<std::string, std::vector<long double>>;

@@ -181,16 +181,11 @@ class SimulatedWorkedCase : public ModelCase {
 protected:
     void SetUp() override {
         ModelCase::SetUp();
-        TallyAnswers(4, {">>>>>>", "<>>>><", ">=><>>"});
+        TallyWorkedCase();
         FitBradleyTerry(NelValues, PreferenceCount, 0);
         BradleyTerryGoodnessOfFit();
         FitThurstoneC(ThurstoneCValues, PreferenceCount);
-        RefItem1 = 1;
-        RefValue1 = 10;
-        RefItem2 = 4;
-        RefValue2 = 1;
-        NelRefItem = 1;
-        NelRefValue = 10;
+        SetReferences(1, 10, 4, 1);
         TransformBradleyTerry(NelTransformed, NelValues);
         TransformThurstone(ThurstoneCLinear, ThurstoneCLog, ThurstoneCValues, ThurstoneCReversed, ThurstoneCMaps);
         prompts.Seed(42);

@@ -103,6 +103,11 @@ TEST_F(Transformation, DegenerateReferencesSkipOnlyTheAffectedMap) {
             EXPECT_EQ(log[2], 0.0L) << what;
         }
     }
+    // A reference position outside the run's items maps nothing.
+    RefItem2 = 4;
+    TransformThurstone(linear, log, values, reversed, maps);
+    EXPECT_EQ(maps.Linear, MapStatus::NoReference);
+    EXPECT_EQ(maps.Log, MapStatus::NoReference);
 }
 
 TEST_F(Transformation, NotesNameEverySkippedMap) {

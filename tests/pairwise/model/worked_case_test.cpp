@@ -25,7 +25,7 @@ class WorkedCase : public ModelCase {
 protected:
     void SetUp() override {
         ModelCase::SetUp();
-        TallyAnswers(4, {">>>>>>", "<>>>><", ">=><>>"});
+        TallyWorkedCase();
         transcription = ReadReference("pairwise_models.txt");
         r = ReadReference("pairwise_models_r.txt");
     }
@@ -100,12 +100,7 @@ TEST_F(WorkedCase, ThurstoneValuesAndStatistic) {
 
 TEST_F(WorkedCase, TransformedToReferenceValuesTenAndOne) {
     FitAll();
-    RefItem1 = 1;
-    RefValue1 = 10;
-    RefItem2 = 4;
-    RefValue2 = 1;
-    NelRefItem = 1;
-    NelRefValue = 10;
+    SetReferences(1, 10, 4, 1);
     TransformBradleyTerry(NelTransformed, NelValues);
     TransformThurstone(ThurstoneBLinear, ThurstoneBLog, ThurstoneBValues, ThurstoneBReversed, ThurstoneBMaps);
     TransformThurstone(ThurstoneCLinear, ThurstoneCLog, ThurstoneCValues, ThurstoneCReversed, ThurstoneCMaps);
