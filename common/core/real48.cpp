@@ -1,6 +1,8 @@
 #include "common/core/real48.h"
 
+#include <cfloat>
 #include <cmath>
+#include <cstring>
 
 #include "common/core/calc_error.h"
 
@@ -49,7 +51,37 @@ long double Join(const Parts& p) {
 
 }  // namespace
 
-long double Real48::Round(long double x) { return Join(Split(x)); }
+// Every arithmetic result of the models is stored through here, so it works on the bits of the
+// 80-bit extended value directly: 64-bit significand with its leading 1, then sign and exponent.
+static_assert(LDBL_MANT_DIG == 64, "the extended type is the 80-bit format");
+
+long double Real48::Round(long double x) {
+    std::uint64_t mant = 0;
+    std::uint16_t signExp = 0;
+    std::memcpy(&mant, &x, sizeof mant);
+    std::memcpy(&signExp, reinterpret_cast<const unsigned char*>(&x) + sizeof mant, sizeof signExp);
+    int exponent = signExp & 0x7FFF;
+    if (exponent == 0x7FFF) return Join(Split(x)); // infinity or NaN: raises
+    if (exponent == 0 || mant == 0) return 0.0L;     // zero, or far below the format's range
+    constexpr int dropped = 64 - SignificandBits;
+    constexpr std::uint64_t half = std::uint64_t{1} << (dropped - 1);
+    std::uint64_t q = mant >> dropped;
+    const std::uint64_t rest = mant & ((std::uint64_t{1} << dropped) - 1);
+    if (rest > half || (rest == half && (q & 1u) != 0)) ++q;
+    if (q == (std::uint64_t{1} << SignificandBits)) {
+        q >>= 1;
+        ++exponent;
+    }
+    const int byte = exponent - 16383 + ExponentBias;
+    if (byte > 255) throw CalcError(CalcErrorKind::Overflow);
+    if (byte < 1) return 0.0L;
+    mant = q << dropped;
+    signExp = static_cast<std::uint16_t>((signExp & 0x8000u) | static_cast<unsigned>(exponent));
+    long double r = 0.0L;
+    std::memcpy(&r, &mant, sizeof mant);
+    std::memcpy(reinterpret_cast<unsigned char*>(&r) + sizeof mant, &signExp, sizeof signExp);
+    return r;
+}
 
 long double Real48::Largest() {
     return std::ldexp(static_cast<long double>((std::uint64_t{1} << SignificandBits) - 1), 255 - ExponentBias - (SignificandBits - 1));
