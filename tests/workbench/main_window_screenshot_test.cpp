@@ -48,6 +48,13 @@ TEST_F(MainFormTest, ScreenshotsOfTheProgramWindows) {
     levels.OkButtonClick();
     shoot(&levels, "levels_invalid");
     levels.close();
+
+    // The frame at its starting size, with the case as it opens.
+    prompts.QueueAnswer(platform::Answer::Yes); // "Close the current case?"
+    ASSERT_TRUE(form->CloseChildren());
+    form->resize(621, 353);
+    OpenThrough(CopyExample(".dtt"));
+    shoot(form.get(), "main_start_size");
 }
 
 } // namespace
