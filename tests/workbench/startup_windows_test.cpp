@@ -9,7 +9,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
-#include <QElapsedTimer>
 
 #include "engine/globals.h"
 #include "workbench/about_form.h"
@@ -45,21 +44,18 @@ TEST(SplashTest, ClosesAfterItsTimeOrWhenTheButtonIsReleased) {
     EXPECT_FALSE(held.isVisible());
 }
 
-TEST(SplashTest, LeavesAfterSixSecondsUnlessTheButtonIsHeld) {
+TEST(SplashTest, HoldingTheButtonRestartsTheTimerPastSixSeconds) {
+    // The timers themselves are Qt's; what matters is which timeout is pending and what it does.
     QMainWindow main;
     TLogoForm untouched(&main);
     TLogoForm held(&main);
-    QElapsedTimer clock;
-    clock.start();
+    EXPECT_LE(untouched.Timer1->remainingTime(), 6000);
+    EXPECT_TRUE(untouched.Timer1->isActive());
     QTest::mousePress(held.LogoImage, Qt::LeftButton);
-    QTest::qWait(5500);
-    EXPECT_TRUE(untouched.isVisible()) << "still up before 6 s";
-    while (untouched.isVisible() && clock.elapsed() < 8000) QTest::qWait(20);
+    EXPECT_GT(held.Timer1->remainingTime(), 6000) << "the close moves to 26 s after the press";
+    QMetaObject::invokeMethod(untouched.Timer1, "timeout"); // as when it runs out
     EXPECT_FALSE(untouched.isVisible());
-    EXPECT_GE(clock.elapsed(), 5900);
-    EXPECT_LT(clock.elapsed(), 7500) << "gone at 6 s";
-    QTest::qWait(1000);
-    EXPECT_TRUE(held.isVisible()) << "held past 6 s";
+    EXPECT_TRUE(held.isVisible());
     QTest::mouseRelease(held.LogoImage, Qt::LeftButton);
     EXPECT_FALSE(held.isVisible()) << "released: gone at once";
 }
