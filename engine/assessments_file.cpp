@@ -220,29 +220,75 @@ TExpert* FindOrCreateExpert(const std::string& id) {
     return nullptr;
 }
 
-bool ParseAssessmentLine(const std::string& line) {
-    // Values cannot be read without knowing how many there are.
-    if (QuantileCount < 1 || QuantileCount > MaxQuantileCount) return false;
+namespace {
+
+// The fields of a data line that every line must have; pos ends where the values start.
+struct LineFields {
+    std::string ExpertId;
+    std::string ItemId;
+    std::string Scale;
+    int Pos = 1;
+};
+
+bool SplitAssessmentLine(const std::string& line, LineFields& f) {
     int pos = 1;
     const std::string expertWord = NextWord(line, pos);
     ++pos;
-    std::string expertId = ColumnText(line, pos, 8);
-    if (expertId.empty()) expertId = CutTo(expertWord, 8);
+    f.ExpertId = ColumnText(line, pos, 8);
+    if (f.ExpertId.empty()) f.ExpertId = CutTo(expertWord, 8);
     pos += 8;
     const std::string itemWord = NextWord(line, pos);
     ++pos;
-    std::string itemId = ColumnText(line, pos, 14);
-    if (itemId.empty()) itemId = CutTo(itemWord, 14);
+    f.ItemId = ColumnText(line, pos, 14);
+    if (f.ItemId.empty()) f.ItemId = CutTo(itemWord, 14);
     pos += 14;
-    std::string scale;
-    NormaliseScale(NextWord(line, pos), scale);
+    NormaliseScale(NextWord(line, pos), f.Scale);
     ++pos;
-    if (expertWord.empty() || expertId.empty() || itemWord.empty() || itemId.empty() || scale.empty()) return false;
+    f.Pos = pos;
+    return !(expertWord.empty() || f.ExpertId.empty() || itemWord.empty() || f.ItemId.empty() || f.Scale.empty());
+}
 
-    TItem* item = FindOrCreateItem(itemId);
-    if (item) item->Scale = scale; // the last line of an item decides its scale
-    TExpert* expert = FindOrCreateExpert(expertId);
-    if (item && expert) ReadAssessmentFields(line, pos, item, expert);
+bool LevelsKnown(int count) {
+    return count >= 1 && count <= MaxQuantileCount;
+}
+
+// The number of the first line the reader would stop at, without changing anything.
+int FirstFailingLine(const std::vector<std::string>& lines, bool merge) {
+    int count = QuantileCount;
+    bool headerSeen = false;
+    int lineNumber = 0;
+    for (const std::string& line : lines) {
+        ++lineNumber;
+        if (Trim(line).empty()) continue;
+        bool accepted = true;
+        if (line[0] == '*') {
+            if (!headerSeen) {
+                headerSeen = true;
+                HeaderLevels h;
+                accepted = ParseHeaderLevels(line, h) && (!merge || SameAsCaseLevels(h));
+                if (accepted) count = h.count;
+            }
+        } else {
+            LineFields f;
+            accepted = LevelsKnown(count) && SplitAssessmentLine(line, f);
+        }
+        if (!accepted) return lineNumber;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool ParseAssessmentLine(const std::string& line) {
+    // Values cannot be read without knowing how many there are.
+    if (!LevelsKnown(QuantileCount)) return false;
+    LineFields f;
+    if (!SplitAssessmentLine(line, f)) return false;
+
+    TItem* item = FindOrCreateItem(f.ItemId);
+    if (item) item->Scale = f.Scale; // the last line of an item decides its scale
+    TExpert* expert = FindOrCreateExpert(f.ExpertId);
+    if (item && expert) ReadAssessmentFields(line, f.Pos, item, expert);
     ++CurrentItemIndex; // the next line tries the next item first
     return true;
 }
@@ -284,6 +330,10 @@ int ReadAssessmentsFile(const std::string& fileName) {
     return failed;
 }
 
+int FirstFailingAssessmentsLine(const std::string& fileName) {
+    return FirstFailingLine(ReadTextLines(fileName), LastPresentExpert() > 0);
+}
+
 bool WriteAssessmentsFile(const std::string& fileName) {
     AssignIdsForWriting();
     TextFileWriter out(fileName);
@@ -298,6 +348,10 @@ bool WriteAssessmentsFile(const std::string& fileName) {
     std::vector<int> itemNumber(MaxItemCount + 1, 0);
     for (int i = 1; i <= MaxItemCount; ++i)
         if (ItemTable[i] && !ItemTable[i]->Id.empty()) itemNumber[i] = ItemNumberOfId(ItemTable[i]->Id);
+
+    // The values as entered, where an update has moved them.
+    std::unordered_map<const TAssessment*, const SavedQuantiles*> entered;
+    for (const SavedQuantiles& saved : QuantileBackup) entered.emplace(saved.Assessment, &saved);
 
     int number = 0;
     for (int e = 1; e <= MaxExpertCount; ++e) {
@@ -315,7 +369,10 @@ bool WriteAssessmentsFile(const std::string& fileName) {
             if (!item || item->Id.empty()) continue;
             const auto found = held.find(item);
             if (found == held.end()) continue;
-            out.WriteLine(AssessmentLine(number, *x, i, itemNumber[i], *item, *found->second, firstLine));
+            TAssessment written = *found->second;
+            if (const auto s = entered.find(found->second); s != entered.end())
+                for (int k = 1; k <= std::min(QuantileCount, MaxQuantileCount); ++k) written.Values[k] = s->second->Values[k];
+            out.WriteLine(AssessmentLine(number, *x, i, itemNumber[i], *item, written, firstLine));
             firstLine = false;
         }
     }

@@ -22,6 +22,10 @@ bool ParseAssessmentHeader(const std::string& line);
 // Throws IoError when the file cannot be read.
 int ReadAssessmentsFile(const std::string& fileName);
 
+// The number of the line ReadAssessmentsFile would stop at in this case, 0 when it would read
+// the whole file; changes nothing. Throws IoError when the file cannot be read.
+int FirstFailingAssessmentsLine(const std::string& fileName);
+
 // One data line; false when a required field is empty or no quantile levels are known.
 bool ParseAssessmentLine(const std::string& line);
 
@@ -30,5 +34,6 @@ TExpert* FindOrCreateExpert(const std::string& id);
 TItem* FindOrCreateItem(const std::string& id);
 
 // Writes the whole file (replacing the old one only once it is complete); true when written.
+// While a Bayesian update holds the entered quantiles aside, those are what is written.
 // Throws IoError.
 bool WriteAssessmentsFile(const std::string& fileName);

@@ -326,6 +326,11 @@ void TExpertsSheet::ToggleEditorModeCommand() {
     Apply(Core.ToggleExpertsEditorMode());
 }
 
+void TExpertsSheet::SetEditorModeCommand(bool on) {
+    SyncCursor();
+    Apply(Core.SetMyEditor(on));
+}
+
 // ---------------------------------------------------------------- closing
 
 bool TExpertsSheet::FormCloseQuery() {

@@ -40,6 +40,8 @@ public:
     void ToggleFilterCommand();
     void EnableFilteringCommand();
     void ToggleEditorModeCommand();
+    // Editor mode (on) or row mode, as the main window sets it after a merge.
+    void SetEditorModeCommand(bool on);
 
     // ExpertsSheetHost
     void CloseSheetsOfEntries(int first, int last) override;

@@ -1,14 +1,20 @@
 #include "workbench/sheet_export.h"
 
+#include "common/core/pascal_str.h"
 #include "common/core/sheet_export.h"
 #include "engine/globals.h"
+#include "engine/output_files.h"
 #include "platform/prompts.h"
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
-
-std::function<bool(const std::vector<std::string>&)> WriteExportFileHandler;
+#include "workbench/quantiles_form.h"
 
 namespace {
+
+// A file export that ends half-way leaves no output file open behind it.
+struct OutFileGuard {
+    ~OutFileGuard() { OutFile.Abandon(); }
+};
 
 std::string PadTo(std::string s, std::size_t n) {
     if (s.size() < n) s.append(n - s.size(), ' ');
@@ -60,13 +66,53 @@ std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet
 }
 
 void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, int target) {
+    if (isItems ? !itemsSheet : !expertsSheet) return;
     if (target == 0) {
-        if (!WriteExportFileHandler) return;
-        WriteExportFileHandler(ExportSheetLines(itemsSheet, expertsSheet, isItems, target));
+        if (!OpenOutputFile(".txt", "Output save files (*.txt)|*.txt", OutFile, true)) return;
+        OutFileGuard guard;
+        for (const std::string& l : ExportSheetLines(itemsSheet, expertsSheet, isItems, target)) WriteOutputLine(l, true);
+        OutFile.Close();
         return;
     }
-    if (!Platform) return;
-    std::string text;
-    for (const std::string& l : ExportSheetLines(itemsSheet, expertsSheet, isItems, target)) text += l + "\r\n";
-    Platform->SetClipboardText(text);
+    OpenClipboardOutput();
+    for (const std::string& l : ExportSheetLines(itemsSheet, expertsSheet, isItems, target)) WriteOutputLine(l, false);
+    CloseClipboardOutput();
+}
+
+std::string PercentText(int k) {
+    return StrInt(LevelPercent(k), 2) + "%";
+}
+
+void WriteQuestionnaire(QWidget* owner) {
+    if (!ExpertTable[1] || QuantileCount == 0) {
+        TQuantilesForm form(owner);
+        form.exec();
+        // Whichever button closed it: the questionnaire asks for the levels shown.
+        QuantileCount = QuantileCountDialog;
+        for (int k = 1; k <= QuantileCount; ++k) QuantileLevels[k] = static_cast<float>(form.Choice.Percents[k]) / 100.0f;
+    }
+    if (!OpenOutputFile(".txt", "Questionnaire save files (*.txt)|*.txt", OutFile, false)) return;
+    OutFileGuard guard;
+    OutputLineBreak = true;
+    const int q = QuantileCount;
+    std::string request = "Please fill in your ";
+    for (int k = 1; k <= q; ++k) {
+        if (k == q && q > 1) request += " and ";
+        request += PercentText(k);
+        if (k < q - 1) request += ", ";
+    }
+    WriteOutputLine(request + " quantiles for the following uncertain values", true);
+    WriteOutputLine("", true);
+    std::string answers;
+    for (int k = 1; k <= q; ++k) answers += "   " + PercentText(k) + AnswerBlank;
+    int n = 0;
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        const TItem* item = ItemTable[i].get();
+        if (!item || item->Name.empty()) continue;
+        WriteOutputLine(StrInt(++n, 2) + ". " + item->Name.str() + ":", true);
+        WriteOutputLine("", true);
+        WriteOutputLine(answers, true);
+        WriteOutputLine("", true);
+    }
+    OutFile.Close();
 }

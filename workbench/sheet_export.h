@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class QWidget;
 class TItemsSheet;
 class TExpertsSheet;
 
@@ -15,6 +16,12 @@ void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isIt
 std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems,
                                           int target);
 
-// The text file of target 0 comes with the output files; until then the export calls this.
-#include <functional>
-extern std::function<bool(const std::vector<std::string>& lines)> WriteExportFileHandler;
+// Quantile level k as the questionnaire names it: " 5%", "50%".
+std::string PercentText(int k);
+
+// The answer field after each level of the questionnaire.
+inline const char* const AnswerBlank = "_______";
+
+// The elicitation questionnaire for the named items, through the save choice; a case without
+// experts or levels is asked for its levels first (owner: the window the prompt belongs to).
+void WriteQuestionnaire(QWidget* owner);

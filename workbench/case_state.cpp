@@ -1,0 +1,51 @@
+#include "workbench/case_state.h"
+
+#include "engine/globals.h"
+#include "engine/tables.h"
+
+QPointer<QMdiSubWindow> RunDialog;
+QPointer<QMdiSubWindow> ItemsRangeGraph;
+QPointer<QMdiSubWindow> ExpertsRangeGraph;
+
+std::function<QMdiSubWindow*(QMdiArea*)> CreateRunDialogHandler;
+std::function<void()> UpdateRunDialogCaptionsHandler;
+std::function<void(QMdiSubWindow*)> SaveRangeGraphHandler;
+std::function<void()> OpenExportListHandler;
+
+void SetDefaultRunOptions() {
+    RobustnessRun = false;
+    DiscrepancyOn = false;
+    LossShown = false;
+    // Dropping the kept values would make the updated quantiles the case's own.
+    if (!QuantileBackup.empty()) SaveRestoreQuantiles(false);
+    BayesianUpdates = false;
+    RobustnessOnExperts = false;
+    OptimiseDM = true;
+    WeightType = 1;
+    CalibrationPower = 1.0f;
+    IntrinsicRangeOvershoot = 0.1f;
+    UserSignificanceLevel = -1.0f;
+    MinSignificanceLevel = 0.0f;
+    MaxSignificanceLevel = 1.0f;
+    ExactChiSquare = true;
+    LogIntrinsicRange = true;
+    UseMinSeedCount = true;
+    ExpertCountBeforeFilter = 0;
+    ExpertCount = 0;
+    DecisionMakerCount = 0;
+    ItemsFilterEnabled = true;
+    ExpertsFilterEnabled = true;
+    ExpertsSheetMode = 0;
+    ExpertsTextOutput = false;
+    ItemsSheetMode = 0;
+    ItemsTextOutput = false;
+    RangeGraphKind = 0;
+}
+
+void ResetCaseState() {
+    SetDefaultRunOptions();
+    // The sheet and graph references belong to windows that clear them when they close; the
+    // side table owns its items, which go back rather than being dropped.
+    ClearItemSideTables();
+    OutputLineBreak = true;
+}

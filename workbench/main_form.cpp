@@ -1,0 +1,1063 @@
+#include "workbench/main_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QToolBar>
+
+#include <algorithm>
+
+#include "common/core/line_io.h"
+#include "common/core/pascal_str.h"
+#include "common/core/text.h"
+#include "common/ui/flpoint_dlg.h"
+#include "engine/assessments_file.h"
+#include "engine/case_files.h"
+#include "engine/globals.h"
+#include "engine/items_file.h"
+#include "engine/tables.h"
+#include "platform/qt/qt_prompts.h"
+#include "workbench/about_form.h"
+#include "workbench/case_state.h"
+#include "workbench/experts_sheet.h"
+#include "workbench/halvorine_app.h"
+#include "workbench/items_sheet.h"
+#include "workbench/program_launch.h"
+#include "workbench/quantiles_form.h"
+#include "workbench/sheet_export.h"
+#include "workbench/sheet_windows.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+// The header a new case starts its levels prompt from; the dialog's OK always changes it,
+// since the header it builds ends in a blank.
+const char* const PresetAssessmentHeader = "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95";
+
+QString Q(const std::string& bytes) {
+    return platform::QStringFromBytes(bytes);
+}
+
+bool IsUnnamedCase() {
+    return CaseFile.CaseName.empty() || CaseFile.CaseName == "NONAME";
+}
+
+// The id of expert e, "" when there is none.
+std::string ExpertIdAt(int e) {
+    if (e < 1 || e > ExpertSlotCount || !ExpertTable[e]) return "";
+    return ExpertTable[e]->Id;
+}
+
+// The id of the item of expert e's assessment slot s, "" when there is none.
+std::string ItemIdAt(int e, int s) {
+    if (e < 1 || e > ExpertSlotCount || !ExpertTable[e] || s < 1 || s > MaxItemCount) return "";
+    const TAssessment* a = ExpertTable[e]->Assessments[s].get();
+    return a && a->Item ? a->Item->Id.str() : std::string();
+}
+
+// Flagged experts and items go back into the tables while the case is written, and aside
+// again afterwards for the result views that had them aside.
+class SideTablesPutBack {
+public:
+    SideTablesPutBack() {
+        experts_ = std::any_of(FilteredExperts.begin(), FilteredExperts.end(), [](const auto& p) { return p != nullptr; });
+        items_ = std::any_of(FilteredItems.begin(), FilteredItems.end(), [](const auto& p) { return p != nullptr; });
+        PutBackSideTables();
+    }
+    ~SideTablesPutBack() {
+        if (experts_) FilterExpertsOut(FilteredExperts);
+        if (items_) FilterItemsOut(FilteredItems);
+    }
+    SideTablesPutBack(const SideTablesPutBack&) = delete;
+    SideTablesPutBack& operator=(const SideTablesPutBack&) = delete;
+
+private:
+    bool experts_ = false;
+    bool items_ = false;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- construction
+
+TMainForm::TMainForm(platform::Prompts* prompts) {
+    setObjectName(QStringLiteral("MainForm"));
+    MainForm = this;
+    if (!prompts) {
+        ownPrompts_ = std::make_unique<platform::QtPrompts>(this);
+        prompts = ownPrompts_.get();
+    }
+    Platform = prompts;
+
+    MdiArea = new QMdiArea(this);
+    MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    MdiArea->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(MdiArea);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    setStatusBar(StatusBar);
+    BuildMenus();
+    BuildSpeedPanel();
+    resize(621, 353);
+
+    ExpertFileOpenDialog.Filter = ExpertFilesFilter;
+    ItemsFileOpenDialog.Filter = ItemFilesFilter;
+
+    // FormCreate
+    Closing = false;
+    ResetCaseState();
+    SaveRestorePath(true);
+    HelpFile = platform::ProgramFolder() + "HALVORINE.HLP";
+    BaseCaption = ProgramTitle;
+    SetCaption(BaseCaption);
+    CaseFile.CaseFileName.clear();
+    CaseFile.CaseName.clear();
+    CaseFile.FileKinds[1] = TFileKind{"dtt", "Experts", false, true};
+    CaseFile.FileKinds[2] = TFileKind{"rls", "Items", false, false};
+    for (bool& f : WindowFlags) f = false;
+    FreeCase();
+    FieldWidth = 10;
+    DecimalPlaces = 4;
+    FloatFormat = 'g';
+    CloseRunDialogHandler = [] {
+        if (RunDialog) RunDialog->close();
+    };
+
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
+}
+
+TMainForm::~TMainForm() {
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    disconnect(MdiArea, nullptr, this, nullptr);
+    Closing = true;
+    CloseRunDialogHandler = nullptr;
+    if (MainForm == this) MainForm = nullptr;
+    if (ownPrompts_ && Platform == ownPrompts_.get()) Platform = nullptr;
+}
+
+QAction* TMainForm::AddItem(QMenu* menu, const char* name, const char* caption, void (TMainForm::*handler)(),
+                            const char* hint) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    if (hint) a->setStatusTip(QString::fromLatin1(hint));
+    if (handler) Connect(a, handler);
+    return a;
+}
+
+void TMainForm::Connect(QAction* action, void (TMainForm::*handler)()) {
+    connect(action, &QAction::triggered, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+}
+
+void TMainForm::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto menu = [&](const char* name, const char* caption, const char* hint = nullptr) {
+        QMenu* m = bar->addMenu(QString::fromLatin1(caption));
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        if (hint) m->menuAction()->setStatusTip(QString::fromLatin1(hint));
+        return m;
+    };
+    auto command = [&](const char* name, const char* caption, void (TMainForm::*handler)()) {
+        QAction* a = bar->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        Connect(a, handler);
+        return a;
+    };
+    auto submenu = [&](QMenu* parent, const char* name, const char* caption) {
+        QMenu* m = parent->addMenu(QString::fromLatin1(caption));
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+
+    File1 = menu("File1", "&File", "File related commands");
+    NewItemFileClick = AddItem(File1, "NewItemFileClick", "&New Case", &TMainForm::NewItemFileClickClick,
+                               "Create a new case file (.rls)");
+    OpenASCIIItemsfle1 = AddItem(File1, "OpenASCIIItemsfle1", "&Open Case", &TMainForm::OpenASCIIItemsfle1Click,
+                                 "Open Case file (.rls & .dtt)");
+    MergeAssessmentsFile1 = AddItem(File1, "MergeAssessmentsFile1", "&Merge Assessments File",
+                                    &TMainForm::MergeAssessmentsFile1Click);
+    FileCloseItem = AddItem(File1, "FileCloseItem", "&Close", &TMainForm::FileCloseItemClick, "Close current file");
+    FileSaveItem = AddItem(File1, "FileSaveItem", "&Save Case", &TMainForm::FileSaveItemClick, "Save current files");
+    FileSaveAsItem = AddItem(File1, "FileSaveAsItem", "Save &As...", &TMainForm::FileSaveAsItemClick,
+                             "Save current file as...");
+    SaveRangeGraph1 = AddItem(File1, "SaveRangeGraph1", "Save Range&Graph", &TMainForm::SaveRangeGraph1Click);
+    QMenu* text = submenu(File1, "Exportastext1", "Export as te&xt");
+    Exportastext1 = text->menuAction();
+    DMSolution1 = AddItem(text, "DMSolution1", "&DM Solution", &TMainForm::DMSolution1Click);
+    ExpertScores = AddItem(text, "ExpertScores", "Expert &Scores", &TMainForm::ExpertScoresClick);
+    RobustnessExperts1 = AddItem(text, "RobustnessExperts1", "Robustness/&Experts", &TMainForm::RobustnessExperts1Click);
+    RobustnessItems1 = AddItem(text, "RobustnessItems1", "Robustness/&Items", &TMainForm::RobustnessItems1Click);
+    CopySolutionToClipboard1 = AddItem(text, "CopySolutionToClipboard1", "Copy &Solution To Clipboard",
+                                       &TMainForm::CopySolutionToClipboard1Click);
+    Questionnaire1 = AddItem(text, "Questionnaire1", "&Questionnaire", &TMainForm::Questionnaire1Click);
+    QMenu* columns = submenu(File1, "ExportAsSpaceDelimited", "&Export as space delimited");
+    ExportAsSpaceDelimited = columns->menuAction();
+    Quantiles1 = AddItem(columns, "Quantiles1", "&Quantiles", &TMainForm::Quantiles1Click);
+    Distributions1 = AddItem(columns, "Distributions1", "&Distributions", &TMainForm::Distributions1Click);
+    File1->addSeparator();
+    FileExitItem = AddItem(File1, "FileExitItem", "E&xit", &TMainForm::FileExitItemClick, "Exit the application");
+
+    Items1 = command("Items1", "&Items", &TMainForm::Items1Click);
+    Experts1 = command("Experts1", "E&xperts", &TMainForm::Experts1Click);
+    Assessments1 = command("Assessments1", "&Assessments", &TMainForm::Assessments1Click);
+
+    Edit1 = menu("Edit1", "&Edit");
+    UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
+    CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
+    ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
+    PasteCtrlV1 = AddItem(Edit1, "PasteCtrlV1", "&Paste (Ctrl-V)", &TMainForm::PasteCtrlV1Click);
+    ToggleEditormode1 = AddItem(Edit1, "ToggleEditormode1", "&Toggle Row mode (F3)", &TMainForm::ToggleEditormode1Click);
+    Edit1->addSeparator();
+    EnableFiltering1 = AddItem(Edit1, "EnableFiltering1", "&Disable filtering (F5)", &TMainForm::EnableFiltering1Click);
+    EnableFiltering1->setCheckable(true);
+    FilterOnOff1 = AddItem(Edit1, "FilterOnOff1", "&Filter Experts/Items (F4)", &TMainForm::FilterOnOff1Click);
+    Edit1->addSeparator();
+    Changefloatingpointformat1 = AddItem(Edit1, "Changefloatingpointformat1", "Change &floating point format",
+                                         &TMainForm::Changefloatingpointformat1Click);
+    ChangeallscalestoUNI1 = AddItem(Edit1, "ChangeallscalestoUNI1", "Change all scales to U&NI",
+                                    &TMainForm::ChangeallscalestoUNI1Click);
+    ChangeallscalestoLOG1 = AddItem(Edit1, "ChangeallscalestoLOG1", "Change all scales to &LOG",
+                                    &TMainForm::ChangeallscalestoLOG1Click);
+    ClearallUserWeights1 = AddItem(Edit1, "ClearallUserWeights1", "Clear all User &Weights",
+                                   &TMainForm::ClearallUserWeights1Click);
+
+    CalculateItem = command("CalculateItem", "&Calculate", &TMainForm::CalculateItemClick);
+
+    Window1 = menu("Window1", "&Window", "Window related commands such as Tile and Cascade");
+    WindowCascadeItem = AddItem(Window1, "WindowCascadeItem", "&Cascade", &TMainForm::WindowCascadeItemClick,
+                                "Arrange windows to overlap");
+    WindowTileItem = AddItem(Window1, "WindowTileItem", "&Tile", &TMainForm::WindowTileItemClick,
+                             "Arrange windows without overlap");
+    WindowArrangeItem = AddItem(Window1, "WindowArrangeItem", "&Arrange Icons", &TMainForm::WindowArrangeItemClick,
+                                "Arrange window icons at bottom of main window");
+    WindowMinimizeItem = AddItem(Window1, "WindowMinimizeItem", "&Minimize All", &TMainForm::WindowMinimizeItemClick,
+                                 "Minimize all windows");
+    CloseAllWindows = AddItem(Window1, "CloseAllWindows", "Clo&se All", &TMainForm::CloseAllWindowsClick);
+    OpenExpertsWindow1 = AddItem(Window1, "OpenExpertsWindow1", "Open &Experts Window",
+                                 &TMainForm::OpenExpertsWindow1Click);
+    OpenItemsWindow1 = AddItem(Window1, "OpenItemsWindow1", "Open Items Window", &TMainForm::OpenItemsWindow1Click);
+    RunWTrindel1 = AddItem(Window1, "RunWTrindel1", "Run &WTrindel", &TMainForm::RunWTrindel1Click);
+
+    Help1 = menu("Help1", "&Help");
+    AboutWHALVORIN1 = AddItem(Help1, "AboutWHALVORIN1", "&About HALVORINE", &TMainForm::AboutWHALVORIN1Click);
+    WHALVORINHelp1 = AddItem(Help1, "WHALVORINHelp1", "HALVORINE &Help", &TMainForm::WHALVORINHelp1Click,
+                             "Help topics");
+
+    connect(File1, &QMenu::aboutToShow, this, &TMainForm::File1Click);
+    connect(Edit1, &QMenu::aboutToShow, this, &TMainForm::Edit1Click);
+    connect(Window1, &QMenu::aboutToShow, this, &TMainForm::Window1Click);
+
+    for (QAction* a : {FileSaveItem, FileSaveAsItem, Exportastext1, CopySolutionToClipboard1, ExportAsSpaceDelimited,
+                       Experts1, Assessments1, UndoCtrlZ1, CutCntrlX1, ClearDel1, PasteCtrlV1, FilterOnOff1,
+                       CalculateItem, OpenExpertsWindow1, OpenItemsWindow1})
+        a->setEnabled(false);
+}
+
+void TMainForm::BuildSpeedPanel() {
+    SpeedPanel = addToolBar(QStringLiteral("SpeedPanel"));
+    SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
+    SpeedPanel->setMovable(false);
+    SpeedPanel->setIconSize(QSize(16, 16));
+    auto button = [&](const char* name, QStyle::StandardPixmap icon, const char* hint, void (TMainForm::*handler)()) {
+        QAction* a = SpeedPanel->addAction(style()->standardIcon(icon), QString::fromLatin1(hint));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(QString::fromLatin1(hint));
+        a->setStatusTip(QString::fromLatin1(hint));
+        if (handler) Connect(a, handler);
+        return a;
+    };
+    NewFileButton = button("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
+    OpenBtn = button("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenBtnClick);
+    SaveBtn = button("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
+    RunButton = button("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::RunButtonClick);
+    PrintButton = button("PrintButton", QStyle::SP_FileDialogDetailedView, "Print", nullptr);
+    GraphicsButton = button("GraphicsButton", QStyle::SP_FileDialogContentsView, "Graphics", nullptr);
+    ExitBtn = button("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
+    PrintButton->setVisible(false);
+    GraphicsButton->setVisible(false);
+    SaveBtn->setEnabled(false);
+    RunButton->setEnabled(false);
+}
+
+// ---------------------------------------------------------------- small helpers
+
+void TMainForm::SetCaption(const std::string& caption) {
+    if (Platform) Platform->SetCaption(caption);
+    setWindowTitle(Q(caption));
+    repaint();
+}
+
+void TMainForm::ShowCaseCaption() {
+    SetCaption(CaseFile.CaseName + ": " + BaseCaption);
+}
+
+void TMainForm::MessageBox(const std::string& text) {
+    if (Platform) Platform->Message(platform::MessageKind::Information, text, platform::Buttons::Ok);
+}
+
+void TMainForm::ShowStatusHint(const QString& hint) {
+    StatusBar->showMessage(hint);
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    if (event->type() == QEvent::WindowActivate) UpdateMenuItems();
+    return QMainWindow::event(event);
+}
+
+QList<QMdiSubWindow*> TMainForm::OpenChildren() const {
+    QList<QMdiSubWindow*> open;
+    for (QMdiSubWindow* w : MdiArea->subWindowList())
+        if (!w->isHidden()) open.push_back(w);
+    return open;
+}
+
+TItemsSheet* TMainForm::RealisationsSheet() const {
+    return ChildSheets[0] ? ChildSheets[0] : ItemsSheet;
+}
+
+void TMainForm::BringToFront(QMdiSubWindow* window) {
+    if (!window) return;
+    if (window->isMinimized()) window->showNormal();
+    MdiArea->setActiveSubWindow(window);
+    window->raise();
+}
+
+void TMainForm::RepaintAll() {
+    repaint();
+    QList<QMdiSubWindow*> children = OpenChildren();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        if (auto* experts = qobject_cast<TExpertsSheet*>(*it)) experts->FormPaint();
+        else if (auto* items = qobject_cast<TItemsSheet*>(*it)) items->FormPaint();
+        (*it)->update();
+    }
+}
+
+// ---------------------------------------------------------------- case state operations
+
+void TMainForm::CreateExpertsSheet() {
+    ResetCaseState();
+    auto* sheet = new TExpertsSheet(MdiArea);
+    ExpertsSheet = sheet;
+    sheet->show();
+    MdiArea->setActiveSubWindow(sheet);
+    CalculateItem->setEnabled(WindowFlags[2]);
+    RunButton->setEnabled(WindowFlags[2]);
+}
+
+void TMainForm::CreateItemsSheet() {
+    ActiveExpert = nullptr;
+    auto* sheet = new TItemsSheet(MdiArea, nullptr);
+    ChildSheets[0] = sheet;
+    ItemsSheet = sheet;
+    sheet->show();
+    MdiArea->setActiveSubWindow(sheet);
+}
+
+void TMainForm::KillUndos() {
+    if (ExpertsSheet) FreeExpertsUndo();
+    if (ItemsSheet || ChildSheets[0]) FreeItemsUndo();
+}
+
+bool TMainForm::CloseChildren() {
+    if (RunDialog) {
+        RunDialog->close();
+        RunDialog = nullptr;
+    }
+    // The experts sheet goes last: closing it frees the whole case, which must not happen
+    // before the other sheets had their say. A refusal (Cancel in a save question) ends
+    // the closing there, so that the case stays as it is.
+    QList<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* w : OpenChildren())
+        if (w != ExpertsSheet) children.push_back(w);
+    if (ExpertsSheet && !ExpertsSheet->isHidden()) children.push_front(ExpertsSheet);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        QMdiSubWindow* w = *it;
+        if (!w || w->isHidden()) continue; // went with another window
+        if (!w->close()) return false;
+    }
+    if (!OpenChildren().isEmpty()) return false;
+    // With every window closed the case has gone: a flag still set belongs to nothing.
+    CaseFile.FileKinds[1].Modified = false;
+    CaseFile.FileKinds[2].Modified = false;
+    return true;
+}
+
+void TMainForm::SaveRestorePath(bool read) {
+    if (read) {
+        const std::string line = platform::ReadSettingsLine(SettingsFileName);
+        if (!line.empty()) ExpertFileOpenDialog.FileName = line;
+        return;
+    }
+    platform::WriteSettingsLine(SettingsFileName, CaseFile.CaseFileName);
+}
+
+void TMainForm::ShowLoadError(const std::string& kind, const std::string& path, int line) {
+    MessageBox("Failed to load " + kind + " file " + path + ". Check if this file exists and has proper format, at line " +
+               StrInt(line));
+}
+
+// ---------------------------------------------------------------- case commands
+
+void TMainForm::MakeNewItemsForm() {
+    if (!CloseChildren()) return;
+    CaseFile.CaseFileName = "NONAME." + CaseFile.FileKinds[2].Ext.str();
+    CaseFile.CaseName = CaseNameFromFile(CaseFile.CaseFileName);
+    ActiveExpert = nullptr;
+    if (!ItemTable[1]) InsertItem("", "", 1);
+    CreateItemsSheet();
+    ShowCaseCaption();
+}
+
+void TMainForm::OpenCase() {
+    if (!CloseChildren()) return;
+    ExpertsSheet = nullptr;
+    ItemsSheet = nullptr;
+    if (!Platform->OpenFile(ExpertFileOpenDialog)) return;
+    CaseFile.CaseFileName = ExpertFileOpenDialog.FileName;
+    CaseFile.CaseName = CaseNameFromFile(CaseFile.CaseFileName);
+    const bool itemsChosen = CaseFile.CaseFileName.find("." + CaseFile.FileKinds[2].Ext.str()) != std::string::npos;
+    const CaseFilePaths names = CaseFileNames(CaseFile.CaseFileName);
+    ItemCount = 0;
+    // Nothing of an earlier case may be read into.
+    FreeCase();
+
+    // A case that does not read leaves nothing behind: no half case for the next command.
+    auto failed = [&](const std::string& kind, const std::string& path, int line) {
+        FreeCase();
+        CaseFile.FileKinds[1].Modified = false;
+        CaseFile.FileKinds[2].Modified = false;
+        SetCaption(BaseCaption);
+        ShowLoadError(kind, path, line);
+    };
+    struct CaptionBack {
+        TMainForm* form;
+        bool done = false;
+        ~CaptionBack() {
+            if (!done) form->SetCaption(form->BaseCaption);
+        }
+    } captionBack{this};
+
+    bool assessmentsRead = false;
+    if (FileExists(names.Dtt)) {
+        SetCaption("Reading " + CaseFile.FileKinds[1].Kind.str() + " file...");
+        int n = 0;
+        {
+            platform::BusyCursor busy(*Platform);
+            n = ReadAssessmentsFile(names.Dtt);
+        }
+        if (n != 0) {
+            failed(CaseFile.FileKinds[1].Kind, names.Dtt, n);
+            captionBack.done = true;
+            return;
+        }
+        ActiveExpert = ExpertTable[1].get();
+        CaseFile.FileKinds[1].ConfirmClose = true;
+        assessmentsRead = true;
+    }
+    if (FileExists(names.Rls)) {
+        SetCaption("Reading " + CaseFile.FileKinds[2].Kind.str() + " file...");
+        const int n = ReadItemsFile(names.Rls);
+        if (n != 0) {
+            failed(CaseFile.FileKinds[2].Kind, names.Rls, n);
+            captionBack.done = true;
+            return;
+        }
+    }
+    captionBack.done = true;
+    if (assessmentsRead && !itemsChosen && ActiveExpert) CreateExpertsSheet();
+    else if (ItemTable[1]) CreateItemsSheet();
+    else MakeNewItemsForm();
+    ShowCaseCaption();
+}
+
+void TMainForm::MergeAssessments() {
+    // Whatever happens, the case keeps its own name and the dialog its filter.
+    struct Restore {
+        TMainForm* form;
+        std::string caseFileName;
+        std::string filter;
+        ~Restore() {
+            CaseFile.CaseFileName = caseFileName;
+            form->ExpertFileOpenDialog.Filter = filter;
+        }
+    } restore{this, CaseFile.CaseFileName, ExpertFileOpenDialog.Filter};
+
+    const std::string& filter = ExpertFileOpenDialog.Filter;
+    const std::size_t star = filter.find('*');
+    if (star != std::string::npos) ExpertFileOpenDialog.Filter = filter.substr(0, std::min(filter.size(), star + 5));
+    if (!Platform->OpenFile(ExpertFileOpenDialog)) return;
+    CaseFile.CaseFileName = ExpertFileOpenDialog.FileName;
+    const std::string path = CaseFile.CaseFileName;
+    if (!FileExists(path)) return;
+
+    // A file that would stop half-way is not merged at all: the case stays as it was.
+    int n = FirstFailingAssessmentsLine(path);
+    if (n == 0) {
+        ClearResultExperts(ExpertsSheet);
+        n = ReadAssessmentsFile(path);
+    }
+    if (n != 0) {
+        ShowLoadError(CaseFile.FileKinds[1].Kind, path, n);
+        return;
+    }
+    CaseFile.FileKinds[1].Modified = true;
+    ActiveExpert = ExpertTable[1].get();
+    if (!ExpertsSheet) {
+        // Merged experts need a window to be seen in.
+        CaseFile.FileKinds[1].ConfirmClose = true;
+        CreateExpertsSheet();
+        return;
+    }
+    ExpertsSheetMode = 0;
+    ExpertsLayoutMode = 65535;
+    BringToFront(ExpertsSheet);
+    ExpertsSheet->FormPaint();
+    ExpertsSheet->SetEditorModeCommand(false);
+    InvalidateChildren();
+    ExpertsSheet->FormPaint();
+}
+
+void TMainForm::FileSave(bool asNew) {
+    if (IsUnnamedCase()) {
+        SaveDialog1.FileName.clear();
+        asNew = true;
+    } else {
+        SaveDialog1.FileName = CaseFile.CaseName;
+    }
+    if (asNew) {
+        SaveDialog1.Filter = WindowFlags[1] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
+        if (!Platform->SaveFile(SaveDialog1)) return;
+        const std::string chosen = SaveDialog1.FileName;
+        const CaseFilePaths names = CaseFileNames(chosen);
+        if (FileExists(names.Rls) || FileExists(names.Dtt)) {
+            const std::string question = "Case " + UpperCaseAscii(CaseNameFromFile(chosen)) + " already exists. Overwrite?";
+            if (Platform->Message(platform::MessageKind::Warning, question, platform::Buttons::OkCancel) !=
+                platform::Answer::Ok)
+                return;
+        }
+        CaseFile.CaseFileName = chosen;
+        CaseFile.CaseName = CaseNameFromFile(chosen);
+    }
+    const CaseFilePaths names = CaseFileNames(CaseFile.CaseFileName);
+    {
+        // The caption names the case as it is now, however the writing ends.
+        struct CaptionBack {
+            TMainForm* form;
+            ~CaptionBack() { form->ShowCaseCaption(); }
+        } captionBack{this};
+        KillUndos();
+        SideTablesPutBack putBack;
+        for (int kind = 1; kind <= 2; ++kind) {
+            TFileKind& k = CaseFile.FileKinds[kind];
+            if (!asNew && !k.Modified) continue;
+            SetCaption("Saving " + k.Kind.str() + " file...");
+            bool written = false;
+            {
+                platform::BusyCursor busy(*Platform);
+                written = kind == 1 ? WriteAssessmentsFile(names.Dtt) : WriteItemsFile(names.Rls);
+            }
+            if (!written) return;
+            k.Modified = false;
+        }
+    }
+    SaveBtn->setEnabled(false);
+    File1Click();
+    RepaintAll();
+}
+
+// ---------------------------------------------------------------- File menu
+
+void TMainForm::NewItemFileClickClick() {
+    MakeNewItemsForm();
+}
+
+void TMainForm::NewFileButtonClick() {
+    if (CloseChildren()) MakeNewItemsForm();
+}
+
+void TMainForm::OpenASCIIItemsfle1Click() {
+    OpenCase();
+}
+
+void TMainForm::OpenBtnClick() {
+    OpenCase();
+}
+
+void TMainForm::MergeAssessmentsFile1Click() {
+    MergeAssessments();
+}
+
+void TMainForm::FileCloseItemClick() {
+    if (QMdiSubWindow* w = MdiArea->currentSubWindow()) w->close();
+}
+
+void TMainForm::FileSaveItemClick() {
+    FileSave(false);
+}
+
+void TMainForm::FileSaveAsItemClick() {
+    FileSave(true);
+}
+
+void TMainForm::FileExitItemClick() {
+    close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    Closing = true;
+    if (!CloseChildren()) {
+        // Cancel in a save question: the program stays, with what is still open.
+        Closing = false;
+        event->ignore();
+        UpdateMenuItems();
+        return;
+    }
+    QuantileBackup.clear();
+    SaveRestorePath(false);
+    event->accept();
+}
+
+void TMainForm::SaveRangeGraph1Click() {
+    // The graph of the current kind, else the one that is open.
+    QMdiSubWindow* graph = RangeGraphKind != 0 ? ExpertsRangeGraph.data() : ItemsRangeGraph.data();
+    if (!graph) graph = RangeGraphKind != 0 ? ItemsRangeGraph.data() : ExpertsRangeGraph.data();
+    if (graph && SaveRangeGraphHandler) SaveRangeGraphHandler(graph);
+}
+
+void TMainForm::ExportResultSheet(bool isItems, int target) {
+    int slot = 0;
+    for (int e = 1; e <= ExpertSlotCount && !slot; ++e)
+        if (ExpertTable[e] && ExpertTable[e].get() == ActiveExpert) slot = FindResultSheet(e);
+    ExportSheet(ChildSheets[slot], ExpertsSheet, isItems, target);
+}
+
+void TMainForm::DMSolution1Click() {
+    if (WindowFlags[5] && ItemsSheetMode == 1) ExportResultSheet(true, 0);
+}
+
+void TMainForm::ExpertScoresClick() {
+    if (WindowFlags[3] && ExpertsSheetMode == 2) ExportResultSheet(false, 0);
+}
+
+void TMainForm::RobustnessExperts1Click() {
+    if (WindowFlags[3] && ExpertsSheetMode == 4) ExportResultSheet(false, 0);
+}
+
+void TMainForm::RobustnessItems1Click() {
+    if (WindowFlags[5] && ItemsSheetMode == 4) ExportResultSheet(true, 0);
+}
+
+void TMainForm::CopySolutionToClipboard1Click() {
+    if (WindowFlags[5] && (ItemsSheetMode == 1 || ItemsSheetMode == 3)) ExportResultSheet(true, 3);
+}
+
+void TMainForm::Questionnaire1Click() {
+    WriteQuestionnaire(this);
+}
+
+void TMainForm::Quantiles1Click() {
+    CompactExperts(1);
+    CompactItems(1);
+    ExportSolutionMode = 0;
+    ExportDistributions = false;
+    if (OpenExportListHandler) OpenExportListHandler();
+}
+
+void TMainForm::Distributions1Click() {
+    CompactExperts(1);
+    CompactItems(1);
+    ExportSolutionMode = 0;
+    ExportDistributions = true;
+    if (OpenExportListHandler) OpenExportListHandler();
+}
+
+// ---------------------------------------------------------------- the sheets
+
+void TMainForm::Items1Click() {
+    OpenItemsWindow1Click();
+}
+
+void TMainForm::OpenItemsWindow1Click() {
+    ActiveExpert = nullptr;
+    if (!WindowFlags[0]) {
+        ItemsSheetMode = 0;
+        ItemsTextOutput = false;
+        if (ExpertTable[1]) CreateItemsSheet();
+        else MakeNewItemsForm();
+    } else if (!WindowFlags[1]) {
+        if (TItemsSheet* sheet = RealisationsSheet()) {
+            ItemsLayoutMode = ItemsSheetMode;
+            ItemsTextOutput = false;
+            ItemsSheetMode = 0;
+            BringToFront(sheet);
+            WindowFlags[1] = true;
+        }
+    }
+}
+
+void TMainForm::Experts1Click() {
+    OpenExpertsWindow1Click();
+    if (WindowFlags[3]) Edit1Click();
+}
+
+void TMainForm::OpenExpertsWindow1Click() {
+    if (WindowFlags[2] && ExpertsSheet) {
+        WindowFlags[3] = true;
+        if (ExpertsSheetMode != 0) {
+            ExpertsSheetMode = 0;
+            ExpertsSheet->FormPaint();
+        }
+        BringToFront(ExpertsSheet);
+        if (RunDialog && UpdateRunDialogCaptionsHandler) UpdateRunDialogCaptionsHandler();
+    } else if (!ExpertTable[1]) {
+        AssessmentHeader = PresetAssessmentHeader;
+        {
+            TQuantilesForm form(this);
+            form.exec();
+        }
+        if (AssessmentHeader != PresetAssessmentHeader) {
+            CaseFile.FileKinds[1].ConfirmClose = true;
+            ParseAssessmentHeader(AssessmentHeader);
+            InsertExpert("", "", 1);
+            CreateExpertsSheet();
+        }
+    } else {
+        CreateExpertsSheet();
+    }
+    repaint();
+}
+
+void TMainForm::Assessments1Click() {
+    if (!WindowFlags[2] || !ExpertsSheet) return;
+    if (ItemsSheetMode != 0) ItemsLayoutMode = 65535;
+    ItemsSheetMode = 0;
+    ExpertsSheet->OpenExpertItemsSheet(0);
+}
+
+void TMainForm::CalculateItemClick() {
+    RunButtonClick();
+}
+
+void TMainForm::RunButtonClick() {
+    if (WindowFlags[0]) {
+        if (TItemsSheet* sheet = RealisationsSheet()) sheet->FixEmptyRows();
+    }
+    CompactExperts(1);
+    if (!ExpertTable[1]) {
+        MessageBox("Can`t run without experts data");
+        return;
+    }
+    CheckedExpert = 0;
+    ItemCount = 0;
+    const int r = CheckCaseData();
+    if (r > 0 || r == CheckTooFewSeeds) {
+        KillUndos();
+        if (!RunDialog && CreateRunDialogHandler) RunDialog = CreateRunDialogHandler(MdiArea);
+        if (RunDialog) {
+            RunDialog->setEnabled(true);
+            RunDialog->show();
+            RunDialog->showNormal();
+            BringToFront(RunDialog);
+        }
+        return;
+    }
+    const std::string e = ExpertIdAt(CheckedExpert);
+    const std::string i = ItemIdAt(CheckedExpert, ItemCount);
+    std::string text;
+    switch (r) {
+    case 0: text = "Empty ExpertsData list or no active experts found"; break;
+    case CheckNoExpertId: text = "Some Expert IDs are not defined"; break;
+    case CheckNoItemId: text = "Some Item IDs are not defined for the expert `" + e + "`"; break;
+    case CheckNoItem: text = "No items defined for the expert " + e; break;
+    case CheckNotIncreasing: text = "Non-increasing or empty quantiles found, expert `" + e + "`, item `" + i + "`"; break;
+    case CheckNotPositiveLog:
+        text = "Negative or zero quantiles are illegal for the LOG scale, expert `" + e + "`, item `" + i + "`";
+        break;
+    default: return;
+    }
+    MessageBox(text);
+    if (ExpertsSheet && CheckedExpert >= 1 && CheckedExpert <= MaxExpertCount && r != 0 && r != CheckNoItemId) {
+        BringToFront(ExpertsSheet);
+        ExpertsSheet->SelectExpertRow(ExpertsSheet->Core.RowOfEntry(CheckedExpert), ItemCount);
+    }
+}
+
+// ---------------------------------------------------------------- enabling
+
+void TMainForm::UpdateMenuItems() {
+    if (Closing) return;
+    File1Click();
+    CalculateItem->setEnabled(WindowFlags[2]);
+    RunButton->setEnabled(WindowFlags[2]);
+    Edit1->menuAction()->setEnabled(WindowFlags[3] || WindowFlags[1] || WindowFlags[5]);
+    Edit1Click();
+    Window1Click();
+    Items1->setEnabled(OpenItemsWindow1->isEnabled());
+    Experts1->setEnabled(true);
+    Assessments1->setEnabled(true);
+}
+
+void TMainForm::File1Click() {
+    if (Closing) return;
+    const bool anySheet = WindowFlags[0] || WindowFlags[2] || WindowFlags[4];
+    const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
+    SaveBtn->setEnabled(anySheet && modified);
+    MergeAssessmentsFile1->setEnabled(ItemTable[1] != nullptr);
+    FileSaveItem->setEnabled(SaveBtn->isEnabled());
+    FileCloseItem->setEnabled(!OpenChildren().isEmpty());
+    FileSaveAsItem->setEnabled(anySheet);
+    SaveRangeGraph1->setEnabled(ItemsRangeGraph || ExpertsRangeGraph);
+    DMSolution1->setEnabled(WindowFlags[5] && ItemsSheetMode == 1);
+    ExpertScores->setEnabled(WindowFlags[3] && ExpertsSheetMode == 2);
+    RobustnessExperts1->setEnabled(WindowFlags[3] && ExpertsSheetMode == 4);
+    RobustnessItems1->setEnabled(WindowFlags[5] && ItemsSheetMode == 4);
+    Questionnaire1->setEnabled(WindowFlags[0]);
+    Exportastext1->setEnabled(DMSolution1->isEnabled() || ExpertScores->isEnabled() || RobustnessExperts1->isEnabled() ||
+                              RobustnessItems1->isEnabled() || CopySolutionToClipboard1->isEnabled() ||
+                              Questionnaire1->isEnabled());
+    ExportAsSpaceDelimited->setEnabled(FileSaveAsItem->isEnabled());
+    Quantiles1->setEnabled(FileSaveAsItem->isEnabled());
+}
+
+void TMainForm::DisableEditItems() {
+    for (QAction* a : {CutCntrlX1, ClearDel1, PasteCtrlV1, UndoCtrlZ1}) a->setEnabled(false);
+    update();
+}
+
+void TMainForm::Edit1Click() {
+    ToggleEditormode1->setEnabled(true);
+    CopySolutionToClipboard1->setEnabled(WindowFlags[5] && (ItemsSheetMode == 1 || ItemsSheetMode == 3));
+    TItemsSheet* realisations = RealisationsSheet();
+    auto apply = [&](const EditMenuState& s, bool experts) {
+        UndoCtrlZ1->setEnabled(s.Undo);
+        if (experts || !s.UndoCaption.empty()) UndoCtrlZ1->setText(Q(s.UndoCaption));
+        CutCntrlX1->setEnabled(s.Cut);
+        ClearDel1->setEnabled(s.Clear);
+        PasteCtrlV1->setEnabled(s.Paste);
+        FilterOnOff1->setEnabled(s.FilterOnOff);
+        ToggleEditormode1->setEnabled(s.ToggleEditorMode);
+        EnableFiltering1->setChecked(s.FilteringChecked);
+    };
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) {
+            ExpertsSheet->UpdateExpertsEditMenu();
+            apply(ExpertsSheet->EditMenu, true);
+        }
+    } else if (!WindowFlags[1]) {
+        ToggleEditormode1->setEnabled(false);
+        FilterOnOff1->setEnabled(false);
+        DisableEditItems();
+    } else if (realisations) {
+        realisations->UpdateItemsEditMenu();
+        apply(realisations->EditMenu, false);
+    }
+
+    EnableFiltering1->setChecked(false);
+    bool rowMode = false;
+    if (WindowFlags[3] && ExpertsSheet) rowMode = !ExpertsSheet->ExpertsGrid->EditorMode();
+    else if (WindowFlags[1] && realisations) rowMode = !realisations->ItemsGrid->EditorMode();
+    EnableFiltering1->setEnabled(rowMode);
+    if (WindowFlags[3] || WindowFlags[1]) {
+        const bool on = WindowFlags[3] ? ExpertsFilterEnabled : ItemsFilterEnabled;
+        EnableFiltering1->setText(QString::fromLatin1(on ? "&Dis" : "&En") + QStringLiteral("able filtering (F5)"));
+    }
+    ChangeallscalestoLOG1->setEnabled(WindowFlags[0] && WindowFlags[1]);
+    ChangeallscalestoUNI1->setEnabled(WindowFlags[0] && WindowFlags[1]);
+    ClearallUserWeights1->setEnabled(WindowFlags[2] && WeightType == 4);
+    Changefloatingpointformat1->setEnabled(true);
+}
+
+void TMainForm::Window1Click() {
+    if (Closing) return;
+    const QList<QMdiSubWindow*> children = OpenChildren();
+    const bool any = !children.isEmpty();
+    for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem}) a->setEnabled(any);
+    OpenItemsWindow1->setEnabled(!WindowFlags[1]);
+    Items1->setEnabled(OpenItemsWindow1->isEnabled());
+    OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
+
+    // The list of open windows, as the frame's window menu shows it.
+    for (QAction* a : windowList_) {
+        Window1->removeAction(a);
+        a->deleteLater();
+    }
+    windowList_.clear();
+    if (!windowListSeparator_) windowListSeparator_ = Window1->addSeparator();
+    windowListSeparator_->setVisible(any);
+    QMdiSubWindow* current = MdiArea->currentSubWindow();
+    int n = 0;
+    for (QMdiSubWindow* w : children) {
+        ++n;
+        QString title = w->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* a = Window1->addAction((n < 10 ? QStringLiteral("&%1 ").arg(n) : QStringLiteral("%1 ").arg(n)) + title);
+        a->setCheckable(true);
+        a->setChecked(w == current);
+        QPointer<QMdiSubWindow> target(w);
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (target) RunCommand([&] { BringToFront(target); });
+        });
+        windowList_.push_back(a);
+    }
+}
+
+// ---------------------------------------------------------------- Edit menu
+
+void TMainForm::UndoCtrlZ1Click() {
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) ExpertsSheet->UndoExpertsCommand();
+    } else if (WindowFlags[1]) {
+        if (TItemsSheet* s = RealisationsSheet()) s->UndoItemsCommand();
+    }
+}
+
+void TMainForm::CutCntrlX1Click() {
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) ExpertsSheet->DeleteRowsCommand(true);
+    } else if (WindowFlags[1]) {
+        if (TItemsSheet* s = RealisationsSheet()) s->DeleteRowsCommand(true);
+    }
+}
+
+void TMainForm::ClearDel1Click() {
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) ExpertsSheet->DeleteRowsCommand(false);
+    } else if (WindowFlags[1]) {
+        if (TItemsSheet* s = RealisationsSheet()) s->DeleteRowsCommand(false);
+    }
+}
+
+void TMainForm::PasteCtrlV1Click() {
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) ExpertsSheet->PasteRowsCommand();
+    } else if (WindowFlags[1]) {
+        if (TItemsSheet* s = RealisationsSheet()) s->PasteRowsCommand();
+    }
+}
+
+void TMainForm::FilterOnOff1Click() {
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) ExpertsSheet->ToggleFilterCommand();
+    } else if (WindowFlags[1]) {
+        if (TItemsSheet* s = RealisationsSheet()) s->ToggleFilterCommand();
+    }
+}
+
+void TMainForm::ToggleEditormode1Click() {
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) ExpertsSheet->ToggleEditorModeCommand();
+    } else if (WindowFlags[1]) {
+        if (TItemsSheet* s = RealisationsSheet()) s->ToggleEditorModeCommand();
+    }
+}
+
+void TMainForm::EnableFiltering1Click() {
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) ExpertsSheet->EnableFilteringCommand();
+    } else if (WindowFlags[1]) {
+        if (TItemsSheet* s = RealisationsSheet()) s->EnableFilteringCommand();
+    }
+}
+
+void TMainForm::SetAllScalesCommand(int index) {
+    SetAllScales(index);
+    if ((WindowFlags[0] || WindowFlags[4]) && RealisationsSheet()) {
+        InvalidateChildren();
+        RealisationsSheet()->ItemsGrid->Refresh();
+    }
+}
+
+void TMainForm::ChangeallscalestoUNI1Click() {
+    SetAllScalesCommand(2);
+}
+
+void TMainForm::ChangeallscalestoLOG1Click() {
+    SetAllScalesCommand(1);
+}
+
+void TMainForm::ClearallUserWeights1Click() {
+    ClearUserWeights();
+    if (WindowFlags[2] && WeightType == 4 && ExpertsSheet) ExpertsSheet->ExpertsGrid->Refresh();
+}
+
+void TMainForm::Changefloatingpointformat1Click() {
+    auto* dlg = new TFlpointDlg(this, FieldWidth, DecimalPlaces, FloatFormat, [] {
+        if (ItemsSheet || ChildSheets[0]) {
+            ItemsLayoutMode = 65535;
+            InvalidateChildren();
+            for (TItemsSheet* s : ChildSheets)
+                if (s && !s->IsGone()) s->FormPaint();
+        }
+        if (ExpertsSheet) {
+            ExpertsLayoutMode = 65535;
+            ExpertsSheet->FormPaint();
+        }
+    });
+    dlg->show();
+}
+
+// ---------------------------------------------------------------- Window and Help menus
+
+void TMainForm::WindowCascadeItemClick() {
+    MdiArea->cascadeSubWindows();
+}
+
+void TMainForm::WindowTileItemClick() {
+    MdiArea->tileSubWindows();
+}
+
+void TMainForm::WindowArrangeItemClick() {
+    // Minimised windows in a row along the bottom of the area, a new row above when full.
+    const QRect area = MdiArea->viewport()->rect();
+    int x = 0;
+    int y = area.bottom() + 1;
+    int rowHeight = 0;
+    for (QMdiSubWindow* w : OpenChildren()) {
+        if (!w->isMinimized()) continue;
+        const QSize size = w->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            y -= rowHeight;
+            rowHeight = 0;
+        }
+        rowHeight = std::max(rowHeight, size.height());
+        w->move(x, y - size.height());
+        x += size.width();
+    }
+}
+
+void TMainForm::WindowMinimizeItemClick() {
+    QList<QMdiSubWindow*> children = OpenChildren();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->showMinimized();
+}
+
+void TMainForm::CloseAllWindowsClick() {
+    CloseChildren();
+}
+
+void TMainForm::RunWTrindel1Click() {
+    RunApp(WTrindelFile, WTrindelFallbackFile);
+}
+
+void TMainForm::WHALVORINHelp1Click() {
+    HelpFile = HelpFileName;
+    ShowHelpContents();
+}
+
+void TMainForm::AboutWHALVORIN1Click() {
+    new TAbout(this, Q(BaseCaption));
+}

@@ -1,0 +1,203 @@
+// The frame of the analysis program: menus, tool bar and status bar around the MDI area that
+// holds the windows of the one open case, and the commands on the case as a whole.
+#pragma once
+
+#include <QList>
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+
+#include "platform/prompts.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+class TExpertsSheet;
+class TItemsSheet;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // prompts: the platform services to use (tests); null: the real ones, on this window.
+    explicit TMainForm(platform::Prompts* prompts = nullptr);
+    ~TMainForm() override;
+
+    // ---- components ----
+    QMdiArea* MdiArea = nullptr;
+    QToolBar* SpeedPanel = nullptr;
+    QStatusBar* StatusBar = nullptr;
+
+    QMenu* File1 = nullptr;
+    QAction* NewItemFileClick = nullptr;
+    QAction* OpenASCIIItemsfle1 = nullptr;
+    QAction* MergeAssessmentsFile1 = nullptr;
+    QAction* FileCloseItem = nullptr;
+    QAction* FileSaveItem = nullptr;
+    QAction* FileSaveAsItem = nullptr;
+    QAction* SaveRangeGraph1 = nullptr;
+    QAction* Exportastext1 = nullptr;
+    QAction* DMSolution1 = nullptr;
+    QAction* ExpertScores = nullptr;
+    QAction* RobustnessExperts1 = nullptr;
+    QAction* RobustnessItems1 = nullptr;
+    QAction* CopySolutionToClipboard1 = nullptr;
+    QAction* Questionnaire1 = nullptr;
+    QAction* ExportAsSpaceDelimited = nullptr;
+    QAction* Quantiles1 = nullptr;
+    QAction* Distributions1 = nullptr;
+    QAction* FileExitItem = nullptr;
+    QAction* Items1 = nullptr;
+    QAction* Experts1 = nullptr;
+    QAction* Assessments1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* UndoCtrlZ1 = nullptr;
+    QAction* CutCntrlX1 = nullptr;
+    QAction* ClearDel1 = nullptr;
+    QAction* PasteCtrlV1 = nullptr;
+    QAction* ToggleEditormode1 = nullptr;
+    QAction* EnableFiltering1 = nullptr;
+    QAction* FilterOnOff1 = nullptr;
+    QAction* Changefloatingpointformat1 = nullptr;
+    QAction* ChangeallscalestoUNI1 = nullptr;
+    QAction* ChangeallscalestoLOG1 = nullptr;
+    QAction* ClearallUserWeights1 = nullptr;
+    QAction* CalculateItem = nullptr;
+    QMenu* Window1 = nullptr;
+    QAction* WindowCascadeItem = nullptr;
+    QAction* WindowTileItem = nullptr;
+    QAction* WindowArrangeItem = nullptr;
+    QAction* WindowMinimizeItem = nullptr;
+    QAction* CloseAllWindows = nullptr;
+    QAction* OpenExpertsWindow1 = nullptr;
+    QAction* OpenItemsWindow1 = nullptr;
+    QAction* RunWTrindel1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* AboutWHALVORIN1 = nullptr;
+    QAction* WHALVORINHelp1 = nullptr;
+
+    // Speed buttons of the tool bar.
+    QAction* NewFileButton = nullptr;
+    QAction* OpenBtn = nullptr;
+    QAction* SaveBtn = nullptr;
+    QAction* RunButton = nullptr;
+    QAction* ExitBtn = nullptr;
+    QAction* PrintButton = nullptr;
+    QAction* GraphicsButton = nullptr;
+
+    // The file choices, kept between commands as the dialogs keep their last file.
+    platform::FileChoice ExpertFileOpenDialog;
+    platform::FileChoice ItemsFileOpenDialog;
+    platform::FileChoice SaveDialog1;
+
+    std::string BaseCaption;
+    bool Closing = false;
+    std::string HelpFile;
+
+    // ---- case operations ----
+    void CreateExpertsSheet();
+    void CreateItemsSheet();
+    void MakeNewItemsForm();
+    bool CloseChildren();
+    void KillUndos();
+    void SaveRestorePath(bool read);
+    void OpenCase();
+    void MergeAssessments();
+    void FileSave(bool asNew);
+    void ShowLoadError(const std::string& kind, const std::string& path, int line);
+    void ShowStatusHint(const QString& hint);
+
+    // ---- enabling ----
+    void UpdateMenuItems();
+    void File1Click();
+    void Edit1Click();
+    void Window1Click();
+    void DisableEditItems();
+
+    // The child windows that are open (shown, not closed), in the area's order.
+    QList<QMdiSubWindow*> OpenChildren() const;
+
+public slots:
+    // File menu and speed buttons
+    void NewItemFileClickClick();
+    void NewFileButtonClick();
+    void OpenASCIIItemsfle1Click();
+    void OpenBtnClick();
+    void MergeAssessmentsFile1Click();
+    void FileCloseItemClick();
+    void FileSaveItemClick();
+    void FileSaveAsItemClick();
+    void FileExitItemClick();
+    void SaveRangeGraph1Click();
+    void DMSolution1Click();
+    void ExpertScoresClick();
+    void RobustnessExperts1Click();
+    void RobustnessItems1Click();
+    void CopySolutionToClipboard1Click();
+    void Questionnaire1Click();
+    void Quantiles1Click();
+    void Distributions1Click();
+    // The sheets
+    void Items1Click();
+    void OpenItemsWindow1Click();
+    void Experts1Click();
+    void OpenExpertsWindow1Click();
+    void Assessments1Click();
+    void CalculateItemClick();
+    void RunButtonClick();
+    // Edit menu
+    void UndoCtrlZ1Click();
+    void CutCntrlX1Click();
+    void ClearDel1Click();
+    void PasteCtrlV1Click();
+    void ToggleEditormode1Click();
+    void EnableFiltering1Click();
+    void FilterOnOff1Click();
+    void Changefloatingpointformat1Click();
+    void ChangeallscalestoUNI1Click();
+    void ChangeallscalestoLOG1Click();
+    void ClearallUserWeights1Click();
+    // Window and Help menus
+    void WindowCascadeItemClick();
+    void WindowTileItemClick();
+    void WindowArrangeItemClick();
+    void WindowMinimizeItemClick();
+    void CloseAllWindowsClick();
+    void RunWTrindel1Click();
+    void WHALVORINHelp1Click();
+    void AboutWHALVORIN1Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildSpeedPanel();
+    void Connect(QAction* action, void (TMainForm::*handler)());
+    QAction* AddItem(QMenu* menu, const char* name, const char* caption, void (TMainForm::*handler)(),
+                     const char* hint = nullptr);
+    void SetCaption(const std::string& caption);
+    void ShowCaseCaption();
+    void RepaintAll();
+    void SetAllScalesCommand(int index);
+    void ExportResultSheet(bool isItems, int target);
+    TItemsSheet* RealisationsSheet() const;
+    void BringToFront(QMdiSubWindow* window);
+    void MessageBox(const std::string& text);
+
+    std::unique_ptr<platform::Prompts> ownPrompts_;
+    QList<QAction*> windowList_;
+    QAction* windowListSeparator_ = nullptr;
+};
+
+// The one main window of the program (null before it is made and after it has gone).
+extern TMainForm* MainForm;
+
+// The settings file beside the program.
+inline const char* const SettingsFileName = "halvorin.ini";
+// The frame caption at start, which the About box shows too.
+inline const char* const ProgramTitle = "Halvorine v1.0";
