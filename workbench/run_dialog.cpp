@@ -4,7 +4,10 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QSignalBlocker>
+#include <QSpacerItem>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "common/core/text.h"
 #include "engine/run_codes.h"
@@ -233,6 +236,8 @@ void TRunDlgFrm::BuildControls() {
     for (QPushButton* b : {DSolutionButton, DEScoresButton, DBLossButton, DRobustnessButton, RangeItemsButton,
                            RangeExpertsButton})
         b->setEnabled(false);
+    // As wide from the start as with the DISPLAY buttons, so that showing them only adds height.
+    column->addItem(new QSpacerItem(DisplayPanel->sizeHint().width(), 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
     DisplayPanel->hide();
     column->addWidget(DisplayPanel);
     setWidget(body);
@@ -552,6 +557,12 @@ void TRunDlgFrm::ExtendWithLabel(bool show) {
     DisplayPanel->setVisible(show);
     widget()->adjustSize();
     adjustSize();
+    // The grown dialog stays inside the area.
+    if (QMdiArea* a = mdiArea()) {
+        const int x = std::clamp(this->x(), 0, std::max(0, a->width() - width()));
+        const int y = std::clamp(this->y(), 0, std::max(0, a->height() - height()));
+        if (x != this->x() || y != this->y()) move(x, y);
+    }
 }
 
 void TRunDlgFrm::UpdateExperts(int mode) {
