@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "engine/run_codes.h"
+#include "workbench/record_links.h"
 
 namespace {
 
@@ -19,7 +20,9 @@ TEST(RunDialogFields, CalibrationPower) {
     for (const auto& c : cases) {
         CalibrationPower = 0.75f;
         EXPECT_EQ(CalPowerCheck(c.text), c.ok) << '"' << c.text << '"';
-        if (!c.ok) EXPECT_EQ(CalibrationPower, 0.75f) << "a refused value changes nothing: " << c.text;
+        if (!c.ok) {
+            EXPECT_EQ(CalibrationPower, 0.75f) << "a refused value changes nothing: " << c.text;
+        }
     }
     ASSERT_TRUE(CalPowerCheck("0.1"));
     EXPECT_EQ(CalibrationPower, 0.1f);
@@ -34,7 +37,9 @@ TEST(RunDialogFields, IntrinsicRange) {
     for (const auto& c : cases) {
         IntrinsicRangeOvershoot = 0.5f;
         EXPECT_EQ(IntRangeCheck(c.text), c.ok) << '"' << c.text << '"';
-        if (!c.ok) EXPECT_EQ(IntrinsicRangeOvershoot, 0.5f) << c.text;
+        if (!c.ok) {
+            EXPECT_EQ(IntrinsicRangeOvershoot, 0.5f) << c.text;
+        }
     }
     ASSERT_TRUE(IntRangeCheck("0.01"));
     EXPECT_EQ(IntrinsicRangeOvershoot, 0.01f);
@@ -226,6 +231,64 @@ TEST_F(RunDialogTest, AFailingDataCheckRefusesTheRun) {
     EXPECT_EQ(ResultExperts(), 1);
     EXPECT_EQ(ExpertCount, 2);
     EXPECT_TRUE(ExpertTable[3]->IsDecisionMaker);
+}
+
+TEST_F(RunDialogTest, NoDecisionMakerWithoutDataExperts) {
+    TRunDlgFrm* d = OpenDialog();
+    d->EqButton1->setChecked(true);
+    d->DMOptBox->setChecked(false);
+    // One seed item left and every expert gone: the check passes with too few seeds.
+    ItemTable[2]->HasRealisation = false;
+    ItemTable[3]->HasRealisation = false;
+    for (int e = 1; e <= 2; ++e) FreeExpertSlot(ExpertTable[e]);
+    ExpertCount = 0;
+    ExpectMessage();
+    d->RunButtonClick();
+    EXPECT_EQ(Messages(), (Texts{"Can`t run without experts data"}));
+    for (const auto& x : ExpertTable) EXPECT_EQ(x, nullptr);
+}
+
+// The engine's refusals reach the user with their texts, and the decision maker goes.
+TEST_F(RunDialogTest, EngineRefusalsThroughRun) {
+    TRunDlgFrm* d = OpenDialog();
+    d->DMOptBox->setChecked(false);
+    d->UsButton->setChecked(true);
+    const struct {
+        float a, b;
+        const char* message;
+    } weights[] = {
+        {1.0f, MissingValue, "User Weight with 1.0 value: not allowed"},
+        {0.6f, 0.6f, "Sum of the User Weights can`t exceed 1.0"},
+        {0.4f, 0.4f, "Sum of the User Weights can`t exceed 1.0"},
+        {MissingValue, MissingValue, "No User Weights specified"},
+        {-0.1f, 0.5f, "User Weights outside of 0.0 .. 1.0: not allowed"},
+    };
+    Texts expected;
+    for (const auto& w : weights) {
+        ExpertTable[1]->Weight = w.a;
+        ExpertTable[2]->Weight = w.b;
+        ExpectMessage();
+        d->RunButtonClick();
+        expected.push_back(w.message);
+        EXPECT_EQ(ResultExperts(), 0) << w.message;
+    }
+    // Accepted: B gets what A leaves.
+    ExpertTable[1]->Weight = 0.25f;
+    ExpertTable[2]->Weight = MissingValue;
+    d->RunButtonClick();
+    EXPECT_EQ(ResultExperts(), 1);
+    EXPECT_EQ(ExpertTable[2]->Weight, 0.75f);
+
+    // Global weights at A's calibration cut B off; the item only B assessed has no weight left.
+    d->GlButton->setChecked(true);
+    for (int k = 1; k <= 3; ++k) ExpertTable[1]->Assessments[4]->Values[k] = MissingValue;
+    d->SignLevelEdit->setText(QString::fromStdString(d->SignLevelLabelMax->text().toStdString().substr(3)));
+    ExpectMessage();
+    d->RunButtonClick();
+    expected.push_back(" No experts with non-zero weight have assessed item 4. Calculations cancelled.");
+    EXPECT_EQ(Messages(), expected);
+    EXPECT_EQ(ResultExperts(), 1) << "only the refused run's decision maker goes";
+    EXPECT_EQ(RunErrorText, "4");
 }
 
 TEST_F(RunDialogTest, AFaultyExpertIsShownInTheDataView) {
