@@ -324,9 +324,7 @@ void TRunDlgFrm::FormCreate() {
 }
 
 void TRunDlgFrm::FormActivate() {
-    UpdateLossCaption();
-    UpdateRobCaption();
-    UpdateDEScoresCaption();
+    ResetCaptions();
     // A run started without typing a name gets the automatic id.
     DMname->clear();
 }
@@ -551,6 +549,12 @@ void TRunDlgFrm::UpdateLossCaption() { DBLossButton->setText(QStringLiteral("Bil
 void TRunDlgFrm::UpdateRobCaption() { DRobustnessButton->setText(QStringLiteral("Robustness")); }
 void TRunDlgFrm::UpdateDEScoresCaption() { DEScoresButton->setText(QStringLiteral("Expert Scores")); }
 
+void TRunDlgFrm::ResetCaptions() {
+    UpdateLossCaption();
+    UpdateRobCaption();
+    UpdateDEScoresCaption();
+}
+
 void TRunDlgFrm::ExtendWithLabel(bool show) {
     if (show == displayShown_) return;
     displayShown_ = show;
@@ -569,9 +573,7 @@ void TRunDlgFrm::UpdateExperts(int mode) {
     if (!WindowFlags[2] || !ExpertsSheet) return;
     ExpertsLayoutMode = 65535;
     ExpertsSheetMode = mode;
-    UpdateLossCaption();
-    UpdateRobCaption();
-    UpdateDEScoresCaption();
+    ResetCaptions();
     DisplayExperts();
 }
 
@@ -631,9 +633,7 @@ void TRunDlgFrm::DSolutionButtonClick() {
 void TRunDlgFrm::DEScoresButtonClick() {
     LossShown = false;
     ExpertsSheetMode = ExpertsScoresView;
-    UpdateLossCaption();
-    UpdateRobCaption();
-    UpdateDEScoresCaption();
+    ResetCaptions();
     DisplayExperts();
 }
 
@@ -659,9 +659,7 @@ void TRunDlgFrm::DRobustnessButtonClick() {
     } else {
         ExpertsSheetMode = ExpertsDataView;
         ItemsSheetMode = ItemsRobustnessView;
-        UpdateLossCaption();
-        UpdateRobCaption();
-        UpdateDEScoresCaption();
+        ResetCaptions();
         Display_solution();
     }
 }

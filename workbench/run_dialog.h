@@ -94,6 +94,8 @@ public:
     void UpdateLossCaption();
     void UpdateRobCaption();
     void UpdateDEScoresCaption();
+    // The three result captions at once.
+    void ResetCaptions();
     void ExtendWithLabel(bool show);
     void DisplayExperts();
     void UpdateExperts(int mode);

@@ -533,6 +533,27 @@ TEST_F(RunDialogTest, ClosingGoesBackToTheDataView) {
     EXPECT_EQ(experts->windowTitle().toStdString(), "Experts data: hand");
 }
 
+TEST_F(RunDialogTest, ClosingTheCaseClosesTheDialogAndItsResultSheets) {
+    InstallRunDialogHandlers();
+    CloseRunDialogHandler = [] {
+        if (RunDialog) RunDialog->close();
+    };
+    TRunDlgFrm* d = OpenDialog();
+    d->RunButtonClick();
+    d->DSolutionButtonClick();
+    ASSERT_NE(ChildSheets[FirstResultSlot], nullptr);
+    prompts.QueueAnswer(platform::Answer::Yes);
+    EXPECT_TRUE(experts->close());
+    QApplication::processEvents();
+    EXPECT_EQ(RunDialog, nullptr);
+    EXPECT_EQ(ChildSheets[FirstResultSlot], nullptr);
+    EXPECT_EQ(ExpertTable[1], nullptr);
+    CloseRunDialogHandler = nullptr;
+    ResetRunDialogHandler = nullptr;
+    CreateRunDialogHandler = nullptr;
+    UpdateRunDialogCaptionsHandler = nullptr;
+}
+
 // ---------------------------------------------------------------- result views
 
 TEST_F(RunDialogTest, DisplayButtons) {

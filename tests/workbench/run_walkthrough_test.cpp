@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/core/line_io.h"
 #include "engine/formatting.h"
 #include "engine/scoring_reference.h"
 #include "workbench/run_dialog.h"
@@ -89,6 +90,18 @@ TEST_F(RunWalkthroughTest, GlobalWeightsWithOptimisation) {
     EXPECT_EQ(sheet->Core.CellText(3, 1), "     3.096");
     EXPECT_EQ(sheet->Core.CellText(4, 1), "     6.671");
     EXPECT_EQ(sheet->Core.CellText(5, 1), "     8.115");
+
+    // A click on the run information writes the view to a text file.
+    const std::string path = (root_ / "solution.txt").string();
+    prompts.QueueSaveFile(path);
+    QTest::mouseClick(sheet->HeaderInfoLabel, Qt::LeftButton);
+    QApplication::processEvents();
+    std::vector<std::string> lines;
+    for (const std::string& l : ReadTextLines(path)) lines.push_back(l);
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[2], "Resulting solution (combined DM distribution of values assessed by experts)");
+    EXPECT_EQ(lines[3], " Bayesian Updates: no      Weights:  global     DM Optimisation:  yes ");
+    EXPECT_EQ(lines[4], " Significance Level:   0.0000    Calibration Power:   1.0000");
 }
 
 TEST_F(RunWalkthroughTest, BayesianUpdatesSurviveReopeningTheDialog) {
