@@ -252,9 +252,10 @@ bool LevelsKnown(int count) {
     return count >= 1 && count <= MaxQuantileCount;
 }
 
-// The number of the first line the reader would stop at, without changing anything.
-int FirstFailingLine(const std::vector<std::string>& lines, bool merge) {
-    int count = QuantileCount;
+// Passes the lines to the header and data-line readers as the reader meets them; the number
+// of the first line one of them refuses, 0 when none does.
+template <typename Header, typename Data>
+int FirstRefusedLine(const std::vector<std::string>& lines, Header header, Data data) {
     bool headerSeen = false;
     int lineNumber = 0;
     for (const std::string& line : lines) {
@@ -264,13 +265,10 @@ int FirstFailingLine(const std::vector<std::string>& lines, bool merge) {
         if (line[0] == '*') {
             if (!headerSeen) {
                 headerSeen = true;
-                HeaderLevels h;
-                accepted = ParseHeaderLevels(line, h) && (!merge || SameAsCaseLevels(h));
-                if (accepted) count = h.count;
+                accepted = header(line);
             }
         } else {
-            LineFields f;
-            accepted = LevelsKnown(count) && SplitAssessmentLine(line, f);
+            accepted = data(line);
         }
         if (!accepted) return lineNumber;
     }
@@ -303,26 +301,8 @@ int ReadAssessmentsFile(const std::string& fileName) {
     TooManyRecords = false;
     const bool merge = readerExpertCount > 0;
 
-    int failed = 0;
-    bool headerSeen = false;
-    int lineNumber = 0;
-    for (const std::string& line : lines) {
-        ++lineNumber;
-        if (Trim(line).empty()) continue;
-        bool accepted = true;
-        if (line[0] == '*') {
-            if (!headerSeen) {
-                headerSeen = true;
-                accepted = ReadHeader(line, merge);
-            }
-        } else {
-            accepted = ParseAssessmentLine(line);
-        }
-        if (!accepted) {
-            failed = lineNumber;
-            break;
-        }
-    }
+    const int failed = FirstRefusedLine(
+        lines, [merge](const std::string& line) { return ReadHeader(line, merge); }, ParseAssessmentLine);
 
     if (TooManyRecords) WarnRecordsDiscarded(fileName, "experts", MaxExpertCount);
     FillMissingAssessments();
@@ -331,7 +311,20 @@ int ReadAssessmentsFile(const std::string& fileName) {
 }
 
 int FirstFailingAssessmentsLine(const std::string& fileName) {
-    return FirstFailingLine(ReadTextLines(fileName), LastPresentExpert() > 0);
+    const bool merge = LastPresentExpert() > 0;
+    int count = QuantileCount;
+    return FirstRefusedLine(
+        ReadTextLines(fileName),
+        [merge, &count](const std::string& line) {
+            HeaderLevels h;
+            if (!ParseHeaderLevels(line, h) || (merge && !SameAsCaseLevels(h))) return false;
+            count = h.count;
+            return true;
+        },
+        [&count](const std::string& line) {
+            LineFields f;
+            return LevelsKnown(count) && SplitAssessmentLine(line, f);
+        });
 }
 
 bool WriteAssessmentsFile(const std::string& fileName) {

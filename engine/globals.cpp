@@ -107,6 +107,24 @@ void FreeCase() {
     ActiveExpert = nullptr;
 }
 
+void SetRunOptionDefaults() {
+    RobustnessRun = false;
+    DiscrepancyOn = false;
+    LossShown = false;
+    OptimiseDM = true;
+    BayesianUpdates = false;
+    RobustnessOnExperts = false;
+    WeightType = 1;
+    CalibrationPower = 1.0f;
+    IntrinsicRangeOvershoot = 0.1f;
+    UserSignificanceLevel = -1.0f;
+    MinSignificanceLevel = 0.0f;
+    MaxSignificanceLevel = 1.0f;
+    ExactChiSquare = true;
+    LogIntrinsicRange = true;
+    UseMinSeedCount = true;
+}
+
 void ResetGlobals() {
     FreeCase();
 
@@ -126,21 +144,7 @@ void ResetGlobals() {
     DecimalPlaces = 4;
     FloatFormat = 'g';
 
-    RobustnessRun = false;
-    DiscrepancyOn = false;
-    LossShown = false;
-    OptimiseDM = true;
-    BayesianUpdates = false;
-    RobustnessOnExperts = false;
-    WeightType = 1;
-    CalibrationPower = 1.0f;
-    IntrinsicRangeOvershoot = 0.1f;
-    UserSignificanceLevel = -1.0f;
-    MinSignificanceLevel = 0.0f;
-    MaxSignificanceLevel = 1.0f;
-    ExactChiSquare = true;
-    LogIntrinsicRange = true;
-    UseMinSeedCount = true;
+    SetRunOptionDefaults();
     InformationComputed = false;
     SignificanceLevel = 0;
     BestDMScore = 0;

@@ -234,6 +234,10 @@ extern bool ItemsTextOutput;
 // Frees every record of the case (tables, side tables, backups) and sets every global to its default.
 void ResetGlobals();
 
+// The run options (robustness, discrepancy, weights, significance levels, the test and
+// range variants) to their defaults.
+void SetRunOptionDefaults();
+
 // Frees every item and expert record and empties the side tables; counters go to 0.
 void FreeCase();
 

@@ -23,9 +23,9 @@ std::vector<AboutLine> AboutTextLayout() {
         "experts state between pairs of items and",
         "writes a report of the fits.",
         "The Help menu shows the program's help.",
-        "Please send comments and reports of wrong",
-        "results with the case files that show them",
-        "to the developers of Halvorine.",
+        "Please send comments, and reports of wrong",
+        "results with the case files that show them.",
+        "Thank you for helping to improve Halvorine.",
         "Case files: assessments (.dtt), items (.rls);",
         "paired comparisons (.ey, .iy).",
     };

@@ -13,23 +13,9 @@ std::function<void(QMdiSubWindow*)> SaveRangeGraphHandler;
 std::function<void()> OpenExportListHandler;
 
 void SetDefaultRunOptions() {
-    RobustnessRun = false;
-    DiscrepancyOn = false;
-    LossShown = false;
     // Dropping the kept values would make the updated quantiles the case's own.
     if (!QuantileBackup.empty()) SaveRestoreQuantiles(false);
-    BayesianUpdates = false;
-    RobustnessOnExperts = false;
-    OptimiseDM = true;
-    WeightType = 1;
-    CalibrationPower = 1.0f;
-    IntrinsicRangeOvershoot = 0.1f;
-    UserSignificanceLevel = -1.0f;
-    MinSignificanceLevel = 0.0f;
-    MaxSignificanceLevel = 1.0f;
-    ExactChiSquare = true;
-    LogIntrinsicRange = true;
-    UseMinSeedCount = true;
+    SetRunOptionDefaults();
     ExpertCountBeforeFilter = 0;
     ExpertCount = 0;
     DecisionMakerCount = 0;

@@ -83,6 +83,17 @@ private:
     bool items_ = false;
 };
 
+// The Edit menu acts on the experts sheet when it is active, else on the realisations sheet
+// when that is active, else on nothing.
+template <typename OnExperts, typename OnItems>
+void ForwardToActiveSheet(TItemsSheet* realisations, OnExperts onExperts, OnItems onItems) {
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) onExperts(*ExpertsSheet);
+    } else if (WindowFlags[1]) {
+        if (realisations) onItems(*realisations);
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- construction
@@ -256,6 +267,7 @@ void TMainForm::BuildMenus() {
     connect(File1, &QMenu::aboutToShow, this, &TMainForm::File1Click);
     connect(Edit1, &QMenu::aboutToShow, this, &TMainForm::Edit1Click);
     connect(Window1, &QMenu::aboutToShow, this, &TMainForm::Window1Click);
+    connect(Window1, &QMenu::aboutToShow, this, &TMainForm::ListChildWindows);
 
     for (QAction* a : {FileSaveItem, FileSaveAsItem, Exportastext1, CopySolutionToClipboard1, ExportAsSpaceDelimited,
                        Experts1, Assessments1, UndoCtrlZ1, CutCntrlX1, ClearDel1, PasteCtrlV1, FilterOnOff1,
@@ -889,8 +901,12 @@ void TMainForm::Window1Click() {
     OpenItemsWindow1->setEnabled(!WindowFlags[1]);
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
+}
 
-    // The list of open windows, as the frame's window menu shows it.
+void TMainForm::ListChildWindows() {
+    // The open windows after the menu's own items, as the frame's window menu shows them.
+    const QList<QMdiSubWindow*> children = OpenChildren();
+    const bool any = !children.isEmpty();
     for (QAction* a : windowList_) {
         Window1->removeAction(a);
         a->deleteLater();
@@ -918,59 +934,38 @@ void TMainForm::Window1Click() {
 // ---------------------------------------------------------------- Edit menu
 
 void TMainForm::UndoCtrlZ1Click() {
-    if (WindowFlags[3]) {
-        if (ExpertsSheet) ExpertsSheet->UndoExpertsCommand();
-    } else if (WindowFlags[1]) {
-        if (TItemsSheet* s = RealisationsSheet()) s->UndoItemsCommand();
-    }
+    ForwardToActiveSheet(
+        RealisationsSheet(), [](TExpertsSheet& s) { s.UndoExpertsCommand(); }, [](TItemsSheet& s) { s.UndoItemsCommand(); });
 }
 
 void TMainForm::CutCntrlX1Click() {
-    if (WindowFlags[3]) {
-        if (ExpertsSheet) ExpertsSheet->DeleteRowsCommand(true);
-    } else if (WindowFlags[1]) {
-        if (TItemsSheet* s = RealisationsSheet()) s->DeleteRowsCommand(true);
-    }
+    ForwardToActiveSheet(
+        RealisationsSheet(), [](TExpertsSheet& s) { s.DeleteRowsCommand(true); }, [](TItemsSheet& s) { s.DeleteRowsCommand(true); });
 }
 
 void TMainForm::ClearDel1Click() {
-    if (WindowFlags[3]) {
-        if (ExpertsSheet) ExpertsSheet->DeleteRowsCommand(false);
-    } else if (WindowFlags[1]) {
-        if (TItemsSheet* s = RealisationsSheet()) s->DeleteRowsCommand(false);
-    }
+    ForwardToActiveSheet(
+        RealisationsSheet(), [](TExpertsSheet& s) { s.DeleteRowsCommand(false); }, [](TItemsSheet& s) { s.DeleteRowsCommand(false); });
 }
 
 void TMainForm::PasteCtrlV1Click() {
-    if (WindowFlags[3]) {
-        if (ExpertsSheet) ExpertsSheet->PasteRowsCommand();
-    } else if (WindowFlags[1]) {
-        if (TItemsSheet* s = RealisationsSheet()) s->PasteRowsCommand();
-    }
+    ForwardToActiveSheet(
+        RealisationsSheet(), [](TExpertsSheet& s) { s.PasteRowsCommand(); }, [](TItemsSheet& s) { s.PasteRowsCommand(); });
 }
 
 void TMainForm::FilterOnOff1Click() {
-    if (WindowFlags[3]) {
-        if (ExpertsSheet) ExpertsSheet->ToggleFilterCommand();
-    } else if (WindowFlags[1]) {
-        if (TItemsSheet* s = RealisationsSheet()) s->ToggleFilterCommand();
-    }
+    ForwardToActiveSheet(
+        RealisationsSheet(), [](TExpertsSheet& s) { s.ToggleFilterCommand(); }, [](TItemsSheet& s) { s.ToggleFilterCommand(); });
 }
 
 void TMainForm::ToggleEditormode1Click() {
-    if (WindowFlags[3]) {
-        if (ExpertsSheet) ExpertsSheet->ToggleEditorModeCommand();
-    } else if (WindowFlags[1]) {
-        if (TItemsSheet* s = RealisationsSheet()) s->ToggleEditorModeCommand();
-    }
+    ForwardToActiveSheet(
+        RealisationsSheet(), [](TExpertsSheet& s) { s.ToggleEditorModeCommand(); }, [](TItemsSheet& s) { s.ToggleEditorModeCommand(); });
 }
 
 void TMainForm::EnableFiltering1Click() {
-    if (WindowFlags[3]) {
-        if (ExpertsSheet) ExpertsSheet->EnableFilteringCommand();
-    } else if (WindowFlags[1]) {
-        if (TItemsSheet* s = RealisationsSheet()) s->EnableFilteringCommand();
-    }
+    ForwardToActiveSheet(
+        RealisationsSheet(), [](TExpertsSheet& s) { s.EnableFilteringCommand(); }, [](TItemsSheet& s) { s.EnableFilteringCommand(); });
 }
 
 void TMainForm::SetAllScalesCommand(int index) {

@@ -115,6 +115,7 @@ public:
     void File1Click();
     void Edit1Click();
     void Window1Click();
+    void ListChildWindows();
     void DisableEditItems();
 
     // The child windows that are open (shown, not closed), in the area's order.

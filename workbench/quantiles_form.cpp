@@ -69,6 +69,9 @@ TQuantilesForm::TQuantilesForm(QWidget* parent) : QDialog(parent) {
     NQuantBox->addItems({"3", "4", "5"});
     NQuantBox->setMaxVisibleItems(3);
     NQuantBox->lineEdit()->setMaxLength(2);
+    // Room for two digits and the cursor beside the arrow.
+    NQuantBox->setMinimumContentsLength(3);
+    NQuantBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     NQuantBox->setEditText("3");
     NQuantBox->installEventFilter(this);
     NQuantBox->lineEdit()->installEventFilter(this);

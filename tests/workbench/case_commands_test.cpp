@@ -228,6 +228,29 @@ TEST_F(MainFormTest, SaveOfAnUnchangedCaseWritesItBack) {
     EXPECT_EQ(ReadFile(root_ / "STORM.rls"), rls);
 }
 
+TEST_F(MainFormTest, ResettingTheCaseStateKeepsTheEnteredDataAndFlaggedItems) {
+    testcase::SetLevels({5, 50, 95});
+    testcase::AddItem("A", "UNI", 2.0f);
+    testcase::AddItem("B")->FilterFlag = true;
+    testcase::AddExpert("E1", {{1, 2, 3}, {4, 5, 6}});
+    BuildItemIndexMap();
+    ASSERT_TRUE(SaveRestoreQuantiles(true));
+    BayesianUpdates = true;
+    WeightType = 4;
+    ExpertTable[1]->Assessments[1]->Values[2] = 2.5f;
+    FilterItemsOut(FilteredItems);
+    ASSERT_EQ(testcase::ItemIds(), std::vector<std::string>{"A"});
+
+    ResetCaseState();
+    EXPECT_EQ(ExpertTable[1]->Assessments[1]->Values[2], 2.0f) << "the value as entered";
+    EXPECT_FALSE(BayesianUpdates);
+    EXPECT_TRUE(QuantileBackup.empty());
+    EXPECT_EQ(WeightType, 1);
+    EXPECT_EQ(ExpertCount, 0);
+    EXPECT_EQ(testcase::ItemIds(), (std::vector<std::string>{"A", "B"})) << "the flagged item is back, not lost";
+    EXPECT_TRUE(OutputLineBreak);
+}
+
 // ---------------------------------------------------------------- Merge
 
 TEST_F(MainFormTest, MergeAddsTheExpertsAndKeepsTheCaseName) {

@@ -28,6 +28,7 @@
 #include "workbench/main_form.h"
 #include "workbench/quantiles_form.h"
 #include "workbench/sheet_windows.h"
+#include "window_cleanup.h"
 
 class MainFormTest : public platform_test::ScratchTest {
 protected:
@@ -60,14 +61,9 @@ protected:
 
     void DropForm() {
         if (!form) return;
-        for (QMdiSubWindow* w : form->MdiArea->subWindowList()) {
-            w->setAttribute(Qt::WA_DeleteOnClose, false);
-            delete w;
-        }
+        DeleteSheetWindows(form->MdiArea);
         form.reset();
-        ChildSheets.fill(nullptr);
-        ExpertsSheet = nullptr;
-        ItemsSheet = nullptr;
+        ForgetSheets();
     }
 
     // A copy of the example case in the scratch folder; returns the path of its file `ext`.

@@ -222,6 +222,23 @@ TEST_F(MainFormTest, WindowCommands) {
     EXPECT_FALSE(form->FileCloseItem->isEnabled());
 }
 
+TEST_F(MainFormTest, SaveRangeGraphSavesAGraphThatIsOpen) {
+    QMdiSubWindow* saved = nullptr;
+    SaveRangeGraphHandler = [&saved](QMdiSubWindow* w) { saved = w; };
+    RefreshMenus();
+    EXPECT_FALSE(form->SaveRangeGraph1->isEnabled());
+    auto* graph = new QMdiSubWindow;
+    form->MdiArea->addSubWindow(graph);
+    graph->show();
+    ItemsRangeGraph = graph;
+    RangeGraphKind = 1; // the experts-wise graph is the current kind, but it is not open
+    RefreshMenus();
+    EXPECT_TRUE(form->SaveRangeGraph1->isEnabled());
+    form->SaveRangeGraph1->trigger();
+    EXPECT_EQ(saved, graph);
+    SaveRangeGraphHandler = nullptr;
+}
+
 TEST_F(MainFormTest, AboutTwiceOpensTwoBoxes) {
     form->AboutWHALVORIN1->trigger();
     form->AboutWHALVORIN1->trigger();

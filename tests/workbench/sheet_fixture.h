@@ -19,6 +19,7 @@
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
 #include "workbench/sheet_windows.h"
+#include "window_cleanup.h"
 
 class SheetTest : public ::testing::Test {
 protected:
@@ -36,14 +37,9 @@ protected:
     }
 
     void TearDown() override {
-        for (QMdiSubWindow* w : area->subWindowList()) {
-            w->setAttribute(Qt::WA_DeleteOnClose, false);
-            delete w;
-        }
+        DeleteSheetWindows(area);
         frame.reset();
-        ChildSheets.fill(nullptr);
-        ExpertsSheet = nullptr;
-        ItemsSheet = nullptr;
+        ForgetSheets();
         FreeExpertsUndo();
         FreeItemsUndo();
         ResetGlobals();

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QElapsedTimer>
 
 #include "engine/globals.h"
 #include "workbench/about_form.h"
@@ -42,6 +43,25 @@ TEST(SplashTest, ClosesAfterItsTimeOrWhenTheButtonIsReleased) {
     EXPECT_TRUE(held.isVisible());
     QTest::mouseRelease(held.LogoImage, Qt::LeftButton);
     EXPECT_FALSE(held.isVisible());
+}
+
+TEST(SplashTest, LeavesAfterSixSecondsUnlessTheButtonIsHeld) {
+    QMainWindow main;
+    TLogoForm untouched(&main);
+    TLogoForm held(&main);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mousePress(held.LogoImage, Qt::LeftButton);
+    QTest::qWait(5500);
+    EXPECT_TRUE(untouched.isVisible()) << "still up before 6 s";
+    while (untouched.isVisible() && clock.elapsed() < 8000) QTest::qWait(20);
+    EXPECT_FALSE(untouched.isVisible());
+    EXPECT_GE(clock.elapsed(), 5900);
+    EXPECT_LT(clock.elapsed(), 7500) << "gone at 6 s";
+    QTest::qWait(1000);
+    EXPECT_TRUE(held.isVisible()) << "held past 6 s";
+    QTest::mouseRelease(held.LogoImage, Qt::LeftButton);
+    EXPECT_FALSE(held.isVisible()) << "released: gone at once";
 }
 
 TEST(AboutTest, ShowsTitleAndLimits) {
