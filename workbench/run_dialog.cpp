@@ -47,6 +47,22 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* text) {
     return b;
 }
 
+// A group of the two variants of a computation, the new one chosen; its buttons are named
+// after the caption ("Chi2NewButton", "Chi2OldButton").
+QGroupBox* MakeNewOldGroup(QWidget* parent, const char* name, const char* caption, QRadioButton*& newButton,
+                           QRadioButton*& oldButton) {
+    auto* group = Named(new QGroupBox(Q(caption), parent), name);
+    auto* column = new QVBoxLayout(group);
+    newButton = new QRadioButton(QStringLiteral("New"), group);
+    newButton->setObjectName(Q(caption) + QStringLiteral("NewButton"));
+    oldButton = new QRadioButton(QStringLiteral("Old"), group);
+    oldButton->setObjectName(Q(caption) + QStringLiteral("OldButton"));
+    column->addWidget(newButton);
+    column->addWidget(oldButton);
+    newButton->setChecked(true);
+    return group;
+}
+
 TExpert* CurrentDecisionMaker() {
     const int slot = ExpertCount + 1;
     return slot >= 1 && slot <= ExpertSlotCount ? ExpertTable[slot].get() : nullptr;
@@ -137,20 +153,8 @@ void TRunDlgFrm::BuildControls() {
     left->addWidget(BayUpdBox);
     left->addWidget(DiscrBox);
     auto* oldNew = new QHBoxLayout;
-    Chi2Box = Named(new QGroupBox(Q("Chi2"), body), "Chi2Box");
-    auto* chi2 = new QVBoxLayout(Chi2Box);
-    Chi2NewButton = Named(new QRadioButton(Q("New"), Chi2Box), "Chi2NewButton");
-    Chi2OldButton = Named(new QRadioButton(Q("Old"), Chi2Box), "Chi2OldButton");
-    chi2->addWidget(Chi2NewButton);
-    chi2->addWidget(Chi2OldButton);
-    Chi2NewButton->setChecked(true);
-    InfGroupBox = Named(new QGroupBox(Q("Inf"), body), "InfGroupBox");
-    auto* inf = new QVBoxLayout(InfGroupBox);
-    InfNewButton = Named(new QRadioButton(Q("New"), InfGroupBox), "InfNewButton");
-    InfOldButton = Named(new QRadioButton(Q("Old"), InfGroupBox), "InfOldButton");
-    inf->addWidget(InfNewButton);
-    inf->addWidget(InfOldButton);
-    InfNewButton->setChecked(true);
+    Chi2Box = MakeNewOldGroup(body, "Chi2Box", "Chi2", Chi2NewButton, Chi2OldButton);
+    InfGroupBox = MakeNewOldGroup(body, "InfGroupBox", "Inf", InfNewButton, InfOldButton);
     oldNew->addWidget(Chi2Box);
     oldNew->addWidget(InfGroupBox);
     left->addLayout(oldNew);

@@ -451,6 +451,45 @@ TEST_F(RunDialogTest, AnExceptionEndsTheRunWithWhatItReached) {
 
 // ---------------------------------------------------------------- options
 
+TEST_F(RunDialogTest, ComponentsByNameAndCaption) {
+    TRunDlgFrm* d = OpenDialog();
+    const struct {
+        const char* name;
+        const char* text;
+    } components[] = {
+        {"Banner", "Set the desired parameters "}, {"Label2", "and click on CALCULATE/RUN"},
+        {"GlButton", "Global"}, {"EqButton1", "Equal"}, {"ItButton", "Item"}, {"UsButton", "User"},
+        {"DMOptBox", "DM optimisation"}, {"BayUpdBox", "Bayesian Updates"}, {"DiscrBox", "Discrepancy"},
+        {"CalibrLabel", "Calibration Power"}, {"Label1", "0.1 <= "}, {"CalPowerEdit", "   1.000"},
+        {"CaliPowerLabel", " <= 1.0"}, {"IntRangeLabel", "Intrinsic Range"}, {"Label3", "0.01 <= "},
+        {"IntRangeEdit", "    0.10"}, {"IRangeLabel", "<= 100.0"}, {"DMLabel", "Decision Maker name"},
+        {"SignLevelLabel", "Significance Level"}, {"Label4", "0.01 <= "}, {"Chi2NewButton", "New"},
+        {"Chi2OldButton", "Old"}, {"InfNewButton", "New"}, {"InfOldButton", "Old"}, {"StartLabel", "CALCULATE"},
+        {"RunButton", "RUN"}, {"RobItButton", "Robustness (items) "}, {"RobExButton", "Robustness (experts)"},
+        {"CancelButton", "CANCEL"}, {"ResetButton", "RESET"}, {"DisplayLabel", "DISPLAY"},
+        {"DSolutionButton", "Solution"}, {"DEScoresButton", "Expert Scores"}, {"DBLossButton", "Bilinear Loss"},
+        {"DRobustnessButton", "Robustness"}, {"RangeItemsButton", "Range Graph (itemwise)"},
+        {"RangeExpertsButton", "Range Graph (expertswise)"},
+    };
+    for (const auto& c : components) {
+        QWidget* w = d->findChild<QWidget*>(QString::fromLatin1(c.name));
+        ASSERT_NE(w, nullptr) << c.name;
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+        else if (auto* e = qobject_cast<QLineEdit*>(w)) text = e->text();
+        EXPECT_EQ(text.toStdString(), c.text) << c.name;
+    }
+    for (const char* name : {"WeightsGroup", "Chi2Box", "InfGroupBox", "DMname", "SignLevelLabelMin", "SignLevelEdit",
+                             "SignLevelLabelMax"})
+        EXPECT_NE(d->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_EQ(d->WeightsGroup->title().toStdString(), "Weights");
+    EXPECT_EQ(d->Chi2Box->title().toStdString(), "Chi2");
+    EXPECT_EQ(d->InfGroupBox->title().toStdString(), "Inf");
+    // Made from the globals: the name edit is emptied when the dialog becomes active.
+    EXPECT_TRUE(d->DMname->text().isEmpty());
+}
+
 TEST_F(RunDialogTest, TheFormTakesTheOptionsInForce) {
     OptimiseDM = false;
     WeightType = 3;
