@@ -124,14 +124,25 @@ float CalibrationFromStatistic(int df, float stat) {
     return static_cast<float>(1.0L - ChiSquareCDF(df, static_cast<long double>(stat)));
 }
 
+float CalibrationOfEntropy(int e, float I) {
+    const long double n = UseMinSeedCount ? MinSeedCount : ExpertTable[e]->SeedCount;
+    const float stat =
+        static_cast<float>(2.0L * static_cast<long double>(CalibrationPower) * n * static_cast<long double>(I));
+    return CalibrationFromStatistic(QuantileCount, stat);
+}
+
 float CalibrationScore(int e) {
     TExpert* x = (e >= 1 && e <= ExpertSlotCount) ? ExpertTable[e].get() : nullptr;
     if (!x) return 0;
-    RelativeEntropyOfSeeds(e, x->SeedEntropy);
-    const long double n = UseMinSeedCount ? MinSeedCount : x->SeedCount;
-    const float stat = static_cast<float>(2.0L * static_cast<long double>(CalibrationPower) * n *
-                                          static_cast<long double>(x->SeedEntropy));
-    x->Calibration = CalibrationFromStatistic(QuantileCount, stat);
+    float I = 0;
+    RelativeEntropyOfSeeds(e, I);
+    return CalibrationScoreOfEntropy(e, I);
+}
+
+float CalibrationScoreOfEntropy(int e, float I) {
+    TExpert* x = ExpertTable[e].get();
+    x->SeedEntropy = I;
+    x->Calibration = CalibrationOfEntropy(e, I);
     x->CalibrationCut = x->Calibration >= SignificanceLevel ? x->Calibration : 0.0f;
     return IsDataExpert(e) ? x->CalibrationCut : x->Calibration;
 }

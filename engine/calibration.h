@@ -21,6 +21,14 @@ void RelativeEntropyOfSeeds(int e, float& I);
 // takes the exact value.
 float CalibrationFromStatistic(int df, float stat);
 
+// The uncut calibration of expert e (present) with seed entropy I: the p-value of
+// 2 x CalibrationPower x n x I, n being MinSeedCount while UseMinSeedCount is set, else e's own
+// SeedCount. Nothing is stored.
+float CalibrationOfEntropy(int e, float I);
+
 // Computes and stores expert e's SeedEntropy, Calibration and CalibrationCut; returns
 // CalibrationCut for a data expert and Calibration for a decision maker (0 for an empty slot).
 float CalibrationScore(int e);
+
+// CalibrationScore of expert e (present) whose seed entropy I is known.
+float CalibrationScoreOfEntropy(int e, float I);

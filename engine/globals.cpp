@@ -55,6 +55,8 @@ bool UseMinSeedCount = true;
 bool InformationComputed = false;
 float SignificanceLevel = 0;
 float BestDMScore = 0;
+float CalibrationLevels[MaxExpertCount + 1] = {};
+int CalibrationLevelCount = 0;
 ShortString<8> RunDMName;
 int RunErrorCode = 0;
 std::string RunErrorText;
@@ -146,6 +148,8 @@ void ResetGlobals() {
     InformationComputed = false;
     SignificanceLevel = 0;
     BestDMScore = 0;
+    for (auto& l : CalibrationLevels) l = 0;
+    CalibrationLevelCount = 0;
     RunDMName = "";
     RunErrorCode = 0;
     RunErrorText.clear();

@@ -191,6 +191,10 @@ extern bool UseMinSeedCount;
 extern bool InformationComputed;
 extern float SignificanceLevel;
 extern float BestDMScore;
+// The distinct calibration scores of the data experts, ascending, in [1..CalibrationLevelCount]:
+// the candidate significance levels and the upper end of the admissible range.
+extern float CalibrationLevels[MaxExpertCount + 1];
+extern int CalibrationLevelCount;
 // The name of the decision maker of the current run (the run dialog sets it); with "check"
 // in it the engine uses whole-number quantile values as they are, without the nudge.
 extern ShortString<8> RunDMName;

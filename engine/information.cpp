@@ -34,10 +34,19 @@ float ItemInformation(int e, int i) {
     const int q = QuantileCount;
     a->Values[0] = a->Item->IntrinsicLow;
     a->Values[q + 1] = a->Item->IntrinsicHigh;
-    long double info = std::log(static_cast<long double>(BinWidth(*a, q + 1, 0)));
+    // Each value on the item's scale once (the logarithms dominate the cost); the widths are
+    // formed from them exactly as BinWidth forms them.
+    const bool isLog = IsLogItem(a->Item);
+    long double scaled[MaxQuantileCount + 2];
+    for (int k = 0; k <= q + 1; ++k) scaled[k] = ScaledValue(a->Values[k], isLog);
+    auto width = [&](int k, int j) {
+        const float w = static_cast<float>(scaled[k] - scaled[j]);
+        return static_cast<long double>(w <= 0 ? SmallestWidth : w);
+    };
+    long double info = std::log(width(q + 1, 0));
     for (int k = 1; k <= q + 1; ++k) {
         const long double p = BinProbabilities[k];
-        info += p * std::log(p / static_cast<long double>(BinWidth(*a, k, k - 1)));
+        info += p * std::log(p / width(k, k - 1));
     }
     return static_cast<float>(info);
 }
@@ -66,10 +75,10 @@ int ComputeAllInformation() {
     return RunOk;
 }
 
-float ComputeMeanInformation(int e) {
-    TExpert* x = (e >= 1 && e <= ExpertSlotCount) ? ExpertTable[e].get() : nullptr;
-    if (!x) return 0;
-    x->MeanSeedInformation = 0;
+InformationMeans MeanInformationOf(int e) {
+    const TExpert* x = (e >= 1 && e <= ExpertSlotCount) ? ExpertTable[e].get() : nullptr;
+    InformationMeans means;
+    if (!x) return means;
     long double total = 0;
     long double seedTotal = 0;
     for (int i = 1; i <= MaxItemCount; ++i) {
@@ -79,8 +88,17 @@ float ComputeMeanInformation(int e) {
         total += a->Information;
         if (IsSeedItem(a->Item)) seedTotal += a->Information;
     }
-    if (x->SeedCount != 0) x->MeanSeedInformation = static_cast<float>(seedTotal / x->SeedCount);
+    if (x->SeedCount != 0) means.Seed = static_cast<float>(seedTotal / x->SeedCount);
     // An expert without any assessed item has no information to average.
-    x->MeanInformation = x->AssessedCount != 0 ? static_cast<float>(total / x->AssessedCount) : 0.0f;
+    if (x->AssessedCount != 0) means.All = static_cast<float>(total / x->AssessedCount);
+    return means;
+}
+
+float ComputeMeanInformation(int e) {
+    TExpert* x = (e >= 1 && e <= ExpertSlotCount) ? ExpertTable[e].get() : nullptr;
+    if (!x) return 0;
+    const InformationMeans means = MeanInformationOf(e);
+    x->MeanSeedInformation = means.Seed;
+    x->MeanInformation = means.All;
     return x->MeanSeedInformation;
 }

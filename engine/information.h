@@ -19,6 +19,15 @@ float GetItemInformation(int e, int i);
 // the expert and item in CheckedExpert and ItemCount (that assessment is left as it was).
 int ComputeAllInformation();
 
+struct InformationMeans {
+    float All = 0;   // over the assessed items
+    float Seed = 0;  // over the assessed seed items
+};
+
+// Expert e's mean information as ComputeMeanInformation computes it, without storing the means
+// (each assessment's Information is refreshed as there).
+InformationMeans MeanInformationOf(int e);
+
 // Sets expert e's MeanInformation (over its assessed items; 0 when it has none) and
 // MeanSeedInformation (over its assessed seed items); returns MeanSeedInformation.
 float ComputeMeanInformation(int e);

@@ -493,14 +493,16 @@ void ClearUserWeights() {
     }
 }
 
-bool SaveRestoreQuantiles(bool save) {
+bool SaveRestoreQuantiles(bool save, const ExpertTableType* alsoIn) {
     int q = std::clamp(QuantileCount, 0, MaxQuantileCount);
     if (save) {
         QuantileBackup.clear();
+        // Every assessment slot, those of items filtered out of the table included: whatever an
+        // update may change must come back.
         for (int e = 1; e <= ExpertCount && e <= MaxExpertCount && ExpertTable[e]; ++e) {
-            for (int i = 1; i <= MaxItemCount; ++i) {
-                TAssessment* a = AssessmentAt(e, i);
-                if (!a) break;
+            for (auto& slot : ExpertTable[e]->Assessments) {
+                TAssessment* a = slot.get();
+                if (!a || !a->Item) continue;
                 SavedQuantiles saved;
                 saved.Assessment = a;
                 for (int k = 1; k <= q; ++k) saved.Values[k] = a->Values[k];
@@ -510,20 +512,25 @@ bool SaveRestoreQuantiles(bool save) {
         return !QuantileBackup.empty();
     }
     if (QuantileBackup.empty()) return true;
-    // Write back only into assessments that still exist, whatever moved in between.
+    // Write back only into assessments that still exist, whatever moved in between: in the
+    // table, among the experts filtered out, or in the caller's side table.
     std::unordered_map<const TAssessment*, const SavedQuantiles*> saved;
     for (const auto& s : QuantileBackup) saved.emplace(s.Assessment, &s);
-    for (int e = 1; e <= ExpertSlotCount; ++e) {
-        TExpert* x = ExpertTable[e].get();
-        if (!x) continue;
-        for (int s = 1; s <= MaxItemCount; ++s) {
-            TAssessment* a = x->Assessments[s].get();
-            if (!a) continue;
-            auto it = saved.find(a);
-            if (it == saved.end()) continue;
-            for (int k = 1; k <= q; ++k) a->Values[k] = it->second->Values[k];
+    auto restore = [&](const ExpertTableType& table) {
+        for (const auto& x : table) {
+            if (!x) continue;
+            for (auto& slot : x->Assessments) {
+                TAssessment* a = slot.get();
+                if (!a) continue;
+                auto it = saved.find(a);
+                if (it == saved.end()) continue;
+                for (int k = 1; k <= q; ++k) a->Values[k] = it->second->Values[k];
+            }
         }
-    }
+    };
+    restore(ExpertTable);
+    restore(FilteredExperts);
+    if (alsoIn) restore(*alsoIn);
     QuantileBackup.clear();
     return true;
 }

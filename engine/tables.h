@@ -67,7 +67,9 @@ bool DefaultItemNames();
 bool DefaultExpertNames();
 void SetAllScales(int index);
 void ClearUserWeights();
-bool SaveRestoreQuantiles(bool save);
+// Save: the quantiles of every assessment of the data experts. Restore: the saved values back
+// into the assessments still held by ExpertTable, FilteredExperts or `alsoIn`.
+bool SaveRestoreQuantiles(bool save, const ExpertTableType* alsoIn = nullptr);
 
 // ---- checks ----
 int CheckExpertData(int e);

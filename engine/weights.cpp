@@ -30,17 +30,24 @@ long double ItemWeightFrom(float calibration, int e, int i) {
 
 } // namespace
 
-void WriteWeightsFile() {
+void WriteWeightsFile(const std::vector<float>& raw) {
     try {
         TextFileWriter out("weightsw.dat");
-        for (int e = 1; e <= ExpertCount; ++e) {
+        for (int e = 1; e <= ExpertCount && e < static_cast<int>(raw.size()); ++e) {
             if (!ExpertTable[e]) continue;
-            out.WriteLine(StrInt(e, 2) + ": " + StrFixed(ExpertTable[e]->RawWeight, 14, 10));
+            out.WriteLine(StrInt(e, 2) + ": " + StrFixed(raw[e], 14, 10));
         }
         out.Commit();
     } catch (const IoError&) {
         // The weights are set all the same; the run goes on.
     }
+}
+
+void WriteWeightsFile() {
+    std::vector<float> raw(ExpertCount + 1, 0.0f);
+    for (int e = 1; e <= ExpertCount; ++e)
+        if (ExpertTable[e]) raw[e] = ExpertTable[e]->RawWeight;
+    WriteWeightsFile(raw);
 }
 
 float GlobalWeightRaw(int e) {
@@ -60,47 +67,105 @@ int FirstExpertWithoutSeeds() {
     return 0;
 }
 
+void ExpertScores::Read() {
+    const int n = ExpertCount;
+    present_.assign(n + 1, 0);
+    entropy_.assign(n + 1, 0.0f);
+    meanSeedInformation_.assign(n + 1, 0.0f);
+    meanInformation_.assign(n + 1, 0.0f);
+    for (int e = 1; e <= n; ++e) {
+        if (!ExpertTable[e]) continue;
+        present_[e] = 1;
+        RelativeEntropyOfSeeds(e, entropy_[e]);
+        const InformationMeans means = MeanInformationOf(e);
+        meanSeedInformation_[e] = means.Seed;
+        meanInformation_[e] = means.All;
+    }
+
+    items_ = 0;
+    while (items_ < MaxItemCount && ItemTable[items_ + 1]) ++items_;
+    assessed_.assign(items_ + 1, 0);
+    validRange_.assign(items_ + 1, Range{});
+    answerRange_.assign(items_ + 1, Range{});
+    valid_.clear();
+    answers_.clear();
+    for (int i = 1; i <= items_; ++i) {
+        validRange_[i].First = static_cast<int>(valid_.size());
+        answerRange_[i].First = static_cast<int>(answers_.size());
+        for (int e = 1; e <= n; ++e) {
+            TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Item) continue;
+            answers_.push_back(Answer{e, a});
+            if (!IsDataExpert(e)) continue;
+            assessed_[i] = 1;
+            if (a->Valid) valid_.push_back(e);
+        }
+        validRange_[i].End = static_cast<int>(valid_.size());
+        answerRange_[i].End = static_cast<int>(answers_.size());
+    }
+}
+
 void ComputeGlobalWeights(int& code) {
     code = CheckWeightInputs();
     if (code != RunOk) return;
+    ExpertScores scores;
+    scores.Read();
+    ComputeGlobalWeights(code, scores, nullptr);
+}
 
-    std::vector<float> raw(ExpertCount + 1, 0.0f);
+void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<float>* fileWeights) {
+    code = CheckWeightInputs();
+    if (code != RunOk) return;
+
+    const int n = ExpertCount;
+    float raw[MaxExpertCount + 1] = {};
     long double sum = 0;
-    for (int e = 1; e <= ExpertCount; ++e) {
-        if (!ExpertTable[e]) continue;
-        raw[e] = GlobalWeightRaw(e);
+    bool negative = false;
+    for (int e = 1; e <= n; ++e) {
+        TExpert* x = ExpertTable[e].get();
+        if (!x) continue;
+        // GlobalWeightRaw(e), from the scores that do not change between passes.
+        const long double calibration = CalibrationScoreOfEntropy(e, scores.entropy_[e]);
+        x->MeanSeedInformation = scores.meanSeedInformation_[e];
+        x->MeanInformation = scores.meanInformation_[e];
+        raw[e] = static_cast<float>(calibration * static_cast<long double>(x->MeanSeedInformation));
         if (!std::isfinite(raw[e])) {
             CheckedExpert = e;
             code = RunNotFinite;
             return;
         }
         sum += raw[e];
+        negative = negative || raw[e] < 0;
     }
-    for (int e = 1; e <= ExpertCount; ++e)
+    for (int e = 1; e <= n; ++e)
         if (ExpertTable[e]) ExpertTable[e]->RawWeight = raw[e];
     if (sum == 0) {
         code = RunZeroWeights;
         return;
     }
 
-    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
-        long double itemSum = 0;
-        bool assessed = false;
-        for (int e = 1; e <= ExpertCount; ++e) {
-            if (!IsDataExpert(e)) continue;
-            const TAssessment* a = AssessmentAt(e, i);
-            if (!a || !a->Item) continue;
-            assessed = true;
-            if (a->Valid) itemSum += ExpertTable[e]->RawWeight;
+    for (int i = 1; i <= scores.items_; ++i) {
+        if (!scores.assessed_[i]) continue;
+        const auto range = scores.validRange_[i];
+        bool zero = true;
+        if (negative) {
+            long double itemSum = 0;
+            for (int t = range.First; t < range.End; ++t) itemSum += raw[scores.valid_[t]];
+            zero = itemSum == 0;
+        } else {
+            // Without negative weights the sum is zero exactly when every term is.
+            for (int t = range.First; t < range.End && zero; ++t) zero = raw[scores.valid_[t]] == 0;
         }
-        if (assessed && itemSum == 0) code = i;
+        if (zero) code = i;
     }
 
-    WriteWeightsFile();
-    for (int e = 1; e <= ExpertCount; ++e)
+    if (fileWeights)
+        fileWeights->assign(raw, raw + n + 1);
+    else
+        WriteWeightsFile();
+    for (int e = 1; e <= n; ++e)
         if (ExpertTable[e])
-            ExpertTable[e]->Weight =
-                static_cast<float>(static_cast<long double>(ExpertTable[e]->RawWeight) / sum);
+            ExpertTable[e]->Weight = static_cast<float>(static_cast<long double>(ExpertTable[e]->RawWeight) / sum);
 }
 
 void ComputeItemWeights(int& code) {
@@ -108,18 +173,31 @@ void ComputeItemWeights(int& code) {
         code = refused;
         return;
     }
-    // Each expert's calibration once per pass; it is the same for every item.
-    std::vector<float> calibration(ExpertCount + 1, 0.0f);
-    for (int e = 1; e <= ExpertCount; ++e) calibration[e] = CalibrationScore(e);
+    ExpertScores scores;
+    scores.Read();
+    ComputeItemWeights(code, scores);
+}
 
-    std::vector<TAssessment*> assessed;
-    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
-        assessed.clear();
+void ComputeItemWeights(int& code, const ExpertScores& scores) {
+    if (int refused = CheckWeightInputs()) {
+        code = refused;
+        return;
+    }
+    // Each expert's calibration once per pass; it is the same for every item.
+    const int n = ExpertCount;
+    float calibration[MaxExpertCount + 1] = {};
+    for (int e = 1; e <= n; ++e)
+        if (scores.present_[e]) calibration[e] = CalibrationScoreOfEntropy(e, scores.entropy_[e]);
+
+    for (int i = 1; i <= scores.items_; ++i) {
+        const auto range = scores.answerRange_[i];
         long double itemSum = 0;
-        for (int e = 1; e <= ExpertCount; ++e) {
-            TAssessment* a = AssessmentAt(e, i);
-            if (!a || !a->Item) continue;
-            const float raw = static_cast<float>(ItemWeightFrom(calibration[e], e, i));
+        for (int t = range.First; t < range.End; ++t) {
+            const int e = scores.answers_[t].Expert;
+            TAssessment* a = scores.answers_[t].Assessment;
+            const float information = IsDataExpert(e) ? a->Information : ItemInformation(e, i);
+            const float raw = static_cast<float>(static_cast<long double>(information) *
+                                                 static_cast<long double>(calibration[e]));
             if (!std::isfinite(raw)) {
                 CheckedExpert = e;
                 ItemCount = i;
@@ -128,13 +206,14 @@ void ComputeItemWeights(int& code) {
             }
             a->RawItemWeight = raw;
             itemSum += raw;
-            assessed.push_back(a);
         }
         if (itemSum == 0) {
             code = RunZeroWeights;
             return;
         }
-        for (TAssessment* a : assessed)
+        for (int t = range.First; t < range.End; ++t) {
+            TAssessment* a = scores.answers_[t].Assessment;
             a->ItemWeight = static_cast<float>(static_cast<long double>(a->RawItemWeight) / itemSum);
+        }
     }
 }

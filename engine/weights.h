@@ -3,10 +3,16 @@
 // "weightsw.dat" in the current directory.
 #pragma once
 
+#include <vector>
+
+struct TAssessment;
+
 // "weightsw.dat" in the current directory: one line per data expert, its number in 2 characters,
 // ": " and its RawWeight in fixed notation with 10 decimals in 14 characters. Nothing reads the
 // file back, so a failure to write it is ignored.
 void WriteWeightsFile();
+// The same file with raw[e] for expert e.
+void WriteWeightsFile(const std::vector<float>& raw);
 
 // Calibration (cut by the significance level for a data expert) times mean seed information.
 float GlobalWeightRaw(int e);
@@ -28,3 +34,47 @@ void ComputeGlobalWeights(int& code);
 // value on success; RunZeroWeights when some item's raw weights sum to zero (stops there);
 // RunNoSeedAnswers, RunBadLevels or RunNotFinite before anything is stored.
 void ComputeItemWeights(int& code);
+
+// What the weights read of the data experts that neither the weights nor the significance level
+// change: each expert's seed entropy and mean information, and who answered each item. The
+// optimisation reads it once and reuses it in every pass; it stays valid while the answers, their
+// information and the realisations do (within one run).
+class ExpertScores {
+public:
+    // Reads experts 1..ExpertCount and items 1.. up to the first empty slot. Stores nothing in
+    // the experts (a decision maker's information is refreshed, as ComputeMeanInformation does).
+    void Read();
+
+private:
+    friend void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<float>* fileWeights);
+    friend void ComputeItemWeights(int& code, const ExpertScores& scores);
+
+    struct Answer {
+        int Expert;
+        TAssessment* Assessment;
+    };
+    struct Range {
+        int First = 0;
+        int End = 0;
+    };
+
+    int items_ = 0;
+    std::vector<char> present_;
+    std::vector<float> entropy_;
+    std::vector<float> meanSeedInformation_;
+    std::vector<float> meanInformation_;
+    // Per item: the data experts with a valid assessment (global weights) and every expert up to
+    // ExpertCount with an assessment (item weights), in expert order; assessed: some data expert
+    // answered, validly or not.
+    std::vector<char> assessed_;
+    std::vector<Range> validRange_;
+    std::vector<int> valid_;
+    std::vector<Range> answerRange_;
+    std::vector<Answer> answers_;
+};
+
+// ComputeGlobalWeights and ComputeItemWeights from scores read earlier in the same run. With
+// fileWeights, the raw weights that would go to "weightsw.dat" are put there instead (the file
+// is written once when a series of passes ends).
+void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<float>* fileWeights);
+void ComputeItemWeights(int& code, const ExpertScores& scores);

@@ -421,10 +421,14 @@ int ExpertsSheetCore::RecordExpertsUndo(UndoKind kind, int position, int count) 
     // Emptying the record may clear the counters; an undo brings back those of before.
     const int expertCount = ExpertCount;
     const int decisionMakerCount = DecisionMakerCount;
+    // The run dialog starts over while the counters still know the experts (emptying the
+    // record forgets them when no decision maker follows).
+    const bool changesExperts = kind == UndoKind::Create ||
+                                ((kind == UndoKind::Del || kind == UndoKind::Cut) && ExpertsSheetMode != ExpertsScoresView);
+    if (host_ && changesExperts) host_->ResetRunDialogIfOpen();
     if (kind != UndoKind::Paste) FreeExpertsUndo();
     switch (kind) {
     case UndoKind::Create: {
-        if (host_) host_->ResetRunDialogIfOpen();
         ExpertCount = 0;
         int pos = InsertExpert("", "", position);
         if (pos == 0) return 0;
@@ -433,7 +437,6 @@ int ExpertsSheetCore::RecordExpertsUndo(UndoKind kind, int position, int count) 
     }
     case UndoKind::Del:
     case UndoKind::Cut: {
-        if (host_ && ExpertsSheetMode != ExpertsScoresView) host_->ResetRunDialogIfOpen();
         ExpertsUndo.SavedExpertCount = expertCount;
         ExpertsUndo.SavedDecisionMakerCount = decisionMakerCount;
         ExpertsUndo.HoldsDecisionMakers = false;

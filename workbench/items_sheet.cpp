@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QMouseEvent>
 #include <QVBoxLayout>
 
 #include "engine/tables.h"
@@ -31,6 +32,19 @@ const FamilyEntry Families[] = {
     {"None1", "None", FamilyNone},
 };
 
+// The run information above a result view; a click on it writes the view to a text file.
+class HeaderInfoLine : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> OnClick;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && OnClick) OnClick();
+    }
+};
+
 } // namespace
 
 TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : QMdiSubWindow(nullptr), Core(expert) {
@@ -43,9 +57,15 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : QMdiSubWindow(nullpt
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(5, 5, 5, 5);
     layout->setSpacing(4);
-    HeaderInfoLabel = new QLabel(body);
+    auto* header = new HeaderInfoLine(body);
+    header->OnClick = [this] {
+        if (!gone_ && !Core.HeaderInfo().empty()) ExportSheet(this, ExpertsSheet, true, 0);
+    };
+    HeaderInfoLabel = header;
     HeaderInfoLabel->setObjectName(QStringLiteral("HeaderInfo"));
     HeaderInfoLabel->setFont(QFont(QStringLiteral("Arial"), 8));
+    HeaderInfoLabel->setTextFormat(Qt::RichText);
+    HeaderInfoLabel->setCursor(Qt::PointingHandCursor);
     HeaderInfoLabel->hide();
     ItemsGrid = new SheetGrid(&Core, body);
     ItemsGrid->setObjectName(QStringLiteral("ItemsGrid"));
@@ -157,6 +177,7 @@ void TItemsSheet::LayoutItemsSheet() {
     ItemsGrid->Layout();
     const auto view = Core.CurrentView();
     const bool header = Core.IsResultSheet && view != ItemsSheetCore::View::Loss;
+    DrawHeaderInfo();
     HeaderInfoLabel->setVisible(header);
     if (view == ItemsSheetCore::View::Robustness) {
         ItemsGrid->SetCursor(1, Core.GridRows() - 1);
@@ -185,6 +206,19 @@ void TItemsSheet::LayoutItemsSheet() {
 }
 
 void TItemsSheet::AdjustHeight() {}
+
+void TItemsSheet::DrawHeaderInfo() {
+    const std::vector<std::string> lines = Core.HeaderInfo();
+    if (lines.empty()) {
+        HeaderInfoLabel->clear();
+        return;
+    }
+    // The lines line up on their blanks, so they keep every one of them.
+    QString html = QStringLiteral("<div style=\"white-space:pre\"><b>") + SheetText(lines[0]).toHtmlEscaped() +
+                   QStringLiteral("</b>");
+    for (std::size_t i = 1; i < lines.size(); ++i) html += QStringLiteral("<br>") + SheetText(lines[i]).toHtmlEscaped();
+    HeaderInfoLabel->setText(html + QStringLiteral("</div>"));
+}
 
 void TItemsSheet::Reload() {
     if (gone_) return;
@@ -269,7 +303,10 @@ void TItemsSheet::FormPaint() {
     DrawItemsCaption();
     if (ItemsLayoutMode != ItemsSheetMode || BayesianUpdates != Core.LayoutBayesian) LayoutItemsSheet();
     else Reload();
-    if (Core.IsResultSheet && Core.CurrentView() != ItemsSheetCore::View::Loss) ItemsGrid->SetEditorMode(false);
+    if (Core.IsResultSheet && Core.CurrentView() != ItemsSheetCore::View::Loss) {
+        ItemsGrid->SetEditorMode(false);
+        DrawHeaderInfo();
+    }
 }
 
 void TItemsSheet::FormDeactivate() {

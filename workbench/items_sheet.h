@@ -35,6 +35,8 @@ public:
 
     void LayoutItemsSheet();
     void AdjustHeight();
+    // The run information above the solution and robustness views.
+    void DrawHeaderInfo();
     void DrawItemsCaption();
     void FormActivate();
     void FormDeactivate();

@@ -68,6 +68,35 @@ bool RobustnessItemFilterShown() {
     return false;
 }
 
+TItem* NthSeedItem(int n) {
+    if (n < 1) return nullptr;
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (IsSeedItem(ItemTable[i].get()) && --n == 0) return ItemTable[i].get();
+    return nullptr;
+}
+
+float QuantileLoss(const TAssessment* a, int k) {
+    if (!a || !a->Item || !IsSeedItem(a->Item) || k < 1 || k > QuantileCount) return MissingValue;
+    const float q = a->Values[k];
+    if (!(q > MissingValue)) return MissingValue;
+    const float w = 6 * QuantileLevels[k];
+    const float r = a->Item->Realisation;
+    const long double loss = r <= q ? (static_cast<long double>(q) - r) * (6.0L - w)
+                                    : (static_cast<long double>(r) - q) * w;
+    return static_cast<float>(loss);
+}
+
+std::vector<std::string> ResultHeaderInfo(const TExpert& dm, bool robustness) {
+    const TRunSettings& s = dm.Settings;
+    std::string title = robustness ? "Robustness analysis on seed Items"
+                                   : "Resulting solution (combined DM distribution of values assessed by experts)";
+    std::string line2 = std::string(" Bayesian Updates: ") + (s.BayesianUpdates ? "yes " : "no  ") + "    Weights: " +
+                        WeightTypeText(s.WeightType) + "    DM Optimisation: " + (s.OptimiseDM ? " yes " : " no  ");
+    std::string line3 = " Significance Level: " + StrFixed(s.SignificanceLevel, 8, 4) +
+                        "    Calibration Power: " + StrFixed(s.CalibrationPower, 8, 4);
+    return {title, line2, line3};
+}
+
 bool TrulyFiltered(int index) {
     if (index < 1 || index > MaxItemCount || !ItemTable[index]) return false;
     const TItem* item = ItemTable[index].get();
@@ -103,7 +132,16 @@ ItemsSheetCore::View ItemsSheetCore::CurrentView() const {
 // ---------------------------------------------------------------- shape
 
 int ItemsSheetCore::ItemsNumRows() const {
-    return std::max(1, ItemsPresent());
+    switch (CurrentView()) {
+    case View::Loss: {
+        int seeds = 0;
+        for (int i = 1; i <= MaxItemCount; ++i)
+            if (IsSeedItem(ItemTable[i].get())) ++seeds;
+        return seeds + 1; // the total row
+    }
+    case View::Robustness: return ItemsPresent() + 1; // the run that left nothing out
+    default: return std::max(1, ItemsPresent());
+    }
 }
 
 int ItemsSheetCore::HeaderRows() const {
@@ -160,6 +198,96 @@ int ItemsSheetCore::ColumnPixels(int col) const {
     return px;
 }
 
+float ItemsSheetCore::TotalLoss(int k) const {
+    float sum = 0;
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        const TItem* item = ItemTable[i].get();
+        if (!IsSeedItem(item)) continue;
+        const float loss = QuantileLoss(FindAssessment(Expert, item), k);
+        if (loss > MissingValue) sum += loss;
+    }
+    return sum;
+}
+
+std::vector<std::string> ItemsSheetCore::HeaderInfo() const {
+    const View view = CurrentView();
+    if (!Expert || (view != View::Solution && view != View::Robustness)) return {};
+    return ResultHeaderInfo(*Expert, view == View::Robustness);
+}
+
+std::string ItemsSheetCore::LossCell(int col, int row) const {
+    const int q = QuantileCount;
+    const int n = row - HeaderRows() + 1;
+    if (n < 1 || n > ItemsNumRows()) return {};
+    const TItem* item = NthSeedItem(n);
+    if (!item) {
+        // The total row: only its number, its label and the column sums.
+        if (col == 0) return StrInt(n, 4);
+        if (col == 1) return "---- Total ----";
+        if (col >= 3 && col <= q + 2) {
+            const float total = TotalLoss(col - 2);
+            return total > MissingValue ? FormatNumber(total) : std::string();
+        }
+        return {};
+    }
+    if (col == 0) return StrInt(n, 4);
+    if (col == 1) return Trim(item->Id);
+    if (col == 2) return item->Scale;
+    if (col >= 3 && col <= q + 2) {
+        const float loss = QuantileLoss(FindAssessment(Expert, item), col - 2);
+        return loss > MissingValue ? FormatNumber(loss) : std::string();
+    }
+    if (col == q + 3) return RealisationText(item);
+    if (col == q + 4) return item->Name;
+    return {};
+}
+
+std::string ItemsSheetCore::RobustnessCell(int col, int row) const {
+    if (row == 0) {
+        static const char* const heads[] = {" Nr.", " Id", "Rel.info/bgr.", "Rel.info/bgr.", "Calibr.",
+                                            "Rel.info/or.DM", "Rel.info/or.DM"};
+        return col >= 0 && col < 7 ? heads[col] : "";
+    }
+    if (row == 1) {
+        static const char* const heads[] = {"", " of excl. item", "   total   ", " realization", "", "  total  ",
+                                            " realization"};
+        return col >= 0 && col < 7 ? heads[col] : "";
+    }
+    const int index = row - 1;
+    if (const TItem* item = ItemOfRow(row)) {
+        const TRobustness& r = item->Robustness;
+        switch (col) {
+        case 0: return StrInt(index, 4);
+        case 1: return Trim(item->Id);
+        case 2: return FormatNumber(r.DMInformation);
+        case 3: return FormatNumber(r.DMSeedInformation);
+        case 4: {
+            if (r.DMSeedInformation == 0) return {};
+            // A tiny seed information is read as the tolerance; the record keeps what was stored.
+            long double info = r.DMSeedInformation;
+            if (info < FloatTolerance) info = FloatTolerance;
+            return FormatNumber(static_cast<float>(r.DMScore / info));
+        }
+        case 5: return FormatNumber(r.DMDiscrepancy);
+        case 6: return FormatNumber(r.DMSeedDiscrepancy);
+        }
+        return {};
+    }
+    // The run that left nothing out follows the last item, shown by the full run's decision maker.
+    const bool afterItem = index >= 2 && index - 1 <= MaxItemCount && ItemTable[index - 1];
+    const int dmSlot = ExpertCount + 1;
+    const TExpert* dm = dmSlot >= 1 && dmSlot <= ExpertSlotCount ? ExpertTable[dmSlot].get() : nullptr;
+    if (!afterItem || !dm) return {};
+    switch (col) {
+    case 0: return StrInt(index, 4);
+    case 1: return "None";
+    case 2: return FormatNumber(dm->MeanInformation);
+    case 3: return FormatNumber(dm->MeanSeedInformation);
+    case 4: return FormatNumber(dm->Calibration);
+    }
+    return {};
+}
+
 TItem* ItemsSheetCore::ItemOfRow(int row) const {
     const int i = row - HeaderRows() + 1;
     if (i < 1 || i > MaxItemCount) return nullptr;
@@ -183,14 +311,16 @@ std::string ItemsSheetCore::ItemsCellContents(int col, int row) const {
     std::string text;
     const View view = CurrentView();
     const int q = QuantileCount;
-    if (row < HeaderRows()) {
+    if (view == View::Robustness) {
+        text = RobustnessCell(col, row);
+    } else if (view == View::Loss && row >= HeaderRows()) {
+        text = LossCell(col, row);
+    } else if (row < HeaderRows()) {
         if (view == View::Realisations) {
             static const char* const heads[] = {" Nr.", " Id", "Scale", " Lower Bound", " Realization",
                                                 " Upper Bound", "  Full Name"};
             if (col >= 0 && col < 7) text = heads[col];
             if ((col == 3 || col == 5) && !BayesianUpdates) text.clear();
-        } else if (view == View::Robustness) {
-            // Filled by the robustness view of the result windows.
         } else {
             if (col == 0) text = " Nr.";
             else if (col == 1) text = " Id";
@@ -224,7 +354,6 @@ std::string ItemsSheetCore::ItemsCellContents(int col, int row) const {
                 text = item->Name;
             }
         }
-        // The loss and robustness views are filled by the result windows.
     }
     if (ItemsTextOutput) {
         int w = ExportWidth(col);
@@ -256,10 +385,19 @@ std::string ItemsSheetCore::Caption() const {
 CellStyle ItemsSheetCore::CellStyleAt(int col, int row) const {
     CellStyle s;
     if (row < HeaderRows()) return s;
-    const TItem* item = ItemOfRow(row);
-    if (!item) return s;
     const View view = CurrentView();
     const int q = QuantileCount;
+    if (view == View::Loss) {
+        const TItem* seed = NthSeedItem(row - HeaderRows() + 1);
+        s.Bold = col >= 3 && col <= q + 2;
+        if (!seed) return s;
+        if (col == q + 3 && NegativeOnLog(seed)) s.Colour = Purple;
+        for (int i = 1; i <= MaxItemCount; ++i)
+            if (ItemTable[i].get() == seed) s.Greyed = TrulyFiltered(i);
+        return s;
+    }
+    const TItem* item = ItemOfRow(row);
+    if (!item) return s;
     if (view == View::Realisations) {
         s.Bold = col != 6;
         if (col == 4 && NegativeOnLog(item)) s.Colour = Purple;

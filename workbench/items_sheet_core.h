@@ -34,6 +34,18 @@ bool RobustnessItemFilterShown();
 // The item is flagged by the user (not by a robustness run) while filtering is on.
 bool TrulyFiltered(int index);
 
+// The n-th seed item (1-based) in table order; null when there are fewer.
+TItem* NthSeedItem(int n);
+
+// Six times the asymmetric linear loss of quantile k of the assessment against its item's
+// realisation; MissingValue when there is no assessment or item, the item is no seed item or
+// the quantile is missing.
+float QuantileLoss(const TAssessment* a, int k);
+
+// The three lines of run information above a decision maker's solution or robustness view,
+// from the settings the decision maker was made with.
+std::vector<std::string> ResultHeaderInfo(const TExpert& dm, bool robustness);
+
 class ItemsSheetCore : public GridSource {
 public:
     // The expert whose items the sheet shows; null for the realisations sheet.
@@ -50,6 +62,7 @@ public:
     enum class View { Realisations, Assessments, Solution, Loss, Robustness };
     View CurrentView() const;
     bool IsRealisations() const { return Expert == nullptr; }
+    bool IsLossView() const { return Expert && ItemsSheetMode == ItemsLossView; }
     bool IsAssessments() const { return Expert && !IsResultSheet && CurrentView() == View::Assessments; }
 
     // ---- shape ----
@@ -65,6 +78,11 @@ public:
     TItem* ItemUnderRow(int row) const;
 
     std::string Caption() const;
+    // The run information above the solution and robustness views; empty in the other views.
+    std::vector<std::string> HeaderInfo() const;
+
+    // Sum of the sheet expert's losses on quantile k over the seed items it assessed.
+    float TotalLoss(int k) const;
 
     // ---- GridSource ----
     int GridRows() const override;
@@ -98,6 +116,8 @@ public:
     bool RetargetAssessments();
 
 private:
+    std::string LossCell(int col, int row) const;
+    std::string RobustnessCell(int col, int row) const;
     bool ColumnEditable(int col) const;
     unsigned StepOverLockedColumn(bool back);
     unsigned EnterMove();

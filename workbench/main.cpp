@@ -3,11 +3,13 @@
 #include "workbench/logo_form.h"
 #include "workbench/main_form.h"
 #include "workbench/quantiles_form.h"
+#include "workbench/run_dialog.h"
 
 int main(int argc, char** argv) {
     THalvorineApp app(argc, argv);
     QApplication::setApplicationName("Halvorine");
     ResetGlobals();
+    InstallRunDialogHandlers();
 
     TMainForm mainForm;
     mainForm.show();

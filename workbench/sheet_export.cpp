@@ -52,9 +52,8 @@ std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet
         std::string date = Platform ? Platform->ShortDate() : std::string();
         lines.push_back(PadTo(PadTo(" Case name : " + CaseFile.CaseName, 37) + date, 61) + "OBRIX version W4.0");
         lines.push_back(std::string(80, '_'));
-        if (!isItems)
-            for (const std::string& l : expertsSheet->Core.HeaderInfo()) lines.push_back(l);
-        // The result views of the items sheets add their header lines here.
+        for (const std::string& l : isItems ? itemsSheet->Core.HeaderInfo() : expertsSheet->Core.HeaderInfo())
+            lines.push_back(l);
     }
     for (std::string& l : ExportTableLines(*grid->Source(), layout, t, filter)) lines.push_back(std::move(l));
     if (t != ExportTarget::ClipboardTabs) {

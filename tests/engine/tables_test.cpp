@@ -312,9 +312,19 @@ TEST_F(TablesTest, SavedQuantilesGoBackToTheirOwnAssessments) {
     BuildItemIndexMap();
     e2x3->Values[2] = 42;
     ExpertTable[1]->Assessments[1]->Values[1] = 42;
-    ASSERT_TRUE(SaveRestoreQuantiles(false));
+    // The flagged expert waits in the side table, its filtered item's assessment in its slot.
+    TAssessment* e1x1 = FilteredExperts[1]->Assessments[1].get();
+    e1x1->Values[3] = 42;
+    // An expert held elsewhere (a row operation's undo record) comes back too when named.
+    ExpertTableType elsewhere;
+    elsewhere[1] = std::move(ExpertTable[1]);
+    elsewhere[1]->Assessments[2]->Values[1] = 42;
+    ASSERT_TRUE(SaveRestoreQuantiles(false, &elsewhere));
+    ExpertTable[1] = std::move(elsewhere[1]);
     EXPECT_EQ(e2x3->Values[2], 8.5f);
     EXPECT_EQ(ExpertTable[1]->Assessments[1]->Values[1], 1.5f);
+    EXPECT_EQ(ExpertTable[1]->Assessments[2]->Values[1], 4.5f);
+    EXPECT_EQ(e1x1->Values[3], 3.0f);
     EXPECT_TRUE(QuantileBackup.empty());
     EXPECT_TRUE(SaveRestoreQuantiles(false)) << "nothing saved: nothing to do";
 }

@@ -1,0 +1,521 @@
+#include "engine/pooling.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define HALVORINE_X86_KERNELS 1
+#endif
+
+#include "common/core/text.h"
+#include "engine/calibration.h"
+#include "engine/nudge.h"
+#include "engine/run_codes.h"
+#include "engine/tables.h"
+
+// ---------------------------------------------------------------- adding a density to a range
+
+// The sum f + d of a 32-bit density and an extended one is rounded twice: to the 64 bits of the
+// extended format, then to 32. Formed in double precision instead (f + d rounded to 53 bits), the
+// sum is off by at most one unit of its last place (f and d are not negative, so nothing cancels),
+// and the 32-bit result can differ only where that lies within a few units of a midpoint between
+// two floats: there the low 29 bits of the double's significand are close to 2^28. Such sums are
+// formed again the plain way. Below 2^-125 the floats are subnormal and the test does not apply.
+
+namespace {
+
+constexpr std::uint64_t Low29Bits = (std::uint64_t{1} << 29) - 1;
+constexpr std::uint64_t NearMidpoint = (std::uint64_t{1} << 28) - 8;
+constexpr std::uint64_t MidpointSpan = 17;
+constexpr double SmallestSafeSum = 0x1p-125;
+
+bool NearAMidpoint(double s) {
+    return ((std::bit_cast<std::uint64_t>(s) & Low29Bits) - NearMidpoint) < MidpointSpan;
+}
+
+void AddInDouble(float* density, int count, double dh, long double d) {
+    for (int t = 0; t < count; ++t) {
+        const double s = static_cast<double>(density[t]) + dh;
+        density[t] = NearAMidpoint(s) ? static_cast<float>(density[t] + d) : static_cast<float>(s);
+    }
+}
+
+#ifdef HALVORINE_X86_KERNELS
+__attribute__((target("avx2"))) void AddInDoubleAvx2(float* density, int count, double dh, long double d) {
+    const __m256d add = _mm256_set1_pd(dh);
+    const __m256i low = _mm256_set1_epi64x(static_cast<long long>(Low29Bits));
+    const __m256i base = _mm256_set1_epi64x(static_cast<long long>(NearMidpoint));
+    const __m256i below = _mm256_set1_epi64x(-1);
+    const __m256i span = _mm256_set1_epi64x(static_cast<long long>(MidpointSpan));
+    int t = 0;
+    for (; t + 4 <= count; t += 4) {
+        const __m256d s = _mm256_add_pd(_mm256_cvtps_pd(_mm_loadu_ps(density + t)), add);
+        // (low 29 bits) - base lies in 0..16 near a midpoint; as signed numbers, since it fits.
+        const __m256i v = _mm256_sub_epi64(_mm256_and_si256(_mm256_castpd_si256(s), low), base);
+        const __m256i near = _mm256_and_si256(_mm256_cmpgt_epi64(v, below), _mm256_cmpgt_epi64(span, v));
+        if (!_mm256_testz_si256(near, near)) {
+            AddInDouble(density + t, 4, dh, d);
+            continue;
+        }
+        _mm_storeu_ps(density + t, _mm256_cvtpd_ps(s));
+    }
+    AddInDouble(density + t, count - t, dh, d);
+}
+
+// GCC 12 takes the intrinsics' own "undefined" pass-through operand for an uninitialised variable.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+__attribute__((target("avx512f,avx512dq,avx512vl"))) void AddInDoubleAvx512(float* density, int count, double dh,
+                                                                            long double d) {
+    const __m512d add = _mm512_set1_pd(dh);
+    const __m512i low = _mm512_set1_epi64(static_cast<long long>(Low29Bits));
+    const __m512i base = _mm512_set1_epi64(static_cast<long long>(NearMidpoint));
+    const __m512i span = _mm512_set1_epi64(static_cast<long long>(MidpointSpan));
+    int t = 0;
+    for (; t + 8 <= count; t += 8) {
+        const __m512d s = _mm512_add_pd(_mm512_cvtps_pd(_mm256_loadu_ps(density + t)), add);
+        const __m512i v = _mm512_sub_epi64(_mm512_and_si512(_mm512_castpd_si512(s), low), base);
+        if (_mm512_cmplt_epu64_mask(v, span) != 0) {
+            AddInDouble(density + t, 8, dh, d);
+            continue;
+        }
+        _mm256_storeu_ps(density + t, _mm512_cvtpd_ps(s));
+    }
+    AddInDouble(density + t, count - t, dh, d);
+}
+#pragma GCC diagnostic pop
+#endif
+
+using AddKernel = void (*)(float*, int, double, long double);
+
+AddKernel ChooseAddKernel() {
+#ifdef HALVORINE_X86_KERNELS
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512vl"))
+        return AddInDoubleAvx512;
+    if (__builtin_cpu_supports("avx2")) return AddInDoubleAvx2;
+#endif
+    return AddInDouble;
+}
+
+} // namespace
+
+void AddDensityPlain(float* density, int count, long double d) {
+    for (int t = 0; t < count; ++t) density[t] = static_cast<float>(density[t] + d);
+}
+
+void AddDensity(float* density, int count, long double d) {
+    static const AddKernel kernel = ChooseAddKernel();
+    const double dh = static_cast<double>(d);
+    if (!(dh >= SmallestSafeSum)) {
+        AddDensityPlain(density, count, d);
+        return;
+    }
+    kernel(density, count, dh, d);
+}
+
+// ---------------------------------------------------------------- the pooled decision maker
+
+namespace {
+
+// One expression for the interval ends and for every expert's breakpoints, so that each
+// breakpoint is found among the interval ends exactly.
+long double PoolScale(double v, bool isLog) {
+    if (!isLog) return v;
+    return v > 0 ? std::log(static_cast<long double>(v)) : 0.0L;
+}
+
+void MarkMissing(TAssessment& d) {
+    for (int k = 1; k <= QuantileCount; ++k) d.Values[k] = NoValue;
+    d.Valid = false;
+}
+
+// The last data expert who carries the whole weight: of the case, or with item weights of item i.
+int SoleExpert(int i) {
+    int sole = 0;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        if (WeightType == 3) {
+            const TAssessment* a = AssessmentAt(e, i);
+            if (a && a->Item && NearlyEqual(1, a->ItemWeight)) sole = e;
+        } else if (NearlyEqual(1, ExpertTable[e]->Weight)) {
+            sole = e;
+        }
+    }
+    return sole;
+}
+
+void CopyExpert(int e, int dm) {
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        if (!ItemTable[i]) continue;
+        TAssessment* d = AssessmentAt(dm, i);
+        if (!d) continue;
+        if (const TAssessment* a = AssessmentAt(e, i))
+            *d = *a;
+        else
+            d->Item = nullptr;
+    }
+}
+
+// The first interval j in from..count whose end is NearlyEqual to b, as a walk from `from` would
+// find it; 0 when there is none. ends[1..count-1] ascend (the distinct breakpoints), so the ends
+// within the tolerance of b form one run around the first end not below b; ends[count] is the
+// upper bound, which rounding may have left below the last breakpoint.
+int FindEnd(const std::vector<long double>& ends, int from, int count, long double b) {
+    const int inner = count - 1;
+    if (from <= inner) {
+        const int p = static_cast<int>(std::lower_bound(ends.begin() + from, ends.begin() + inner + 1, b) -
+                                       ends.begin());
+        int j = p;
+        while (j > from && NearlyEqualExtended(ends[j - 1], b)) --j;
+        if (j < p) return j;
+        if (p <= inner && NearlyEqualExtended(ends[p], b)) return p;
+    }
+    if (from <= count && NearlyEqualExtended(ends[count], b)) return count;
+    return 0;
+}
+
+// Bounds within which any non-negative weights keep every density, quantile and its exponential
+// finite as 32-bit reals.
+constexpr long double LargestEnd = 1e30L;
+constexpr long double LargestLogEnd = 85;     // exp(85.001) < 1e37
+constexpr long double LargestDensity = 1e37L;
+
+// Full layouts kept between builds stop growing here; further items are laid out again each time.
+constexpr std::size_t KeptLayoutBytes = std::size_t{512} << 20;
+
+} // namespace
+
+// A radix sort of the values' bit patterns turned into unsigned numbers that order as the values
+// do, a byte at a time from the lowest; a byte that every value shares is passed over. Equal values
+// end up next to each other, which is all the breakpoints need of their order.
+void DecisionMakerPool::SortByValue() {
+    const std::size_t m = points_.size();
+    auto key = [](double v) {
+        const auto bits = std::bit_cast<std::uint64_t>(v);
+        return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+    };
+    std::size_t counts[8][256] = {};
+    for (const Point& p : points_) {
+        const std::uint64_t k = key(p.Value);
+        for (int b = 0; b < 8; ++b) ++counts[b][(k >> (8 * b)) & 0xFF];
+    }
+    spare_.resize(m);
+    for (int b = 0; b < 8; ++b) {
+        std::size_t* count = counts[b];
+        if (count[(key(points_[0].Value) >> (8 * b)) & 0xFF] == m) continue;
+        std::size_t next = 0;
+        for (int d = 0; d < 256; ++d) {
+            const std::size_t c = count[d];
+            count[d] = next;
+            next += c;
+        }
+        for (const Point& p : points_) spare_[count[(key(p.Value) >> (8 * b)) & 0xFF]++] = p;
+        points_.swap(spare_);
+    }
+}
+
+void DecisionMakerPool::Lay(int i, Layout& layout, bool full) {
+    const TItem* item = ItemTable[i].get();
+    const int q = QuantileCount;
+    layout.Built = true;
+    layout.Full = full;
+    layout.IsLog = IsLogItem(item);
+    layout.NotFinite = false;
+    layout.Safe = false;
+    layout.Count = 0;
+    layout.Ends.clear();
+    layout.Experts.clear();
+    layout.Answers.clear();
+    layout.Broken.clear();
+    layout.BrokenExperts.clear();
+    layout.Widths.clear();
+    layout.Last.clear();
+
+    points_.clear();
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        TAssessment* a = AssessmentAt(e, i);
+        if (!a || !a->Valid) continue;
+        const auto origin = static_cast<std::uint32_t>(layout.Experts.size() * q);
+        layout.Experts.push_back(e);
+        layout.Answers.push_back(a);
+        for (int k = 1; k <= q; ++k) {
+            const double v = NudgeIntegral(a->Values[k]);
+            if (std::isnan(v)) layout.NotFinite = true;
+            points_.push_back(Point{v, origin + static_cast<std::uint32_t>(k - 1)});
+        }
+    }
+    const int n = static_cast<int>(layout.Experts.size());
+    layout.AllExperts = n == dataExperts_;
+    layout.Broken.assign(n, 0);
+    if (n == 0 || layout.NotFinite) return;
+
+    // Distinct breakpoints above the clamp, the largest always, between the item's bounds. Every
+    // expert's value remembers which end it became (-1: none, it lies at or below the clamp).
+    SortByValue();
+    const bool isLog = layout.IsLog;
+    const float L = item->IntrinsicLow;
+    const float U = item->IntrinsicHigh;
+    std::vector<long double>& ends = layout.Ends;
+    ends.push_back(PoolScale(L, isLog));
+    endOf_.assign(static_cast<std::size_t>(n) * q, -1);
+    const std::size_t m = points_.size();
+    std::size_t run = 0; // the first of the values equal to the current one
+    for (std::size_t t = 0; t < m; ++t) {
+        const double v = points_[t].Value;
+        const bool last = t + 1 == m;
+        if (!last && !(v < points_[t + 1].Value)) continue; // an equal value follows: the last one stands
+        int end = -1;
+        if (last || DefinitelyLess(static_cast<float>(LowerClamp), static_cast<float>(v))) {
+            ends.push_back(PoolScale(v, isLog));
+            end = static_cast<int>(ends.size()) - 1;
+        }
+        for (; run <= t; ++run) endOf_[points_[run].Origin] = end;
+    }
+    ends.push_back(PoolScale(U, isLog));
+    const int count = static_cast<int>(ends.size()) - 1;
+    layout.Count = count;
+
+    bool moderate = true;
+    for (long double v : ends)
+        if (!(std::fabs(v) < LargestEnd) || (isLog && !(v < LargestLogEnd))) moderate = false;
+
+    if (full) {
+        layout.Widths.assign(static_cast<std::size_t>(n) * (q + 1), 0);
+        layout.Last.assign(static_cast<std::size_t>(n) * q, 0);
+    }
+    long double densityBound = 0;
+    long double own[MaxQuantileCount + 2];
+    for (int t = 0; t < n; ++t) {
+        const TAssessment& a = *layout.Answers[t];
+        const int* endOf = &endOf_[static_cast<std::size_t>(t) * q];
+        own[0] = ends[0];
+        // The same value on the same scale as its interval end (computed once).
+        for (int k = 1; k <= q; ++k)
+            own[k] = endOf[k - 1] >= 0 ? ends[endOf[k - 1]] : PoolScale(NudgeIntegral(a.Values[k]), isLog);
+        own[q + 1] = ends[count];
+        bool broken = false;
+        long double largest = 0;
+        for (int k = 1; k <= q + 1; ++k) {
+            const long double width = own[k] - own[k - 1];
+            // Mass on no width (the bounds collapsed onto a quantile) has no density.
+            if (!(width > 0)) broken = true;
+            if (full) layout.Widths[static_cast<std::size_t>(t) * (q + 1) + (k - 1)] = width;
+            if (!broken) largest = std::max(largest, static_cast<long double>(BinProbabilities[k]) / width);
+        }
+        // Each quantile is found in ascending order from where the previous one was: the first end
+        // within the tolerance, which is the value's own end or lies just before it.
+        int j = 0;
+        for (int k = 1; k <= q && !broken; ++k) {
+            const int from = j + 1;
+            int x = endOf[k - 1];
+            if (x >= from) {
+                while (x - 1 >= from && NearlyEqualExtended(ends[x - 1], own[k])) --x;
+                j = x;
+            } else {
+                j = FindEnd(ends, from, count, own[k]);
+            }
+            if (j == 0) broken = true;
+            else if (full) layout.Last[static_cast<std::size_t>(t) * q + (k - 1)] = static_cast<std::uint16_t>(j);
+        }
+        layout.Broken[t] = broken;
+        if (broken) layout.BrokenExperts.push_back(t);
+        else densityBound += largest;
+    }
+    layout.Safe = moderate && densityBound < LargestDensity;
+    if (!full) {
+        layout.Ends.clear();
+        layout.Ends.shrink_to_fit();
+    }
+}
+
+DecisionMakerPool::Fractions DecisionMakerPool::WeightFractions(const Layout& layout) {
+    const bool shared = WeightType != 3 && layout.AllExperts;
+    if (shared && allReady_) return all_;
+    std::vector<long double>& fracs = shared ? allFracs_ : fracs_;
+    const int n = static_cast<int>(layout.Experts.size());
+    auto weight = [&](int t) {
+        return WeightType == 3 ? layout.Answers[t]->ItemWeight : weights_[layout.Experts[t]];
+    };
+    Fractions f;
+    for (int t = 0; t < n; ++t) f.Total += weight(t);
+    fracs.resize(n);
+    for (int t = 0; t < n; ++t) {
+        fracs[t] = f.Total != 0 ? static_cast<long double>(weight(t)) / f.Total : 0;
+        if (fracs[t] < 0) f.Negative = true;
+    }
+    f.Of = fracs.data();
+    if (shared) {
+        // Every item that all data experts answered validly has these same fractions.
+        all_ = f;
+        allReady_ = true;
+    }
+    return f;
+}
+
+int DecisionMakerPool::Pool(const Layout& layout, TAssessment& d) {
+    const int q = QuantileCount;
+    const Fractions fractions = WeightFractions(layout);
+    const bool negative = fractions.Negative;
+    const long double total = fractions.Total;
+    // Nobody answered, or nobody who did carries weight: nothing to pool, nothing to invent.
+    if (layout.Experts.empty() || total == 0) {
+        MarkMissing(d);
+        return RunOk;
+    }
+    if (layout.NotFinite) return RunNotFinite;
+
+    const int n = static_cast<int>(layout.Experts.size());
+    const int count = layout.Count;
+    density_.assign(static_cast<std::size_t>(count) + 1, 0.0f);
+    float* density = density_.data();
+
+    // No interval's density lies below `floor` (every expert adds to every interval); a term below
+    // a quarter of the floor's last place then leaves every sum as it is, and is not added.
+    float floor = 0;
+    long double negligible = 0;
+    long double add[MaxQuantileCount + 2];
+    for (int t = 0; t < n; ++t) {
+        const long double frac = fractions.Of[t];
+        // An expert without weight adds nothing anywhere.
+        if (frac == 0) continue;
+        if (layout.Broken[t]) return RunDegenerateBin;
+        const long double* width = &layout.Widths[static_cast<std::size_t>(t) * (q + 1)];
+        long double smallest = std::numeric_limits<long double>::infinity();
+        for (int k = 1; k <= q + 1; ++k) {
+            add[k] = frac * static_cast<long double>(BinProbabilities[k]) / width[k - 1];
+            if (!std::isfinite(add[k])) return RunDegenerateBin;
+            smallest = std::min(smallest, add[k]);
+        }
+        const std::uint16_t* last = &layout.Last[static_cast<std::size_t>(t) * q];
+        int from = 1;
+        for (int k = 1; k <= q + 1; ++k) {
+            const int to = k <= q ? last[k - 1] : count;
+            if (to >= from) {
+                if (negative)
+                    AddDensityPlain(density + from, to - from + 1, add[k]);
+                else if (!(add[k] < negligible))
+                    AddDensity(density + from, to - from + 1, add[k]);
+            }
+            from = to + 1;
+        }
+        if (!negative) {
+            const float bound = static_cast<float>(smallest);
+            if (bound > floor && std::isnormal(bound) && std::isfinite(std::nextafter(bound, HUGE_VALF))) {
+                floor = bound;
+                negligible = static_cast<long double>(std::nextafter(floor, HUGE_VALF) - floor) / 4;
+            }
+        }
+    }
+
+    const long double* ends = layout.Ends.data();
+    QuantilesFromDensity(
+        count, [ends](int j) { return ends[j - 1]; }, [ends](int j) { return ends[j]; },
+        [density](int j) { return density[j]; }, d);
+    if (layout.IsLog)
+        for (int k = 1; k <= q; ++k)
+            d.Values[k] = static_cast<float>(std::exp(static_cast<long double>(NudgeIntegral(d.Values[k]))));
+    for (int k = 1; k <= q; ++k)
+        if (!std::isfinite(d.Values[k])) return RunNotFinite;
+    d.Valid = true;
+    return RunOk;
+}
+
+int DecisionMakerPool::Shadow(int i, Layout& layout, TAssessment& d) {
+    const Fractions fractions = WeightFractions(layout);
+    if (layout.Experts.empty() || fractions.Total == 0) {
+        MarkMissing(d);
+        return RunOk;
+    }
+    if (fractions.Negative || !layout.Safe || layout.NotFinite) return Pool(layout.Full ? layout : ScratchLayout(i), d);
+    // Pooling could fail only on a weighted expert's bin without width or a lost breakpoint.
+    for (int t : layout.BrokenExperts)
+        if (fractions.Of[t] != 0) return RunDegenerateBin;
+    return RunOk;
+}
+
+const DecisionMakerPool::Layout& DecisionMakerPool::ScratchLayout(int i) {
+    if (scratchItem_ != i) {
+        Lay(i, scratch_, true);
+        scratchItem_ = i;
+    }
+    return scratch_;
+}
+
+int DecisionMakerPool::Build(bool seedItemsOnly) {
+    const int dm = ExpertCount + 1;
+    if (!ExpertTable[dm]) return RunOk;
+    if (int code = CheckBinProbabilities()) return code;
+
+    if (WeightType != 3) {
+        if (int sole = SoleExpert(0)) {
+            CopyExpert(sole, dm);
+            return RunOk;
+        }
+    }
+
+    if (reuse_ && layouts_.empty()) layouts_.resize(MaxItemCount + 1);
+    scratchItem_ = 0;
+    // The weights of this build, read once; with item weights they are the assessments' own.
+    allReady_ = false;
+    dataExperts_ = 0;
+    weights_.assign(ExpertCount + 1, 0.0f);
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        ++dataExperts_;
+        weights_[e] = ExpertTable[e]->Weight;
+    }
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+        TAssessment* d = AssessmentAt(dm, i);
+        if (!d) continue;
+        // With item weights the copy holds for the one item only.
+        if (WeightType == 3) {
+            if (int sole = SoleExpert(i)) {
+                *d = *AssessmentAt(sole, i);
+                continue;
+            }
+        }
+        const bool seed = IsSeedItem(ItemTable[i].get());
+        int code = RunOk;
+        if (!reuse_) {
+            code = Pool(ScratchLayout(i), *d);
+        } else {
+            Layout& layout = layouts_[i];
+            if (!layout.Built) {
+                const std::size_t bytes = static_cast<std::size_t>(ExpertCount) * (QuantileCount + 2) * 40;
+                if (seed && keptBytes_ + bytes <= KeptLayoutBytes) {
+                    Lay(i, layout, true);
+                    keptBytes_ += bytes;
+                } else {
+                    // Only what the passes over the seed items read of it is kept.
+                    const Layout& full = ScratchLayout(i);
+                    layout.Built = true;
+                    layout.Full = false;
+                    layout.IsLog = full.IsLog;
+                    layout.NotFinite = full.NotFinite;
+                    layout.Safe = full.Safe;
+                    layout.AllExperts = full.AllExperts;
+                    layout.Experts = full.Experts;
+                    layout.Answers = full.Answers;
+                    layout.Broken = full.Broken;
+                    layout.BrokenExperts = full.BrokenExperts;
+                }
+            }
+            if (seedItemsOnly && !seed)
+                code = Shadow(i, layout, *d);
+            else
+                code = Pool(layout.Full ? layout : ScratchLayout(i), *d);
+        }
+        if (code != RunOk) {
+            ItemCount = i;
+            return code;
+        }
+    }
+    return RunOk;
+}

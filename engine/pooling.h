@@ -1,0 +1,104 @@
+// The pooling behind the decision maker: each item's piecewise-constant mixture density on the
+// breakpoints of all valid assessments, and its quantiles. What the weights do not change (the
+// sorted breakpoints, where each expert's quantiles fall among them, the widths of its bins) is
+// laid out once per item and reused by every build of a run.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/globals.h"
+
+// density[0..count-1] += d, every sum formed in extended precision and rounded to 32 bits, bit for
+// bit as the plain loop would; for non-negative densities and d, where it runs several sums at a
+// time in double precision and takes the plain sum only where the two roundings could disagree.
+void AddDensity(float* density, int count, long double d);
+
+// The plain loop of AddDensity, for densities of any sign.
+void AddDensityPlain(float* density, int count, long double d);
+
+// DMQuantilesFromDensity on intervals 1..count given by their lower and upper ends and densities.
+template <class LowEnd, class HighEnd, class DensityOf>
+void QuantilesFromDensity(int count, LowEnd low, HighEnd high, DensityOf density, TAssessment& d) {
+    long double cum = 0;
+    int j = 0;
+    for (int k = 1; k <= QuantileCount; ++k) {
+        const long double level = QuantileLevels[k];
+        while (cum <= level && j < count) {
+            ++j;
+            cum += (high(j) - low(j)) * static_cast<long double>(density(j));
+        }
+        if (cum > level) {
+            d.Values[k] = static_cast<float>(high(j) - (cum - level) / density(j));
+        } else {
+            const long double before = k == 1 ? low(1) : static_cast<long double>(d.Values[k - 1]);
+            d.Values[k] = static_cast<float>((before + high(j)) / 2);
+        }
+    }
+}
+
+class DecisionMakerPool {
+public:
+    // reuse: keep every item's layout between builds (the optimisation builds the decision maker
+    // once per candidate level, with nothing but the weights changed in between).
+    explicit DecisionMakerPool(bool reuse) : reuse_(reuse) {}
+
+    // BuildDecisionMaker. With seedItemsOnly only the seed items are pooled: the other items keep
+    // the decision maker's earlier quantiles, unless their pooling would fail or they have no
+    // weighted answer (then the result is exactly that of pooling them). The decision maker's
+    // score reads nothing but its seed items.
+    int Build(bool seedItemsOnly);
+
+private:
+    struct Layout {
+        bool Built = false;
+        bool Full = false;        // Ends, Widths and Last are filled
+        bool IsLog = false;
+        bool NotFinite = false;   // a breakpoint is not a number
+        bool Safe = false;        // any non-negative weights give finite densities and quantiles
+        int Count = 0;            // intervals 1..Count; interval j runs from Ends[j-1] to Ends[j]
+        std::vector<long double> Ends;
+        std::vector<int> Experts; // the data experts with a valid assessment, in expert order
+        std::vector<TAssessment*> Answers;
+        bool AllExperts = false;  // every data expert answered validly
+        std::vector<char> Broken;            // per expert: a bin without width, or a quantile
+                                             // that is not among the interval ends
+        std::vector<int> BrokenExperts;      // the same, as a list
+        std::vector<long double> Widths;     // per expert, bins 1..Q+1 on the pooling scale
+        std::vector<std::uint16_t> Last;     // per expert, the last interval of bins 1..Q
+    };
+
+    void SortByValue();
+    void Lay(int i, Layout& layout, bool full);
+    const Layout& ScratchLayout(int i);
+    int Pool(const Layout& layout, TAssessment& d);
+    int Shadow(int i, Layout& layout, TAssessment& d);
+    struct Fractions {
+        long double Total = 0;      // the sum of the weights, in expert order
+        bool Negative = false;      // some fraction is below 0
+        const long double* Of = nullptr; // weight / Total per expert of the layout
+    };
+    Fractions WeightFractions(const Layout& layout);
+
+    bool reuse_;
+    std::size_t keptBytes_ = 0;
+    std::vector<Layout> layouts_;   // per item, while reusing
+    Layout scratch_;                // the full layout of an item that is not kept
+    int scratchItem_ = 0;           // the item scratch_ holds, within one build
+    struct Point {
+        double Value;
+        std::uint32_t Origin; // expert (in layout order) x Q + quantile - 1
+    };
+    std::vector<Point> points_;
+    std::vector<Point> spare_;
+    std::vector<int> endOf_;
+    std::vector<float> density_;
+    std::vector<long double> fracs_;
+    // Per build: the experts' weights, and the fractions shared by the items all experts answered.
+    std::vector<float> weights_;
+    int dataExperts_ = 0;
+    bool allReady_ = false;
+    Fractions all_;
+    std::vector<long double> allFracs_;
+};
