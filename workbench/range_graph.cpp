@@ -285,7 +285,10 @@ TRangeGraphWindow::TRangeGraphWindow(QMdiArea* area, int kind) : QMdiSubWindow(n
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Columns must line up: the first of these fixed-pitch faces that the system has.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setFamilies({QStringLiteral("Terminal"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+                       QStringLiteral("Courier New"), fixed.family()});
     fixed.setStyleHint(QFont::TypeWriter);
     fixed.setFixedPitch(true);
     Memo1->setFont(fixed);
