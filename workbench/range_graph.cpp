@@ -306,12 +306,18 @@ TRangeGraphWindow::TRangeGraphWindow(QMdiArea* area, int kind) : QMdiSubWindow(n
     lines_ = BuildRangeGraphText(kind);
     if (area) area->addSubWindow(this);
 
-    // Wide enough for a whole line and its scroll bar, as tall as the area allows.
-    const QFontMetrics fm(fixed);
+    // Wide enough for a whole line beside the scroll bar and for the label, 25 lines high, within
+    // the area.
+    const QFontMetrics fm = Memo1->fontMetrics();
     const int textWidth = fm.horizontalAdvance(QString(GraphLineLength + 1, QLatin1Char('0')));
-    const int frame = width() - body->width() + 2 * Memo1->frameWidth() + 2 * static_cast<int>(Memo1->document()->documentMargin());
-    QSize want(textWidth + frame + Memo1->verticalScrollBar()->sizeHint().width() + 8,
-               fm.lineSpacing() * 25 + Label1->sizeHint().height() + 40);
+    const int memoExtra = 2 * (Memo1->frameWidth() + static_cast<int>(Memo1->document()->documentMargin())) +
+                          Memo1->verticalScrollBar()->sizeHint().width();
+    const QMargins m = layout->contentsMargins();
+    const QSize windowExtra = sizeHint() - body->sizeHint(); // the title bar and the frame
+    QSize want(std::max(textWidth + memoExtra, Label1->sizeHint().width()) + m.left() + m.right(),
+               fm.lineSpacing() * 25 + memoExtra + layout->spacing() + Label1->sizeHint().height() + m.top() +
+                   m.bottom());
+    want += windowExtra;
     if (area) want = want.boundedTo(area->viewport()->size());
     resize(want);
 
@@ -383,7 +389,16 @@ QMdiSubWindow* OpenRangeGraphWindow(QMdiArea* area, int kind) {
     }
     window->show();
     if (window->isMinimized()) window->showNormal();
-    if (QMdiArea* owner = window->mdiArea()) owner->setActiveSubWindow(window);
+    if (QMdiArea* owner = window->mdiArea()) {
+        // The area places a new window beside the others; it goes back inside where that
+        // would leave part of it out of sight.
+        const QSize room = owner->viewport()->size();
+        const QRect g = window->geometry();
+        const QPoint inside(std::max(0, std::min(g.x(), room.width() - g.width())),
+                            std::max(0, std::min(g.y(), room.height() - g.height())));
+        if (inside != g.topLeft() && !window->isMaximized()) window->move(inside);
+        owner->setActiveSubWindow(window);
+    }
     window->raise();
     return window;
 }

@@ -195,3 +195,26 @@ TEST_F(RangeGraphWindowTest, AGraphLongerThanTheWindowTakesIsSavedWhole) {
 }
 
 } // namespace
+
+namespace {
+
+// Pictures of both graph windows for a person to look at: written only when
+// SHEETS_SCREENSHOT_DIR names a folder (run under a real display server).
+TEST_F(RangeGraphWindowTest, ScreenshotsOfTheGraphWindows) {
+    const QByteArray dir = qgetenv("SHEETS_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
+    auto shoot = [&](QWidget* w, const char* name) {
+        QApplication::processEvents();
+        QTest::qWait(200);
+        w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+    };
+    TRangeGraphWindow* items = Open(ItemsWiseGraph);
+    shoot(form.get(), "range_graph_items");
+    shoot(items, "range_graph_items_window");
+    Open(ExpertsWiseGraph);
+    shoot(form.get(), "range_graph_both");
+    form->resize(621, 353);
+    shoot(form.get(), "range_graph_start_size");
+}
+
+} // namespace
