@@ -31,6 +31,20 @@ void MarkComplete() {
             }
 }
 
+// A case of one item: the levels in percent, the item, one data expert ("A", "B", ...) per row
+// of values, every complete assessment valid.
+void OneItemCase(const std::vector<float>& levels, const std::string& id, const std::string& scale, float realisation,
+                 const std::vector<std::vector<float>>& experts) {
+    ResetGlobals();
+    QuantileCount = 0;
+    for (float level : levels) QuantileLevels[++QuantileCount] = level / 100.0f;
+    ComputeBinProbabilities();
+    testcase::AddItem(id, scale, realisation);
+    for (std::size_t n = 0; n < experts.size(); ++n) testcase::AddExpert(std::string(1, static_cast<char>('A' + n)), {experts[n]});
+    BuildItemIndexMap();
+    MarkComplete();
+}
+
 // The lines under "Experts" of the first item, up to its realisation line.
 std::vector<std::string> FirstItemExpertLines(const std::vector<std::string>& lines) {
     std::vector<std::string> out;
@@ -39,25 +53,20 @@ std::vector<std::string> FirstItemExpertLines(const std::vector<std::string>& li
     return out;
 }
 
-TEST_F(RangeGraphText, ItemsWiseLayoutOfASmallCase) {
+TEST_F(RangeGraphText, BothLayoutsOfASmallCase) {
     BuildSmallCase();
-    RangeGraphKind = ItemsWiseGraph;
-    const std::vector<std::string> lines = BuildRangeGraphText();
-    const std::vector<std::string> expected = SmallCaseItemsWise();
-    ASSERT_EQ(lines.size(), expected.size());
-    for (std::size_t n = 0; n < lines.size(); ++n) {
-        EXPECT_EQ(lines[n], expected[n]) << "line " << n;
-        EXPECT_LE(lines[n].size(), 79u) << "line " << n;
+    const std::pair<int, std::vector<std::string>> layouts[] = {{ItemsWiseGraph, SmallCaseItemsWise()},
+                                                                {ExpertsWiseGraph, SmallCaseExpertsWise()}};
+    for (const auto& [kind, expected] : layouts) {
+        SCOPED_TRACE(kind);
+        RangeGraphKind = kind;
+        const std::vector<std::string> lines = BuildRangeGraphText();
+        ASSERT_EQ(lines.size(), expected.size());
+        for (std::size_t n = 0; n < lines.size(); ++n) {
+            EXPECT_EQ(lines[n], expected[n]) << "line " << n;
+            EXPECT_LE(lines[n].size(), 79u) << "line " << n;
+        }
     }
-}
-
-TEST_F(RangeGraphText, ExpertsWiseLayoutOfASmallCase) {
-    BuildSmallCase();
-    RangeGraphKind = ExpertsWiseGraph;
-    const std::vector<std::string> lines = BuildRangeGraphText();
-    const std::vector<std::string> expected = SmallCaseExpertsWise();
-    ASSERT_EQ(lines.size(), expected.size());
-    for (std::size_t n = 0; n < lines.size(); ++n) EXPECT_EQ(lines[n], expected[n]) << "line " << n;
 }
 
 TEST_F(RangeGraphText, TheGraphLeavesTheRunsRangesAndTheNumberFormatAsTheyWere) {
@@ -86,12 +95,7 @@ TEST_F(RangeGraphText, TheGraphLeavesTheRunsRangesAndTheNumberFormatAsTheyWere) 
 TEST_F(RangeGraphText, TheScaleRunsOverTheNudgedValuesWithoutOvershoot) {
     // Whole values are nudged where the engine reads them: 0 -> 1e-5, 50 -> 50.0005; the
     // realisation is taken as it is.
-    testcase::SetLevels({5, 50, 95});
-    testcase::AddItem("X", "UNI", 25);
-    testcase::AddExpert("A", {{10, 20, 40}});
-    testcase::AddExpert("B", {{0, 30, 50}});
-    BuildItemIndexMap();
-    MarkComplete();
+    OneItemCase({5, 50, 95}, "X", "UNI", 25, {{10, 20, 40}, {0, 30, 50}});
     const GraphScale scale = ItemGraphScale(1);
     ASSERT_TRUE(scale.HasBounds);
     EXPECT_FALSE(scale.Log);
@@ -134,17 +138,9 @@ TEST_F(RangeGraphText, QuantileMarkersByCount) {
     };
     for (const MarkerCase& c : cases) {
         SCOPED_TRACE(c.What);
-        ResetGlobals();
-        QuantileCount = 0;
-        for (float level : c.Levels) QuantileLevels[++QuantileCount] = level / 100.0f;
-        ComputeBinProbabilities();
-        testcase::AddItem("X", "UNI", 50.5f);
         std::vector<float> other;
         for (std::size_t k = 0; k < c.Values.size(); ++k) other.push_back(0.5f + static_cast<float>(k));
-        testcase::AddExpert("A", {c.Values});
-        testcase::AddExpert("B", {other});
-        BuildItemIndexMap();
-        MarkComplete();
+        OneItemCase(c.Levels, "X", "UNI", 50.5f, {c.Values, other});
         const std::vector<std::string> lines = BuildRangeGraphText(ItemsWiseGraph);
         ASSERT_GE(lines.size(), 4u);
         EXPECT_EQ(lines[3], "  1 " + c.Area);
@@ -177,12 +173,7 @@ TEST_F(RangeGraphText, PositionsStayOnTheLine) {
 }
 
 TEST_F(RangeGraphText, AnItemWhoseValuesAllCoincideIsDrawnInTheMiddle) {
-    testcase::SetLevels({50});
-    testcase::AddItem("Same", "UNI", 5.5f);
-    testcase::AddExpert("A", {{5.5f}});
-    testcase::AddExpert("B", {{5.5f}});
-    BuildItemIndexMap();
-    MarkComplete();
+    OneItemCase({50}, "Same", "UNI", 5.5f, {{5.5f}, {5.5f}});
     const std::vector<std::string> lines = BuildRangeGraphText(ItemsWiseGraph);
     const std::vector<std::string> expected = {
         "                          Range graph of input data",
@@ -201,12 +192,7 @@ TEST_F(RangeGraphText, AnItemWhoseValuesAllCoincideIsDrawnInTheMiddle) {
 TEST_F(RangeGraphText, ALogItemWithANonPositiveRealisationIsDrawnOnTheLinearScale) {
     // The log scale cannot take -5; the linear one runs from -5 to 400.5: column of v =
     // round(75 (v + 5) / 405.5 + 0.50001): 1.5 -> 1.70 -> 2, 10 -> 3.27 -> 3, 50 -> 10.67 -> 11.
-    testcase::SetLevels({5, 50, 95});
-    testcase::AddItem("Temp", "LOG", -5);
-    testcase::AddExpert("A", {{1.5f, 10, 50}});
-    testcase::AddExpert("B", {{5, 20, 400.5f}});
-    BuildItemIndexMap();
-    MarkComplete();
+    OneItemCase({5, 50, 95}, "Temp", "LOG", -5, {{1.5f, 10, 50}, {5, 20, 400.5f}});
     const std::vector<std::string> lines = BuildRangeGraphText(ItemsWiseGraph);
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[3], "  1 " + Blanks(1) + "[*" + Dashes(7) + "]" + Blanks(64));
@@ -216,11 +202,7 @@ TEST_F(RangeGraphText, ALogItemWithANonPositiveRealisationIsDrawnOnTheLinearScal
 }
 
 TEST_F(RangeGraphText, AnItemWithoutAnyValidAnswerHasNoMarkersAndNoEnds) {
-    testcase::SetLevels({5, 50, 95});
-    testcase::AddItem("Open", "UNI");
-    testcase::AddExpert("A", {{}});
-    BuildItemIndexMap();
-    MarkComplete();
+    OneItemCase({5, 50, 95}, "Open", "UNI", NoValue, {{}});
     const std::vector<std::string> lines = BuildRangeGraphText(ItemsWiseGraph);
     const std::vector<std::string> expected = {
         "                          Range graph of input data",
@@ -253,12 +235,7 @@ TEST_F(RangeGraphText, TheRealisationValueIsCentredUnderItsMark) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Realisation);
-        ResetGlobals();
-        testcase::SetLevels({5, 50, 95});
-        testcase::AddItem("X", "UNI", c.Realisation);
-        testcase::AddExpert("A", {{0.5f, 25.5f, 50.5f}});
-        BuildItemIndexMap();
-        MarkComplete();
+        OneItemCase({5, 50, 95}, "X", "UNI", c.Realisation, {{0.5f, 25.5f, 50.5f}});
         const std::vector<std::string> lines = BuildRangeGraphText(ItemsWiseGraph);
         ASSERT_EQ(lines.size(), 8u);
         EXPECT_EQ(lines[5], c.Line);
@@ -281,12 +258,7 @@ TEST_F(RangeGraphText, DecisionMakerIdsOverTheStartOfTheirLines) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Id);
-        ResetGlobals();
-        testcase::SetLevels({50});
-        testcase::AddItem("X", "UNI", 50.5f);
-        testcase::AddExpert("A", {{0.5f}});
-        BuildItemIndexMap();
-        MarkComplete();
+        OneItemCase({50}, "X", "UNI", 50.5f, {{0.5f}});
         ASSERT_TRUE(AddDecisionMaker(c.Id));
         AssessmentAt(2, 1)->Values[1] = 45.5f;
         const std::vector<std::string> lines = BuildRangeGraphText(ItemsWiseGraph);
