@@ -30,6 +30,7 @@
 #include "workbench/items_sheet.h"
 #include "workbench/program_launch.h"
 #include "workbench/quantiles_form.h"
+#include "workbench/range_graph.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
@@ -140,6 +141,7 @@ TMainForm::TMainForm(platform::Prompts* prompts) {
     CloseRunDialogHandler = [] {
         if (RunDialog) RunDialog->close();
     };
+    InstallRangeGraph();
 
     connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
