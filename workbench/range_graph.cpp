@@ -1,4 +1,5 @@
 #include "workbench/range_graph.h"
+#include "workbench/run_dialog.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -404,6 +405,7 @@ QMdiSubWindow* OpenRangeGraphWindow(QMdiArea* area, int kind) {
 }
 
 void InstallRangeGraph() {
+    CreateRangeGraphHandler = OpenRangeGraphWindow;
     SaveRangeGraphHandler = [](QMdiSubWindow* window) {
         if (auto* graph = qobject_cast<TRangeGraphWindow*>(window)) graph->SaveRangeGraph();
     };
