@@ -10,6 +10,7 @@
 #include "pairwise/model/case_files.h"
 #include "pairwise/model/tables.h"
 #include "pairwise/ui/items_sheet.h"
+#include "pairwise/ui/pair_grid.h"
 #include "pairwise/ui/main_form.h"
 #include "pairwise/ui/run_dialog.h"
 #include "pairwise/ui/sheet_export.h"
@@ -35,7 +36,7 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr) {
     auto* body = new QWidget;
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 4, 4, 4);
-    ExpertsGrid = new SheetGrid(this, body);
+    ExpertsGrid = new TPairGrid(this, this, body);
     ExpertsGrid->setObjectName(QStringLiteral("ExpertsGrid"));
     ExpertsGrid->setShowGrid(true);
     layout->addWidget(ExpertsGrid, 1);

@@ -12,6 +12,7 @@
 #include "pairwise/model/tables.h"
 #include "pairwise/ui/experts_sheet.h"
 #include "pairwise/ui/main_form.h"
+#include "pairwise/ui/pair_grid.h"
 #include "pairwise/ui/run_dialog.h"
 #include "pairwise/ui/sheet_export.h"
 #include "pairwise/ui/window_state.h"
@@ -78,7 +79,7 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TPairExpert* expert) : QMdiSubWindow(nu
     auto* body = new QWidget;
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 4, 4, 4);
-    ItemsGrid = new SheetGrid(this, body);
+    ItemsGrid = new TPairGrid(this, this, body);
     ItemsGrid->setObjectName(QStringLiteral("ItemsGrid"));
     layout->addWidget(ItemsGrid, 1);
     setWidget(body);

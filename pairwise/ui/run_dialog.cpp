@@ -118,7 +118,10 @@ TRunDlgFrm::~TRunDlgFrm() {
 }
 
 bool TRunDlgFrm::CheckTransform(bool ask) {
-    const ReferenceItems refs = FindReferenceItems();
+    // Among the items the run takes: flagged items stay in the table but not in the run.
+    AnswerColumnCount = CountItems();
+    const std::vector<int> items = RunItemPositions();
+    const RunReferenceItems refs = FindRunReferenceItems(items);
     if (refs.Count != 2) {
         RadioButton1->hide();
         RadioButton2->hide();
@@ -126,8 +129,9 @@ bool TRunDlgFrm::CheckTransform(bool ask) {
         if (ScaleTransformBox->isChecked() && ask) Tell("Number of realizations is not equal to 2");
         return false;
     }
-    RadioButton1->setText(SheetText(refs.FirstId));
-    RadioButton2->setText(SheetText(refs.SecondId));
+    auto idOf = [&](int runPosition) { return SheetText(ItemTable[items[runPosition - 1]]->Id.str()); };
+    RadioButton1->setText(idOf(refs.First));
+    RadioButton2->setText(idOf(refs.Second));
     if (!RadioButton2->isChecked()) RadioButton1->setChecked(true);
     const bool on = ScaleTransformBox->isChecked();
     RadioButton1->setEnabled(on);
