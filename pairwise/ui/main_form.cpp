@@ -100,10 +100,9 @@ TMainForm::~TMainForm() {
     disconnect(MdiArea, nullptr, this, nullptr);
     Closing = true;
     // The windows go before the frame's references to them.
-    for (QMdiSubWindow* w : MdiArea->subWindowList()) {
-        w->setAttribute(Qt::WA_DeleteOnClose, false);
-        delete w;
-    }
+    QList<QPointer<QMdiSubWindow>> windows;
+    for (QMdiSubWindow* w : MdiArea->subWindowList()) windows.push_back(w);
+    for (const QPointer<QMdiSubWindow>& w : windows) delete w.data();  // some take others with them
     ChildSheets.fill(nullptr);
     ExpertsSheet = nullptr;
     ItemsSheet = nullptr;

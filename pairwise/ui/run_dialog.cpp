@@ -221,6 +221,9 @@ void TRunDlgFrm::closeEvent(QCloseEvent* event) {
     ExpertsTextOutput = 0;
     ExpertsSheetMode = 0;
     if (RunDialog == this) RunDialog = nullptr;
+    // The results window belongs to the dialog and goes with it.
+    for (QPointer<TRangeGraphWindow>* slot : {&ItemsRangeGraph, &ExpertsRangeGraph})
+        if (*slot) (*slot)->close();
     QMdiSubWindow::closeEvent(event);
     if (MainForm) MainForm->update();
 }
@@ -272,7 +275,9 @@ void TRangeGraphWindow::LoadReport() {
 
 void TRangeGraphWindow::AppendReportLine(const std::string& line) {
     lines_.push_back(CutTo(line, 79));
-    Memo1->appendPlainText(SheetText(lines_.back()));
+    // The memo starts with one empty line, which the first line follows.
+    if (lines_.size() == 2) Memo1->setPlainText(QStringLiteral("\n") + SheetText(lines_.back()));
+    else Memo1->appendPlainText(SheetText(lines_.back()));
 }
 
 void TRangeGraphWindow::closeEvent(QCloseEvent* event) {
