@@ -396,6 +396,7 @@ void TExpertsSheet::OpenExpertItemsSheet() {
     ChildSheets[r] = sheet;
     ComparisonsRow = r;
     sheet->show();
+    KeepInsideArea(sheet);
     mdiArea()->setActiveSubWindow(sheet);
 }
 

@@ -22,6 +22,7 @@
 #include "pairwise/model/tables.h"
 #include "pairwise/ui/experts_sheet.h"
 #include "pairwise/ui/items_sheet.h"
+#include "pairwise/ui/pair_grid.h"
 #include "pairwise/ui/run_dialog.h"
 #include "pairwise/ui/trindel_app.h"
 #include "pairwise/ui/window_state.h"
@@ -316,6 +317,7 @@ void TMainForm::CreateItemsSheet() {
     ChildSheets[0] = sheet;
     ItemsSheet = sheet;
     sheet->show();
+    KeepInsideArea(sheet);
     MdiArea->setActiveSubWindow(sheet);
     UpdateMenuItems();
 }
@@ -457,6 +459,7 @@ void TMainForm::Calculate() {
     RunDialog->setEnabled(true);
     RunDialog->show();
     RunDialog->showNormal();
+    KeepInsideArea(RunDialog);
     MdiArea->setActiveSubWindow(RunDialog);
 }
 

@@ -6,6 +6,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include <algorithm>
+
 #include "common/ui/sheet_grid.h"
 
 class TPairGrid : public SheetGrid {
@@ -22,3 +24,14 @@ protected:
 private:
     QMdiSubWindow* window_;
 };
+
+// A new window is moved left and up where it would stick out of the area's right or bottom.
+inline void KeepInsideArea(QMdiSubWindow* window) {
+    QMdiArea* area = window->mdiArea();
+    if (!area) return;
+    const QSize room = area->viewport()->size();
+    QPoint p = window->pos();
+    if (p.x() + window->width() > room.width()) p.setX(std::max(0, room.width() - window->width()));
+    if (p.y() + window->height() > room.height()) p.setY(std::max(0, room.height() - window->height()));
+    window->move(p);
+}

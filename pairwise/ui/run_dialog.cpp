@@ -22,6 +22,7 @@
 #include "pairwise/model/tables.h"
 #include "pairwise/model/workspace.h"
 #include "pairwise/ui/main_form.h"
+#include "pairwise/ui/pair_grid.h"
 #include "pairwise/ui/window_state.h"
 #include "platform/prompts.h"
 
@@ -208,6 +209,7 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
             throw;
         }
         window->show();
+        KeepInsideArea(window);
         mdiArea()->setActiveSubWindow(window);
     }
     ResultsFresh = false;
