@@ -270,8 +270,7 @@ void TExpertsSheet::KeyReleased(const SheetKey& k) {
 
 bool TExpertsSheet::PasteExpertRows(const SheetKey& k) {
     const bool editing = ExpertsGrid->EditorMode();
-    if (k.Code == vk::Insert && k.Shift && editing) return false;
-    if (k.Code == vk::V && !k.Ctrl && !k.Alt) return false;
+    if (IgnoredPasteKey(k, editing)) return false;
     const int row = ExpertsGrid->Row();
     const int lastRow = GridRows() - 1;
     const bool make = !(k.Code == vk::Enter && row != lastRow);
@@ -297,16 +296,9 @@ bool TExpertsSheet::PasteExpertRows(const SheetKey& k) {
 }
 
 bool TExpertsSheet::DeleteExpertRows(const SheetKey& k) {
-    if (ExpertsGrid->EditorMode()) return true;
-    const bool cut = k.Code == vk::X && k.Ctrl;
-    if (k.Code != vk::Delete && !cut) return true;
+    bool cut = false, handled = false;
     int top = 0, bottom = 0;
-    ExpertsGrid->SelectedRows(top, bottom);
-    if (top < 1 || bottom < top) return false;
-    const std::string question = RowOperationQuestion(cut, "expert", top < bottom);
-    if (Platform->Message(platform::MessageKind::Confirmation, question, platform::Buttons::YesNo) !=
-        platform::Answer::Yes)
-        return false;
+    if (!AskRowOperation(ExpertsGrid, k, "expert", cut, top, bottom, handled)) return handled;
     const int lastRow = GridRows() - 1;
     for (int r = top; r <= bottom && r <= MaxExpertCount; ++r)
         if (ChildSheets[r]) ChildSheets[r]->close();

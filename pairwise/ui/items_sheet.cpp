@@ -477,8 +477,7 @@ void TItemsSheet::KeyReleased(const SheetKey& k) {
 
 bool TItemsSheet::PasteItemRows(const SheetKey& k) {
     const bool editing = ItemsGrid->EditorMode();
-    if (k.Code == vk::Insert && k.Shift && editing) return false;
-    if (k.Code == vk::V && !k.Ctrl && !k.Alt) return false;
+    if (IgnoredPasteKey(k, editing)) return false;
     const int row = ItemsGrid->Row(), col = ItemsGrid->Col();
     const int lastRow = GridRows() - 1, lastCol = GridCols() - 1;
     const bool make = !IsComparisons() && !(k.Code == vk::Enter && row != lastRow);
@@ -515,16 +514,9 @@ bool TItemsSheet::PasteItemRows(const SheetKey& k) {
 
 bool TItemsSheet::DeleteItemRows(const SheetKey& k) {
     if (IsComparisons()) return false;
-    if (ItemsGrid->EditorMode()) return true;
-    const bool cut = k.Code == vk::X && k.Ctrl;
-    if (k.Code != vk::Delete && !cut) return true;
+    bool cut = false, handled = false;
     int top = 0, bottom = 0;
-    ItemsGrid->SelectedRows(top, bottom);
-    if (top < 1 || bottom < top) return false;
-    const std::string question = RowOperationQuestion(cut, "item", top < bottom);
-    if (Platform->Message(platform::MessageKind::Confirmation, question, platform::Buttons::YesNo) !=
-        platform::Answer::Yes)
-        return false;
+    if (!AskRowOperation(ItemsGrid, k, "item", cut, top, bottom, handled)) return handled;
     const bool all = top == 1 && bottom >= GridRows() - 1;
     RecordItemsUndo(cut ? UndoKind::Cut : UndoKind::Del, top, bottom - top + 1);
     int row = top;

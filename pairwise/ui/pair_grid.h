@@ -9,6 +9,8 @@
 #include <algorithm>
 
 #include "common/ui/sheet_grid.h"
+#include "pairwise/model/globals.h"
+#include "platform/prompts.h"
 
 class TPairGrid : public SheetGrid {
 public:
@@ -34,4 +36,24 @@ inline void KeepInsideArea(QMdiSubWindow* window) {
     if (p.x() + window->width() > room.width()) p.setX(std::max(0, room.width() - window->width()));
     if (p.y() + window->height() > room.height()) p.setY(std::max(0, room.height() - window->height()));
     window->move(p);
+}
+
+// Insert with Shift while editing, and V without Ctrl or Alt, neither insert nor paste.
+inline bool IgnoredPasteKey(const SheetKey& k, bool editing) {
+    return (k.Code == vk::Insert && k.Shift && editing) || (k.Code == vk::V && !k.Ctrl && !k.Alt);
+}
+
+// The first steps of Delete and Ctrl-X on a sheet in row mode: the selected rows and the
+// question. False when nothing is to be removed; `handled` tells the caller's result then.
+inline bool AskRowOperation(SheetGrid* grid, const SheetKey& k, const char* noun, bool& cut, int& top, int& bottom,
+                            bool& handled) {
+    handled = true;
+    if (grid->EditorMode()) return false;
+    cut = k.Code == vk::X && k.Ctrl;
+    if (k.Code != vk::Delete && !cut) return false;
+    grid->SelectedRows(top, bottom);
+    handled = false;
+    if (top < 1 || bottom < top) return false;
+    return Platform->Message(platform::MessageKind::Confirmation, RowOperationQuestion(cut, noun, top < bottom),
+                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }
