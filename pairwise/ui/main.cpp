@@ -1,11 +1,12 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "pairwise/model/globals.h"
+#include "pairwise/ui/main_form.h"
+#include "pairwise/ui/trindel_app.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow frame;
-    frame.setWindowTitle("WTrindel");
-    frame.resize(800, 600);
-    frame.show();
+    TTrindelApp app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("wtrindel"));
+    ResetGlobals();
+    TMainForm mainForm;
+    mainForm.show();
     return app.exec();
 }

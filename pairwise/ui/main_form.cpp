@@ -1,0 +1,716 @@
+#include "pairwise/ui/main_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QToolBar>
+
+#include "common/core/line_io.h"
+#include "common/core/pascal_str.h"
+#include "common/core/text.h"
+#include "common/ui/flpoint_dlg.h"
+#include "pairwise/model/case_files.h"
+#include "pairwise/model/expert_data_file.h"
+#include "pairwise/model/items_file.h"
+#include "pairwise/model/tables.h"
+#include "pairwise/ui/experts_sheet.h"
+#include "pairwise/ui/items_sheet.h"
+#include "pairwise/ui/pair_grid.h"
+#include "pairwise/ui/run_dialog.h"
+#include "pairwise/ui/trindel_app.h"
+#include "pairwise/ui/window_state.h"
+#include "platform/qt/qt_prompts.h"
+
+namespace {
+
+QString Q(const std::string& bytes) {
+    return platform::QStringFromBytes(bytes);
+}
+
+TItemsSheet* Realisations() {
+    return ChildSheets[0];
+}
+
+// The Edit menu acts on the experts sheet when it is active, else on the realisations sheet
+// when that is active, else on nothing.
+template <typename OnExperts, typename OnItems>
+void ForwardToActiveSheet(OnExperts onExperts, OnItems onItems) {
+    if (WindowFlags[3]) {
+        if (ExpertsSheet) onExperts(*ExpertsSheet);
+    } else if (WindowFlags[1]) {
+        if (Realisations()) onItems(*Realisations());
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- construction
+
+TMainForm::TMainForm(platform::Prompts* prompts) {
+    setObjectName(QStringLiteral("MainForm"));
+    MainForm = this;
+    if (!prompts) {
+        ownPrompts_ = std::make_unique<platform::QtPrompts>(this);
+        prompts = ownPrompts_.get();
+    }
+    Platform = prompts;
+
+    MdiArea = new QMdiArea(this);
+    MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    MdiArea->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(MdiArea);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    setStatusBar(StatusBar);
+    BuildMenus();
+    BuildSpeedPanel();
+    resize(760, 520);
+
+    ExpertFileOpenDialog.Filter = ExpertDataFilesFilter;
+    ItemsFileOpenDialog.Filter = ItemsFilesFilter;
+
+    // FormCreate
+    Closing = false;
+    ResetCaseState();
+    SaveRestorePath(true);
+    HelpFile = platform::ProgramFolder() + "HALVORINE.HLP";
+    SetCaption(BaseCaption);
+    CaseFile.CaseFileName.clear();
+    CaseFile.CaseName.clear();
+    CaseFile.FileKinds[1] = TFileKind{"ey", "Experts", false};
+    CaseFile.FileKinds[2] = TFileKind{"iy", "Items", false};
+    WindowFlags.fill(false);
+    FreeCase();
+    FieldWidth = 10;
+    DecimalPlaces = 4;
+    FloatFormat = 'g';
+
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
+}
+
+TMainForm::~TMainForm() {
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    disconnect(MdiArea, nullptr, this, nullptr);
+    Closing = true;
+    // The windows go before the frame's references to them.
+    QList<QPointer<QMdiSubWindow>> windows;
+    for (QMdiSubWindow* w : MdiArea->subWindowList()) windows.push_back(w);
+    for (const QPointer<QMdiSubWindow>& w : windows) delete w.data();  // some take others with them
+    ChildSheets.fill(nullptr);
+    ExpertsSheet = nullptr;
+    ItemsSheet = nullptr;
+    if (MainForm == this) MainForm = nullptr;
+    if (ownPrompts_ && Platform == ownPrompts_.get()) Platform = nullptr;
+}
+
+void TMainForm::Connect(QAction* action, void (TMainForm::*handler)()) {
+    connect(action, &QAction::triggered, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+}
+
+QAction* TMainForm::AddItem(QMenu* menu, const char* name, const char* caption, void (TMainForm::*handler)(),
+                            const char* hint) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    if (hint) a->setStatusTip(QString::fromLatin1(hint));
+    if (handler) Connect(a, handler);
+    return a;
+}
+
+void TMainForm::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto menu = [&](const char* name, const char* caption, const char* hint = nullptr) {
+        QMenu* m = bar->addMenu(QString::fromLatin1(caption));
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        if (hint) m->menuAction()->setStatusTip(QString::fromLatin1(hint));
+        return m;
+    };
+    auto command = [&](const char* name, const char* caption, void (TMainForm::*handler)()) {
+        QAction* a = bar->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        Connect(a, handler);
+        return a;
+    };
+
+    File1 = menu("File1", "&File", "File related commands");
+    NewItemFileClick = AddItem(File1, "NewItemFileClick", "&New Case", &TMainForm::NewItemFileClickClick,
+                               "Create a new case file (.rls)");
+    OpenASCIIItemsfle1 = AddItem(File1, "OpenASCIIItemsfle1", "&Open Case", &TMainForm::OpenASCIIItemsfle1Click,
+                                 "Open Case file (.rls & .dtt)");
+    FileCloseItem = AddItem(File1, "FileCloseItem", "&Close", &TMainForm::FileCloseItemClick, "Close current file");
+    FileSaveItem = AddItem(File1, "FileSaveItem", "&Save Case", &TMainForm::FileSaveItemClick, "Save current files");
+    FileSaveAsItem = AddItem(File1, "FileSaveAsItem", "Save &As...", &TMainForm::FileSaveAsItemClick,
+                             "Save current file as...");
+    File1->addSeparator();
+    FileExitItem = AddItem(File1, "FileExitItem", "E&xit", &TMainForm::FileExitItemClick, "Exit the application");
+
+    Items1 = command("Items1", "&Items", &TMainForm::Items1Click);
+    Experts1 = command("Experts1", "E&xperts", &TMainForm::Experts1Click);
+    Assessments1 = command("Assessments1", "&Comparisons", &TMainForm::Assessments1Click);
+
+    Edit1 = menu("Edit1", "&Edit");
+    UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
+    CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
+    ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
+    PasteCtrlV1 = AddItem(Edit1, "PasteCtrlV1", "&Paste (Ctrl-V)", &TMainForm::PasteCtrlV1Click);
+    ToggleEditormode1 = AddItem(Edit1, "ToggleEditormode1", "&Toggle Editor mode (F3)", &TMainForm::ToggleEditormode1Click);
+    Edit1->addSeparator();
+    EnableFiltering1 = AddItem(Edit1, "EnableFiltering1", "&Enable Filtering (F5)", &TMainForm::EnableFiltering1Click);
+    EnableFiltering1->setCheckable(true);
+    EnableFiltering1->setChecked(true);
+    FilterOnOff1 = AddItem(Edit1, "FilterOnOff1", "&Filter Experts/Items (F4)", &TMainForm::FilterOnOff1Click);
+    Edit1->addSeparator();
+    Changefloatingpointformat1 = AddItem(Edit1, "Changefloatingpointformat1", "Change &floating point format",
+                                         &TMainForm::Changefloatingpointformat1Click);
+
+    // Opening the menu is the command; its entries do nothing.
+    CalculateMenu = menu("CalculateItem", "&Calculate");
+    CalculateItem = CalculateMenu->menuAction();
+    QAction* scale = CalculateMenu->addAction(QStringLiteral("&Scale transformation"));
+    scale->setCheckable(true);
+    scale->setChecked(true);
+    CalculateMenu->addAction(QStringLiteral("&Confidence intervals"));
+    CalculateMenu->addAction(QStringLiteral("&Run"));
+    connect(CalculateMenu, &QMenu::aboutToShow, this, [this] { RunCommand([&] { CalculateItemClick(); }); });
+
+    Window1 = menu("Window1", "&Window", "Window related commands such as Tile and Cascade");
+    WindowCascadeItem = AddItem(Window1, "WindowCascadeItem", "&Cascade", &TMainForm::WindowCascadeItemClick,
+                                "Arrange windows to overlap");
+    WindowTileItem = AddItem(Window1, "WindowTileItem", "&Tile", &TMainForm::WindowTileItemClick,
+                             "Arrange windows without overlap");
+    WindowArrangeItem = AddItem(Window1, "WindowArrangeItem", "&Arrange Icons", &TMainForm::WindowArrangeItemClick,
+                                "Arrange window icons at bottom of main window");
+    WindowMinimizeItem = AddItem(Window1, "WindowMinimizeItem", "&Minimize All", &TMainForm::WindowMinimizeItemClick,
+                                 "Minimize all windows");
+    CloseAllWindows = AddItem(Window1, "CloseAllWindows", "Clo&se All", &TMainForm::CloseAllWindowsClick);
+    OpenExpertsWindow1 = AddItem(Window1, "OpenExpertsWindow1", "Open &Experts Window",
+                                 &TMainForm::OpenExpertsWindow1Click);
+    OpenItemsWindow1 = AddItem(Window1, "OpenItemsWindow1", "Open Items Window", &TMainForm::OpenItemsWindow1Click);
+
+    Help1 = menu("Help1", "&Help", "Help topics");
+    HelpAboutItem = AddItem(Help1, "HelpAboutItem", "Halvorine and WTrindel &Help", &TMainForm::HelpAboutItemClick);
+
+    connect(File1, &QMenu::aboutToShow, this, &TMainForm::File1Click);
+    connect(Edit1, &QMenu::aboutToShow, this, &TMainForm::Edit1Click);
+    connect(Window1, &QMenu::aboutToShow, this, &TMainForm::Window1Click);
+
+    for (QAction* a : {FileSaveItem, FileSaveAsItem, Experts1, Assessments1, FilterOnOff1, CalculateItem,
+                       OpenExpertsWindow1, OpenItemsWindow1})
+        a->setEnabled(false);
+}
+
+void TMainForm::BuildSpeedPanel() {
+    SpeedPanel = addToolBar(QStringLiteral("SpeedPanel"));
+    SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
+    SpeedPanel->setMovable(false);
+    SpeedPanel->setIconSize(QSize(16, 16));
+    auto button = [&](const char* name, QStyle::StandardPixmap icon, const char* hint, void (TMainForm::*handler)()) {
+        QAction* a = SpeedPanel->addAction(style()->standardIcon(icon), QString::fromLatin1(hint));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(QString::fromLatin1(hint));
+        a->setStatusTip(QString::fromLatin1(hint));
+        Connect(a, handler);
+        return a;
+    };
+    NewFileButton = button("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
+    OpenBtn = button("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenASCIIItemsfle1Click);
+    SaveBtn = button("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
+    RunButton = button("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::CalculateItemClick);
+    ExitBtn = button("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
+    SaveBtn->setEnabled(false);
+    RunButton->setEnabled(false);
+}
+
+// ---------------------------------------------------------------- helpers
+
+void TMainForm::SetCaption(const std::string& caption) {
+    if (Platform) Platform->SetCaption(caption);
+    setWindowTitle(Q(caption));
+}
+
+void TMainForm::Tell(const std::string& text) {
+    if (Platform) Platform->Message(platform::MessageKind::Information, text, platform::Buttons::Ok);
+}
+
+void TMainForm::ShowStatusHint(const QString& hint) {
+    StatusBar->showMessage(hint);
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    if (event->type() == QEvent::WindowActivate) {
+        // As in the analysis program: after the frame was activated, Calculate makes a new
+        // run dialog.
+        RunDialog = nullptr;
+        UpdateMenuItems();
+    }
+    return QMainWindow::event(event);
+}
+
+QList<QMdiSubWindow*> TMainForm::OpenChildren() const {
+    QList<QMdiSubWindow*> open;
+    for (QMdiSubWindow* w : MdiArea->subWindowList())
+        if (!w->isHidden()) open.push_back(w);
+    return open;
+}
+
+void TMainForm::BringToFront(QMdiSubWindow* window) {
+    if (!window) return;
+    if (window->isMinimized()) window->showNormal();
+    MdiArea->setActiveSubWindow(window);
+    window->raise();
+}
+
+void TMainForm::RepaintChildren() {
+    update();
+    QList<QMdiSubWindow*> children = OpenChildren();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        if (auto* experts = qobject_cast<TExpertsSheet*>(*it)) experts->FormPaint();
+        else if (auto* items = qobject_cast<TItemsSheet*>(*it)) items->FormPaint();
+        (*it)->update();
+    }
+}
+
+// ---------------------------------------------------------------- case operations
+
+bool TMainForm::CloseChildren() {
+    if (RunDialog) {
+        RunDialog->close();
+        RunDialog = nullptr;
+    }
+    bool refused = false;
+    QList<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* w : OpenChildren()) children.push_back(w);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        QMdiSubWindow* w = *it;
+        if (!w || w->isHidden()) continue;  // went with another window
+        if (!w->close()) refused = true;
+    }
+    return !refused && !CaseFile.FileKinds[1].Modified && !CaseFile.FileKinds[2].Modified;
+}
+
+void TMainForm::MakeNewItemsForm() {
+    if (!CloseChildren()) return;
+    CaseFile.CaseFileName = "NONAME." + CaseFile.FileKinds[2].Ext.str();
+    CaseFile.CaseName = CaseNameFromFile(CaseFile.CaseFileName);
+    ActiveExpert = nullptr;
+    if (!ItemTable[1]) InsertItem("", "", 1);
+    AnswerColumnCount = CountItems();
+    CreateItemsSheet();
+}
+
+void TMainForm::CreateItemsSheet() {
+    ActiveExpert = nullptr;
+    auto* sheet = new TItemsSheet(MdiArea, nullptr);
+    ChildSheets[0] = sheet;
+    ItemsSheet = sheet;
+    sheet->show();
+    KeepInsideArea(sheet);
+    MdiArea->setActiveSubWindow(sheet);
+    UpdateMenuItems();
+}
+
+void TMainForm::CreateExpertsSheet() {
+    ResetCaseState();
+    auto* sheet = new TExpertsSheet(MdiArea);
+    ExpertsSheet = sheet;
+    sheet->show();
+    MdiArea->setActiveSubWindow(sheet);
+    CalculateItem->setEnabled(WindowFlags[2]);
+    RunButton->setEnabled(WindowFlags[2]);
+    UpdateMenuItems();
+}
+
+void TMainForm::SaveRestorePath(bool read) {
+    if (read) {
+        const std::string line = platform::ReadSettingsLine(SettingsFileName);
+        if (!line.empty()) ExpertFileOpenDialog.FileName = line;
+        return;
+    }
+    platform::WriteSettingsLine(SettingsFileName, CaseFile.CaseFileName);
+}
+
+void TMainForm::ShowLoadError(const std::string& kind, const std::string& path, int line) {
+    Tell("Failed to load " + kind + " file " + path + ". Check if this file exists and has proper format, at line " +
+         StrInt(line));
+}
+
+void TMainForm::OpenCase() {
+    if (!CloseChildren()) return;
+    ExpertsSheet = nullptr;
+    ItemsSheet = nullptr;
+    if (!Platform->OpenFile(ExpertFileOpenDialog)) return;
+    CaseFile.CaseFileName = ExpertFileOpenDialog.FileName;
+    CaseFile.CaseName = CaseNameFromFile(CaseFile.CaseFileName);
+    const CaseFilePaths names = CaseFileNames(CaseFile.CaseFileName);
+    ItemCount = 0;
+    // What an earlier open left half read must not pass for this case.
+    FreeCase();
+    if (FileExists(names.ItemsFile)) {
+        SetCaption("Reading " + CaseFile.FileKinds[2].Kind.str() + " file...");
+        repaint();
+        int n = 0;
+        {
+            platform::BusyCursor busy(*Platform);
+            n = ReadItemsFile(names.ItemsFile);
+        }
+        if (n != 0) {
+            ShowLoadError(CaseFile.FileKinds[2].Kind.str(), names.ItemsFile, n);
+            return;
+        }
+        if (FileExists(names.ExpertDataFile)) {
+            SetCaption("Reading " + CaseFile.FileKinds[1].Kind.str() + " file...");
+            repaint();
+            {
+                platform::BusyCursor busy(*Platform);
+                n = ReadExpertDataFile(names.ExpertDataFile);
+            }
+            if (n != 0) {
+                ShowLoadError(CaseFile.FileKinds[1].Kind.str(), names.ExpertDataFile, n);
+                return;
+            }
+            ActiveExpert = ExpertTable[1].get();
+            CreateExpertsSheet();
+        } else {
+            CreateItemsSheet();
+        }
+    }
+    SetCaption(CaseFile.CaseName + ": " + BaseCaption);
+    repaint();
+}
+
+void TMainForm::FileSave(bool asNew) {
+    if (CaseFile.CaseName == "NONAME") {
+        SaveDialog1.FileName.clear();
+        asNew = true;
+    } else {
+        SaveDialog1.FileName = CaseFile.CaseName;
+    }
+    if (asNew) {
+        SaveDialog1.Filter = WindowFlags[1] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
+        if (!Platform->SaveFile(SaveDialog1)) return;
+        const std::string chosen = SaveDialog1.FileName;
+        const CaseFilePaths paths = CaseFileNames(chosen);
+        if (FileExists(paths.ItemsFile) || FileExists(paths.ExpertDataFile)) {
+            const std::string text = "Case " + UpperCaseAscii(CaseNameFromFile(chosen)) + " already exists. Overwrite?";
+            if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) !=
+                platform::Answer::Ok)
+                return;
+        }
+        CaseFile.CaseFileName = chosen;
+        CaseFile.CaseName = CaseNameFromFile(chosen);
+    }
+    const CaseFilePaths paths = CaseFileNames(CaseFile.CaseFileName);
+    const std::string caption = Platform->Caption();
+    {
+        platform::BusyCursor busy(*Platform);
+        for (int kind = 1; kind <= 2; ++kind) {
+            if (!asNew && !CaseFile.FileKinds[kind].Modified) continue;
+            SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
+            repaint();
+            // The flags go back whatever the writer does.
+            struct FlagsBack {
+                bool saved = SavedFilterFlag, experts = ExpertsFilterEnabled;
+                ~FlagsBack() {
+                    SavedFilterFlag = saved;
+                    ExpertsFilterEnabled = experts;
+                }
+            } back;
+            SavedFilterFlag = false;
+            ExpertsFilterEnabled = false;
+            const bool ok = kind == 1 ? WriteExpertDataFile(paths.ExpertDataFile) : WriteItemsFile(paths.ItemsFile);
+            if (!ok) return;
+            CaseFile.FileKinds[kind].Modified = false;
+        }
+    }
+    SaveBtn->setEnabled(false);
+    SetCaption(caption);
+    File1Click();
+    RepaintChildren();
+}
+
+void TMainForm::Calculate() {
+    if (WindowFlags[0] && Realisations()) Realisations()->FixEmptyRows();
+    CompactExperts(1);
+    if (!ExpertTable[1]) {
+        Tell("Can`t run without experts data");
+        return;
+    }
+    ItemCount = 0;
+    if (ExpertsSheet) FreeExpertsUndo();
+    if (ItemsSheet || Realisations()) FreeItemsUndo();
+    if (RunDialog) {
+        BringToFront(RunDialog);
+    } else {
+        RunDialog = new TRunDlgFrm(MdiArea);
+    }
+    RunDialog->setEnabled(true);
+    RunDialog->show();
+    RunDialog->showNormal();
+    KeepInsideArea(RunDialog);
+    MdiArea->setActiveSubWindow(RunDialog);
+}
+
+// ---------------------------------------------------------------- enabling
+
+void TMainForm::UpdateMenuItems() {
+    if (Closing) return;
+    File1Click();
+    CalculateItem->setEnabled(WindowFlags[2]);
+    RunButton->setEnabled(WindowFlags[2]);
+    Edit1->menuAction()->setEnabled(WindowFlags[3] || WindowFlags[1] || WindowFlags[5]);
+    Edit1Click();
+    Window1Click();
+    Items1->setEnabled(OpenItemsWindow1->isEnabled());
+    Experts1->setEnabled(!WindowFlags[3] || ExpertsSheetMode != 0);
+    Assessments1->setEnabled(WindowFlags[3]);
+    OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
+}
+
+void TMainForm::File1Click() {
+    if (Closing) return;
+    const bool anySheet = WindowFlags[0] || WindowFlags[2] || WindowFlags[4];
+    const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
+    SaveBtn->setEnabled(anySheet && modified);
+    FileSaveItem->setEnabled(SaveBtn->isEnabled());
+    FileCloseItem->setEnabled(!OpenChildren().isEmpty());
+    FileSaveAsItem->setEnabled(anySheet);
+}
+
+void TMainForm::DisableEditItems() {
+    for (QAction* a : {CutCntrlX1, ClearDel1, PasteCtrlV1, UndoCtrlZ1}) a->setEnabled(false);
+    update();
+}
+
+void TMainForm::Edit1Click() {
+    ToggleEditormode1->setEnabled(true);
+    auto apply = [&](const EditMenuState& s, bool experts) {
+        FilterOnOff1->setEnabled(s.FilterOnOff);
+        if (experts || !s.UndoCaption.empty()) UndoCtrlZ1->setText(Q(s.UndoCaption));
+        UndoCtrlZ1->setEnabled(s.Undo);
+        CutCntrlX1->setEnabled(s.Cut);
+        ClearDel1->setEnabled(s.Clear);
+        PasteCtrlV1->setEnabled(s.Paste);
+        ToggleEditormode1->setEnabled(true);
+        EnableFiltering1->setChecked(s.FilteringChecked);
+    };
+    if (WindowFlags[3] && ExpertsSheet) {
+        ExpertsSheet->UpdateExpertsEditMenu();
+        apply(ExpertsSheet->EditMenu, true);
+    } else if (WindowFlags[1] && Realisations()) {
+        Realisations()->UpdateItemsEditMenu();
+        apply(Realisations()->EditMenu, false);
+    } else {
+        ToggleEditormode1->setEnabled(false);
+        FilterOnOff1->setEnabled(false);
+        DisableEditItems();
+    }
+    EnableFiltering1->setEnabled(WindowFlags[3] || WindowFlags[1]);
+}
+
+void TMainForm::Window1Click() {
+    if (Closing) return;
+    const bool any = !OpenChildren().isEmpty();
+    for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem}) a->setEnabled(any);
+    OpenItemsWindow1->setEnabled(!WindowFlags[1]);
+    OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
+}
+
+// ---------------------------------------------------------------- File menu and buttons
+
+void TMainForm::NewFileButtonClick() {
+    if (CloseChildren()) MakeNewItemsForm();
+}
+
+void TMainForm::NewItemFileClickClick() {
+    MakeNewItemsForm();
+}
+
+void TMainForm::OpenASCIIItemsfle1Click() {
+    OpenCase();
+}
+
+void TMainForm::FileCloseItemClick() {
+    if (QMdiSubWindow* w = MdiArea->activeSubWindow()) w->close();
+}
+
+void TMainForm::FileSaveItemClick() {
+    FileSave(false);
+}
+
+void TMainForm::FileSaveAsItemClick() {
+    FileSave(true);
+}
+
+void TMainForm::FileExitItemClick() {
+    close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // Every child is asked first; a refusal (the experts sheet minimising itself, a Cancel)
+    // keeps the program running.
+    for (QMdiSubWindow* w : OpenChildren()) {
+        bool agrees = true;
+        if (auto* experts = qobject_cast<TExpertsSheet*>(w)) agrees = experts->FormCloseQuery();
+        else if (auto* items = qobject_cast<TItemsSheet*>(w)) agrees = items->FormCloseQuery();
+        if (!agrees) {
+            event->ignore();
+            return;
+        }
+    }
+    Closing = true;
+    CloseChildren();
+    SaveRestorePath(false);
+    event->accept();
+}
+
+// ---------------------------------------------------------------- the sheets
+
+void TMainForm::Items1Click() {
+    OpenItemsWindow1Click();
+}
+
+void TMainForm::OpenItemsWindow1Click() {
+    ActiveExpert = nullptr;
+    if (WindowFlags[0] && Realisations()) {
+        if (WindowFlags[1]) return;
+        ItemsLayoutMode = ItemsSheetMode;
+        ItemsTextOutput = 0;
+        ItemsSheetMode = 0;
+        BringToFront(Realisations());
+        WindowFlags[1] = true;
+        return;
+    }
+    ItemsSheetMode = 0;
+    ItemsTextOutput = 0;
+    if (ExpertTable[1]) CreateItemsSheet();
+    else MakeNewItemsForm();
+}
+
+void TMainForm::Experts1Click() {
+    OpenExpertsWindow1Click();
+}
+
+void TMainForm::OpenExpertsWindow1Click() {
+    if (WindowFlags[2] && ExpertsSheet) {
+        WindowFlags[3] = true;
+        if (ExpertsSheetMode != 0) {
+            ExpertsSheetMode = 0;
+            ExpertsSheet->FormPaint();
+        }
+        BringToFront(ExpertsSheet);
+    } else {
+        if (!ExpertTable[1]) InsertExpert("", "", 1);
+        AnswerColumnCount = CountItems();
+        CreateExpertsSheet();
+    }
+    update();
+}
+
+void TMainForm::Assessments1Click() {
+    if (WindowFlags[3] && ExpertsSheet) ExpertsSheet->OpenExpertItemsSheet();
+}
+
+void TMainForm::CalculateItemClick() {
+    Calculate();
+}
+
+// ---------------------------------------------------------------- Edit menu
+
+void TMainForm::UndoCtrlZ1Click() {
+    ForwardToActiveSheet([](TExpertsSheet& s) { s.UndoExperts(); s.FormPaint(); },
+                         [](TItemsSheet& s) { s.UndoItems(); s.FormPaint(); });
+}
+
+void TMainForm::CutCntrlX1Click() {
+    ForwardToActiveSheet([](TExpertsSheet& s) { s.DeleteExpertRows(MakeSheetKey(vk::X, true)); s.FormPaint(); },
+                         [](TItemsSheet& s) { s.DeleteItemRows(MakeSheetKey(vk::X, true)); s.FormPaint(); });
+}
+
+void TMainForm::ClearDel1Click() {
+    ForwardToActiveSheet([](TExpertsSheet& s) { s.DeleteExpertRows(MakeSheetKey(vk::Delete)); s.FormPaint(); },
+                         [](TItemsSheet& s) { s.DeleteItemRows(MakeSheetKey(vk::Delete)); s.FormPaint(); });
+}
+
+void TMainForm::PasteCtrlV1Click() {
+    ForwardToActiveSheet([](TExpertsSheet& s) { s.PasteExpertRows(MakeSheetKey(vk::V, true)); s.FormPaint(); },
+                         [](TItemsSheet& s) { s.PasteItemRows(MakeSheetKey(vk::V, true)); s.FormPaint(); });
+}
+
+void TMainForm::ToggleEditormode1Click() {
+    ForwardToActiveSheet([](TExpertsSheet& s) { s.ToggleExpertsEditorMode(); },
+                         [](TItemsSheet& s) { s.ToggleItemsEditorMode(); });
+    Edit1Click();
+}
+
+void TMainForm::EnableFiltering1Click() {
+    ForwardToActiveSheet([](TExpertsSheet& s) { s.EnableExpertsFiltering(); },
+                         [](TItemsSheet& s) { s.EnableItemsFiltering(); });
+}
+
+void TMainForm::FilterOnOff1Click() {
+    ForwardToActiveSheet([](TExpertsSheet& s) { s.ToggleExpertsFilter(); s.FormPaint(); },
+                         [](TItemsSheet& s) { s.ToggleItemsFilter(); s.FormPaint(); });
+}
+
+void TMainForm::Changefloatingpointformat1Click() {
+    auto* dlg = new TFlpointDlg(this, FieldWidth, DecimalPlaces, FloatFormat, [] {
+        ItemsLayoutMode = -1;
+        for (TItemsSheet* s : ChildSheets)
+            if (s) s->FormPaint();
+        if (ExpertsSheet) {
+            ExpertsLayoutMode = -1;
+            ExpertsSheet->FormPaint();
+        }
+    });
+    dlg->show();
+}
+
+// ---------------------------------------------------------------- Window and Help menus
+
+void TMainForm::WindowCascadeItemClick() {
+    MdiArea->cascadeSubWindows();
+}
+
+void TMainForm::WindowTileItemClick() {
+    MdiArea->tileSubWindows();
+}
+
+void TMainForm::WindowArrangeItemClick() {
+    // Minimised windows in a row along the bottom of the area.
+    int x = 0;
+    const int bottom = MdiArea->viewport()->height();
+    for (QMdiSubWindow* w : OpenChildren()) {
+        if (!w->isMinimized()) continue;
+        w->move(x, bottom - w->height());
+        x += w->width();
+    }
+}
+
+void TMainForm::WindowMinimizeItemClick() {
+    QList<QMdiSubWindow*> children = OpenChildren();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->showMinimized();
+}
+
+void TMainForm::CloseAllWindowsClick() {
+    CloseChildren();
+}
+
+void TMainForm::HelpAboutItemClick() {
+    HelpFile = "Halvorine.hlp";
+    if (!Platform->ShowHelp(HelpFile))
+        Platform->Message(platform::MessageKind::Error, "Help file " + HelpFile + " was not found beside the program",
+                          platform::Buttons::Ok);
+}

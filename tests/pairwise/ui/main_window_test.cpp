@@ -1,0 +1,247 @@
+#include <QMenuBar>
+
+#include "common/core/line_io.h"
+#include "trindel_fixture.h"
+
+namespace {
+
+using Answer = platform::Answer;
+
+TEST_F(TrindelTest, StartsWithItsCaptionAndTheCaseCommandsOff) {
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("WTrindel"));
+    EXPECT_FALSE(form->SaveBtn->isEnabled());
+    EXPECT_FALSE(form->FileSaveItem->isEnabled());
+    EXPECT_FALSE(form->FileSaveAsItem->isEnabled());
+    EXPECT_FALSE(form->RunButton->isEnabled());
+    EXPECT_FALSE(form->CalculateItem->isEnabled());
+    EXPECT_TRUE(form->EnableFiltering1->isChecked());
+    EXPECT_EQ(form->ExpertFileOpenDialog.FileName, "");
+    EXPECT_EQ(form->ExpertFileOpenDialog.Filter, "Expert Data Files (.ey)|*.ey|Item Realizations Files (.iy)|*.iy");
+    EXPECT_EQ(FieldWidth, 10);
+    EXPECT_EQ(DecimalPlaces, 4);
+    EXPECT_EQ(FloatFormat, 'g');
+}
+
+// The settings file: read into the open dialog at start, one line written at close (an
+// empty one when no case was opened).
+TEST_F(TrindelTest, SettingsFileKeepsTheLastCasePath) {
+    form->close();
+    QApplication::processEvents();
+    EXPECT_EQ(ReadFile(programFolder + "trindel.ini"), "\r\n");
+    DropForm();
+
+    WriteFile("bin/trindel.ini", "/data/cases/study.ey\r\n");
+    MakeForm();
+    EXPECT_EQ(form->ExpertFileOpenDialog.FileName, "/data/cases/study.ey");
+    OpenThrough(CopyCase("golden_case", "golden_case", ".iy"));
+    ASSERT_NE(ExpertsSheet, nullptr);
+    ExpertsSheet->showMinimized();  // a sheet that is not minimised refuses to close
+    form->close();
+    QApplication::processEvents();
+    EXPECT_EQ(ReadFile(programFolder + "trindel.ini"), (root_ / "golden_case.iy").string() + "\r\n");
+}
+
+TEST_F(TrindelTest, OpenCaseWithBothFilesShowsTheExperts) {
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    ASSERT_NE(ExpertsSheet, nullptr);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("golden_case: WTrindel"));
+    EXPECT_EQ(ExpertsSheet->windowTitle(), QStringLiteral("Experts data: golden_case"));
+    EXPECT_EQ(ActiveExpert, ExpertTable[1].get());
+    EXPECT_TRUE(WindowFlags[2]);
+    EXPECT_TRUE(form->RunButton->isEnabled());
+    EXPECT_EQ(CountItems(), 5);
+    EXPECT_EQ(CountExperts(), 4);
+    EXPECT_EQ(ExpertsSheet->CellText(1, 3), "ExpX");
+    EXPECT_TRUE(ExpertsSheet->CellStyleAt(1, 3).Greyed);
+    EXPECT_TRUE(prompts.MessageTexts().empty());
+    const std::vector<std::string> expected = {"Reading Items file...", "Reading Experts file...",
+                                               "golden_case: WTrindel"};
+    const auto& captions = prompts.CaptionHistory();
+    ASSERT_GE(captions.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(captions.end() - 3, captions.end()), expected);
+}
+
+TEST_F(TrindelTest, OpenCaseWithoutExpertFileShowsTheRealisations) {
+    std::filesystem::copy_file(Fixture("golden_case.iy"), root_ / "trees.iy");
+    OpenThrough((root_ / "trees.iy").string());
+    EXPECT_EQ(ExpertsSheet, nullptr);
+    ASSERT_NE(ChildSheets[0], nullptr);
+    EXPECT_EQ(ChildSheets[0]->windowTitle(), QStringLiteral("Realisations data: trees"));
+    EXPECT_EQ(ChildSheets[0]->CellText(2, 1), "8");
+    EXPECT_EQ(ChildSheets[0]->CellText(2, 2), "");
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("trees: WTrindel"));
+}
+
+TEST_F(TrindelTest, OpenCaseWithoutItemsFileOpensNoSheet) {
+    OpenThrough((root_ / "absent.ey").string());
+    EXPECT_TRUE(form->OpenChildren().isEmpty());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("absent: WTrindel"));
+    EXPECT_TRUE(prompts.MessageTexts().empty());
+}
+
+TEST_F(TrindelTest, UnreadableItemsFileNamesTheLine) {
+    std::filesystem::copy_file(Fixture("bad_line5.iy"), root_ / "bad.iy");
+    prompts.QueueAnswer(Answer::Ok);
+    OpenThrough((root_ / "bad.iy").string());
+    EXPECT_EQ(prompts.MessageTexts(),
+              std::vector<std::string>{"Failed to load Items file " + (root_ / "bad.iy").string() +
+                                       ". Check if this file exists and has proper format, at line 5"});
+    EXPECT_TRUE(form->OpenChildren().isEmpty());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Reading Items file..."));
+}
+
+TEST_F(TrindelTest, ExpertsAfterAFailedOpenShowsWhatWasRead) {
+    WriteFile("part.iy", ReadFile(Fixture("golden_case.iy")));
+    // The third line has no expert number.
+    const std::vector<std::string> lines = ReadTextLines(Fixture("golden_case.ey"));
+    std::string bytes;
+    for (std::size_t i = 0; i < lines.size(); ++i) bytes += (i == 7 ? std::string("garbage") : lines[i]) + "\r\n";
+    WriteFile("part.ey", bytes);
+    prompts.QueueAnswer(Answer::Ok);
+    OpenThrough((root_ / "part.ey").string());
+    ASSERT_EQ(prompts.MessageTexts().size(), 1u);
+    EXPECT_EQ(prompts.MessageTexts()[0], "Failed to load Experts file " + (root_ / "part.ey").string() +
+                                             ". Check if this file exists and has proper format, at line 8");
+    EXPECT_EQ(ExpertsSheet, nullptr);
+    form->Experts1->trigger();
+    ASSERT_NE(ExpertsSheet, nullptr);
+    EXPECT_EQ(ExpertsSheet->CellText(1, 1), "ExpA");
+}
+
+TEST_F(TrindelTest, NewCaseIsOneEmptyItemCalledNoname) {
+    form->NewItemFileClick->trigger();
+    QApplication::processEvents();
+    ASSERT_NE(ChildSheets[0], nullptr);
+    EXPECT_EQ(CaseFile.CaseFileName, "NONAME.iy");
+    EXPECT_EQ(CaseFile.CaseName, "NONAME");
+    EXPECT_EQ(CountItems(), 1);
+    EXPECT_EQ(ChildSheets[0]->windowTitle(), QStringLiteral("Realisations data: NONAME"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("WTrindel"));
+    // E&xperts on a case without experts: one blank expert.
+    form->Experts1->trigger();
+    ASSERT_NE(ExpertsSheet, nullptr);
+    EXPECT_EQ(CountExperts(), 1);
+    EXPECT_EQ(ExpertsSheet->CellText(1, 1), "");
+}
+
+// A modified case: the save question runs first; Cancel keeps everything as it was.
+TEST_F(TrindelTest, NewCaseAsksAboutModifiedData) {
+    form->NewItemFileClick->trigger();
+    ChildSheets[0]->SetEditText(1, 1, "Oak");
+    ASSERT_TRUE(CaseFile.FileKinds[2].Modified);
+    prompts.QueueAnswer(Answer::Cancel);
+    form->NewItemFileClick->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(prompts.MessageTexts(),
+              std::vector<std::string>{"Contents of the case file NONAME.IY has been changed. Save it?"});
+    ASSERT_NE(ChildSheets[0], nullptr);
+    EXPECT_EQ(ItemTable[1]->Id.str(), "Oak");
+}
+
+TEST_F(TrindelTest, SaveAsOntoAnExistingCaseAsksInCapitals) {
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    CopyCase("case12", "other");
+    const std::string before = ReadFile(root_ / "other.ey");
+    prompts.QueueSaveFile((root_ / "other.ey").string());
+    prompts.QueueAnswer(Answer::Cancel);
+    form->FileSaveAsItem->trigger();
+    EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Case OTHER already exists. Overwrite?"});
+    EXPECT_EQ(ReadFile(root_ / "other.ey"), before);
+    EXPECT_EQ(CaseFile.CaseName, "golden_case");
+}
+
+// Save As writes both files even when nothing changed; the caption comes back as it was.
+TEST_F(TrindelTest, SaveAsWritesBothFiles) {
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    prompts.QueueSaveFile((root_ / "copy.iy").string());
+    form->FileSaveAsItem->trigger();
+    EXPECT_TRUE(prompts.MessageTexts().empty());
+    EXPECT_TRUE(std::filesystem::exists(root_ / "copy.iy"));
+    EXPECT_TRUE(std::filesystem::exists(root_ / "copy.ey"));
+    EXPECT_EQ(CaseFile.CaseName, "copy");
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("golden_case: WTrindel"));
+    const auto& captions = prompts.CaptionHistory();
+    ASSERT_GE(captions.size(), 3u);
+    EXPECT_EQ(captions[captions.size() - 3], "Saving Experts file...");
+    EXPECT_EQ(captions[captions.size() - 2], "Saving Items file...");
+    EXPECT_FALSE(form->SaveBtn->isEnabled());
+}
+
+TEST_F(TrindelTest, SaveWritesTheModifiedKindOnly) {
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    const std::string items = ReadFile(root_ / "golden_case.iy");
+    ExpertsSheet->SetEditText(2, 1, "Annie");
+    form->File1Click();
+    ASSERT_TRUE(form->SaveBtn->isEnabled());
+    form->SaveBtn->trigger();
+    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(form->SaveBtn->isEnabled());
+    EXPECT_NE(ReadFile(root_ / "golden_case.ey").find("Annie"), std::string::npos);
+    EXPECT_EQ(ReadFile(root_ / "golden_case.iy"), items);
+}
+
+TEST_F(TrindelTest, CalculateWithoutExpertsSaysSo) {
+    form->NewItemFileClick->trigger();
+    prompts.QueueAnswer(Answer::Ok);
+    form->CalculateItemClick();
+    EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Can`t run without experts data"});
+    EXPECT_EQ(RunDialog, nullptr);
+}
+
+// Twice without the frame being activated: one dialog; after an activation, a second one.
+TEST_F(TrindelTest, CalculateReusesTheRunDialogUntilTheFrameIsActivated) {
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    form->RunButton->trigger();
+    TRunDlgFrm* first = RunDialog;
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isEnabled());
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Run Parameters"));
+    form->RunButton->trigger();
+    EXPECT_EQ(RunDialog, first);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(form.get(), &activate);
+    form->RunButton->trigger();
+    EXPECT_NE(RunDialog, first);
+    EXPECT_NE(RunDialog, nullptr);
+}
+
+// The menu follows the active sheet.
+TEST_F(TrindelTest, MenusFollowTheActiveSheet) {
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    form->UpdateMenuItems();
+    EXPECT_TRUE(form->Assessments1->isEnabled());
+    EXPECT_FALSE(form->Experts1->isEnabled());
+    EXPECT_TRUE(form->Edit1->menuAction()->isEnabled());
+    EXPECT_TRUE(form->FileSaveAsItem->isEnabled());
+    EXPECT_FALSE(form->FileSaveItem->isEnabled());
+    form->Items1->trigger();
+    QApplication::processEvents();
+    ASSERT_NE(ChildSheets[0], nullptr);
+    form->UpdateMenuItems();
+    EXPECT_TRUE(WindowFlags[1]);
+    EXPECT_FALSE(WindowFlags[3]);
+    EXPECT_FALSE(form->Assessments1->isEnabled());
+    EXPECT_TRUE(form->Experts1->isEnabled());
+    EXPECT_FALSE(form->OpenItemsWindow1->isEnabled());
+}
+
+// Exit: a sheet that is not minimised refuses and minimises itself; the next exit closes.
+TEST_F(TrindelTest, ExitMinimisesTheExpertsSheetFirst) {
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    TExpertsSheet* sheet = ExpertsSheet;
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(sheet->isMinimized());
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ExpertsSheet, nullptr);
+    EXPECT_EQ(CountExperts(), 0);
+}
+
+TEST_F(TrindelTest, HelpOpensTheSharedHelpFile) {
+    prompts.SetShowHelpResult(true);
+    form->HelpAboutItem->trigger();
+    ASSERT_FALSE(prompts.Recorded().empty());
+    EXPECT_EQ(prompts.Recorded().back().Kind, "help");
+    EXPECT_EQ(prompts.Recorded().back().Text, "Halvorine.hlp");
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// Pictures of the main window with a case open, each sheet, the run dialog and the results
+// window, for a person to look at: written only when SHEETS_SCREENSHOT_DIR names a folder
+// (run under a real display server, e.g. xvfb-run with QT_QPA_PLATFORM=xcb).
+#include <QCheckBox>
+#include <QPushButton>
+
+#include "trindel_fixture.h"
+
+namespace {
+
+TEST_F(TrindelTest, ScreenshotsOfTheProgramWindows) {
+    const QByteArray dir = qgetenv("SHEETS_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
+    auto shoot = [&](QWidget* w, const char* name) {
+        QApplication::processEvents();
+        QTest::qWait(200);
+        w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+    };
+    OpenThrough(CopyCase("case12", "case12"));
+    shoot(form.get(), "trindel_experts");
+    form->Items1->trigger();
+    shoot(form.get(), "trindel_realisations");
+    form->MdiArea->setActiveSubWindow(ExpertsSheet);
+    form->UpdateMenuItems();
+    form->Assessments1->trigger();
+    shoot(form.get(), "trindel_comparisons");
+    // The run on the case whose experts mostly take part.
+    ExpertsSheet->showMinimized();
+    ASSERT_TRUE(form->CloseChildren() || form->CloseChildren());
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    form->RunButton->trigger();
+    RunDialog->ScaleTransformBox->click();
+    shoot(form.get(), "trindel_run_dialog");
+    RunDialog->RunButton->click();
+    shoot(form.get(), "trindel_results");
+    form->WindowTileItemClick();
+    shoot(form.get(), "trindel_tiled");
+}
+
+}  // namespace
