@@ -66,15 +66,7 @@ TEST(RelativeInformation, ValuesOutsideTheRangeAreTakenIntoIt) {
     EXPECT_TRUE(std::isnan(Relative({2}, {1}, NoValue, NoValue - 1)));
 }
 
-class DiscrepancyTest : public ScoringTest {
-protected:
-    static int Run() {
-        int code = 12345;
-        RunCalculation(code);
-        return code;
-    }
-    ScratchCurrentFolder folder_;
-};
+using DiscrepancyTest = ScoringRunTest;
 
 TEST_F(DiscrepancyTest, EveryExpertAgainstTheDecisionMaker) {
     HandComputedCase();
@@ -123,15 +115,10 @@ TEST_F(DiscrepancyTest, EveryExpertAgainstTheDecisionMaker) {
 
 // ---- robustness: one item or one expert left out, as the robustness runs do it ----
 
-class RobustnessTest : public DiscrepancyTest {
+class RobustnessTest : public ScoringRunTest {
 protected:
     static void Case(int leaveItem, int leaveExpert) {
-        generated::CaseShape shape;
-        shape.experts = 10;
-        shape.items = 12;
-        shape.seeds = 6;
-        shape.seed = 99;
-        generated::BuildCase(shape);
+        generated::BuildCase({.experts = 10, .items = 12, .seeds = 6, .seed = 99});
         if (leaveItem) DeleteItems(false, leaveItem, leaveItem, nullptr, ItemTable);
         if (leaveExpert) DeleteExperts(leaveExpert, leaveExpert, ExpertTable, nullptr);
     }

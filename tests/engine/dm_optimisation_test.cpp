@@ -30,14 +30,8 @@ using namespace testcase;
 
 namespace {
 
-class OptimisationTest : public ScoringTest {
+class OptimisationTest : public ScoringRunTest {
 protected:
-    static int Run() {
-        int code = 12345;
-        RunCalculation(code);
-        return code;
-    }
-
     // A run at one level, without the optimisation: the decision maker's score is its raw weight.
     static float ScoreAtLevel(float level) {
         OptimiseDM = false;
@@ -52,8 +46,6 @@ protected:
         std::ifstream in("weightsw.dat", std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-
-    ScratchCurrentFolder folder_;
 };
 
 // Pass 1 at level 0 pools A and B (0.288 and 0.712): the decision maker catches the seeds as A does
@@ -144,14 +136,8 @@ struct Generated {
 };
 
 void BuildGenerated(const Generated& g) {
-    generated::CaseShape shape;
-    shape.experts = g.experts;
-    shape.items = g.items;
-    shape.seeds = g.seeds;
-    shape.quantiles = g.quantiles;
-    shape.missingShare = g.missing;
-    shape.seed = g.seed;
-    generated::BuildCase(shape);
+    generated::BuildCase({.experts = g.experts, .items = g.items, .seeds = g.seeds, .quantiles = g.quantiles,
+                          .missingShare = g.missing, .seed = g.seed});
     PrepareRun();
     WeightType = g.weights;
 }

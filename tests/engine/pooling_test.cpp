@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,6 +39,19 @@ std::vector<float> Plain(std::vector<float> v, long double d) {
     return v;
 }
 
+// Every way of adding that this processor runs, the one AddDensity chooses among them.
+std::vector<DensityKernel> Kernels() {
+    std::vector<DensityKernel> kernels;
+    for (DensityKernel k : {DensityKernel::Double, DensityKernel::Avx2, DensityKernel::Avx512})
+        if (DensityKernelRuns(k)) kernels.push_back(k);
+    return kernels;
+}
+
+std::vector<float> Fast(std::vector<float> v, long double d, DensityKernel kernel) {
+    AddDensityWith(kernel, v.data(), static_cast<int>(v.size()), d);
+    return v;
+}
+
 std::vector<float> Fast(std::vector<float> v, long double d) {
     AddDensity(v.data(), static_cast<int>(v.size()), d);
     return v;
@@ -62,6 +76,8 @@ TEST(AddDensity, SameSumsAsThePlainLoopOnRandomValues) {
         const long double d = std::ldexp(static_cast<long double>(rng() | (std::uint64_t{1} << 63)),
                                           -63 + static_cast<int>(rng() % 80) - 40);
         ASSERT_EQ(Bits(Fast(v, d)), Bits(Plain(v, d))) << "round " << round;
+        for (DensityKernel k : Kernels())
+            ASSERT_EQ(Bits(Fast(v, d, k)), Bits(Plain(v, d))) << "round " << round << " kernel " << static_cast<int>(k);
     }
 }
 
@@ -81,6 +97,8 @@ TEST(AddDensity, SameSumsNextToAMidpoint) {
         const std::vector<float> v(9, f);
         const std::vector<float> plain = Plain(v, d);
         ASSERT_EQ(Bits(Fast(v, d)), Bits(plain)) << "round " << round;
+        for (DensityKernel k : Kernels())
+            ASSERT_EQ(Bits(Fast(v, d, k)), Bits(plain)) << "round " << round << " kernel " << static_cast<int>(k);
         if (static_cast<float>(static_cast<double>(f) + static_cast<double>(d)) != plain[0]) ++differedInDouble;
     }
     EXPECT_GT(differedInDouble, 50) << "the cases must be ones where double precision alone goes wrong";
@@ -89,10 +107,10 @@ TEST(AddDensity, SameSumsNextToAMidpoint) {
 TEST(AddDensity, SubnormalAndOverflowingSums) {
     const std::vector<float> small = {0.0f, 1e-40f, 1e-45f, 2e-38f, 0.0f};
     for (long double d : {1e-41L, 3e-39L, 1.2e-38L, 5e-46L})
-        EXPECT_EQ(Bits(Fast(small, d)), Bits(Plain(small, d))) << static_cast<double>(d);
+        for (DensityKernel k : Kernels()) EXPECT_EQ(Bits(Fast(small, d, k)), Bits(Plain(small, d))) << static_cast<double>(d);
     const std::vector<float> large = {3e38f, 3.4e38f, 1e38f, HUGE_VALF, 0.0f};
     for (long double d : {1e38L, 5e37L, 3.5e38L})
-        EXPECT_EQ(Bits(Fast(large, d)), Bits(Plain(large, d))) << static_cast<double>(d);
+        for (DensityKernel k : Kernels()) EXPECT_EQ(Bits(Fast(large, d, k)), Bits(Plain(large, d))) << static_cast<double>(d);
 }
 
 // ---- the pooling written out step by step ----
@@ -193,16 +211,9 @@ protected:
     // coincide exactly, and the weights of the case's kind.
     void Prepare() {
         const PoolCase& c = GetParam();
-        generated::CaseShape shape;
-        shape.experts = 14;
-        shape.items = 16;
-        shape.seeds = 6;
-        shape.quantiles = c.quantiles;
-        shape.logShare = 0.5;
-        shape.missingShare = c.missing;
-        shape.seed = c.seed;
-        generated::BuildCase(shape);
-        for (int i = 1; i <= shape.items; i += 3)
+        generated::BuildCase({.experts = 14, .items = 16, .seeds = 6, .quantiles = c.quantiles, .logShare = 0.5,
+                              .missingShare = c.missing, .seed = c.seed});
+        for (int i = 1; i <= 16; i += 3)
             for (int k = 1; k <= c.quantiles; ++k)
                 ExpertTable[2]->Assessments[i]->Values[k] = ExpertTable[1]->Assessments[i]->Values[k];
         PrepareRun(c.check ? "check1" : "");
@@ -259,10 +270,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PoolingEquivalence,
 // keeps what it had, unless nobody with weight answers it (then it is missing, as in a full build)
 // or its pooling would fail.
 TEST_F(ScoringTest, PassesOverTheSeedItemsPoolTheSeedItemsOnly) {
-    generated::CaseShape shape;
-    shape.experts = 8;
-    shape.items = 10;
-    shape.seeds = 4;
+    const generated::CaseShape shape{.experts = 8, .items = 10, .seeds = 4};
     generated::BuildCase(shape);
     PrepareRun();
     WeightType = 2;

@@ -34,18 +34,6 @@ void UserWeights(std::vector<float> weights) {
     for (int e = 1; e <= ExpertCount; ++e) ExpertTable[e]->Weight = weights[e - 1];
 }
 
-class ScoringRunTest : public ScoringTest {
-protected:
-    // As the run dialog starts a run: the data check, the item map, a new decision maker.
-    static int Run() {
-        int code = 12345;
-        RunCalculation(code);
-        return code;
-    }
-
-    ScratchCurrentFolder folder_;
-};
-
 // ---- every code, from the cases the checks and the steps are made for ----
 
 struct CodeCase {
@@ -121,12 +109,7 @@ std::vector<CodeCase> CodeCases() {
          none, RunBoundOutOfRange},
         {"a bin of no width that carries mass",
          [] {
-             SetLevels({50});
-             AddItem("S1", "UNI", 1.5f);
-             AddItem("S2", "UNI", 2.5f);
-             AddItem("X", "UNI");
-             AddExpert("E1", {{1.25f}, {2.25f}, {5.5f}});
-             AddExpert("E2", {{1.75f}, {2.75f}, {5.5f}});
+             CollapsedRangeCase();
              WeightType = 2;
              OptimiseDM = false;
          },
@@ -177,7 +160,9 @@ TEST_P(UserWeightTable, CheckAndFill) {
     ExpertCount = static_cast<int>(c.given.size());
     int code = 0;
     EXPECT_EQ(CheckUserWeights(code), c.accepted);
-    if (!c.accepted) EXPECT_EQ(code, c.code);
+    if (!c.accepted) {
+        EXPECT_EQ(code, c.code);
+    }
     for (std::size_t e = 1; e <= c.given.size(); ++e) {
         if (std::isnan(c.after[e - 1])) {
             EXPECT_TRUE(std::isnan(ExpertTable[e]->Weight)) << "expert " << e;
