@@ -72,7 +72,7 @@ inline void BuildCase(const CaseShape& shape) {
         const bool log = unit(rng) < shape.logShare;
         const double centre = log ? 3 * normal(rng) : 100 * normal(rng);
         const double spread = log ? 0.3 + unit(rng) : 5 + 20 * unit(rng);
-        TItem* item = NewItem("Q" + std::to_string(i), "", i);
+        TItem* item = NewItem(std::string("Q").append(std::to_string(i)), "", i);
         item->Scale = log ? "LOG" : "UNI";
 
         for (int e = 1; e <= shape.experts; ++e) {
@@ -117,7 +117,7 @@ inline void BuildCase(const CaseShape& shape) {
     }
 
     for (int e = 1; e <= shape.experts; ++e) {
-        TExpert* x = NewExpert("E" + std::to_string(e), "", e);
+        TExpert* x = NewExpert(std::string("E").append(std::to_string(e)), "", e);
         for (int i = 1; i <= shape.items; ++i) {
             TAssessment* a = NewAssessment(x, i);
             a->Item = ItemTable[i].get();

@@ -51,7 +51,8 @@ void ScoringRun(benchmark::State& state, generated::CaseShape shape, RunOptions 
         int code = 0;
         RunCalculation(code);
         if (code != RunOk) {
-            state.SkipWithError(("run code " + std::to_string(code)).c_str());
+            const std::string message = "run code " + std::to_string(code);
+            state.SkipWithError(message.c_str());
             break;
         }
         levels = CalibrationLevelCount;
@@ -63,12 +64,7 @@ void ScoringRun(benchmark::State& state, generated::CaseShape shape, RunOptions 
 }
 
 generated::CaseShape Shape(int experts, int items, int seeds, int quantiles) {
-    generated::CaseShape shape;
-    shape.experts = experts;
-    shape.items = items;
-    shape.seeds = seeds;
-    shape.quantiles = quantiles;
-    return shape;
+    return {.experts = experts, .items = items, .seeds = seeds, .quantiles = quantiles};
 }
 
 void TypicalStudy(benchmark::State& state) { ScoringRun(state, Shape(20, 50, 10, 3), {1, true}); }

@@ -35,6 +35,12 @@ long double Segment(long double length, long double fx, long double fy) {
     return length > 0 ? length * fx * std::log(fx / fy) : 0.0L;
 }
 
+// a with respect to b on their item's range and scale.
+float DiscrepancyOf(const TAssessment& a, const TAssessment& b, const TItem& item) {
+    return RelativeInformation(QuantileCount, BinProbabilities, a.Values, IsLogItem(&item), item.IntrinsicHigh,
+                               item.IntrinsicLow, b.Values);
+}
+
 struct MapRestore {
     IndexMapType* Saved = ItemIndexMap;
     ~MapRestore() { ItemIndexMap = Saved; }
@@ -75,9 +81,7 @@ void ComputeDiscrepancies(int& code) {
             a->Discrepancy = 0;
             const TAssessment* d = AssessmentAt(dm, i);
             if (!a->Valid || !d || !d->Valid) continue;
-            const TItem* item = a->Item;
-            const float r = RelativeInformation(QuantileCount, BinProbabilities, a->Values, IsLogItem(item),
-                                                item->IntrinsicHigh, item->IntrinsicLow, d->Values);
+            const float r = DiscrepancyOf(*a, *d, *a->Item);
             if (!std::isfinite(r)) {
                 CheckedExpert = e;
                 ItemCount = i;
@@ -145,8 +149,7 @@ void RobustnessDiscrepancy(int& code, int excluded, TRobustness& R) {
         ItemIndexMap = restore.Saved;
         if (!r || !r->Valid || !b->Valid) continue;
         const TItem* item = b->Item;
-        const float d = RelativeInformation(QuantileCount, BinProbabilities, r->Values, IsLogItem(item),
-                                            item->IntrinsicHigh, item->IntrinsicLow, b->Values);
+        const float d = DiscrepancyOf(*r, *b, *item);
         if (!std::isfinite(d)) {
             ItemCount = i;
             code = RunNotFinite;

@@ -53,8 +53,7 @@ void Passes(int& code, std::vector<float>& fileWeights) {
             code = RunNotFinite;
             return;
         }
-        // A tie keeps the earlier, lower level.
-        if (k == 1 || score > BestDMScore) {
+        if (BecomesBest(k, score, BestDMScore)) {
             BestDMScore = score;
             best = SignificanceLevel;
         }
@@ -62,6 +61,8 @@ void Passes(int& code, std::vector<float>& fileWeights) {
 }
 
 } // namespace
+
+bool BecomesBest(int k, float score, float best) { return k == 1 || score > best; }
 
 void OptimiseDecisionMaker(int& code) {
     code = CheckBinProbabilities();

@@ -8,3 +8,8 @@
 // BestDMScore at its score. code: 0, or the code of the first weights or pooling step that failed
 // (the passes stop there).
 void OptimiseDecisionMaker(int& code);
+
+// Whether candidate pass k (from 1), whose decision maker scores `score`, becomes the best when the
+// best so far scores `best`: the first pass always, a later one only with a strictly higher score
+// (a tie keeps the earlier, lower level).
+bool BecomesBest(int k, float score, float best);

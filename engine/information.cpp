@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "engine/calibration.h"
 #include "engine/nudge.h"
@@ -20,35 +21,60 @@ long double ScaledValue(float v, bool isLog) {
     return std::log(std::max(static_cast<long double>(LowerClamp), nudged));
 }
 
+// What the information of every assessment of an item shares: its bounds on the item's scale
+// and the logarithm of the range's width.
+struct ItemBounds {
+    const TItem* Item = nullptr;
+    bool IsLog = false;
+    long double Low = 0;
+    long double High = 0;
+    long double LogWidth = 0;
+};
+
+float FlooredWidth(long double from, long double to) {
+    const float width = static_cast<float>(to - from);
+    return width <= 0 ? SmallestWidth : width;
+}
+
+ItemBounds BoundsOf(const TItem* item) {
+    ItemBounds b;
+    b.Item = item;
+    b.IsLog = IsLogItem(item);
+    b.Low = ScaledValue(item->IntrinsicLow, b.IsLog);
+    b.High = ScaledValue(item->IntrinsicHigh, b.IsLog);
+    b.LogWidth = std::log(static_cast<long double>(FlooredWidth(b.Low, b.High)));
+    return b;
+}
+
+// Fills the bound slots of a (valid, with its item) and returns its information. Each value is
+// taken to the item's scale once; the widths are formed from them exactly as BinWidth forms them.
+float InformationOf(TAssessment& a, const ItemBounds& b) {
+    const int q = QuantileCount;
+    a.Values[0] = a.Item->IntrinsicLow;
+    a.Values[q + 1] = a.Item->IntrinsicHigh;
+    long double scaled[MaxQuantileCount + 2];
+    scaled[0] = b.Low;
+    for (int k = 1; k <= q; ++k) scaled[k] = ScaledValue(a.Values[k], b.IsLog);
+    scaled[q + 1] = b.High;
+    long double info = b.LogWidth;
+    for (int k = 1; k <= q + 1; ++k) {
+        const long double p = BinProbabilities[k];
+        info += p * std::log(p / static_cast<long double>(FlooredWidth(scaled[k - 1], scaled[k])));
+    }
+    return static_cast<float>(info);
+}
+
 } // namespace
 
 float BinWidth(const TAssessment& a, int k, int j) {
     const bool isLog = IsLogItem(a.Item);
-    const float width = static_cast<float>(ScaledValue(a.Values[k], isLog) - ScaledValue(a.Values[j], isLog));
-    return width <= 0 ? SmallestWidth : width;
+    return FlooredWidth(ScaledValue(a.Values[j], isLog), ScaledValue(a.Values[k], isLog));
 }
 
 float ItemInformation(int e, int i) {
     TAssessment* a = AssessmentAt(e, i);
     if (!a || !a->Valid || !a->Item) return 0;
-    const int q = QuantileCount;
-    a->Values[0] = a->Item->IntrinsicLow;
-    a->Values[q + 1] = a->Item->IntrinsicHigh;
-    // Each value on the item's scale once (the logarithms dominate the cost); the widths are
-    // formed from them exactly as BinWidth forms them.
-    const bool isLog = IsLogItem(a->Item);
-    long double scaled[MaxQuantileCount + 2];
-    for (int k = 0; k <= q + 1; ++k) scaled[k] = ScaledValue(a->Values[k], isLog);
-    auto width = [&](int k, int j) {
-        const float w = static_cast<float>(scaled[k] - scaled[j]);
-        return static_cast<long double>(w <= 0 ? SmallestWidth : w);
-    };
-    long double info = std::log(width(q + 1, 0));
-    for (int k = 1; k <= q + 1; ++k) {
-        const long double p = BinProbabilities[k];
-        info += p * std::log(p / width(k, k - 1));
-    }
-    return static_cast<float>(info);
+    return InformationOf(*a, BoundsOf(a->Item));
 }
 
 float GetItemInformation(int e, int i) {
@@ -59,11 +85,16 @@ float GetItemInformation(int e, int i) {
 
 int ComputeAllInformation() {
     if (int code = CheckBinProbabilities()) return code;
+    std::vector<ItemBounds> bounds(MaxItemCount + 1);
     for (int e = 1; e <= ExpertCount; ++e) {
         for (int i = 1; i <= MaxItemCount; ++i) {
             TAssessment* a = AssessmentAt(e, i);
             if (!a || !a->Item) continue;
-            const float info = ItemInformation(e, i);
+            float info = 0;
+            if (a->Valid) {
+                if (bounds[i].Item != a->Item) bounds[i] = BoundsOf(a->Item);
+                info = InformationOf(*a, bounds[i]);
+            }
             if (!std::isfinite(info)) {
                 CheckedExpert = e;
                 ItemCount = i;

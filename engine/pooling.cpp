@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstddef>
+#include <initializer_list>
 #include <limits>
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -92,15 +93,30 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void AddInDoubleAvx512(floa
 
 using AddKernel = void (*)(float*, int, double, long double);
 
-AddKernel ChooseAddKernel() {
+AddKernel KernelOf(DensityKernel kernel) {
 #ifdef HALVORINE_X86_KERNELS
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+    if (kernel == DensityKernel::Avx512 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
         __builtin_cpu_supports("avx512vl"))
         return AddInDoubleAvx512;
-    if (__builtin_cpu_supports("avx2")) return AddInDoubleAvx2;
+    if (kernel == DensityKernel::Avx2 && __builtin_cpu_supports("avx2")) return AddInDoubleAvx2;
 #endif
+    return kernel == DensityKernel::Double ? AddInDouble : nullptr;
+}
+
+AddKernel WidestKernel() {
+    for (DensityKernel kernel : {DensityKernel::Avx512, DensityKernel::Avx2})
+        if (AddKernel k = KernelOf(kernel)) return k;
     return AddInDouble;
+}
+
+void AddWith(AddKernel kernel, float* density, int count, long double d) {
+    const double dh = static_cast<double>(d);
+    if (!(dh >= SmallestSafeSum)) {
+        AddDensityPlain(density, count, d);
+        return;
+    }
+    kernel(density, count, dh, d);
 }
 
 } // namespace
@@ -110,13 +126,15 @@ void AddDensityPlain(float* density, int count, long double d) {
 }
 
 void AddDensity(float* density, int count, long double d) {
-    static const AddKernel kernel = ChooseAddKernel();
-    const double dh = static_cast<double>(d);
-    if (!(dh >= SmallestSafeSum)) {
-        AddDensityPlain(density, count, d);
-        return;
-    }
-    kernel(density, count, dh, d);
+    static const AddKernel kernel = WidestKernel();
+    AddWith(kernel, density, count, d);
+}
+
+bool DensityKernelRuns(DensityKernel kernel) { return KernelOf(kernel) != nullptr; }
+
+void AddDensityWith(DensityKernel kernel, float* density, int count, long double d) {
+    const AddKernel k = KernelOf(kernel);
+    AddWith(k ? k : AddInDouble, density, count, d);
 }
 
 // ---------------------------------------------------------------- the pooled decision maker
@@ -178,6 +196,11 @@ int FindEnd(const std::vector<long double>& ends, int from, int count, long doub
     }
     if (from <= count && NearlyEqualExtended(ends[count], b)) return count;
     return 0;
+}
+
+// DefinitelyLess(LowerClamp, v) in 32 bits, which holds for every value from -9e12 up.
+bool AboveTheClamp(double v) {
+    return v >= -9e12 || DefinitelyLess(static_cast<float>(LowerClamp), static_cast<float>(v));
 }
 
 // Bounds within which any non-negative weights keep every density, quantile and its exponential
@@ -272,7 +295,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full) {
         const bool last = t + 1 == m;
         if (!last && !(v < points_[t + 1].Value)) continue; // an equal value follows: the last one stands
         int end = -1;
-        if (last || DefinitelyLess(static_cast<float>(LowerClamp), static_cast<float>(v))) {
+        if (last || AboveTheClamp(v)) {
             ends.push_back(PoolScale(v, isLog));
             end = static_cast<int>(ends.size()) - 1;
         }

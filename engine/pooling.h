@@ -18,6 +18,12 @@ void AddDensity(float* density, int count, long double d);
 // The plain loop of AddDensity, for densities of any sign.
 void AddDensityPlain(float* density, int count, long double d);
 
+// The ways AddDensity can run, of which it takes the widest the processor has; each gives the
+// plain loop's sums. A way the processor lacks runs as Double.
+enum class DensityKernel { Double, Avx2, Avx512 };
+bool DensityKernelRuns(DensityKernel kernel);
+void AddDensityWith(DensityKernel kernel, float* density, int count, long double d);
+
 // DMQuantilesFromDensity on intervals 1..count given by their lower and upper ends and densities.
 template <class LowEnd, class HighEnd, class DensityOf>
 void QuantilesFromDensity(int count, LowEnd low, HighEnd high, DensityOf density, TAssessment& d) {

@@ -18,5 +18,6 @@ enum RunCode {
     RunDegenerateBin = -15,        // ItemCount: a pooled bin has no width (or a reversed one)
     RunBadLevels = -16,            // some inter-quantile bin has no probability mass
     RunNotFinite = -17,            // a score, weight or quantile would not be a finite number
+
     RunOutOfMemory = -18,          // the run's working storage could not be allocated
 };

@@ -126,13 +126,7 @@ TEST_F(DecisionMakerTest, NothingToPoolGivesAMissingAssessment) {
 }
 
 TEST_F(DecisionMakerTest, ABinWithoutWidthIsRefused) {
-    // One quantile, both experts say 5.5 on a non-seed item: the range collapses to 5.5 .. 5.5.
-    SetLevels({50});
-    AddItem("S1", "UNI", 1.5f);
-    AddItem("S2", "UNI", 2.5f);
-    AddItem("X", "UNI");
-    AddExpert("E1", {{1.25f}, {2.25f}, {5.5f}});
-    AddExpert("E2", {{1.75f}, {2.75f}, {5.5f}});
+    CollapsedRangeCase();
     PrepareRun();
     WeightType = 2;
     EXPECT_EQ(ScoreCase(), RunDegenerateBin);

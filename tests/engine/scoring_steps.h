@@ -4,17 +4,42 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "engine/decision_maker.h"
 #include "engine/globals.h"
 #include "engine/information.h"
 #include "engine/intrinsic_range.h"
+#include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "engine/weights.h"
 #include "case_builder.h"
 
 namespace testcase {
+
+// A fresh temporary folder as the current directory while the object lives: global weights write
+// "weightsw.dat" there.
+class ScratchCurrentFolder {
+public:
+    ScratchCurrentFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "scoring-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "no scratch folder";
+        folder_ = pattern;
+        std::filesystem::current_path(folder_);
+    }
+    ~ScratchCurrentFolder() {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(folder_);
+    }
+    ScratchCurrentFolder(const ScratchCurrentFolder&) = delete;
+    ScratchCurrentFolder& operator=(const ScratchCurrentFolder&) = delete;
+
+private:
+    std::filesystem::path previous_ = std::filesystem::current_path();
+    std::filesystem::path folder_;
+};
 
 // Starts and ends from the defaults, with the levels 5/50/95.
 class ScoringTest : public ::testing::Test {
@@ -69,5 +94,29 @@ inline int ScoreCase() {
 }
 
 inline TExpert* DecisionMaker() { return ExpertTable[ExpertCount + 1].get(); }
+
+// One quantile (50 %), both experts say 5.5 on the non-seed item 3: its range collapses to
+// 5.5 .. 5.5, and a bin without width carries mass.
+inline void CollapsedRangeCase() {
+    SetLevels({50});
+    AddItem("S1", "UNI", 1.5f);
+    AddItem("S2", "UNI", 2.5f);
+    AddItem("X", "UNI");
+    AddExpert("E1", {{1.25f}, {2.25f}, {5.5f}});
+    AddExpert("E2", {{1.75f}, {2.75f}, {5.5f}});
+}
+
+// Whole runs from the engine's entry, in a scratch current directory.
+class ScoringRunTest : public ScoringTest {
+protected:
+    // code of RunCalculation on the case as it stands (after PrepareRun)
+    static int Run() {
+        int code = 12345;
+        RunCalculation(code);
+        return code;
+    }
+
+    ScratchCurrentFolder folder_;
+};
 
 } // namespace testcase

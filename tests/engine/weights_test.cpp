@@ -24,18 +24,8 @@ namespace {
 // Every test runs in a scratch current directory, where "weightsw.dat" lands.
 class WeightsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetGlobals();
-        std::string pattern = (fs::temp_directory_path() / "weights-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-        fs::current_path(folder_);
-    }
-    void TearDown() override {
-        fs::current_path(cwd_);
-        fs::remove_all(folder_);
-        ResetGlobals();
-    }
+    void SetUp() override { ResetGlobals(); }
+    void TearDown() override { ResetGlobals(); }
 
     static std::string WeightsFile() {
         std::ifstream in("weightsw.dat", std::ios::binary);
@@ -51,8 +41,7 @@ protected:
         ASSERT_EQ(ComputeAllInformation(), RunOk);
     }
 
-    fs::path cwd_ = fs::current_path();
-    fs::path folder_;
+    ScratchCurrentFolder folder_;
 };
 
 // Calibration x mean seed information: A 0.808027 x 0.0181824, B 0.0207128 x 1.75054,
