@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -234,10 +235,10 @@ TItemsListBoxForm::TItemsListBoxForm(QWidget* parent) : QWidget(parent, Qt::Wind
     SelectExpertsLabel->setFont(bold);
     ItemsListBox = new QListWidget(this);
     ItemsListBox->setObjectName(QStringLiteral("ItemsListBox"));
-    ItemsListBox->setMinimumSize(110, 222);
+    ItemsListBox->setFixedHeight(222);
     ExpertsListBox = new QListWidget(this);
     ExpertsListBox->setObjectName(QStringLiteral("ExpertsListBox"));
-    ExpertsListBox->setMinimumSize(113, 222);
+    ExpertsListBox->setFixedHeight(222);
     F3ToggleLabel = new QLabel(QStringLiteral("F3 to toggle all on/off"), this);
     F3ToggleLabel->setObjectName(QStringLiteral("F3ToggleLabel"));
     F4InvertLabel = new QLabel(QStringLiteral("F4 to invert selection"), this);
@@ -260,12 +261,11 @@ TItemsListBoxForm::TItemsListBoxForm(QWidget* parent) : QWidget(parent, Qt::Wind
     grid->addWidget(SelectExpertsLabel, 0, 1);
     grid->addWidget(ItemsListBox, 1, 0);
     grid->addWidget(ExpertsListBox, 1, 1);
-    auto* options = new QGridLayout;
-    options->setVerticalSpacing(4);
-    options->addWidget(F3ToggleLabel, 0, 0);
-    options->addWidget(F4InvertLabel, 1, 0);
-    options->addWidget(ToClipboardCheckBox, 0, 1);
-    options->addWidget(SingleFile, 1, 1);
+    grid->setRowMinimumHeight(2, 4);
+    grid->addWidget(F3ToggleLabel, 3, 0);
+    grid->addWidget(F4InvertLabel, 4, 0);
+    grid->addWidget(ToClipboardCheckBox, 3, 1);
+    grid->addWidget(SingleFile, 4, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(OkButton);
@@ -274,7 +274,6 @@ TItemsListBoxForm::TItemsListBoxForm(QWidget* parent) : QWidget(parent, Qt::Wind
     layout->setContentsMargins(10, 8, 10, 10);
     layout->setSpacing(8);
     layout->addLayout(grid, 1);
-    layout->addLayout(options);
     layout->addLayout(buttons);
 
     ItemsListBox->installEventFilter(this);
@@ -298,6 +297,13 @@ bool TItemsListBoxForm::FormCreate() {
     if (!Core.Fill()) return false;
     ShowChecks(ItemsListBox, Core.Items);
     ShowChecks(ExpertsListBox, Core.Experts);
+    // Each list at least as designed, wider where its longest id would be cut, and as wide as
+    // its column.
+    for (auto [box, designed] : {std::pair{ItemsListBox, 110}, std::pair{ExpertsListBox, 113}}) {
+        const int needed = box->sizeHintForColumn(0) + box->verticalScrollBar()->sizeHint().width() + 2 * box->frameWidth();
+        box->setMinimumWidth(std::max(designed, needed));
+        box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
     return true;
 }
 
