@@ -34,6 +34,21 @@ namespace {
 namespace fs = std::filesystem;
 using platform::Answer;
 
+// E1's percentile table of 10, 20, 40 on 0..50 at the levels 5/50/95, in a field of 2, worked by
+// hand: entry 0 the low bound, entry 1 the tail 10 - 10 x 4/4.75 = 1.5789, entries 2..4 a quarter
+// of the way each to 10 at entry 5, then 10/45 a point to 20 at 50, 40 at 95, the tail
+// 40 + 10 x 4/4.75 = 48.42 at 99 and the high bound at 100.
+struct TableRow {
+    int Point;
+    const char* Label;
+    const char* Value;
+};
+const TableRow E1Table[] = {
+    {0, " 0.25", " 0"},    {1, " 1.00", "1.579"}, {2, " 2.00", "3.684"}, {3, " 3.00", "5.789"},
+    {4, " 4.00", "7.895"}, {5, " 5.00", "10"},    {6, " 6.00", "10.22"}, {50, "50.00", "20"},
+    {95, "95.00", "40"},   {99, "99.00", "48.42"}, {100, "99.75", "50"},
+};
+
 class ExportListTest : public platform_test::ScratchTest {
 protected:
     void SetUp() override {
@@ -184,24 +199,14 @@ TEST_F(ExportListTest, PercentileTablesInOneFileHaveZeroLedLabels) {
         return ReadTextLines(path);
     }();
     ASSERT_EQ(lines.size(), 103u);
-    // Blank label of five, then the table of 10, 20, 40 on 0..50 (levels 5/50/95): entry 0 the
-    // low bound, entry 1 the tail 10 - 10 x 4/4.75 = 1.5789, entries 2..4 a quarter of the way
-    // each to 10 at entry 5 (3.684, 5.789, 7.895), 20 at 50, 40 at 95, the tail
-    // 40 + 10 x 4/4.75 = 48.42 at 99 and the high bound at 100.
-    EXPECT_EQ(lines[0], "     E1");
+    EXPECT_EQ(lines[0], "     E1") << "a blank label of five";
     EXPECT_EQ(lines[1], "      X");
-    EXPECT_EQ(lines[2], "00.25\t 0");
-    EXPECT_EQ(lines[3], "01.00\t1.579");
-    EXPECT_EQ(lines[4], "02.00\t3.684");
-    EXPECT_EQ(lines[5], "03.00\t5.789");
-    EXPECT_EQ(lines[6], "04.00\t7.895");
-    EXPECT_EQ(lines[7], "05.00\t10");
-    // 10 + 10/45 per point from 5 to 50.
-    EXPECT_EQ(lines[8], "06.00\t10.22");
-    EXPECT_EQ(lines[52], "50.00\t20");
-    EXPECT_EQ(lines[97], "95.00\t40");
-    EXPECT_EQ(lines[101], "99.00\t48.42");
-    EXPECT_EQ(lines[102], "99.75\t50");
+    EXPECT_EQ(lines[3].substr(0, 6), "01.00\t");
+    for (const TableRow& r : E1Table) {
+        std::string label = r.Label;
+        if (label[0] == ' ') label[0] = '0';
+        EXPECT_EQ(lines[static_cast<std::size_t>(r.Point) + 2], label + "\t" + r.Value);
+    }
 }
 
 TEST_F(ExportListTest, SeparateFilesPerExpertAndItemAreAppendedTo) {
@@ -216,11 +221,8 @@ TEST_F(ExportListTest, SeparateFilesPerExpertAndItemAreAppendedTo) {
     ASSERT_EQ(e1.size(), 101u);
     ASSERT_EQ(e2.size(), 101u);
     // The labels keep their leading blank; no header.
-    EXPECT_EQ(e1[0], " 0.25\t 0");
-    EXPECT_EQ(e1[1], " 1.00\t1.579");
-    EXPECT_EQ(e1[4], " 4.00\t7.895");
-    EXPECT_EQ(e1[99], "99.00\t48.42");
-    EXPECT_EQ(e1[100], "99.75\t50");
+    for (const TableRow& r : E1Table)
+        EXPECT_EQ(e1[static_cast<std::size_t>(r.Point)], std::string(r.Label) + "\t" + r.Value);
     // E2's 1, 2, 3: the tails go to 0.1579 and 3 + 47 x 4/4.75 = 42.58.
     EXPECT_EQ(e2[1], " 1.00\t0.1579");
     EXPECT_EQ(e2[5], " 5.00\t 1");
