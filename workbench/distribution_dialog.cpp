@@ -296,7 +296,6 @@ void DistributionDialogCore::Open(TExpert* expert, int itemIndex, const TDistrib
     // From here on the values are the parameters the edits show, so that the rule check of
     // the last edit compares parameters with parameters.
     EvaluateDistribution(DialogDistribution, 1);
-    if (DialogItem) Caption = expert->Id.str() + " / " + DialogItem->Id.str();
 }
 
 bool DistributionDialogCore::ValidateParamEdit(int k, const std::string& text) {
