@@ -25,7 +25,9 @@
 #include "platform/qt/qt_prompts.h"
 #include "workbench/about_form.h"
 #include "workbench/case_state.h"
+#include "workbench/distribution_dialog.h"
 #include "workbench/experts_sheet.h"
+#include "workbench/export_list.h"
 #include "workbench/halvorine_app.h"
 #include "workbench/items_sheet.h"
 #include "workbench/program_launch.h"
@@ -142,6 +144,8 @@ TMainForm::TMainForm(platform::Prompts* prompts) {
         if (RunDialog) RunDialog->close();
     };
     InstallRangeGraph();
+    InstallDistributionDialog();
+    InstallExportList();
 
     connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });

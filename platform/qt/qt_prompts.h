@@ -14,7 +14,7 @@
 #include <random>
 #include <string>
 
-class QDialog;
+#include <QDialog> // QPointer<QDialog> needs the whole class
 class QFileDialog;
 class QMessageBox;
 
