@@ -4,6 +4,7 @@
 
 #include "platform/prompts.h"
 
+#include <QDialog>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -14,7 +15,6 @@
 #include <random>
 #include <string>
 
-#include <QDialog> // QPointer<QDialog> needs the whole class
 class QFileDialog;
 class QMessageBox;
 
