@@ -47,7 +47,7 @@ struct FullRunState {
     int CalibrationLevelCount = 0;
 
     void Save() {
-        for (int e = 1; e <= ExpertCount; ++e) {
+        for (int e = 1; e <= ::ExpertCount; ++e) {
             TExpert* x = ExpertTable[e].get();
             if (!x) continue;
             ExpertScores s{x,
