@@ -174,6 +174,13 @@ protected:
         EXPECT_GT(r.DMDiscrepancy, 0.0f);
     }
 
+    // The items' ranges as the last run left them.
+    static std::map<std::string, std::pair<float, float>> Ranges() {
+        std::map<std::string, std::pair<float, float>> ranges;
+        for (const ItemRow& row : CaseItems) ranges[row.id] = {Item(row.id)->IntrinsicLow, Item(row.id)->IntrinsicHigh};
+        return ranges;
+    }
+
     static void ExpectSameDecisionMaker(const DecisionMakerResult& got, const DecisionMakerResult& want,
                                         const std::string& what) {
         ASSERT_EQ(got.Quantiles.size(), want.Quantiles.size()) << what;
@@ -222,8 +229,7 @@ TEST_F(RobustnessRunsTest, LeavingAnItemOutIsARunWithoutIt) {
         std::vector<DecisionMakerResult> want;
         for (const std::string& id : seeds) want.push_back(ReferenceRun(id, ""));
         const DecisionMakerResult fullDm = ReferenceRun("", "");
-        std::map<std::string, std::pair<float, float>> ranges;
-        for (const ItemRow& row : CaseItems) ranges[row.id] = {Item(row.id)->IntrinsicLow, Item(row.id)->IntrinsicHigh};
+        const auto ranges = Ranges();
 
         Fresh();
         BuildCase();
@@ -261,8 +267,7 @@ TEST_F(RobustnessRunsTest, LeavingAnExpertOutIsARunWithoutHim) {
         std::vector<DecisionMakerResult> want;
         for (const ExpertRow& e : CaseExperts) want.push_back(ReferenceRun("", e.id));
         const DecisionMakerResult fullDm = ReferenceRun("", "");
-        std::map<std::string, std::pair<float, float>> ranges;
-        for (const ItemRow& row : CaseItems) ranges[row.id] = {Item(row.id)->IntrinsicLow, Item(row.id)->IntrinsicHigh};
+        const auto ranges = Ranges();
 
         Fresh();
         BuildCase();
