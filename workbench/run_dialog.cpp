@@ -18,6 +18,7 @@
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
 #include "workbench/main_form.h"
+#include "workbench/robustness_runs.h"
 #include "workbench/sheet_windows.h"
 
 std::function<bool(TRunDlgFrm&)> CalcRobHandler;
@@ -78,6 +79,7 @@ void CloseRangeGraphs() {
 } // namespace
 
 void InstallRunDialogHandlers() {
+    InstallRobustnessRuns();
     CreateRunDialogHandler = [](QMdiArea* area) -> QMdiSubWindow* { return new TRunDlgFrm(area); };
     ResetRunDialogHandler = [] {
         if (TRunDlgFrm* d = OpenRunDialog()) d->ResetRunDialog();
