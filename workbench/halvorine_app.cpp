@@ -1,22 +1,5 @@
 #include "workbench/halvorine_app.h"
 
-#include <QMessageBox>
-
 #include "engine/globals.h"
-#include "platform/prompts.h"
 
-THalvorineApp::THalvorineApp(int& argc, char** argv) : QApplication(argc, argv) {}
-
-void ShowCommandException(const std::string& text) {
-    if (Platform) {
-        Platform->Message(platform::MessageKind::Error, text, platform::Buttons::Ok);
-        return;
-    }
-    QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(text));
-}
-
-bool THalvorineApp::notify(QObject* receiver, QEvent* event) {
-    bool handled = false;
-    RunCommand([&] { handled = QApplication::notify(receiver, event); });
-    return handled;
-}
+THalvorineApp::THalvorineApp(int& argc, char** argv) : TGuardedApp(argc, argv, Platform) {}
