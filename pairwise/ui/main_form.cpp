@@ -94,6 +94,8 @@ TMainForm::TMainForm(platform::Prompts* prompts) {
 
     connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
+    // The menus start in step even when the frame is never activated (no window manager).
+    UpdateMenuItems();
 }
 
 TMainForm::~TMainForm() {
