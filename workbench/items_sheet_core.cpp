@@ -199,14 +199,15 @@ int ItemsSheetCore::ColumnPixels(int col) const {
 }
 
 float ItemsSheetCore::TotalLoss(int k) const {
-    float sum = 0;
+    // Summed in extended precision and stored once, like every sum of the program.
+    long double sum = 0;
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TItem* item = ItemTable[i].get();
         if (!IsSeedItem(item)) continue;
         const float loss = QuantileLoss(FindAssessment(Expert, item), k);
         if (loss > MissingValue) sum += loss;
     }
-    return sum;
+    return static_cast<float>(sum);
 }
 
 std::vector<std::string> ItemsSheetCore::HeaderInfo() const {

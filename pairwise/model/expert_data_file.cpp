@@ -171,7 +171,7 @@ bool WriteExpertDataFile(const std::string& path) {
             TPairItem& item = *ItemTable[c];
 
             std::string line = " " + StrInt(number, 4) + " " + PadLeft(x->Id, 8) + " " + StrInt(c, 4) + " " +
-                               PadLeft(item.Id, 14) + " " + PadLeft(item.Scale, 3) + " ";
+                               PadLeft(item.Id, 14) + " " + PadLeft(WrittenScale(item.Scale), 3) + " ";
             for (int t = 1; t <= AnswerColumnCount; ++t) {
                 line += row->Answers[t];
                 line += ' ';

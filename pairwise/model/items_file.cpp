@@ -80,7 +80,7 @@ bool WriteItemsFile(const std::string& path) {
         const TPairItem* item = ItemTable[i].get();
         if (!item || item->Id.empty()) continue;
         std::string line = " " + StrInt(i, 4) + " " + PadLeft(item->Id, 14) + " " + StrExp(item->Realisation, 12) +
-                           " " + PadLeft(item->Scale, 3) + " " + PadLeft(item->Name, 60) + " ";
+                           " " + PadLeft(WrittenScale(item->Scale), 3) + " " + PadLeft(item->Name, 60) + " ";
         if (item->FilterFlag) line += "F";
         out.WriteLine(line);
     }

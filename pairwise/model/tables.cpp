@@ -112,6 +112,10 @@ bool ItemHasAnswers(int position) {
 
 // ---------------------------------------------------------------- queries
 
+std::string WrittenScale(const std::string& scale) {
+    return scale.empty() ? std::string(ScaleNames[DefaultScale]) : scale;
+}
+
 bool IsReferenceItem(const TPairItem* item) {
     return item && item->HasRealisation && item->Realisation > MissingValue;
 }

@@ -12,6 +12,8 @@
 // ---- small queries ----
 // HasRealisation set and Realisation above MissingValue.
 bool IsReferenceItem(const TPairItem* item);
+// The scale word a file gets: an empty one would shift the line's fields, so it is written as the default.
+std::string WrittenScale(const std::string& scale);
 
 // ---- creation ----
 TPairItem* NewItem(const std::string& id, const std::string& name, int index);

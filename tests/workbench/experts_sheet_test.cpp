@@ -198,6 +198,7 @@ TEST_P(ExpertIdEdit, FollowsTheIdRule) {
     ExpertTable[2]->Id = "abcdefgh";
     testcase::AddExpert("ab", {});
     testcase::AddExpert("ABC1", {});
+    testcase::AddExpert("AB C", {});
     sheet->FormAdjust();
     const IdCase& c = GetParam();
     sheet->Core.SetEditText(1, 1, c.Typed);
@@ -213,9 +214,11 @@ INSTANTIATE_TEST_SUITE_P(
         IdCase{"ABCDEFGHX", "ABCDEFG", true},
         // A 9-character id with a free prefix is stored cut to 8.
         IdCase{"zyxwvutsr", "zyxwvuts", true},
-        // The blank before the last character goes with the cut: "AB C" is free.
-        IdCase{"AB C", "AB C", true},
-        // "ab c" cut back passes "ab " which is right-trimmed to the taken "ab".
+        // "ab c" is taken: cut back it passes "ab ", right-trimmed to the taken "ab", then "a".
+        IdCase{"ab c", "a", true},
+        IdCase{"AB C", "A", true},
+        // A free blank inside an id is kept.
+        IdCase{"ab d", "ab d", true},
         IdCase{"abc1", "abc", true},
         IdCase{"ab", "a", true},
         IdCase{"", "Anna", false},

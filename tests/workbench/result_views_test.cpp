@@ -38,8 +38,10 @@ protected:
 // 5.699999809):
 //   S1 r 12:  5 %  (12 - 10) x 0.3 = 0.6;   50 %  (20 - 12) x 3 = 24;   95 %  (40 - 12) x 0.3000002 = 8.400005
 //   S2 r 5:   5 %  (5 - 1) x 0.3 = 1.2;     50 %  (5 - 2) x 3 = 9;      95 %  (5 - 3) x 5.7 = 11.4
-//   S3 r 150: 5 %  (150 - 100) x 0.3 = 15;  50 %  (200 - 150) x 3 = 150; 95 %  (300 - 150) x 0.3000002 = 45.00003
-//   totals 16.8, 183, 64.80003 (32-bit sums: 16.800001, 183, 64.800034; within 4 units in the last place).
+//   S3 r 150: 5 %  (150 - 100) x 0.3000000119 = 15.000001;  50 %  (200 - 150) x 3 = 150; 95 %  (300 - 150) x 0.3000002 = 45.00003
+//   totals 16.8, 183, 64.80003: summed in extended precision and stored once they are exactly the
+//   32-bit reals 16.800001 (the first loss is 15.000001 as a 32-bit real), 183 and 64.80003 (a 32-bit
+//   running sum would give 64.800034).
 TEST_F(ItemsResultViewTest, BilinearLossesAndTotals) {
     BuildLossCase();
     const TExpert* x = ExpertTable[1].get();
@@ -47,17 +49,17 @@ TEST_F(ItemsResultViewTest, BilinearLossesAndTotals) {
         int Item;
         float Expected[3];
     };
-    const Case cases[] = {{1, {0.6f, 24, 8.400005f}}, {2, {1.2f, 9, 11.4f}}, {4, {15, 150, 45.00003f}}};
+    const Case cases[] = {{1, {0.6f, 24, 8.400005f}}, {2, {1.2f, 9, 11.4f}}, {4, {15.000001f, 150, 45.00003f}}};
     for (const Case& c : cases)
         for (int k = 1; k <= 3; ++k)
-            EXPECT_FLOAT_EQ(QuantileLoss(x->Assessments[c.Item].get(), k), c.Expected[k - 1])
+            EXPECT_EQ(QuantileLoss(x->Assessments[c.Item].get(), k), c.Expected[k - 1])
                 << "item " << c.Item << " quantile " << k;
 
     ItemsSheetMode = ItemsLossView;
     ItemsSheetCore core(ExpertTable[1].get());
-    EXPECT_FLOAT_EQ(core.TotalLoss(1), 16.8f);
-    EXPECT_FLOAT_EQ(core.TotalLoss(2), 183.0f);
-    EXPECT_FLOAT_EQ(core.TotalLoss(3), 64.80003f);
+    EXPECT_EQ(core.TotalLoss(1), 16.800001f);
+    EXPECT_EQ(core.TotalLoss(2), 183.0f);
+    EXPECT_EQ(core.TotalLoss(3), 64.80003f);
 
     // Three seed items and the total row; the item without realisation is not listed.
     EXPECT_EQ(core.GridRows(), 5);

@@ -169,3 +169,26 @@ TEST_F(CaseRoundTripTest, EmptyAndRepeatedIdsAreSavedUnderAutomaticIds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CaseRoundTripTest, AnEmptyScaleIsSavedAsTheDefaultSoNoFieldShifts) {
+    ASSERT_EQ(ReadItemsFile(Fixture("case12.iy")), 0);
+    ASSERT_EQ(ReadExpertDataFile(Fixture("case12.ey")), 0);
+    ItemTable[3]->Scale = "";
+    ASSERT_TRUE(WriteItemsFile(PathOf("blank.iy")));
+    ASSERT_TRUE(WriteExpertDataFile(PathOf("blank.ey")));
+    ASSERT_EQ(ReadItemsFile(PathOf("blank.iy")), 0);
+    ASSERT_EQ(ReadExpertDataFile(PathOf("blank.ey")), 0);
+    EXPECT_EQ(ItemTable[3]->Scale.str(), "LOG");
+    EXPECT_EQ(ItemTable[3]->Name.str(), "Pears from the orchard");
+    EXPECT_TRUE(ItemTable[3]->FilterFlag);
+    for (int e = 1; e <= 3; ++e) {
+        const TPairExpert& x = *ExpertTable[e];
+        std::string row;
+        for (int t = 1; t <= 12; ++t) row += x.AnswerRows[3]->Answers[t];
+        EXPECT_EQ(row, Case12Experts[e - 1].rows[2]) << "expert " << e;
+    }
+}
+
+} // namespace
