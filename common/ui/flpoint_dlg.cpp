@@ -190,7 +190,12 @@ void TFlpointDlg::FormDeactivate() {
 }
 
 void TFlpointDlg::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow()) FormDeactivate();
+    if (event->type() == QEvent::ActivationChange && isVisible()) {
+        if (isActiveWindow())
+            SetControls(); // the format may have changed while another window was active
+        else
+            FormDeactivate();
+    }
     QDialog::changeEvent(event);
 }
 

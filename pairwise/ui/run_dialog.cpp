@@ -103,6 +103,8 @@ TRunDlgFrm::TRunDlgFrm(QMdiArea* area) : QMdiSubWindow(nullptr) {
     area->addSubWindow(this);
     // FormCreate: the box starts unticked, which runs its handler (silently, being unticked).
     ScaleTransformBox->setChecked(false);
+    // The box shows the option the next run will use (a box unticked over an option still on would run
+    // the simulation unasked).
     ConfidenceIntervalsBox->setChecked(ConfidenceIntervals);
     setEnabled(false);
     body->adjustSize();
@@ -112,9 +114,9 @@ TRunDlgFrm::TRunDlgFrm(QMdiArea* area) : QMdiSubWindow(nullptr) {
 }
 
 TRunDlgFrm::~TRunDlgFrm() {
-    // The results window belongs to the dialog and goes with it.
-    for (QPointer<TRangeGraphWindow>* slot : {&ItemsRangeGraph, &ExpertsRangeGraph})
-        if (*slot) delete slot->data();
+    // The results windows belong to the dialog and go with it.
+    for (const QPointer<QMdiSubWindow>& w : ownWindows_)
+        if (w) delete w.data();
     if (RunDialog == this) RunDialog = nullptr;
 }
 
@@ -201,6 +203,7 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
     } else {
         auto* window = new TRangeGraphWindow(mdiArea());
         slot = window;
+        ownWindows_.push_back(window);
         try {
             window->LoadReport();
         } catch (...) {
@@ -223,9 +226,9 @@ void TRunDlgFrm::closeEvent(QCloseEvent* event) {
     ExpertsTextOutput = 0;
     ExpertsSheetMode = 0;
     if (RunDialog == this) RunDialog = nullptr;
-    // The results window belongs to the dialog and goes with it.
-    for (QPointer<TRangeGraphWindow>* slot : {&ItemsRangeGraph, &ExpertsRangeGraph})
-        if (*slot) (*slot)->close();
+    // The results windows belong to the dialog and go with it.
+    for (const QPointer<QMdiSubWindow>& w : ownWindows_)
+        if (w) w->close();
     QMdiSubWindow::closeEvent(event);
     if (MainForm) MainForm->update();
 }

@@ -2,6 +2,9 @@
 // and the results window, which shows the report the run wrote.
 #pragma once
 
+#include <QList>
+#include <QPointer>
+
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -49,6 +52,10 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The results windows this dialog made: they go with it, and no other dialog's do.
+    QList<QPointer<QMdiSubWindow>> ownWindows_;
 };
 
 class TRangeGraphWindow : public QMdiSubWindow {

@@ -179,3 +179,27 @@ TEST_F(RunDialogTest, ReportLinesAreCutTo79Characters) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two run dialogs can be open (Calculate after the frame was activated makes a second one): closing
+// one takes only its own results window.
+TEST_F(RunDialogTest, ClosingADialogLeavesTheOtherDialogsResults) {
+    TRunDlgFrm* first = OpenGoldenAndCalculate();
+    ASSERT_NE(first, nullptr);
+    auto* second = new TRunDlgFrm(form->MdiArea);
+    RunDialog = second;
+    second->setEnabled(true);
+    second->show();
+    Click(second->RunButton);
+    QPointer<TRangeGraphWindow> results = ReportWindow;
+    ASSERT_NE(results, nullptr);
+    first->close();
+    QApplication::processEvents();
+    EXPECT_NE(results, nullptr) << "the second dialog's report stays";
+    second->close();
+    QApplication::processEvents();
+    EXPECT_EQ(results, nullptr) << "and goes with its own dialog";
+}
+
+} // namespace
