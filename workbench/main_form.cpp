@@ -16,6 +16,7 @@
 #include "common/core/line_io.h"
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
+#include "common/ui/mdi_frame.h"
 #include "common/ui/flpoint_dlg.h"
 #include "engine/assessments_file.h"
 #include "engine/case_files.h"
@@ -339,10 +340,7 @@ bool TMainForm::event(QEvent* event) {
 }
 
 QList<QMdiSubWindow*> TMainForm::OpenChildren() const {
-    QList<QMdiSubWindow*> open;
-    for (QMdiSubWindow* w : MdiArea->subWindowList())
-        if (!w->isHidden()) open.push_back(w);
-    return open;
+    return OpenChildWindows(MdiArea);
 }
 
 TItemsSheet* TMainForm::RealisationsSheet() const {
@@ -350,10 +348,7 @@ TItemsSheet* TMainForm::RealisationsSheet() const {
 }
 
 void TMainForm::BringToFront(QMdiSubWindow* window) {
-    if (!window) return;
-    if (window->isMinimized()) window->showNormal();
-    MdiArea->setActiveSubWindow(window);
-    window->raise();
+    BringChildToFront(MdiArea, window);
 }
 
 void TMainForm::RepaintAll() {
@@ -1024,28 +1019,11 @@ void TMainForm::WindowTileItemClick() {
 }
 
 void TMainForm::WindowArrangeItemClick() {
-    // Minimised windows in a row along the bottom of the area, a new row above when full.
-    const QRect area = MdiArea->viewport()->rect();
-    int x = 0;
-    int y = area.bottom() + 1;
-    int rowHeight = 0;
-    for (QMdiSubWindow* w : OpenChildren()) {
-        if (!w->isMinimized()) continue;
-        const QSize size = w->size();
-        if (x > 0 && x + size.width() > area.width()) {
-            x = 0;
-            y -= rowHeight;
-            rowHeight = 0;
-        }
-        rowHeight = std::max(rowHeight, size.height());
-        w->move(x, y - size.height());
-        x += size.width();
-    }
+    ArrangeChildIcons(MdiArea);
 }
 
 void TMainForm::WindowMinimizeItemClick() {
-    QList<QMdiSubWindow*> children = OpenChildren();
-    for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->showMinimized();
+    MinimizeAllChildren(MdiArea);
 }
 
 void TMainForm::CloseAllWindowsClick() {

@@ -15,6 +15,7 @@
 #include "common/core/line_io.h"
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
+#include "common/ui/mdi_frame.h"
 #include "common/ui/flpoint_dlg.h"
 #include "pairwise/model/case_files.h"
 #include "pairwise/model/expert_data_file.h"
@@ -262,17 +263,11 @@ bool TMainForm::event(QEvent* event) {
 }
 
 QList<QMdiSubWindow*> TMainForm::OpenChildren() const {
-    QList<QMdiSubWindow*> open;
-    for (QMdiSubWindow* w : MdiArea->subWindowList())
-        if (!w->isHidden()) open.push_back(w);
-    return open;
+    return OpenChildWindows(MdiArea);
 }
 
 void TMainForm::BringToFront(QMdiSubWindow* window) {
-    if (!window) return;
-    if (window->isMinimized()) window->showNormal();
-    MdiArea->setActiveSubWindow(window);
-    window->raise();
+    BringChildToFront(MdiArea, window);
 }
 
 void TMainForm::RepaintChildren() {
@@ -691,19 +686,11 @@ void TMainForm::WindowTileItemClick() {
 }
 
 void TMainForm::WindowArrangeItemClick() {
-    // Minimised windows in a row along the bottom of the area.
-    int x = 0;
-    const int bottom = MdiArea->viewport()->height();
-    for (QMdiSubWindow* w : OpenChildren()) {
-        if (!w->isMinimized()) continue;
-        w->move(x, bottom - w->height());
-        x += w->width();
-    }
+    ArrangeChildIcons(MdiArea);
 }
 
 void TMainForm::WindowMinimizeItemClick() {
-    QList<QMdiSubWindow*> children = OpenChildren();
-    for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->showMinimized();
+    MinimizeAllChildren(MdiArea);
 }
 
 void TMainForm::CloseAllWindowsClick() {

@@ -1,0 +1,44 @@
+#include "common/ui/mdi_frame.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <algorithm>
+
+QList<QMdiSubWindow*> OpenChildWindows(const QMdiArea* area) {
+    QList<QMdiSubWindow*> open;
+    for (QMdiSubWindow* w : area->subWindowList())
+        if (!w->isHidden()) open.push_back(w);
+    return open;
+}
+
+void BringChildToFront(QMdiArea* area, QMdiSubWindow* window) {
+    if (!window) return;
+    if (window->isMinimized()) window->showNormal();
+    area->setActiveSubWindow(window);
+    window->raise();
+}
+
+void ArrangeChildIcons(QMdiArea* area) {
+    const QRect view = area->viewport()->rect();
+    int x = 0;
+    int y = view.bottom() + 1;
+    int rowHeight = 0;
+    for (QMdiSubWindow* w : OpenChildWindows(area)) {
+        if (!w->isMinimized()) continue;
+        const QSize size = w->size();
+        if (x > 0 && x + size.width() > view.width()) {
+            x = 0;
+            y -= rowHeight;
+            rowHeight = 0;
+        }
+        rowHeight = std::max(rowHeight, size.height());
+        w->move(x, y - size.height());
+        x += size.width();
+    }
+}
+
+void MinimizeAllChildren(QMdiArea* area) {
+    const QList<QMdiSubWindow*> children = OpenChildWindows(area);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->showMinimized();
+}

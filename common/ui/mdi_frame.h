@@ -1,0 +1,16 @@
+// The window commands both programs' MDI frames share.
+#pragma once
+
+#include <QList>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+// The child windows that are open (not hidden), in the area's order.
+QList<QMdiSubWindow*> OpenChildWindows(const QMdiArea* area);
+// Restores a minimised window and makes it the active one.
+void BringChildToFront(QMdiArea* area, QMdiSubWindow* window);
+// Minimised windows in rows along the bottom of the area, a new row above when one is full.
+void ArrangeChildIcons(QMdiArea* area);
+// Every open child minimised, from the last to the first.
+void MinimizeAllChildren(QMdiArea* area);
