@@ -12,6 +12,7 @@
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "pairwise/model/globals.h"
+#include "pairwise/model/run_tally.h"
 #include "pairwise/model/workspace.h"
 #include "platform/testing/scripted_prompts.h"
 
@@ -51,25 +52,7 @@ inline void TallyAnswers(int n, const std::vector<std::string>& experts, const s
         const std::string& answers = experts[e - 1];
         for (std::size_t k = 0; k < pairs.size() && k < answers.size(); ++k) {
             const auto [l, t] = pairs[k];
-            const char c = answers[k];
-            if (c == ' ') continue;
-            ++PairCount[l][t];
-            ++PairCount[t][l];
-            Answered[l][e] = true;
-            Answered[t][e] = true;
-            if (c == '>') {
-                ExpertPreference[e][l][t] = 1;
-                PreferenceCount[l][t] += 1;
-            } else if (c == '<') {
-                ExpertPreference[e][t][l] = 1;
-                PreferenceCount[t][l] += 1;
-            } else {
-                ExpertPreference[e][l][t] = 0.5L;
-                ExpertPreference[e][t][l] = 0.5L;
-                PreferenceCount[l][t] += 0.5L;
-                PreferenceCount[t][l] += 0.5L;
-                NoTieAnswers = false;
-            }
+            TallyAnswer(e, l, t, answers[k]);
         }
     }
 }
