@@ -12,7 +12,10 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 #include "common/core/pascal_str.h"
@@ -88,6 +91,26 @@ bool ParseParameter(const std::string& text, long double& out) {
     return true;
 }
 
+// The text of the characters to_chars wrote, with the separator the numbers are shown with.
+std::string Shown(const char* first, const char* last) {
+    std::string t(first, last);
+    for (char& c : t) {
+        if (c == '.') c = DecimalSeparator;
+        if (c == 'e') c = 'E';
+    }
+    return t;
+}
+
+// A stored quantile that the distribution gives back up to what the case files hold: they keep
+// 6 significant digits, so quantiles read from a file are a family's own only to about 1e-5 of
+// their size, and the fit reads only the first and the last of them.
+bool WithinFitNoise(int family, long double computed, float stored, float first, float last) {
+    const long double scale = family == FamilyLogUniform || family == FamilyLogNormal
+                                  ? std::fabs(static_cast<long double>(stored))
+                                  : std::max(std::fabs(static_cast<long double>(first)), std::fabs(static_cast<long double>(last)));
+    return std::fabs(computed - stored) <= 1e-5L * scale;
+}
+
 // A parameter as a 32-bit real where it fits one.
 long double SingleRounded(long double v) {
     if (std::isfinite(v) && std::fabs(v) <= static_cast<long double>(FLT_MAX)) return static_cast<float>(v);
@@ -132,6 +155,21 @@ bool AllFinite(const TDistribution& D) {
 } // namespace
 
 // ---------------------------------------------------------------- the families' tables
+
+std::string ParameterText(double x) {
+    if (!std::isfinite(x)) return "0";
+    char buf[512];
+    const double a = std::fabs(x);
+    const bool fixed = a == 0 || (a >= 1e-6 && a < 1e15);
+    std::to_chars_result r =
+        std::to_chars(buf, buf + sizeof buf, x, fixed ? std::chars_format::fixed : std::chars_format::scientific);
+    std::string text = Shown(buf, r.ptr);
+    long double back = 0;
+    if (ParseParameter(text, back) && static_cast<double>(back) == x) return text;
+    // Our reader rounds through 80 bits; where that lands beside x, all 17 digits do not.
+    r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 17);
+    return Shown(buf, r.ptr);
+}
 
 int DistributionParamCount(int family) {
     const FamilyEntry* f = FamilyOf(family);
@@ -211,32 +249,42 @@ void DistributionDialogCore::ConvertDistributionParams(TDistribution& D, int mod
         for (int k = 0; k < f->Count; ++k) D.*SlotOf(f->Params[k].Slot) = static_cast<double>(DistributionValues[k + 1]);
         return;
     }
+    // The two-point fit through the first and the last quantile at the case's own levels, so
+    // that quantiles which are a family's own give that family's parameters back.
     const int q = std::max(LevelCount(), 1);
     const long double x1 = DistributionValues[1], xn = DistributionValues[q];
     const long double q1 = QuantileLevels[1], qn = QuantileLevels[q];
+    const long double nan = std::numeric_limits<long double>::quiet_NaN();
+    // One level only, or levels out of order: no line through two points.
+    const bool twoLevels = q > 1 && qn > q1;
+    const auto store = [](long double v) { return static_cast<double>(v); };
     switch (D.Family) {
-    case FamilyConstant: D.P1 = static_cast<double>(x1); break;
-    case FamilyUniform: {
-        const long double upper = (xn * qn - x1 * q1) / (qn * qn - q1 * q1);
-        D.P2 = static_cast<double>(upper);
-        D.P1 = static_cast<double>((x1 - static_cast<long double>(D.P2) * q1) / qn);
-        break;
-    }
+    case FamilyConstant: D.P1 = store(x1); break;
+    case FamilyUniform:
     case FamilyLogUniform: {
-        const long double lx1 = std::log(x1), lxn = std::log(xn);
-        D.P2 = static_cast<double>(std::exp((lxn * qn - lx1 * q1) / (qn * qn - q1 * q1)));
-        D.P1 = static_cast<double>(std::exp((lx1 - std::log(static_cast<long double>(D.P2)) * q1) / qn));
+        const bool logs = D.Family == FamilyLogUniform;
+        const long double a = logs ? std::log(x1) : x1, b = logs ? std::log(xn) : xn;
+        const long double slope = twoLevels ? (b - a) / (qn - q1) : nan;
+        const long double lower = a - q1 * slope, upper = a + (1 - q1) * slope;
+        D.P1 = store(logs ? std::exp(lower) : lower);
+        D.P2 = store(logs ? std::exp(upper) : upper);
         break;
     }
     case FamilyNormal:
-        D.P1 = static_cast<double>((x1 + xn) / 2);
-        D.P2 = static_cast<double>((xn - static_cast<long double>(D.P1)) / 1.6449L);
-        break;
     case FamilyLogNormal: {
-        const long double z95 = NormalQuantile(0.95L);
-        const long double s = -std::log(x1 / xn) / (2 * z95);
-        D.P1 = static_cast<double>(x1 * std::exp(z95 * s));
-        D.P2 = static_cast<double>(std::exp(z95 * s));
+        const bool logs = D.Family == FamilyLogNormal;
+        const long double z1 = NormalQuantile(q1), zn = NormalQuantile(qn);
+        const long double a = logs ? std::log(x1) : x1, b = logs ? std::log(xn) : xn;
+        const long double sigma = twoLevels && zn > z1 ? (b - a) / (zn - z1) : nan;
+        const long double centre = a - z1 * sigma;
+        if (logs) {
+            // The error factor is the ratio of the 95 % quantile to the median.
+            D.P1 = store(std::exp(centre));
+            D.P2 = store(std::exp(sigma * NormalQuantile(0.95L)));
+        } else {
+            D.P1 = store(centre);
+            D.P2 = store(sigma);
+        }
         break;
     }
     default: break;
@@ -249,7 +297,7 @@ void DistributionDialogCore::DistributionParamLabels(const TDistribution& D) {
     for (int k = 1; k <= 4; ++k) {
         const bool shown = f && k <= f->Count;
         DistributionParamNames[k] = shown ? f->Params[k - 1].Label : "";
-        DistributionParamTexts[k] = shown ? FormatExtended(D.*SlotOf(f->Params[k - 1].Slot)) : "";
+        DistributionParamTexts[k] = shown ? ParameterText(D.*SlotOf(f->Params[k - 1].Slot)) : "";
     }
 }
 
@@ -279,17 +327,21 @@ void DistributionDialogCore::Open(TExpert* expert, int itemIndex, const TDistrib
         ErrStringText = "          Resetting to defaults";
     }
     const bool fitted = DialogDistribution.Family < FamilyExponential;
+    Fitted = false;
     if (complete && fitted) {
         TDistribution fit = DialogDistribution;
         ConvertDistributionParams(fit, 2);
         // Quantiles the family cannot take (a logarithm of a value <= 0, one level only) give
         // no parameters: the defaults stand in.
-        if (AllFinite(fit))
+        if (AllFinite(fit)) {
             DialogDistribution = fit;
-        else
+            Fitted = true;
+        } else {
             complete = false;
+        }
     }
     if (!complete) SetDistributionDefaults(DialogDistribution.Family, DialogDistribution);
+    Opened = DialogDistribution;
 
     DistributionParamLabels(DialogDistribution);
     Prompt = "Enter " + DistributionFamilyName + " parameters: ";
@@ -354,7 +406,24 @@ void DistributionDialogCore::Close(bool accepted) {
     ConvertDistributionParams(DialogDistribution, 1);
     EvaluateDistribution(DialogDistribution, 2);
     DialogAssessment->Distribution = DialogDistribution;
-    for (int k = 1; k <= LevelCount(); ++k) DialogAssessment->Values[k] = static_cast<float>(DistributionValues[k]);
+    // OK on the fit as it opened: the quantiles it was fitted to stay as the expert gave them
+    // wherever the distribution gives them back, so that OK alone changes no quantile of an
+    // assessment that already is the family's.
+    const int q = LevelCount();
+    const TDistribution& D = DialogDistribution;
+    const bool unchanged =
+        Fitted && D.P1 == Opened.P1 && D.P2 == Opened.P2 && D.P3 == Opened.P3 && D.P4 == Opened.P4;
+    float* values = DialogAssessment->Values;
+    const float first = values[1], last = values[std::max(q, 1)];
+    bool changed = false;
+    for (int k = 1; k <= q; ++k) {
+        if (unchanged && WithinFitNoise(D.Family, DistributionValues[k], values[k], first, last)) continue;
+        const float v = static_cast<float>(DistributionValues[k]);
+        if (std::memcmp(&v, &values[k], sizeof v) != 0) changed = true;
+        values[k] = v;
+    }
+    // The quantiles are kept in the assessments file.
+    if (changed) CaseFile.FileKinds[1].Modified = true;
 }
 
 // ---------------------------------------------------------------- the window

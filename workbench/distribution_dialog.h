@@ -21,6 +21,9 @@ int DistributionParamCount(int family);
 std::string DistributionFamilyNameOf(int family);
 // The second line of the complaint about a bad parameter ("" above 9).
 std::string DistributionRuleText(int family);
+// A parameter as the dialog's edits show it: the shortest text that reads back as exactly this
+// number, whatever the number format of the sheets.
+std::string ParameterText(double x);
 // Writes the family's default parameters into their slots of D and sets D's family; a code
 // above 9 only sets the family.
 void SetDistributionDefaults(int family, TDistribution& D);
@@ -63,6 +66,9 @@ public:
     TAssessment* DialogAssessment = nullptr;
     TDistribution DialogDistribution;
     TDistribution Saved;
+    // The record as the dialog opened with it, and whether that was a fit to the quantiles.
+    TDistribution Opened;
+    bool Fitted = false;
     long double DistributionValues[MaxQuantileCount + 1] = {};
 
     // What the window shows.

@@ -17,7 +17,6 @@
 #include "common/core/text.h"
 #include "engine/formatting.h"
 #include "engine/globals.h"
-#include "engine/intrinsic_range.h"
 #include "engine/output_files.h"
 #include "engine/run_codes.h"
 #include "engine/tables.h"
@@ -194,20 +193,11 @@ GraphScale ItemGraphScale(int i) {
     GraphScale scale;
     const TItem* item = (i >= 1 && i <= MaxItemCount) ? ItemTable[i].get() : nullptr;
     if (!item) return scale;
-    // Into copies: the run's ranges stay in the item for the exports and sheets that read them.
-    float L = item->IntrinsicLow, U = item->IntrinsicHigh, lo = item->AssessedLow, hi = item->AssessedHigh;
-    const bool ranged = ComputeIntrinsicRange(i, L, U, lo, hi, 0.0f) == RunOk && !IsMissing(L) && !IsMissing(U);
-    if (ranged) {
-        scale.Low = L;
-        scale.High = U;
-        scale.Log = IsLogItem(item);
-    } else if (ValueSpan(i, scale.Low, scale.High)) {
-        // No range (a LOG item with values at or below zero): the linear scale, unless the
-        // values allow the log one after all.
-        scale.Log = IsLogItem(item) && scale.Low > 0;
-    } else {
-        return scale;
-    }
+    // The span of the values as entered, the same values the markers are placed from; the
+    // run's ranges stay in the item for the exports and sheets that read them.
+    if (!ValueSpan(i, scale.Low, scale.High)) return scale;
+    // A LOG item with values at or below zero is drawn on the linear scale of its values.
+    scale.Log = IsLogItem(item) && scale.Low > 0;
     scale.HasBounds = true;
     auto scaled = [&](float v) { return scale.Log ? std::log(static_cast<long double>(v)) : static_cast<long double>(v); };
     scale.ScaledLow = scaled(scale.Low);

@@ -40,10 +40,10 @@ struct GraphScale {
     int Position(float v, int width) const;
 };
 
-// The scale of item i: its range recomputed without overshoot, so that it runs from the lowest
-// assessed value or realisation to the highest; the item's stored ranges are left as the run
-// made them. A LOG item whose values are not all positive is placed on the linear scale of
-// its values.
+// The scale of item i: from the lowest first quantile of the data experts' valid assessments
+// or the realisation to the highest last one, as entered (the values the markers are placed
+// from); the item's stored ranges are left as the run made them. A LOG item whose values are
+// not all positive is placed on the linear scale of its values.
 GraphScale ItemGraphScale(int i);
 
 // The marker of quantile k of q; 0 where that quantile has none (the middle ones of six and more).

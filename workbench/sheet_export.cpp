@@ -1,7 +1,11 @@
 #include "workbench/sheet_export.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "common/core/pascal_str.h"
 #include "common/core/sheet_export.h"
+#include "engine/assessments_file.h"
 #include "engine/globals.h"
 #include "engine/output_files.h"
 #include "platform/prompts.h"
@@ -84,27 +88,42 @@ std::string PercentText(int k) {
 }
 
 void WriteQuestionnaire(QWidget* owner) {
+    // The levels asked for: the case's, or those the levels dialog shows when it has none.
+    int q = QuantileCount;
+    int percents[MaxQuantileCount + 1] = {};
+    for (int k = 1; k <= q && k <= MaxQuantileCount; ++k) percents[k] = LevelPercent(k);
     if (!ExpertTable[1] || QuantileCount == 0) {
         TQuantilesForm form(owner);
-        form.exec();
-        // Whichever button closed it: the questionnaire asks for the levels shown.
-        QuantileCount = QuantileCountDialog;
-        for (int k = 1; k <= QuantileCount; ++k) QuantileLevels[k] = static_cast<float>(form.Choice.Percents[k]) / 100.0f;
+        // OK writes the header of the choice; Cancel leaves it.
+        const bool accepted = form.exec() == QDialog::Accepted;
+        // Whichever button closed it, the questionnaire asks for the levels shown; only OK
+        // makes them the case's, with the bins that go with them.
+        q = QuantileCountDialog;
+        for (int k = 1; k <= q; ++k) percents[k] = form.Choice.Percents[k];
+        if (accepted) {
+            const int oldCount = QuantileCount;
+            float oldLevels[MaxQuantileCount + 1];
+            std::copy(std::begin(QuantileLevels), std::end(QuantileLevels), oldLevels);
+            ParseAssessmentHeader(AssessmentHeader);
+            bool same = oldCount == QuantileCount;
+            for (int k = 1; same && k <= QuantileCount; ++k) same = oldLevels[k] == QuantileLevels[k];
+            if (!same) CaseFile.FileKinds[1].Modified = true;
+        }
     }
     if (!OpenOutputFile(".txt", "Questionnaire save files (*.txt)|*.txt", OutFile, false)) return;
     OutFileGuard guard;
     OutputLineBreak = true;
-    const int q = QuantileCount;
+    const auto percentText = [&](int k) { return StrInt(percents[k], 2) + "%"; };
     std::string request = "Please fill in your ";
     for (int k = 1; k <= q; ++k) {
         if (k == q && q > 1) request += " and ";
-        request += PercentText(k);
+        request += percentText(k);
         if (k < q - 1) request += ", ";
     }
     WriteOutputLine(request + " quantiles for the following uncertain values", true);
     WriteOutputLine("", true);
     std::string answers;
-    for (int k = 1; k <= q; ++k) answers += "   " + PercentText(k) + AnswerBlank;
+    for (int k = 1; k <= q; ++k) answers += "   " + percentText(k) + AnswerBlank;
     int n = 0;
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TItem* item = ItemTable[i].get();

@@ -92,21 +92,22 @@ TEST_F(RangeGraphText, TheGraphLeavesTheRunsRangesAndTheNumberFormatAsTheyWere) 
     EXPECT_FLOAT_EQ(IntrinsicRangeOvershoot, 0.1f);
 }
 
-TEST_F(RangeGraphText, TheScaleRunsOverTheNudgedValuesWithoutOvershoot) {
-    // Whole values are nudged where the engine reads them: 0 -> 1e-5, 50 -> 50.0005; the
-    // realisation is taken as it is.
+TEST_F(RangeGraphText, TheScaleRunsOverTheValuesAsEnteredAndTheMarkersSitOnIt) {
+    // 10, 20, 40 on a UNI item whose range is 0..50 (the other expert's 0 and 50), width 75:
+    // round(75 v / 50 + 0.50001) gives the columns 16, 31 and 61.
     OneItemCase({5, 50, 95}, "X", "UNI", 25, {{10, 20, 40}, {0, 30, 50}});
     const GraphScale scale = ItemGraphScale(1);
     ASSERT_TRUE(scale.HasBounds);
     EXPECT_FALSE(scale.Log);
-    EXPECT_EQ(scale.Low, NudgedValue(0));
-    EXPECT_EQ(scale.High, NudgedValue(50));
+    EXPECT_EQ(scale.Low, 0.0f);
+    EXPECT_EQ(scale.High, 50.0f);
     const std::vector<std::string> lines = BuildRangeGraphText(ItemsWiseGraph);
     ASSERT_EQ(lines.size(), 9u);
-    // FormatNumber of 1e-5 in 4 places 'g' is "1E-005"; 50.0005 rounds to "50".
-    EXPECT_EQ(lines[7], "    1E-005" + Blanks(66) + "50");
-    // 10 is placed as entered: 75 x (10 - 1e-5) / (50.0005 - 1e-5) + 0.50001 = 15.4998 -> 15.
-    EXPECT_EQ(lines[3].substr(4, 16), Blanks(14) + "[-");
+    EXPECT_EQ(lines[3], "  1 " + Blanks(15) + "[" + Dashes(14) + "*" + Dashes(29) + "]" + Blanks(14));
+    // The second expert: 0 -> 1 (0.50001 rounds to 1), 30 -> 46, 50 -> 75.
+    EXPECT_EQ(lines[4], "  2 [" + Dashes(44) + "*" + Dashes(28) + "]");
+    // The ends of the scale as entered, the upper one ending in column 78.
+    EXPECT_EQ(lines[7], "     0" + Blanks(70) + "50");
 }
 
 struct MarkerCase {
