@@ -462,7 +462,9 @@ TDistribDlg::TDistribDlg(QWidget* owner) : QDialog(owner) {
     for (int k = 0; k < 4; ++k) {
         auto* edit = Placed(new QLineEdit(QStringLiteral("0.0"), this));
         edit->setObjectName(QString::fromLatin1(editNames[k]));
-        edit->setFixedWidth(96);
+        // Room for a parameter with all its digits, sign and exponent.
+        edit->setFixedWidth(std::max(96, edit->fontMetrics().horizontalAdvance(QStringLiteral("-0.00000123456789012345678")) +
+                                             16));
         edit->setAutoFillBackground(true);
         edit->installEventFilter(this);
         auto* label = Placed(new QLabel(this));
