@@ -6,6 +6,7 @@
 #include <cmath>
 #include <random>
 
+#include "bench/pairwise_bench_support.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/model_results.h"
 #include "pairwise/model/nel_model.h"
@@ -13,35 +14,10 @@
 #include "pairwise/model/thurstone.h"
 #include "pairwise/model/transformation.h"
 #include "pairwise/model/workspace.h"
-#include "platform/prompts.h"
 
 namespace {
 
-// Only the random source is used by the models.
-class BenchPrompts : public platform::Prompts {
-public:
-    platform::Answer Message(platform::MessageKind, const std::string&, platform::Buttons) override {
-        return platform::Answer::Ok;
-    }
-    bool OpenFile(platform::FileChoice&) override { return false; }
-    bool SaveFile(platform::FileChoice&) override { return false; }
-    std::string Caption() override { return ""; }
-    void SetCaption(const std::string&) override {}
-    void BeginBusy() override {}
-    void EndBusy() override {}
-    std::string ClipboardText() override { return ""; }
-    void SetClipboardText(const std::string&) override {}
-    bool ShowHelp(const std::string&) override { return false; }
-    bool StartProgram(const std::string&) override { return false; }
-    std::string ShortDate() override { return "01/01/2026"; }
-    void Randomize() override { generator_.seed(12345); }
-    double Random() override { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }
-
-private:
-    std::mt19937_64 generator_{12345};
-};
-
-BenchPrompts prompts;
+pairbench::BenchPrompts prompts;
 
 // Every expert answers every pair: item i beats j with probability v(i) / (v(i) + v(j)),
 // log v standard normal, 5 % of the answers ties.

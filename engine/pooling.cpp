@@ -142,10 +142,11 @@ void AddDensityWith(DensityKernel kernel, float* density, int count, long double
 namespace {
 
 // One expression for the interval ends and for every expert's breakpoints, so that each
-// breakpoint is found among the interval ends exactly.
+// breakpoint is found among the interval ends exactly. The interval table holds 32-bit reals,
+// so a logarithm is stored as one when it enters the table.
 long double PoolScale(double v, bool isLog) {
     if (!isLog) return v;
-    return v > 0 ? std::log(static_cast<long double>(v)) : 0.0L;
+    return v > 0 ? static_cast<float>(std::log(static_cast<long double>(v))) : 0.0L;
 }
 
 void MarkMissing(TAssessment& d) {

@@ -16,6 +16,7 @@ enum class MapStatus {
     SecondReferenceZero,  // log map: the second reference value is 0
     OppositeSigns,        // log map: the reference values have opposite signs
     NegativeReferences,   // log map: both reference values are negative
+    NonPositiveScale,     // NEL: the scaling would make some value 0 or negative
 };
 
 struct MapStatuses {

@@ -95,6 +95,14 @@ void TransformBradleyTerry(CalcVector& target, const CalcVector& values) {
     NelMapStatus = MapStatus::Computed;
     NelScaleFactor = CheckedDivide(NelRefValue, v[NelRefItem]);
     for (int i = 1; i <= n; ++i) target[i] = v[i] * NelScaleFactor;
+    // NEL values are positive by definition: a reference value of 0 or below has no NEL scale.
+    bool positive = NelScaleFactor > 0;
+    for (int i = 1; i <= n && positive; ++i) positive = target[i] > 0;
+    if (!positive) {
+        NelMapStatus = MapStatus::NonPositiveScale;
+        NelScaleFactor = 0;
+        for (int i = 1; i <= n; ++i) target[i] = 0;
+    }
 }
 
 std::string NelConvergenceNote() {

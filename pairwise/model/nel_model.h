@@ -43,7 +43,8 @@ NelFitOutcome FitBradleyTerry(CalcVector& values, const MatrixCells& counts, int
 void BradleyTerryGoodnessOfFit();
 
 // NelScaleFactor = NelRefValue / values(NelRefItem) and target = values * NelScaleFactor;
-// NelMapStatus says NoReference (target left 0) when NelRefItem is not an item of the run.
+// NelMapStatus says NoReference (target left 0) when NelRefItem is not an item of the run, and
+// NonPositiveScale (target and NelScaleFactor 0) when some scaled value is not positive.
 void TransformBradleyTerry(CalcVector& target, const CalcVector& values);
 
 // The report's line for a fit that did not converge, or "" when it did.

@@ -1,6 +1,7 @@
 #include "pairwise/model/normal_functions.h"
 
 #include <cmath>
+#include <unordered_map>
 
 #include "pairwise/model/checked_math.h"
 
@@ -117,10 +118,17 @@ Real48 InverseNormalDeviate(Real48 p, Real48 tolerance, int* steps) {
 
 void InverseNormalMatrix(MatrixCells& z, const MatrixCells& p, Real48 tolerance) {
     const int n = RunItemCount;
+    // Proportions are counts over pair counts, so most of them recur: each distinct one is
+    // worked out once (the deviate depends on nothing else).
+    static std::unordered_map<long double, Real48> known;
+    known.clear();
     for (int i = 1; i <= n; ++i) {
         z[i][i] = 0;
         for (int j = i + 1; j <= n; ++j) {
-            const Real48 deviate = InverseNormalDeviate(p[i][j], tolerance);
+            const long double proportion = p[i][j];
+            auto [at, fresh] = known.try_emplace(proportion);
+            if (fresh) at->second = InverseNormalDeviate(p[i][j], tolerance);
+            const Real48 deviate = at->second;
             z[i][j] = deviate;
             z[j][i] = -deviate;
         }

@@ -1,6 +1,7 @@
 #include "pairwise/model/report.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/core/io_error.h"
 #include "common/core/line_io.h"
@@ -41,6 +42,11 @@ int BlockCount(int count, int size) {
     if (size * blocks < count) ++blocks;
     return blocks;
 }
+
+// What a column or an interval of a map that could not be computed shows in place of numbers
+// (the note lines after the table say why).
+const std::string NotComputedCell = "not computed";
+const std::string NotComputedInterval = " [    not computed     ]";
 
 std::string ReferenceLine(const std::string& lead, int item, long double value) {
     std::string line = lead + ItemNumber(item) + ". " + PadRight(RunItemIdOf(item), 14) + "    = " + StrExp(value, 12);
@@ -101,6 +107,9 @@ void WritePreferenceTable() {
     WriteReportLine("");
 }
 
+// Lines as TextFileWriter::WriteLine ends them.
+constexpr const char* LineEnd = "\r\n";
+
 void WriteTriadLegend() {
     WriteReportLine("Inconsistencies (circular triads) in experts answers.");
     WriteReportLine(std::string("   Triads can be of the type  ") + "  C1   :   A>B, B>C and C>A");
@@ -110,14 +119,45 @@ void WriteTriadLegend() {
     WriteReportLine("Experts       items           circular triads");
 }
 
-void WriteTriadLine(int expert, int i, int j, int k, int kind, bool firstOfExpert) {
-    const std::string lead = firstOfExpert ? PadRight(RunExpertId[expert], 14) : RepeatChar(' ', 14);
-    WriteReportLine(lead + ItemNumber(i) + "," + ItemNumber(j) + "," + ItemNumber(k) + "        C" + StrInt(kind));
+TriadListing::TriadListing() {
+    numbers_.resize(static_cast<std::size_t>(std::max(RunItemCount, 0)) + 1);
+    for (int i = 1; i <= RunItemCount; ++i) numbers_[static_cast<std::size_t>(i)] = ItemNumber(i);
 }
 
-void WriteTriadTotal(int c1, int c2, int c3) {
-    WriteReportLine(PadRight("total : ", 30) + StrInt(c1, 2) + "x C1 +" + StrInt(c2, 2) + "x C2 +" + StrInt(c3, 2) +
-                    "x C3  =" + StrInt(c1 + c2 + c3, 3));
+void TriadListing::Line(int expert, int i, int j, int k, int kind, bool firstOfExpert) {
+    if (!legendWritten_) {
+        WriteTriadLegend();
+        legendWritten_ = true;
+    }
+    if (firstOfExpert)
+        pending_ += PadRight(RunExpertId[expert], 14);
+    else
+        pending_.append(14, ' ');
+    pending_ += numbers_[static_cast<std::size_t>(i)];
+    pending_ += ',';
+    pending_ += numbers_[static_cast<std::size_t>(j)];
+    pending_ += ',';
+    pending_ += numbers_[static_cast<std::size_t>(k)];
+    pending_ += "        C";
+    pending_ += static_cast<char>('0' + kind);
+    pending_ += LineEnd;
+    if (pending_.size() >= (std::size_t{1} << 20)) Flush();
+}
+
+void TriadListing::Total(int c1, int c2, int c3) {
+    pending_ += PadRight("total : ", 30) + StrInt(c1, 2) + "x C1 +" + StrInt(c2, 2) + "x C2 +" + StrInt(c3, 2) +
+                "x C3  =" + StrInt(c1 + c2 + c3, 3) + LineEnd;
+}
+
+void TriadListing::Flush() {
+    if (pending_.empty()) return;
+    Report().Write(pending_);
+    pending_.clear();
+}
+
+void TriadListing::Close() {
+    Flush();
+    if (legendWritten_) WriteReportLine("");
 }
 
 void WriteScoresTable() {
@@ -136,7 +176,8 @@ void WriteScoresTable() {
         if (reachesEnd) header += "    Triads";
         WriteReportLine(header);
         for (int e = 1; e <= m; ++e) {
-            std::string line = StrInt(RunExpertNumber[e], 3) + ". " + PadRight(RunExpertId[e], 8);
+            // Counted experts are numbered 1..m: flagged ones have left the run.
+            std::string line = StrInt(e, 3) + ". " + PadRight(RunExpertId[e], 8);
             for (int c = first; c <= last; ++c) {
                 if (Answered[c][e]) {
                     line += StrFixed(ItemScore[c][e], 6, 1);
@@ -192,8 +233,12 @@ void WriteTransformedValues() {
     WriteReportLine(std::string("Item  NEL(Br.-T)   ThurC(lin)    ThurC(log)  ") + "   ThurB(lin)   ThurB(log)");
     for (int i = 1; i <= n; ++i) {
         std::string line = ItemNumber(i);
-        for (const CalcVector* v : {&NelTransformed, &ThurstoneCLinear, &ThurstoneCLog, &ThurstoneBLinear, &ThurstoneBLog})
-            line += "  " + StrExp((*v)[static_cast<std::size_t>(i)], 12);
+        const std::pair<const CalcVector*, MapStatus> columns[] = {
+            {&NelTransformed, NelMapStatus},           {&ThurstoneCLinear, ThurstoneCMaps.Linear},
+            {&ThurstoneCLog, ThurstoneCMaps.Log},      {&ThurstoneBLinear, ThurstoneBMaps.Linear},
+            {&ThurstoneBLog, ThurstoneBMaps.Log}};
+        for (const auto& [v, status] : columns)
+            line += "  " + (status == MapStatus::Computed ? StrExp((*v)[static_cast<std::size_t>(i)], 12) : NotComputedCell);
         if (i == NelRefItem)
             line += " REF";
         else if (i == RefItem1 || i == RefItem2)
@@ -225,14 +270,17 @@ void WriteSimulatedIntervals() {
     WriteReportLine("");
     WriteReportLine(std::string("Item   NEL (Bradley-Terry)     Thurstone C (linear)") +
                     (ScaleTransformation ? "     Thurstone C (log)" : ""));
-    auto interval = [](const CalcVector& lower, const CalcVector& upper, int i) {
+    // Without scale transformation the bounds are the refitted values themselves.
+    auto mapped = [](MapStatus status) { return !ScaleTransformation || status == MapStatus::Computed; };
+    auto interval = [](const CalcVector& lower, const CalcVector& upper, int i, bool computed) {
+        if (!computed) return NotComputedInterval;
         const auto k = static_cast<std::size_t>(i);
         return " [" + StrExp(lower[k], 7) + "," + StrExp(upper[k], 7) + "]";
     };
     for (int i = 1; i <= n; ++i) {
-        std::string line = ItemNumber(i) + interval(NelLowerBounds, NelUpperBounds, i) +
-                           interval(ThurstoneCLinearLower, ThurstoneCLinearUpper, i);
-        if (ScaleTransformation) line += interval(ThurstoneCLogLower, ThurstoneCLogUpper, i);
+        std::string line = ItemNumber(i) + interval(NelLowerBounds, NelUpperBounds, i, mapped(NelMapStatus)) +
+                           interval(ThurstoneCLinearLower, ThurstoneCLinearUpper, i, mapped(ThurstoneCMaps.Linear));
+        if (ScaleTransformation) line += interval(ThurstoneCLogLower, ThurstoneCLogUpper, i, mapped(ThurstoneCMaps.Log));
         WriteReportLine(line);
     }
     if (LogBoundOverflow && ScaleTransformation) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TextFileWriter;
 
@@ -21,12 +22,27 @@ void WriteReportHeader();
 // P[r][c]/N[r][c] for the pairs above the diagonal, in blocks of 8 columns.
 void WritePreferenceTable();
 
-// The circular-triad listing: the legend before the first triad, one line per triad (the
-// expert's id on its first), an expert's total after its triads. kind is 1, 2 or 3 (C1..C3);
-// i, j, k are run positions.
+// The legend of the circular-triad listing.
 void WriteTriadLegend();
-void WriteTriadLine(int expert, int i, int j, int k, int kind, bool firstOfExpert);
-void WriteTriadTotal(int c1, int c2, int c3);
+
+// The circular-triad listing of a run, gathered and written in large pieces: the legend before
+// the first triad, one line per triad (the expert's id on its first), an expert's total after
+// its triads; Close ends the section with an empty line when anything was listed. kind is 1, 2
+// or 3 (C1..C3); i, j, k are run positions.
+class TriadListing {
+public:
+    TriadListing();
+    void Line(int expert, int i, int j, int k, int kind, bool firstOfExpert);
+    void Total(int c1, int c2, int c3);
+    void Close();
+
+private:
+    void Flush();
+
+    std::vector<std::string> numbers_;  // ItemNumber of every run item
+    std::string pending_;
+    bool legendWritten_ = false;
+};
 
 // Item scores per expert with the triad counts, in blocks of 9 items; then u and W.
 void WriteScoresTable();

@@ -60,6 +60,7 @@ std::string RunRefusal(const std::vector<int>& items) {
 
 void TallyAnswer(int e, int l, int t, char c) {
     if (c != '>' && c != '<' && c != '=') return;
+    MarkTallied(e, std::max(l, t));
     ++PairCount[l][t];
     ++PairCount[t][l];
     Answered[l][e] = true;

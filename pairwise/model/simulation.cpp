@@ -30,49 +30,88 @@ Real48 UniformRandom() {
     return u;
 }
 
-Real48 ExponentialRandom(Real48 rate) { return -CheckedDivide(1, rate) * CheckedLn(UniformRandom()); }
+namespace {
+
+// ln u of a uniform draw (u >= 1e-30, so finite and at most 0). In double precision: a draw is
+// stored as a six-byte real, whose 40 bits the double's 53 cover.
+double LnUniform() { return std::log(static_cast<double>(UniformRandom().Value())); }
+
+// -(1/rate) ln u with the factor -(1/rate) worked out once per item.
+Real48 ExponentialDraw(long double factor) { return factor * LnUniform(); }
+
+}  // namespace
+
+Real48 ExponentialRandom(Real48 rate) { return ExponentialDraw(-CheckedDivide(1, rate)); }
 
 Real48 NormalRandom(Real48 mean) {
-    const Real48 u1 = UniformRandom();
+    const double lnU1 = LnUniform();
     const Real48 u2 = UniformRandom();
-    return mean + CheckedSqrt(-CheckedLn(u1)) * std::sin(2 * Pi * u2);
+    return mean + std::sqrt(-lnU1 + 0.0) * std::sin(static_cast<double>(2 * Pi * u2));
 }
 
 void DrawSimulatedValues(MatrixCells& draws, const CalcVector& values, SimulatedModel model) {
     const int n = RunItemCount;
     const int m = RunExpertCount;
-    for (int i = 1; i <= n; ++i)
-        for (int e = 1; e <= m; ++e) draws[i][e] = 0;
-    for (int i = 1; i <= n; ++i)
-        for (int e = 1; e <= m; ++e) {
-            if (!Answered[i][e]) continue;
-            draws[i][e] = model == SimulatedModel::Nel ? ExponentialRandom(values[i]) : NormalRandom(values[i]);
+    for (int i = 1; i <= n; ++i) {
+        Real48* row = draws[i];
+        for (int e = 1; e <= m; ++e) row[e] = Real48();
+        if (model == SimulatedModel::Nel) {
+            // Worked out at the item's first draw: an item nobody answered divides by nothing.
+            long double factor = 0;
+            bool factorKnown = false;
+            for (int e = 1; e <= m; ++e) {
+                if (!Answered[i][e]) continue;
+                if (!factorKnown) {
+                    factor = -CheckedDivide(1, values[i]);
+                    factorKnown = true;
+                }
+                row[e] = ExponentialDraw(factor);
+            }
+        } else {
+            for (int e = 1; e <= m; ++e)
+                if (Answered[i][e]) row[e] = NormalRandom(values[i]);
         }
+    }
 }
 
 void SimulatedPreferenceCounts(MatrixCells& counts, const MatrixCells& draws, SimulatedModel model) {
     const int n = RunItemCount;
     const int m = RunExpertCount;
-    // Whole counts below 2^40 are exact in a six-byte real: tally as integers, store once.
-    static int tally[MaxRunItems + 1][MaxRunItems + 1];
+    // Whole counts below 2^40 are exact in a six-byte real: tally as integers, store once. For a
+    // pair i < j only the first item's wins and the experts who judged both are counted; the
+    // second item has the rest. The draws are six-byte reals, exact as doubles, so comparing
+    // doubles compares the draws.
+    static int wins[MaxRunItems + 1][MaxRunItems + 1];
+    static int judged[MaxRunItems + 1][MaxRunItems + 1];
     for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= n; ++j) tally[i][j] = 0;
-    for (int e = 1; e <= m; ++e)
+        for (int j = 1; j <= n; ++j) wins[i][j] = judged[i][j] = 0;
+    // The NEL draws are compared negated, so that in both models the larger value wins.
+    const double sign = model == SimulatedModel::Nel ? -1.0 : 1.0;
+    double x[MaxRunItems + 1] = {};
+    int answered[MaxRunItems + 1] = {};
+    for (int e = 1; e <= m; ++e) {
+        for (int i = 1; i <= n; ++i) {
+            answered[i] = Answered[i][e] ? 1 : 0;
+            x[i] = sign * static_cast<double>(draws[i][e].Value());
+        }
         for (int i = 1; i < n; ++i) {
-            if (!Answered[i][e]) continue;
-            const long double x = draws[i][e];
+            if (!answered[i]) continue;
+            const double first = x[i];
+            int* won = wins[i];
+            int* both = judged[i];
             for (int j = i + 1; j <= n; ++j) {
-                if (!Answered[j][e]) continue;
-                const long double y = draws[j][e];
-                const bool firstWins = model == SimulatedModel::Nel ? x < y : x > y;
-                if (firstWins)
-                    ++tally[i][j];
-                else
-                    ++tally[j][i];
+                won[j] += answered[j] & static_cast<int>(first > x[j]);
+                both[j] += answered[j];
             }
         }
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= n; ++j) counts[i][j] = tally[i][j];
+    }
+    for (int i = 1; i <= n; ++i) {
+        counts[i][i] = 0;
+        for (int j = i + 1; j <= n; ++j) {
+            counts[i][j] = wins[i][j];
+            counts[j][i] = judged[i][j] - wins[i][j];
+        }
+    }
 }
 
 void SelectExtremes(int k) {
@@ -133,8 +172,10 @@ void SimulateIntervals(const CalcVector& values, SimulatedModel model) {
         const long double lo = SimulatedValues[i][k];
         const long double hi = SimulatedValues[i][s + 1 - k];
         if (model == SimulatedModel::Nel) {
-            NelLowerBounds[i] = ScaleTransformation ? lo * NelScaleFactor : lo;
-            NelUpperBounds[i] = ScaleTransformation ? hi * NelScaleFactor : hi;
+            // Without a scaling the bounds stay 0 and the report says so.
+            const bool scaled = NelMapStatus == MapStatus::Computed;
+            NelLowerBounds[i] = !ScaleTransformation ? lo : scaled ? lo * NelScaleFactor : 0.0L;
+            NelUpperBounds[i] = !ScaleTransformation ? hi : scaled ? hi * NelScaleFactor : 0.0L;
         } else if (!ScaleTransformation) {
             ThurstoneCLinearLower[i] = lo;
             ThurstoneCLinearUpper[i] = hi;
@@ -145,6 +186,11 @@ void SimulateIntervals(const CalcVector& values, SimulatedModel model) {
             ThurstoneCLinearUpper[i] = linear ? ThurstoneCLinearBound(hi) : Real48();
             ThurstoneCLogLower[i] = log ? ThurstoneCLogBound(lo) : Real48();
             ThurstoneCLogUpper[i] = log ? ThurstoneCLogBound(hi) : Real48();
+            // A map that reverses the order (a negative slope) sends the k-th smallest value to
+            // the upper end: the interval keeps its lower end first.
+            if (ThurstoneCLinearLower[i] > ThurstoneCLinearUpper[i])
+                std::swap(ThurstoneCLinearLower[i], ThurstoneCLinearUpper[i]);
+            if (ThurstoneCLogLower[i] > ThurstoneCLogUpper[i]) std::swap(ThurstoneCLogLower[i], ThurstoneCLogUpper[i]);
         }
     }
 }

@@ -49,8 +49,9 @@ Real48 ThurstoneCLogBound(long double x);
 // SimulationCount data sets of the model, each refitted (NEL capped at 51 sweeps, both reading
 // the run's PairCount), then the bounds: NelLowerBounds/NelUpperBounds or the model C bound
 // vectors. With scale transformation the NEL bounds are scaled by NelScaleFactor and model C's
-// mapped with its coefficients (a negative linear bound is 0, a map not computed for model C
-// leaves its bounds 0); without it they are the refitted values. A SimulationCount outside
+// mapped with its coefficients (a negative linear bound is 0; a map not computed, the NEL
+// scaling included, leaves its bounds 0; a map that reverses the order gives the lower of its two
+// mapped bounds as the lower one); without it they are the refitted values. A SimulationCount outside
 // 1..SimulatedRunCapacity raises std::out_of_range.
 void SimulateIntervals(const CalcVector& values, SimulatedModel model);
 

@@ -68,6 +68,7 @@ std::string MapStatusText(MapStatus status) {
     case MapStatus::SecondReferenceZero: return "the second reference value is 0";
     case MapStatus::OppositeSigns: return "the reference values have opposite signs";
     case MapStatus::NegativeReferences: return "the reference values are negative";
+    case MapStatus::NonPositiveScale: return "the NEL reference value is not positive";
     }
     return "";
 }

@@ -38,6 +38,20 @@ bool RunSucceeded = false;
 // All-zero bytes are the six-byte real 0, so the large tables can be cleared as memory.
 static_assert(std::is_trivially_copyable_v<Real48>);
 
+namespace {
+
+// The corner of the tallies that may hold anything but 0: what was tallied since they were
+// last cleared. Clearing only that keeps a small run from touching the 27 MB of E.
+int taintedItems = 0;
+int taintedExperts = 0;
+
+}  // namespace
+
+void MarkTallied(int expert, int item) {
+    taintedItems = std::max(taintedItems, item);
+    taintedExperts = std::max(taintedExperts, expert);
+}
+
 ReferenceItems FindReferenceItems() {
     ReferenceItems r;
     const int last = std::min(AnswerColumnCount, MaxItemCount);
@@ -63,14 +77,24 @@ void ClearCalculation() {
     RefItem1 = 0;
     RefItem2 = 0;
     NelRefItem = 0;
-    RunItemCount = 0;
-    RunExpertCount = 0;
     NoQueryAnswers = true;
     NoTieAnswers = true;
-    std::memset(PairCount, 0, sizeof PairCount);
-    std::memset(static_cast<void*>(PreferenceCount), 0, sizeof PreferenceCount);
-    std::memset(static_cast<void*>(ExpertPreference), 0, sizeof ExpertPreference);
-    std::memset(Answered, 0, sizeof Answered);
+    // Counts set by hand (as the model tests do) widen the corner too.
+    const int items = std::clamp(std::max(taintedItems, RunItemCount), 0, MaxRunItems);
+    const int experts = std::clamp(std::max(taintedExperts, RunExpertCount), 0, MaxRunExperts);
+    RunItemCount = 0;
+    RunExpertCount = 0;
+    const auto row = static_cast<std::size_t>(items) + 1;
+    for (int i = 0; i <= items; ++i) {
+        std::memset(PairCount[i], 0, row * sizeof PairCount[i][0]);
+        std::memset(static_cast<void*>(PreferenceCount[i]), 0, row * sizeof PreferenceCount[i][0]);
+        std::memset(Answered[i], 0, (static_cast<std::size_t>(experts) + 1) * sizeof Answered[i][0]);
+    }
+    for (int e = 0; e <= experts; ++e)
+        for (int i = 0; i <= items; ++i)
+            std::memset(static_cast<void*>(ExpertPreference[e][i]), 0, row * sizeof ExpertPreference[e][i][0]);
+    taintedItems = 0;
+    taintedExperts = 0;
 }
 
 void ResetWorkspace() {

@@ -63,8 +63,12 @@ struct ReferenceItems {
 };
 ReferenceItems FindReferenceItems();
 
-// Resets the workspace before a run.
+// Resets the workspace before a run. The tallies are cleared as far as they were used: up to the
+// run's counts or any cell marked by MarkTallied, whichever reaches further.
 void ClearCalculation();
+
+// Notes that a tally of counted expert `expert` touched item `item` (a tally routine calls it).
+void MarkTallied(int expert, int item);
 
 // ClearCalculation and the state a run never clears, for the program's reset.
 void ResetWorkspace();

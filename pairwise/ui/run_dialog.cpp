@@ -275,7 +275,19 @@ void TRangeGraphWindow::Forget() {
 }
 
 void TRangeGraphWindow::LoadReport() {
-    for (const std::string& line : ReadTextLines(CaseFile.CaseName + ".ouc")) AppendReportLine(line);
+    // The memo gets the whole report in one piece: appended line by line, a full-size report
+    // takes the document through a million edits.
+    std::vector<std::string> lines = ReadTextLines(CaseFile.CaseName + ".ouc");
+    if (lines.empty()) return;
+    QString text = lines_.size() == 1 ? QString() : Memo1->toPlainText();
+    lines_.reserve(lines_.size() + lines.size());
+    for (std::string& line : lines) {
+        lines_.push_back(CutTo(line, 79));
+        std::string().swap(line);  // each line is held once
+        text += QLatin1Char('\n');
+        text += SheetText(lines_.back());
+    }
+    Memo1->setPlainText(text);
 }
 
 void TRangeGraphWindow::AppendReportLine(const std::string& line) {

@@ -14,6 +14,7 @@
 #include "bench/case_generator.h"
 #include "case_builder.h"
 #include "case_snapshot.h"
+#include "common/core/line_io.h"
 #include "common/core/text.h"
 #include "engine/calibration.h"
 #include "engine/decision_maker.h"
@@ -115,9 +116,10 @@ TEST(AddDensity, SubnormalAndOverflowingSums) {
 
 // ---- the pooling written out step by step ----
 
+// The interval table's ends are 32-bit reals: a logarithm is stored as one.
 long double Scaled(double v, bool isLog) {
     if (!isLog) return v;
-    return v > 0 ? std::log(static_cast<long double>(v)) : 0.0L;
+    return v > 0 ? static_cast<float>(std::log(static_cast<long double>(v))) : 0.0L;
 }
 
 float WeightOf(int e, const TAssessment& a) { return WeightType == 3 ? a.ItemWeight : ExpertTable[e]->Weight; }
@@ -265,6 +267,46 @@ INSTANTIATE_TEST_SUITE_P(Cases, PoolingEquivalence,
                          ::testing::Values(PoolCase{1, 3, 0, false, 1}, PoolCase{2, 3, 0.1, false, 2},
                                            PoolCase{3, 5, 0.1, false, 3}, PoolCase{4, 3, 0, false, 4},
                                            PoolCase{2, 7, 0, true, 5}, PoolCase{4, 25, 0.05, false, 6}));
+
+// A UNI and a LOG item pooled from two experts with user weights 0.25 and 0.75, against the bits
+// that reference/pooling_log_item.py computes independently (numpy's long double for the
+// extended arithmetic, float32 for every stored real, each LOG end stored as a float32 logarithm).
+TEST_F(ScoringTest, LogItemPoolsOnThirtyTwoBitEndsBitForBit) {
+    // Two seed items first, as the data check asks; items 3 and 4 are the ones under test.
+    AddItem("S1", "UNI", 1.5f);
+    AddItem("S2", "UNI", 2.75f);
+    AddItem("U1", "UNI");
+    AddItem("G2", "LOG");
+    const std::vector<float> seed = {1.25f, 2.25f, 3.25f};
+    AddExpert("A", {seed, seed, {1.75f, 4.3f, 7.1f}, {1.5f, 4.25f, 17.3f}});
+    AddExpert("B", {seed, seed, {2.6f, 4.3f, 8.9f}, {2.2f, 6.1f, 30.7f}});
+    PrepareRun();
+    ASSERT_EQ(ComputeIntrinsicRanges(), RunOk);
+    ItemTable[3]->IntrinsicLow = 0.5f;
+    ItemTable[3]->IntrinsicHigh = 9.5f;
+    ItemTable[4]->IntrinsicLow = 0.35f;
+    ItemTable[4]->IntrinsicHigh = 45.0f;
+    ExpertTable[1]->Weight = 0.25f;
+    ExpertTable[2]->Weight = 0.75f;
+    WeightType = 4;
+    ASSERT_EQ(BuildDecisionMaker(), RunOk);
+
+    int rows = 0;
+    for (const std::string& line : ReadTextLines(std::string(FIXTURES_DIR) + "/reference/pooling_log_item.txt")) {
+        int pos = 1;
+        const std::string name = NextWord(line, pos);
+        if (name.empty() || name[0] == '#') continue;
+        const int i = name == "U1" ? 3 : name == "G2" ? 4 : 0;
+        ASSERT_NE(i, 0) << line;
+        const TAssessment& d = *AssessmentAt(3, i);
+        EXPECT_TRUE(d.Valid) << name;
+        for (int k = 1; k <= 3; ++k)
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(d.Values[k]), std::stoul(NextWord(line, pos), nullptr, 16))
+                << name << " quantile " << k << ": " << d.Values[k];
+        ++rows;
+    }
+    EXPECT_EQ(rows, 2);
+}
 
 // The passes over the seed items only: a seed item is pooled as in a full build; another item
 // keeps what it had, unless nobody with weight answers it (then it is missing, as in a full build)

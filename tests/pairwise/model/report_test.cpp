@@ -216,6 +216,21 @@ TEST_F(ReportTest, ScoresTableOfTenItemsWithAnItemOneExpertNeverCompared) {
     EXPECT_EQ(ScoresTable(), expected);
 }
 
+// E2 is flagged and leaves the run: the three counted experts are numbered 1..3, not by their slots.
+TEST_F(ReportTest, ScoresTableNumbersTheCountedExpertsAfterFlaggedOnesLeave) {
+    AddItemsNumbered(3);
+    AddExpert("E1", ">>>");
+    AddExpert("E2", "<<<")->FilterFlag = true;
+    AddExpert("E3", ">>>");
+    AddExpert("E4", ">><");
+    const Lines lines = ScoresTable();
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[2], "Expert name      1     2     3     Triads");
+    EXPECT_EQ(lines[3], "  1. E1         2.0   1.0   0.0      0");
+    EXPECT_EQ(lines[4], "  2. E3         2.0   1.0   0.0      0");
+    EXPECT_EQ(lines[5], "  3. E4         2.0   0.0   1.0      0");
+}
+
 class ModelSectionsTest : public ReportTest {
 protected:
     void SetUp() override {

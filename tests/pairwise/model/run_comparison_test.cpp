@@ -318,4 +318,126 @@ TEST_F(RunComparisonTest, NoSimulationWhenTheCountDoesNotFitTheLevel) {
     }
 }
 
+// ---- maps that cannot be computed ----
+
+// The text a column or an interval shows where its map could not be computed.
+const std::string NotComputedCell = "not computed";
+const std::string NotComputedInterval = " [    not computed     ]";
+
+struct ReferenceCase {
+    const char* what;
+    int first, second;  // positions of the two reference items
+    float r1, r2;
+    std::vector<std::string> answers;  // of the two experts, pairs (1,2), (1,3), ..., (3,4)
+    bool nelOk[3];                      // [choice]: the NEL scaling gives positive values
+    MapStatus cLinear, cLog;
+};
+
+// The report's rows of a section: the lines after `heading` (skipping `skip` lines), n of them.
+std::vector<std::string> RowsAfter(const std::vector<std::string>& lines, const std::string& heading, int skip, int n) {
+    const auto at = std::find(lines.begin(), lines.end(), heading);
+    if (at == lines.end() || lines.end() - at <= skip + n) return {};
+    return {at + skip + 1, at + skip + 1 + n};
+}
+
+bool ParsesAsNumber(const std::string& field, double& x) {
+    try {
+        std::size_t used = 0;
+        x = std::stod(field, &used);
+        return field.find_first_not_of(' ', used) == std::string::npos;
+    } catch (...) {
+        return false;
+    }
+}
+
+// Four items, two experts; reference values of every kind a map cannot take, with the intervals.
+// Wherever a map could not be computed its column holds the text in every row and its intervals
+// hold the text too; every number printed is a value some model produced: no negative NEL value
+// and no interval whose lower end lies above its upper end.
+TEST_F(RunComparisonTest, ColumnsOfMapsThatCannotBeComputedHoldNoNumbers) {
+    const MapStatus ok = MapStatus::Computed;
+    const std::vector<std::string> plain = {">>>>>>", ">><>>>"};
+    const ReferenceCase cases[] = {
+        {"opposite signs", 1, 4, 5.655f, -1.0f, plain, {true, true, false}, ok, MapStatus::OppositeSigns},
+        {"second value 0", 1, 4, 5.0f, 0.0f, plain, {true, true, false}, ok, MapStatus::SecondReferenceZero},
+        {"both negative", 1, 4, -2.0f, -1.0f, plain, {false, false, false}, ok, MapStatus::NegativeReferences},
+        {"first value 0", 1, 4, 0.0f, 3.0f, plain, {false, false, true}, ok, MapStatus::FirstReferenceZero},
+        // 1 > 2, 3 > 1, 4 > 1, 2 > 3, 4 > 2, 3 > 4 by both: with z the deviate of 5/6, item 1's
+        // deviates are 0, z, -z, -z and item 2's -z, 0, z, -z, so both row sums are -z exactly.
+        {"equal model C values", 1, 2, 2.0f, 3.0f, {"><<><>", "><<><>"}, {true, true, true},
+         MapStatus::EqualDeviates, MapStatus::EqualDeviates},
+    };
+    for (const ReferenceCase& c : cases) {
+        for (int choice : {1, 2}) {
+            const std::string what = std::string(c.what) + ", NEL reference " + std::to_string(choice);
+            ResetGlobals();
+            Platform = &prompts;
+            prompts.Seed(77);
+            CaseFile.CaseName = "case";
+            AddItems({"I1", "I2", "I3", "I4"});
+            for (auto [position, value] : {std::pair{c.first, c.r1}, std::pair{c.second, c.r2}}) {
+                ItemTable[position]->HasRealisation = true;
+                ItemTable[position]->Realisation = value;
+            }
+            AddExpert("A", c.answers[0]);
+            AddExpert("B", c.answers[1]);
+            ExpertsFilterEnabled = false;
+            ScaleTransformation = true;
+            ConfidenceIntervals = true;
+            ASSERT_TRUE(RunComparison(choice)) << what;
+            EXPECT_EQ(NelMapStatus == MapStatus::Computed, c.nelOk[choice]) << what;
+            EXPECT_EQ(ThurstoneCMaps.Linear, c.cLinear) << what;
+            EXPECT_EQ(ThurstoneCMaps.Log, c.cLog) << what;
+
+            const std::vector<std::string> lines = ReadTextLines(ReportPath());
+            const MapStatus columns[5] = {NelMapStatus, ThurstoneCMaps.Linear, ThurstoneCMaps.Log, ThurstoneBMaps.Linear,
+                                          ThurstoneBMaps.Log};
+            const std::vector<std::string> values = RowsAfter(lines, "Transformed item values", 2, 4);
+            ASSERT_EQ(values.size(), 4u) << what;
+            for (const std::string& row : values)
+                for (int col = 0; col < 5; ++col) {
+                    const std::string cell = row.substr(2 + 14 * col, 14);
+                    double x = 0;
+                    if (columns[col] != MapStatus::Computed) {
+                        EXPECT_EQ(cell, "  " + NotComputedCell) << what << ": " << row;
+                    } else {
+                        ASSERT_TRUE(ParsesAsNumber(cell, x)) << what << ": " << row;
+                        if (col == 0) {
+                            EXPECT_GT(x, 0) << what << ": " << row;
+                        }
+                    }
+                }
+            for (int col = 0; col < 5; ++col) {
+                if (columns[col] == MapStatus::Computed) continue;
+                const std::string name[5] = {"NEL(Br.-T)", "ThurC(lin)", "ThurC(log)", "ThurB(lin)", "ThurB(log)"};
+                EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                                       [&](const std::string& l) { return l.starts_with(" " + name[col] + " not computable: "); }),
+                          lines.end())
+                    << what << ": the note of " << name[col];
+            }
+
+            const MapStatus intervals[3] = {NelMapStatus, ThurstoneCMaps.Linear, ThurstoneCMaps.Log};
+            const std::vector<std::string> bounds =
+                RowsAfter(lines, "Item   NEL (Bradley-Terry)     Thurstone C (linear)     Thurstone C (log)", 0, 4);
+            ASSERT_EQ(bounds.size(), 4u) << what;
+            for (const std::string& row : bounds)
+                for (int col = 0; col < 3; ++col) {
+                    const std::string cell = row.substr(2 + 24 * col, 24);
+                    if (intervals[col] != MapStatus::Computed) {
+                        EXPECT_EQ(cell, NotComputedInterval) << what << ": " << row;
+                        continue;
+                    }
+                    double lo = 0;
+                    double hi = 0;
+                    ASSERT_TRUE(ParsesAsNumber(cell.substr(2, 10), lo) && ParsesAsNumber(cell.substr(13, 10), hi))
+                        << what << ": " << row;
+                    EXPECT_LE(lo, hi) << what << ": " << row;
+                    if (col == 0) {
+                        EXPECT_GE(lo, 0) << what << ": " << row;
+                    }
+                }
+        }
+    }
+}
+
 }  // namespace

@@ -68,6 +68,29 @@ TEST_F(Simulation, ExponentialAndNormalDrawsPassKolmogorovSmirnov) {
     EXPECT_LT(KolmogorovSmirnov(normal, [](double x) { return 0.5 * std::erfc(-(x - 0.3)); }), critical);
     // The check tells variance 1 apart.
     EXPECT_GT(KolmogorovSmirnov(normal, [](double x) { return 0.5 * std::erfc(-(x - 0.3) / std::sqrt(2.0)); }), critical);
+
+    // The draws of a simulated data set, as a run makes them: 40 items by 100 experts, every cell
+    // answered, every item with the same value.
+    ClearCalculation();
+    RunItemCount = 40;
+    RunExpertCount = 100;
+    ASSERT_EQ(RunItemCount * RunExpertCount, n);
+    CalcVector values{};
+    for (int i = 1; i <= RunItemCount; ++i) {
+        values[i] = 2.5L;
+        for (int e = 1; e <= RunExpertCount; ++e) Answered[i][e] = true;
+    }
+    auto drawn = [&](SimulatedModel model) {
+        DrawSimulatedValues(SimulationDraws, values, model);
+        std::vector<double> sample;
+        for (int i = 1; i <= RunItemCount; ++i)
+            for (int e = 1; e <= RunExpertCount; ++e) sample.push_back(static_cast<double>(SimulationDraws[i][e]));
+        return sample;
+    };
+    EXPECT_LT(KolmogorovSmirnov(drawn(SimulatedModel::Nel), [](double x) { return x <= 0 ? 0 : 1 - std::exp(-2.5 * x); }),
+              critical);
+    EXPECT_LT(KolmogorovSmirnov(drawn(SimulatedModel::ThurstoneC), [](double x) { return 0.5 * std::erfc(-(x - 2.5)); }),
+              critical);
 }
 
 TEST_F(Simulation, DrawsOnlyForAnsweredCellsItemByItem) {

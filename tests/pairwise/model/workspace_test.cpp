@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model_test_support.h"
+#include "pairwise/model/run_tally.h"
 #include "pairwise/model/workspace.h"
 
 using namespace pairtest;
@@ -70,6 +71,31 @@ TEST_F(WorkspaceTest, ClearCalculationEmptiesEveryTally) {
     for (int e = 1; e <= MaxRunExperts; ++e)
         for (int i = 1; i <= MaxRunItems; ++i)
             for (int j = 1; j <= MaxRunItems; ++j) ASSERT_EQ(ExpertPreference[e][i][j].Value(), 0.0L);
+}
+
+// Answers tallied without the run's counts set are cleared all the same, and so is a larger run's
+// corner after a smaller run.
+TEST_F(WorkspaceTest, ClearCalculationReachesEveryCellATallyTouched) {
+    TallyAnswer(7, 3, 40, '=');
+    TallyAnswer(2, 1, 2, '>');
+    ASSERT_EQ(RunItemCount, 0);
+    ClearCalculation();
+    EXPECT_EQ(PairCount[3][40], 0);
+    EXPECT_EQ(PairCount[40][3], 0);
+    EXPECT_EQ(PreferenceCount[40][3].Value(), 0.0L);
+    EXPECT_EQ(ExpertPreference[7][3][40].Value(), 0.0L);
+    EXPECT_EQ(ExpertPreference[7][40][3].Value(), 0.0L);
+    EXPECT_EQ(ExpertPreference[2][1][2].Value(), 0.0L);
+    EXPECT_FALSE(Answered[40][7]);
+    EXPECT_FALSE(Answered[1][2]);
+
+    TallyAnswer(150, 149, 150, '<');
+    RunItemCount = 2;  // a later, smaller run's counts
+    RunExpertCount = 1;
+    ClearCalculation();
+    EXPECT_EQ(ExpertPreference[150][150][149].Value(), 0.0L);
+    EXPECT_EQ(PairCount[149][150], 0);
+    EXPECT_FALSE(Answered[150][150]);
 }
 
 TEST_F(WorkspaceTest, ResetSetsTheProgramDefaults) {

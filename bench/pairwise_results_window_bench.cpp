@@ -1,0 +1,76 @@
+// WTrindel's results window opening on the report of a full-size run (150 items, 150 experts,
+// intervals, answers consistent enough for about a million report lines): the report read into
+// the memo, the window shown and painted. The peak memory of the
+// process is given before the first window and after the last one.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QMdiArea>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "bench/pairwise_bench_support.h"
+#include "pairwise/model/run_comparison.h"
+#include "pairwise/ui/run_dialog.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+pairbench::BenchPrompts prompts;
+
+long PeakKilobytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void BM_PairwiseResultsWindowLoad(benchmark::State& state) {
+    const fs::path previous = fs::current_path();
+    char name[] = "/tmp/pairwise_window_bench_XXXXXX";
+    const fs::path folder = ::mkdtemp(name);
+    fs::current_path(folder);
+    pairbench::BuildGeneratedCase({.items = 150, .experts = 150, .spread = 6, .ties = 0.003, .blanks = 0});
+    Platform = &prompts;
+    ScaleTransformation = true;
+    ConfidenceIntervals = true;
+    if (!RunComparison(1)) state.SkipWithError("the run failed");
+
+    QMdiArea area;
+    area.resize(1200, 800);
+    area.show();
+    QApplication::processEvents();
+    const long before = PeakKilobytes();
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        auto* window = new TRangeGraphWindow(&area);
+        window->LoadReport();
+        window->show();
+        QApplication::processEvents();
+        lines = window->Lines().size() - 1;  // the memo's own first line aside
+        state.PauseTiming();
+        delete window;
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["report_lines"] = static_cast<double>(lines);
+    state.counters["peak_MB_before"] = static_cast<double>(before) / 1024;
+    state.counters["peak_MB_after"] = static_cast<double>(PeakKilobytes()) / 1024;
+    fs::current_path(previous);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}
+BENCHMARK(BM_PairwiseResultsWindowLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
