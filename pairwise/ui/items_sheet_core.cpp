@@ -54,6 +54,13 @@ void ItemsSheetCore::MarkRowsChanged() const {
     if (AnyExpertRecord()) CaseFile.FileKinds[1].Modified = true;
 }
 
+void ItemsSheetCore::MarkItemNamed() const {
+    CaseFile.FileKinds[2].Modified = true;
+    // The expert data file names the items of its rows by Id (and carries their names): an
+    // old one would bring the old item back beside the renamed one.
+    if (AnyExpertRecord()) CaseFile.FileKinds[1].Modified = true;
+}
+
 // ---------------------------------------------------------------- cells
 
 int ItemsSheetCore::GridRows() const {
@@ -152,7 +159,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         fx = EffectRepaint;
     } else if (col == 1) {
         const std::string id = CutTo(Trim(text), 14);
-        if (id != item->Id.str()) CaseFile.FileKinds[2].Modified = true;
+        if (id != item->Id.str()) MarkItemNamed();
         item->Id = id;
         fx = EffectRepaint | EffectOtherSheets | EffectRunDialog;
     } else if (col == 2) {
@@ -172,7 +179,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         fx = EffectRepaint | EffectOtherSheets | EffectRunDialog;
     } else if (col == 3) {
         const std::string name = CutTo(Trim(text), 60);
-        if (name != item->Name.str()) CaseFile.FileKinds[2].Modified = true;
+        if (name != item->Name.str()) MarkItemNamed();
         item->Name = name;
         fx = EffectRepaint | EffectOtherSheets;
     }

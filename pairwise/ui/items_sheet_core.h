@@ -64,6 +64,8 @@ private:
     unsigned MoveTo(int col, int row);
     // Answers of every expert change with the items' rows and columns.
     void MarkRowsChanged() const;
+    // Ids and names of items are written with the answers too.
+    void MarkItemNamed() const;
     ItemsSheetHost* host_;
     const bool comparisons_;
 };

@@ -37,6 +37,24 @@ protected:
         return true;
     }
 
+    // Cells drawn again while the editor is open keep what the user typed there and where
+    // the caret or selection was: a repaint is no edit.
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) override {
+        QLineEdit* editor = EditorOpen() ? OpenLineEdit() : nullptr;
+        if (!editor) {
+            SheetGrid::dataChanged(topLeft, bottomRight, roles);
+            return;
+        }
+        const QString text = editor->text();
+        const bool typed = text != editor->property("givenText").toString();
+        const bool all = editor->hasSelectedText() && editor->selectedText() == text;
+        const int caret = editor->cursorPosition();
+        SheetGrid::dataChanged(topLeft, bottomRight, roles);
+        if (typed && editor->text() != text) editor->setText(text);
+        if (all) editor->selectAll();
+        else editor->setCursorPosition(std::min(caret, static_cast<int>(editor->text().size())));
+    }
+
     // A double click on an open editor is a double click on its cell.
     bool eventFilter(QObject* object, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLineEdit*>(object) && OnDoubleClick &&
@@ -50,7 +68,7 @@ protected:
 private:
     QLineEdit* OpenLineEdit() const {
         for (QLineEdit* e : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
-            if (e->isVisible()) return e;
+            if (!e->isHidden()) return e;
         return nullptr;
     }
     QMdiSubWindow* window_;
