@@ -167,6 +167,23 @@ TEST_F(TrindelTest, SaveAsWritesBothFiles) {
     EXPECT_FALSE(form->SaveBtn->isEnabled());
 }
 
+// A save that fails (the expert data file cannot be replaced) leaves the caption as it was,
+// not "Saving ... file...", and the case modified.
+TEST_F(TrindelTest, AFailedSaveGivesTheCaptionBack) {
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    ExpertsSheet->Core.SetEditText(2, 1, "Annie");
+    std::filesystem::remove(root_ / "golden_case.ey");
+    std::filesystem::create_directory(root_ / "golden_case.ey");
+    try {
+        form->FileSave(false);
+    } catch (const std::exception&) {
+        // The command's error report is the event dispatch's; the caption is what counts here.
+    }
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("golden_case: WTrindel"));
+    EXPECT_EQ(prompts.Caption(), "golden_case: WTrindel");
+    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+}
+
 TEST_F(TrindelTest, SaveWritesTheModifiedKindOnly) {
     OpenThrough(CopyCase("golden_case", "golden_case"));
     const std::string items = ReadFile(root_ / "golden_case.iy");

@@ -539,9 +539,10 @@ TEST_F(SheetTypingTest, RunDialogClosesWithItsCase) {
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(form.get(), &activate);
     EXPECT_EQ(RunDialog, nullptr);
-    ExpertsSheet->showMinimized();
-    ASSERT_TRUE(form->CloseChildren());
+    ASSERT_FALSE(ExpertsSheet->close());  // minimises
+    ASSERT_TRUE(ExpertsSheet->close());   // ends the case
     QApplication::processEvents();
+    EXPECT_EQ(ExpertsSheet, nullptr);
     for (QMdiSubWindow* w : form->MdiArea->subWindowList()) EXPECT_EQ(qobject_cast<TRunDlgFrm*>(w), nullptr);
 }
 
