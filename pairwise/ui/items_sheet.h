@@ -22,7 +22,6 @@ public:
     EditMenuState EditMenu;
 
     bool IsComparisons() const { return Core.IsComparisons(); }
-    TPairExpert* SheetExpert() const { return Core.SheetExpert; }
 
     void LayoutItemsGrid();
     void DrawItemsCaption();
