@@ -166,8 +166,8 @@ unsigned ExpertsSheetCore::PasteExpertRows(const SheetKey& k) {
     if (make) {
         const UndoKind kind = k.Code == vk::V || (k.Code == vk::Insert && editing) ? UndoKind::Paste : UndoKind::Create;
         const int result = RecordExpertsUndo(kind, position, 1);
-        if (result == 0) return EffectNone;  // nothing was held to paste: nothing changed
         CaseFile.FileKinds[1].Modified = true;
+        if (result == 0) return EffectNone;  // nothing was held to paste: no row changed
         fx |= EffectRelayout | EffectEditMenu;
     }
     Cursor.Row = std::clamp(k.Alt ? row : row + 1, 1, GridRows() - 1);

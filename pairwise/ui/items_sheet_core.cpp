@@ -322,7 +322,8 @@ unsigned ItemsSheetCore::PasteItemRows(const SheetKey& k) {
     const int position = k.Alt && row != 0 ? row : row + 1;
     const UndoKind kind = k.Code == vk::V || (k.Code == vk::Insert && editing) ? UndoKind::Paste : UndoKind::Create;
     const int result = RecordItemsUndo(kind, position, 1);
-    if (result == 0) return EffectNone;  // nothing was held to paste: nothing changed
+    CaseFile.FileKinds[2].Modified = true;
+    if (result == 0) return EffectNone;  // nothing was held to paste: no row changed
     MarkRowsChanged();
     MoveTo(1, k.Alt ? row : row + 1);
     return EffectRelayout | EffectCursor | EffectRepaint | EffectOtherSheets | EffectEditMenu | EffectRunDialog;
