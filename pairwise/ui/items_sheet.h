@@ -1,41 +1,28 @@
 // The items sheets: the realisations sheet (no expert: Nr, Id, Realization, Full Name) and
 // the comparisons sheet (one expert's answer matrix, left items by top items, kept mirrored).
+// Their rules are ItemsSheetCore's; the window keeps the core's cursor in step with the grid.
 #pragma once
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
 #include "common/ui/sheet_grid.h"
-#include "pairwise/model/globals.h"
+#include "pairwise/ui/items_sheet_core.h"
 
-class TItemsSheet : public QMdiSubWindow, public GridSource {
+class TItemsSheet : public QMdiSubWindow, public ItemsSheetHost {
     Q_OBJECT
 public:
     // expert null: the realisations sheet.
     TItemsSheet(QMdiArea* area, TPairExpert* expert);
     ~TItemsSheet() override;
 
+    ItemsSheetCore Core;
     SheetGrid* ItemsGrid = nullptr;
-    TPairExpert* SheetExpert = nullptr;
-    bool SkipNextEdit = false;    // the next committed edit is ignored once
     bool SkipCloseQuery = false;  // the experts sheet has asked already
     EditMenuState EditMenu;
 
-    bool IsComparisons() const { return comparisons_; }
+    bool IsComparisons() const { return Core.IsComparisons(); }
 
-    // GridSource
-    int GridRows() const override;
-    int GridCols() const override;
-    int HeaderRows() const override { return 1; }
-    std::string CellText(int col, int row) const override;
-    CellStyle CellStyleAt(int col, int row) const override;
-    int ColumnChars(int col) const override;
-    int ColumnPixels(int col) const override;
-    bool CanSelect(int col, int row) const override;
-    bool CanEdit(int col, int row) const override;
-    void SetEditText(int col, int row, const std::string& text) override;
-
-    std::string ItemsCellContents(int col, int row) const { return CellText(col, row); }
     void LayoutItemsGrid();
     void DrawItemsCaption();
     void FormActivate();
@@ -44,15 +31,13 @@ public:
     void RetargetComparisons();
     bool FixEmptyRows();
     void UpdateItemsEditMenu();
-
-    // Cursor rules of the comparisons view around the diagonal.
+    // Drawn again after another sheet changed the case: the cursor kept where it can be.
+    void Invalidate();
     void ConstrainCursor();
-    void SkipDot(int d);
-    void SkipDotV(int d);
 
-    bool PasteItemRows(const SheetKey& key);
-    bool DeleteItemRows(const SheetKey& key);
-    bool UndoItems();
+    void PasteItemRows(const SheetKey& key);
+    void DeleteItemRows(const SheetKey& key);
+    void UndoItems();
     void ToggleItemsFilter();
     void EnableItemsFiltering();
     void SetItemsEditorMode(bool on);
@@ -60,13 +45,17 @@ public:
 
     bool FormCloseQuery();
 
+    // ItemsSheetHost
+    void AfterEdit(unsigned effects) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    const bool comparisons_;
+    void SyncCursor();
+    void Apply(unsigned effects);
     void KeyReleased(const SheetKey& key);
-    void MoveCursor(int col, int row);
+    void GrowToFit();
 };
 
 // Every open items sheet drawn again, the given one excepted.

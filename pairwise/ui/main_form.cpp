@@ -283,10 +283,7 @@ void TMainForm::RepaintChildren() {
 // ---------------------------------------------------------------- case operations
 
 bool TMainForm::CloseChildren() {
-    if (RunDialog) {
-        RunDialog->close();
-        RunDialog = nullptr;
-    }
+    CloseRunDialogs();
     bool refused = false;
     QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow* w : OpenChildren()) children.push_back(w);
@@ -305,6 +302,7 @@ void TMainForm::MakeNewItemsForm() {
     ActiveExpert = nullptr;
     if (!ItemTable[1]) InsertItem("", "", 1);
     AnswerColumnCount = CountItems();
+    SetCaption(CaseFile.CaseName + ": " + BaseCaption);
     CreateItemsSheet();
 }
 
@@ -389,7 +387,8 @@ void TMainForm::OpenCase() {
 }
 
 void TMainForm::FileSave(bool asNew) {
-    if (CaseFile.CaseName == "NONAME") {
+    // A case begun without New or Open has no name either: it is never written as ".iy".
+    if (IsUnnamedCase()) {
         SaveDialog1.FileName.clear();
         asNew = true;
     } else {
@@ -410,7 +409,14 @@ void TMainForm::FileSave(bool asNew) {
         CaseFile.CaseName = CaseNameFromFile(chosen);
     }
     const CaseFilePaths paths = CaseFileNames(CaseFile.CaseFileName);
-    const std::string caption = Platform->Caption();
+    // The caption goes back on every way out, a failed or raising writer included.
+    struct CaptionBack {
+        TMainForm* form;
+        std::string caption;
+        ~CaptionBack() {
+            if (form) form->SetCaption(caption);
+        }
+    } captionBack{this, Platform->Caption()};
     {
         platform::BusyCursor busy(*Platform);
         for (int kind = 1; kind <= 2; ++kind) {
@@ -433,7 +439,8 @@ void TMainForm::FileSave(bool asNew) {
         }
     }
     SaveBtn->setEnabled(false);
-    SetCaption(caption);
+    captionBack.form = nullptr;
+    SetCaption(CaseFile.CaseName + ": " + BaseCaption);  // after Save As, the new name
     File1Click();
     RepaintChildren();
 }

@@ -3,6 +3,9 @@
 // another sheet) never takes the focus away from the sheet the user works in.
 #pragma once
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -18,12 +21,56 @@ public:
         : SheetGrid(source, parent), window_(window) {}
 
 protected:
+    // The editor opens with its text selected, so that the first key typed replaces the
+    // cell's text instead of being cut off behind it (an answer cell holds two characters).
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
         if (window_->mdiArea() && !(window_->windowState() & Qt::WindowActive)) return false;
-        return SheetGrid::edit(index, trigger, event);
+        const bool wasOpen = EditorOpen();
+        const bool forward = trigger == AnyKeyPressed && event;
+        if (!SheetGrid::edit(index, trigger, forward ? nullptr : event)) return false;
+        QLineEdit* editor = OpenLineEdit();
+        if (editor && !wasOpen) {
+            editor->selectAll();
+            editor->installEventFilter(this);
+        }
+        if (editor && forward) QCoreApplication::sendEvent(editor, event);
+        return true;
+    }
+
+    // Cells drawn again while the editor is open keep what the user typed there and where
+    // the caret or selection was: a repaint is no edit.
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) override {
+        QLineEdit* editor = EditorOpen() ? OpenLineEdit() : nullptr;
+        if (!editor) {
+            SheetGrid::dataChanged(topLeft, bottomRight, roles);
+            return;
+        }
+        const QString text = editor->text();
+        const bool typed = text != editor->property("givenText").toString();
+        const bool all = editor->hasSelectedText() && editor->selectedText() == text;
+        const int caret = editor->cursorPosition();
+        SheetGrid::dataChanged(topLeft, bottomRight, roles);
+        if (typed && editor->text() != text) editor->setText(text);
+        if (all) editor->selectAll();
+        else editor->setCursorPosition(std::min(caret, static_cast<int>(editor->text().size())));
+    }
+
+    // A double click on an open editor is a double click on its cell.
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLineEdit*>(object) && OnDoubleClick &&
+            currentIndex().isValid()) {
+            OnDoubleClick(Col(), Row());
+            return true;
+        }
+        return SheetGrid::eventFilter(object, event);
     }
 
 private:
+    QLineEdit* OpenLineEdit() const {
+        for (QLineEdit* e : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+            if (!e->isHidden()) return e;
+        return nullptr;
+    }
     QMdiSubWindow* window_;
 };
 
@@ -36,24 +83,4 @@ inline void KeepInsideArea(QMdiSubWindow* window) {
     if (p.x() + window->width() > room.width()) p.setX(std::max(0, room.width() - window->width()));
     if (p.y() + window->height() > room.height()) p.setY(std::max(0, room.height() - window->height()));
     window->move(p);
-}
-
-// Insert with Shift while editing, and V without Ctrl or Alt, neither insert nor paste.
-inline bool IgnoredPasteKey(const SheetKey& k, bool editing) {
-    return (k.Code == vk::Insert && k.Shift && editing) || (k.Code == vk::V && !k.Ctrl && !k.Alt);
-}
-
-// The first steps of Delete and Ctrl-X on a sheet in row mode: the selected rows and the
-// question. False when nothing is to be removed; `handled` tells the caller's result then.
-inline bool AskRowOperation(SheetGrid* grid, const SheetKey& k, const char* noun, bool& cut, int& top, int& bottom,
-                            bool& handled) {
-    handled = true;
-    if (grid->EditorMode()) return false;
-    cut = k.Code == vk::X && k.Ctrl;
-    if (k.Code != vk::Delete && !cut) return false;
-    grid->SelectedRows(top, bottom);
-    handled = false;
-    if (top < 1 || bottom < top) return false;
-    return Platform->Message(platform::MessageKind::Confirmation, RowOperationQuestion(cut, noun, top < bottom),
-                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }

@@ -51,8 +51,8 @@ TEST_F(TrindelTest, OpenCaseWithBothFilesShowsTheExperts) {
     EXPECT_TRUE(form->RunButton->isEnabled());
     EXPECT_EQ(CountItems(), 5);
     EXPECT_EQ(CountExperts(), 4);
-    EXPECT_EQ(ExpertsSheet->CellText(1, 3), "ExpX");
-    EXPECT_TRUE(ExpertsSheet->CellStyleAt(1, 3).Greyed);
+    EXPECT_EQ(ExpertsSheet->Core.CellText(1, 3), "ExpX");
+    EXPECT_TRUE(ExpertsSheet->Core.CellStyleAt(1, 3).Greyed);
     EXPECT_TRUE(prompts.MessageTexts().empty());
     const std::vector<std::string> expected = {"Reading Items file...", "Reading Experts file...",
                                                "golden_case: WTrindel"};
@@ -67,8 +67,8 @@ TEST_F(TrindelTest, OpenCaseWithoutExpertFileShowsTheRealisations) {
     EXPECT_EQ(ExpertsSheet, nullptr);
     ASSERT_NE(ChildSheets[0], nullptr);
     EXPECT_EQ(ChildSheets[0]->windowTitle(), QStringLiteral("Realisations data: trees"));
-    EXPECT_EQ(ChildSheets[0]->CellText(2, 1), "8");
-    EXPECT_EQ(ChildSheets[0]->CellText(2, 2), "");
+    EXPECT_EQ(ChildSheets[0]->Core.CellText(2, 1), "8");
+    EXPECT_EQ(ChildSheets[0]->Core.CellText(2, 2), "");
     EXPECT_EQ(form->windowTitle(), QStringLiteral("trees: WTrindel"));
 }
 
@@ -105,7 +105,7 @@ TEST_F(TrindelTest, ExpertsAfterAFailedOpenShowsWhatWasRead) {
     EXPECT_EQ(ExpertsSheet, nullptr);
     form->Experts1->trigger();
     ASSERT_NE(ExpertsSheet, nullptr);
-    EXPECT_EQ(ExpertsSheet->CellText(1, 1), "ExpA");
+    EXPECT_EQ(ExpertsSheet->Core.CellText(1, 1), "ExpA");
 }
 
 TEST_F(TrindelTest, NewCaseIsOneEmptyItemCalledNoname) {
@@ -116,18 +116,18 @@ TEST_F(TrindelTest, NewCaseIsOneEmptyItemCalledNoname) {
     EXPECT_EQ(CaseFile.CaseName, "NONAME");
     EXPECT_EQ(CountItems(), 1);
     EXPECT_EQ(ChildSheets[0]->windowTitle(), QStringLiteral("Realisations data: NONAME"));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("WTrindel"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("NONAME: WTrindel"));
     // E&xperts on a case without experts: one blank expert.
     form->Experts1->trigger();
     ASSERT_NE(ExpertsSheet, nullptr);
     EXPECT_EQ(CountExperts(), 1);
-    EXPECT_EQ(ExpertsSheet->CellText(1, 1), "");
+    EXPECT_EQ(ExpertsSheet->Core.CellText(1, 1), "");
 }
 
 // A modified case: the save question runs first; Cancel keeps everything as it was.
 TEST_F(TrindelTest, NewCaseAsksAboutModifiedData) {
     form->NewItemFileClick->trigger();
-    ChildSheets[0]->SetEditText(1, 1, "Oak");
+    ChildSheets[0]->Core.SetEditText(1, 1, "Oak");
     ASSERT_TRUE(CaseFile.FileKinds[2].Modified);
     prompts.QueueAnswer(Answer::Cancel);
     form->NewItemFileClick->trigger();
@@ -150,7 +150,7 @@ TEST_F(TrindelTest, SaveAsOntoAnExistingCaseAsksInCapitals) {
     EXPECT_EQ(CaseFile.CaseName, "golden_case");
 }
 
-// Save As writes both files even when nothing changed; the caption comes back as it was.
+// Save As writes both files even when nothing changed; the caption then names the new case.
 TEST_F(TrindelTest, SaveAsWritesBothFiles) {
     OpenThrough(CopyCase("golden_case", "golden_case"));
     prompts.QueueSaveFile((root_ / "copy.iy").string());
@@ -159,7 +159,7 @@ TEST_F(TrindelTest, SaveAsWritesBothFiles) {
     EXPECT_TRUE(std::filesystem::exists(root_ / "copy.iy"));
     EXPECT_TRUE(std::filesystem::exists(root_ / "copy.ey"));
     EXPECT_EQ(CaseFile.CaseName, "copy");
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("golden_case: WTrindel"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("copy: WTrindel"));
     const auto& captions = prompts.CaptionHistory();
     ASSERT_GE(captions.size(), 3u);
     EXPECT_EQ(captions[captions.size() - 3], "Saving Experts file...");
@@ -167,10 +167,27 @@ TEST_F(TrindelTest, SaveAsWritesBothFiles) {
     EXPECT_FALSE(form->SaveBtn->isEnabled());
 }
 
+// A save that fails (the expert data file cannot be replaced) leaves the caption as it was,
+// not "Saving ... file...", and the case modified.
+TEST_F(TrindelTest, AFailedSaveGivesTheCaptionBack) {
+    OpenThrough(CopyCase("golden_case", "golden_case"));
+    ExpertsSheet->Core.SetEditText(2, 1, "Annie");
+    std::filesystem::remove(root_ / "golden_case.ey");
+    std::filesystem::create_directory(root_ / "golden_case.ey");
+    try {
+        form->FileSave(false);
+    } catch (const std::exception&) {
+        // The command's error report is the event dispatch's; the caption is what counts here.
+    }
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("golden_case: WTrindel"));
+    EXPECT_EQ(prompts.Caption(), "golden_case: WTrindel");
+    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+}
+
 TEST_F(TrindelTest, SaveWritesTheModifiedKindOnly) {
     OpenThrough(CopyCase("golden_case", "golden_case"));
     const std::string items = ReadFile(root_ / "golden_case.iy");
-    ExpertsSheet->SetEditText(2, 1, "Annie");
+    ExpertsSheet->Core.SetEditText(2, 1, "Annie");
     form->File1Click();
     ASSERT_TRUE(form->SaveBtn->isEnabled());
     form->SaveBtn->trigger();

@@ -39,13 +39,13 @@ TEST_F(SheetsTest, AnswersAreEnteredMirrored) {
     SheetGrid* grid = sheet->ItemsGrid;
     EXPECT_EQ(grid->Col(), 3);
     EXPECT_EQ(grid->Row(), 1);
-    ASSERT_EQ(sheet->CellText(4, 2), " <");  // as read: Birch against Cedar
+    ASSERT_EQ(sheet->Core.CellText(4, 2), " <");  // as read: Birch against Cedar
     TypeAt(grid, 4, 2, ">");
-    EXPECT_EQ(sheet->CellText(4, 2), " >");
-    EXPECT_EQ(sheet->CellText(3, 3), " <");
+    EXPECT_EQ(sheet->Core.CellText(4, 2), " >");
+    EXPECT_EQ(sheet->Core.CellText(3, 3), " <");
     TypeAt(grid, 4, 2, "=");
-    EXPECT_EQ(sheet->CellText(4, 2), " =");
-    EXPECT_EQ(sheet->CellText(3, 3), " =");
+    EXPECT_EQ(sheet->Core.CellText(4, 2), " =");
+    EXPECT_EQ(sheet->Core.CellText(3, 3), " =");
     EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
     EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
     form->File1Click();
@@ -58,12 +58,12 @@ TEST_F(SheetsTest, OtherAnswersAndTheDiagonalAreIgnored) {
     TItemsSheet* sheet = OpenComparisons(1);
     ASSERT_NE(sheet, nullptr);
     for (const char* text : {"x", " <", "", "?"}) {
-        sheet->SetEditText(4, 2, text);
-        EXPECT_EQ(sheet->CellText(4, 2), " <") << text;
+        sheet->Core.SetEditText(4, 2, text);
+        EXPECT_EQ(sheet->Core.CellText(4, 2), " <") << text;
     }
-    sheet->SetEditText(3, 2, ">");
-    EXPECT_EQ(sheet->CellText(3, 2), " .");
-    EXPECT_FALSE(sheet->CanEdit(3, 2));
+    sheet->Core.SetEditText(3, 2, ">");
+    EXPECT_EQ(sheet->Core.CellText(3, 2), " .");
+    EXPECT_FALSE(sheet->Core.CanEdit(3, 2));
     EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
 }
 
@@ -98,15 +98,15 @@ TEST_F(SheetsTest, ComparisonsWindowIsReusedForAnotherExpert) {
     EXPECT_EQ(second, first);
     EXPECT_EQ(ChildSheets[1], nullptr);
     EXPECT_EQ(ChildSheets[2], first);
-    EXPECT_EQ(first->SheetExpert, ExpertTable[2].get());
+    EXPECT_EQ(first->Core.SheetExpert, ExpertTable[2].get());
     EXPECT_EQ(first->ItemsGrid->Row(), 1);
     EXPECT_EQ(first->windowTitle(), QStringLiteral("Comparisons for the Expert: ExpB \" Ben \" "));
-    EXPECT_EQ(first->CellText(4, 2), " =");  // ExpB: Birch = Cedar
+    EXPECT_EQ(first->Core.CellText(4, 2), " =");  // ExpB: Birch = Cedar
 }
 
 TEST_F(SheetsTest, ComparisonsNeedAnExpertId) {
     OpenGolden();
-    ExpertsSheet->SetEditText(1, 2, "");
+    ExpertsSheet->Core.SetEditText(1, 2, "");
     prompts.QueueAnswer(Answer::Ok);
     EXPECT_EQ(OpenComparisons(2), nullptr);
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Please specify Expert`s Id first"});
@@ -200,7 +200,7 @@ TEST_F(SheetsTest, DeletedExpertTakesItsRetargetedWindowWithIt) {
     form->MdiArea->setActiveSubWindow(ExpertsSheet);
     form->MdiArea->setActiveSubWindow(sheet);
     QApplication::processEvents();
-    ASSERT_EQ(sheet->SheetExpert, ExpertTable[3].get());
+    ASSERT_EQ(sheet->Core.SheetExpert, ExpertTable[3].get());
     form->MdiArea->setActiveSubWindow(ExpertsSheet);
     SelectExpertRows(3, 3);
     prompts.QueueAnswer(Answer::Yes);
@@ -226,7 +226,7 @@ TEST_F(SheetsTest, DeletingEveryItemLeavesOneEmpty) {
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Delete item rows?"});
     EXPECT_EQ(CountItems(), 1);
     EXPECT_EQ(ItemTable[1]->Id.str(), "");
-    EXPECT_EQ(sheet->GridRows(), 2);
+    EXPECT_EQ(sheet->Core.GridRows(), 2);
     // The experts' matrices follow: one row, blank.
     const TAnswerRow* row = ExpertTable[1]->AnswerRows[1].get();
     ASSERT_NE(row, nullptr);
@@ -235,8 +235,8 @@ TEST_F(SheetsTest, DeletingEveryItemLeavesOneEmpty) {
     EXPECT_EQ(ExpertTable[1]->AnswerRows[2], nullptr);
 }
 
-// Deleting item 2 takes its row and column out of every expert; undo gives a blank row and
-// column back at its place, so later answers stay under their items.
+// Deleting item 2 takes its row and column out of every expert; undo brings them back with
+// their answers, so every answer stays under its items.
 TEST_F(SheetsTest, ItemDeletionKeepsTheMatricesAligned) {
     OpenGolden();
     form->Items1->trigger();
@@ -244,6 +244,8 @@ TEST_F(SheetsTest, ItemDeletionKeepsTheMatricesAligned) {
     TItemsSheet* sheet = ChildSheets[0];
     ASSERT_NE(sheet, nullptr);
     const char alderCedar = ExpertTable[1]->AnswerRows[1]->Answers[3];
+    const char alderBirch = ExpertTable[1]->AnswerRows[1]->Answers[2];
+    ASSERT_NE(alderBirch, ' ');
     sheet->SetItemsEditorMode(false);
     sheet->ItemsGrid->SetCursor(1, 2);
     sheet->ItemsGrid->SelectRows(2, 2);
@@ -257,7 +259,7 @@ TEST_F(SheetsTest, ItemDeletionKeepsTheMatricesAligned) {
     ASSERT_EQ(CountItems(), 5);
     EXPECT_EQ(ItemTable[2]->Id.str(), "Birch");
     EXPECT_EQ(ExpertTable[1]->AnswerRows[1]->Answers[3], alderCedar);
-    EXPECT_EQ(ExpertTable[1]->AnswerRows[1]->Answers[2], ' ');
+    EXPECT_EQ(ExpertTable[1]->AnswerRows[1]->Answers[2], alderBirch);
     EXPECT_EQ(ExpertTable[1]->AnswerRows[2]->Item, ItemTable[2].get());
 }
 
@@ -268,15 +270,15 @@ TEST_F(SheetsTest, EmptiedRealisationShowsEmptyAndStoresTheMissingValue) {
     TItemsSheet* sheet = ChildSheets[0];
     ASSERT_NE(sheet, nullptr);
     TypeAt(sheet->ItemsGrid, 2, 1, "");
-    sheet->SetEditText(2, 1, "");
-    EXPECT_EQ(sheet->CellText(2, 1), "");
+    sheet->Core.SetEditText(2, 1, "");
+    EXPECT_EQ(sheet->Core.CellText(2, 1), "");
     EXPECT_EQ(ItemTable[1]->Realisation, MissingValue);
     EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
     TypeAt(sheet->ItemsGrid, 2, 2, "12.5");
     EXPECT_TRUE(ItemTable[2]->HasRealisation);
     EXPECT_EQ(ItemTable[2]->Realisation, 12.5f);
-    EXPECT_EQ(sheet->CellText(2, 2), "12.5");
-    sheet->SetEditText(2, 2, "abc");
+    EXPECT_EQ(sheet->Core.CellText(2, 2), "12.5");
+    sheet->Core.SetEditText(2, 2, "abc");
     EXPECT_EQ(ItemTable[2]->Realisation, 12.5f);
 }
 
@@ -310,10 +312,10 @@ TEST_F(SheetsTest, FilteringFlagsAndGreysRows) {
     Key(Qt::Key_F4);
     EXPECT_TRUE(ExpertTable[1]->FilterFlag);
     EXPECT_TRUE(ExpertTable[2]->FilterFlag);
-    EXPECT_TRUE(ExpertsSheet->CellStyleAt(1, 1).Greyed);
+    EXPECT_TRUE(ExpertsSheet->Core.CellStyleAt(1, 1).Greyed);
     Key(Qt::Key_F5);
     EXPECT_FALSE(ExpertsFilterEnabled);
-    EXPECT_FALSE(ExpertsSheet->CellStyleAt(1, 1).Greyed);
+    EXPECT_FALSE(ExpertsSheet->Core.CellStyleAt(1, 1).Greyed);
     EXPECT_FALSE(form->EnableFiltering1->isChecked());
 }
 

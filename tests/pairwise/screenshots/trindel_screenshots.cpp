@@ -1,16 +1,17 @@
 // Pictures of the main window with a case open, each sheet, the run dialog and the results
-// window, for a person to look at: written only when SHEETS_SCREENSHOT_DIR names a folder
-// (run under a real display server, e.g. xvfb-run with QT_QPA_PLATFORM=xcb).
+// window, for a person to look at. A tool, not a test: it checks nothing and is not run by
+// ctest. SHEETS_SCREENSHOT_DIR names the folder the pictures go to (run it under a display
+// server, e.g. xvfb-run with QT_QPA_PLATFORM=xcb).
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "trindel_fixture.h"
+#include "pairwise/ui/trindel_fixture.h"
 
 namespace {
 
 TEST_F(TrindelTest, ScreenshotsOfTheProgramWindows) {
     const QByteArray dir = qgetenv("SHEETS_SCREENSHOT_DIR");
-    if (dir.isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
+    ASSERT_FALSE(dir.isEmpty()) << "SHEETS_SCREENSHOT_DIR names the folder for the pictures";
     auto shoot = [&](QWidget* w, const char* name) {
         QApplication::processEvents();
         QTest::qWait(200);

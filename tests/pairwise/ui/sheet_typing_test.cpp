@@ -1,0 +1,574 @@
+// A user's way through WTrindel's sheets: typing from the state each sheet opens in, through
+// real key events, and after every row operation a save, close, reopen and comparison.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include <functional>
+#include <map>
+
+#include "common/core/text.h"
+#include "pairwise/model/case_files.h"
+#include "pairwise/model/formatting.h"
+#include "trindel_fixture.h"
+
+namespace {
+
+using Answer = platform::Answer;
+
+class SheetTypingTest : public TrindelTest {
+protected:
+    std::string OpenGolden() {
+        const std::string path = CopyCase("golden_case", "golden_case");
+        OpenThrough(path);
+        EXPECT_NE(ExpertsSheet, nullptr);
+        return path;
+    }
+    static void Type(const char* text) {
+        QWidget* w = QApplication::focusWidget();
+        ASSERT_NE(w, nullptr);
+        QTest::keyClicks(w, text);
+        QApplication::processEvents();
+    }
+    static QLineEdit* Editor() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
+    // What a grid shows at (col, row).
+    static std::string Shown(SheetGrid* grid, int col, int row) {
+        return SheetBytes(grid->model()->index(row - 1, col).data().toString());
+    }
+    static void Activate(QMdiSubWindow* w) {
+        w->mdiArea()->setActiveSubWindow(w);
+        QApplication::processEvents();
+    }
+    TItemsSheet* Realisations() {
+        form->Items1->trigger();
+        QApplication::processEvents();
+        return ChildSheets[0];
+    }
+    TItemsSheet* ComparisonsFromMenu() {
+        Activate(ExpertsSheet);
+        form->UpdateMenuItems();
+        form->Assessments1->trigger();
+        QApplication::processEvents();
+        return ComparisonsSheet();
+    }
+
+    // Every id, name, realisation and answer of the case as the sheets show them: items by
+    // position, answers by the ids of their two items.
+    static std::string Snapshot() {
+        std::string s;
+        for (int k = 1; k <= MaxItemCount && ItemTable[k]; ++k) {
+            const TPairItem& i = *ItemTable[k];
+            s += "item " + i.Id.str() + "|" + i.Name.str() + "|";
+            if (i.HasRealisation && i.Realisation > MissingValue) s += FormatNumber(i.Realisation);
+            s += i.FilterFlag ? "|F\n" : "|\n";
+        }
+        for (int e = 1; e <= MaxExpertCount && ExpertTable[e]; ++e) {
+            const TPairExpert& x = *ExpertTable[e];
+            s += "expert " + x.Id.str() + "|" + x.Name.str() + (x.FilterFlag ? "|F" : "|") + "\n";
+            for (int l = 1; l <= MaxItemCount && ItemTable[l]; ++l) {
+                const TAnswerRow* row = x.AnswerRows[l].get();
+                s += "  " + ItemTable[l]->Id.str() + ":";
+                if (!row || row->Item != ItemTable[l].get()) s += " misaligned";
+                for (int t = 1; t <= MaxItemCount && ItemTable[t]; ++t)
+                    if (t != l && row && row->Answers[t] != ' ')
+                        s += " " + ItemTable[t]->Id.str() + row->Answers[t];
+                s += "\n";
+            }
+        }
+        return s;
+    }
+
+    // Save, close the case (the experts sheet minimises at the first request), reopen it.
+    void SaveCloseReopen(const std::string& path, bool save = true) {
+        if (save) {
+            ASSERT_TRUE(form->SaveBtn->isEnabled());
+            form->SaveBtn->trigger();
+            QApplication::processEvents();
+        }
+        EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified);
+        if (ExpertsSheet) ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+        ASSERT_TRUE(form->OpenChildren().isEmpty());
+        OpenThrough(path);
+        ASSERT_NE(ExpertsSheet, nullptr);
+    }
+};
+
+// The experts sheet opens with the editor on the first Id. x, X and Delete are text there,
+// F4 does not disturb what is being typed, and what was typed is what the files keep.
+TEST_F(SheetTypingTest, TypingIdsAndNamesInTheExpertsSheet) {
+    const std::string path = OpenGolden();
+    SheetGrid* grid = ExpertsSheet->ExpertsGrid;
+    ASSERT_TRUE(grid->EditorOpen());
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+    Type("X1");
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(Editor()->text(), QStringLiteral("X1"));
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(grid->Col(), 2);
+    Type("Ox");
+    Key(Qt::Key_F4);
+    Type("ford blue");
+    Key(Qt::Key_Return);  // stores and moves to the next row's Id
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(grid->Col(), 1);
+    Type("Bo");
+    Key(Qt::Key_Delete);
+    Type("xX");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(ExpertTable[1]->Id.str(), "X1");
+    EXPECT_EQ(ExpertTable[1]->Name.str(), "Oxford blue");
+    EXPECT_EQ(ExpertTable[2]->Id.str(), "BoxX");
+    EXPECT_FALSE(ExpertTable[1]->FilterFlag);
+    EXPECT_FALSE(ExpertTable[2]->FilterFlag);
+    EXPECT_EQ(Shown(grid, 1, 1), "X1");
+    EXPECT_EQ(Shown(grid, 2, 1), "Oxford blue");
+    EXPECT_EQ(CountExperts(), 4);
+    EXPECT_TRUE(prompts.MessageTexts().empty()) << prompts.MessageTexts()[0];
+    const std::string seen = Snapshot();
+    SaveCloseReopen(path);
+    EXPECT_EQ(Snapshot(), seen);
+}
+
+// A change of letter case alone is kept: it marks the file, so closing asks.
+TEST_F(SheetTypingTest, LetterCaseOfAnIdIsAChange) {
+    const std::string path = OpenGolden();
+    Type("EXPA");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(ExpertTable[1]->Id.str(), "EXPA");
+    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    SaveCloseReopen(path);
+    EXPECT_EQ(ExpertTable[1]->Id.str(), "EXPA");
+}
+
+// Realisations: typing into the cells the keys reach, x and Delete included.
+TEST_F(SheetTypingTest, TypingInTheRealisationsSheet) {
+    const std::string path = OpenGolden();
+    TItemsSheet* sheet = Realisations();
+    ASSERT_NE(sheet, nullptr);
+    SheetGrid* grid = sheet->ItemsGrid;
+    ASSERT_TRUE(grid->EditorOpen());
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+    Type("Box");
+    Key(Qt::Key_Tab);
+    Type("7.5");
+    Key(Qt::Key_Tab);
+    Type("Oxford x");
+    Key(Qt::Key_Delete);
+    Key(Qt::Key_F4);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(ItemTable[1]->Id.str(), "Box");
+    EXPECT_EQ(ItemTable[1]->Realisation, 7.5f);
+    EXPECT_EQ(ItemTable[1]->Name.str(), "Oxford x");
+    EXPECT_FALSE(ItemTable[1]->FilterFlag);
+    EXPECT_EQ(Shown(grid, 2, 1), "7.5");
+    const std::string seen = Snapshot();
+    SaveCloseReopen(path);
+    EXPECT_EQ(Snapshot(), seen);
+}
+
+// The comparisons sheet opens at column 3 with its editor: the first key typed is the first
+// answer; Tab steps over the diagonal; answers are kept mirrored; Home and End in an open
+// cell stay in it; switching to another expert, the first key again goes into the cell.
+TEST_F(SheetTypingTest, TypingAnswersIntoTheComparisonsSheet) {
+    const std::string path = OpenGolden();
+    TItemsSheet* sheet = ComparisonsFromMenu();
+    ASSERT_NE(sheet, nullptr);
+    SheetGrid* grid = sheet->ItemsGrid;
+    ASSERT_TRUE(grid->EditorOpen());
+    ASSERT_EQ(grid->Col(), 3);
+    ASSERT_EQ(grid->Row(), 1);
+    // ExpA as read: Alder > Birch, Alder < Cedar, Alder > Dogwood, Alder > Elm.
+    Type("<");
+    Key(Qt::Key_Tab);
+    Type("=");
+    Key(Qt::Key_Home);
+    Key(Qt::Key_End);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(grid->Col(), 5);
+    Type("<");
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Tab);  // row 1 ends: on to row 2, column 2
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(grid->Col(), 2);
+    Key(Qt::Key_Tab);  // over the diagonal (2, 2)
+    EXPECT_EQ(grid->Col(), 4);
+    Type(">");
+    Key(Qt::Key_Tab);
+    const TPairExpert* a = ExpertTable[1].get();
+    EXPECT_EQ(a->AnswerRows[1]->Answers[2], '<');
+    EXPECT_EQ(a->AnswerRows[2]->Answers[1], '>');
+    EXPECT_EQ(a->AnswerRows[1]->Answers[3], '=');
+    EXPECT_EQ(a->AnswerRows[3]->Answers[1], '=');
+    EXPECT_EQ(a->AnswerRows[1]->Answers[4], '<');
+    EXPECT_EQ(a->AnswerRows[4]->Answers[1], '>');
+    EXPECT_EQ(a->AnswerRows[2]->Answers[3], '>');
+    EXPECT_EQ(a->AnswerRows[3]->Answers[2], '<');
+    EXPECT_EQ(Shown(grid, 3, 1), " <");
+    EXPECT_EQ(Shown(grid, 2, 2), " >");
+    // Keys with no meaning here change nothing: F3, F4, Delete, x, Ctrl-Z.
+    Key(Qt::Key_F3);
+    Key(Qt::Key_F4);
+    Key(Qt::Key_Delete);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(CountItems(), 5);
+    EXPECT_TRUE(prompts.MessageTexts().empty());
+
+    // The next expert: Down on the experts sheet, then the menu; the window follows at row 1.
+    Activate(ExpertsSheet);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(ActiveExpert, ExpertTable[2].get());
+    ASSERT_EQ(ComparisonsFromMenu(), sheet);
+    EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Comparisons for the Expert: ExpB \" Ben \" "));
+    EXPECT_EQ(grid->Row(), 1);
+    const int top = grid->Col() - 1;
+    ASSERT_GE(top, 2);
+    const char was = ExpertTable[2]->AnswerRows[1]->Answers[top];
+    const char typed = was == '<' ? '>' : '<';
+    Type(std::string(1, typed).c_str());
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(ExpertTable[2]->AnswerRows[1]->Answers[top], typed);
+    EXPECT_EQ(ExpertTable[2]->AnswerRows[top]->Answers[1], static_cast<char>(122 - typed));
+    EXPECT_EQ(a->AnswerRows[1]->Answers[2], '<');  // ExpA's stay as typed
+    const std::string seen = Snapshot();
+    SaveCloseReopen(path);
+    EXPECT_EQ(Snapshot(), seen);
+}
+
+// The diagonal's rules under the keys: F2 keeps the cursor off it; Down onto it goes one
+// further (SkipDotV), Tab and Shift-Tab step over it (SkipDot).
+TEST_F(SheetTypingTest, KeysStepOverTheDiagonal) {
+    OpenGolden();
+    TItemsSheet* sheet = ComparisonsFromMenu();
+    ASSERT_NE(sheet, nullptr);
+    SheetGrid* grid = sheet->ItemsGrid;
+    Key(Qt::Key_F2);
+    EXPECT_EQ(grid->Col(), 3);
+    EXPECT_EQ(grid->Row(), 1);
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);  // from the first cell: stays at column 3
+    EXPECT_EQ(grid->Col(), 3);
+    EXPECT_EQ(grid->Row(), 1);
+    Key(Qt::Key_Down);  // (3, 2) is the diagonal: on to (3, 3)
+    EXPECT_EQ(grid->Col(), 3);
+    EXPECT_EQ(grid->Row(), 3);
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid->Col(), 2);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(grid->Col(), 2);
+    EXPECT_EQ(grid->Row(), 2);
+    Key(Qt::Key_Tab);  // (3, 2) is the diagonal: on to (4, 2)
+    EXPECT_EQ(grid->Col(), 4);
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+}
+
+// After each row operation, on experts and on items, through keys: save, close, reopen, and
+// the case is what the sheets showed. Undo brings back what the operation took, with its
+// comparisons; a deleted item stays deleted.
+TEST_F(SheetTypingTest, EveryRowOperationSurvivesSaveAndReopen) {
+    struct Op {
+        const char* name;
+        bool items;
+        std::function<void(SheetTypingTest&)> run;
+    };
+    auto rowMode = [](int down) {
+        Key(Qt::Key_F3);
+        for (int i = 0; i < down; ++i) Key(Qt::Key_Down);
+    };
+    auto yes = [this](SheetTypingTest&) { prompts.QueueAnswer(Answer::Yes); };
+    const std::vector<Op> ops = {
+        {"experts: Enter on the last row, an Id typed", false, [](SheetTypingTest&) {
+             for (int i = 0; i < 3; ++i) Key(Qt::Key_Return);
+             Key(Qt::Key_Return);
+             Type("ExpN");
+             Key(Qt::Key_Tab);
+         }},
+        {"experts: Insert in row mode", false, [&](SheetTypingTest&) {
+             rowMode(1);
+             Key(Qt::Key_Insert);
+             Type("ExpI");
+             Key(Qt::Key_Tab);
+         }},
+        {"experts: Del", false, [&](SheetTypingTest& t) {
+             rowMode(1);
+             yes(t);
+             Key(Qt::Key_Delete);
+         }},
+        {"experts: Cut, Paste", false, [&](SheetTypingTest& t) {
+             rowMode(1);
+             yes(t);
+             Key(Qt::Key_X, Qt::ControlModifier);
+             Key(Qt::Key_Down);
+             Key(Qt::Key_V, Qt::ControlModifier);
+         }},
+        {"experts: Del, Undo", false, [&](SheetTypingTest& t) {
+             rowMode(2);
+             yes(t);
+             Key(Qt::Key_Delete);
+             Key(Qt::Key_Z, Qt::ControlModifier);
+         }},
+        {"items: Insert in row mode", true, [&](SheetTypingTest&) {
+             rowMode(1);
+             Key(Qt::Key_Insert);
+             Key(Qt::Key_F3);
+             Type("Fir");
+             Key(Qt::Key_Tab);
+         }},
+        {"items: Enter on the last row", true, [](SheetTypingTest&) {
+             for (int i = 0; i < 4; ++i) Key(Qt::Key_Down);
+             Key(Qt::Key_Return);
+             Type("Yew");
+             Key(Qt::Key_Tab);
+         }},
+        {"items: Del", true, [&](SheetTypingTest& t) {
+             rowMode(1);
+             yes(t);
+             Key(Qt::Key_Delete);
+         }},
+        {"items: Del, Undo", true, [&](SheetTypingTest& t) {
+             rowMode(1);
+             yes(t);
+             Key(Qt::Key_Delete);
+             Key(Qt::Key_Z, Qt::ControlModifier);
+         }},
+        {"items: Cut, Undo", true, [&](SheetTypingTest& t) {
+             rowMode(0);
+             yes(t);
+             Key(Qt::Key_X, Qt::ControlModifier);
+             Key(Qt::Key_Z, Qt::ControlModifier);
+         }},
+        {"items: Cut, Paste further down", true, [&](SheetTypingTest& t) {
+             rowMode(1);
+             yes(t);
+             Key(Qt::Key_X, Qt::ControlModifier);
+             Key(Qt::Key_Down);
+             Key(Qt::Key_V, Qt::ControlModifier);
+         }},
+        {"items: Cut, Paste, Undo", true, [&](SheetTypingTest& t) {
+             rowMode(1);
+             yes(t);
+             Key(Qt::Key_X, Qt::ControlModifier);
+             Key(Qt::Key_V, Qt::ControlModifier);
+             Key(Qt::Key_Z, Qt::ControlModifier);
+         }},
+    };
+    for (const Op& op : ops) {
+        SCOPED_TRACE(op.name);
+        const std::string path = OpenGolden();
+        const std::string opened = Snapshot();
+        if (op.items) ASSERT_NE(Realisations(), nullptr);
+        op.run(*this);
+        const std::string seen = Snapshot();
+        EXPECT_NE(seen.find("expert ExpA"), std::string::npos);
+        const std::string name = op.name;
+        if (name == "experts: Del, Undo" || name == "items: Del, Undo" || name == "items: Cut, Undo") {
+            EXPECT_EQ(seen, opened);  // everything back, the comparisons too
+        } else {
+            EXPECT_NE(seen, opened);
+        }
+        if (name == "items: Del" || name == "items: Cut, Paste, Undo") {  // undo of a paste takes it out
+            EXPECT_EQ(seen.find("item Birch"), std::string::npos);
+            EXPECT_EQ(CountItems(), 4);
+        }
+        if (name == "items: Cut, Paste further down") {
+            ASSERT_EQ(CountItems(), 5);
+            EXPECT_EQ(ItemTable[4]->Id.str(), "Birch");
+            EXPECT_EQ(ExpertTable[1]->AnswerRows[1]->Answers[4], '>');  // ExpA: Alder > Birch, moved along
+            EXPECT_EQ(ExpertTable[1]->AnswerRows[4]->Answers[1], '<');
+        }
+        SaveCloseReopen(path);
+        EXPECT_EQ(Snapshot(), seen);
+        if (ExpertsSheet) ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
+// A case begun with the Experts command has no name: Save asks for one and writes no
+// "ey" or ".iy" beside the program.
+TEST_F(SheetTypingTest, CaseBegunWithTheExpertsCommandIsSavedUnderAChosenName) {
+    form->Experts1->trigger();
+    QApplication::processEvents();
+    ASSERT_NE(ExpertsSheet, nullptr);
+    Type("E1");
+    Key(Qt::Key_Tab);
+    Type("Eve");
+    Key(Qt::Key_Tab);
+    const std::string chosen = (root_ / "mine.ey").string();
+    prompts.QueueSaveFile(chosen);
+    form->SaveBtn->trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(prompts.Recorded().size(), 1u);
+    EXPECT_EQ(prompts.Recorded()[0].Kind, "save");
+    EXPECT_FALSE(std::filesystem::exists(root_ / "ey"));
+    EXPECT_FALSE(std::filesystem::exists(root_ / ".iy"));
+    EXPECT_FALSE(std::filesystem::exists(root_ / ".ey"));
+    EXPECT_TRUE(std::filesystem::exists(root_ / "mine.ey"));
+    EXPECT_TRUE(std::filesystem::exists(root_ / "mine.iy"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("mine: WTrindel"));
+    const std::string seen = Snapshot();
+    SaveCloseReopen(chosen, false);
+    EXPECT_EQ(Snapshot(), seen);
+}
+
+// A double click on an expert's Id or Name (where the editor is open) opens its comparisons.
+TEST_F(SheetTypingTest, DoubleClickOnAnExpertOpensItsComparisons) {
+    OpenGolden();
+    QLineEdit* editor = Editor();
+    ASSERT_NE(editor, nullptr);
+    QTest::mouseDClick(editor, Qt::LeftButton, {}, QPoint(5, editor->height() / 2));
+    QApplication::processEvents();
+    TItemsSheet* sheet = ComparisonsSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->Core.SheetExpert, ExpertTable[1].get());
+    // Row 3's Name, not the current cell.
+    Activate(ExpertsSheet);
+    SheetGrid* grid = ExpertsSheet->ExpertsGrid;
+    const QRect cell = grid->visualRect(grid->model()->index(2, 2));
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QApplication::processEvents();
+    EXPECT_EQ(sheet->Core.SheetExpert, ExpertTable[3].get());
+    EXPECT_EQ(ChildSheets[3], sheet);
+}
+
+// Closing the experts sheet with changes: Yes saves, No drops them, Cancel keeps the case.
+TEST_F(SheetTypingTest, ClosingTheExpertsSheetWithChanges) {
+    for (const Answer answer : {Answer::Yes, Answer::No, Answer::Cancel}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        const std::string path = OpenGolden();
+        const std::string opened = Snapshot();
+        Type("Zed");
+        Key(Qt::Key_Tab);
+        const std::string typed = Snapshot();
+        prompts.Clear();
+        EXPECT_FALSE(ExpertsSheet->close());  // the first request minimises
+        EXPECT_TRUE(ExpertsSheet->isMinimized());
+        EXPECT_TRUE(prompts.Recorded().empty());
+        prompts.QueueAnswer(answer);
+        const bool closed = ExpertsSheet->close();
+        QApplication::processEvents();
+        EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Contents of the case file " +
+                                                                   UpperCaseAscii(CaseFileNames(path).ExpertDataFile) +
+                                                                   " has been changed. Save it?"});
+        if (answer == Answer::Cancel) {
+            EXPECT_FALSE(closed);
+            ASSERT_NE(ExpertsSheet, nullptr);
+            EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+            EXPECT_EQ(Snapshot(), typed);
+            CaseFile.FileKinds[1].Modified = false;
+            ASSERT_TRUE(ExpertsSheet->close());
+        } else {
+            EXPECT_TRUE(closed);
+            EXPECT_EQ(ExpertsSheet, nullptr);
+        }
+        OpenThrough(path);
+        EXPECT_EQ(Snapshot(), answer == Answer::Yes ? typed : opened);
+        ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
+// Exit with changes: the experts sheet first minimises; then Yes saves and exits, No exits
+// without saving, Cancel keeps the program and the case.
+TEST_F(SheetTypingTest, ExitWithChanges) {
+    for (const Answer answer : {Answer::Yes, Answer::No, Answer::Cancel}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        const std::string path = OpenGolden();
+        const std::string opened = Snapshot();
+        Type("Zed");
+        Key(Qt::Key_Tab);
+        const std::string typed = Snapshot();
+        prompts.Clear();
+        form->FileExitItem->trigger();
+        QApplication::processEvents();
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_TRUE(prompts.Recorded().empty());
+        prompts.QueueAnswer(answer);
+        form->FileExitItem->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(prompts.MessageTexts().size(), 1u);
+        if (answer == Answer::Cancel) {
+            EXPECT_TRUE(form->isVisible());
+            ASSERT_NE(ExpertsSheet, nullptr);
+            EXPECT_EQ(Snapshot(), typed);
+            CaseFile.FileKinds[1].Modified = false;
+        } else {
+            EXPECT_FALSE(form->isVisible());
+        }
+        DropForm();
+        ResetGlobals();
+        WindowFlags.fill(false);
+        MakeForm();
+        OpenThrough(path);
+        EXPECT_EQ(Snapshot(), answer == Answer::Yes ? typed : opened);
+        ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
+// The NEL reference buttons name the items the run will use after every edit of the
+// realisations, without a click on the box.
+TEST_F(SheetTypingTest, ReferenceButtonsFollowTheRealisations) {
+    OpenGolden();
+    form->RunButton->trigger();
+    QApplication::processEvents();
+    ASSERT_NE(RunDialog, nullptr);
+    TRunDlgFrm* dialog = RunDialog;
+    QTest::mouseClick(dialog->ScaleTransformBox, Qt::LeftButton, {}, QPoint(6, dialog->ScaleTransformBox->height() / 2));
+    ASSERT_EQ(dialog->RadioButton1->text(), QStringLiteral("Alder"));
+    TItemsSheet* sheet = Realisations();
+    ASSERT_NE(sheet, nullptr);
+    Key(Qt::Key_Tab);  // Alder's realisation
+    Key(Qt::Key_Backspace);
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Down);  // Birch's realisation, one row down
+    Key(Qt::Key_Home);
+    EXPECT_EQ(ItemTable[1]->Realisation, MissingValue);
+    sheet->Core.SetEditText(2, 2, "4");
+    EXPECT_EQ(dialog->RadioButton1->text(), QStringLiteral("Birch"));
+    EXPECT_EQ(dialog->RadioButton2->text(), QStringLiteral("Dogwood"));
+}
+
+// A run dialog goes with its case, also one the frame's activation let go of.
+TEST_F(SheetTypingTest, RunDialogClosesWithItsCase) {
+    OpenGolden();
+    form->RunButton->trigger();
+    QApplication::processEvents();
+    ASSERT_NE(RunDialog, nullptr);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(form.get(), &activate);
+    EXPECT_EQ(RunDialog, nullptr);
+    ASSERT_FALSE(ExpertsSheet->close());  // minimises
+    ASSERT_TRUE(ExpertsSheet->close());   // ends the case
+    QApplication::processEvents();
+    EXPECT_EQ(ExpertsSheet, nullptr);
+    for (QMdiSubWindow* w : form->MdiArea->subWindowList()) EXPECT_EQ(qobject_cast<TRunDlgFrm*>(w), nullptr);
+}
+
+// The comparisons caption fits on a small case, and a sheet grows with the rows added.
+TEST_F(SheetTypingTest, CaptionsAreReadableAndSheetsGrow) {
+    OpenGolden();
+    Type("Theodora");
+    Key(Qt::Key_Tab);
+    Type("Theodora Longname-Smith");
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Up);
+    TItemsSheet* sheet = ComparisonsFromMenu();
+    ASSERT_NE(sheet, nullptr);
+    const QString title = sheet->windowTitle();
+    EXPECT_EQ(title, QStringLiteral("Comparisons for the Expert: Theodora \" Theodora Longname-Smith \" "));
+    EXPECT_GE(sheet->width(), QFontMetrics(sheet->font()).horizontalAdvance(title));
+
+    Activate(ExpertsSheet);
+    const int before = ExpertsSheet->height();
+    for (int i = 0; i < 6; ++i) Key(Qt::Key_Return);  // down to row 4, then three new rows
+    ASSERT_EQ(CountExperts(), 7);
+    EXPECT_GT(ExpertsSheet->height(), before);
+    // Every data row is in view.
+    SheetGrid* grid = ExpertsSheet->ExpertsGrid;
+    const QRect last = grid->visualRect(grid->model()->index(6, 1));
+    EXPECT_LE(last.bottom(), grid->viewport()->height());
+}
+
+}  // namespace
