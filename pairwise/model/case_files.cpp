@@ -1,10 +1,15 @@
 #include "pairwise/model/case_files.h"
 
+#include <memory>
+#include <optional>
+
 #include "common/core/line_io.h"
 #include "common/core/text.h"
 #include "pairwise/model/expert_data_file.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/items_file.h"
+#include "pairwise/model/tables.h"
 #include "platform/prompts.h"
 
 namespace {
@@ -31,22 +36,28 @@ bool ChooseCaseName(int kind) {
     return true;
 }
 
-void SaveFileOfKind(int kind, const CaseFilePaths& paths) {
-    const std::string caption = Platform->Caption();
-    platform::BusyCursor busy(*Platform);
-    // Restored before the cursor, also when the writer raises.
-    struct CaptionBack {
-        const std::string& text;
-        ~CaptionBack() { Platform->SetCaption(text); }
-    } back{caption};
-    Platform->SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
-    if (kind == 1)
-        WriteExpertDataFile(paths.ExpertDataFile);
-    else
-        WriteItemsFile(paths.ItemsFile);
-}
-
 }  // namespace
+
+void SaveCaseFiles(const CaseFilePaths& paths, bool both, const std::function<void(int kind)>& announce) {
+    // The ids are settled first: a change marks both kinds, and both files must then agree.
+    MakeFieldsStorable();
+    PrepareCaseForSaving();
+    const bool write[3] = {false, both || CaseFile.FileKinds[1].Modified, both || CaseFile.FileKinds[2].Modified};
+    std::unique_ptr<TextFileWriter> experts, items;
+    if (write[1]) {
+        if (announce) announce(1);
+        experts = std::make_unique<TextFileWriter>(paths.ExpertDataFile);
+        WriteExpertDataTo(*experts);
+    }
+    if (write[2]) {
+        if (announce) announce(2);
+        items = std::make_unique<TextFileWriter>(paths.ItemsFile);
+        WriteItemsTo(*items);
+    }
+    CommitTogether({experts.get(), items.get()});
+    for (int kind = 1; kind <= 2; ++kind)
+        if (write[kind]) CaseFile.FileKinds[kind].Modified = false;
+}
 
 std::string CaseNameFromFile(const std::string& path) {
     const std::string name = path.substr(FileNameStart(path));
@@ -97,11 +108,24 @@ void QuerySaveCase(int kind, bool& canClose) {
     if (answer == platform::Answer::Yes) {
         // A case without a name of its own is saved under one the user picks, never as "NONAME".
         if (!IsUnnamedCase() || ChooseCaseName(kind)) {
-            const CaseFilePaths paths = CaseFileNames(CaseFile.CaseFileName);
-            for (int i = 1; i <= 2; ++i) {
-                SaveFileOfKind(i, paths);
-                CaseFile.FileKinds[i].Modified = false;
-            }
+            // Each file under its own caption and hour-glass; the caption comes back before the
+            // cursor, also when a writer raises.
+            const std::string caption = Platform->Caption();
+            std::optional<platform::BusyCursor> busy;
+            auto back = [&] {
+                if (!busy) return;
+                Platform->SetCaption(caption);
+                busy.reset();
+            };
+            struct Back {
+                decltype(back)& restore;
+                ~Back() { restore(); }
+            } restoreAtEnd{back};
+            SaveCaseFiles(CaseFileNames(CaseFile.CaseFileName), true, [&](int kind) {
+                back();
+                busy.emplace(*Platform);
+                Platform->SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
+            });
         }
     } else if (answer == platform::Answer::No) {
         fileKind.Modified = false;

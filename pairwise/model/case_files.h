@@ -1,6 +1,7 @@
 // The names of a case's two files and the question asked before unsaved data is dropped.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // The filters of the case file choices: the expert data file first, or the items file first.
@@ -20,6 +21,14 @@ struct CaseFilePaths {
 // beside it, anything else is the items file and gives the expert data file beside it. Only
 // the file name is looked at, never the folders.
 CaseFilePaths CaseFileNames(const std::string& chosen);
+
+// Saves the case's two files as one: the expert data file and the items file, both when
+// `both` is set, else each kind that is modified (after the ids have been made fit to save,
+// which marks both kinds). Each file is written and synced to a temporary beside it before
+// either replaces its file, so on an IoError neither file changes and every Modified flag
+// stays. The Modified flag of each kind written is cleared. `announce`(kind) runs before a
+// file's lines are made (the saving caption), kind 1 before kind 2.
+void SaveCaseFiles(const CaseFilePaths& paths, bool both, const std::function<void(int kind)>& announce = {});
 
 // The case is new and has never been saved under a name of its own.
 bool IsUnnamedCase();
