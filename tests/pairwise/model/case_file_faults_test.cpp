@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/core/real48.h"
+#include "case_snapshot.h"
 #include "model_test_support.h"
 #include "pairwise/model/binary_items_file.h"
 #include "pairwise/model/expert_data_file.h"
@@ -67,69 +68,6 @@ std::string BinaryItemsFile(const std::vector<std::string>& records) {
     return bytes;
 }
 
-// Every stored field of the case, as the windows and a run see it.
-struct ItemFields {
-    std::string Id, Name, Scale;
-    float Realisation;
-    bool Reference, Flagged;
-    bool operator==(const ItemFields&) const = default;
-};
-struct ExpertFields {
-    std::string Id, Name;
-    bool Flagged;
-    std::vector<int> RowItems;         // position of each row's item, rows 1..AnswerColumnCount
-    std::vector<std::string> Answers;  // columns 1..AnswerColumnCount of each row
-    bool operator==(const ExpertFields&) const = default;
-};
-struct CaseFields {
-    std::vector<ItemFields> Items;
-    std::vector<ExpertFields> Experts;
-    int Columns;
-    bool operator==(const CaseFields&) const = default;
-};
-
-int PositionOf(const TPairItem* item) {
-    for (int i = 1; i <= MaxItemCount; ++i)
-        if (item && ItemTable[i].get() == item) return i;
-    return 0;
-}
-
-CaseFields Snapshot() {
-    CaseFields c;
-    c.Columns = AnswerColumnCount;
-    for (int i = 1; i <= MaxItemCount; ++i) {
-        const TPairItem* item = ItemTable[i].get();
-        if (!item) continue;
-        c.Items.push_back({item->Id, item->Name, item->Scale, item->Realisation, IsReferenceItem(item), item->FilterFlag});
-    }
-    for (int e = 1; e <= MaxExpertCount; ++e) {
-        const TPairExpert* x = ExpertTable[e].get();
-        if (!x) continue;
-        ExpertFields f{x->Id, x->Name, x->FilterFlag, {}, {}};
-        for (int r = 1; r <= AnswerColumnCount; ++r) {
-            const TAnswerRow* row = x->AnswerRows[r].get();
-            f.RowItems.push_back(row ? PositionOf(row->Item) : -1);
-            f.Answers.push_back(row ? std::string(row->Answers.begin() + 1, row->Answers.begin() + 1 + AnswerColumnCount)
-                                    : "<none>");
-        }
-        c.Experts.push_back(std::move(f));
-    }
-    return c;
-}
-
-std::string Describe(const CaseFields& c) {
-    std::string s = "columns " + std::to_string(c.Columns) + "\n";
-    for (const ItemFields& i : c.Items)
-        s += " item [" + i.Id + "] [" + i.Name + "] " + i.Scale + " " + std::to_string(i.Realisation) +
-             (i.Reference ? " ref" : "") + (i.Flagged ? " F" : "") + "\n";
-    for (const ExpertFields& x : c.Experts) {
-        s += " expert [" + x.Id + "] [" + x.Name + "]" + (x.Flagged ? " F" : "") + "\n";
-        for (std::size_t r = 0; r < x.Answers.size(); ++r)
-            s += "  row " + std::to_string(x.RowItems[r]) + " [" + x.Answers[r] + "]\n";
-    }
-    return s;
-}
-
 // What goes on disk as the case's items file and (when not empty) its expert data file.
 struct FaultCase {
     const char* what;
@@ -186,6 +124,16 @@ TEST_F(CaseFileFaultsTest, ItemsFileTextReader) {
              EXPECT_EQ(ItemIds(), (std::vector<std::string>{"A1", "B2", "C3"}));
              EXPECT_EQ(ItemTable[2]->Realisation, -2.5f);
              EXPECT_TRUE(ItemTable[3]->FilterFlag);
+         }},
+        // Four digits of 3.4028e38 would be 3.403E+0038, beyond the largest float.
+        {"realisation at the float limit",
+         Joined({ItemLine(1, "A", " 3.40282E+38"), ItemLine(2, "B", " -3.4028E+38")}, "\r\n"), "",
+         [] {
+             EXPECT_EQ(ItemTable[1]->Realisation, 3.40282e38f);
+             EXPECT_EQ(ItemTable[2]->Realisation, -3.4028e38f);
+             // What the save keeps: the largest four-digit value that reads back.
+             ItemTable[1]->Realisation = 3.402e38f;
+             ItemTable[2]->Realisation = -3.402e38f;
          }},
         {"CR, LF and CR LF mixed",
          ItemLine(1, "A1", " 1.250E+0001") + "\r" + ItemLine(2, "B2", " 2.000E+0000") + "\n" +
