@@ -11,20 +11,6 @@
 #include "pairwise/model/record_lookup.h"
 #include "pairwise/model/tables.h"
 
-namespace {
-
-// Four digits round a value within 0.02% of the float limit beyond it ("3.403E+0038"), which
-// would read back as no value at all: such a value is written as the largest four-digit one
-// that reads back.
-std::string WrittenRealisation(float value) {
-    std::string text = StrExp(value, 12);
-    float back = 0;
-    if (!ParseReal32(text, back)) text = StrExp(value < 0 ? -3.402e38L : 3.402e38L, 12);
-    return text;
-}
-
-}  // namespace
-
 bool ParseItemLine(const std::string& line) {
     int p = 1;
     const std::string number = NextWordAscii(line, p);
@@ -101,7 +87,7 @@ void WriteItemsTo(TextFileWriter& out) {
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TPairItem* item = ItemTable[i].get();
         if (!item || item->Id.empty()) continue;
-        std::string line = " " + StrInt(i, 4) + " " + PadLeft(item->Id, 14) + " " + WrittenRealisation(item->Realisation) +
+        std::string line = " " + StrInt(i, 4) + " " + PadLeft(item->Id, 14) + " " + StrExpReal32(item->Realisation, 12) +
                            " " + PadLeft(WrittenScale(item->Scale), 3) + " " + PadLeft(item->Name, 60) + " ";
         if (item->FilterFlag) line += "F";
         out.WriteLine(line);
