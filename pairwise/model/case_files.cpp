@@ -20,7 +20,8 @@ std::size_t FileNameStart(const std::string& path) {
 }
 
 // The case may be saved under a name: the file choice, and the question before overwriting.
-bool ChooseCaseName(int kind) {
+// The name chosen goes to `chosen`; the case takes it on once it is saved.
+bool ChooseCaseName(int kind, std::string& chosen) {
     platform::FileChoice choice;
     choice.Filter = kind == 2 ? ItemsFilesFilter : ExpertDataFilesFilter;
     if (!Platform->SaveFile(choice)) return false;
@@ -31,8 +32,7 @@ bool ChooseCaseName(int kind) {
         if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) != platform::Answer::Ok)
             return false;
     }
-    CaseFile.CaseFileName = choice.FileName;
-    CaseFile.CaseName = CaseNameFromFile(choice.FileName);
+    chosen = choice.FileName;
     return true;
 }
 
@@ -107,7 +107,8 @@ void QuerySaveCase(int kind, bool& canClose) {
 
     if (answer == platform::Answer::Yes) {
         // A case without a name of its own is saved under one the user picks, never as "NONAME".
-        if (!IsUnnamedCase() || ChooseCaseName(kind)) {
+        std::string chosen = CaseFile.CaseFileName;
+        if (!IsUnnamedCase() || ChooseCaseName(kind, chosen)) {
             // Each file under its own caption and hour-glass; the caption comes back before the
             // cursor, also when a writer raises.
             const std::string caption = Platform->Caption();
@@ -121,11 +122,13 @@ void QuerySaveCase(int kind, bool& canClose) {
                 decltype(back)& restore;
                 ~Back() { restore(); }
             } restoreAtEnd{back};
-            SaveCaseFiles(CaseFileNames(CaseFile.CaseFileName), true, [&](int kind) {
+            SaveCaseFiles(CaseFileNames(chosen), true, [&](int kind) {
                 back();
                 busy.emplace(*Platform);
                 Platform->SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
             });
+            CaseFile.CaseFileName = chosen;
+            CaseFile.CaseName = CaseNameFromFile(chosen);
         }
     } else if (answer == platform::Answer::No) {
         fileKind.Modified = false;

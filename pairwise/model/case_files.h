@@ -35,6 +35,7 @@ bool IsUnnamedCase();
 
 // Asks whether to save the modified data of file kind 1 (expert data) or 2 (items) and
 // saves both files on Yes; an unnamed case asks for its name first (a cancelled choice keeps
-// the data, as Cancel does). canClose is false when the data stays unsaved and unconfirmed.
+// the data, as Cancel does; the case takes the name on only once both files are saved).
+// canClose is false when the data stays unsaved and unconfirmed.
 // Input/output errors of the writers propagate, with caption and cursor restored.
 void QuerySaveCase(int kind, bool& canClose);
