@@ -122,10 +122,10 @@ void QuerySaveCase(int kind, bool& canClose) {
                 decltype(back)& restore;
                 ~Back() { restore(); }
             } restoreAtEnd{back};
-            SaveCaseFiles(CaseFileNames(chosen), true, [&](int kind) {
+            SaveCaseFiles(CaseFileNames(chosen), true, [&](int saving) {
                 back();
                 busy.emplace(*Platform);
-                Platform->SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
+                Platform->SetCaption("Saving " + CaseFile.FileKinds[saving].Kind.str() + " file...");
             });
             CaseFile.CaseFileName = chosen;
             CaseFile.CaseName = CaseNameFromFile(chosen);
