@@ -6,7 +6,9 @@
 
 #include "common/core/line_io.h"
 #include "common/core/text.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/globals.h"
+#include "pairwise/model/items_file.h"
 #include "pairwise/model/record_lookup.h"
 
 namespace {
@@ -32,7 +34,7 @@ int OpenBinaryItemsFile(BinaryRecordFile& file, const std::string& path, int rec
     file.RecordSize = recordSize;
     if (!FileExists(path)) return BinaryIOResult = IoResultCannotOpen;
     try {
-        file.Bytes = ReadFileBytes(path);
+        file.Bytes = ReadFileBytes(path, MaxItemsFileBytes);
     } catch (const IoError&) {
         return BinaryIOResult = IoResultCannotOpen;
     }
@@ -78,8 +80,10 @@ bool ReadBinaryItemsFile(const std::string& path) {
         if (ReadBinaryRecord(file, n, buffer) != IoResultOk) return false;
         BinaryItemRecord r = DecodeBinaryItemRecord(buffer);
         if (r.Status != 0 || r.Code.empty()) continue;
-        std::string id = Trim(r.Id);
-        if (id.empty()) id = Trim(r.Code);
+        // A record may hold any byte: control characters (a line feed in a name) become
+        // blanks, so that what is imported can be saved as text and read back.
+        std::string id = Trim(WithoutControlCharacters(r.Id));
+        if (id.empty()) id = Trim(WithoutControlCharacters(r.Code));
         if (id.empty()) continue;  // nothing to name the item by
         entries.push_back({id, std::move(r)});
     }
@@ -96,7 +100,7 @@ bool ReadBinaryItemsFile(const std::string& path) {
             item->HasRealisation = value > -999.5L;
         }
         item->Scale = "LOG";
-        if (item->Name.empty()) item->Name = CutTo(Trim(entry.Record.Name), 60);
+        if (item->Name.empty()) item->Name = CutTo(Trim(WithoutControlCharacters(entry.Record.Name)), 60);
         item->FilterFlag = false;
     }
     return true;

@@ -1,10 +1,15 @@
 #include "pairwise/model/case_files.h"
 
+#include <memory>
+#include <optional>
+
 #include "common/core/line_io.h"
 #include "common/core/text.h"
 #include "pairwise/model/expert_data_file.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/items_file.h"
+#include "pairwise/model/tables.h"
 #include "platform/prompts.h"
 
 namespace {
@@ -15,7 +20,8 @@ std::size_t FileNameStart(const std::string& path) {
 }
 
 // The case may be saved under a name: the file choice, and the question before overwriting.
-bool ChooseCaseName(int kind) {
+// The name chosen goes to `chosen`; the case takes it on once it is saved.
+bool ChooseCaseName(int kind, std::string& chosen) {
     platform::FileChoice choice;
     choice.Filter = kind == 2 ? ItemsFilesFilter : ExpertDataFilesFilter;
     if (!Platform->SaveFile(choice)) return false;
@@ -26,27 +32,32 @@ bool ChooseCaseName(int kind) {
         if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) != platform::Answer::Ok)
             return false;
     }
-    CaseFile.CaseFileName = choice.FileName;
-    CaseFile.CaseName = CaseNameFromFile(choice.FileName);
+    chosen = choice.FileName;
     return true;
 }
 
-void SaveFileOfKind(int kind, const CaseFilePaths& paths) {
-    const std::string caption = Platform->Caption();
-    platform::BusyCursor busy(*Platform);
-    // Restored before the cursor, also when the writer raises.
-    struct CaptionBack {
-        const std::string& text;
-        ~CaptionBack() { Platform->SetCaption(text); }
-    } back{caption};
-    Platform->SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
-    if (kind == 1)
-        WriteExpertDataFile(paths.ExpertDataFile);
-    else
-        WriteItemsFile(paths.ItemsFile);
-}
-
 }  // namespace
+
+void SaveCaseFiles(const CaseFilePaths& paths, bool both, const std::function<void(int kind)>& announce) {
+    // The ids are settled first: a change marks both kinds, and both files must then agree.
+    MakeFieldsStorable();
+    PrepareCaseForSaving();
+    const bool write[3] = {false, both || CaseFile.FileKinds[1].Modified, both || CaseFile.FileKinds[2].Modified};
+    std::unique_ptr<TextFileWriter> experts, items;
+    if (write[1]) {
+        if (announce) announce(1);
+        experts = std::make_unique<TextFileWriter>(paths.ExpertDataFile);
+        WriteExpertDataTo(*experts);
+    }
+    if (write[2]) {
+        if (announce) announce(2);
+        items = std::make_unique<TextFileWriter>(paths.ItemsFile);
+        WriteItemsTo(*items);
+    }
+    CommitTogether({experts.get(), items.get()});
+    for (int kind = 1; kind <= 2; ++kind)
+        if (write[kind]) CaseFile.FileKinds[kind].Modified = false;
+}
 
 std::string CaseNameFromFile(const std::string& path) {
     const std::string name = path.substr(FileNameStart(path));
@@ -96,12 +107,28 @@ void QuerySaveCase(int kind, bool& canClose) {
 
     if (answer == platform::Answer::Yes) {
         // A case without a name of its own is saved under one the user picks, never as "NONAME".
-        if (!IsUnnamedCase() || ChooseCaseName(kind)) {
-            const CaseFilePaths paths = CaseFileNames(CaseFile.CaseFileName);
-            for (int i = 1; i <= 2; ++i) {
-                SaveFileOfKind(i, paths);
-                CaseFile.FileKinds[i].Modified = false;
-            }
+        std::string chosen = CaseFile.CaseFileName;
+        if (!IsUnnamedCase() || ChooseCaseName(kind, chosen)) {
+            // Each file under its own caption and hour-glass; the caption comes back before the
+            // cursor, also when a writer raises.
+            const std::string caption = Platform->Caption();
+            std::optional<platform::BusyCursor> busy;
+            auto back = [&] {
+                if (!busy) return;
+                Platform->SetCaption(caption);
+                busy.reset();
+            };
+            struct Back {
+                decltype(back)& restore;
+                ~Back() { restore(); }
+            } restoreAtEnd{back};
+            SaveCaseFiles(CaseFileNames(chosen), true, [&](int saving) {
+                back();
+                busy.emplace(*Platform);
+                Platform->SetCaption("Saving " + CaseFile.FileKinds[saving].Kind.str() + " file...");
+            });
+            CaseFile.CaseFileName = chosen;
+            CaseFile.CaseName = CaseNameFromFile(chosen);
         }
     } else if (answer == platform::Answer::No) {
         fileKind.Modified = false;

@@ -1,6 +1,7 @@
 // The names of a case's two files and the question asked before unsaved data is dropped.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // The filters of the case file choices: the expert data file first, or the items file first.
@@ -21,11 +22,20 @@ struct CaseFilePaths {
 // the file name is looked at, never the folders.
 CaseFilePaths CaseFileNames(const std::string& chosen);
 
+// Saves the case's two files as one: the expert data file and the items file, both when
+// `both` is set, else each kind that is modified (after the ids have been made fit to save,
+// which marks both kinds). Each file is written and synced to a temporary beside it before
+// either replaces its file, so on an IoError neither file changes and every Modified flag
+// stays. The Modified flag of each kind written is cleared. `announce`(kind) runs before a
+// file's lines are made (the saving caption), kind 1 before kind 2.
+void SaveCaseFiles(const CaseFilePaths& paths, bool both, const std::function<void(int kind)>& announce = {});
+
 // The case is new and has never been saved under a name of its own.
 bool IsUnnamedCase();
 
 // Asks whether to save the modified data of file kind 1 (expert data) or 2 (items) and
 // saves both files on Yes; an unnamed case asks for its name first (a cancelled choice keeps
-// the data, as Cancel does). canClose is false when the data stays unsaved and unconfirmed.
+// the data, as Cancel does; the case takes the name on only once both files are saved).
+// canClose is false when the data stays unsaved and unconfirmed.
 // Input/output errors of the writers propagate, with caption and cursor restored.
 void QuerySaveCase(int kind, bool& canClose);

@@ -3,6 +3,7 @@
 #include "common/core/line_io.h"
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/record_lookup.h"
 #include "pairwise/model/tables.h"
@@ -70,14 +71,17 @@ bool ParseExpertDataLine(const std::string& line) {
     if (!IsPrintableText(expertNumber)) return false;
     ++p;
     std::string expertId = Trim(CopyText(line, p, 8));
-    if (!IsPrintableText(expertId)) return false;
+    if (!IsStorableId(expertId)) return false;
     if (expertId.empty()) expertId = CutTo(expertNumber, 8);
     p += 8;
 
     const std::string itemNumber = NextWordAscii(line, p);
     ++p;
     std::string itemId = Trim(CopyText(line, p, 14));
-    if (itemId.empty()) itemId = CutTo(itemNumber, 14);
+    // The item number stands in for a blank id column, trimmed as the column is; an id the
+    // items file could not carry fails its line here rather than the saved case on reopening.
+    if (itemId.empty()) itemId = Trim(CutTo(itemNumber, 14));
+    if (!IsStorableId(itemId)) return false;
     p += 14;
 
     std::string scale;
@@ -123,7 +127,7 @@ bool ParseExpertDataLine(const std::string& line) {
 
 int ReadExpertDataFile(const std::string& path) {
     if (!FileExists(path)) return 1;
-    const std::vector<std::string> lines = ReadTextLines(path);
+    const std::vector<std::string> lines = SplitTextLines(ReadFileBytes(path, MaxExpertDataFileBytes));
     StartExpertTable();
     int result = 0;
     bool headerSeen = false;
@@ -145,9 +149,16 @@ int ReadExpertDataFile(const std::string& path) {
 }
 
 bool WriteExpertDataFile(const std::string& path) {
+    TextFileWriter out(path);
+    WriteExpertDataTo(out);
+    out.Commit();
+    return true;
+}
+
+void WriteExpertDataTo(TextFileWriter& out) {
+    MakeFieldsStorable();
     PrepareCaseForSaving();
     AnswerColumnCount = CountItems();
-    TextFileWriter out(path);
 
     for (auto& item : ItemTable)
         if (item) item->NameDone = item->Name.empty();
@@ -199,6 +210,4 @@ bool WriteExpertDataFile(const std::string& path) {
             firstRow = false;
         }
     }
-    out.Commit();
-    return true;
 }

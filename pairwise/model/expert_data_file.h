@@ -2,7 +2,10 @@
 // number of answer columns, then one fixed-column line per expert and answer row.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+class TextFileWriter;
 
 // The header for `count` answer columns, trailing blanks removed.
 std::string ExpertDataHeaderText(int count);
@@ -15,12 +18,20 @@ bool ParseExpertDataHeader(const std::string& line);
 // One data line; false when the line cannot be taken (see the reader).
 bool ParseExpertDataLine(const std::string& line);
 
+// The largest expert data file read: a full table (1000 experts, each with a line of about
+// 2150 bytes for each of 1000 items) takes about 2 GiB; a file twice that is refused
+// (IoError) before it is read.
+constexpr std::size_t MaxExpertDataFileBytes = std::size_t{4} << 30;
+
 // Reads the experts and their answers into a new expert table (the items stay): 0 when every
 // line was taken, else the number of the first line that was not; 1 when the file does not
 // exist. Afterwards every expert has a row for every item, blank where the file had none.
-// An existing file that cannot be read raises IoError.
+// An existing file that cannot be read, or a file beyond MaxExpertDataFileBytes, raises IoError.
 int ReadExpertDataFile(const std::string& path);
 
 // Writes the file (CR LF, through a temporary file); raises IoError. Filtered records are put
 // back and ids made unique first (PrepareCaseForSaving), and AnswerColumnCount is recounted.
 bool WriteExpertDataFile(const std::string& path);
+
+// The same lines into a file being written, which the caller commits (the case's pair).
+void WriteExpertDataTo(TextFileWriter& out);

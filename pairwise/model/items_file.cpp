@@ -6,6 +6,7 @@
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "pairwise/model/binary_items_file.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/record_lookup.h"
 #include "pairwise/model/tables.h"
@@ -16,7 +17,7 @@ bool ParseItemLine(const std::string& line) {
     if (!IsPrintableText(number)) return false;
     ++p;
     const std::string id = Trim(CopyText(line, p, 14));
-    if (!IsPrintableText(id) || id.empty() || number.empty()) return false;
+    if (!IsStorableId(id) || id.empty() || number.empty()) return false;
     p += 14;
 
     TPairItem* item = FindOrCreateItem(id);
@@ -54,7 +55,7 @@ int ReadItemsFile(const std::string& path) {
     if (!FileExists(path)) {
         result = 1;
     } else {
-        const std::string bytes = ReadFileBytes(path);
+        const std::string bytes = ReadFileBytes(path, MaxItemsFileBytes);
         const std::vector<std::string> lines = SplitTextLines(bytes);
         bool anyTaken = false;
         for (std::size_t n = 0; n < lines.size() && result == 0; ++n) {
@@ -74,16 +75,21 @@ int ReadItemsFile(const std::string& path) {
 }
 
 bool WriteItemsFile(const std::string& path) {
-    PrepareCaseForSaving();
     TextFileWriter out(path);
+    WriteItemsTo(out);
+    out.Commit();
+    return true;
+}
+
+void WriteItemsTo(TextFileWriter& out) {
+    MakeFieldsStorable();
+    PrepareCaseForSaving();
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TPairItem* item = ItemTable[i].get();
         if (!item || item->Id.empty()) continue;
-        std::string line = " " + StrInt(i, 4) + " " + PadLeft(item->Id, 14) + " " + StrExp(item->Realisation, 12) +
+        std::string line = " " + StrInt(i, 4) + " " + PadLeft(item->Id, 14) + " " + StrExpReal32(item->Realisation, 12) +
                            " " + PadLeft(WrittenScale(item->Scale), 3) + " " + PadLeft(item->Name, 60) + " ";
         if (item->FilterFlag) line += "F";
         out.WriteLine(line);
     }
-    out.Commit();
-    return true;
 }

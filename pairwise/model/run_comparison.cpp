@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/core/calc_error.h"
 #include "common/core/line_io.h"
 #include "pairwise/model/agreement.h"
 #include "pairwise/model/globals.h"
@@ -92,15 +93,25 @@ bool RunComparison(int nelChoice) {
 
     ReportFile = std::make_unique<TextFileWriter>(CaseFile.CaseName + ".ouc");
     int status = 0;
+    // A run the models stopped keeps its report up to where it stopped; a report that could not
+    // be written (a full disk) is dropped, and the last good one stays.
+    auto commitPartial = [] {
+        try {
+            ReportFile->Commit();
+        } catch (const IoError&) {
+        }
+        ReportFile.reset();
+    };
     try {
         RunModels(status);
         ReportFile->Commit();
+    } catch (const CalcError&) {
+        commitPartial();
+        throw;
+    } catch (const UncomparedItemError&) {
+        commitPartial();
+        throw;
     } catch (...) {
-        // What was written stays readable: the report ends where the run stopped.
-        try {
-            ReportFile->Commit();
-        } catch (...) {
-        }
         ReportFile.reset();
         throw;
     }

@@ -5,8 +5,10 @@
 // Runs the items of RunItemPositions and the experts taken part (run_tally.h). nelChoice 2
 // makes the second reference item the NEL reference, any other value the first. A run that
 // cannot be made (RunRefusal) shows its message and returns false without touching the report
-// file. Calculation errors (CalcError), the models' own refusals and IoError propagate; the
-// report then ends where the writing stopped. Returns RunSucceeded.
+// file. Calculation errors (CalcError), the models' own refusals and IoError propagate. After
+// a calculation error or a refusal the report ends where the run stopped; any other failure
+// (an IoError of the report's own writing) leaves the last report as it was. Returns
+// RunSucceeded.
 bool RunComparison(int nelChoice);
 
 // The report body in the order of the run, into the open ReportFile; status is 0 on return.

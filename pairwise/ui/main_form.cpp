@@ -394,10 +394,13 @@ void TMainForm::FileSave(bool asNew) {
     } else {
         SaveDialog1.FileName = CaseFile.CaseName;
     }
+    // Save As takes on the new name only once both files are saved: a failed save leaves the
+    // case under its old name, still modified.
+    std::string chosen = CaseFile.CaseFileName;
     if (asNew) {
         SaveDialog1.Filter = WindowFlags[1] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
         if (!Platform->SaveFile(SaveDialog1)) return;
-        const std::string chosen = SaveDialog1.FileName;
+        chosen = SaveDialog1.FileName;
         const CaseFilePaths paths = CaseFileNames(chosen);
         if (FileExists(paths.ItemsFile) || FileExists(paths.ExpertDataFile)) {
             const std::string text = "Case " + UpperCaseAscii(CaseNameFromFile(chosen)) + " already exists. Overwrite?";
@@ -405,41 +408,36 @@ void TMainForm::FileSave(bool asNew) {
                 platform::Answer::Ok)
                 return;
         }
+    }
+    const std::string caption = Platform->Caption();
+    {
+        platform::BusyCursor busy(*Platform);
+        // The flags go back whatever the writers do, and so does the caption unless both files
+        // were written.
+        struct Back {
+            TMainForm* form;
+            const std::string& caption;
+            bool saved = SavedFilterFlag, experts = ExpertsFilterEnabled;
+            bool written = false;
+            ~Back() {
+                SavedFilterFlag = saved;
+                ExpertsFilterEnabled = experts;
+                if (!written) form->SetCaption(caption);
+            }
+        } back{this, caption};
+        SavedFilterFlag = false;
+        ExpertsFilterEnabled = false;
+        SaveCaseFiles(CaseFileNames(chosen), asNew, [this](int kind) {
+            SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
+            repaint();
+        });
+        back.written = true;
+    }
+    if (asNew) {
         CaseFile.CaseFileName = chosen;
         CaseFile.CaseName = CaseNameFromFile(chosen);
     }
-    const CaseFilePaths paths = CaseFileNames(CaseFile.CaseFileName);
-    // The caption goes back on every way out, a failed or raising writer included.
-    struct CaptionBack {
-        TMainForm* form;
-        std::string caption;
-        ~CaptionBack() {
-            if (form) form->SetCaption(caption);
-        }
-    } captionBack{this, Platform->Caption()};
-    {
-        platform::BusyCursor busy(*Platform);
-        for (int kind = 1; kind <= 2; ++kind) {
-            if (!asNew && !CaseFile.FileKinds[kind].Modified) continue;
-            SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
-            repaint();
-            // The flags go back whatever the writer does.
-            struct FlagsBack {
-                bool saved = SavedFilterFlag, experts = ExpertsFilterEnabled;
-                ~FlagsBack() {
-                    SavedFilterFlag = saved;
-                    ExpertsFilterEnabled = experts;
-                }
-            } back;
-            SavedFilterFlag = false;
-            ExpertsFilterEnabled = false;
-            const bool ok = kind == 1 ? WriteExpertDataFile(paths.ExpertDataFile) : WriteItemsFile(paths.ItemsFile);
-            if (!ok) return;
-            CaseFile.FileKinds[kind].Modified = false;
-        }
-    }
     SaveBtn->setEnabled(false);
-    captionBack.form = nullptr;
     SetCaption(CaseFile.CaseName + ": " + BaseCaption);  // after Save As, the new name
     File1Click();
     RepaintChildren();

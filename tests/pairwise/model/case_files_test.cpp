@@ -128,6 +128,14 @@ TEST_F(CaseFilesTest, YesOnAnUnnamedCaseAsksForTheName) {
     EXPECT_FALSE(Exists("NONAME.iy"));
     EXPECT_EQ(prompts.Recorded().at(1).Choice.Filter, ItemsFilesFilter);
 
+    // A name whose files cannot be written: the case stays unnamed and modified.
+    prompts.QueueAnswer(Answer::Yes);
+    prompts.QueueSaveFile(PathOf("no-such-folder/lost"));
+    EXPECT_THROW(QuerySaveCase(2, canClose), IoError);
+    EXPECT_EQ(CaseFile.CaseName, "NONAME");
+    EXPECT_EQ(CaseFile.CaseFileName, "NONAME.iy");
+    EXPECT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
+
     WriteFile("picked.ey", "old");
     prompts.QueueAnswer(Answer::Yes);
     prompts.QueueSaveFile(PathOf("picked"));

@@ -207,7 +207,10 @@ TEST_F(CaseReadersTest, ItemsReaderCases) {
          }},
         {"no id", {ItemLine(1, "A", " 1.000E+0000"), ItemLine(2, "", " 1.000E+0000")}, 2,
          [] { EXPECT_EQ(ItemIds(), (std::vector<std::string>{"A"})); }},
-        {"unprintable id", {ItemLine(1, "A", " 1.000E+0000"), ItemLine(2, "B\xE9" "C", " 1.000E+0000")}, 2, [] {}},
+        {"control character in an id", {ItemLine(1, "A", " 1.000E+0000"), ItemLine(2, "B\x01" "C", " 1.000E+0000")}, 2,
+         [] {}},
+        {"Latin-1 id", {ItemLine(1, "B\xE9" "C", " 1.000E+0000")}, 0,
+         [] { EXPECT_EQ(ItemIds(), (std::vector<std::string>{"B\xE9" "C"})); }},
     };
     for (const ReaderCase& c : cases) {
         SCOPED_TRACE(c.what);

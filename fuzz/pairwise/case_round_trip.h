@@ -1,0 +1,132 @@
+// What the paired-comparison harnesses share: a private scratch folder, the checks of what a
+// reader left in the tables, and the save, reopen and compare of the case.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+#include "tests/pairwise/model/case_snapshot.h"
+#include "common/core/line_io.h"
+#include "common/core/pascal_str.h"
+#include "pairwise/model/case_files.h"
+#include "pairwise/model/expert_data_file.h"
+#include "pairwise/model/file_fields.h"
+#include "pairwise/model/globals.h"
+#include "pairwise/model/items_file.h"
+#include "pairwise/model/tables.h"
+
+namespace pairfuzz {
+
+[[noreturn]] inline void Fail(const std::string& what) {
+    std::fprintf(stderr, "round trip: %s\n", what.c_str());
+    std::abort();
+}
+
+// Made once per process, in memory when /dev/shm is there (saves sync every file).
+inline const std::string& Scratch() {
+    static const std::string folder = [] {
+        std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/pairfuzz-XXXXXX");
+        if (!mkdtemp(pattern.data())) Fail("no scratch folder");
+        return pattern;
+    }();
+    return folder;
+}
+
+// A new, empty case; the rest of the globals at their defaults (set in full once: the
+// calculation workspace, which no file touches, is large).
+inline void FreshCase() {
+    static const bool once = (ResetGlobals(), true);
+    (void)once;
+    FreeCase();
+    CaseFile.FileKinds[1].Modified = false;
+    CaseFile.FileKinds[2].Modified = false;
+    ExpertDataHeader.clear();
+}
+
+inline std::string WriteInput(const std::string& name, const std::uint8_t* data, std::size_t size) {
+    const std::string path = Scratch() + "/" + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || std::fwrite(data, 1, size, f) != size || std::fclose(f) != 0) Fail("cannot write " + path);
+    return path;
+}
+
+// What every reader leaves, whatever it was given: at most 1000 items in 1..ItemCount without
+// gaps, ids and names a file can carry, and every expert with one row per item, in the item's
+// slot, holding only answer characters.
+inline void CheckTables() {
+    int last = 0;
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        const TPairItem* item = ItemTable[i].get();
+        if (!item) continue;
+        if (i != last + 1) Fail("a gap before item " + std::to_string(i));
+        last = i;
+        if (!IsStorableId(item->Id.str()) || OneLineText(item->Name.str()) != item->Name.str())
+            Fail("item " + std::to_string(i) + " holds what no file can carry");
+    }
+    for (int e = 1; e <= ExpertSlotCount; ++e) {
+        const TPairExpert* x = ExpertTable[e].get();
+        if (!x) continue;
+        if (e > MaxExpertCount) Fail("an expert beyond slot 1000");
+        if (!IsStorableId(x->Id.str()) || OneLineText(x->Name.str()) != x->Name.str())
+            Fail("expert " + std::to_string(e) + " holds what no file can carry");
+        for (int k = 1; k <= MaxItemCount; ++k) {
+            const TAnswerRow* row = x->AnswerRows[k].get();
+            if (!ItemTable[k]) continue;
+            if (!row || row->Item != ItemTable[k].get()) Fail("expert " + std::to_string(e) + " lacks the row of item " + std::to_string(k));
+            for (int t = 1; t <= MaxItemCount; ++t) {
+                const char c = row->Answers[t];
+                if (c != '<' && c != '=' && c != '>' && c != ' ') Fail("an answer that is no answer");
+            }
+        }
+    }
+}
+
+// The fields a save writes at full precision; the realisation is written with four digits,
+// so it is compared as written.
+inline pairtest::CaseFields AsWritten(pairtest::CaseFields c) {
+    for (pairtest::ItemFields& item : c.Items) {
+        float back = 0;
+        const std::string text = StrExpReal32(item.Realisation, 12);
+        if (!ParseReal32(text, back)) Fail("realisation " + text + " does not read back");
+        item.Realisation = back;
+        item.Reference = back > MissingValue;
+    }
+    return c;
+}
+
+inline void Saved(std::string& items, std::string& experts) {
+    const CaseFilePaths paths = CaseFileNames(Scratch() + "/saved.iy");
+    SaveCaseFiles(paths, true);
+    items = ReadFileBytes(paths.ItemsFile);
+    experts = ReadFileBytes(paths.ExpertDataFile);
+}
+
+inline void Reopen() {
+    FreshCase();
+    const CaseFilePaths paths = CaseFileNames(Scratch() + "/saved.iy");
+    if (const int n = ReadItemsFile(paths.ItemsFile)) Fail("the saved items file fails at line " + std::to_string(n));
+    if (const int n = ReadExpertDataFile(paths.ExpertDataFile))
+        Fail("the saved expert data file fails at line " + std::to_string(n));
+    CheckTables();
+}
+
+// Saves what the tables hold, reopens it and compares every field; a second save must write
+// the same bytes.
+inline void SaveReopenCompare() {
+    std::string items, experts;
+    Saved(items, experts);
+    const pairtest::CaseFields written = AsWritten(pairtest::Snapshot());
+    Reopen();
+    const pairtest::CaseFields reopened = pairtest::Snapshot();
+    if (!(reopened == written))
+        Fail("the reopened case differs\nsaved:\n" + pairtest::Describe(written) + "reopened:\n" + pairtest::Describe(reopened));
+    std::string items2, experts2;
+    Saved(items2, experts2);
+    if (items2 != items || experts2 != experts) Fail("a second save writes other bytes");
+    FreshCase();
+}
+
+}  // namespace pairfuzz
