@@ -281,7 +281,12 @@ bool SheetGrid::HasKeyboard() const {
 void SheetGrid::OpenEditor() {
     QModelIndex i = currentIndex();
     if (!editorMode_ || !i.isValid() || EditorOpen()) return;
-    if (model_->flags(i) & Qt::ItemIsEditable) edit(i);
+    if (!(model_->flags(i) & Qt::ItemIsEditable)) return;
+    if (!HasKeyboard()) {
+        editorPending_ = true; // see edit() below
+        return;
+    }
+    edit(i);
 }
 
 bool SheetGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {

@@ -286,6 +286,29 @@ TEST_P(CopyTest, CtrlCOnAFreshAssessmentsSheetCopiesIt) {
     EXPECT_NE(copied.find("POP1"), std::string::npos);
 }
 
+TEST_F(WalkthroughTest, CtrlCOnAnAssessmentsSheetOpenedByDoubleClickCopiesIt) {
+    OpenStorm();
+    Action("Items1")->trigger();
+    QApplication::processEvents();
+    SheetGrid* experts = ExpertsSheet->ExpertsGrid;
+    const QPoint p = experts->visualRect(experts->model()->index(1, 1)).center();
+    QTest::mouseClick(experts->viewport(), Qt::LeftButton, Qt::NoModifier, p);
+    QTest::mouseDClick(experts->viewport(), Qt::LeftButton, Qt::NoModifier, p);
+    QTest::mouseRelease(experts->viewport(), Qt::LeftButton, Qt::NoModifier, p);
+    QApplication::processEvents();
+    TItemsSheet* sheet = ChildSheets[2];
+    ASSERT_NE(sheet, nullptr);
+    prompts.SetClipboardText("");
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+    QApplication::processEvents();
+    const std::string copied = prompts.ClipboardText();
+    EXPECT_TRUE(sheet->isAncestorOf(focus)) << "the keyboard stayed with " << focus->objectName().toStdString();
+    EXPECT_NE(copied.find("RIVER1"), std::string::npos) << copied;
+    EXPECT_NE(copied.find("POP1"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(Windows, CopyTest, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
     return std::string(info.param ? "WithItemsOpen" : "ExpertsOnly");
 });
