@@ -130,7 +130,8 @@ struct Typing {
 
 Typing TypingFor(Sheet s) {
     switch (s) {
-    case E: return {1, 2, "EB", "expert 2 Id", "Birch", "EB"};
+    // Alder's row: the row whose assessments window is open, which a click refreshes.
+    case E: return {3, 1, "0.6", "expert 1 Name", "A. Alder, hydrology", "0.6"};
     case R: return {6, 3, "Dry", "item 3 Name", "Wettest day rainfall at station C (mm)", "Dry"};
     case A: return {3, 2, "7.5", "expert 1 RIVER2 q1", "225", "7.5"};
     }
@@ -149,7 +150,7 @@ TEST_P(SheetFocusTest, KeysEditTheClickedCellOfTheClickedSheetOnly) {
     const Typing t = TypingFor(c.Target);
     SheetGrid* grid = GridOf(c.Target);
     ClickCell(grid, t.Col, t.Row);
-    ASSERT_TRUE(grid->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == grid)
+    EXPECT_TRUE(grid->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == grid)
         << "the click left the keyboard with "
         << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "nothing");
     // The editor a click opens holds the cell's text: the user selects it all and types over it.
