@@ -109,6 +109,17 @@ protected:
         QApplication::processEvents();
     }
 
+    // Save, a fresh program, and the case of `path` opened again.
+    void SaveAndReopen(const std::string& path) {
+        form->FileSave(false);
+        DropForm();
+        FreeExpertsUndo();
+        FreeItemsUndo();
+        ResetGlobals();
+        MakeForm();
+        OpenThrough(path);
+    }
+
     static void Type(const QString& text) {
         for (QChar ch : text) {
             QWidget* w = QApplication::focusWidget();
@@ -164,13 +175,7 @@ TEST_P(SheetFocusTest, KeysEditTheClickedCellOfTheClickedSheetOnly) {
     EXPECT_EQ(Changes(before, after), expected);
 
     // Saved, closed, reopened: the one change and nothing else.
-    form->FileSave(false);
-    DropForm();
-    FreeExpertsUndo();
-    FreeItemsUndo();
-    ResetGlobals();
-    MakeForm();
-    OpenThrough(dtt);
+    SaveAndReopen(dtt);
     EXPECT_EQ(Changes(before, CaseRecords()), expected);
 }
 
@@ -187,5 +192,57 @@ INSTANTIATE_TEST_SUITE_P(
             if (ch == '+') ch = '_';
         return name;
     });
+
+} // namespace
+
+namespace {
+
+class NewCaseFocusTest : public SheetFocusTest {
+protected:
+    static void TypeHere(const char* text, bool tab = true) {
+        for (const char* p = text; *p; ++p) {
+            QWidget* w = QApplication::focusWidget();
+            ASSERT_NE(w, nullptr);
+            QTest::keyClick(w, *p);
+        }
+        if (tab) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QApplication::processEvents();
+    }
+};
+
+// A new case: the item's Id typed into the realisations sheet, then the experts window opened
+// (with its levels prompt) and the first expert's Id typed where the new window put the cursor.
+TEST_F(NewCaseFocusTest, TheNewExpertsSheetTakesTheKeysOfTheNewExpert) {
+    form->MakeNewItemsForm();
+    QApplication::processEvents();
+    ASSERT_NE(ChildSheets[0], nullptr);
+    ClickCell(ChildSheets[0]->ItemsGrid, 1, 1);
+    // Typed and left as it is: the next window takes the keyboard, and the editor gives
+    // what it holds to its cell.
+    TypeHere("X1", false);
+    AnswerLevelsDialog(true);
+    Action("OpenExpertsWindow1")->trigger();
+    // The levels dialog has gone: the window system gives the frame back its activation.
+    QApplication::setActiveWindow(form.get());
+    QApplication::processEvents();
+    ASSERT_NE(ExpertsSheet, nullptr);
+    ASSERT_EQ(ItemTable[1]->Id.str(), "X1");
+    ClickCell(ExpertsSheet->ExpertsGrid, 1, 1);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(ExpertsSheet->isAncestorOf(focus)) << "the new experts sheet has the keyboard";
+    TypeHere("EB");
+    EXPECT_EQ(ItemTable[1]->Id.str(), "X1");
+    ASSERT_NE(ExpertTable[1], nullptr);
+    EXPECT_EQ(ExpertTable[1]->Id.str(), "EB");
+
+    const std::string path = (root_ / "fresh.dtt").string();
+    prompts.QueueSaveFile(path);
+    SaveAndReopen(path);
+    ASSERT_NE(ItemTable[1], nullptr);
+    EXPECT_EQ(ItemTable[1]->Id.str(), "X1");
+    ASSERT_NE(ExpertTable[1], nullptr);
+    EXPECT_EQ(ExpertTable[1]->Id.str(), "EB");
+}
 
 } // namespace
