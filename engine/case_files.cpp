@@ -154,7 +154,7 @@ void QuerySaveCase(int kind, bool& canClose) {
         const std::string caseFile =
             CaseFile.CaseFileName.empty() ? NoName + "." + CaseFile.FileKinds[2].Ext.str() : CaseFile.CaseFileName;
         const CaseFilePaths names = CaseFileNames(caseFile);
-        const std::string text = "Contents of the case file " + UpperCaseAscii(kind == 1 ? names.Dtt : names.Rls) +
+        const std::string text = "Contents of the case file " + (kind == 1 ? names.Dtt : names.Rls) +
                                  " has been changed. Save it?";
         const platform::Answer answer =
             Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::YesNoCancel);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QVBoxLayout>
 
 #include "engine/tables.h"
@@ -145,6 +146,7 @@ void TExpertsSheet::FormAdjust() {
     widget()->adjustSize();
     adjustSize();
     ExpertsGrid->ScrollHome();
+    KeepClearOfRunDialog(this);
     ExpertsLayoutMode = ExpertsSheetMode;
     Core.LayoutWeightType = WeightType;
     Core.LayoutDone = true;
@@ -187,6 +189,8 @@ void TExpertsSheet::FormPaint() {
     DrawCaption();
     bool changed = Core.FollowViewChange();
     if (!changed && ExpertsLayoutMode == ExpertsSheetMode && Core.LayoutWeightType == WeightType) {
+        // Records came or went since the grid last counted them (a run, a merge).
+        if (ExpertsGrid->verticalHeader()->count() != ExpertsGrid->model()->rowCount()) Apply(EffectRelayout);
         ExpertsGrid->Refresh();
         return;
     }
@@ -258,6 +262,7 @@ void TExpertsSheet::OpenExpertItemsSheet(int itemRow) {
         if (!ItemsSheet) ItemsSheet = sheet;
         ChildSheets[slot] = sheet;
         sheet->show();
+        KeepClearOfRunDialog(sheet);
         if (itemRow > 0) sheet->SetCursorRow(itemRow);
         mdiArea()->setActiveSubWindow(sheet);
     } else {

@@ -200,6 +200,7 @@ void TItemsSheet::LayoutItemsSheet() {
     widget()->adjustSize();
     adjustSize();
     ItemsGrid->ScrollHome();
+    KeepClearOfRunDialog(this);
     ItemsLayoutMode = ItemsSheetMode;
     Core.LayoutBayesian = BayesianUpdates;
     Core.LayoutDone = true;

@@ -446,6 +446,16 @@ bool ItemsSheetCore::CanEdit(int col, int row) const {
 
 // ---------------------------------------------------------------- edits
 
+namespace {
+
+// The assessments file carries every item's Id and name too, and is read first when the case
+// opens: a changed Id or name written only to the items file would come back as it was.
+void MarkAssessmentsFileToo() {
+    if (ExpertTable[1]) CaseFile.FileKinds[1].Modified = true;
+}
+
+} // namespace
+
 void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
     const View view = CurrentView();
     if (view != View::Realisations && view != View::Assessments) return;
@@ -482,6 +492,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         if (MakeUniqueId(text, item->Id, 14, [index](const std::string& t) { return IsDuplicateItemId(t, index); }, id)) {
             item->Id = id;
             kind.Modified = true;
+            MarkAssessmentsFileToo();
         }
         break;
     }
@@ -524,7 +535,10 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         }
         break;
     case 6:
-        if (!SameTextOrBothEmpty(text, item->Name)) kind.Modified = true;
+        if (!SameTextOrBothEmpty(text, item->Name)) {
+            kind.Modified = true;
+            MarkAssessmentsFileToo();
+        }
         item->Name = text;
         break;
     }

@@ -316,7 +316,9 @@ void TMainForm::BuildSpeedPanel() {
 void TMainForm::SetCaption(const std::string& caption) {
     if (Platform) Platform->SetCaption(caption);
     setWindowTitle(Q(caption));
-    repaint();
+    // Reading and writing hold the event loop: the caption, and the frame where a file
+    // dialog was, are painted before they start.
+    PaintNow(*this);
 }
 
 void TMainForm::ShowCaseCaption() {
@@ -389,6 +391,14 @@ void TMainForm::KillUndos() {
 }
 
 bool TMainForm::CloseChildren() {
+    // The save questions come before anything closes: Cancel in one of them leaves every
+    // window as it was. The sheets ask again as they close, which after Yes or No asks
+    // nothing more.
+    if (QuerySaveCaseHandler) {
+        TItemsSheet* realisations = ChildSheets[0];
+        if (realisations && !realisations->isHidden() && !QuerySaveCaseHandler(2)) return false;
+        if (ExpertsSheet && !ExpertsSheet->isHidden() && !QuerySaveCaseHandler(1)) return false;
+    }
     if (RunDialog) {
         RunDialog->close();
         RunDialog = nullptr;
@@ -546,6 +556,8 @@ void TMainForm::MergeAssessments() {
     ExpertsSheet->FormPaint();
     ExpertsSheet->SetEditorModeCommand(false);
     InvalidateChildren();
+    // The realisations sheet grows to show the items the merged file brought.
+    if (ChildSheets[0] && !ChildSheets[0]->IsGone()) ChildSheets[0]->LayoutItemsSheet();
     ExpertsSheet->FormPaint();
 }
 
@@ -787,6 +799,7 @@ void TMainForm::RunButtonClick() {
             RunDialog->show();
             RunDialog->showNormal();
             BringToFront(RunDialog);
+            KeepWindowsClearOfRunDialog();
         }
         return;
     }
@@ -995,10 +1008,14 @@ void TMainForm::ClearallUserWeights1Click() {
 void TMainForm::Changefloatingpointformat1Click() {
     auto* dlg = new TFlpointDlg(this, FieldWidth, DecimalPlaces, FloatFormat, [] {
         if (ItemsSheet || ChildSheets[0]) {
-            ItemsLayoutMode = 65535;
+            // Every sheet lays out anew: the widths follow the format. (The layout mode is
+            // shared by all items sheets, so a repaint would lay out only the first.)
             InvalidateChildren();
             for (TItemsSheet* s : ChildSheets)
-                if (s && !s->IsGone()) s->FormPaint();
+                if (s && !s->IsGone()) {
+                    s->LayoutItemsSheet();
+                    s->FormPaint();
+                }
         }
         if (ExpertsSheet) {
             ExpertsLayoutMode = 65535;

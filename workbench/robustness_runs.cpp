@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/ui/mdi_frame.h"
 #include "common/ui/sheet_grid.h"
 #include "engine/discrepancy.h"
 #include "engine/globals.h"
@@ -350,7 +351,11 @@ bool CalcRob(TRunDlgFrm& dialog) {
     RobustnessHooks hooks;
     hooks.FullRun = [&dialog] { return dialog.RunCheck(); };
     hooks.Caption = [&dialog] { return SheetBytes(dialog.windowTitle()); };
-    hooks.SetCaption = [&dialog](const std::string& text) { dialog.setWindowTitle(SheetText(text)); };
+    hooks.SetCaption = [&dialog](const std::string& text) {
+        dialog.setWindowTitle(SheetText(text));
+        // The runs hold the event loop: the caption is painted now, and no input is taken.
+        PaintNow(dialog);
+    };
     hooks.ShowError = [&dialog](int code) { dialog.DisplayError(code); };
     hooks.Host = ExpertsSheet;
     return CalcRob(hooks);

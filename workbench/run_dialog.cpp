@@ -544,6 +544,10 @@ void TRunDlgFrm::RobButton(bool onExperts) {
     DEScoresButton->setEnabled(false);
     DSolutionButton->setEnabled(false);
     ExtendWithLabel(true);
+    // The runs removed and added result experts under every open view: each shows the
+    // tables as they are now, whatever the outcome.
+    if (ExpertsSheet) ExpertsSheet->FormPaint();
+    InvalidateChildren();
     if (!ok) return;
     if (onExperts) UpdateExperts(ExpertsRobustnessView);
     else DRobustnessButtonClick();
@@ -573,6 +577,7 @@ void TRunDlgFrm::ExtendWithLabel(bool show) {
         const int y = std::clamp(this->y(), 0, std::max(0, a->height() - height()));
         if (x != this->x() || y != this->y()) move(x, y);
     }
+    KeepWindowsClearOfRunDialog();
 }
 
 void TRunDlgFrm::UpdateExperts(int mode) {
@@ -616,6 +621,7 @@ void TRunDlgFrm::Display_solution() {
         auto* sheet = new TItemsSheet(a, dm);
         ChildSheets[slot] = sheet;
         sheet->show();
+        KeepClearOfRunDialog(sheet);
         a->setActiveSubWindow(sheet);
     } else {
         BringToFront(ChildSheets[slot]);
@@ -685,6 +691,7 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
         graph = CreateRangeGraphHandler(mdiArea(), kind);
         if (graph) {
             graph->show();
+            KeepClearOfRunDialog(graph);
             BringToFront(graph);
         }
     }

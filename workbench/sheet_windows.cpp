@@ -1,9 +1,15 @@
 #include "workbench/sheet_windows.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <algorithm>
+
 #include "engine/case_files.h"
 #include "engine/tables.h"
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
+#include "workbench/case_state.h"
 #include "workbench/record_links.h"
 
 std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets{};
@@ -53,4 +59,32 @@ int FindFreeResultSlot() {
     for (int i = FirstResultSlot; i <= ChildSheetSlots; ++i)
         if (!ChildSheets[i]) return i;
     return 0;
+}
+
+void KeepClearOfRunDialog(QMdiSubWindow* window) {
+    QMdiSubWindow* dialog = RunDialog.data();
+    if (!window || !dialog || window == dialog || dialog->isHidden() || !window->mdiArea() ||
+        window->mdiArea() != dialog->mdiArea())
+        return;
+    if (window->isMaximized() || window->isMinimized() || dialog->isMinimized()) return;
+    const QRect d = dialog->geometry();
+    QRect g = window->geometry();
+    if (!g.intersects(d)) return;
+    constexpr int gap = 4, narrowest = 160;
+    if (d.left() - gap >= narrowest) {
+        // Beside the dialog on its left, as wide as there is room for: the grid scrolls.
+        const int room = d.left() - gap;
+        g.setWidth(std::min(g.width(), room));
+        g.moveLeft(std::clamp(g.left(), 0, room - g.width()));
+    } else {
+        g.moveTop(d.bottom() + 1 + gap);
+    }
+    window->setGeometry(g);
+}
+
+void KeepWindowsClearOfRunDialog() {
+    QMdiSubWindow* dialog = RunDialog.data();
+    if (!dialog || !dialog->mdiArea()) return;
+    for (QMdiSubWindow* w : dialog->mdiArea()->subWindowList())
+        if (w != dialog && w->isVisible()) KeepClearOfRunDialog(w);
 }

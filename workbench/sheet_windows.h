@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 
+class QMdiSubWindow;
 class TExpertsSheet;
 class TItemsSheet;
 
@@ -34,3 +35,9 @@ void InvalidateChildren();
 int FindResultSheet(int expertIndex);
 // The first free result slot, 0 when all are taken.
 int FindFreeResultSlot();
+
+// A window opened or laid out anew while the run dialog is open is moved (and narrowed where
+// it must) so that it covers none of the dialog, whose buttons stay within reach.
+void KeepClearOfRunDialog(QMdiSubWindow* window);
+// Every other window of the dialog's area, after the dialog itself grew or was placed.
+void KeepWindowsClearOfRunDialog();

@@ -1,5 +1,7 @@
 #include "common/ui/mdi_frame.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -41,4 +43,12 @@ void ArrangeChildIcons(QMdiArea* area) {
 void MinimizeAllChildren(QMdiArea* area) {
     const QList<QMdiSubWindow*> children = OpenChildWindows(area);
     for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->showMinimized();
+}
+
+void PaintNow(QWidget& widget) {
+    if (!widget.isVisible()) return;
+    widget.repaint();
+    // What the window system has to say about windows (exposures, a dialog gone) is taken in
+    // too, user input not: it stays queued for after the work.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -5,6 +5,7 @@
 
 class QMdiArea;
 class QMdiSubWindow;
+class QWidget;
 
 // The child windows that are open (not hidden), in the area's order.
 QList<QMdiSubWindow*> OpenChildWindows(const QMdiArea* area);
@@ -14,3 +15,8 @@ void BringChildToFront(QMdiArea* area, QMdiSubWindow* window);
 void ArrangeChildIcons(QMdiArea* area);
 // Every open child minimised, from the last to the first.
 void MinimizeAllChildren(QMdiArea* area);
+
+// Long work on the window thread holds the event loop: the widget (a caption that changed, the
+// area a closed dialog covered) is painted and sent to the screen at once. Keys and clicks
+// wait in the queue until the work is done.
+void PaintNow(QWidget& widget);

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
@@ -140,6 +142,42 @@ void SheetDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, con
     model->setData(index, text, Qt::EditRole);
 }
 
+namespace {
+
+bool LooksLikeNumber(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return false;
+    bool digit = false;
+    for (QChar ch : t) {
+        if (ch.isDigit()) digit = true;
+        else if (ch != QLatin1Char('.') && ch != QLatin1Char(',') && ch != QLatin1Char('-') && ch != QLatin1Char('+') &&
+                 ch.toLower() != QLatin1Char('e'))
+            return false;
+    }
+    return digit;
+}
+
+} // namespace
+
+void SheetDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    // A number that does not fit its cell (a column narrowed by hand, a value edited wider)
+    // shows as a row of '#', never cut: a cut number reads as another number.
+    const int room = opt.rect.width() - 2 * (opt.widget ? opt.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1 : 4);
+    if (opt.rect.width() > 0 && LooksLikeNumber(opt.text) && opt.fontMetrics.horizontalAdvance(opt.text) > room) {
+        if (opt.fontMetrics.horizontalAdvance(opt.text.trimmed()) <= room) {
+            opt.text = opt.text.trimmed(); // the leading blanks of the field go first
+        } else {
+            const int hash = std::max(1, opt.fontMetrics.horizontalAdvance(QLatin1Char('#')));
+            opt.text = QString(std::max(1, room / hash), QLatin1Char('#'));
+        }
+    }
+    const QWidget* w = opt.widget;
+    QStyle* style = w ? w->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, w);
+}
+
 bool SheetDelegate::eventFilter(QObject* object, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -225,13 +263,54 @@ bool SheetGrid::EditorOpen() const {
     return state() == QAbstractItemView::EditingState;
 }
 
+bool SheetGrid::HasKeyboard() const {
+    const QWidget* focus = QApplication::focusWidget();
+    // Nobody has the keyboard, or another top-level window has it (a dialog), where an
+    // editor's focus only waits for this window to come back.
+    if (!focus || focus->window() != window()) return true;
+    const QWidget* sheet = this;
+    for (const QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (qobject_cast<const QMdiSubWindow*>(w)) {
+            sheet = w;
+            break;
+        }
+    if (sheet == this) return true; // not in a multiple-document frame: one grid has the frame
+    return focus == sheet || sheet->isAncestorOf(focus);
+}
+
 void SheetGrid::OpenEditor() {
     QModelIndex i = currentIndex();
     if (!editorMode_ || !i.isValid() || EditorOpen()) return;
-    if (model_->flags(i) & Qt::ItemIsEditable) edit(i);
+    if (!(model_->flags(i) & Qt::ItemIsEditable)) return;
+    if (!HasKeyboard()) {
+        editorPending_ = true; // see edit() below
+        return;
+    }
+    edit(i);
+}
+
+bool SheetGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    // An open editor takes the keyboard. A sheet whose cursor moves or whose editor opens
+    // while the user works in another sheet opens its editor when it gets the keyboard
+    // itself, so the keys go on editing the sheet the user clicked.
+    if ((trigger == CurrentChanged || trigger == AllEditTriggers) && editorMode_ && !HasKeyboard()) {
+        if (model_->flags(index) & Qt::ItemIsEditable) editorPending_ = true;
+        return false;
+    }
+    editorPending_ = false;
+    return QTableView::edit(index, trigger, event);
+}
+
+void SheetGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    if (editorPending_) {
+        editorPending_ = false;
+        if (editorMode_) OpenEditor();
+    }
 }
 
 void SheetGrid::CloseEditor() {
+    editorPending_ = false;
     if (!EditorOpen()) return;
     if (QWidget* w = indexWidget(currentIndex())) {
         closeEditor(w, QAbstractItemDelegate::NoHint);
@@ -291,7 +370,15 @@ void SheetGrid::Layout() {
         if (px > 0) {
             // Grow where our fonts would clip what the column is meant to hold.
             const int chars = s->ColumnChars(c);
-            if (chars <= 20) px = std::max(px, dataBold.horizontalAdvance(QString(chars, QLatin1Char('0'))) + 8);
+            if (chars <= 20) {
+                px = std::max(px, dataBold.horizontalAdvance(QString(chars, QLatin1Char('0'))) + 10);
+                // A number format wider than the field (fixed point, many decimals) widens
+                // the column to its widest cell: a cut number would read as another number.
+                for (int r = s->HeaderRows(); r < s->GridRows(); ++r) {
+                    const QString text = SheetText(s->CellText(c, r));
+                    if (text.size() > chars) px = std::max(px, dataBold.horizontalAdvance(text.trimmed()) + 10);
+                }
+            }
             for (int r = 0; r < s->HeaderRows(); ++r)
                 px = std::max(px, head.horizontalAdvance(SheetText(s->CellText(c, r))) + 8);
         }

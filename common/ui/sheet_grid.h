@@ -56,6 +56,7 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
@@ -123,8 +124,13 @@ protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyboardSearch(const QString&) override {} // letters never move the cursor
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void focusInEvent(QFocusEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    using QTableView::edit;
 
 private:
+    // Whether the keyboard is with this grid's window (or with no window of the frame).
+    bool HasKeyboard() const;
     QModelIndex IndexOf(int col, int row) const;
     bool Selectable(int col, int row) const;
     int GridRowAt(const QPoint& pos) const;
@@ -132,6 +138,7 @@ private:
 
     SheetModel* model_;
     bool editorMode_ = true;
+    bool editorPending_ = false; // editor mode's editor waits for the keyboard
     int rowHeight_ = 19;
     std::set<int> pressed_;
 };

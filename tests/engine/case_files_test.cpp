@@ -26,11 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 class CaseFilesTest : public CaseFileTest {};
 
 TEST_F(CaseFilesTest, NamesOfTheTwoFiles) {
@@ -107,7 +102,7 @@ protected:
         oldRls_ = ReadFile(PathOf("study.rls"));
     }
     std::string Question(const std::string& file) const {
-        return "Contents of the case file " + Upper(PathOf(file)) + " has been changed. Save it?";
+        return "Contents of the case file " + PathOf(file) + " has been changed. Save it?";
     }
     // An edit of each kind that the files will show once written.
     void Edit() {
@@ -214,7 +209,7 @@ TEST_F(SaveQuestionTest, UnnamedCaseIsNamedThroughTheSaveChoice) {
     QuerySaveCase(2, canClose);
     EXPECT_TRUE(canClose);
     ASSERT_EQ(prompts_.Recorded().size(), 2u);
-    EXPECT_EQ(prompts_.Recorded()[0].Text, "Contents of the case file NONAME.RLS has been changed. Save it?");
+    EXPECT_EQ(prompts_.Recorded()[0].Text, "Contents of the case file NONAME.rls has been changed. Save it?");
     EXPECT_EQ(prompts_.Recorded()[1].Kind, "save");
     EXPECT_EQ(prompts_.Recorded()[1].Choice.Filter,
               "Item Realizations Files (.rls)|*.rls|Expert Assessment  Files (.dtt)|*.dtt");
@@ -235,7 +230,7 @@ TEST_F(SaveQuestionTest, UnnamedCaseIsNamedThroughTheSaveChoice) {
     ExpertTable[1]->Name = "Not saved";
     QuerySaveCase(1, canClose);
     EXPECT_FALSE(canClose);
-    EXPECT_THAT(prompts_.MessageTexts(), ElementsAre("Contents of the case file NONAME.DTT has been changed. Save it?",
+    EXPECT_THAT(prompts_.MessageTexts(), ElementsAre("Contents of the case file NONAME.dtt has been changed. Save it?",
                                                      "Case STUDY already exists. Overwrite?"));
     EXPECT_EQ(prompts_.Recorded()[2].Buttons, platform::Buttons::OkCancel);
     EXPECT_TRUE(FilesUnchanged());

@@ -309,7 +309,7 @@ TEST_F(MainFormTest, ExitWithCancelKeepsTheProgramAndTheCase) {
     EXPECT_FALSE(form->close());
     ASSERT_EQ(prompts.MessageTexts().size(), 1u);
     EXPECT_EQ(prompts.MessageTexts()[0],
-              "Contents of the case file " + UpperCaseAscii((root_ / "STORM.rls").string()) + " has been changed. Save it?");
+              "Contents of the case file " + (root_ / "STORM.rls").string() + " has been changed. Save it?");
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->Closing);
     EXPECT_NE(ExpertsSheet, nullptr);

@@ -1,6 +1,8 @@
 // The experts sheet driven through its grid: keys, row operations, undo, edits and views.
 #include "sheet_fixture.h"
 
+#include <cctype>
+
 #include "workbench/record_links.h"
 
 namespace {
@@ -191,6 +193,10 @@ struct IdCase {
     bool Modified;
 };
 
+void PrintTo(const IdCase& c, std::ostream* os) {
+    *os << '"' << c.Typed << "\" gives \"" << c.Expected << '"' << (c.Modified ? ", modified" : ", unmodified");
+}
+
 class ExpertIdEdit : public ExpertsSheetTest, public ::testing::WithParamInterface<IdCase> {};
 
 TEST_P(ExpertIdEdit, FollowsTheIdRule) {
@@ -224,7 +230,14 @@ INSTANTIATE_TEST_SUITE_P(
         IdCase{"", "Anna", false},
         IdCase{"   ", "Anna", false},
         IdCase{"ANNA", "Anna", false},
-        IdCase{"  Nova  ", "Nova", true}));
+        IdCase{"  Nova  ", "Nova", true}),
+    [](const ::testing::TestParamInfo<IdCase>& info) {
+        // The case's number and what is typed, blanks shown as '_': stable from run to run.
+        std::string name = "n" + std::to_string(info.index) + "_";
+        for (const char* p = info.param.Typed; *p; ++p)
+            name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+        return name;
+    });
 
 TEST_F(ExpertsSheetTest, NameEditsMarkTheFileOnlyWhenTheTextDiffersIgnoringCase) {
     sheet->Core.SetEditText(3, 1, "  ANNA BERG ");

@@ -1,0 +1,248 @@
+// What the user types lands in the cell of the sheet the user clicked, with the other sheets a
+// user has open beside it, and in no other record; the edit survives save and reopen.
+#include "main_form_fixture.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "common/core/text.h"
+
+namespace {
+
+// Every stored field of the case, keyed by what it is, so that a difference names the cell.
+std::map<std::string, std::string> CaseRecords() {
+    std::map<std::string, std::string> out;
+    auto num = [](double v) {
+        std::ostringstream s;
+        s.precision(9);
+        s << v;
+        return s.str();
+    };
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        const TItem* it = ItemTable[i].get();
+        if (!it) continue;
+        const std::string key = "item " + std::to_string(i);
+        out[key + " Id"] = it->Id.str();
+        out[key + " Scale"] = it->Scale.str();
+        out[key + " Realization"] = it->HasRealisation ? num(it->Realisation) : "-";
+        out[key + " Name"] = it->Name.str();
+    }
+    for (int e = 1; e <= ExpertSlotCount; ++e) {
+        const TExpert* x = ExpertTable[e].get();
+        if (!x) continue;
+        const std::string key = "expert " + std::to_string(e);
+        out[key + " Id"] = x->Id.str();
+        out[key + " Name"] = x->Name.str();
+        out[key + " Weight"] = num(x->Weight);
+        for (int s = 1; s <= MaxItemCount; ++s) {
+            const TAssessment* a = x->Assessments[s].get();
+            if (!a || !a->Item) continue;
+            for (int k = 1; k <= QuantileCount; ++k)
+                out[key + " " + a->Item->Id.str() + " q" + std::to_string(k)] = num(a->Values[k]);
+        }
+    }
+    return out;
+}
+
+// The cells whose values differ, as "key: before -> after".
+std::vector<std::string> Changes(const std::map<std::string, std::string>& before,
+                                 const std::map<std::string, std::string>& after) {
+    std::vector<std::string> out;
+    for (const auto& [k, v] : after) {
+        auto it = before.find(k);
+        if (it == before.end()) out.push_back(k + ": (none) -> " + v);
+        else if (it->second != v) out.push_back(k + ": " + it->second + " -> " + v);
+    }
+    for (const auto& [k, v] : before)
+        if (!after.count(k)) out.push_back(k + ": " + v + " -> (none)");
+    return out;
+}
+
+enum Sheet { E, R, A };
+
+const char* SheetName(Sheet s) {
+    return s == E ? "experts" : s == R ? "realisations" : "assessments";
+}
+
+struct FocusCase {
+    std::vector<Sheet> Open;   // opened in this order after the case (the experts sheet is first)
+    Sheet Target;              // the sheet typed into
+};
+
+void PrintTo(const FocusCase& c, std::ostream* os) {
+    for (Sheet s : c.Open) *os << SheetName(s) << "+";
+    *os << "typing_in_" << SheetName(c.Target);
+}
+
+class SheetFocusTest : public MainFormTest, public ::testing::WithParamInterface<FocusCase> {
+protected:
+    SheetGrid* GridOf(Sheet s) {
+        switch (s) {
+        case E: return ExpertsSheet ? ExpertsSheet->ExpertsGrid : nullptr;
+        case R: return ChildSheets[0] ? ChildSheets[0]->ItemsGrid : nullptr;
+        case A:
+            for (int r = 1; r <= MaxExpertCount; ++r)
+                if (ChildSheets[r]) return ChildSheets[r]->ItemsGrid;
+            return nullptr;
+        }
+        return nullptr;
+    }
+
+    void OpenSheet(Sheet s) {
+        if (s == R) Action("Items1")->trigger();
+        if (s == A) Action("Assessments1")->trigger();
+        if (s == E) Action("Experts1")->trigger();
+        QApplication::processEvents();
+    }
+
+    // A click on the cell as a user makes it: press and release on the viewport at the cell.
+    static void ClickCell(SheetGrid* grid, int col, int row) {
+        const QModelIndex i = grid->model()->index(row - grid->Source()->HeaderRows(), col);
+        grid->scrollTo(i);
+        QApplication::processEvents();
+        const QPoint p = grid->visualRect(i).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, p);
+        QApplication::processEvents();
+    }
+
+    // Save, a fresh program, and the case of `path` opened again.
+    void SaveAndReopen(const std::string& path) {
+        form->FileSave(false);
+        DropForm();
+        FreeExpertsUndo();
+        FreeItemsUndo();
+        ResetGlobals();
+        MakeForm();
+        OpenThrough(path);
+    }
+
+    static void Type(const QString& text) {
+        for (QChar ch : text) {
+            QWidget* w = QApplication::focusWidget();
+            ASSERT_NE(w, nullptr);
+            QTest::keyClick(w, ch.toLatin1());
+            QApplication::processEvents();
+        }
+    }
+};
+
+// The cell each sheet is typed into, what is typed and the one record cell that must change.
+struct Typing {
+    int Col, Row;
+    const char* Text;
+    const char* Record;
+    const char* Before;
+    const char* After;
+};
+
+Typing TypingFor(Sheet s) {
+    switch (s) {
+    // Alder's row: the row whose assessments window is open, which a click refreshes.
+    case E: return {3, 1, "0.6", "expert 1 Name", "A. Alder, hydrology", "0.6"};
+    case R: return {6, 3, "Dry", "item 3 Name", "Wettest day rainfall at station C (mm)", "Dry"};
+    case A: return {3, 2, "7.5", "expert 1 RIVER2 q1", "225", "7.5"};
+    }
+    return {};
+}
+
+TEST_P(SheetFocusTest, KeysEditTheClickedCellOfTheClickedSheetOnly) {
+    const FocusCase& c = GetParam();
+    const std::string dtt = CopyExample(".dtt");
+    OpenThrough(dtt);
+    ASSERT_NE(ExpertsSheet, nullptr);
+    for (Sheet s : c.Open) OpenSheet(s);
+    for (Sheet s : c.Open) ASSERT_NE(GridOf(s), nullptr) << SheetName(s) << " did not open";
+
+    const auto before = CaseRecords();
+    const Typing t = TypingFor(c.Target);
+    SheetGrid* grid = GridOf(c.Target);
+    ClickCell(grid, t.Col, t.Row);
+    EXPECT_TRUE(grid->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == grid)
+        << "the click left the keyboard with "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "nothing");
+    // The editor a click opens holds the cell's text: the user selects it all and types over it.
+    if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->selectAll();
+    Type(QString::fromLatin1(t.Text));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QApplication::processEvents();
+
+    const auto after = CaseRecords();
+    const std::vector<std::string> expected{std::string(t.Record) + ": " + t.Before + " -> " + t.After};
+    EXPECT_EQ(Changes(before, after), expected);
+
+    // Saved, closed, reopened: the one change and nothing else.
+    SaveAndReopen(dtt);
+    EXPECT_EQ(Changes(before, CaseRecords()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheets, SheetFocusTest,
+    ::testing::Values(FocusCase{{R}, E}, FocusCase{{R}, R}, FocusCase{{A}, E}, FocusCase{{A}, A},
+                      FocusCase{{R, A}, E}, FocusCase{{R, A}, R}, FocusCase{{R, A}, A}, FocusCase{{A, R}, E},
+                      FocusCase{{A, R}, R}, FocusCase{{A, R}, A}),
+    [](const ::testing::TestParamInfo<FocusCase>& info) {
+        std::ostringstream s;
+        PrintTo(info.param, &s);
+        std::string name = s.str();
+        for (char& ch : name)
+            if (ch == '+') ch = '_';
+        return name;
+    });
+
+} // namespace
+
+namespace {
+
+class NewCaseFocusTest : public SheetFocusTest {
+protected:
+    static void TypeHere(const char* text, bool tab = true) {
+        for (const char* p = text; *p; ++p) {
+            QWidget* w = QApplication::focusWidget();
+            ASSERT_NE(w, nullptr);
+            QTest::keyClick(w, *p);
+        }
+        if (tab) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QApplication::processEvents();
+    }
+};
+
+// A new case: the item's Id typed into the realisations sheet, then the experts window opened
+// (with its levels prompt) and the first expert's Id typed where the new window put the cursor.
+TEST_F(NewCaseFocusTest, TheNewExpertsSheetTakesTheKeysOfTheNewExpert) {
+    form->MakeNewItemsForm();
+    QApplication::processEvents();
+    ASSERT_NE(ChildSheets[0], nullptr);
+    ClickCell(ChildSheets[0]->ItemsGrid, 1, 1);
+    // Typed and left as it is: the next window takes the keyboard, and the editor gives
+    // what it holds to its cell.
+    TypeHere("X1", false);
+    AnswerLevelsDialog(true);
+    Action("OpenExpertsWindow1")->trigger();
+    // The levels dialog has gone: the window system gives the frame back its activation.
+    QApplication::setActiveWindow(form.get());
+    QApplication::processEvents();
+    ASSERT_NE(ExpertsSheet, nullptr);
+    ASSERT_EQ(ItemTable[1]->Id.str(), "X1");
+    ClickCell(ExpertsSheet->ExpertsGrid, 1, 1);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(ExpertsSheet->isAncestorOf(focus)) << "the new experts sheet has the keyboard";
+    TypeHere("EB");
+    EXPECT_EQ(ItemTable[1]->Id.str(), "X1");
+    ASSERT_NE(ExpertTable[1], nullptr);
+    EXPECT_EQ(ExpertTable[1]->Id.str(), "EB");
+
+    const std::string path = (root_ / "fresh.dtt").string();
+    prompts.QueueSaveFile(path);
+    SaveAndReopen(path);
+    ASSERT_NE(ItemTable[1], nullptr);
+    EXPECT_EQ(ItemTable[1]->Id.str(), "X1");
+    ASSERT_NE(ExpertTable[1], nullptr);
+    EXPECT_EQ(ExpertTable[1]->Id.str(), "EB");
+}
+
+} // namespace
