@@ -18,6 +18,8 @@ namespace {
 // The reader's own view of the expert table: how far it is filled and the expert of the last line.
 int readerExpertCount = 0;
 int currentExpertIndex = 0;
+// Set when a value word of the line just read was not a number a real can hold.
+bool lineLostValue = false;
 
 struct HeaderLevels {
     int count = 0;
@@ -109,7 +111,9 @@ void ReadAssessmentFields(const std::string& line, int pos, TItem* item, TExpert
         const std::string word = NextWord(line, pos);
         ++pos;
         float v = NoValue;
-        a->Values[k] = ParseReal32(word, v) ? v : NoValue;
+        const bool read = ParseReal32(word, v);
+        a->Values[k] = read ? v : NoValue;
+        if (!read && !word.empty()) lineLostValue = true;
     }
     const std::string itemName = ColumnText(line, pos, 173);
     if (!itemName.empty() && item->Name.empty()) item->Name = itemName;
@@ -234,13 +238,15 @@ bool SplitAssessmentLine(const std::string& line, LineFields& f) {
     int pos = 1;
     const std::string expertWord = NextWord(line, pos);
     ++pos;
+    // An id taken from the number word is trimmed as the column is, so that it reads back the
+    // same from the column it is written to.
     f.ExpertId = ColumnText(line, pos, 8);
-    if (f.ExpertId.empty()) f.ExpertId = CutTo(expertWord, 8);
+    if (f.ExpertId.empty()) f.ExpertId = Trim(CutTo(expertWord, 8));
     pos += 8;
     const std::string itemWord = NextWord(line, pos);
     ++pos;
     f.ItemId = ColumnText(line, pos, 14);
-    if (f.ItemId.empty()) f.ItemId = CutTo(itemWord, 14);
+    if (f.ItemId.empty()) f.ItemId = Trim(CutTo(itemWord, 14));
     pos += 14;
     NormaliseScale(NextWord(line, pos), f.Scale);
     ++pos;
@@ -254,12 +260,14 @@ bool LevelsKnown(int count) {
 
 // Passes the lines to the header and data-line readers as the reader meets them; the number
 // of the first line one of them refuses, 0 when none does.
+// lineNumber, when given, follows the number of the line being read.
 template <typename Header, typename Data>
-int FirstRefusedLine(const std::vector<std::string>& lines, Header header, Data data) {
+int FirstRefusedLine(const std::vector<std::string>& lines, Header header, Data data, int* current = nullptr) {
     bool headerSeen = false;
     int lineNumber = 0;
     for (const std::string& line : lines) {
         ++lineNumber;
+        if (current) *current = lineNumber;
         if (Trim(line).empty()) continue;
         bool accepted = true;
         if (line[0] == '*') {
@@ -291,8 +299,15 @@ bool ParseAssessmentLine(const std::string& line) {
     return true;
 }
 
+std::vector<std::string> ReadAssessmentsFileLines(const std::string& fileName) {
+    return SplitTextLines(ReadFileBytes(fileName, MaxAssessmentsFileBytes));
+}
+
 int ReadAssessmentsFile(const std::string& fileName) {
-    const std::vector<std::string> lines = ReadTextLines(fileName);
+    return ReadAssessmentLines(fileName, ReadAssessmentsFileLines(fileName));
+}
+
+int ReadAssessmentLines(const std::string& fileName, const std::vector<std::string>& lines) {
     CurrentItemIndex = 0;
     ItemCount = LastItemIndex();
     readerExpertCount = LastPresentExpert();
@@ -301,20 +316,34 @@ int ReadAssessmentsFile(const std::string& fileName) {
     TooManyRecords = false;
     const bool merge = readerExpertCount > 0;
 
+    int lineNumber = 0;
+    int firstLostValueLine = 0;
     const int failed = FirstRefusedLine(
-        lines, [merge](const std::string& line) { return ReadHeader(line, merge); }, ParseAssessmentLine);
+        lines, [merge](const std::string& line) { return ReadHeader(line, merge); },
+        [&](const std::string& line) {
+            lineLostValue = false;
+            const bool accepted = ParseAssessmentLine(line);
+            if (lineLostValue && firstLostValueLine == 0) firstLostValueLine = lineNumber;
+            return accepted;
+        },
+        &lineNumber);
 
     if (TooManyRecords) WarnRecordsDiscarded(fileName, "experts", MaxExpertCount);
+    if (firstLostValueLine != 0) WarnValuesReadAsMissing(fileName, firstLostValueLine);
     FillMissingAssessments();
     BuildItemIndexMap();
     return failed;
 }
 
 int FirstFailingAssessmentsLine(const std::string& fileName) {
+    return FirstFailingAssessmentsLine(ReadAssessmentsFileLines(fileName));
+}
+
+int FirstFailingAssessmentsLine(const std::vector<std::string>& lines) {
     const bool merge = LastPresentExpert() > 0;
     int count = QuantileCount;
     return FirstRefusedLine(
-        ReadTextLines(fileName),
+        lines,
         [merge, &count](const std::string& line) {
             HeaderLevels h;
             if (!ParseHeaderLevels(line, h) || (merge && !SameAsCaseLevels(h))) return false;
@@ -328,8 +357,14 @@ int FirstFailingAssessmentsLine(const std::string& fileName) {
 }
 
 bool WriteAssessmentsFile(const std::string& fileName) {
-    AssignIdsForWriting();
     TextFileWriter out(fileName);
+    WriteAssessmentsTo(out);
+    out.Commit();
+    return true;
+}
+
+void WriteAssessmentsTo(TextFileWriter& out) {
+    AssignIdsForWriting();
 
     for (auto& item : ItemTable)
         if (item) item->NameDone = item->Name.empty();
@@ -369,6 +404,4 @@ bool WriteAssessmentsFile(const std::string& fileName) {
             firstLine = false;
         }
     }
-    out.Commit();
-    return true;
 }

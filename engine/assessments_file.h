@@ -3,9 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct TExpert;
 struct TItem;
+class TextFileWriter;
 
 // The header line of the program's form for `count` levels given as whole percents:
 // "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95 ".
@@ -20,11 +22,21 @@ bool ParseAssessmentHeader(const std::string& line);
 // else the 1-based number of the first line that failed; what was read before stays. Afterwards
 // every expert's slot i holds an assessment of ItemTable[i], empty where the file had none.
 // Throws IoError when the file cannot be read.
+// A value word that is not a number a real can hold (1e39, nan, inf, text) is read as missing;
+// a warning names the first line that held one.
 int ReadAssessmentsFile(const std::string& fileName);
+
+// The lines of an assessments file; one far larger than the tables can hold is refused with
+// IoError before it is read.
+std::vector<std::string> ReadAssessmentsFileLines(const std::string& fileName);
+
+// ReadAssessmentsFile on lines already read from fileName (a merge checks and reads one buffer).
+int ReadAssessmentLines(const std::string& fileName, const std::vector<std::string>& lines);
 
 // The number of the line ReadAssessmentsFile would stop at in this case, 0 when it would read
 // the whole file; changes nothing. Throws IoError when the file cannot be read.
 int FirstFailingAssessmentsLine(const std::string& fileName);
+int FirstFailingAssessmentsLine(const std::vector<std::string>& lines);
 
 // One data line; false when a required field is empty or no quantile levels are known.
 bool ParseAssessmentLine(const std::string& line);
@@ -37,3 +49,6 @@ TItem* FindOrCreateItem(const std::string& id);
 // While a Bayesian update holds the entered quantiles aside, those are what is written.
 // Throws IoError.
 bool WriteAssessmentsFile(const std::string& fileName);
+
+// The same lines into a writer the caller commits (the two files of a case go together).
+void WriteAssessmentsTo(TextFileWriter& out);

@@ -1,5 +1,7 @@
 #include "engine/case_columns.h"
 
+#include <cmath>
+
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "engine/globals.h"
@@ -17,13 +19,22 @@ std::string ColumnText(const std::string& line, int pos, int count) {
 }
 
 std::string CaseNumber(float x) {
-    return StrExp(static_cast<long double>(x), 14);
+    // The readers take nan and infinities for missing values: they are written as one.
+    if (!std::isfinite(x)) x = NoValue;
+    return StrExpReal32(x, 14);
 }
 
 void WarnRecordsDiscarded(const std::string& fileName, const std::string& records, int max) {
     Platform->Message(platform::MessageKind::Warning,
                       fileName + " contains more " + records + " than this version of the program can support (max " +
                           StrInt(max) + ").\n\rThe extraneous " + records + " are discarded.",
+                      platform::Buttons::Ok);
+}
+
+void WarnValuesReadAsMissing(const std::string& fileName, int line) {
+    Platform->Message(platform::MessageKind::Warning,
+                      fileName + " holds at line " + StrInt(line) +
+                          " a value that is not a number the program can store.\n\rSuch values are read as missing.",
                       platform::Buttons::Ok);
 }
 

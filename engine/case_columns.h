@@ -2,7 +2,18 @@
 // written record needs.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+#include "engine/constants.h"
+
+// The largest files the readers take: every line a full table can need, each given a kilobyte
+// (no line of either file is longer), with room for blank and repeated lines in the items file.
+// Anything larger is no case of this program and is refused before it is read.
+constexpr std::size_t CaseLineBytes = 1024;
+constexpr std::size_t MaxAssessmentsFileBytes =
+    (static_cast<std::size_t>(MaxExpertCount) * MaxItemCount + 1) * CaseLineBytes;
+constexpr std::size_t MaxItemsFileBytes = static_cast<std::size_t>(MaxItemCount) * CaseLineBytes * 16;
 
 // text right-aligned in a field of `width` (never cut; the records keep texts within their fields).
 std::string RightAligned(const std::string& text, int width);
@@ -19,6 +30,10 @@ int LastItemIndex();
 
 // The warning after a read that discarded the records ("experts", "items") beyond the table.
 void WarnRecordsDiscarded(const std::string& fileName, const std::string& records, int max);
+
+// The warning after a read that took values which are no number a real can hold (1e39, nan,
+// inf) for missing ones: once per file, naming the first line that held one.
+void WarnValuesReadAsMissing(const std::string& fileName, int line);
 
 // Gives every item and data expert that carries anything a default id when it has none, so the
 // writers, which leave out records without an id, lose nothing. Empty records may go, as on leaving

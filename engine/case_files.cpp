@@ -1,6 +1,7 @@
 #include "engine/case_files.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "common/core/line_io.h"
@@ -56,9 +57,10 @@ private:
     std::string caption_;
 };
 
-// Names an unnamed case through the save-as choice; false when the user cancels it or the
-// question about overwriting another case.
-bool ChooseCaseName(int kind) {
+// The name an unnamed case is to be saved under, through the save-as choice; false when the
+// user cancels it or the question about overwriting another case. The case takes the name only
+// once it is saved.
+bool ChooseCaseName(int kind, std::string& chosen) {
     platform::FileChoice choice;
     choice.Filter = kind == 2 ? ItemFilesFilter : ExpertFilesFilter;
     if (!Platform->SaveFile(choice)) return false;
@@ -68,27 +70,23 @@ bool ChooseCaseName(int kind) {
         if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) != platform::Answer::Ok)
             return false;
     }
-    CaseFile.CaseFileName = choice.FileName;
-    CaseFile.CaseName = CaseNameFromFile(choice.FileName);
+    chosen = choice.FileName;
     return true;
 }
 
-// Writes the assessments file, then the items file, clearing each kind's Modified once written.
-bool SaveCase() {
+// Writes both files of the case under caseFileName, which the case is then named by.
+void SaveCase(const std::string& caseFileName) {
     // Records moved aside for a run or a result view belong in the files too.
     RestoreFilteredItems(FilteredItems);
     RestoreFilteredExperts(FilteredExperts);
-    const CaseFilePaths names = CaseFileNames(CaseFile.CaseFileName);
-    for (int kind = 1; kind <= 2; ++kind) {
-        bool written = false;
-        {
-            SavingIndicator indicator(CaseFile.FileKinds[kind].Kind);
-            written = kind == 1 ? WriteAssessmentsFile(names.Dtt) : WriteItemsFile(names.Rls);
-        }
-        if (!written) return false;
-        CaseFile.FileKinds[kind].Modified = false;
-    }
-    return true;
+    std::optional<SavingIndicator> indicator;
+    WriteCaseFiles(CaseFileNames(caseFileName), true, true, [&indicator](int kind) {
+        indicator.reset();
+        indicator.emplace(CaseFile.FileKinds[kind].Kind);
+    });
+    indicator.reset();
+    CaseFile.CaseFileName = caseFileName;
+    CaseFile.CaseName = CaseNameFromFile(caseFileName);
 }
 
 } // namespace
@@ -132,6 +130,22 @@ CaseFilePaths CaseFileNames(const std::string& chosen) {
     return paths;
 }
 
+void WriteCaseFiles(const CaseFilePaths& names, bool dtt, bool rls, const std::function<void(int)>& showing) {
+    std::optional<TextFileWriter> dttFile;
+    std::optional<TextFileWriter> rlsFile;
+    if (dtt) {
+        if (showing) showing(1);
+        WriteAssessmentsTo(dttFile.emplace(names.Dtt));
+    }
+    if (rls) {
+        if (showing) showing(2);
+        WriteItemsTo(rlsFile.emplace(names.Rls));
+    }
+    CommitTogether({dttFile ? &*dttFile : nullptr, rlsFile ? &*rlsFile : nullptr});
+    if (dtt) CaseFile.FileKinds[1].Modified = false;
+    if (rls) CaseFile.FileKinds[2].Modified = false;
+}
+
 void QuerySaveCase(int kind, bool& canClose) {
     canClose = true;
     if (kind != 1 && kind != 2) return;
@@ -148,11 +162,12 @@ void QuerySaveCase(int kind, bool& canClose) {
         if (answer == platform::Answer::Yes) {
             // Stays false when the save is abandoned or a write throws: the case stays open.
             canClose = false;
-            if (IsUnnamedCase() && !ChooseCaseName(kind)) {
+            std::string caseFileName = CaseFile.CaseFileName;
+            if (IsUnnamedCase() && !ChooseCaseName(kind, caseFileName)) {
                 fileKind.ConfirmClose = true;
                 return;
             }
-            if (!SaveCase()) return;
+            SaveCase(caseFileName);
             canClose = true;
         } else if (answer == platform::Answer::No) {
             fileKind.Modified = false;

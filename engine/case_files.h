@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 // The filters of the case file choices: assessments first, or items first.
@@ -30,6 +31,13 @@ std::string CaseNameFromFile(const std::string& path);
 // A name that does not exist as spelt, but does in another letter case in its folder (a case
 // made on another system), is given in the spelling found.
 CaseFilePaths CaseFileNames(const std::string& chosen);
+
+// Writes the assessments file (when dtt) and the items file (when rls) to names as one pair:
+// both temporaries are written and synced before either file is replaced, so a failure of either
+// leaves both old files. Before each file is written, showing(kind) is called (1 assessments,
+// 2 items: the caption). Clears Modified of the written kinds once both are in place; throws
+// IoError with every flag unchanged.
+void WriteCaseFiles(const CaseFilePaths& names, bool dtt, bool rls, const std::function<void(int)>& showing = {});
 
 // The question a sheet of kind 1 (assessments) or 2 (items) asks before it closes; canClose
 // says whether it may. Yes saves both files (an unnamed case through a save-as choice first).

@@ -12,6 +12,9 @@
 
 namespace {
 
+// Set when the realisation word of the line just read was not a number a real can hold.
+bool lineLostValue = false;
+
 std::string ItemLine(int i, const TItem& item) {
     std::string line = " " + StrInt(i, 4) + " " + RightAligned(item.Id, 14) + " " + CaseNumber(item.Realisation) + " ";
     // An empty scale would make the line unreadable; the reader takes unknown words for the default.
@@ -69,6 +72,7 @@ bool ParseItemLine(const std::string& line) {
             item->HasRealisation = true;
         } else {
             item->Realisation = NoValue;
+            if (!realisation.empty()) lineLostValue = true;
         }
     }
     if (!scale.empty()) item->Scale = scale; // the last line decides the scale
@@ -83,7 +87,7 @@ bool ParseItemLine(const std::string& line) {
 }
 
 int ReadItemsFile(const std::string& fileName) {
-    const std::vector<std::string> lines = ReadTextLines(fileName);
+    const std::vector<std::string> lines = SplitTextLines(ReadFileBytes(fileName, MaxItemsFileBytes));
     MaxItems = MaxItemCount;
     TooManyRecords = false;
     // New items go after the last present one, whatever an earlier case left in the counter.
@@ -91,26 +95,35 @@ int ReadItemsFile(const std::string& fileName) {
 
     int failed = 0;
     int lineNumber = 0;
+    int firstLostValueLine = 0;
     for (const std::string& line : lines) {
         ++lineNumber;
         if (Trim(line).empty()) continue;
-        if (!ParseItemLine(line)) {
+        lineLostValue = false;
+        const bool accepted = ParseItemLine(line);
+        if (lineLostValue && firstLostValueLine == 0) firstLostValueLine = lineNumber;
+        if (!accepted) {
             failed = lineNumber;
             break;
         }
     }
     if (TooManyRecords) WarnRecordsDiscarded(fileName, "items", MaxItems);
+    if (firstLostValueLine != 0) WarnValuesReadAsMissing(fileName, firstLostValueLine);
     BuildItemIndexMap();
     return failed;
 }
 
 bool WriteItemsFile(const std::string& fileName) {
-    AssignIdsForWriting();
     TextFileWriter out(fileName);
+    WriteItemsTo(out);
+    out.Commit();
+    return true;
+}
+
+void WriteItemsTo(TextFileWriter& out) {
+    AssignIdsForWriting();
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TItem* item = ItemTable[i].get();
         if (item && !item->Id.empty()) out.WriteLine(ItemLine(i, *item));
     }
-    out.Commit();
-    return true;
 }

@@ -12,6 +12,7 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <optional>
 
 #include "common/core/line_io.h"
 #include "common/core/pascal_str.h"
@@ -519,11 +520,13 @@ void TMainForm::MergeAssessments() {
     const std::string path = CaseFile.CaseFileName;
     if (!FileExists(path)) return;
 
-    // A file that would stop half-way is not merged at all: the case stays as it was.
-    int n = FirstFailingAssessmentsLine(path);
+    // A file that would stop half-way is not merged at all: the case stays as it was. The bytes
+    // checked are the bytes merged, whatever happens to the file meanwhile.
+    const std::vector<std::string> lines = ReadAssessmentsFileLines(path);
+    int n = FirstFailingAssessmentsLine(lines);
     if (n == 0) {
         ClearResultExperts(ExpertsSheet);
-        n = ReadAssessmentsFile(path);
+        n = ReadAssessmentLines(path, lines);
     }
     if (n != 0) {
         ShowLoadError(CaseFile.FileKinds[1].Kind, path, n);
@@ -553,6 +556,8 @@ void TMainForm::FileSave(bool asNew) {
     } else {
         SaveDialog1.FileName = CaseFile.CaseName;
     }
+    // The case takes a new name only once both its files are written there.
+    std::string caseFileName = CaseFile.CaseFileName;
     if (asNew) {
         SaveDialog1.Filter = WindowFlags[1] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
         if (!Platform->SaveFile(SaveDialog1)) return;
@@ -564,10 +569,9 @@ void TMainForm::FileSave(bool asNew) {
                 platform::Answer::Ok)
                 return;
         }
-        CaseFile.CaseFileName = chosen;
-        CaseFile.CaseName = CaseNameFromFile(chosen);
+        caseFileName = chosen;
     }
-    const CaseFilePaths names = CaseFileNames(CaseFile.CaseFileName);
+    const CaseFilePaths names = CaseFileNames(caseFileName);
     {
         // The caption names the case as it is now, however the writing ends.
         struct CaptionBack {
@@ -576,18 +580,14 @@ void TMainForm::FileSave(bool asNew) {
         } captionBack{this};
         KillUndos();
         SideTablesPutBack putBack;
-        for (int kind = 1; kind <= 2; ++kind) {
-            TFileKind& k = CaseFile.FileKinds[kind];
-            if (!asNew && !k.Modified) continue;
-            SetCaption("Saving " + k.Kind.str() + " file...");
-            bool written = false;
-            {
-                platform::BusyCursor busy(*Platform);
-                written = kind == 1 ? WriteAssessmentsFile(names.Dtt) : WriteItemsFile(names.Rls);
-            }
-            if (!written) return;
-            k.Modified = false;
-        }
+        std::optional<platform::BusyCursor> busy;
+        WriteCaseFiles(names, asNew || CaseFile.FileKinds[1].Modified, asNew || CaseFile.FileKinds[2].Modified,
+                       [this, &busy](int kind) {
+                           SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
+                           if (!busy) busy.emplace(*Platform);
+                       });
+        CaseFile.CaseFileName = caseFileName;
+        CaseFile.CaseName = CaseNameFromFile(caseFileName);
     }
     SaveBtn->setEnabled(false);
     File1Click();

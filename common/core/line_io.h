@@ -1,13 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "common/core/io_error.h"
 
-// The lines of a text file: split on LF, one trailing CR removed per line;
-// a last line without LF is kept, an empty piece after the last LF is not a
+// The lines of a text file: CR, LF and CR LF each end a line; a last line
+// without a line end is kept, an empty piece after the last line end is not a
 // line. Bytes are kept as they are. Throws IoError when the file cannot be
 // opened or read.
 std::vector<std::string> ReadTextLines(const std::string& path);
@@ -18,12 +20,20 @@ std::vector<std::string> SplitTextLines(const std::string& bytes);
 // Every byte of a file, as it is. Throws IoError when the file cannot be opened or read.
 std::string ReadFileBytes(const std::string& path);
 
+// The same, for a file that may hold at most maxBytes: a larger one is refused ("file is too
+// large ...") before any of it is read.
+std::string ReadFileBytes(const std::string& path, std::size_t maxBytes);
+
 // True when path names an existing regular file.
 bool FileExists(const std::string& path);
 
 // Writes a text file so that a failed save leaves the old file intact: the
-// bytes go to a temporary file in the target's folder, which replaces the
-// target only on Commit. Every failure throws IoError naming the target.
+// bytes go to a temporary file with a short unique name in the target's
+// folder, which replaces the target only on Commit. A target reached through
+// symbolic links is written where the links point (the links stay). An
+// existing target without write permission is refused as "file is
+// read-only", as a direct write would be. Every failure throws IoError
+// naming the target.
 class TextFileWriter {
 public:
     explicit TextFileWriter(const std::string& path);
@@ -34,15 +44,30 @@ public:
 
     void WriteLine(const std::string& line);  // line + CR LF
     void Write(const std::string& bytes);
-    void Commit();  // flush, close, rename over the target
+    void Commit();  // Finish, then rename over the target
+
+    // Flushes, syncs and closes the temporary; what Commit does before the rename.
+    void Finish();
 
     const std::string& Path() const { return path_; }
 
 private:
+    friend void CommitTogether(std::initializer_list<TextFileWriter*> writers);
+    void Replace();  // renames the finished temporary over the target
     void Discard() noexcept;
 
-    std::string path_;
+    std::string path_;    // as given: the name every message shows
+    std::string target_;  // path_ with its symbolic links followed
     std::string tempPath_;
     std::FILE* file_ = nullptr;
+    bool finished_ = false;
     bool committed_ = false;
 };
+
+// Commits files that belong together (the two files of a case) as one: every
+// temporary is finished (flushed, synced, closed) before any target is
+// replaced, so a failure while writing or finishing any of them replaces none;
+// should a rename fail after others were done, those are put back as they
+// were. Null entries are skipped. A writer that throws here is left uncommitted and discards its
+// temporary when destroyed.
+void CommitTogether(std::initializer_list<TextFileWriter*> writers);

@@ -308,6 +308,24 @@ std::string StrExp(long double x, int width) {
     return PadLeft(s, width);
 }
 
+std::string StrExpReal32(float x, int width) {
+    std::string s = StrExp(static_cast<long double>(x), width);
+    float back = 0;
+    if (!std::isfinite(x) || ParseReal32(s, back)) return s;
+    // Rounding went up past the largest float; one unit less in the last digit is the value
+    // rounded toward zero, which lies below it.
+    std::size_t k = s.find('E');
+    while (k-- > 0) {
+        if (s[k] == '.') continue;
+        if (s[k] != '0') {
+            --s[k];
+            break;
+        }
+        s[k] = '9';
+    }
+    return s;
+}
+
 // ---- Val --------------------------------------------------------------------------------
 
 int ValInt(const std::string& s, long long& out) {

@@ -23,6 +23,12 @@ std::string StrFixed(long double x, int width, int decimals);
 // give the 10-character form " 1.0E+0000". Zero is " 0.00000E+0000" (width 14).
 std::string StrExp(long double x, int width);
 
+// StrExp of a float in a form ParseReal32 reads back: where rounding to the
+// field's digits would go above the largest float (3.4025e38 in width 12
+// gives 3.403E+0038), the digits are rounded toward zero instead. NaN and
+// infinities give StrExp's text, which reads as no number.
+std::string StrExpReal32(float x, int width);
+
 // Val: 0 on success, else the 1-based position of the first bad character
 // (length + 1 when the text ends too early, e.g. "", "-", "1e").
 // Accepted: leading blanks, optional sign, digits; for reals also one '.',

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,7 +39,7 @@ protected:
     std::string dir_;
 };
 
-TEST_F(LineIo, ReadSplitsOnLfAndDropsOneCr) {
+TEST_F(LineIo, ReadEndsLinesAtCrLfAndCrLf) {
     struct Case {
         std::string bytes;
         std::vector<std::string> lines;
@@ -48,7 +50,11 @@ TEST_F(LineIo, ReadSplitsOnLfAndDropsOneCr) {
         {"a", {"a"}},
         {"a\r\nb\r\n", {"a", "b"}},
         {"a\nb", {"a", "b"}},
-        {"a\r\r\n\r\n\nb\r", {"a\r", "", "", "b"}},
+        {"a\r\r\n\r\n\nb\r", {"a", "", "", "", "b"}},
+        {"\r", {""}},
+        {"a\rb\rc", {"a", "b", "c"}},  // CR alone, as old Macs wrote
+        {"a\r\rb\r\n\rc\n\r", {"a", "", "b", "", "c", ""}},
+        {"a\n\rb", {"a", "", "b"}},  // LF CR is two line ends
         {std::string("x\0y\n\xE9\n", 6), {std::string("x\0y", 3), "\xE9"}},
     };
     for (const auto& c : cases) {
@@ -134,6 +140,138 @@ TEST_F(LineIo, WriterFailuresThrowAndLeaveTheOldFile) {
     EXPECT_EQ(Get("case.dtt/keep"), "old");
     EXPECT_EQ(FileCount(), 2u);  // plain and case.dtt only
 
+}
+
+// Files may not grow beyond `bytes` while it lives: a full disk, as far as one writer can
+// tell, and one that root's permissions do not get round.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+
+TEST_F(LineIo, WriterRefusesAReadOnlyTargetAndKeepsIt) {
+    Put("case.dtt", "old");
+    ASSERT_EQ(chmod(PathOf("case.dtt").c_str(), 0444), 0);
+    try {
+        TextFileWriter w(PathOf("case.dtt"));
+        FAIL() << "no exception";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Path(), PathOf("case.dtt"));
+        EXPECT_EQ(e.Reason(), "file is read-only");
+    }
+    EXPECT_EQ(Get("case.dtt"), "old");
+    EXPECT_EQ(FileCount(), 1u);
+}
+
+TEST_F(LineIo, WriterWritesWhereALinkPoints) {
+    fs::create_directory(PathOf("data"));
+    Put("data/real.dtt", "old");
+    ASSERT_EQ(chmod(PathOf("data/real.dtt").c_str(), 0640), 0);
+    fs::create_symlink("data/real.dtt", PathOf("hop.dtt"));
+    fs::create_symlink("hop.dtt", PathOf("case.dtt"));  // a link to a link, both relative
+    fs::create_symlink("data/fresh.rls", PathOf("case.rls"));  // dangling: created where it points
+    {
+        TextFileWriter w(PathOf("case.dtt"));
+        w.Write("new");
+        w.Commit();
+        TextFileWriter r(PathOf("case.rls"));
+        r.Write("items");
+        r.Commit();
+    }
+    EXPECT_TRUE(fs::is_symlink(PathOf("case.dtt")));
+    EXPECT_TRUE(fs::is_symlink(PathOf("hop.dtt")));
+    EXPECT_TRUE(fs::is_symlink(PathOf("case.rls")));
+    EXPECT_EQ(Get("data/real.dtt"), "new");
+    EXPECT_EQ(Get("data/fresh.rls"), "items");
+    struct stat st;
+    ASSERT_EQ(stat(PathOf("data/real.dtt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(FileCount(), 4u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(PathOf("data")), fs::directory_iterator()), 2);
+
+    fs::create_symlink("loop.dtt", PathOf("loop.dtt"));
+    EXPECT_THROW(TextFileWriter(PathOf("loop.dtt")), IoError);
+}
+
+TEST_F(LineIo, WriterSavesTheLongestFileName) {
+    const std::string name = std::string(251, 'n') + ".dtt";  // 255 bytes, the most a name may have
+    TextFileWriter w(PathOf(name));
+    w.WriteLine("x");
+    w.Commit();
+    EXPECT_EQ(Get(name), "x\r\n");
+    EXPECT_EQ(FileCount(), 1u);
+}
+
+TEST_F(LineIo, WriterOnAFullDiskThrowsAndKeepsTheOldFile) {
+    Put("case.dtt", "old");
+    {
+        TextFileWriter w(PathOf("case.dtt"));
+        FileSizeLimit full(100);
+        EXPECT_THROW(
+            {
+                w.Write(std::string(5000, 'x'));
+                w.Commit();
+            },
+            IoError);
+    }
+    EXPECT_EQ(Get("case.dtt"), "old");
+    EXPECT_EQ(FileCount(), 1u);
+}
+
+// Both files of a pair are replaced, or neither: whichever file fails, and at whatever step.
+TEST_F(LineIo, CommitTogetherReplacesBothOrNeither) {
+    enum class Fault { None, FirstFull, SecondFull, SecondNotReplaceable };
+    struct Case {
+        const char* name;
+        Fault fault;
+    };
+    const Case cases[] = {
+        {"both written", Fault::None},
+        {"first temporary fails", Fault::FirstFull},
+        {"second temporary fails", Fault::SecondFull},
+        {"second rename fails", Fault::SecondNotReplaceable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(PathOf("pair"));
+        fs::create_directory(PathOf("pair"));
+        Put("pair/case.dtt", "old dtt");
+        if (c.fault == Fault::SecondNotReplaceable) {
+            fs::create_directory(PathOf("pair/case.rls"));
+        } else {
+            Put("pair/case.rls", "old rls");
+        }
+        const std::string small = "new dtt";
+        const std::string big(5000, 'r');
+        bool threw = false;
+        try {
+            TextFileWriter dtt(PathOf("pair/case.dtt"));
+            TextFileWriter rls(PathOf("pair/case.rls"));
+            dtt.Write(c.fault == Fault::FirstFull ? big : small);
+            rls.Write(c.fault == Fault::SecondFull ? big : std::string("new rls"));
+            FileSizeLimit full(1000);
+            CommitTogether({&dtt, &rls});
+        } catch (const IoError&) {
+            threw = true;
+        }
+        EXPECT_EQ(threw, c.fault != Fault::None);
+        EXPECT_EQ(Get("pair/case.dtt"), c.fault == Fault::None ? "new dtt" : "old dtt");
+        if (c.fault != Fault::SecondNotReplaceable) {
+            EXPECT_EQ(Get("pair/case.rls"), c.fault == Fault::None ? "new rls" : "old rls");
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(PathOf("pair")), fs::directory_iterator()), 2)
+            << "a temporary or kept old file was left behind";
+    }
 }
 
 }  // namespace

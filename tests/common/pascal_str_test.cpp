@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -178,6 +180,31 @@ TEST(PascalStr, StrExpRoundTrips) {
         ASSERT_TRUE(ParseReal32(text, back)) << text;
         EXPECT_EQ(StrExp(back, 14), text);
     }
+}
+
+// Near the largest float, rounding to a field's digits can go above it; what is written must
+// still read back, as the nearest text toward zero.
+TEST(PascalStr, StrExpReal32AlwaysReadsBack) {
+    // 3.4026e38 to 4 digits is 3.403e38, above the largest float 3.40282e38: 3.402e38 instead.
+    EXPECT_EQ(StrExpReal32(3.4026e38f, 12), " 3.402E+0038");
+    EXPECT_EQ(StrExpReal32(-3.4026e38f, 12), "-3.402E+0038");
+    EXPECT_EQ(StrExpReal32(3.4026e38f, 10), " 3.4E+0038");  // 3.4e38 lies below: kept
+    EXPECT_EQ(StrExpReal32(3.4026e38f, 14), " 3.40260E+0038");
+    EXPECT_EQ(StrExpReal32(1.5f, 12), StrExp(1.5f, 12));
+    const float values[] = {FLT_MAX, -FLT_MAX, 3.4025e38f, 3.40255e38f, std::nextafter(FLT_MAX, 0.0f), 3.4e38f,
+                            1e38f, FLT_MIN, -0.0f};
+    for (int width = 8; width <= 26; ++width) {
+        for (const float x : values) {
+            const std::string text = StrExpReal32(x, width);
+            float back = 0;
+            ASSERT_TRUE(ParseReal32(text, back)) << text << " width " << width;
+            // Within one unit of the last digit written.
+            const int digits = std::min(18, std::max(2, width - 8));
+            EXPECT_LE(std::fabs(static_cast<double>(back) - x), std::fabs(static_cast<double>(x)) * std::pow(10.0, 1 - digits))
+                << text;
+        }
+    }
+    EXPECT_EQ(StrExpReal32(std::nanf(""), 14), StrExp(std::nanl(""), 14));
 }
 
 }  // namespace

@@ -169,7 +169,11 @@ TEST_F(AssessmentsFileTest, ReaderLineRules) {
             AssessmentRow("4", "E4", "1", "X1", "UNI", {"1", "2", "3"}),
         },
         "\n");
+    prompts_.QueueAnswer(platform::Answer::Ok);
     EXPECT_EQ(ReadAssessmentsFile(file), 7) << "the blank line counts";
+    EXPECT_EQ(prompts_.MessageTexts(),
+              std::vector<std::string>{file + " holds at line 4 a value that is not a number the program can store.\n\r"
+                                              "Such values are read as missing."});
 
     ASSERT_TRUE(ExpertTable[1]);
     const TExpert& twelve = *ExpertTable[1];

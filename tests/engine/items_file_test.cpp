@@ -37,7 +37,11 @@ TEST_F(ItemsFileTest, ReaderLineRules) {
             ItemRow("6", "F", "1", "UNI"),
         },
         "\n");
+    prompts_.QueueAnswer(platform::Answer::Ok);
     EXPECT_EQ(ReadItemsFile(file), 9) << "the blank line counts";
+    EXPECT_EQ(prompts_.MessageTexts(),
+              std::vector<std::string>{file + " holds at line 1 a value that is not a number the program can store.\n\r"
+                                              "Such values are read as missing."});
 
     ASSERT_EQ(testcase::ItemIds(), (std::vector<std::string>{"A", "B", "C", "D"}));
     const TItem& a = *ItemTable[1];

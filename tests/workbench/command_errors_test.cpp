@@ -31,7 +31,8 @@ TEST_F(MainFormTest, AFailedWriteIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(prompts.Recorded().back().MessageKind, platform::MessageKind::Error);
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(CaseFile.FileKinds[2].Modified) << "what was not written stays modified";
-    EXPECT_EQ(form->windowTitle(), "study: Halvorine v1.0") << "no caption of the saving left behind";
+    EXPECT_EQ(form->windowTitle(), "NONAME: Halvorine v1.0")
+        << "no caption of the saving left behind, and the case keeps its name";
     EXPECT_EQ(prompts.BusyDepth(), 0) << "the hourglass is gone";
     EXPECT_NE(ChildSheets[0], nullptr);
 

@@ -1,0 +1,39 @@
+// What the case-file harnesses share: a scratch folder, prompts that answer every box with its
+// first button, and a text picture of the case to compare a read with the read of its save.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fuzzcase {
+
+// A private folder for this process (in /dev/shm when there is one: the writers sync).
+const std::string& ScratchFolder();
+std::string ScratchPath(const std::string& name);
+
+// Writes bytes to a file of the scratch folder; returns its path.
+std::string PutFile(const std::string& name, const std::string& bytes);
+
+// Fresh engine state with the quiet prompts in place.
+void FreshCase();
+
+// Every stored field the case files keep, values as the files write them: items in table order
+// (id, name, scale, realisation, flag), quantile levels, the header, data experts (id, name,
+// flag) and each expert's assessments by item. An assessment with every value missing counts as
+// none, and a missing realisation as -999.6, since the files cannot tell them apart.
+std::vector<std::string> Snapshot();
+
+// Aborts with both pictures when they differ.
+void ExpectSame(const std::vector<std::string>& before, const std::vector<std::string>& after, const char* what);
+
+// Aborts with the message.
+[[noreturn]] void Fault(const std::string& message);
+
+// Saves the case in the scratch folder (both files, as one pair), reads it back into a fresh
+// state and checks that it reads whole and gives the same picture; then saves and reads it once
+// more and checks again (what the program writes is a fixed point).
+void RoundTrip(const std::vector<std::string>& read);
+
+}  // namespace fuzzcase

@@ -1,0 +1,44 @@
+// A merge into an open case: the file is checked and, when the check passes, merged from the
+// same lines; a file the check passes must merge whole, and one it refuses leaves the case as
+// it was. Then data check, save, reopen, compare.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "case_harness.h"
+#include "common/core/line_io.h"
+#include "engine/assessments_file.h"
+#include "engine/items_file.h"
+#include "engine/tables.h"
+
+namespace {
+
+const char* const BaseDtt =
+    "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95\r\n"
+    "    1       E1    1             X1 UNI  1.00000E+0001  1.20000E+0001  1.50000E+0001 \r\n"
+    "    1       E1    2             X2 LOG  1.00000E+0000  2.00000E+0000  4.00000E+0000 \r\n"
+    "    2       E2    1             X1 UNI  9.00000E+0000  1.10000E+0001  1.40000E+0001 \r\n";
+const char* const BaseRls = "    1             X1  1.25000E+0001 UNI \r\n";
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace fuzzcase;
+    FreshCase();
+    if (ReadAssessmentsFile(PutFile("base.dtt", BaseDtt)) != 0 || ReadItemsFile(PutFile("base.rls", BaseRls)) != 0)
+        Fault("the base case does not read");
+    const std::vector<std::string> base = Snapshot();
+
+    const std::string path = PutFile("merged.dtt", std::string(reinterpret_cast<const char*>(data), size));
+    const std::vector<std::string> lines = ReadAssessmentsFileLines(path);
+    if (FirstFailingAssessmentsLine(lines) == 0) {
+        const int failed = ReadAssessmentLines(path, lines);
+        if (failed != 0) Fault("the merge check passed but the merge fails at line " + std::to_string(failed));
+    } else {
+        ExpectSame(base, Snapshot(), "a refused merge");
+    }
+    (void)CheckCaseData();
+    RoundTrip(Snapshot());
+    return 0;
+}
