@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unordered_map>
 
 #include "bench/case_generator.h"
 #include "engine/assessments_file.h"
@@ -123,6 +124,9 @@ inline std::uint64_t TablesChecksum() {
         sum.Int(t->HasRealisation);
         sum.Int(t->FilterFlag);
     }
+    std::unordered_map<const TItem*, int> index;
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (ItemTable[i]) index.emplace(ItemTable[i].get(), i);
     for (int e = 1; e <= MaxExpertCount; ++e) {
         const TExpert* x = ExpertTable[e].get();
         if (!x) continue;
@@ -134,7 +138,8 @@ inline std::uint64_t TablesChecksum() {
             const TAssessment* a = x->Assessments[i].get();
             if (!a) continue;
             sum.Int(i);
-            sum.Int(ItemIndexOf(a->Item));
+            const auto found = index.find(a->Item);
+            sum.Int(found == index.end() ? 0 : found->second);
             for (int k = 1; k <= QuantileCount; ++k) sum.Real(a->Values[k]);
         }
     }

@@ -11,17 +11,21 @@ namespace {
 
 using Wide = unsigned __int128;
 
-// Decimal digits of v (> 0), most significant first; their count.
-int Digits(Wide v, char* out) {
-    char reversed[40];
-    int n = 0;
-    while (v != 0) {
-        reversed[n++] = static_cast<char>('0' + static_cast<int>(v % 10));
-        v /= 10;
-    }
-    for (int t = 0; t < n; ++t) out[t] = reversed[n - 1 - t];
-    return n;
+struct Powers {
+    Wide Ten[39];  // 10^0 .. 10^38
+    Wide Five[45]; // 5^0 .. 5^44
+};
+
+constexpr Powers MakePowers() {
+    Powers p{};
+    p.Ten[0] = 1;
+    for (int k = 1; k < 39; ++k) p.Ten[k] = p.Ten[k - 1] * 10;
+    p.Five[0] = 1;
+    for (int k = 1; k < 45; ++k) p.Five[k] = p.Five[k - 1] * 5;
+    return p;
 }
+
+constexpr Powers Power = MakePowers();
 
 } // namespace
 
@@ -47,23 +51,25 @@ void AppendCaseNumber(std::string& out, float x) {
     if (e >= 0) {
         n <<= e;
     } else {
-        for (int k = 0; k < -e; ++k) n *= 5;
+        n *= Power.Five[-e];
         scale = -e;
     }
-    char digits[40];
-    const int count = Digits(n, digits);
+    // The number of digits of n, and its first seven (the rest cut off).
+    int count = 1;
+    while (count < 39 && n >= Power.Ten[count]) ++count;
+    const std::uint64_t first = count > 7 ? static_cast<std::uint64_t>(n / Power.Ten[count - 7])
+                                          : static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(Power.Ten[7 - count]);
     int exponent = count - 1 - scale;
-    char kept[7];
-    for (int t = 0; t < 6; ++t) kept[t] = t < count ? digits[t] : '0';
-    if (count > 6 && digits[6] >= '5') {
-        int t = 5;
-        while (t >= 0 && kept[t] == '9') kept[t--] = '0';
-        if (t >= 0) {
-            ++kept[t];
-        } else {
-            kept[0] = '1'; // 9.99999.. carried into a new digit
-            ++exponent;
-        }
+    std::uint64_t six = first / 10;
+    if (first % 10 >= 5) ++six;
+    if (six == 1000000) {
+        six = 100000; // 9.99999.. carried into a new digit
+        ++exponent;
+    }
+    char kept[6];
+    for (int t = 5; t >= 0; --t) {
+        kept[t] = static_cast<char>('0' + six % 10);
+        six /= 10;
     }
     char text[14];
     text[0] = x < 0 ? '-' : ' ';

@@ -60,6 +60,13 @@ TEST_F(LineIo, ReadEndsLinesAtCrLfAndCrLf) {
     for (const auto& c : cases) {
         Put("in.txt", c.bytes);
         EXPECT_EQ(ReadTextLines(PathOf("in.txt")), c.lines);
+        // The cursor over the bytes gives the same lines one at a time.
+        TextLineCursor cursor(c.bytes);
+        std::vector<std::string> one;
+        std::string line = "left over";
+        while (cursor.Next(line)) one.push_back(line);
+        EXPECT_EQ(one, c.lines);
+        EXPECT_FALSE(cursor.Next(line));
     }
 }
 
