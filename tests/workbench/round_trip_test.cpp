@@ -1,12 +1,16 @@
 // Passing the cursor over every cell of every sheet stores nothing: the case files written
 // afterwards are the files that were read.
+#include "main_form_fixture.h"
 #include "sheet_fixture.h"
+
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "engine/assessments_file.h"
+#include "common/core/io_error.h"
 #include "engine/items_file.h"
 
 namespace {
@@ -35,8 +39,9 @@ TEST_P(RoundTripTest, TabbingThroughEveryCellChangesNoFile) {
     FieldWidth = GetParam();
     WeightType = 4; // the user-weight column takes the cursor too
     const std::filesystem::path src = std::filesystem::path(FIXTURES_DIR) / "case";
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("sheets_round_trip_" + std::to_string(GetParam()));
-    std::filesystem::create_directories(dir);
+    std::string pattern = (std::filesystem::temp_directory_path() / "sheets_round_trip_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path dir = pattern;
     ASSERT_EQ(ReadAssessmentsFile((src / "case.dtt").string()), 0);
     ASSERT_EQ(ReadItemsFile((src / "case.rls").string()), 0);
     ActiveExpert = ExpertTable[1].get();
@@ -66,5 +71,49 @@ TEST_P(RoundTripTest, TabbingThroughEveryCellChangesNoFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FieldWidths, RoundTripTest, ::testing::Values(10, 5));
+
+// A Save As whose second file cannot be written leaves no half case behind: the old files,
+// the old name, the changes still to be saved; once the place can be written it saves whole.
+TEST_F(MainFormTest, AFailedSaveAsKeepsTheCaseAsItWas) {
+    OpenThrough(CopyExample(".dtt"));
+    ASSERT_NE(ExpertsSheet, nullptr);
+    ExpertTable[1]->Name = "Renamed expert";
+    ItemTable[2]->Name = "Renamed item";
+    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[2].Modified = true;
+    form->UpdateMenuItems();
+    const std::string oldDtt = ReadFile(root_ / "STORM.dtt");
+    const std::string oldRls = ReadFile(root_ / "STORM.rls");
+
+    Folder("elsewhere/data.rls");  // a folder where the items file would go
+    prompts.QueueSaveFile((root_ / "elsewhere" / "data.dtt").string());
+    EXPECT_THROW(form->FileSaveAsItemClick(), IoError);
+    EXPECT_EQ(CaseFile.CaseName, "STORM");
+    EXPECT_EQ(CaseFile.CaseFileName, (root_ / "STORM.dtt").string());
+    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_EQ(form->windowTitle(), "STORM: Halvorine v1.0");
+    EXPECT_FALSE(std::filesystem::exists(root_ / "elsewhere" / "data.dtt")) << "no half of the pair";
+    EXPECT_EQ(ReadFile(root_ / "STORM.dtt"), oldDtt);
+    EXPECT_EQ(ReadFile(root_ / "STORM.rls"), oldRls);
+    RefreshMenus();
+    EXPECT_TRUE(form->SaveBtn->isEnabled());
+
+    std::filesystem::remove(root_ / "elsewhere" / "data.rls");
+    prompts.Clear();
+    prompts.QueueSaveFile((root_ / "elsewhere" / "data.dtt").string());
+    form->FileSaveAsItemClick();
+    EXPECT_EQ(CaseFile.CaseName, "data");
+    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+    const std::vector<std::string> saved = {ExpertTable[1]->Name.str(), ItemTable[2]->Name.str()};
+
+    prompts.QueueAnswer(platform::Answer::Yes);
+    ASSERT_TRUE(form->CloseChildren());
+    EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Close the current case?"}) << "nothing left to save";
+    OpenThrough((root_ / "elsewhere" / "data.dtt").string());
+    EXPECT_EQ((std::vector<std::string>{ExpertTable[1]->Name.str(), ItemTable[2]->Name.str()}), saved);
+    EXPECT_EQ(saved, (std::vector<std::string>{"Renamed expert", "Renamed item"}));
+}
 
 } // namespace
