@@ -3,6 +3,9 @@
 #include "main_form_fixture.h"
 #include "sheet_fixture.h"
 
+#include <QToolBar>
+#include <QToolButton>
+
 #include <stdlib.h>
 
 #include <filesystem>
@@ -114,6 +117,45 @@ TEST_F(MainFormTest, AFailedSaveAsKeepsTheCaseAsItWas) {
     OpenThrough((root_ / "elsewhere" / "data.dtt").string());
     EXPECT_EQ((std::vector<std::string>{ExpertTable[1]->Name.str(), ItemTable[2]->Name.str()}), saved);
     EXPECT_EQ(saved, (std::vector<std::string>{"Renamed expert", "Renamed item"}));
+}
+
+// A save that fails while a sheet closes (the file is read-only) leaves the sheet open with the
+// case in it: the close is abandoned, as when the user answers Cancel, and nothing is lost.
+TEST_F(MainFormTest, ASaveThatFailsOnCloseKeepsTheSheetAndTheCase) {
+    OpenThrough(CopyExample(".dtt"));
+    ASSERT_NE(ExpertsSheet, nullptr);
+    ExpertTable[1]->Name = "Edited before the close";
+    CaseFile.FileKinds[1].Modified = true;
+    form->UpdateMenuItems();
+    std::filesystem::permissions(root_ / "STORM.dtt", std::filesystem::perms::owner_read);
+    const std::string old = ReadFile(root_ / "STORM.dtt");
+
+    auto* open = qobject_cast<QToolButton*>(form->SpeedPanel->widgetForAction(form->OpenBtn));
+    ASSERT_NE(open, nullptr);
+    prompts.Clear();
+    prompts.QueueAnswer(platform::Answer::Yes);  // save the changes
+    prompts.QueueAnswer(platform::Answer::Ok);   // the error
+    QTest::mouseClick(open, Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_EQ(prompts.MessageTexts().size(), 2u);
+    EXPECT_EQ(prompts.MessageTexts()[1], "I/O error on " + (root_ / "STORM.dtt").string() + ": file is read-only");
+    for (const auto& p : prompts.Recorded()) EXPECT_NE(p.Kind, "open") << "no other case is opened over it";
+    ASSERT_NE(ExpertsSheet, nullptr) << "the sheet stays";
+    EXPECT_TRUE(ExpertsSheet->isVisible());
+    ASSERT_NE(ExpertTable[1], nullptr);
+    EXPECT_EQ(ExpertTable[1]->Name.str(), "Edited before the close");
+    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_EQ(ReadFile(root_ / "STORM.dtt"), old);
+
+    // Once the file can be written, the same close saves it.
+    std::filesystem::permissions(root_ / "STORM.dtt", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    prompts.Clear();
+    prompts.QueueAnswer(platform::Answer::Yes);
+    prompts.QueueAnswer(platform::Answer::Yes);  // "Close the current case?"
+    ASSERT_TRUE(form->CloseChildren());
+    OpenThrough((root_ / "STORM.dtt").string());
+    ASSERT_NE(ExpertTable[1], nullptr);
+    EXPECT_EQ(ExpertTable[1]->Name.str(), "Edited before the close");
 }
 
 } // namespace
