@@ -1,6 +1,6 @@
 // The helper of kill_save_loop.sh. "save_loop save FOLDER" saves a generated case as
 // FOLDER/loop.dtt and FOLDER/loop.rls over and over, each generation marking both files (the
-// first expert's name and the first item's name carry its number, counted from FIRST), until
+// first expert's name and the first item's realisation carry its number, counted from FIRST), until
 // it is killed.
 // "save_loop check FOLDER" reads the pair as the open command does and exits 0 when both files
 // read whole and carry the same generation, else prints what is wrong and exits 1.
@@ -42,20 +42,33 @@ public:
 
 NoPrompts prompts;
 
+// A full items table: the items file takes long enough to write that a kill often lands in it.
+constexpr int Experts = 10;
+constexpr int Items = 1000;
+
 std::string Marker(long generation) {
     return "gen " + std::to_string(generation);
 }
 
-int Save(const std::string& folder, long first) {
+// oneByOne: each file committed on its own, as the save did before the pair writer; the loop
+// must then find mixed pairs, which shows that it can.
+int Save(const std::string& folder, long first, bool oneByOne) {
     generated::CaseShape shape;
-    shape.experts = 60;
-    shape.items = 200;
+    shape.experts = Experts;
+    shape.items = Items;
     generated::BuildCase(shape);
     const CaseFilePaths names{folder + "/loop.rls", folder + "/loop.dtt"};
     for (long generation = first;; ++generation) {
+        // The experts' names are in the assessments file only, realisations in the items file only.
         ExpertTable[1]->Name = Marker(generation);
-        ItemTable[1]->Name = Marker(generation);
-        WriteCaseFiles(names, true, true);
+        ItemTable[1]->Realisation = static_cast<float>(generation);
+        ItemTable[1]->HasRealisation = true;
+        if (oneByOne) {
+            WriteAssessmentsFile(names.Dtt);
+            WriteItemsFile(names.Rls);
+        } else {
+            WriteCaseFiles(names, true, true);
+        }
     }
 }
 
@@ -68,12 +81,12 @@ int Check(const std::string& folder) {
             std::printf("torn: the assessments file fails at line %d, the items file at line %d\n", dtt, rls);
             return 1;
         }
-        if (!ExpertTable[60] || !ItemTable[200] || ExpertTable[61] || ItemTable[201]) {
+        if (!ExpertTable[Experts] || !ItemTable[Items] || ExpertTable[Experts + 1]) {
             std::printf("torn: not the whole case\n");
             return 1;
         }
         const std::string expert = ExpertTable[1]->Name.str();
-        std::string item = ItemTable[1]->Name.str();
+        const std::string item = Marker(static_cast<long>(ItemTable[1]->Realisation));
         if (expert != item) {
             std::printf("mixed pair: assessments of %s, items of %s\n", expert.c_str(), item.c_str());
             return 1;
@@ -90,13 +103,14 @@ int Check(const std::string& folder) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: save_loop save FOLDER [FIRST-GENERATION] | check FOLDER\n");
+        std::fprintf(stderr, "usage: save_loop save|save-one-by-one FOLDER [FIRST-GENERATION] | check FOLDER\n");
         return 2;
     }
     ResetGlobals();
     Platform = &prompts;
     const std::string mode = argv[1];
-    if (mode == "save") return Save(argv[2], argc > 3 ? std::atol(argv[3]) : 1);
+    if (mode == "save" || mode == "save-one-by-one")
+        return Save(argv[2], argc > 3 ? std::atol(argv[3]) : 1, mode != "save");
     if (mode == "check") return Check(argv[2]);
     return 2;
 }
