@@ -1,9 +1,9 @@
-// The helper of kill_save_loop.sh. "save_loop save FOLDER" saves a generated case as
+// The helper of kill_save_loop.sh. "save_loop save FOLDER [FIRST]" saves a generated case as
 // FOLDER/loop.dtt and FOLDER/loop.rls over and over, each generation marking both files (the
-// first expert's name and the first item's realisation carry its number, counted from FIRST), until
-// it is killed.
-// "save_loop check FOLDER" reads the pair as the open command does and exits 0 when both files
-// read whole and carry the same generation, else prints what is wrong and exits 1.
+// first expert's name and the first item's realisation carry its number, counted from FIRST),
+// until it is killed; "save-one-by-one" commits each file on its own instead. "save_loop check
+// FOLDER" reads the pair as the open command does and exits 0 when both files read whole and
+// carry the same generation, else prints what is wrong and exits 1.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
