@@ -1,35 +1,34 @@
-// Writes a generated case (the benchmarks' generator) as the two case files, for trying the
-// programs on full-size cases: make_case STEM [experts items seeds].
+// Writes a generated case as a ".dtt" and ".rls" pair, for trying the program on a full-size case:
+//
+//   build/bin/make_case FOLDER [EXPERTS ITEMS SEEDS]     (default 1000 1000 100; files FULL.*)
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <exception>
+#include <filesystem>
 
-#include "bench/case_generator.h"
-#include "engine/assessments_file.h"
-#include "engine/globals.h"
-#include "engine/items_file.h"
+#include "bench/full_case.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s STEM [experts items seeds]\n", argv[0]);
+    if (argc != 2 && argc != 5) {
+        std::fprintf(stderr, "usage: %s FOLDER [EXPERTS ITEMS SEEDS]\n", argv[0]);
         return 2;
     }
-    generated::CaseShape shape;
-    if (argc >= 5) {
+    generated::CaseShape shape = fullcase::FullShape();
+    if (argc == 5) {
         shape.experts = std::atoi(argv[2]);
         shape.items = std::atoi(argv[3]);
         shape.seeds = std::atoi(argv[4]);
+        if (shape.experts < 1 || shape.experts > 1000 || shape.items < 1 || shape.items > 1000 || shape.seeds < 0 ||
+            shape.seeds > shape.items) {
+            std::fprintf(stderr, "experts and items 1..1000, seeds 0..items\n");
+            return 2;
+        }
     }
-    if (shape.experts < 1 || shape.experts > 1000 || shape.items < 1 || shape.items > 1000 || shape.seeds < 0 ||
-        shape.seeds > shape.items) {
-        std::fprintf(stderr, "at most 1000 experts and 1000 items, seeds among the items\n");
-        return 2;
-    }
-    ResetGlobals();
-    generated::BuildCase(shape);
-    const std::string stem = argv[1];
-    if (!WriteAssessmentsFile(stem + ".dtt") || !WriteItemsFile(stem + ".rls")) {
-        std::fprintf(stderr, "could not write %s.dtt / %s.rls\n", stem.c_str(), stem.c_str());
+    try {
+        const fullcase::CaseFiles files = fullcase::WriteGeneratedCase(argv[1], shape);
+        std::printf("%s\n%s\n", files.Dtt.c_str(), files.Rls.c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
     return 0;

@@ -9,6 +9,7 @@
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "engine/case_columns.h"
+#include "engine/case_number_text.h"
 #include "engine/globals.h"
 #include "engine/items_file.h"
 #include "engine/tables.h"
@@ -111,7 +112,7 @@ void ReadAssessmentFields(const std::string& line, int pos, TItem* item, TExpert
         const std::string word = NextWord(line, pos);
         ++pos;
         float v = NoValue;
-        const bool read = ParseReal32(word, v);
+        const bool read = ParseCommonCaseNumber(word, v) || ParseReal32(word, v);
         a->Values[k] = read ? v : NoValue;
         if (!read && !word.empty()) lineLostValue = true;
     }
@@ -127,8 +128,17 @@ void ReadAssessmentFields(const std::string& line, int pos, TItem* item, TExpert
 
 std::string AssessmentLine(int number, const TExpert& x, int i, int itemNumber, TItem& item, const TAssessment& a,
                            bool firstLine) {
-    std::string line = " " + StrInt(number, 4) + " " + RightAligned(x.Id, 8) + " " + StrInt(itemNumber, 4) + " " +
-                       RightAligned(item.Id, 14) + " ";
+    std::string line;
+    line.reserve(static_cast<std::size_t>(40 + 15 * QuantileCount + 230));
+    line += ' ';
+    line += StrInt(number, 4);
+    line += ' ';
+    line += RightAligned(x.Id, 8);
+    line += ' ';
+    line += StrInt(itemNumber, 4);
+    line += ' ';
+    line += RightAligned(item.Id, 14);
+    line += ' ';
     // An empty scale would make the line unreadable; the reader takes unknown words for the default.
     line += RightAligned(item.Scale.empty() ? std::string(ScaleNames[DefaultScale]) : item.Scale.str(), 3);
     line += ' ';
@@ -258,17 +268,25 @@ bool LevelsKnown(int count) {
     return count >= 1 && count <= MaxQuantileCount;
 }
 
+// Blank and control characters only: nothing that Trim would leave.
+bool BlankLine(const std::string& line) {
+    for (char c : line)
+        if (static_cast<unsigned char>(c) > ' ') return false;
+    return true;
+}
+
 // Passes the lines to the header and data-line readers as the reader meets them; the number
-// of the first line one of them refuses, 0 when none does.
+// of the first line one of them refuses, 0 when none does. next(line) gives the lines in turn.
 // lineNumber, when given, follows the number of the line being read.
-template <typename Header, typename Data>
-int FirstRefusedLine(const std::vector<std::string>& lines, Header header, Data data, int* current = nullptr) {
+template <typename Next, typename Header, typename Data>
+int FirstRefusedLineOf(Next next, Header header, Data data, int* current = nullptr) {
     bool headerSeen = false;
     int lineNumber = 0;
-    for (const std::string& line : lines) {
+    std::string line;
+    while (next(line)) {
         ++lineNumber;
         if (current) *current = lineNumber;
-        if (Trim(line).empty()) continue;
+        if (BlankLine(line)) continue;
         bool accepted = true;
         if (line[0] == '*') {
             if (!headerSeen) {
@@ -281,6 +299,25 @@ int FirstRefusedLine(const std::vector<std::string>& lines, Header header, Data 
         if (!accepted) return lineNumber;
     }
     return 0;
+}
+
+template <typename Header, typename Data>
+int FirstRefusedLine(const std::vector<std::string>& lines, Header header, Data data, int* current = nullptr) {
+    std::size_t t = 0;
+    return FirstRefusedLineOf(
+        [&](std::string& line) {
+            if (t == lines.size()) return false;
+            line = lines[t++];
+            return true;
+        },
+        header, data, current);
+}
+
+// The lines of a file's bytes as SplitTextLines splits them, one at a time.
+template <typename Header, typename Data>
+int FirstRefusedLine(const std::string& bytes, Header header, Data data, int* current = nullptr) {
+    TextLineCursor cursor(bytes);
+    return FirstRefusedLineOf([&](std::string& line) { return cursor.Next(line); }, header, data, current);
 }
 
 } // namespace
@@ -303,11 +340,10 @@ std::vector<std::string> ReadAssessmentsFileLines(const std::string& fileName) {
     return SplitTextLines(ReadFileBytes(fileName, MaxAssessmentsFileBytes));
 }
 
-int ReadAssessmentsFile(const std::string& fileName) {
-    return ReadAssessmentLines(fileName, ReadAssessmentsFileLines(fileName));
-}
+namespace {
 
-int ReadAssessmentLines(const std::string& fileName, const std::vector<std::string>& lines) {
+template <typename Lines>
+int ReadAssessmentsFrom(const std::string& fileName, const Lines& lines) {
     CurrentItemIndex = 0;
     ItemCount = LastItemIndex();
     readerExpertCount = LastPresentExpert();
@@ -333,6 +369,17 @@ int ReadAssessmentLines(const std::string& fileName, const std::vector<std::stri
     FillMissingAssessments();
     BuildItemIndexMap();
     return failed;
+}
+
+} // namespace
+
+int ReadAssessmentsFile(const std::string& fileName) {
+    // Read where the bytes are: a full-size file is never held twice.
+    return ReadAssessmentsFrom(fileName, ReadFileBytes(fileName, MaxAssessmentsFileBytes));
+}
+
+int ReadAssessmentLines(const std::string& fileName, const std::vector<std::string>& lines) {
+    return ReadAssessmentsFrom(fileName, lines);
 }
 
 int FirstFailingAssessmentsLine(const std::string& fileName) {
@@ -381,24 +428,32 @@ void WriteAssessmentsTo(TextFileWriter& out) {
     std::unordered_map<const TAssessment*, const SavedQuantiles*> entered;
     for (const SavedQuantiles& saved : QuantileBackup) entered.emplace(saved.Assessment, &saved);
 
+    // Where each item stands in the table; an assessment of an item that is not there is not written.
+    std::unordered_map<const TItem*, int> tableIndex;
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (ItemTable[i]) tableIndex.emplace(ItemTable[i].get(), i);
+
     int number = 0;
+    std::vector<const TAssessment*> held(MaxItemCount + 1);
     for (int e = 1; e <= MaxExpertCount; ++e) {
         if (ExpertCount > 0 && e > ExpertCount) break; // decision makers are not written
         const TExpert* x = ExpertTable[e].get();
         if (!x || x->Id.empty() || x->IsDecisionMaker) continue;
         ++number;
         // The expert's assessment of an item is the first slot that refers to it.
-        std::unordered_map<const TItem*, const TAssessment*> held;
-        for (int s = 1; s <= MaxItemCount; ++s)
-            if (const TAssessment* a = x->Assessments[s].get(); a && a->Item) held.emplace(a->Item, a);
+        std::fill(held.begin(), held.end(), nullptr);
+        for (int s = 1; s <= MaxItemCount; ++s) {
+            const TAssessment* a = x->Assessments[s].get();
+            if (!a || !a->Item) continue;
+            const auto at = tableIndex.find(a->Item);
+            if (at != tableIndex.end() && !held[at->second]) held[at->second] = a;
+        }
         bool firstLine = true;
         for (int i = 1; i <= MaxItemCount; ++i) {
             TItem* item = ItemTable[i].get();
-            if (!item || item->Id.empty()) continue;
-            const auto found = held.find(item);
-            if (found == held.end()) continue;
-            TAssessment written = *found->second;
-            if (const auto s = entered.find(found->second); s != entered.end())
+            if (!item || item->Id.empty() || !held[i]) continue;
+            TAssessment written = *held[i];
+            if (const auto s = entered.find(held[i]); s != entered.end())
                 for (int k = 1; k <= std::min(QuantileCount, MaxQuantileCount); ++k) written.Values[k] = s->second->Values[k];
             out.WriteLine(AssessmentLine(number, *x, i, itemNumber[i], *item, written, firstLine));
             firstLine = false;

@@ -4,6 +4,7 @@
 
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
+#include "engine/case_number_text.h"
 #include "engine/globals.h"
 #include "engine/tables.h"
 #include "platform/prompts.h"
@@ -21,6 +22,12 @@ std::string ColumnText(const std::string& line, int pos, int count) {
 std::string CaseNumber(float x) {
     // The readers take nan and infinities for missing values: they are written as one.
     if (!std::isfinite(x)) x = NoValue;
+    // Well below the largest float every text StrExp writes reads back as it is.
+    if (std::fabs(x) < 1e37f) {
+        std::string text;
+        AppendCaseNumber(text, x);
+        return text;
+    }
     return StrExpReal32(x, 14);
 }
 

@@ -53,6 +53,7 @@ bool ExactChiSquare = true;
 bool LogIntrinsicRange = true;
 bool UseMinSeedCount = true;
 bool InformationComputed = false;
+int RunThreadCount = 0;
 float SignificanceLevel = 0;
 float BestDMScore = 0;
 float CalibrationLevels[MaxExpertCount + 1] = {};

@@ -189,6 +189,9 @@ extern bool ExactChiSquare;
 extern bool LogIntrinsicRange;
 extern bool UseMinSeedCount;
 extern bool InformationComputed;
+// The threads a run may spread its per-item work over; 0: one per core. A setting of the process,
+// not of the case: ResetGlobals leaves it.
+extern int RunThreadCount;
 extern float SignificanceLevel;
 extern float BestDMScore;
 // The distinct calibration scores of the data experts, ascending, in [1..CalibrationLevelCount]:

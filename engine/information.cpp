@@ -8,6 +8,7 @@
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
 #include "engine/tables.h"
+#include "engine/worker_pool.h"
 
 namespace {
 
@@ -85,24 +86,36 @@ float GetItemInformation(int e, int i) {
 
 int ComputeAllInformation() {
     if (int code = CheckBinProbabilities()) return code;
-    std::vector<ItemBounds> bounds(MaxItemCount + 1);
-    for (int e = 1; e <= ExpertCount; ++e) {
+    // One task per expert: it writes its own assessments only. Each thread keeps its own bounds
+    // of the items it met; the bounds depend on nothing but the item.
+    const int n = ExpertCount;
+    std::vector<std::vector<ItemBounds>> bounds(static_cast<std::size_t>(std::min(RunWorkerCount(), std::max(n, 1))));
+    std::vector<int> failedItem(static_cast<std::size_t>(n) + 1, 0);
+    ForEachTask(n, [&](int worker, int task) {
+        const int e = task + 1;
+        std::vector<ItemBounds>& known = bounds[static_cast<std::size_t>(worker)];
+        if (known.empty()) known.resize(MaxItemCount + 1);
         for (int i = 1; i <= MaxItemCount; ++i) {
             TAssessment* a = AssessmentAt(e, i);
             if (!a || !a->Item) continue;
             float info = 0;
             if (a->Valid) {
-                if (bounds[i].Item != a->Item) bounds[i] = BoundsOf(a->Item);
-                info = InformationOf(*a, bounds[i]);
+                if (known[i].Item != a->Item) known[i] = BoundsOf(a->Item);
+                info = InformationOf(*a, known[i]);
             }
             if (!std::isfinite(info)) {
-                CheckedExpert = e;
-                ItemCount = i;
-                return RunNotFinite;
+                failedItem[static_cast<std::size_t>(e)] = i;
+                return;
             }
             a->Information = info;
         }
-    }
+    });
+    for (int e = 1; e <= n; ++e)
+        if (const int i = failedItem[static_cast<std::size_t>(e)]) {
+            CheckedExpert = e;
+            ItemCount = i;
+            return RunNotFinite;
+        }
     return RunOk;
 }
 

@@ -21,51 +21,43 @@ OutputFile::~OutputFile() {
     Abandon();
 }
 
+// A file still open here belongs to an export that failed before it closed it: what it wrote
+// is not complete and replaces nothing.
 void OutputFile::Create(const std::string& path) {
-    if (IsOpen()) Close();
+    Abandon();
     created_ = std::make_unique<TextFileWriter>(path);
     path_ = path;
 }
 
 void OutputFile::Append(const std::string& path) {
-    if (IsOpen()) Close();
-    appended_ = std::fopen(path.c_str(), "ab");
-    if (!appended_) throw IoError::FromErrno(path);
+    // The old text is copied into the new file, which replaces the old one only once the export
+    // is complete: a failed append leaves the old file as it was, not with a torn tail.
+    Abandon();
+    std::string old;
+    if (FileExists(path)) old = ReadFileBytes(path);
+    created_ = std::make_unique<TextFileWriter>(path);
+    created_->Write(old);
     path_ = path;
 }
 
 void OutputFile::Write(const std::string& text) {
-    if (created_) {
-        created_->Write(text);
-    } else if (appended_) {
-        if (!text.empty() && std::fwrite(text.data(), 1, text.size(), appended_) != text.size())
-            throw IoError::FromErrno(path_);
-    } else {
-        throw IoError(path_, "no output file is open");
-    }
+    if (!created_) throw IoError(path_, "no output file is open");
+    created_->Write(text);
 }
 
 void OutputFile::Close() {
     if (created_) {
         std::unique_ptr<TextFileWriter> writer = std::move(created_);
         writer->Commit();
-    } else if (appended_) {
-        std::FILE* f = appended_;
-        appended_ = nullptr;
-        if (std::fclose(f) != 0) throw IoError::FromErrno(path_);
     }
 }
 
 void OutputFile::Abandon() noexcept {
     created_.reset();
-    if (appended_) {
-        std::fclose(appended_);
-        appended_ = nullptr;
-    }
 }
 
 bool OutputFile::IsOpen() const {
-    return created_ || appended_;
+    return created_ != nullptr;
 }
 
 // ---------------------------------------------------------------- names and opening

@@ -11,7 +11,8 @@
 class TextFileWriter;
 
 // A text file being written. A created file replaces an old one only when it is closed complete;
-// an appended file gets its new text at its end. Every failure throws IoError.
+// an appended file is the old text with the new at its end, and likewise replaces the old file
+// only when closed. Every failure throws IoError.
 class OutputFile {
 public:
     OutputFile();
@@ -31,7 +32,6 @@ public:
 
 private:
     std::unique_ptr<TextFileWriter> created_;
-    std::FILE* appended_ = nullptr;
     std::string path_;
 };
 

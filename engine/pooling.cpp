@@ -17,6 +17,7 @@
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
 #include "engine/tables.h"
+#include "engine/worker_pool.h"
 
 // ---------------------------------------------------------------- adding a density to a range
 
@@ -218,33 +219,37 @@ constexpr std::size_t KeptLayoutBytes = std::size_t{512} << 20;
 // A radix sort of the values' bit patterns turned into unsigned numbers that order as the values
 // do, a byte at a time from the lowest; a byte that every value shares is passed over. Equal values
 // end up next to each other, which is all the breakpoints need of their order.
-void DecisionMakerPool::SortByValue() {
-    const std::size_t m = points_.size();
+void DecisionMakerPool::SortByValue(Worker& w) {
+    std::vector<Point>& points = w.Points;
+    std::vector<Point>& spare = w.Spare;
+    const std::size_t m = points.size();
     auto key = [](double v) {
         const auto bits = std::bit_cast<std::uint64_t>(v);
         return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
     };
     std::size_t counts[8][256] = {};
-    for (const Point& p : points_) {
+    for (const Point& p : points) {
         const std::uint64_t k = key(p.Value);
         for (int b = 0; b < 8; ++b) ++counts[b][(k >> (8 * b)) & 0xFF];
     }
-    spare_.resize(m);
+    spare.resize(m);
     for (int b = 0; b < 8; ++b) {
         std::size_t* count = counts[b];
-        if (count[(key(points_[0].Value) >> (8 * b)) & 0xFF] == m) continue;
+        if (count[(key(points[0].Value) >> (8 * b)) & 0xFF] == m) continue;
         std::size_t next = 0;
         for (int d = 0; d < 256; ++d) {
             const std::size_t c = count[d];
             count[d] = next;
             next += c;
         }
-        for (const Point& p : points_) spare_[count[(key(p.Value) >> (8 * b)) & 0xFF]++] = p;
-        points_.swap(spare_);
+        for (const Point& p : points) spare[count[(key(p.Value) >> (8 * b)) & 0xFF]++] = p;
+        points.swap(spare);
     }
 }
 
-void DecisionMakerPool::Lay(int i, Layout& layout, bool full) {
+void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
+    std::vector<Point>& points = w.Points;
+    std::vector<int>& endOfValue = w.EndOf;
     const TItem* item = ItemTable[i].get();
     const int q = QuantileCount;
     layout.Built = true;
@@ -261,7 +266,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full) {
     layout.Widths.clear();
     layout.Last.clear();
 
-    points_.clear();
+    points.clear();
     for (int e = 1; e <= ExpertCount; ++e) {
         if (!IsDataExpert(e)) continue;
         TAssessment* a = AssessmentAt(e, i);
@@ -272,7 +277,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full) {
         for (int k = 1; k <= q; ++k) {
             const double v = NudgeIntegral(a->Values[k]);
             if (std::isnan(v)) layout.NotFinite = true;
-            points_.push_back(Point{v, origin + static_cast<std::uint32_t>(k - 1)});
+            points.push_back(Point{v, origin + static_cast<std::uint32_t>(k - 1)});
         }
     }
     const int n = static_cast<int>(layout.Experts.size());
@@ -282,25 +287,25 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full) {
 
     // Distinct breakpoints above the clamp, the largest always, between the item's bounds. Every
     // expert's value remembers which end it became (-1: none, it lies at or below the clamp).
-    SortByValue();
+    SortByValue(w);
     const bool isLog = layout.IsLog;
     const float L = item->IntrinsicLow;
     const float U = item->IntrinsicHigh;
     std::vector<long double>& ends = layout.Ends;
     ends.push_back(PoolScale(L, isLog));
-    endOf_.assign(static_cast<std::size_t>(n) * q, -1);
-    const std::size_t m = points_.size();
+    endOfValue.assign(static_cast<std::size_t>(n) * q, -1);
+    const std::size_t m = points.size();
     std::size_t run = 0; // the first of the values equal to the current one
     for (std::size_t t = 0; t < m; ++t) {
-        const double v = points_[t].Value;
+        const double v = points[t].Value;
         const bool last = t + 1 == m;
-        if (!last && !(v < points_[t + 1].Value)) continue; // an equal value follows: the last one stands
+        if (!last && !(v < points[t + 1].Value)) continue; // an equal value follows: the last one stands
         int end = -1;
         if (last || AboveTheClamp(v)) {
             ends.push_back(PoolScale(v, isLog));
             end = static_cast<int>(ends.size()) - 1;
         }
-        for (; run <= t; ++run) endOf_[points_[run].Origin] = end;
+        for (; run <= t; ++run) endOfValue[points[run].Origin] = end;
     }
     ends.push_back(PoolScale(U, isLog));
     const int count = static_cast<int>(ends.size()) - 1;
@@ -318,7 +323,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full) {
     long double own[MaxQuantileCount + 2];
     for (int t = 0; t < n; ++t) {
         const TAssessment& a = *layout.Answers[t];
-        const int* endOf = &endOf_[static_cast<std::size_t>(t) * q];
+        const int* endOf = &endOfValue[static_cast<std::size_t>(t) * q];
         own[0] = ends[0];
         // The same value on the same scale as its interval end (computed once).
         for (int k = 1; k <= q; ++k)
@@ -359,33 +364,46 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full) {
     }
 }
 
-DecisionMakerPool::Fractions DecisionMakerPool::WeightFractions(const Layout& layout) {
-    const bool shared = WeightType != 3 && layout.AllExperts;
-    if (shared && allReady_) return all_;
-    std::vector<long double>& fracs = shared ? allFracs_ : fracs_;
+DecisionMakerPool::Fractions DecisionMakerPool::WeightFractions(const Layout& layout, Worker& w) {
+    // Every item that all data experts answered validly has the fractions of the build.
+    if (WeightType != 3 && layout.AllExperts) return all_;
     const int n = static_cast<int>(layout.Experts.size());
     auto weight = [&](int t) {
         return WeightType == 3 ? layout.Answers[t]->ItemWeight : weights_[layout.Experts[t]];
     };
     Fractions f;
     for (int t = 0; t < n; ++t) f.Total += weight(t);
+    std::vector<long double>& fracs = w.Fracs;
     fracs.resize(n);
     for (int t = 0; t < n; ++t) {
         fracs[t] = f.Total != 0 ? static_cast<long double>(weight(t)) / f.Total : 0;
         if (fracs[t] < 0) f.Negative = true;
     }
     f.Of = fracs.data();
-    if (shared) {
-        // Every item that all data experts answered validly has these same fractions.
-        all_ = f;
-        allReady_ = true;
-    }
     return f;
 }
 
-int DecisionMakerPool::Pool(const Layout& layout, TAssessment& d) {
+// The fractions of the n data experts in expert order, as WeightFractions forms them for an item
+// they all answered.
+DecisionMakerPool::Fractions DecisionMakerPool::Shared(std::vector<long double>& fracs, int n) {
+    Fractions f;
+    std::vector<float> weight;
+    weight.reserve(n);
+    for (int e = 1; e <= ExpertCount; ++e)
+        if (IsDataExpert(e)) weight.push_back(weights_[e]);
+    for (int t = 0; t < n; ++t) f.Total += weight[t];
+    fracs.resize(n);
+    for (int t = 0; t < n; ++t) {
+        fracs[t] = f.Total != 0 ? static_cast<long double>(weight[t]) / f.Total : 0;
+        if (fracs[t] < 0) f.Negative = true;
+    }
+    f.Of = fracs.data();
+    return f;
+}
+
+int DecisionMakerPool::Pool(const Layout& layout, TAssessment& d, Worker& w) {
     const int q = QuantileCount;
-    const Fractions fractions = WeightFractions(layout);
+    const Fractions fractions = WeightFractions(layout, w);
     const bool negative = fractions.Negative;
     const long double total = fractions.Total;
     // Nobody answered, or nobody who did carries weight: nothing to pool, nothing to invent.
@@ -397,8 +415,8 @@ int DecisionMakerPool::Pool(const Layout& layout, TAssessment& d) {
 
     const int n = static_cast<int>(layout.Experts.size());
     const int count = layout.Count;
-    density_.assign(static_cast<std::size_t>(count) + 1, 0.0f);
-    float* density = density_.data();
+    w.Density.assign(static_cast<std::size_t>(count) + 1, 0.0f);
+    float* density = w.Density.data();
 
     // No interval's density lies below `floor` (every expert adds to every interval); a term below
     // a quarter of the floor's last place then leaves every sum as it is, and is not added.
@@ -451,25 +469,62 @@ int DecisionMakerPool::Pool(const Layout& layout, TAssessment& d) {
     return RunOk;
 }
 
-int DecisionMakerPool::Shadow(int i, Layout& layout, TAssessment& d) {
-    const Fractions fractions = WeightFractions(layout);
+int DecisionMakerPool::Shadow(int i, Layout& layout, TAssessment& d, Worker& w) {
+    const Fractions fractions = WeightFractions(layout, w);
     if (layout.Experts.empty() || fractions.Total == 0) {
         MarkMissing(d);
         return RunOk;
     }
-    if (fractions.Negative || !layout.Safe || layout.NotFinite) return Pool(layout.Full ? layout : ScratchLayout(i), d);
+    if (fractions.Negative || !layout.Safe || layout.NotFinite) return Pool(layout.Full ? layout : ScratchLayout(i, w), d, w);
     // Pooling could fail only on a weighted expert's bin without width or a lost breakpoint.
     for (int t : layout.BrokenExperts)
         if (fractions.Of[t] != 0) return RunDegenerateBin;
     return RunOk;
 }
 
-const DecisionMakerPool::Layout& DecisionMakerPool::ScratchLayout(int i) {
-    if (scratchItem_ != i) {
-        Lay(i, scratch_, true);
-        scratchItem_ = i;
+const DecisionMakerPool::Layout& DecisionMakerPool::ScratchLayout(int i, Worker& w) {
+    if (w.ScratchItem != i) {
+        Lay(i, w.Scratch, true, w);
+        w.ScratchItem = i;
     }
-    return scratch_;
+    return w.Scratch;
+}
+
+// One item of a build; its own assessment of the decision maker is all it writes (and its own
+// layout, or the worker's scratch).
+int DecisionMakerPool::PoolItem(int i, bool seedItemsOnly, bool keep, Worker& w) {
+    TAssessment* d = AssessmentAt(ExpertCount + 1, i);
+    if (!d) return RunOk;
+    // With item weights the copy holds for the one item only.
+    if (WeightType == 3) {
+        if (int sole = SoleExpert(i)) {
+            *d = *AssessmentAt(sole, i);
+            return RunOk;
+        }
+    }
+    const bool seed = IsSeedItem(ItemTable[i].get());
+    if (!reuse_) return Pool(ScratchLayout(i, w), *d, w);
+    Layout& layout = layouts_[i];
+    if (!layout.Built) {
+        if (keep) {
+            Lay(i, layout, true, w);
+        } else {
+            // Only what the passes over the seed items read of it is kept.
+            const Layout& full = ScratchLayout(i, w);
+            layout.Built = true;
+            layout.Full = false;
+            layout.IsLog = full.IsLog;
+            layout.NotFinite = full.NotFinite;
+            layout.Safe = full.Safe;
+            layout.AllExperts = full.AllExperts;
+            layout.Experts = full.Experts;
+            layout.Answers = full.Answers;
+            layout.Broken = full.Broken;
+            layout.BrokenExperts = full.BrokenExperts;
+        }
+    }
+    if (seedItemsOnly && !seed) return Shadow(i, layout, *d, w);
+    return Pool(layout.Full ? layout : ScratchLayout(i, w), *d, w);
 }
 
 int DecisionMakerPool::Build(bool seedItemsOnly) {
@@ -484,10 +539,10 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
         }
     }
 
+    int items = 0;
+    while (items < MaxItemCount && ItemTable[items + 1]) ++items;
     if (reuse_ && layouts_.empty()) layouts_.resize(MaxItemCount + 1);
-    scratchItem_ = 0;
     // The weights of this build, read once; with item weights they are the assessments' own.
-    allReady_ = false;
     dataExperts_ = 0;
     weights_.assign(ExpertCount + 1, 0.0f);
     for (int e = 1; e <= ExpertCount; ++e) {
@@ -495,51 +550,37 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
         ++dataExperts_;
         weights_[e] = ExpertTable[e]->Weight;
     }
-    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
-        TAssessment* d = AssessmentAt(dm, i);
-        if (!d) continue;
-        // With item weights the copy holds for the one item only.
-        if (WeightType == 3) {
-            if (int sole = SoleExpert(i)) {
-                *d = *AssessmentAt(sole, i);
-                continue;
+    if (WeightType != 3) all_ = Shared(allFracs_, dataExperts_);
+
+    // Which new layouts are kept whole: the seed items' in item order, up to the bound, as the
+    // items come to be laid out (an item the decision maker has no assessment of, or with item
+    // weights an item one expert carries alone, is not laid out).
+    std::vector<char> keep(static_cast<std::size_t>(items) + 1, 0);
+    if (reuse_) {
+        const std::size_t bytes = static_cast<std::size_t>(ExpertCount) * (QuantileCount + 2) * 40;
+        for (int i = 1; i <= items; ++i) {
+            if (layouts_[i].Built || !IsSeedItem(ItemTable[i].get()) || !AssessmentAt(dm, i)) continue;
+            if (WeightType == 3 && SoleExpert(i)) continue;
+            if (keptBytes_ + bytes <= KeptLayoutBytes) {
+                keep[static_cast<std::size_t>(i)] = 1;
+                keptBytes_ += bytes;
             }
         }
-        const bool seed = IsSeedItem(ItemTable[i].get());
-        int code = RunOk;
-        if (!reuse_) {
-            code = Pool(ScratchLayout(i), *d);
-        } else {
-            Layout& layout = layouts_[i];
-            if (!layout.Built) {
-                const std::size_t bytes = static_cast<std::size_t>(ExpertCount) * (QuantileCount + 2) * 40;
-                if (seed && keptBytes_ + bytes <= KeptLayoutBytes) {
-                    Lay(i, layout, true);
-                    keptBytes_ += bytes;
-                } else {
-                    // Only what the passes over the seed items read of it is kept.
-                    const Layout& full = ScratchLayout(i);
-                    layout.Built = true;
-                    layout.Full = false;
-                    layout.IsLog = full.IsLog;
-                    layout.NotFinite = full.NotFinite;
-                    layout.Safe = full.Safe;
-                    layout.AllExperts = full.AllExperts;
-                    layout.Experts = full.Experts;
-                    layout.Answers = full.Answers;
-                    layout.Broken = full.Broken;
-                    layout.BrokenExperts = full.BrokenExperts;
-                }
-            }
-            if (seedItemsOnly && !seed)
-                code = Shadow(i, layout, *d);
-            else
-                code = Pool(layout.Full ? layout : ScratchLayout(i), *d);
-        }
-        if (code != RunOk) {
+    }
+
+    const int threads = RunWorkerCount();
+    if (static_cast<int>(workers_.size()) < threads) workers_.resize(static_cast<std::size_t>(threads));
+    for (Worker& w : workers_) w.ScratchItem = 0;
+    std::vector<int> codes(static_cast<std::size_t>(items) + 1, RunOk);
+    ForEachTask(items, [&](int worker, int task) {
+        const int i = task + 1;
+        codes[static_cast<std::size_t>(i)] = PoolItem(i, seedItemsOnly, keep[static_cast<std::size_t>(i)] != 0,
+                                                      workers_[static_cast<std::size_t>(worker)]);
+    });
+    for (int i = 1; i <= items; ++i)
+        if (const int code = codes[static_cast<std::size_t>(i)]; code != RunOk) {
             ItemCount = i;
             return code;
         }
-    }
     return RunOk;
 }

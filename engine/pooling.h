@@ -75,36 +75,42 @@ private:
         std::vector<std::uint16_t> Last;     // per expert, the last interval of bins 1..Q
     };
 
-    void SortByValue();
-    void Lay(int i, Layout& layout, bool full);
-    const Layout& ScratchLayout(int i);
-    int Pool(const Layout& layout, TAssessment& d);
-    int Shadow(int i, Layout& layout, TAssessment& d);
+    struct Point {
+        double Value;
+        std::uint32_t Origin; // expert (in layout order) x Q + quantile - 1
+    };
+    // What pooling one item needs for itself; one per thread, so items are pooled side by side.
+    struct Worker {
+        Layout Scratch;           // the full layout of an item that is not kept
+        int ScratchItem = 0;      // the item Scratch holds, within one build
+        std::vector<Point> Points;
+        std::vector<Point> Spare;
+        std::vector<int> EndOf;
+        std::vector<float> Density;
+        std::vector<long double> Fracs;
+    };
     struct Fractions {
         long double Total = 0;      // the sum of the weights, in expert order
         bool Negative = false;      // some fraction is below 0
         const long double* Of = nullptr; // weight / Total per expert of the layout
     };
-    Fractions WeightFractions(const Layout& layout);
+
+    static void SortByValue(Worker& w);
+    void Lay(int i, Layout& layout, bool full, Worker& w);
+    const Layout& ScratchLayout(int i, Worker& w);
+    int Pool(const Layout& layout, TAssessment& d, Worker& w);
+    int Shadow(int i, Layout& layout, TAssessment& d, Worker& w);
+    int PoolItem(int i, bool seedItemsOnly, bool keep, Worker& w);
+    Fractions WeightFractions(const Layout& layout, Worker& w);
+    Fractions Shared(std::vector<long double>& fracs, int n);
 
     bool reuse_;
     std::size_t keptBytes_ = 0;
     std::vector<Layout> layouts_;   // per item, while reusing
-    Layout scratch_;                // the full layout of an item that is not kept
-    int scratchItem_ = 0;           // the item scratch_ holds, within one build
-    struct Point {
-        double Value;
-        std::uint32_t Origin; // expert (in layout order) x Q + quantile - 1
-    };
-    std::vector<Point> points_;
-    std::vector<Point> spare_;
-    std::vector<int> endOf_;
-    std::vector<float> density_;
-    std::vector<long double> fracs_;
+    std::vector<Worker> workers_;
     // Per build: the experts' weights, and the fractions shared by the items all experts answered.
     std::vector<float> weights_;
     int dataExperts_ = 0;
-    bool allReady_ = false;
     Fractions all_;
     std::vector<long double> allFracs_;
 };

@@ -11,6 +11,7 @@
 #include "engine/information.h"
 #include "engine/run_codes.h"
 #include "engine/tables.h"
+#include "engine/worker_pool.h"
 
 namespace {
 
@@ -189,7 +190,9 @@ void ComputeItemWeights(int& code, const ExpertScores& scores) {
     for (int e = 1; e <= n; ++e)
         if (scores.present_[e]) calibration[e] = CalibrationScoreOfEntropy(e, scores.entropy_[e]);
 
-    for (int i = 1; i <= scores.items_; ++i) {
+    // Item i's weights, stored when `store` (a failing item stores what it got to, as one pass
+    // in item order would). RunOk, RunNotFinite (`failed` the expert) or RunZeroWeights.
+    auto weigh = [&](int i, bool store, int& failed) {
         const auto range = scores.answerRange_[i];
         long double itemSum = 0;
         for (int t = range.First; t < range.End; ++t) {
@@ -199,21 +202,45 @@ void ComputeItemWeights(int& code, const ExpertScores& scores) {
             const float raw = static_cast<float>(static_cast<long double>(information) *
                                                  static_cast<long double>(calibration[e]));
             if (!std::isfinite(raw)) {
-                CheckedExpert = e;
-                ItemCount = i;
-                code = RunNotFinite;
-                return;
+                failed = e;
+                return RunNotFinite;
             }
-            a->RawItemWeight = raw;
+            if (store) a->RawItemWeight = raw;
             itemSum += raw;
         }
-        if (itemSum == 0) {
-            code = RunZeroWeights;
-            return;
+        if (itemSum == 0) return RunZeroWeights;
+        if (store)
+            for (int t = range.First; t < range.End; ++t) {
+                TAssessment* a = scores.answers_[t].Assessment;
+                a->ItemWeight = static_cast<float>(static_cast<long double>(a->RawItemWeight) / itemSum);
+            }
+        return RunOk;
+    };
+
+    // The items side by side (each writes its own answers only); the first item that stops the
+    // computation is found before anything is stored, so the items after it keep their weights.
+    const int items = scores.items_;
+    std::vector<int> outcome(static_cast<std::size_t>(items) + 1, RunOk);
+    ForEachTask(items, [&](int, int task) {
+        int failed = 0;
+        outcome[static_cast<std::size_t>(task) + 1] = weigh(task + 1, false, failed);
+    });
+    int stop = items + 1;
+    for (int i = 1; i <= items; ++i)
+        if (outcome[static_cast<std::size_t>(i)] != RunOk) {
+            stop = i;
+            break;
         }
-        for (int t = range.First; t < range.End; ++t) {
-            TAssessment* a = scores.answers_[t].Assessment;
-            a->ItemWeight = static_cast<float>(static_cast<long double>(a->RawItemWeight) / itemSum);
+    ForEachTask(stop - 1, [&](int, int task) {
+        int failed = 0;
+        weigh(task + 1, true, failed);
+    });
+    if (stop <= items) {
+        int failed = 0;
+        code = weigh(stop, true, failed);
+        if (code == RunNotFinite) {
+            CheckedExpert = failed;
+            ItemCount = stop;
         }
     }
 }

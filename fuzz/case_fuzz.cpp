@@ -21,6 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The open command stops at a file that fails; the tables then hold what was read.
     if (ReadAssessmentsFile(PutFile("in.dtt", dtt)) == 0) (void)ReadItemsFile(PutFile("in.rls", rls));
     (void)CheckCaseData();
-    RoundTrip(Snapshot());
+    RoundTrip(SavedSnapshot());
     return 0;
 }

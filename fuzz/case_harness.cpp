@@ -128,6 +128,11 @@ std::vector<std::string> Snapshot() {
     return rows;
 }
 
+std::vector<std::string> SavedSnapshot() {
+    AssignIdsForWriting();
+    return Snapshot();
+}
+
 void Fault(const std::string& message) {
     std::fprintf(stderr, "FUZZ FAULT: %s\n", message.c_str());
     std::fflush(stderr);

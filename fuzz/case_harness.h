@@ -25,6 +25,10 @@ void FreshCase();
 // none, and a missing realisation as -999.6, since the files cannot tell them apart.
 std::vector<std::string> Snapshot();
 
+// The picture of the case as a save writes it: the automatic ids ("_item", "_exp ") renumbered
+// to their places first, as every save does.
+std::vector<std::string> SavedSnapshot();
+
 // Aborts with both pictures when they differ.
 void ExpectSame(const std::vector<std::string>& before, const std::vector<std::string>& after, const char* what);
 

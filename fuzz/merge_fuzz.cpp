@@ -39,6 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ExpectSame(base, Snapshot(), "a refused merge");
     }
     (void)CheckCaseData();
-    RoundTrip(Snapshot());
+    RoundTrip(SavedSnapshot());
     return 0;
 }

@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = PutFile("in.rls", std::string(reinterpret_cast<const char*>(data), size));
     (void)ReadItemsFile(path);
     (void)CheckCaseData();
-    RoundTrip(Snapshot());
+    RoundTrip(SavedSnapshot());
     return 0;
 }

@@ -2,6 +2,8 @@
 // settings files, help-file lookup.
 #include "platform/prompts.h"
 
+#include "common/core/line_io.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -189,21 +191,14 @@ void WriteSettingsLine(const std::string& fileName, const std::string& line)
     if (!folder.empty())
         fs::create_directories(folder, ec);
 
-    const std::string temp = path + ".new";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return;
-        out << line << "\r\n";
-        out.close();
-        if (!out) {
-            fs::remove(temp, ec);
-            return;
-        }
+    // The writer of the case files: a short unique temporary beside the file, synced, renamed.
+    try {
+        TextFileWriter out(path);
+        out.WriteLine(line);
+        out.Commit();
+    } catch (const IoError&) {
+        // The last case is a convenience; losing it must not stop the program.
     }
-    fs::rename(temp, path, ec);
-    if (ec)
-        fs::remove(temp, ec);
 }
 
 std::string AppendDefaultExt(const std::string& path, const std::string& defaultExt)

@@ -187,8 +187,13 @@ void ExportListCore::ExportCaseData(bool toFile, bool distributions, bool single
             caption(c);
             const std::vector<std::string> values = ColumnValues(c, rows, distributions);
             OpenNamedOutputFile(OutFile, c.ExpertId + "_" + c.ItemId, ".dis", true);
-            for (int j = 1; j <= rows; ++j) WriteLine(RowLabel(j, distributions, false) + "\t" + values[j - 1], true);
-            OutFile.Close();
+            try {
+                for (int j = 1; j <= rows; ++j) WriteLine(RowLabel(j, distributions, false) + "\t" + values[j - 1], true);
+                OutFile.Close();
+            } catch (...) {
+                OutFile.Abandon(); // the old file stays as it was
+                throw;
+            }
         }
         return;
     }

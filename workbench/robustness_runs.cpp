@@ -222,8 +222,10 @@ int RunWithoutItem(int i, int n, const IndexMapType& fullMap, ItemTableType& sid
     {
         LeaveOneOut<TItem> out(ItemsFilterEnabled, PresentItems(), ItemTable[i].get());
         FilterItemsOut(side);
-        InformationComputed = false;
         CheckCaseData();
+        // An item's range and its assessments' information depend on nothing but that item's own
+        // answers and realisation, so those of the items that stay are the full run's.
+        InformationComputed = true;
         // The data check maps the items that are left; the left-out run's map skips item i of
         // the full map, and the full map stays the one the decision makers were made with.
         ItemColumnMap = fullMap;

@@ -69,6 +69,18 @@ std::vector<std::string> SplitTextLines(const std::string& bytes) {
     return lines;
 }
 
+bool TextLineCursor::Next(std::string& line) {
+    if (start_ >= bytes_.size()) return false;
+    const char* const data = bytes_.data();
+    const std::size_t size = bytes_.size();
+    std::size_t end = start_;
+    while (end < size && data[end] != '\r' && data[end] != '\n') ++end;
+    line.assign(data + start_, end - start_);
+    start_ = end + 1;
+    if (end < size && data[end] == '\r' && start_ < size && data[start_] == '\n') ++start_;
+    return true;
+}
+
 bool FileExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

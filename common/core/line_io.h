@@ -17,6 +17,18 @@ std::vector<std::string> ReadTextLines(const std::string& path);
 // The same split of bytes already read.
 std::vector<std::string> SplitTextLines(const std::string& bytes);
 
+// The same split one line at a time, without copying all of them: each Next puts the next line
+// into line (reusing its storage) and is false when there is none left. bytes must outlive it.
+class TextLineCursor {
+public:
+    explicit TextLineCursor(const std::string& bytes) : bytes_(bytes) {}
+    bool Next(std::string& line);
+
+private:
+    const std::string& bytes_;
+    std::size_t start_ = 0;
+};
+
 // Every byte of a file, as it is. Throws IoError when the file cannot be opened or read.
 std::string ReadFileBytes(const std::string& path);
 

@@ -22,6 +22,13 @@ void ShowCommandException(const std::string& text) {
 
 bool TGuardedApp::notify(QObject* receiver, QEvent* event) {
     bool handled = false;
-    RunCommand([&] { handled = QApplication::notify(receiver, event); });
+    bool failed = true;
+    RunCommand([&] {
+        handled = QApplication::notify(receiver, event);
+        failed = false;
+    });
+    // A window whose close failed half-way (its save threw) stays open with what it holds: the
+    // close event would otherwise still count as accepted.
+    if (failed && event->type() == QEvent::Close) event->ignore();
     return handled;
 }

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +8,7 @@
 #include <fstream>
 
 #include "common/core/line_io.h"
+#include "file_size_limit.h"
 
 namespace fs = std::filesystem;
 
@@ -60,6 +59,13 @@ TEST_F(LineIo, ReadEndsLinesAtCrLfAndCrLf) {
     for (const auto& c : cases) {
         Put("in.txt", c.bytes);
         EXPECT_EQ(ReadTextLines(PathOf("in.txt")), c.lines);
+        // The cursor over the bytes gives the same lines one at a time.
+        TextLineCursor cursor(c.bytes);
+        std::vector<std::string> one;
+        std::string line = "left over";
+        while (cursor.Next(line)) one.push_back(line);
+        EXPECT_EQ(one, c.lines);
+        EXPECT_FALSE(cursor.Next(line));
     }
 }
 
@@ -141,23 +147,6 @@ TEST_F(LineIo, WriterFailuresThrowAndLeaveTheOldFile) {
     EXPECT_EQ(FileCount(), 2u);  // plain and case.dtt only
 
 }
-
-// Files may not grow beyond `bytes` while it lives: a full disk, as far as one writer can
-// tell, and one that root's permissions do not get round.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-    rlimit old_{};
-};
 
 TEST_F(LineIo, WriterRefusesAReadOnlyTargetAndKeepsIt) {
     Put("case.dtt", "old");

@@ -293,4 +293,104 @@ TEST_F(SaveQuestionTest, FailedWriteKeepsTheOldFileAndTheCaseOpen) {
     EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 2) << "no temporary left";
 }
 
+// The two files are one save: when either cannot be written, neither is replaced, and the case
+// keeps its modified state (and, for an unnamed case, its name).
+TEST_F(SaveQuestionTest, WhenEitherFileFailsNeitherIsReplaced) {
+    struct Case {
+        const char* name;
+        const char* blocked;  // the file made unwritable
+        bool folder;          // by a folder in its place (the rename fails), else read-only
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"second file read-only", "study.rls", false, "file is read-only"},
+        {"first file read-only", "study.dtt", false, "file is read-only"},
+        {"second file cannot be replaced", "study.rls", true, "Is a directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string blocked = PathOf(c.blocked);
+        const std::string before = ReadFile(PathOf(c.blocked));
+        if (c.folder) {
+            fs::remove(blocked);
+            fs::create_directory(blocked);
+        } else {
+            ASSERT_EQ(chmod(blocked.c_str(), 0444), 0);
+        }
+        Edit();
+        CaseFile.FileKinds[1].Modified = true;
+        CaseFile.FileKinds[2].Modified = true;
+        prompts_.QueueAnswer(platform::Answer::Yes);
+        bool canClose = true;
+        try {
+            QuerySaveCase(1, canClose);
+            ADD_FAILURE() << "saved without complaint";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.Path(), blocked);
+            EXPECT_EQ(e.Reason(), c.reason);
+        }
+        EXPECT_FALSE(canClose);
+        EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+        EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+        if (c.folder) {
+            fs::remove(blocked);
+            WriteFile(c.blocked, before);
+        } else {
+            ASSERT_EQ(chmod(blocked.c_str(), 0644), 0);
+        }
+        EXPECT_TRUE(FilesUnchanged());
+        EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 2) << "no temporary left";
+        prompts_.Clear();
+    }
+}
+
+TEST_F(SaveQuestionTest, AnUnnamedCaseWhoseSaveFailsKeepsItsName) {
+    CaseFile.CaseFileName = "NONAME.rls";
+    CaseFile.CaseName = "NONAME";
+    CaseFile.FileKinds[2].Modified = true;
+    Folder("new");
+    Folder("new/case.rls");  // the items file cannot take the place of a folder
+    prompts_.QueueSaveFile(PathOf("new/case.dtt"));
+    prompts_.QueueAnswer(platform::Answer::Yes);
+    bool canClose = true;
+    EXPECT_THROW(QuerySaveCase(2, canClose), IoError);
+    EXPECT_FALSE(canClose);
+    EXPECT_EQ(CaseFile.CaseFileName, "NONAME.rls");
+    EXPECT_EQ(CaseFile.CaseName, "NONAME");
+    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(fs::exists(PathOf("new/case.dtt")));
+}
+
+// A case opened through links is saved where the links point; a name as long as a file name may
+// be saves like any other.
+TEST_F(SaveQuestionTest, LinkedAndLongNamedCasesSave) {
+    Folder("data");
+    fs::rename(PathOf("study.dtt"), PathOf("data/study.dtt"));
+    fs::rename(PathOf("study.rls"), PathOf("data/study.rls"));
+    fs::create_symlink("data/study.dtt", PathOf("study.dtt"));
+    fs::create_symlink(PathOf("data/study.rls"), PathOf("study.rls"));
+    Edit();
+    CaseFile.FileKinds[1].Modified = true;
+    prompts_.QueueAnswer(platform::Answer::Yes);
+    bool canClose = false;
+    QuerySaveCase(1, canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_TRUE(fs::is_symlink(PathOf("study.dtt")));
+    EXPECT_TRUE(fs::is_symlink(PathOf("study.rls")));
+    EXPECT_NE(ReadFile(PathOf("data/study.dtt")), oldDtt_);
+    EXPECT_NE(ReadFile(PathOf("data/study.rls")), oldRls_);
+    const std::vector<std::string> saved = CaseSnapshot();
+    ResetGlobals();
+    ASSERT_EQ(ReadAssessmentsFile(PathOf("study.dtt")), 0);
+    ASSERT_EQ(ReadItemsFile(PathOf("study.rls")), 0);
+    EXPECT_EQ(CaseSnapshot(), saved);
+
+    const std::string stem = std::string(251, 'c');  // + ".dtt": 255 bytes
+    WriteCaseFiles(CaseFileNames(PathOf(stem + ".dtt")), true, true);
+    ResetGlobals();
+    ASSERT_EQ(ReadAssessmentsFile(PathOf(stem + ".dtt")), 0);
+    ASSERT_EQ(ReadItemsFile(PathOf(stem + ".rls")), 0);
+    EXPECT_EQ(CaseSnapshot(), saved);
+}
+
 } // namespace

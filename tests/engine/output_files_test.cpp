@@ -12,6 +12,7 @@
 #include "case_builder.h"
 #include "case_file_support.h"
 #include "common/core/io_error.h"
+#include "common/file_size_limit.h"
 #include "common/reference_file.h"
 #include "engine/formatting.h"
 #include "engine/globals.h"
@@ -113,6 +114,39 @@ TEST_F(OutputFilesTest, ChosenOutputFile) {
     ASSERT_TRUE(OpenOutputFile(".dis", filter, OutFile, false));
     OutFile.Close();
     EXPECT_TRUE(fs::exists(PathOf("v1.2/c.dis")));
+}
+
+// An export that fails half-way leaves the file it was adding to, or replacing, as it was.
+TEST_F(OutputFilesTest, AFailedExportLeavesTheOldFileWhole) {
+    CaseFile.CaseFileName = PathOf("study.dtt");
+    CaseFile.CaseName = "study";
+    const std::string old = "old line\r\n";
+    for (const bool append : {true, false}) {
+        SCOPED_TRACE(append ? "append" : "replace");
+        WriteFile("E1_X1.dis", old);
+        OpenNamedOutputFile(OutFile, "E1_X1", ".dis", append);
+        {
+            FileSizeLimit full(4096);  // the disk fills during the export
+            EXPECT_THROW(
+                {
+                    for (int k = 0; k < 1000; ++k) WriteOutputLine("a value line of the export", true);
+                    OutFile.Close();
+                },
+                IoError);
+        }
+        OutFile.Abandon();
+        EXPECT_EQ(ReadFile(PathOf("E1_X1.dis")), old);
+        EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1) << "a temporary was left";
+    }
+
+    // One an earlier export left open after a failure is not completed by the next export.
+    OpenNamedOutputFile(OutFile, "half", ".dis", false);
+    WriteOutputLine("never finished", true);
+    OpenNamedOutputFile(OutFile, "E1_X1", ".dis", true);
+    WriteOutputLine("more", true);
+    OutFile.Close();
+    EXPECT_FALSE(fs::exists(PathOf("half.dis")));
+    EXPECT_EQ(ReadFile(PathOf("E1_X1.dis")), old + "more\r\n");
 }
 
 TEST_F(OutputFilesTest, LineWriterToFileAndClipboard) {

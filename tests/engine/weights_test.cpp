@@ -164,13 +164,30 @@ TEST_F(WeightsTest, WeightsFileByteForByte) {
 }
 
 TEST_F(WeightsTest, AFileThatCannotBeWrittenDoesNotStopTheWeights) {
-    Prepared();
-    fs::create_directory("weightsw.dat");
-    int code = 99;
-    ComputeGlobalWeights(code);
-    EXPECT_EQ(code, RunOk);
-    EXPECT_TRUE(RelativelyNear(ExpertTable[1]->Weight, ScoringReference("A.global_weight"), 1e-6L));
-    EXPECT_TRUE(fs::is_directory("weightsw.dat"));
+    for (const bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "a read-only file" : "a folder in its place");
+        ResetGlobals();
+        Prepared();
+        std::error_code ec;
+        fs::remove_all("weightsw.dat", ec);
+        if (readOnly) {
+            std::ofstream("weightsw.dat", std::ios::binary) << "kept\r\n";
+            fs::permissions("weightsw.dat", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        } else {
+            fs::create_directory("weightsw.dat");
+        }
+        int code = 99;
+        ComputeGlobalWeights(code);
+        EXPECT_EQ(code, RunOk);
+        EXPECT_TRUE(RelativelyNear(ExpertTable[1]->Weight, ScoringReference("A.global_weight"), 1e-6L));
+        if (readOnly) {
+            std::ifstream in("weightsw.dat", std::ios::binary);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "kept\r\n");
+            fs::permissions("weightsw.dat", fs::perms::owner_write, fs::perm_options::add);
+        } else {
+            EXPECT_TRUE(fs::is_directory("weightsw.dat"));
+        }
+    }
 }
 
 } // namespace

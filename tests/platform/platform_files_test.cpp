@@ -151,6 +151,27 @@ TEST_F(SettingsFile, FailuresToWriteAreIgnored)
     EXPECT_EQ(ReadSettingsLine("halvorin.ini"), "");
 }
 
+// The file goes through the writer of the case files: a temporary of its own beside it, so a
+// leftover of any name is no obstacle, and a link to the file stays a link.
+TEST_F(SettingsFile, WrittenLikeACaseFile)
+{
+    const fs::path prog = Folder("prog");
+    SetProgramFolderForTesting(prog.string());
+    Folder("prog/halvorin.ini.new"); // what a fixed temporary name would trip over
+    WriteFile("prog/halvorin.ini.tmp", "left over");
+    WriteSettingsLine("halvorin.ini", "/cases/a.dtt");
+    EXPECT_EQ(ReadFile(prog / "halvorin.ini"), "/cases/a.dtt\r\n");
+
+    const fs::path shared = WriteFile("shared.ini", "old\r\n");
+    fs::remove(prog / "halvorin.ini");
+    fs::create_symlink(shared, prog / "halvorin.ini");
+    WriteSettingsLine("halvorin.ini", "/cases/b.dtt");
+    EXPECT_TRUE(fs::is_symlink(prog / "halvorin.ini"));
+    EXPECT_EQ(ReadFile(shared), "/cases/b.dtt\r\n");
+    EXPECT_EQ(ReadSettingsLine("halvorin.ini"), "/cases/b.dtt");
+    EXPECT_EQ(std::distance(fs::directory_iterator(prog), fs::directory_iterator()), 3) << "no temporary left";
+}
+
 class ProgramFolderTest : public ScratchTest {};
 
 TEST_F(ProgramFolderTest, IsTheFolderOfTheRunningExecutable)
