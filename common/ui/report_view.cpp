@@ -2,7 +2,9 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -160,7 +162,7 @@ void ReportView::UpdateScrollBars() {
     QScrollBar* h = horizontalScrollBar();
     const QFontMetrics fm = fontMetrics();
     const int charWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
-    const int width = 2 * kMargin + widestColumns_ * std::max(charWidth, fm.maxWidth()) + 1;
+    const int width = 2 * kMargin + widestColumns_ * charWidth + 1;
     h->setRange(0, std::max(0, width - viewport()->width()));
     h->setPageStep(std::max(1, viewport()->width()));
     h->setSingleStep(charWidth);
@@ -313,6 +315,41 @@ void ReportView::mouseReleaseEvent(QMouseEvent* event) {
         dragScroll_.stop();
     }
     QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void ReportView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    // The word under the pointer: the run of characters other than spaces around it.
+    const Position at = HitTest(event->position().toPoint());
+    const QString line = LineText(at.Line);
+    int a = at.Column;
+    int b = at.Column;
+    while (a > 0 && !line[a - 1].isSpace()) --a;
+    while (b < line.size() && !line[b].isSpace()) ++b;
+    goalX_ = -1;
+    anchor_ = {at.Line, a};
+    MoveCursor({at.Line, b}, true);
+}
+
+QMenu* ReportView::CreateContextMenu() {
+    auto* menu = new QMenu(this);
+    QAction* copy = menu->addAction(tr("&Copy"), this, &ReportView::Copy);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(HasSelection());
+    menu->addSeparator();
+    QAction* all = menu->addAction(tr("Select All"), this, &ReportView::SelectAll);
+    all->setShortcut(QKeySequence::SelectAll);
+    all->setEnabled(LineCount() > 0);
+    return menu;
+}
+
+void ReportView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = CreateContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 void ReportView::timerEvent(QTimerEvent* event) {

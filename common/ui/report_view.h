@@ -8,6 +8,8 @@
 #include <QBasicTimer>
 #include <QString>
 
+class QMenu;
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -49,6 +51,8 @@ public:
     int FirstVisibleLine() const;
     // Lines that fit wholly in the viewport (at least one).
     int PageLines() const;
+    // The right-button menu: Copy and Select All, as a read-only text edit offers them.
+    QMenu* CreateContextMenu();
     // Where a character cell is drawn, in viewport coordinates.
     QRect CharRect(Position at) const;
 
@@ -59,6 +63,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;

@@ -1,5 +1,6 @@
 // The results window as its user meets it after RUN: the report in a read-only memo that
 // scrolls, selects by mouse and keys, and copies what is selected.
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -257,6 +258,38 @@ TEST_F(ResultsWindowTest, LoadReportCutsEveryLineTo79Bytes) {
     EXPECT_EQ(window->Lines(), want);
     EXPECT_EQ(window->Memo1->LineCount(), 7);
     delete window;
+}
+
+}  // namespace
+
+namespace {
+
+// A double click selects the word under the pointer; the right-button menu copies the
+// selection and selects everything.
+TEST_F(ResultsWindowTest, DoubleClickAndTheContextMenuSelectAndCopy) {
+    ReportView* memo = RunAndShow();
+    ASSERT_NE(memo, nullptr);
+    int line = 0;
+    while (line < static_cast<int>(expected.size()) && expected[static_cast<std::size_t>(line)].rfind("Case name", 0) != 0) ++line;
+    ASSERT_LT(line, memo->PageLines());
+    const int g = static_cast<int>(expected[static_cast<std::size_t>(line)].find("golden_case"));
+    ASSERT_GT(g, 0);
+    QTest::mouseDClick(memo->viewport(), Qt::LeftButton, {}, Before(memo, {line, g + 3}));
+    Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(prompts.ClipboardText(), "golden_case");
+
+    std::unique_ptr<QMenu> menu(memo->CreateContextMenu());
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_TRUE(actions[0]->isEnabled());
+    actions[2]->trigger();  // Select All
+    actions[0]->trigger();  // Copy
+    std::string whole;
+    for (std::size_t i = 1; i < expected.size(); ++i) whole += "\n" + expected[i];
+    EXPECT_EQ(prompts.ClipboardText(), whole);
+    Key(Qt::Key_Home, Qt::ControlModifier);
+    menu.reset(memo->CreateContextMenu());
+    EXPECT_FALSE(menu->actions()[0]->isEnabled()) << "nothing selected, nothing to copy";
 }
 
 }  // namespace
