@@ -293,3 +293,28 @@ TEST_F(ResultsWindowTest, DoubleClickAndTheContextMenuSelectAndCopy) {
 }
 
 }  // namespace
+
+namespace {
+
+// Held below the text, a drag goes on selecting while the report scrolls under it.
+TEST_F(ResultsWindowTest, DragBelowTheTextScrollsAndExtendsTheSelection) {
+    ReportView* memo = RunAndShow();
+    ASSERT_NE(memo, nullptr);
+    const Pos from{1, 0};
+    QTest::mousePress(memo->viewport(), Qt::LeftButton, {}, Before(memo, from));
+    const QPoint below(20, memo->viewport()->height() + 10);
+    QTest::mouseMove(memo->viewport(), below);
+    const int first = memo->FirstVisibleLine();
+    QTest::qWait(400);
+    EXPECT_GT(memo->FirstVisibleLine(), first);
+    QTest::mouseRelease(memo->viewport(), Qt::LeftButton, {}, below);
+    const Pos to = memo->CursorPosition();
+    EXPECT_GE(to.Line, memo->FirstVisibleLine() + memo->PageLines() - 1);
+    const int scrolled = memo->FirstVisibleLine();
+    QTest::qWait(200);
+    EXPECT_EQ(memo->FirstVisibleLine(), scrolled) << "released, the scrolling stops";
+    Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(prompts.ClipboardText(), ExpectedBetween(from, to));
+}
+
+}  // namespace
