@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "bench/pairwise_bench_support.h"
+#include "common/ui/report_view.h"
 #include "pairwise/model/run_comparison.h"
 #include "pairwise/ui/run_dialog.h"
 
@@ -49,7 +50,7 @@ void BM_PairwiseResultsWindowLoad(benchmark::State& state) {
         window->LoadReport();
         window->show();
         QApplication::processEvents();
-        lines = window->Lines().size() - 1;  // the memo's own first line aside
+        lines = static_cast<std::size_t>(window->Memo1->LineCount()) - 1;  // the memo's own first line aside
         state.PauseTiming();
         delete window;
         QApplication::processEvents();

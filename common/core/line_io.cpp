@@ -26,6 +26,7 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
                                  std::to_string(maxBytes) + " can be read)");
     };
     std::string bytes;
+    // Sized once: grown by doubling, a large file would briefly take three times its size.
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         if (static_cast<unsigned long long>(st.st_size) > maxBytes)

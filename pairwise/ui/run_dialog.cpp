@@ -5,15 +5,18 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstring>
 
 #include "common/core/calc_error.h"
 #include "common/core/io_error.h"
 #include "common/core/line_io.h"
 #include "common/core/text.h"
+#include "common/ui/report_view.h"
 #include "common/ui/sheet_grid.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/nel_model.h"
@@ -242,12 +245,16 @@ TRangeGraphWindow::TRangeGraphWindow(QMdiArea* area) : QMdiSubWindow(nullptr) {
     auto* body = new QWidget;
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
-    Memo1 = new QPlainTextEdit(body);
+    Memo1 = new ReportView(body);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The memo holds one empty line before anything is added.
+    Memo1->AppendLine({});
+    // Copied text goes where the program's other copies go.
+    Memo1->SetCopyTarget([](const QString& text) {
+        if (Platform) Platform->SetClipboardText(SheetBytes(text));
+    });
     QFont font(QStringLiteral("Fixedsys"));
     font.setStyleHint(QFont::TypeWriter);
     if (!QFontInfo(font).fixedPitch()) font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -275,26 +282,45 @@ void TRangeGraphWindow::Forget() {
 }
 
 void TRangeGraphWindow::LoadReport() {
-    // The memo gets the whole report in one piece: appended line by line, a full-size report
-    // takes the document through a million edits.
-    std::vector<std::string> lines = ReadTextLines(CaseFile.CaseName + ".ouc");
-    if (lines.empty()) return;
-    QString text = lines_.size() == 1 ? QString() : Memo1->toPlainText();
-    lines_.reserve(lines_.size() + lines.size());
-    for (std::string& line : lines) {
-        lines_.push_back(CutTo(line, 79));
-        std::string().swap(line);  // each line is held once
-        text += QLatin1Char('\n');
-        text += SheetText(lines_.back());
+    // The report's bytes are held once: each line is cut in place and the view keeps the
+    // buffer with an index of line starts, the line ends split as ReadTextLines splits them.
+    std::string bytes = ReadFileBytes(CaseFile.CaseName + ".ouc");
+    if (bytes.empty()) return;
+    if (Memo1->LineCount() != 1 || !Memo1->LineBytes(0).empty()) {
+        for (const std::string& line : SplitTextLines(bytes)) AppendReportLine(line);
+        return;
     }
-    Memo1->setPlainText(text);
+    std::vector<std::size_t> starts;
+    starts.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 3);
+    starts.push_back(0);
+    starts.push_back(0);  // the memo's own empty first line
+    std::size_t kept = 0;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t lf = bytes.find('\n', start);
+        const std::size_t end = lf == std::string::npos ? bytes.size() : lf;
+        std::size_t stop = end;
+        if (stop > start && bytes[stop - 1] == '\r') --stop;
+        const std::size_t length = std::min<std::size_t>(stop - start, 79);
+        if (kept != start) std::memmove(bytes.data() + kept, bytes.data() + start, length);
+        kept += length;
+        starts.push_back(kept);
+        start = lf == std::string::npos ? end : end + 1;
+    }
+    bytes.resize(kept);
+    if (kept < bytes.capacity() / 4 * 3) bytes.shrink_to_fit();
+    Memo1->SetLines(std::move(bytes), std::move(starts));
 }
 
 void TRangeGraphWindow::AppendReportLine(const std::string& line) {
-    lines_.push_back(CutTo(line, 79));
-    // The memo starts with one empty line, which the first line follows.
-    if (lines_.size() == 2) Memo1->setPlainText(QStringLiteral("\n") + SheetText(lines_.back()));
-    else Memo1->appendPlainText(SheetText(lines_.back()));
+    Memo1->AppendLine(std::string_view(line).substr(0, 79));
+}
+
+std::vector<std::string> TRangeGraphWindow::Lines() const {
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(Memo1->LineCount()));
+    for (int i = 0; i < Memo1->LineCount(); ++i) lines.emplace_back(Memo1->LineBytes(i));
+    return lines;
 }
 
 void TRangeGraphWindow::closeEvent(QCloseEvent* event) {

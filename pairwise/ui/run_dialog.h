@@ -14,9 +14,9 @@
 
 class QCheckBox;
 class QGroupBox;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class ReportView;
 
 inline const char* const CalcErrorNames[5] = {"", "Zero divide", "Floating point overflow",
                                               "Invalid floating point operation", "Input/Output error"};
@@ -64,19 +64,18 @@ public:
     explicit TRangeGraphWindow(QMdiArea* area);
     ~TRangeGraphWindow() override;
 
-    QPlainTextEdit* Memo1 = nullptr;
+    ReportView* Memo1 = nullptr;
     int Kind = 0;
 
     // Reads CaseName + ".ouc" from the current directory into the memo; raises IoError.
     void LoadReport();
     void AppendReportLine(const std::string& line);
     // The memo's lines as bytes (the first is the empty line it starts with).
-    const std::vector<std::string>& Lines() const { return lines_; }
+    std::vector<std::string> Lines() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void Forget();
-    std::vector<std::string> lines_{""};
 };
