@@ -9,6 +9,7 @@
 
 #include "common/core/line_io.h"
 #include "file_size_limit.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -16,12 +17,7 @@ namespace {
 
 class LineIo : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/line_io_testXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(dir_.empty()); }
 
     std::string PathOf(const std::string& name) const { return dir_ + "/" + name; }
     void Put(const std::string& name, const std::string& bytes) const {
@@ -35,7 +31,8 @@ protected:
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
     }
 
-    std::string dir_;
+    test_support::ScratchFolder scratch_{"line_io_test"};
+    std::string dir_ = scratch_.Path().string();
 };
 
 TEST_F(LineIo, ReadEndsLinesAtCrLfAndCrLf) {

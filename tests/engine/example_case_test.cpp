@@ -3,14 +3,13 @@
 
 #include <filesystem>
 
-#include <unistd.h>
-
 #include "engine/assessments_file.h"
 #include "engine/globals.h"
 #include "engine/items_file.h"
 #include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "scoring_steps.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -19,17 +18,10 @@ protected:
     void SetUp() override {
         ResetGlobals();
         // Runs write "weightsw.dat" in the current directory.
-        folder_ = std::filesystem::temp_directory_path() / ("example_case_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder_);
-        old_ = std::filesystem::current_path();
-        std::filesystem::current_path(folder_);
+        folder_.Enter();
     }
-    void TearDown() override {
-        std::filesystem::current_path(old_);
-        std::filesystem::remove_all(folder_);
-        ResetGlobals();
-    }
-    std::filesystem::path folder_, old_;
+    void TearDown() override { ResetGlobals(); }
+    test_support::ScratchFolder folder_{"example-case"};
 };
 
 TEST_P(ExampleCaseTest, OpensAndCalculates) {

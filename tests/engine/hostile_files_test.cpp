@@ -60,8 +60,8 @@ protected:
     }
     void ReadCase(const std::string& stem, bool dtt, bool rls) {
         ResetGlobals();
-        if (dtt) ASSERT_EQ(ReadAssessmentsFile(PathOf(stem + ".dtt")), 0);
-        if (rls) ASSERT_EQ(ReadItemsFile(PathOf(stem + ".rls")), 0);
+        if (dtt) { ASSERT_EQ(ReadAssessmentsFile(PathOf(stem + ".dtt")), 0); }
+        if (rls) { ASSERT_EQ(ReadItemsFile(PathOf(stem + ".rls")), 0); }
     }
 };
 

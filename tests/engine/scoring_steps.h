@@ -16,29 +16,15 @@
 #include "engine/tables.h"
 #include "engine/weights.h"
 #include "case_builder.h"
+#include "scratch_folder.h"
 
 namespace testcase {
 
 // A fresh temporary folder as the current directory while the object lives: global weights write
 // "weightsw.dat" there.
-class ScratchCurrentFolder {
+class ScratchCurrentFolder : public test_support::ScratchFolder {
 public:
-    ScratchCurrentFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "scoring-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "no scratch folder";
-        folder_ = pattern;
-        std::filesystem::current_path(folder_);
-    }
-    ~ScratchCurrentFolder() {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(folder_);
-    }
-    ScratchCurrentFolder(const ScratchCurrentFolder&) = delete;
-    ScratchCurrentFolder& operator=(const ScratchCurrentFolder&) = delete;
-
-private:
-    std::filesystem::path previous_ = std::filesystem::current_path();
-    std::filesystem::path folder_;
+    ScratchCurrentFolder() : ScratchFolder("scoring-test") { Enter(); }
 };
 
 // Starts and ends from the defaults, with the levels 5/50/95.

@@ -190,7 +190,7 @@ TEST_F(TablesTest, DeletingAnItemReachesDecisionMakers) {
     for (int e = 1; e <= 3; ++e) {
         for (int s = 1; s <= MaxItemCount; ++s) {
             const auto& a = ExpertTable[e]->Assessments[s];
-            if (a) EXPECT_NE(a->Item, gone) << "expert " << e << " slot " << s;
+            if (a) { EXPECT_NE(a->Item, gone) << "expert " << e << " slot " << s; }
         }
         EXPECT_EQ(ExpertTable[e]->Assessments[2]->Item, ItemTable[2].get());
     }
@@ -407,8 +407,8 @@ TEST_F(TablesTest, CheckCaseDataCodes) {
         SmallCase();
         c.change();
         EXPECT_EQ(CheckCaseData(), c.code);
-        if (c.expert) EXPECT_EQ(CheckedExpert, c.expert);
-        if (c.slot) EXPECT_EQ(ItemCount, c.slot);
+        if (c.expert) { EXPECT_EQ(CheckedExpert, c.expert); }
+        if (c.slot) { EXPECT_EQ(ItemCount, c.slot); }
     }
 }
 

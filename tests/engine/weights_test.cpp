@@ -59,8 +59,20 @@ TEST_F(WeightsTest, GlobalWeightsOfTheHandCase) {
     EXPECT_TRUE(RelativelyNear(b.MeanSeedInformation, ScoringReference("B.mean_seed_information"), 1e-6L));
     EXPECT_TRUE(RelativelyNear(a.Weight, ScoringReference("A.global_weight"), 1e-6L));
     EXPECT_TRUE(RelativelyNear(b.Weight, ScoringReference("B.global_weight"), 1e-6L));
-    EXPECT_EQ(a.RawWeight, static_cast<float>(static_cast<long double>(a.Calibration) * a.MeanSeedInformation));
-    EXPECT_EQ(WeightsFile(), " 1: " + StrFixed(a.RawWeight, 14, 10) + "\r\n 2: " + StrFixed(b.RawWeight, 14, 10) + "\r\n");
+    // The raw weights by hand from the reference scores: 0.80802669 x 0.018182375 = 0.014691844
+    // and 0.020712783 x 1.7505361 = 0.036258473; relative 1e-6 (they are stored as floats).
+    EXPECT_TRUE(RelativelyNear(a.RawWeight, 0.014691844L, 1e-6L));
+    EXPECT_TRUE(RelativelyNear(b.RawWeight, 0.036258473L, 1e-6L));
+    // The file: " N: ", the raw weight with 10 decimals in 14 characters, CR LF.
+    const std::string file = WeightsFile();
+    ASSERT_EQ(file.size(), 40u) << file;
+    const long double raw[] = {0.014691844L, 0.036258473L};
+    for (std::size_t e = 0; e < 2; ++e) {
+        const std::string line = file.substr(20 * e, 20);
+        EXPECT_EQ(line.substr(0, 9), " " + std::to_string(e + 1) + ":   0.0") << line;  // 2 spaces, 10 decimals
+        EXPECT_EQ(line.substr(18), "\r\n") << line;
+        EXPECT_TRUE(RelativelyNear(std::strtold(line.substr(4, 14).c_str(), nullptr), raw[e], 1e-6L)) << line;
+    }
 }
 
 TEST_F(WeightsTest, AllWeightsZeroStoresOnlyTheRawWeights) {

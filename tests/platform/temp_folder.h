@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/prompts.h"
+#include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -43,9 +44,8 @@ class ScratchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "platform-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = fs::canonical(pattern);
+        root_ = scratch_.Path();
+        ASSERT_FALSE(root_.empty());
     }
     void TearDown() override
     {
@@ -53,7 +53,15 @@ protected:
         fs::current_path(cwd_, ec);
         platform::SetProgramFolderForTesting("");
         platform::SetProgramFolderReadOnlyForTesting(false);
-        fs::remove_all(root_, ec);
+    }
+
+    // A folder below the scratch folder (created) as the program's own folder, where the settings
+    // file lands; the path with its final '/'.
+    std::string UseProgramFolder(const std::string& relative) const
+    {
+        const std::string folder = Folder(relative).string() + "/";
+        platform::SetProgramFolderForTesting(folder);
+        return folder;
     }
 
     // A folder (created) or a file (written) below the scratch folder.
@@ -79,6 +87,7 @@ protected:
 
 private:
     fs::path cwd_ = fs::current_path();
+    test_support::ScratchFolder scratch_{"platform-test"};
     SavedEnv xdg_{"XDG_CONFIG_HOME"};
     SavedEnv home_{"HOME"};
 };

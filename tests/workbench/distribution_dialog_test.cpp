@@ -339,9 +339,9 @@ TEST_F(DistributionDialogTest, EditsShowAndReadParametersAtFullPrecisionWhatever
         const int n = DistributionParamCount(c.Family);
         for (int k = 1; k <= n; ++k) {
             const std::string text = Text(d->Edit(k));
-            if (!c.Texts.empty()) EXPECT_EQ(text, c.Texts[static_cast<std::size_t>(k - 1)]);
+            if (!c.Texts.empty()) { EXPECT_EQ(text, c.Texts[static_cast<std::size_t>(k - 1)]); }
             EXPECT_GT(text.size(), c.Family == FamilyNormal ? 10u : 0u) << text;
-            if (c.Separator != '.') EXPECT_NE(text.find(','), std::string::npos) << text;
+            if (c.Separator != '.') { EXPECT_NE(text.find(','), std::string::npos) << text; }
         }
         const TDistribution opened = d->Core.DialogDistribution;
         QTest::mouseClick(d->OKButton, Qt::LeftButton);

@@ -28,6 +28,7 @@
 #include "workbench/main_form.h"
 #include "workbench/quantiles_form.h"
 #include "workbench/sheet_windows.h"
+#include "ui_test_support.h"
 #include "window_cleanup.h"
 
 class MainFormTest : public platform_test::ScratchTest {
@@ -35,8 +36,7 @@ protected:
     void SetUp() override {
         ScratchTest::SetUp();
         ResetGlobals();
-        programFolder = Folder("bin").string() + "/";
-        platform::SetProgramFolderForTesting(programFolder);
+        programFolder = UseProgramFolder("bin");
         MakeForm();
     }
 
@@ -52,11 +52,7 @@ protected:
 
     void MakeForm() {
         form = std::make_unique<TMainForm>(&prompts);
-        form->resize(1000, 700);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        (void)QTest::qWaitForWindowExposed(form.get());
-        QApplication::processEvents();
+        test_support::ShowMainWindow(form.get());
     }
 
     void DropForm() {

@@ -6,8 +6,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,6 +13,7 @@
 #include "engine/assessments_file.h"
 #include "common/core/io_error.h"
 #include "engine/items_file.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -42,9 +41,9 @@ TEST_P(RoundTripTest, TabbingThroughEveryCellChangesNoFile) {
     FieldWidth = GetParam();
     WeightType = 4; // the user-weight column takes the cursor too
     const std::filesystem::path src = std::filesystem::path(FIXTURES_DIR) / "case";
-    std::string pattern = (std::filesystem::temp_directory_path() / "sheets_round_trip_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path dir = pattern;
+    const test_support::ScratchFolder scratch("sheets_round_trip");
+    const std::filesystem::path& dir = scratch.Path();
+    ASSERT_FALSE(dir.empty());
     ASSERT_EQ(ReadAssessmentsFile((src / "case.dtt").string()), 0);
     ASSERT_EQ(ReadItemsFile((src / "case.rls").string()), 0);
     ActiveExpert = ExpertTable[1].get();
@@ -70,7 +69,6 @@ TEST_P(RoundTripTest, TabbingThroughEveryCellChangesNoFile) {
     ASSERT_TRUE(WriteItemsFile((dir / "out.rls").string()));
     EXPECT_EQ(FileBytes(dir / "out.dtt"), FileBytes(src / "case.dtt"));
     EXPECT_EQ(FileBytes(dir / "out.rls"), FileBytes(src / "case.rls"));
-    std::filesystem::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(FieldWidths, RoundTripTest, ::testing::Values(10, 5));

@@ -19,6 +19,7 @@
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
 #include "workbench/sheet_windows.h"
+#include "ui_test_support.h"
 #include "window_cleanup.h"
 
 class SheetTest : public ::testing::Test {
@@ -74,18 +75,7 @@ protected:
         return s;
     }
 
-    // Keys go where the focus is: the cell editor when it is open, else the grid. The press
-    // may move the focus, so the release goes where the focus is then.
-    static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QWidget* w = QApplication::focusWidget();
-        ASSERT_NE(w, nullptr);
-        QTest::keyPress(w, key, mods);
-        QApplication::processEvents();
-        w = QApplication::focusWidget();
-        ASSERT_NE(w, nullptr);
-        QTest::keyRelease(w, key, mods);
-        QApplication::processEvents();
-    }
+    static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { test_support::KeyToFocus(key, mods); }
 
     static std::vector<std::string> RowTexts(GridSource& g, int row) {
         std::vector<std::string> out;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -44,30 +45,31 @@ TEST_F(AgreementTest, WorkedExample) {
     EXPECT_EQ(W(), first);
 }
 
-TEST_F(AgreementTest, UnanimousExpertsAgreeFully) {
-    AddItemsNumbered(5);
-    for (const char* id : {"A", "B", "C", "D"}) AddExpert(id, "><><><><><");
-    Compute();
-    EXPECT_NEAR(U(), 1, 1e-11);
-}
-
-TEST_F(AgreementTest, TwoExpertsOpposedOnEveryPair) {
-    AddItemsNumbered(6);
-    AddExpert("A", ">><<>><<>><<>><");
-    AddExpert("B", "<<>><<>><<>><<>");
-    Compute();
-    EXPECT_NEAR(U(), -1, 1e-11);
-    // Every item has the same total (each expert's wins of it add to the pairs it is in).
-    EXPECT_NEAR(W(), 0, 1e-11);
-}
-
-// One '>' and one '=' on the pair: P = 1.5 and 0.5 add nothing to num; den = 1; u = -1.
-TEST_F(AgreementTest, PreferenceCountsUpToOneAndAHalfAddNothing) {
-    AddItemsNumbered(2);
-    AddExpert("A", ">");
-    AddExpert("B", "=");
-    Compute();
-    EXPECT_NEAR(U(), -1, 1e-11);
+// The extremes of u, and W where it is known by hand.
+TEST_F(AgreementTest, AgreementAtItsBounds) {
+    const struct {
+        const char* what;
+        int n;
+        std::vector<std::string> answers;
+        double u;
+        std::optional<double> w;
+    } cases[] = {
+        {"unanimous experts agree fully", 5, {"><><><><><", "><><><><><", "><><><><><", "><><><><><"}, 1, {}},
+        // Every item has the same total (each expert's wins of it add to the pairs it is in).
+        {"two experts opposed on every pair", 6, {">><<>><<>><<>><", "<<>><<>><<>><<>"}, -1, 0},
+        // One '>' and one '=' on the pair: P = 1.5 and 0.5 add nothing to num; den = 1.
+        {"preference counts up to one and a half add nothing", 2, {">", "="}, -1, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetGlobals();
+        Platform = &prompts;
+        AddItemsNumbered(c.n);
+        for (std::size_t e = 0; e < c.answers.size(); ++e) AddExpert(std::string(1, char('A' + e)), c.answers[e]);
+        Compute();
+        EXPECT_NEAR(U(), c.u, 1e-11);
+        if (c.w) { EXPECT_NEAR(W(), *c.w, 1e-11); }
+    }
 }
 
 // W = 12 S / (m^2 n (n^2 - 1)) from totals counted straight from the answers.

@@ -37,42 +37,6 @@ TEST_F(WorkspaceTest, ReferenceItemsAreTheFirstAndTheLastWithARealisation) {
     EXPECT_EQ(one.SecondId, "");
 }
 
-TEST_F(WorkspaceTest, ClearCalculationEmptiesEveryTally) {
-    RunSucceeded = true;
-    RefItem1 = 3;
-    RefItem2 = 4;
-    NelRefItem = 4;
-    RunItemCount = 150;
-    RunExpertCount = 150;
-    NoQueryAnswers = false;
-    NoTieAnswers = false;
-    PairCount[150][1] = 7;
-    PreferenceCount[1][150] = 2.5L;
-    ExpertPreference[150][150][150] = 0.5L;
-    ExpertPreference[1][2][3] = 1;
-    Answered[150][150] = true;
-
-    ClearCalculation();
-    EXPECT_FALSE(RunSucceeded);
-    EXPECT_EQ(RefItem1, 0);
-    EXPECT_EQ(RefItem2, 0);
-    EXPECT_EQ(NelRefItem, 0);
-    EXPECT_EQ(RunItemCount, 0);
-    EXPECT_EQ(RunExpertCount, 0);
-    EXPECT_TRUE(NoQueryAnswers);
-    EXPECT_TRUE(NoTieAnswers);
-    for (int i = 1; i <= MaxRunItems; ++i) {
-        for (int j = 1; j <= MaxRunItems; ++j) {
-            ASSERT_EQ(PairCount[i][j], 0);
-            ASSERT_EQ(PreferenceCount[i][j].Value(), 0.0L);
-        }
-        for (int e = 1; e <= MaxRunExperts; ++e) ASSERT_FALSE(Answered[i][e]);
-    }
-    for (int e = 1; e <= MaxRunExperts; ++e)
-        for (int i = 1; i <= MaxRunItems; ++i)
-            for (int j = 1; j <= MaxRunItems; ++j) ASSERT_EQ(ExpertPreference[e][i][j].Value(), 0.0L);
-}
-
 // Answers tallied without the run's counts set are cleared all the same, and so is a larger run's
 // corner after a smaller run.
 TEST_F(WorkspaceTest, ClearCalculationReachesEveryCellATallyTouched) {

@@ -358,7 +358,7 @@ TEST_F(SheetTypingTest, EveryRowOperationSurvivesSaveAndReopen) {
         SCOPED_TRACE(op.name);
         const std::string path = OpenGolden();
         const std::string opened = Snapshot();
-        if (op.items) ASSERT_NE(Realisations(), nullptr);
+        if (op.items) { ASSERT_NE(Realisations(), nullptr); }
         op.run(*this);
         const std::string seen = Snapshot();
         EXPECT_NE(seen.find("expert ExpA"), std::string::npos);

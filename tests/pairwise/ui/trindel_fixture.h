@@ -23,6 +23,7 @@
 #include "pairwise/ui/window_state.h"
 #include "platform/temp_folder.h"
 #include "platform/testing/scripted_prompts.h"
+#include "ui_test_support.h"
 
 class TrindelTest : public platform_test::ScratchTest {
 protected:
@@ -30,8 +31,7 @@ protected:
         ScratchTest::SetUp();
         std::filesystem::current_path(root_);
         ResetGlobals();
-        programFolder = Folder("bin").string() + "/";
-        platform::SetProgramFolderForTesting(programFolder);
+        programFolder = UseProgramFolder("bin");
         prompts.SetShortDate("24/05/2024");
         MakeForm();
     }
@@ -48,11 +48,7 @@ protected:
 
     void MakeForm() {
         form = std::make_unique<TMainForm>(&prompts);
-        form->resize(1000, 700);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        (void)QTest::qWaitForWindowExposed(form.get());
-        QApplication::processEvents();
+        test_support::ShowMainWindow(form.get());
     }
 
     void DropForm() { form.reset(); }
@@ -76,17 +72,7 @@ protected:
         QApplication::processEvents();
     }
 
-    // Keys go where the focus is: the cell editor when it is open, else the grid.
-    static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QWidget* w = QApplication::focusWidget();
-        ASSERT_NE(w, nullptr);
-        QTest::keyPress(w, key, mods);
-        QApplication::processEvents();
-        w = QApplication::focusWidget();
-        ASSERT_NE(w, nullptr);
-        QTest::keyRelease(w, key, mods);
-        QApplication::processEvents();
-    }
+    static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { test_support::KeyToFocus(key, mods); }
 
     // Types text into the open editor of cell (col, row) and commits it with Tab.
     static void TypeAt(SheetGrid* grid, int col, int row, const char* text) {
