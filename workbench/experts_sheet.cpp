@@ -63,10 +63,10 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this
 
     // FormCreate
     RestoreFilteredExperts(FilteredExperts);
-    ExpertsLayoutMode = 65535;
+    ExpertsLayoutMode = NewLayout;
     Core.LayoutWeightType = -1;
-    WindowFlags[2] = WindowFlags[3] = true;
-    WindowFlags[1] = WindowFlags[5] = false;
+    WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = true;
+    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     ExpertsSheet = this;
     area->addSubWindow(this);
     Core.EnsureOneRow();
@@ -175,8 +175,8 @@ void TExpertsSheet::FormActivate() {
     DrawCaption();
     bool changed = Core.FollowViewChange();
     if (changed || Core.LayoutWeightType != WeightType || ExpertsLayoutMode != ExpertsSheetMode) FormAdjust();
-    WindowFlags[3] = true;
-    WindowFlags[1] = WindowFlags[5] = false;
+    WindowFlags[ExpertsActive] = true;
+    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     int row = Core.FindExpRow();
     if (Core.CanSelect(std::max(1, ExpertsGrid->Col()), row) || ExpertsSheetMode == ExpertsDataView)
         ExpertsGrid->SetCursor(std::max(1, ExpertsGrid->Col()), row);
@@ -216,7 +216,7 @@ void TExpertsSheet::FormDeactivate() {
         }
         ExpertsGrid->Refresh();
     }
-    WindowFlags[3] = false;
+    WindowFlags[ExpertsActive] = false;
 }
 
 // ---------------------------------------------------------------- assessments windows
@@ -275,7 +275,7 @@ void TExpertsSheet::OpenExpertItemsSheet(int itemRow) {
         reused->FormActivate();
         if (itemRow > 0) reused->SetCursorRow(itemRow);
         reused->FormPaint();
-        if (same) ExpertsLayoutMode = 65535;
+        if (same) ExpertsLayoutMode = NewLayout;
     }
     if (!result) Core.LastOpenedRow = row;
 }
@@ -368,7 +368,7 @@ bool TExpertsSheet::CloseCase() {
     }
     FreeItemsUndo();
     FreeCase();
-    WindowFlags[0] = WindowFlags[1] = WindowFlags[2] = WindowFlags[3] = WindowFlags[4] = WindowFlags[5] = false;
+    WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
     return true;
 }
 

@@ -92,9 +92,9 @@ private:
 // when that is active, else on nothing.
 template <typename OnExperts, typename OnItems>
 void ForwardToActiveSheet(TItemsSheet* realisations, OnExperts onExperts, OnItems onItems) {
-    if (WindowFlags[3]) {
+    if (WindowFlags[ExpertsActive]) {
         if (ExpertsSheet) onExperts(*ExpertsSheet);
-    } else if (WindowFlags[1]) {
+    } else if (WindowFlags[RealisationsActive]) {
         if (realisations) onItems(*realisations);
     }
 }
@@ -372,8 +372,8 @@ void TMainForm::CreateExpertsSheet() {
     ExpertsSheet = sheet;
     sheet->show();
     MdiArea->setActiveSubWindow(sheet);
-    CalculateItem->setEnabled(WindowFlags[2]);
-    RunButton->setEnabled(WindowFlags[2]);
+    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
+    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
 }
 
 void TMainForm::CreateItemsSheet() {
@@ -551,7 +551,7 @@ void TMainForm::MergeAssessments() {
         return;
     }
     ExpertsSheetMode = 0;
-    ExpertsLayoutMode = 65535;
+    ExpertsLayoutMode = NewLayout;
     BringToFront(ExpertsSheet);
     ExpertsSheet->FormPaint();
     ExpertsSheet->SetEditorModeCommand(false);
@@ -571,7 +571,7 @@ void TMainForm::FileSave(bool asNew) {
     // The case takes a new name only once both its files are written there.
     std::string caseFileName = CaseFile.CaseFileName;
     if (asNew) {
-        SaveDialog1.Filter = WindowFlags[1] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
+        SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
         if (!Platform->SaveFile(SaveDialog1)) return;
         const std::string chosen = SaveDialog1.FileName;
         const CaseFilePaths names = CaseFileNames(chosen);
@@ -673,23 +673,23 @@ void TMainForm::ExportResultSheet(bool isItems, int target) {
 }
 
 void TMainForm::DMSolution1Click() {
-    if (WindowFlags[5] && ItemsSheetMode == 1) ExportResultSheet(true, 0);
+    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == 1) ExportResultSheet(true, 0);
 }
 
 void TMainForm::ExpertScoresClick() {
-    if (WindowFlags[3] && ExpertsSheetMode == 2) ExportResultSheet(false, 0);
+    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == 2) ExportResultSheet(false, 0);
 }
 
 void TMainForm::RobustnessExperts1Click() {
-    if (WindowFlags[3] && ExpertsSheetMode == 4) ExportResultSheet(false, 0);
+    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == 4) ExportResultSheet(false, 0);
 }
 
 void TMainForm::RobustnessItems1Click() {
-    if (WindowFlags[5] && ItemsSheetMode == 4) ExportResultSheet(true, 0);
+    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == 4) ExportResultSheet(true, 0);
 }
 
 void TMainForm::CopySolutionToClipboard1Click() {
-    if (WindowFlags[5] && (ItemsSheetMode == 1 || ItemsSheetMode == 3)) ExportResultSheet(true, 3);
+    if (WindowFlags[ExpertItemsActive] && (ItemsSheetMode == 1 || ItemsSheetMode == 3)) ExportResultSheet(true, 3);
 }
 
 void TMainForm::Questionnaire1Click() {
@@ -720,30 +720,30 @@ void TMainForm::Items1Click() {
 
 void TMainForm::OpenItemsWindow1Click() {
     ActiveExpert = nullptr;
-    if (!WindowFlags[0]) {
+    if (!WindowFlags[RealisationsOpen]) {
         ItemsSheetMode = 0;
         ItemsTextOutput = false;
         if (ExpertTable[1]) CreateItemsSheet();
         else MakeNewItemsForm();
-    } else if (!WindowFlags[1]) {
+    } else if (!WindowFlags[RealisationsActive]) {
         if (TItemsSheet* sheet = RealisationsSheet()) {
             ItemsLayoutMode = ItemsSheetMode;
             ItemsTextOutput = false;
             ItemsSheetMode = 0;
             BringToFront(sheet);
-            WindowFlags[1] = true;
+            WindowFlags[RealisationsActive] = true;
         }
     }
 }
 
 void TMainForm::Experts1Click() {
     OpenExpertsWindow1Click();
-    if (WindowFlags[3]) Edit1Click();
+    if (WindowFlags[ExpertsActive]) Edit1Click();
 }
 
 void TMainForm::OpenExpertsWindow1Click() {
-    if (WindowFlags[2] && ExpertsSheet) {
-        WindowFlags[3] = true;
+    if (WindowFlags[ExpertsOpen] && ExpertsSheet) {
+        WindowFlags[ExpertsActive] = true;
         if (ExpertsSheetMode != 0) {
             ExpertsSheetMode = 0;
             ExpertsSheet->FormPaint();
@@ -769,8 +769,8 @@ void TMainForm::OpenExpertsWindow1Click() {
 }
 
 void TMainForm::Assessments1Click() {
-    if (!WindowFlags[2] || !ExpertsSheet) return;
-    if (ItemsSheetMode != 0) ItemsLayoutMode = 65535;
+    if (!WindowFlags[ExpertsOpen] || !ExpertsSheet) return;
+    if (ItemsSheetMode != 0) ItemsLayoutMode = NewLayout;
     ItemsSheetMode = 0;
     ExpertsSheet->OpenExpertItemsSheet(0);
 }
@@ -780,7 +780,7 @@ void TMainForm::CalculateItemClick() {
 }
 
 void TMainForm::RunButtonClick() {
-    if (WindowFlags[0]) {
+    if (WindowFlags[RealisationsOpen]) {
         if (TItemsSheet* sheet = RealisationsSheet()) sheet->FixEmptyRows();
     }
     CompactExperts(1);
@@ -829,9 +829,9 @@ void TMainForm::RunButtonClick() {
 void TMainForm::UpdateMenuItems() {
     if (Closing) return;
     File1Click();
-    CalculateItem->setEnabled(WindowFlags[2]);
-    RunButton->setEnabled(WindowFlags[2]);
-    Edit1->menuAction()->setEnabled(WindowFlags[3] || WindowFlags[1] || WindowFlags[5]);
+    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
+    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
+    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] || WindowFlags[ExpertItemsActive]);
     Edit1Click();
     Window1Click();
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
@@ -841,7 +841,7 @@ void TMainForm::UpdateMenuItems() {
 
 void TMainForm::File1Click() {
     if (Closing) return;
-    const bool anySheet = WindowFlags[0] || WindowFlags[2] || WindowFlags[4];
+    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ExpertItemsOpen];
     const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
     SaveBtn->setEnabled(anySheet && modified);
     MergeAssessmentsFile1->setEnabled(ItemTable[1] != nullptr);
@@ -849,11 +849,11 @@ void TMainForm::File1Click() {
     FileCloseItem->setEnabled(!OpenChildren().isEmpty());
     FileSaveAsItem->setEnabled(anySheet);
     SaveRangeGraph1->setEnabled(ItemsRangeGraph || ExpertsRangeGraph);
-    DMSolution1->setEnabled(WindowFlags[5] && ItemsSheetMode == 1);
-    ExpertScores->setEnabled(WindowFlags[3] && ExpertsSheetMode == 2);
-    RobustnessExperts1->setEnabled(WindowFlags[3] && ExpertsSheetMode == 4);
-    RobustnessItems1->setEnabled(WindowFlags[5] && ItemsSheetMode == 4);
-    Questionnaire1->setEnabled(WindowFlags[0]);
+    DMSolution1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == 1);
+    ExpertScores->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == 2);
+    RobustnessExperts1->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == 4);
+    RobustnessItems1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == 4);
+    Questionnaire1->setEnabled(WindowFlags[RealisationsOpen]);
     Exportastext1->setEnabled(DMSolution1->isEnabled() || ExpertScores->isEnabled() || RobustnessExperts1->isEnabled() ||
                               RobustnessItems1->isEnabled() || CopySolutionToClipboard1->isEnabled() ||
                               Questionnaire1->isEnabled());
@@ -868,7 +868,7 @@ void TMainForm::DisableEditItems() {
 
 void TMainForm::Edit1Click() {
     ToggleEditormode1->setEnabled(true);
-    CopySolutionToClipboard1->setEnabled(WindowFlags[5] && (ItemsSheetMode == 1 || ItemsSheetMode == 3));
+    CopySolutionToClipboard1->setEnabled(WindowFlags[ExpertItemsActive] && (ItemsSheetMode == 1 || ItemsSheetMode == 3));
     TItemsSheet* realisations = RealisationsSheet();
     auto apply = [&](const EditMenuState& s, bool experts) {
         UndoCtrlZ1->setEnabled(s.Undo);
@@ -880,12 +880,12 @@ void TMainForm::Edit1Click() {
         ToggleEditormode1->setEnabled(s.ToggleEditorMode);
         EnableFiltering1->setChecked(s.FilteringChecked);
     };
-    if (WindowFlags[3]) {
+    if (WindowFlags[ExpertsActive]) {
         if (ExpertsSheet) {
             ExpertsSheet->UpdateExpertsEditMenu();
             apply(ExpertsSheet->EditMenu, true);
         }
-    } else if (!WindowFlags[1]) {
+    } else if (!WindowFlags[RealisationsActive]) {
         ToggleEditormode1->setEnabled(false);
         FilterOnOff1->setEnabled(false);
         DisableEditItems();
@@ -896,16 +896,16 @@ void TMainForm::Edit1Click() {
 
     EnableFiltering1->setChecked(false);
     bool rowMode = false;
-    if (WindowFlags[3] && ExpertsSheet) rowMode = !ExpertsSheet->ExpertsGrid->EditorMode();
-    else if (WindowFlags[1] && realisations) rowMode = !realisations->ItemsGrid->EditorMode();
+    if (WindowFlags[ExpertsActive] && ExpertsSheet) rowMode = !ExpertsSheet->ExpertsGrid->EditorMode();
+    else if (WindowFlags[RealisationsActive] && realisations) rowMode = !realisations->ItemsGrid->EditorMode();
     EnableFiltering1->setEnabled(rowMode);
-    if (WindowFlags[3] || WindowFlags[1]) {
-        const bool on = WindowFlags[3] ? ExpertsFilterEnabled : ItemsFilterEnabled;
+    if (WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive]) {
+        const bool on = WindowFlags[ExpertsActive] ? ExpertsFilterEnabled : ItemsFilterEnabled;
         EnableFiltering1->setText(QString::fromLatin1(on ? "&Dis" : "&En") + QStringLiteral("able filtering (F5)"));
     }
-    ChangeallscalestoLOG1->setEnabled(WindowFlags[0] && WindowFlags[1]);
-    ChangeallscalestoUNI1->setEnabled(WindowFlags[0] && WindowFlags[1]);
-    ClearallUserWeights1->setEnabled(WindowFlags[2] && WeightType == 4);
+    ChangeallscalestoLOG1->setEnabled(WindowFlags[RealisationsOpen] && WindowFlags[RealisationsActive]);
+    ChangeallscalestoUNI1->setEnabled(WindowFlags[RealisationsOpen] && WindowFlags[RealisationsActive]);
+    ClearallUserWeights1->setEnabled(WindowFlags[ExpertsOpen] && WeightType == 4);
     Changefloatingpointformat1->setEnabled(true);
 }
 
@@ -914,7 +914,7 @@ void TMainForm::Window1Click() {
     const QList<QMdiSubWindow*> children = OpenChildren();
     const bool any = !children.isEmpty();
     for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem}) a->setEnabled(any);
-    OpenItemsWindow1->setEnabled(!WindowFlags[1]);
+    OpenItemsWindow1->setEnabled(!WindowFlags[RealisationsActive]);
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
@@ -986,7 +986,7 @@ void TMainForm::EnableFiltering1Click() {
 
 void TMainForm::SetAllScalesCommand(int index) {
     SetAllScales(index);
-    if ((WindowFlags[0] || WindowFlags[4]) && RealisationsSheet()) {
+    if ((WindowFlags[RealisationsOpen] || WindowFlags[ExpertItemsOpen]) && RealisationsSheet()) {
         InvalidateChildren();
         RealisationsSheet()->ItemsGrid->Refresh();
     }
@@ -1002,7 +1002,7 @@ void TMainForm::ChangeallscalestoLOG1Click() {
 
 void TMainForm::ClearallUserWeights1Click() {
     ClearUserWeights();
-    if (WindowFlags[2] && WeightType == 4 && ExpertsSheet) ExpertsSheet->ExpertsGrid->Refresh();
+    if (WindowFlags[ExpertsOpen] && WeightType == 4 && ExpertsSheet) ExpertsSheet->ExpertsGrid->Refresh();
 }
 
 void TMainForm::Changefloatingpointformat1Click() {
@@ -1018,7 +1018,7 @@ void TMainForm::Changefloatingpointformat1Click() {
                 }
         }
         if (ExpertsSheet) {
-            ExpertsLayoutMode = 65535;
+            ExpertsLayoutMode = NewLayout;
             ExpertsSheet->FormPaint();
         }
     });

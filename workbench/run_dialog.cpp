@@ -379,7 +379,7 @@ void TRunDlgFrm::NewWeight(int kind) {
     SignLevelGroup();
     if (old == 4 || kind == 4) {
         // The data view shows the user weights only for user weights.
-        ExpertsLayoutMode = 65535;
+        ExpertsLayoutMode = NewLayout;
         ExpertsSheetMode = ExpertsDataView;
         DisplayExperts();
     }
@@ -429,14 +429,14 @@ void TRunDlgFrm::BayUpdBoxClick() {
     } else {
         EndBayesianUpdates();
     }
-    if (WindowFlags[0] || WindowFlags[4]) RepaintSheets();
+    if (WindowFlags[RealisationsOpen] || WindowFlags[ExpertItemsOpen]) RepaintSheets();
 }
 
 void TRunDlgFrm::OpenItemsForm() {
     ActiveExpert = nullptr;
     ItemsSheetMode = ItemsDataView;
     ItemsTextOutput = false;
-    if (!WindowFlags[0]) {
+    if (!WindowFlags[RealisationsOpen]) {
         if (MainForm) {
             MainForm->CreateItemsSheet();
         } else if (QMdiArea* a = mdiArea()) {
@@ -447,7 +447,7 @@ void TRunDlgFrm::OpenItemsForm() {
     } else if (ChildSheets[0]) {
         BringToFront(ChildSheets[0]);
     }
-    WindowFlags[1] = true;
+    WindowFlags[RealisationsActive] = true;
 }
 
 bool TRunDlgFrm::CalPowerCheck() {
@@ -581,8 +581,8 @@ void TRunDlgFrm::ExtendWithLabel(bool show) {
 }
 
 void TRunDlgFrm::UpdateExperts(int mode) {
-    if (!WindowFlags[2] || !ExpertsSheet) return;
-    ExpertsLayoutMode = 65535;
+    if (!WindowFlags[ExpertsOpen] || !ExpertsSheet) return;
+    ExpertsLayoutMode = NewLayout;
     ExpertsSheetMode = mode;
     ResetCaptions();
     DisplayExperts();
@@ -603,7 +603,7 @@ void TRunDlgFrm::DisplayExperts() {
         if (TExpert* dm = CurrentDecisionMaker()) ActiveExpert = dm;
     }
     ExpertsSheet->FormPaint();
-    if (!WindowFlags[5]) BringToFront(ExpertsSheet);
+    if (!WindowFlags[ExpertItemsActive]) BringToFront(ExpertsSheet);
 }
 
 void TRunDlgFrm::Display_solution() {
@@ -684,7 +684,7 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
     // Graphs of earlier results would show what no longer holds.
     if (ResultsFresh) CloseRangeGraphs();
     QPointer<QMdiSubWindow>& graph = kind == 1 ? ExpertsRangeGraph : ItemsRangeGraph;
-    if (graph && WindowFlags[2]) {
+    if (graph && WindowFlags[ExpertsOpen]) {
         graph->update();
         BringToFront(graph);
     } else if (CreateRangeGraphHandler && mdiArea()) {

@@ -43,9 +43,9 @@ TItemsSheet* Realisations() {
 // when that is active, else on nothing.
 template <typename OnExperts, typename OnItems>
 void ForwardToActiveSheet(OnExperts onExperts, OnItems onItems) {
-    if (WindowFlags[3]) {
+    if (WindowFlags[ExpertsActive]) {
         if (ExpertsSheet) onExperts(*ExpertsSheet);
-    } else if (WindowFlags[1]) {
+    } else if (WindowFlags[RealisationsActive]) {
         if (Realisations()) onItems(*Realisations());
     }
 }
@@ -323,8 +323,8 @@ void TMainForm::CreateExpertsSheet() {
     ExpertsSheet = sheet;
     sheet->show();
     MdiArea->setActiveSubWindow(sheet);
-    CalculateItem->setEnabled(WindowFlags[2]);
-    RunButton->setEnabled(WindowFlags[2]);
+    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
+    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
     UpdateMenuItems();
 }
 
@@ -398,7 +398,7 @@ void TMainForm::FileSave(bool asNew) {
     // case under its old name, still modified.
     std::string chosen = CaseFile.CaseFileName;
     if (asNew) {
-        SaveDialog1.Filter = WindowFlags[1] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
+        SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
         if (!Platform->SaveFile(SaveDialog1)) return;
         chosen = SaveDialog1.FileName;
         const CaseFilePaths paths = CaseFileNames(chosen);
@@ -444,7 +444,7 @@ void TMainForm::FileSave(bool asNew) {
 }
 
 void TMainForm::Calculate() {
-    if (WindowFlags[0] && Realisations()) Realisations()->FixEmptyRows();
+    if (WindowFlags[RealisationsOpen] && Realisations()) Realisations()->FixEmptyRows();
     CompactExperts(1);
     if (!ExpertTable[1]) {
         Tell("Can`t run without experts data");
@@ -470,20 +470,20 @@ void TMainForm::Calculate() {
 void TMainForm::UpdateMenuItems() {
     if (Closing) return;
     File1Click();
-    CalculateItem->setEnabled(WindowFlags[2]);
-    RunButton->setEnabled(WindowFlags[2]);
-    Edit1->menuAction()->setEnabled(WindowFlags[3] || WindowFlags[1] || WindowFlags[5]);
+    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
+    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
+    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] || WindowFlags[ComparisonsActive]);
     Edit1Click();
     Window1Click();
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
-    Experts1->setEnabled(!WindowFlags[3] || ExpertsSheetMode != 0);
-    Assessments1->setEnabled(WindowFlags[3]);
+    Experts1->setEnabled(!WindowFlags[ExpertsActive] || ExpertsSheetMode != 0);
+    Assessments1->setEnabled(WindowFlags[ExpertsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
 
 void TMainForm::File1Click() {
     if (Closing) return;
-    const bool anySheet = WindowFlags[0] || WindowFlags[2] || WindowFlags[4];
+    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ComparisonsOpen];
     const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
     SaveBtn->setEnabled(anySheet && modified);
     FileSaveItem->setEnabled(SaveBtn->isEnabled());
@@ -508,10 +508,10 @@ void TMainForm::Edit1Click() {
         ToggleEditormode1->setEnabled(true);
         EnableFiltering1->setChecked(s.FilteringChecked);
     };
-    if (WindowFlags[3] && ExpertsSheet) {
+    if (WindowFlags[ExpertsActive] && ExpertsSheet) {
         ExpertsSheet->UpdateExpertsEditMenu();
         apply(ExpertsSheet->EditMenu, true);
-    } else if (WindowFlags[1] && Realisations()) {
+    } else if (WindowFlags[RealisationsActive] && Realisations()) {
         Realisations()->UpdateItemsEditMenu();
         apply(Realisations()->EditMenu, false);
     } else {
@@ -519,14 +519,14 @@ void TMainForm::Edit1Click() {
         FilterOnOff1->setEnabled(false);
         DisableEditItems();
     }
-    EnableFiltering1->setEnabled(WindowFlags[3] || WindowFlags[1]);
+    EnableFiltering1->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive]);
 }
 
 void TMainForm::Window1Click() {
     if (Closing) return;
     const bool any = !OpenChildren().isEmpty();
     for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem}) a->setEnabled(any);
-    OpenItemsWindow1->setEnabled(!WindowFlags[1]);
+    OpenItemsWindow1->setEnabled(!WindowFlags[RealisationsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
 
@@ -586,13 +586,13 @@ void TMainForm::Items1Click() {
 
 void TMainForm::OpenItemsWindow1Click() {
     ActiveExpert = nullptr;
-    if (WindowFlags[0] && Realisations()) {
-        if (WindowFlags[1]) return;
+    if (WindowFlags[RealisationsOpen] && Realisations()) {
+        if (WindowFlags[RealisationsActive]) return;
         ItemsLayoutMode = ItemsSheetMode;
         ItemsTextOutput = 0;
         ItemsSheetMode = 0;
         BringToFront(Realisations());
-        WindowFlags[1] = true;
+        WindowFlags[RealisationsActive] = true;
         return;
     }
     ItemsSheetMode = 0;
@@ -606,8 +606,8 @@ void TMainForm::Experts1Click() {
 }
 
 void TMainForm::OpenExpertsWindow1Click() {
-    if (WindowFlags[2] && ExpertsSheet) {
-        WindowFlags[3] = true;
+    if (WindowFlags[ExpertsOpen] && ExpertsSheet) {
+        WindowFlags[ExpertsActive] = true;
         if (ExpertsSheetMode != 0) {
             ExpertsSheetMode = 0;
             ExpertsSheet->FormPaint();
@@ -622,7 +622,7 @@ void TMainForm::OpenExpertsWindow1Click() {
 }
 
 void TMainForm::Assessments1Click() {
-    if (WindowFlags[3] && ExpertsSheet) ExpertsSheet->OpenExpertItemsSheet();
+    if (WindowFlags[ExpertsActive] && ExpertsSheet) ExpertsSheet->OpenExpertItemsSheet();
 }
 
 void TMainForm::CalculateItemClick() {
@@ -669,11 +669,11 @@ void TMainForm::FilterOnOff1Click() {
 
 void TMainForm::Changefloatingpointformat1Click() {
     auto* dlg = new TFlpointDlg(this, FieldWidth, DecimalPlaces, FloatFormat, [] {
-        ItemsLayoutMode = -1;
+        ItemsLayoutMode = NewLayout;
         for (TItemsSheet* s : ChildSheets)
             if (s) s->FormPaint();
         if (ExpertsSheet) {
-            ExpertsLayoutMode = -1;
+            ExpertsLayoutMode = NewLayout;
             ExpertsSheet->FormPaint();
         }
     });
