@@ -9,6 +9,7 @@
 #include "platform/prompts.h"
 #include "workbench/items_sheet.h"
 #include "workbench/record_links.h"
+#include "workbench/services.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
@@ -297,7 +298,7 @@ void TExpertsSheet::CloseSheetsOfEntries(int first, int last) {
 }
 
 void TExpertsSheet::ResetRunDialogIfOpen() {
-    if (ResetRunDialogHandler && ExpertCount != 0) ResetRunDialogHandler();
+    if (ExpertCount != 0) Services().ResetRunDialog();
 }
 
 // ---------------------------------------------------------------- Edit menu commands
@@ -341,7 +342,7 @@ void TExpertsSheet::SetEditorModeCommand(bool on) {
 bool TExpertsSheet::FormCloseQuery() {
     FreeExpertsUndo();
     PutBackSideTables();
-    return !QuerySaveCaseHandler || QuerySaveCaseHandler(1);
+    return Services().QuerySaveCase(1);
 }
 
 bool TExpertsSheet::CloseCase() {
@@ -361,7 +362,7 @@ bool TExpertsSheet::CloseCase() {
     ExpertCount = 0;
     ExpertCountBeforeFilter = 0;
     DecisionMakerCount = 0;
-    if (CloseRunDialogHandler) CloseRunDialogHandler();
+    Services().CloseRunDialog();
     if (ChildSheets[0] && !ChildSheets[0]->close()) {
         closingCase_ = false;
         return false;

@@ -8,11 +8,10 @@
 #include "engine/tables.h"
 #include "workbench/experts_sheet.h"
 #include "workbench/record_links.h"
+#include "workbench/services.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
-std::function<void(TAssessment*, int)> SetDistributionDefaultsHandler;
-std::function<void(QWidget*)> OpenDistributionDialogHandler;
 bool DistribDlgAccepted = false;
 TDistribution SavedDistribution;
 
@@ -383,12 +382,12 @@ void TItemsSheet::ChooseDistribution(int family) {
     const bool allGiven = k > QuantileCount;
     if (family != a->Distribution.Family) {
         const bool keep = family <= FamilyLogNormal && allGiven && a->Distribution.Family != FamilyNone;
-        if (!keep && SetDistributionDefaultsHandler) SetDistributionDefaultsHandler(a, family);
+        if (!keep) Services().SetDistributionDefaults(a, family);
     }
     a->Distribution.Family = static_cast<std::uint8_t>(family);
     Core.Cursor.EditorOn = true;
     Apply(EffectEditorMode);
-    if (OpenDistributionDialogHandler) OpenDistributionDialogHandler(this);
+    Services().OpenDistributionDialog(this);
     ItemsGrid->Refresh();
 }
 
@@ -434,7 +433,7 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
     if (Core.IsRealisations()) {
         FreeItemsUndo();
         PutBackSideTables();
-        if (QuerySaveCaseHandler && !QuerySaveCaseHandler(2)) {
+        if (!Services().QuerySaveCase(2)) {
             event->ignore();
             return;
         }
@@ -450,7 +449,7 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
     if (Core.IsRealisations()) {
         WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = false;
         if (!ExpertsSheet) {
-            if (CloseRunDialogHandler) CloseRunDialogHandler();
+            Services().CloseRunDialog();
             FreeItemsUndo();
             FreeCase();
         }

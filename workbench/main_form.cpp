@@ -35,6 +35,7 @@
 #include "workbench/program_launch.h"
 #include "workbench/quantiles_form.h"
 #include "workbench/range_graph.h"
+#include "workbench/services.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
@@ -142,12 +143,6 @@ TMainForm::TMainForm(platform::Prompts* prompts) {
     FieldWidth = 10;
     DecimalPlaces = 4;
     FloatFormat = 'g';
-    CloseRunDialogHandler = [] {
-        if (RunDialog) RunDialog->close();
-    };
-    InstallRangeGraph();
-    InstallDistributionDialog();
-    InstallExportList();
 
     connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
@@ -159,7 +154,6 @@ TMainForm::~TMainForm() {
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     disconnect(MdiArea, nullptr, this, nullptr);
     Closing = true;
-    CloseRunDialogHandler = nullptr;
     if (MainForm == this) MainForm = nullptr;
     if (ownPrompts_ && Platform == ownPrompts_.get()) Platform = nullptr;
 }
@@ -394,11 +388,9 @@ bool TMainForm::CloseChildren() {
     // The save questions come before anything closes: Cancel in one of them leaves every
     // window as it was. The sheets ask again as they close, which after Yes or No asks
     // nothing more.
-    if (QuerySaveCaseHandler) {
-        TItemsSheet* realisations = ChildSheets[0];
-        if (realisations && !realisations->isHidden() && !QuerySaveCaseHandler(2)) return false;
-        if (ExpertsSheet && !ExpertsSheet->isHidden() && !QuerySaveCaseHandler(1)) return false;
-    }
+    TItemsSheet* realisations = ChildSheets[0];
+    if (realisations && !realisations->isHidden() && !Services().QuerySaveCase(2)) return false;
+    if (ExpertsSheet && !ExpertsSheet->isHidden() && !Services().QuerySaveCase(1)) return false;
     if (RunDialog) {
         RunDialog->close();
         RunDialog = nullptr;
@@ -662,7 +654,7 @@ void TMainForm::SaveRangeGraph1Click() {
     // The graph of the current kind, else the one that is open.
     QMdiSubWindow* graph = RangeGraphKind != 0 ? ExpertsRangeGraph.data() : ItemsRangeGraph.data();
     if (!graph) graph = RangeGraphKind != 0 ? ItemsRangeGraph.data() : ExpertsRangeGraph.data();
-    if (graph && SaveRangeGraphHandler) SaveRangeGraphHandler(graph);
+    if (graph) Services().SaveRangeGraph(graph);
 }
 
 void TMainForm::ExportResultSheet(bool isItems, int target) {
@@ -701,7 +693,7 @@ void TMainForm::Quantiles1Click() {
     CompactItems(1);
     ExportSolutionMode = 0;
     ExportDistributions = false;
-    if (OpenExportListHandler) OpenExportListHandler();
+    Services().OpenExportList();
 }
 
 void TMainForm::Distributions1Click() {
@@ -709,7 +701,7 @@ void TMainForm::Distributions1Click() {
     CompactItems(1);
     ExportSolutionMode = 0;
     ExportDistributions = true;
-    if (OpenExportListHandler) OpenExportListHandler();
+    Services().OpenExportList();
 }
 
 // ---------------------------------------------------------------- the sheets
@@ -749,7 +741,7 @@ void TMainForm::OpenExpertsWindow1Click() {
             ExpertsSheet->FormPaint();
         }
         BringToFront(ExpertsSheet);
-        if (RunDialog && UpdateRunDialogCaptionsHandler) UpdateRunDialogCaptionsHandler();
+        if (RunDialog) Services().UpdateRunDialogCaptions();
     } else if (!ExpertTable[1]) {
         AssessmentHeader = PresetAssessmentHeader;
         {
@@ -793,7 +785,7 @@ void TMainForm::RunButtonClick() {
     const int r = CheckCaseData();
     if (r > 0 || r == CheckTooFewSeeds) {
         KillUndos();
-        if (!RunDialog && CreateRunDialogHandler) RunDialog = CreateRunDialogHandler(MdiArea);
+        if (!RunDialog) RunDialog = Services().CreateRunDialog(MdiArea);
         if (RunDialog) {
             RunDialog->setEnabled(true);
             RunDialog->show();

@@ -19,10 +19,9 @@
 #include "workbench/items_sheet.h"
 #include "workbench/main_form.h"
 #include "workbench/robustness_runs.h"
+#include "workbench/services.h"
 #include "workbench/sheet_windows.h"
 
-std::function<bool(TRunDlgFrm&)> CalcRobHandler;
-std::function<QMdiSubWindow*(QMdiArea*, int)> CreateRangeGraphHandler;
 
 namespace {
 
@@ -77,20 +76,6 @@ void CloseRangeGraphs() {
 }
 
 } // namespace
-
-void InstallRunDialogHandlers() {
-    InstallRobustnessRuns();
-    CreateRunDialogHandler = [](QMdiArea* area) -> QMdiSubWindow* { return new TRunDlgFrm(area); };
-    ResetRunDialogHandler = [] {
-        if (TRunDlgFrm* d = OpenRunDialog()) d->ResetRunDialog();
-    };
-    UpdateRunDialogCaptionsHandler = [] {
-        if (TRunDlgFrm* d = OpenRunDialog()) {
-            if (RobustnessRun) d->UpdateRobCaption();
-            d->UpdateDEScoresCaption();
-        }
-    };
-}
 
 TRunDlgFrm* OpenRunDialog() {
     return qobject_cast<TRunDlgFrm*>(RunDialog.data());
@@ -538,7 +523,7 @@ void TRunDlgFrm::RobExButtonClick() {
 void TRunDlgFrm::RobButton(bool onExperts) {
     RobustnessOnExperts = onExperts;
     DRobustnessButton->setEnabled(false);
-    const bool ok = CalcRobHandler && CalcRobHandler(*this);
+    const bool ok = Services().CalcRob(*this);
     DRobustnessButton->setEnabled(ok);
     DBLossButton->setEnabled(ok);
     DEScoresButton->setEnabled(false);
@@ -687,8 +672,8 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
     if (graph && WindowFlags[ExpertsOpen]) {
         graph->update();
         BringToFront(graph);
-    } else if (CreateRangeGraphHandler && mdiArea()) {
-        graph = CreateRangeGraphHandler(mdiArea(), kind);
+    } else if (mdiArea()) {
+        graph = Services().CreateRangeGraph(mdiArea(), kind);
         if (graph) {
             graph->show();
             KeepClearOfRunDialog(graph);
