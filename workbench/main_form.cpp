@@ -7,7 +7,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolBar>
 
@@ -104,22 +103,10 @@ void ForwardToActiveSheet(TItemsSheet* realisations, OnExperts onExperts, OnItem
 
 // ---------------------------------------------------------------- construction
 
-TMainForm::TMainForm(platform::Prompts* prompts) {
-    setObjectName(QStringLiteral("MainForm"));
+TMainForm::TMainForm(platform::Prompts* prompts) : TMainFrame(prompts, SettingsFileName) {
     MainForm = this;
-    if (!prompts) {
-        ownPrompts_ = std::make_unique<platform::QtPrompts>(this);
-        prompts = ownPrompts_.get();
-    }
-    Platform = prompts;
+    Platform = Prompts();
 
-    MdiArea = new QMdiArea(this);
-    MdiArea->setObjectName(QStringLiteral("MdiArea"));
-    MdiArea->setBackground(palette().brush(QPalette::Dark));
-    setCentralWidget(MdiArea);
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    setStatusBar(StatusBar);
     BuildMenus();
     BuildSpeedPanel();
     resize(621, 353);
@@ -144,31 +131,14 @@ TMainForm::TMainForm(platform::Prompts* prompts) {
     DecimalPlaces = 4;
     FloatFormat = 'g';
 
-    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
-    // The menus start in step even when the frame is never activated (no window manager).
-    UpdateMenuItems();
+    FollowActivation();
 }
 
 TMainForm::~TMainForm() {
-    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
-    disconnect(MdiArea, nullptr, this, nullptr);
+    StopFollowingActivation();
     Closing = true;
     if (MainForm == this) MainForm = nullptr;
-    if (ownPrompts_ && Platform == ownPrompts_.get()) Platform = nullptr;
-}
-
-QAction* TMainForm::AddItem(QMenu* menu, const char* name, const char* caption, void (TMainForm::*handler)(),
-                            const char* hint) {
-    QAction* a = menu->addAction(QString::fromLatin1(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    if (hint) a->setStatusTip(QString::fromLatin1(hint));
-    if (handler) Connect(a, handler);
-    return a;
-}
-
-void TMainForm::Connect(QAction* action, void (TMainForm::*handler)()) {
-    connect(action, &QAction::triggered, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+    if (OwnsPrompts(Platform)) Platform = nullptr;
 }
 
 void TMainForm::BuildMenus() {
@@ -323,29 +293,8 @@ void TMainForm::MessageBox(const std::string& text) {
     if (Platform) Platform->Message(platform::MessageKind::Information, text, platform::Buttons::Ok);
 }
 
-void TMainForm::ShowStatusHint(const QString& hint) {
-    StatusBar->showMessage(hint);
-}
-
-bool TMainForm::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
-        return true;
-    }
-    if (event->type() == QEvent::WindowActivate) UpdateMenuItems();
-    return QMainWindow::event(event);
-}
-
-QList<QMdiSubWindow*> TMainForm::OpenChildren() const {
-    return OpenChildWindows(MdiArea);
-}
-
 TItemsSheet* TMainForm::RealisationsSheet() const {
     return ChildSheets[0] ? ChildSheets[0] : ItemsSheet;
-}
-
-void TMainForm::BringToFront(QMdiSubWindow* window) {
-    BringChildToFront(MdiArea, window);
 }
 
 void TMainForm::RepaintAll() {
@@ -414,13 +363,8 @@ bool TMainForm::CloseChildren() {
     return true;
 }
 
-void TMainForm::SaveRestorePath(bool read) {
-    if (read) {
-        const std::string line = platform::ReadSettingsLine(SettingsFileName);
-        if (!line.empty()) ExpertFileOpenDialog.FileName = line;
-        return;
-    }
-    platform::WriteSettingsLine(SettingsFileName, CaseFile.CaseFileName);
+std::string TMainForm::CasePath() const {
+    return CaseFile.CaseFileName;
 }
 
 void TMainForm::ShowLoadError(const std::string& kind, const std::string& path, int line) {
@@ -630,10 +574,6 @@ void TMainForm::FileSaveItemClick() {
 
 void TMainForm::FileSaveAsItemClick() {
     FileSave(true);
-}
-
-void TMainForm::FileExitItemClick() {
-    close();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -1018,26 +958,6 @@ void TMainForm::Changefloatingpointformat1Click() {
 }
 
 // ---------------------------------------------------------------- Window and Help menus
-
-void TMainForm::WindowCascadeItemClick() {
-    MdiArea->cascadeSubWindows();
-}
-
-void TMainForm::WindowTileItemClick() {
-    MdiArea->tileSubWindows();
-}
-
-void TMainForm::WindowArrangeItemClick() {
-    ArrangeChildIcons(MdiArea);
-}
-
-void TMainForm::WindowMinimizeItemClick() {
-    MinimizeAllChildren(MdiArea);
-}
-
-void TMainForm::CloseAllWindowsClick() {
-    CloseChildren();
-}
 
 void TMainForm::RunWTrindel1Click() {
     RunApp(WTrindelFile, WTrindelFallbackFile);

@@ -8,7 +8,6 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolBar>
 
@@ -54,22 +53,11 @@ void ForwardToActiveSheet(OnExperts onExperts, OnItems onItems) {
 
 // ---------------------------------------------------------------- construction
 
-TMainForm::TMainForm(platform::Prompts* prompts) {
-    setObjectName(QStringLiteral("MainForm"));
+TMainForm::TMainForm(platform::Prompts* prompts) : TMainFrame(prompts, SettingsFileName) {
     MainForm = this;
-    if (!prompts) {
-        ownPrompts_ = std::make_unique<platform::QtPrompts>(this);
-        prompts = ownPrompts_.get();
-    }
-    Platform = prompts;
+    Platform = Prompts();
+    BaseCaption = "WTrindel";
 
-    MdiArea = new QMdiArea(this);
-    MdiArea->setObjectName(QStringLiteral("MdiArea"));
-    MdiArea->setBackground(palette().brush(QPalette::Dark));
-    setCentralWidget(MdiArea);
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    setStatusBar(StatusBar);
     BuildMenus();
     BuildSpeedPanel();
     resize(760, 520);
@@ -93,15 +81,11 @@ TMainForm::TMainForm(platform::Prompts* prompts) {
     DecimalPlaces = 4;
     FloatFormat = 'g';
 
-    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
-    // The menus start in step even when the frame is never activated (no window manager).
-    UpdateMenuItems();
+    FollowActivation();
 }
 
 TMainForm::~TMainForm() {
-    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
-    disconnect(MdiArea, nullptr, this, nullptr);
+    StopFollowingActivation();
     Closing = true;
     // The windows go before the frame's references to them.
     QList<QPointer<QMdiSubWindow>> windows;
@@ -111,20 +95,7 @@ TMainForm::~TMainForm() {
     ExpertsSheet = nullptr;
     ItemsSheet = nullptr;
     if (MainForm == this) MainForm = nullptr;
-    if (ownPrompts_ && Platform == ownPrompts_.get()) Platform = nullptr;
-}
-
-void TMainForm::Connect(QAction* action, void (TMainForm::*handler)()) {
-    connect(action, &QAction::triggered, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
-}
-
-QAction* TMainForm::AddItem(QMenu* menu, const char* name, const char* caption, void (TMainForm::*handler)(),
-                            const char* hint) {
-    QAction* a = menu->addAction(QString::fromLatin1(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    if (hint) a->setStatusTip(QString::fromLatin1(hint));
-    if (handler) Connect(a, handler);
-    return a;
+    if (OwnsPrompts(Platform)) Platform = nullptr;
 }
 
 void TMainForm::BuildMenus() {
@@ -244,30 +215,11 @@ void TMainForm::Tell(const std::string& text) {
     if (Platform) Platform->Message(platform::MessageKind::Information, text, platform::Buttons::Ok);
 }
 
-void TMainForm::ShowStatusHint(const QString& hint) {
-    StatusBar->showMessage(hint);
-}
-
-bool TMainForm::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
-        return true;
-    }
-    if (event->type() == QEvent::WindowActivate) {
-        // As in the analysis program: after the frame was activated, Calculate makes a new
-        // run dialog.
-        RunDialog = nullptr;
-        UpdateMenuItems();
-    }
-    return QMainWindow::event(event);
-}
-
-QList<QMdiSubWindow*> TMainForm::OpenChildren() const {
-    return OpenChildWindows(MdiArea);
-}
-
-void TMainForm::BringToFront(QMdiSubWindow* window) {
-    BringChildToFront(MdiArea, window);
+void TMainForm::FrameActivated() {
+    // As in the analysis program: after the frame was activated, Calculate makes a new
+    // run dialog.
+    RunDialog = nullptr;
+    UpdateMenuItems();
 }
 
 void TMainForm::RepaintChildren() {
@@ -328,13 +280,8 @@ void TMainForm::CreateExpertsSheet() {
     UpdateMenuItems();
 }
 
-void TMainForm::SaveRestorePath(bool read) {
-    if (read) {
-        const std::string line = platform::ReadSettingsLine(SettingsFileName);
-        if (!line.empty()) ExpertFileOpenDialog.FileName = line;
-        return;
-    }
-    platform::WriteSettingsLine(SettingsFileName, CaseFile.CaseFileName);
+std::string TMainForm::CasePath() const {
+    return CaseFile.CaseFileName;
 }
 
 void TMainForm::ShowLoadError(const std::string& kind, const std::string& path, int line) {
@@ -556,10 +503,6 @@ void TMainForm::FileSaveAsItemClick() {
     FileSave(true);
 }
 
-void TMainForm::FileExitItemClick() {
-    close();
-}
-
 void TMainForm::closeEvent(QCloseEvent* event) {
     // Every child is asked first; a refusal (the experts sheet minimising itself, a Cancel)
     // keeps the program running.
@@ -681,26 +624,6 @@ void TMainForm::Changefloatingpointformat1Click() {
 }
 
 // ---------------------------------------------------------------- Window and Help menus
-
-void TMainForm::WindowCascadeItemClick() {
-    MdiArea->cascadeSubWindows();
-}
-
-void TMainForm::WindowTileItemClick() {
-    MdiArea->tileSubWindows();
-}
-
-void TMainForm::WindowArrangeItemClick() {
-    ArrangeChildIcons(MdiArea);
-}
-
-void TMainForm::WindowMinimizeItemClick() {
-    MinimizeAllChildren(MdiArea);
-}
-
-void TMainForm::CloseAllWindowsClick() {
-    CloseChildren();
-}
 
 void TMainForm::HelpAboutItemClick() {
     HelpFile = "Halvorine.hlp";

@@ -1,0 +1,88 @@
+#include "common/ui/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+
+#include "common/ui/mdi_frame.h"
+
+void TMainFrame::SetUpArea() {
+    setObjectName(QStringLiteral("MainForm"));
+    MdiArea = new QMdiArea(this);
+    MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    MdiArea->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(MdiArea);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    setStatusBar(StatusBar);
+}
+
+TMainFrame::~TMainFrame() = default;
+
+void TMainFrame::FollowActivation() {
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
+    // The menus start in step even when the frame is never activated (no window manager).
+    UpdateMenuItems();
+}
+
+void TMainFrame::StopFollowingActivation() {
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    disconnect(MdiArea, nullptr, this, nullptr);
+}
+
+QAction* TMainFrame::NewMenuItem(QMenu* menu, const char* name, const char* caption, const char* hint) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    if (hint) a->setStatusTip(QString::fromLatin1(hint));
+    return a;
+}
+
+void TMainFrame::ShowStatusHint(const QString& hint) {
+    StatusBar->showMessage(hint);
+}
+
+bool TMainFrame::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    if (event->type() == QEvent::WindowActivate) FrameActivated();
+    return QMainWindow::event(event);
+}
+
+QList<QMdiSubWindow*> TMainFrame::OpenChildren() const {
+    return OpenChildWindows(MdiArea);
+}
+
+void TMainFrame::BringToFront(QMdiSubWindow* window) {
+    BringChildToFront(MdiArea, window);
+}
+
+void TMainFrame::FileExitItemClick() {
+    close();
+}
+
+void TMainFrame::WindowCascadeItemClick() {
+    MdiArea->cascadeSubWindows();
+}
+
+void TMainFrame::WindowTileItemClick() {
+    MdiArea->tileSubWindows();
+}
+
+void TMainFrame::WindowArrangeItemClick() {
+    ArrangeChildIcons(MdiArea);
+}
+
+void TMainFrame::WindowMinimizeItemClick() {
+    MinimizeAllChildren(MdiArea);
+}
+
+void TMainFrame::CloseAllWindowsClick() {
+    CloseChildren();
+}
