@@ -142,21 +142,6 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::BuildMenus() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto menu = [&](const char* name, const char* caption, const char* hint = nullptr) {
-        QMenu* m = bar->addMenu(QString::fromLatin1(caption));
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        if (hint) m->menuAction()->setStatusTip(QString::fromLatin1(hint));
-        return m;
-    };
-    auto command = [&](const char* name, const char* caption, void (TMainForm::*handler)()) {
-        QAction* a = bar->addAction(QString::fromLatin1(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        Connect(a, handler);
-        return a;
-    };
     auto submenu = [&](QMenu* parent, const char* name, const char* caption) {
         QMenu* m = parent->addMenu(QString::fromLatin1(caption));
         m->setObjectName(QString::fromLatin1(name));
@@ -164,7 +149,7 @@ void TMainForm::BuildMenus() {
         return m;
     };
 
-    File1 = menu("File1", "&File", "File related commands");
+    File1 = AddMenu("File1", "&File", "File related commands");
     NewItemFileClick = AddItem(File1, "NewItemFileClick", "&New Case", &TMainForm::NewItemFileClickClick,
                                "Create a new case file (.rls)");
     OpenASCIIItemsfle1 = AddItem(File1, "OpenASCIIItemsfle1", "&Open Case", &TMainForm::OpenASCIIItemsfle1Click,
@@ -192,11 +177,11 @@ void TMainForm::BuildMenus() {
     File1->addSeparator();
     FileExitItem = AddItem(File1, "FileExitItem", "E&xit", &TMainForm::FileExitItemClick, "Exit the application");
 
-    Items1 = command("Items1", "&Items", &TMainForm::Items1Click);
-    Experts1 = command("Experts1", "E&xperts", &TMainForm::Experts1Click);
-    Assessments1 = command("Assessments1", "&Assessments", &TMainForm::Assessments1Click);
+    Items1 = AddBarCommand("Items1", "&Items", &TMainForm::Items1Click);
+    Experts1 = AddBarCommand("Experts1", "E&xperts", &TMainForm::Experts1Click);
+    Assessments1 = AddBarCommand("Assessments1", "&Assessments", &TMainForm::Assessments1Click);
 
-    Edit1 = menu("Edit1", "&Edit");
+    Edit1 = AddMenu("Edit1", "&Edit");
     UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
     CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
     ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
@@ -216,9 +201,9 @@ void TMainForm::BuildMenus() {
     ClearallUserWeights1 = AddItem(Edit1, "ClearallUserWeights1", "Clear all User &Weights",
                                    &TMainForm::ClearallUserWeights1Click);
 
-    CalculateItem = command("CalculateItem", "&Calculate", &TMainForm::CalculateItemClick);
+    CalculateItem = AddBarCommand("CalculateItem", "&Calculate", &TMainForm::CalculateItemClick);
 
-    Window1 = menu("Window1", "&Window", "Window related commands such as Tile and Cascade");
+    Window1 = AddMenu("Window1", "&Window", "Window related commands such as Tile and Cascade");
     WindowCascadeItem = AddItem(Window1, "WindowCascadeItem", "&Cascade", &TMainForm::WindowCascadeItemClick,
                                 "Arrange windows to overlap");
     WindowTileItem = AddItem(Window1, "WindowTileItem", "&Tile", &TMainForm::WindowTileItemClick,
@@ -233,7 +218,7 @@ void TMainForm::BuildMenus() {
     OpenItemsWindow1 = AddItem(Window1, "OpenItemsWindow1", "Open Items Window", &TMainForm::OpenItemsWindow1Click);
     RunWTrindel1 = AddItem(Window1, "RunWTrindel1", "Run &WTrindel", &TMainForm::RunWTrindel1Click);
 
-    Help1 = menu("Help1", "&Help");
+    Help1 = AddMenu("Help1", "&Help");
     AboutWHALVORIN1 = AddItem(Help1, "AboutWHALVORIN1", "&About HALVORINE", &TMainForm::AboutWHALVORIN1Click);
     WHALVORINHelp1 = AddItem(Help1, "WHALVORINHelp1", "HALVORINE &Help", &TMainForm::WHALVORINHelp1Click,
                              "Help topics");
@@ -250,25 +235,14 @@ void TMainForm::BuildMenus() {
 }
 
 void TMainForm::BuildSpeedPanel() {
-    SpeedPanel = addToolBar(QStringLiteral("SpeedPanel"));
-    SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
-    SpeedPanel->setMovable(false);
-    SpeedPanel->setIconSize(QSize(16, 16));
-    auto button = [&](const char* name, QStyle::StandardPixmap icon, const char* hint, void (TMainForm::*handler)()) {
-        QAction* a = SpeedPanel->addAction(style()->standardIcon(icon), QString::fromLatin1(hint));
-        a->setObjectName(QString::fromLatin1(name));
-        a->setToolTip(QString::fromLatin1(hint));
-        a->setStatusTip(QString::fromLatin1(hint));
-        if (handler) Connect(a, handler);
-        return a;
-    };
-    NewFileButton = button("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
-    OpenBtn = button("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenBtnClick);
-    SaveBtn = button("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
-    RunButton = button("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::RunButtonClick);
-    PrintButton = button("PrintButton", QStyle::SP_FileDialogDetailedView, "Print", nullptr);
-    GraphicsButton = button("GraphicsButton", QStyle::SP_FileDialogContentsView, "Graphics", nullptr);
-    ExitBtn = button("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
+    MakeSpeedPanel();
+    NewFileButton = AddSpeedButton("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
+    OpenBtn = AddSpeedButton("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenBtnClick);
+    SaveBtn = AddSpeedButton("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
+    RunButton = AddSpeedButton("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::RunButtonClick);
+    PrintButton = AddSpeedButton("PrintButton", QStyle::SP_FileDialogDetailedView, "Print");
+    GraphicsButton = AddSpeedButton("GraphicsButton", QStyle::SP_FileDialogContentsView, "Graphics");
+    ExitBtn = AddSpeedButton("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
     PrintButton->setVisible(false);
     GraphicsButton->setVisible(false);
     SaveBtn->setEnabled(false);

@@ -5,8 +5,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QToolBar>
 
 #include "common/ui/mdi_frame.h"
 
@@ -39,6 +41,39 @@ QAction* TMainFrame::NewMenuItem(QMenu* menu, const char* name, const char* capt
     QAction* a = menu->addAction(QString::fromLatin1(caption));
     a->setObjectName(QString::fromLatin1(name));
     if (hint) a->setStatusTip(QString::fromLatin1(hint));
+    return a;
+}
+
+QMenu* TMainFrame::AddMenu(const char* name, const char* caption, const char* hint) {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* m = bar->addMenu(QString::fromLatin1(caption));
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name));
+    if (hint) m->menuAction()->setStatusTip(QString::fromLatin1(hint));
+    return m;
+}
+
+QAction* TMainFrame::NewBarCommand(const char* name, const char* caption) {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QAction* a = bar->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+void TMainFrame::MakeSpeedPanel() {
+    SpeedPanel = addToolBar(QStringLiteral("SpeedPanel"));
+    SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
+    SpeedPanel->setMovable(false);
+    SpeedPanel->setIconSize(QSize(16, 16));
+}
+
+QAction* TMainFrame::AddSpeedButton(const char* name, QStyle::StandardPixmap icon, const char* hint) {
+    QAction* a = SpeedPanel->addAction(style()->standardIcon(icon), QString::fromLatin1(hint));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setToolTip(QString::fromLatin1(hint));
+    a->setStatusTip(QString::fromLatin1(hint));
     return a;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QStyle>
 
 #include <memory>
 #include <string>
@@ -84,10 +85,21 @@ protected:
     template <typename Frame>
     QAction* AddItem(QMenu* menu, const char* name, const char* caption, void (Frame::*handler)(),
                      const char* hint = nullptr);
+    // A menu of the menu bar; its action carries the menu's name too.
+    QMenu* AddMenu(const char* name, const char* caption, const char* hint = nullptr);
+    // A command on the menu bar itself.
+    template <typename Frame>
+    QAction* AddBarCommand(const char* name, const char* caption, void (Frame::*handler)());
+    // The tool bar of speed buttons, and a button on it with the hint as its tip.
+    void MakeSpeedPanel();
+    QAction* AddSpeedButton(const char* name, QStyle::StandardPixmap icon, const char* hint);
+    template <typename Frame>
+    QAction* AddSpeedButton(const char* name, QStyle::StandardPixmap icon, const char* hint, void (Frame::*handler)());
 
 private:
     void SetUpArea();
     QAction* NewMenuItem(QMenu* menu, const char* name, const char* caption, const char* hint);
+    QAction* NewBarCommand(const char* name, const char* caption);
 
     std::unique_ptr<platform::Prompts> ownPrompts_;
     platform::Prompts* prompts_ = nullptr;
@@ -125,5 +137,20 @@ QAction* TMainFrame::AddItem(QMenu* menu, const char* name, const char* caption,
                              const char* hint) {
     QAction* a = NewMenuItem(menu, name, caption, hint);
     if (handler) Connect(a, handler);
+    return a;
+}
+
+template <typename Frame>
+QAction* TMainFrame::AddBarCommand(const char* name, const char* caption, void (Frame::*handler)()) {
+    QAction* a = NewBarCommand(name, caption);
+    Connect(a, handler);
+    return a;
+}
+
+template <typename Frame>
+QAction* TMainFrame::AddSpeedButton(const char* name, QStyle::StandardPixmap icon, const char* hint,
+                                    void (Frame::*handler)()) {
+    QAction* a = AddSpeedButton(name, icon, hint);
+    Connect(a, handler);
     return a;
 }

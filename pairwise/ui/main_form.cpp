@@ -99,23 +99,8 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::BuildMenus() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto menu = [&](const char* name, const char* caption, const char* hint = nullptr) {
-        QMenu* m = bar->addMenu(QString::fromLatin1(caption));
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        if (hint) m->menuAction()->setStatusTip(QString::fromLatin1(hint));
-        return m;
-    };
-    auto command = [&](const char* name, const char* caption, void (TMainForm::*handler)()) {
-        QAction* a = bar->addAction(QString::fromLatin1(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        Connect(a, handler);
-        return a;
-    };
 
-    File1 = menu("File1", "&File", "File related commands");
+    File1 = AddMenu("File1", "&File", "File related commands");
     NewItemFileClick = AddItem(File1, "NewItemFileClick", "&New Case", &TMainForm::NewItemFileClickClick,
                                "Create a new case file (.rls)");
     OpenASCIIItemsfle1 = AddItem(File1, "OpenASCIIItemsfle1", "&Open Case", &TMainForm::OpenASCIIItemsfle1Click,
@@ -127,11 +112,11 @@ void TMainForm::BuildMenus() {
     File1->addSeparator();
     FileExitItem = AddItem(File1, "FileExitItem", "E&xit", &TMainForm::FileExitItemClick, "Exit the application");
 
-    Items1 = command("Items1", "&Items", &TMainForm::Items1Click);
-    Experts1 = command("Experts1", "E&xperts", &TMainForm::Experts1Click);
-    Assessments1 = command("Assessments1", "&Comparisons", &TMainForm::Assessments1Click);
+    Items1 = AddBarCommand("Items1", "&Items", &TMainForm::Items1Click);
+    Experts1 = AddBarCommand("Experts1", "E&xperts", &TMainForm::Experts1Click);
+    Assessments1 = AddBarCommand("Assessments1", "&Comparisons", &TMainForm::Assessments1Click);
 
-    Edit1 = menu("Edit1", "&Edit");
+    Edit1 = AddMenu("Edit1", "&Edit");
     UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
     CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
     ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
@@ -147,7 +132,7 @@ void TMainForm::BuildMenus() {
                                          &TMainForm::Changefloatingpointformat1Click);
 
     // Opening the menu is the command; its entries do nothing.
-    CalculateMenu = menu("CalculateItem", "&Calculate");
+    CalculateMenu = AddMenu("CalculateItem", "&Calculate");
     CalculateItem = CalculateMenu->menuAction();
     QAction* scale = CalculateMenu->addAction(QStringLiteral("&Scale transformation"));
     scale->setCheckable(true);
@@ -156,7 +141,7 @@ void TMainForm::BuildMenus() {
     CalculateMenu->addAction(QStringLiteral("&Run"));
     connect(CalculateMenu, &QMenu::aboutToShow, this, [this] { RunCommand([&] { CalculateItemClick(); }); });
 
-    Window1 = menu("Window1", "&Window", "Window related commands such as Tile and Cascade");
+    Window1 = AddMenu("Window1", "&Window", "Window related commands such as Tile and Cascade");
     WindowCascadeItem = AddItem(Window1, "WindowCascadeItem", "&Cascade", &TMainForm::WindowCascadeItemClick,
                                 "Arrange windows to overlap");
     WindowTileItem = AddItem(Window1, "WindowTileItem", "&Tile", &TMainForm::WindowTileItemClick,
@@ -170,7 +155,7 @@ void TMainForm::BuildMenus() {
                                  &TMainForm::OpenExpertsWindow1Click);
     OpenItemsWindow1 = AddItem(Window1, "OpenItemsWindow1", "Open Items Window", &TMainForm::OpenItemsWindow1Click);
 
-    Help1 = menu("Help1", "&Help", "Help topics");
+    Help1 = AddMenu("Help1", "&Help", "Help topics");
     HelpAboutItem = AddItem(Help1, "HelpAboutItem", "Halvorine and WTrindel &Help", &TMainForm::HelpAboutItemClick);
 
     connect(File1, &QMenu::aboutToShow, this, &TMainForm::File1Click);
@@ -183,23 +168,12 @@ void TMainForm::BuildMenus() {
 }
 
 void TMainForm::BuildSpeedPanel() {
-    SpeedPanel = addToolBar(QStringLiteral("SpeedPanel"));
-    SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
-    SpeedPanel->setMovable(false);
-    SpeedPanel->setIconSize(QSize(16, 16));
-    auto button = [&](const char* name, QStyle::StandardPixmap icon, const char* hint, void (TMainForm::*handler)()) {
-        QAction* a = SpeedPanel->addAction(style()->standardIcon(icon), QString::fromLatin1(hint));
-        a->setObjectName(QString::fromLatin1(name));
-        a->setToolTip(QString::fromLatin1(hint));
-        a->setStatusTip(QString::fromLatin1(hint));
-        Connect(a, handler);
-        return a;
-    };
-    NewFileButton = button("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
-    OpenBtn = button("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenASCIIItemsfle1Click);
-    SaveBtn = button("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
-    RunButton = button("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::CalculateItemClick);
-    ExitBtn = button("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
+    MakeSpeedPanel();
+    NewFileButton = AddSpeedButton("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
+    OpenBtn = AddSpeedButton("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenASCIIItemsfle1Click);
+    SaveBtn = AddSpeedButton("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
+    RunButton = AddSpeedButton("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::CalculateItemClick);
+    ExitBtn = AddSpeedButton("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
     SaveBtn->setEnabled(false);
     RunButton->setEnabled(false);
 }
