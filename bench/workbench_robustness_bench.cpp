@@ -14,6 +14,7 @@
 #include "engine/tables.h"
 #include "workbench/robustness_runs.h"
 #include "workbench/run_dialog_core.h"
+#include "workbench/services.h"
 
 namespace {
 
@@ -69,4 +70,7 @@ void RobustnessOnItems(benchmark::State& state) {
 // Every core (0), and one thread.
 BENCHMARK(RobustnessOnItems)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime()->Arg(0)->Arg(1);
 
-int main(int argc, char** argv) { return benchmain::Main(argc, argv, "workbench-robustness-bench"); }
+int main(int argc, char** argv) {
+    WireServices();  // the runs reach the engine through the program's services
+    return benchmain::Main(argc, argv, "workbench-robustness-bench");
+}

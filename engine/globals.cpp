@@ -80,8 +80,8 @@ std::string PercentileTableNote;
 
 int ExpertsSheetMode = 0;
 int ItemsSheetMode = 0;
-int ExpertsLayoutMode = 65535;
-int ItemsLayoutMode = 65535;
+int ExpertsLayoutMode = NewLayout;
+int ItemsLayoutMode = NewLayout;
 bool ExpertsTextOutput = false;
 bool ItemsTextOutput = false;
 
@@ -173,8 +173,8 @@ void ResetGlobals() {
 
     ExpertsSheetMode = 0;
     ItemsSheetMode = 0;
-    ExpertsLayoutMode = 65535;
-    ItemsLayoutMode = 65535;
+    ExpertsLayoutMode = NewLayout;
+    ItemsLayoutMode = NewLayout;
     ExpertsTextOutput = false;
     ItemsTextOutput = false;
 }

@@ -150,6 +150,16 @@ extern FILEDATA CaseFile;
 extern platform::Prompts* Platform;
 
 // ---- which sheets exist / are active ----
+// Indices of WindowFlags: the realisations sheet (the items sheet without an expert), the
+// experts sheet, and an items sheet of one expert or decision maker; each open / active.
+enum WindowFlag : int {
+    RealisationsOpen = 0,
+    RealisationsActive = 1,
+    ExpertsOpen = 2,
+    ExpertsActive = 3,
+    ExpertItemsOpen = 4,
+    ExpertItemsActive = 5,
+};
 extern bool WindowFlags[6];
 
 // ---- display format ----
@@ -229,6 +239,8 @@ extern std::string PercentileTableNote;
 // ---- sheet views ----
 extern int ExpertsSheetMode;
 extern int ItemsSheetMode;
+// The layout mode no view has: the sheet is laid out anew at its next activation or paint.
+constexpr int NewLayout = 65535;
 extern int ExpertsLayoutMode;
 extern int ItemsLayoutMode;
 extern bool ExpertsTextOutput;

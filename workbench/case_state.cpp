@@ -7,10 +7,6 @@ QPointer<QMdiSubWindow> RunDialog;
 QPointer<QMdiSubWindow> ItemsRangeGraph;
 QPointer<QMdiSubWindow> ExpertsRangeGraph;
 
-std::function<QMdiSubWindow*(QMdiArea*)> CreateRunDialogHandler;
-std::function<void()> UpdateRunDialogCaptionsHandler;
-std::function<void(QMdiSubWindow*)> SaveRangeGraphHandler;
-std::function<void()> OpenExportListHandler;
 
 void SetDefaultRunOptions() {
     // Dropping the kept values would make the updated quantiles the case's own.

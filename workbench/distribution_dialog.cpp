@@ -661,10 +661,3 @@ void OpenDistributionDialog(QWidget* owner) {
     TDistribDlg dialog(owner);
     dialog.exec();
 }
-
-void InstallDistributionDialog() {
-    SetDistributionDefaultsHandler = [](TAssessment* a, int family) {
-        if (a) SetDistributionDefaults(family, a->Distribution);
-    };
-    OpenDistributionDialogHandler = [](QWidget* owner) { OpenDistributionDialog(owner); };
-}

@@ -135,6 +135,3 @@ private:
 
 // Shows the dialog for the popup's assessment and waits until it closes.
 void OpenDistributionDialog(QWidget* owner);
-
-// Connects the items sheet's distribution popup to this dialog and its defaults.
-void InstallDistributionDialog();

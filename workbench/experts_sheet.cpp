@@ -9,6 +9,7 @@
 #include "platform/prompts.h"
 #include "workbench/items_sheet.h"
 #include "workbench/record_links.h"
+#include "workbench/services.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
@@ -63,10 +64,10 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this
 
     // FormCreate
     RestoreFilteredExperts(FilteredExperts);
-    ExpertsLayoutMode = 65535;
+    ExpertsLayoutMode = NewLayout;
     Core.LayoutWeightType = -1;
-    WindowFlags[2] = WindowFlags[3] = true;
-    WindowFlags[1] = WindowFlags[5] = false;
+    WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = true;
+    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     ExpertsSheet = this;
     area->addSubWindow(this);
     Core.EnsureOneRow();
@@ -175,8 +176,8 @@ void TExpertsSheet::FormActivate() {
     DrawCaption();
     bool changed = Core.FollowViewChange();
     if (changed || Core.LayoutWeightType != WeightType || ExpertsLayoutMode != ExpertsSheetMode) FormAdjust();
-    WindowFlags[3] = true;
-    WindowFlags[1] = WindowFlags[5] = false;
+    WindowFlags[ExpertsActive] = true;
+    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     int row = Core.FindExpRow();
     if (Core.CanSelect(std::max(1, ExpertsGrid->Col()), row) || ExpertsSheetMode == ExpertsDataView)
         ExpertsGrid->SetCursor(std::max(1, ExpertsGrid->Col()), row);
@@ -216,7 +217,7 @@ void TExpertsSheet::FormDeactivate() {
         }
         ExpertsGrid->Refresh();
     }
-    WindowFlags[3] = false;
+    WindowFlags[ExpertsActive] = false;
 }
 
 // ---------------------------------------------------------------- assessments windows
@@ -275,7 +276,7 @@ void TExpertsSheet::OpenExpertItemsSheet(int itemRow) {
         reused->FormActivate();
         if (itemRow > 0) reused->SetCursorRow(itemRow);
         reused->FormPaint();
-        if (same) ExpertsLayoutMode = 65535;
+        if (same) ExpertsLayoutMode = NewLayout;
     }
     if (!result) Core.LastOpenedRow = row;
 }
@@ -297,7 +298,7 @@ void TExpertsSheet::CloseSheetsOfEntries(int first, int last) {
 }
 
 void TExpertsSheet::ResetRunDialogIfOpen() {
-    if (ResetRunDialogHandler && ExpertCount != 0) ResetRunDialogHandler();
+    if (ExpertCount != 0) Services().ResetRunDialog();
 }
 
 // ---------------------------------------------------------------- Edit menu commands
@@ -341,7 +342,7 @@ void TExpertsSheet::SetEditorModeCommand(bool on) {
 bool TExpertsSheet::FormCloseQuery() {
     FreeExpertsUndo();
     PutBackSideTables();
-    return !QuerySaveCaseHandler || QuerySaveCaseHandler(1);
+    return Services().QuerySaveCase(1);
 }
 
 bool TExpertsSheet::CloseCase() {
@@ -361,14 +362,14 @@ bool TExpertsSheet::CloseCase() {
     ExpertCount = 0;
     ExpertCountBeforeFilter = 0;
     DecisionMakerCount = 0;
-    if (CloseRunDialogHandler) CloseRunDialogHandler();
+    Services().CloseRunDialog();
     if (ChildSheets[0] && !ChildSheets[0]->close()) {
         closingCase_ = false;
         return false;
     }
     FreeItemsUndo();
     FreeCase();
-    WindowFlags[0] = WindowFlags[1] = WindowFlags[2] = WindowFlags[3] = WindowFlags[4] = WindowFlags[5] = false;
+    WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
     return true;
 }
 

@@ -91,7 +91,7 @@ void ClearResultExperts(ExpertsSheetHost* /*host*/) {
         DecisionMakerCount = std::max(0, DecisionMakerCount - removed);
         if (ExpertsSheetMode != ExpertsDataView) {
             ExpertsSheetMode = ExpertsDataView;
-            ExpertsLayoutMode = 65535;
+            ExpertsLayoutMode = NewLayout;
         }
     }
     ClearItemFilter();

@@ -412,7 +412,3 @@ TItemsListBoxForm* OpenExportList() {
     form->activateWindow();
     return form;
 }
-
-void InstallExportList() {
-    OpenExportListHandler = [] { OpenExportList(); };
-}

@@ -87,6 +87,3 @@ private:
 
 // The menu command's window: shown at once, or nothing when the case has nothing to export.
 TItemsListBoxForm* OpenExportList();
-
-// Connects the File menu's column exports to this window.
-void InstallExportList();

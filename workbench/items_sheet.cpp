@@ -8,11 +8,10 @@
 #include "engine/tables.h"
 #include "workbench/experts_sheet.h"
 #include "workbench/record_links.h"
+#include "workbench/services.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
-std::function<void(TAssessment*, int)> SetDistributionDefaultsHandler;
-std::function<void(QWidget*)> OpenDistributionDialogHandler;
 bool DistribDlgAccepted = false;
 TDistribution SavedDistribution;
 
@@ -103,11 +102,11 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : QMdiSubWindow(nullpt
 
     // FormCreate
     if (expert) {
-        WindowFlags[4] = WindowFlags[5] = true;
-        WindowFlags[1] = false;
+        WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = true;
+        WindowFlags[RealisationsActive] = false;
     } else {
         ChildSheets[0] = this;
-        WindowFlags[0] = WindowFlags[1] = true;
+        WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = true;
     }
     if (!ItemsSheet) ItemsSheet = this;
     area->addSubWindow(this);
@@ -116,7 +115,7 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : QMdiSubWindow(nullpt
     Core.Cursor.Col = Core.Expert ? 3 : 1;
     Core.Cursor.EditorOn = true;
     Apply(EffectCursor | EffectEditorMode);
-    ItemsLayoutMode = 65535;
+    ItemsLayoutMode = NewLayout;
     UpdateItemsEditMenu();
     DistribDlgAccepted = false;
 }
@@ -265,8 +264,8 @@ void TItemsSheet::FormActivate() {
     DrawItemsCaption();
     int restored = 0;
     if (Core.Expert) {
-        WindowFlags[5] = true;
-        WindowFlags[1] = WindowFlags[3] = false;
+        WindowFlags[ExpertItemsActive] = true;
+        WindowFlags[RealisationsActive] = WindowFlags[ExpertsActive] = false;
         if (Core.IsResultSheet) {
             ItemsGrid->SetEditorMode(false);
             FilterItemsOut(FilteredItems);
@@ -285,8 +284,8 @@ void TItemsSheet::FormActivate() {
         restored = RestoreFilteredItems(FilteredItems);
         if (viewChanged || restored) InvalidateChildren();
         FixEmptyRows();
-        WindowFlags[1] = true;
-        WindowFlags[3] = WindowFlags[5] = false;
+        WindowFlags[RealisationsActive] = true;
+        WindowFlags[ExpertsActive] = WindowFlags[ExpertItemsActive] = false;
     }
     if (ItemsLayoutMode != ItemsSheetMode || restored || BayesianUpdates != Core.LayoutBayesian || retargeted)
         LayoutItemsSheet();
@@ -315,9 +314,9 @@ void TItemsSheet::FormDeactivate() {
     EditMenu = EditMenuState{};
     if (Core.IsRealisations()) {
         FixEmptyRows();
-        WindowFlags[1] = false;
+        WindowFlags[RealisationsActive] = false;
     } else {
-        WindowFlags[5] = false;
+        WindowFlags[ExpertItemsActive] = false;
     }
 }
 
@@ -383,12 +382,12 @@ void TItemsSheet::ChooseDistribution(int family) {
     const bool allGiven = k > QuantileCount;
     if (family != a->Distribution.Family) {
         const bool keep = family <= FamilyLogNormal && allGiven && a->Distribution.Family != FamilyNone;
-        if (!keep && SetDistributionDefaultsHandler) SetDistributionDefaultsHandler(a, family);
+        if (!keep) Services().SetDistributionDefaults(a, family);
     }
     a->Distribution.Family = static_cast<std::uint8_t>(family);
     Core.Cursor.EditorOn = true;
     Apply(EffectEditorMode);
-    if (OpenDistributionDialogHandler) OpenDistributionDialogHandler(this);
+    Services().OpenDistributionDialog(this);
     ItemsGrid->Refresh();
 }
 
@@ -434,7 +433,7 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
     if (Core.IsRealisations()) {
         FreeItemsUndo();
         PutBackSideTables();
-        if (QuerySaveCaseHandler && !QuerySaveCaseHandler(2)) {
+        if (!Services().QuerySaveCase(2)) {
             event->ignore();
             return;
         }
@@ -448,9 +447,9 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
         ActiveExpert = checked ? checked : ExpertTable[1].get();
     }
     if (Core.IsRealisations()) {
-        WindowFlags[0] = WindowFlags[1] = false;
+        WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = false;
         if (!ExpertsSheet) {
-            if (CloseRunDialogHandler) CloseRunDialogHandler();
+            Services().CloseRunDialog();
             FreeItemsUndo();
             FreeCase();
         }
@@ -458,7 +457,7 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
         bool other = false;
         for (int i = 1; i <= ChildSheetSlots; ++i)
             if (ChildSheets[i]) other = true;
-        if (!other) WindowFlags[4] = WindowFlags[5] = false;
+        if (!other) WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
     }
     Core.Expert = nullptr;
     gone_ = true;

@@ -12,10 +12,6 @@
 #include "common/ui/sheet_grid.h"
 #include "workbench/items_sheet_core.h"
 
-// The distributions dialog and its defaults come with the distribution windows; the popup
-// calls them through these.
-extern std::function<void(TAssessment*, int family)> SetDistributionDefaultsHandler;
-extern std::function<void(QWidget* owner)> OpenDistributionDialogHandler;
 extern bool DistribDlgAccepted;
 extern TDistribution SavedDistribution;
 

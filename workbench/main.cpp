@@ -4,12 +4,13 @@
 #include "workbench/main_form.h"
 #include "workbench/quantiles_form.h"
 #include "workbench/run_dialog.h"
+#include "workbench/services.h"
 
 int main(int argc, char** argv) {
     THalvorineApp app(argc, argv);
     QApplication::setApplicationName("Halvorine");
     ResetGlobals();
-    InstallRunDialogHandlers();
+    WireServices();
 
     TMainForm mainForm;
     mainForm.show();

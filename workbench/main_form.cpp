@@ -7,7 +7,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolBar>
 
@@ -35,6 +34,7 @@
 #include "workbench/program_launch.h"
 #include "workbench/quantiles_form.h"
 #include "workbench/range_graph.h"
+#include "workbench/services.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
@@ -92,9 +92,9 @@ private:
 // when that is active, else on nothing.
 template <typename OnExperts, typename OnItems>
 void ForwardToActiveSheet(TItemsSheet* realisations, OnExperts onExperts, OnItems onItems) {
-    if (WindowFlags[3]) {
+    if (WindowFlags[ExpertsActive]) {
         if (ExpertsSheet) onExperts(*ExpertsSheet);
-    } else if (WindowFlags[1]) {
+    } else if (WindowFlags[RealisationsActive]) {
         if (realisations) onItems(*realisations);
     }
 }
@@ -103,22 +103,10 @@ void ForwardToActiveSheet(TItemsSheet* realisations, OnExperts onExperts, OnItem
 
 // ---------------------------------------------------------------- construction
 
-TMainForm::TMainForm(platform::Prompts* prompts) {
-    setObjectName(QStringLiteral("MainForm"));
+TMainForm::TMainForm(platform::Prompts* prompts) : TMainFrame(prompts, SettingsFileName) {
     MainForm = this;
-    if (!prompts) {
-        ownPrompts_ = std::make_unique<platform::QtPrompts>(this);
-        prompts = ownPrompts_.get();
-    }
-    Platform = prompts;
+    Platform = Prompts();
 
-    MdiArea = new QMdiArea(this);
-    MdiArea->setObjectName(QStringLiteral("MdiArea"));
-    MdiArea->setBackground(palette().brush(QPalette::Dark));
-    setCentralWidget(MdiArea);
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    setStatusBar(StatusBar);
     BuildMenus();
     BuildSpeedPanel();
     resize(621, 353);
@@ -142,57 +130,18 @@ TMainForm::TMainForm(platform::Prompts* prompts) {
     FieldWidth = 10;
     DecimalPlaces = 4;
     FloatFormat = 'g';
-    CloseRunDialogHandler = [] {
-        if (RunDialog) RunDialog->close();
-    };
-    InstallRangeGraph();
-    InstallDistributionDialog();
-    InstallExportList();
 
-    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
-    // The menus start in step even when the frame is never activated (no window manager).
-    UpdateMenuItems();
+    FollowActivation();
 }
 
 TMainForm::~TMainForm() {
-    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
-    disconnect(MdiArea, nullptr, this, nullptr);
+    StopFollowingActivation();
     Closing = true;
-    CloseRunDialogHandler = nullptr;
     if (MainForm == this) MainForm = nullptr;
-    if (ownPrompts_ && Platform == ownPrompts_.get()) Platform = nullptr;
-}
-
-QAction* TMainForm::AddItem(QMenu* menu, const char* name, const char* caption, void (TMainForm::*handler)(),
-                            const char* hint) {
-    QAction* a = menu->addAction(QString::fromLatin1(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    if (hint) a->setStatusTip(QString::fromLatin1(hint));
-    if (handler) Connect(a, handler);
-    return a;
-}
-
-void TMainForm::Connect(QAction* action, void (TMainForm::*handler)()) {
-    connect(action, &QAction::triggered, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+    if (OwnsPrompts(Platform)) Platform = nullptr;
 }
 
 void TMainForm::BuildMenus() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto menu = [&](const char* name, const char* caption, const char* hint = nullptr) {
-        QMenu* m = bar->addMenu(QString::fromLatin1(caption));
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        if (hint) m->menuAction()->setStatusTip(QString::fromLatin1(hint));
-        return m;
-    };
-    auto command = [&](const char* name, const char* caption, void (TMainForm::*handler)()) {
-        QAction* a = bar->addAction(QString::fromLatin1(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        Connect(a, handler);
-        return a;
-    };
     auto submenu = [&](QMenu* parent, const char* name, const char* caption) {
         QMenu* m = parent->addMenu(QString::fromLatin1(caption));
         m->setObjectName(QString::fromLatin1(name));
@@ -200,7 +149,7 @@ void TMainForm::BuildMenus() {
         return m;
     };
 
-    File1 = menu("File1", "&File", "File related commands");
+    File1 = AddMenu("File1", "&File", "File related commands");
     NewItemFileClick = AddItem(File1, "NewItemFileClick", "&New Case", &TMainForm::NewItemFileClickClick,
                                "Create a new case file (.rls)");
     OpenASCIIItemsfle1 = AddItem(File1, "OpenASCIIItemsfle1", "&Open Case", &TMainForm::OpenASCIIItemsfle1Click,
@@ -228,11 +177,11 @@ void TMainForm::BuildMenus() {
     File1->addSeparator();
     FileExitItem = AddItem(File1, "FileExitItem", "E&xit", &TMainForm::FileExitItemClick, "Exit the application");
 
-    Items1 = command("Items1", "&Items", &TMainForm::Items1Click);
-    Experts1 = command("Experts1", "E&xperts", &TMainForm::Experts1Click);
-    Assessments1 = command("Assessments1", "&Assessments", &TMainForm::Assessments1Click);
+    Items1 = AddBarCommand("Items1", "&Items", &TMainForm::Items1Click);
+    Experts1 = AddBarCommand("Experts1", "E&xperts", &TMainForm::Experts1Click);
+    Assessments1 = AddBarCommand("Assessments1", "&Assessments", &TMainForm::Assessments1Click);
 
-    Edit1 = menu("Edit1", "&Edit");
+    Edit1 = AddMenu("Edit1", "&Edit");
     UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
     CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
     ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
@@ -252,9 +201,9 @@ void TMainForm::BuildMenus() {
     ClearallUserWeights1 = AddItem(Edit1, "ClearallUserWeights1", "Clear all User &Weights",
                                    &TMainForm::ClearallUserWeights1Click);
 
-    CalculateItem = command("CalculateItem", "&Calculate", &TMainForm::CalculateItemClick);
+    CalculateItem = AddBarCommand("CalculateItem", "&Calculate", &TMainForm::CalculateItemClick);
 
-    Window1 = menu("Window1", "&Window", "Window related commands such as Tile and Cascade");
+    Window1 = AddMenu("Window1", "&Window", "Window related commands such as Tile and Cascade");
     WindowCascadeItem = AddItem(Window1, "WindowCascadeItem", "&Cascade", &TMainForm::WindowCascadeItemClick,
                                 "Arrange windows to overlap");
     WindowTileItem = AddItem(Window1, "WindowTileItem", "&Tile", &TMainForm::WindowTileItemClick,
@@ -269,7 +218,7 @@ void TMainForm::BuildMenus() {
     OpenItemsWindow1 = AddItem(Window1, "OpenItemsWindow1", "Open Items Window", &TMainForm::OpenItemsWindow1Click);
     RunWTrindel1 = AddItem(Window1, "RunWTrindel1", "Run &WTrindel", &TMainForm::RunWTrindel1Click);
 
-    Help1 = menu("Help1", "&Help");
+    Help1 = AddMenu("Help1", "&Help");
     AboutWHALVORIN1 = AddItem(Help1, "AboutWHALVORIN1", "&About HALVORINE", &TMainForm::AboutWHALVORIN1Click);
     WHALVORINHelp1 = AddItem(Help1, "WHALVORINHelp1", "HALVORINE &Help", &TMainForm::WHALVORINHelp1Click,
                              "Help topics");
@@ -286,25 +235,14 @@ void TMainForm::BuildMenus() {
 }
 
 void TMainForm::BuildSpeedPanel() {
-    SpeedPanel = addToolBar(QStringLiteral("SpeedPanel"));
-    SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
-    SpeedPanel->setMovable(false);
-    SpeedPanel->setIconSize(QSize(16, 16));
-    auto button = [&](const char* name, QStyle::StandardPixmap icon, const char* hint, void (TMainForm::*handler)()) {
-        QAction* a = SpeedPanel->addAction(style()->standardIcon(icon), QString::fromLatin1(hint));
-        a->setObjectName(QString::fromLatin1(name));
-        a->setToolTip(QString::fromLatin1(hint));
-        a->setStatusTip(QString::fromLatin1(hint));
-        if (handler) Connect(a, handler);
-        return a;
-    };
-    NewFileButton = button("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
-    OpenBtn = button("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenBtnClick);
-    SaveBtn = button("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
-    RunButton = button("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::RunButtonClick);
-    PrintButton = button("PrintButton", QStyle::SP_FileDialogDetailedView, "Print", nullptr);
-    GraphicsButton = button("GraphicsButton", QStyle::SP_FileDialogContentsView, "Graphics", nullptr);
-    ExitBtn = button("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
+    MakeSpeedPanel();
+    NewFileButton = AddSpeedButton("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
+    OpenBtn = AddSpeedButton("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenBtnClick);
+    SaveBtn = AddSpeedButton("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
+    RunButton = AddSpeedButton("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::RunButtonClick);
+    PrintButton = AddSpeedButton("PrintButton", QStyle::SP_FileDialogDetailedView, "Print");
+    GraphicsButton = AddSpeedButton("GraphicsButton", QStyle::SP_FileDialogContentsView, "Graphics");
+    ExitBtn = AddSpeedButton("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
     PrintButton->setVisible(false);
     GraphicsButton->setVisible(false);
     SaveBtn->setEnabled(false);
@@ -329,29 +267,8 @@ void TMainForm::MessageBox(const std::string& text) {
     if (Platform) Platform->Message(platform::MessageKind::Information, text, platform::Buttons::Ok);
 }
 
-void TMainForm::ShowStatusHint(const QString& hint) {
-    StatusBar->showMessage(hint);
-}
-
-bool TMainForm::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
-        return true;
-    }
-    if (event->type() == QEvent::WindowActivate) UpdateMenuItems();
-    return QMainWindow::event(event);
-}
-
-QList<QMdiSubWindow*> TMainForm::OpenChildren() const {
-    return OpenChildWindows(MdiArea);
-}
-
 TItemsSheet* TMainForm::RealisationsSheet() const {
     return ChildSheets[0] ? ChildSheets[0] : ItemsSheet;
-}
-
-void TMainForm::BringToFront(QMdiSubWindow* window) {
-    BringChildToFront(MdiArea, window);
 }
 
 void TMainForm::RepaintAll() {
@@ -372,8 +289,8 @@ void TMainForm::CreateExpertsSheet() {
     ExpertsSheet = sheet;
     sheet->show();
     MdiArea->setActiveSubWindow(sheet);
-    CalculateItem->setEnabled(WindowFlags[2]);
-    RunButton->setEnabled(WindowFlags[2]);
+    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
+    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
 }
 
 void TMainForm::CreateItemsSheet() {
@@ -394,11 +311,9 @@ bool TMainForm::CloseChildren() {
     // The save questions come before anything closes: Cancel in one of them leaves every
     // window as it was. The sheets ask again as they close, which after Yes or No asks
     // nothing more.
-    if (QuerySaveCaseHandler) {
-        TItemsSheet* realisations = ChildSheets[0];
-        if (realisations && !realisations->isHidden() && !QuerySaveCaseHandler(2)) return false;
-        if (ExpertsSheet && !ExpertsSheet->isHidden() && !QuerySaveCaseHandler(1)) return false;
-    }
+    TItemsSheet* realisations = ChildSheets[0];
+    if (realisations && !realisations->isHidden() && !Services().QuerySaveCase(2)) return false;
+    if (ExpertsSheet && !ExpertsSheet->isHidden() && !Services().QuerySaveCase(1)) return false;
     if (RunDialog) {
         RunDialog->close();
         RunDialog = nullptr;
@@ -422,13 +337,8 @@ bool TMainForm::CloseChildren() {
     return true;
 }
 
-void TMainForm::SaveRestorePath(bool read) {
-    if (read) {
-        const std::string line = platform::ReadSettingsLine(SettingsFileName);
-        if (!line.empty()) ExpertFileOpenDialog.FileName = line;
-        return;
-    }
-    platform::WriteSettingsLine(SettingsFileName, CaseFile.CaseFileName);
+std::string TMainForm::CasePath() const {
+    return CaseFile.CaseFileName;
 }
 
 void TMainForm::ShowLoadError(const std::string& kind, const std::string& path, int line) {
@@ -551,7 +461,7 @@ void TMainForm::MergeAssessments() {
         return;
     }
     ExpertsSheetMode = 0;
-    ExpertsLayoutMode = 65535;
+    ExpertsLayoutMode = NewLayout;
     BringToFront(ExpertsSheet);
     ExpertsSheet->FormPaint();
     ExpertsSheet->SetEditorModeCommand(false);
@@ -571,7 +481,7 @@ void TMainForm::FileSave(bool asNew) {
     // The case takes a new name only once both its files are written there.
     std::string caseFileName = CaseFile.CaseFileName;
     if (asNew) {
-        SaveDialog1.Filter = WindowFlags[1] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
+        SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
         if (!Platform->SaveFile(SaveDialog1)) return;
         const std::string chosen = SaveDialog1.FileName;
         const CaseFilePaths names = CaseFileNames(chosen);
@@ -640,10 +550,6 @@ void TMainForm::FileSaveAsItemClick() {
     FileSave(true);
 }
 
-void TMainForm::FileExitItemClick() {
-    close();
-}
-
 void TMainForm::closeEvent(QCloseEvent* event) {
     Closing = true;
     if (!CloseChildren()) {
@@ -662,7 +568,7 @@ void TMainForm::SaveRangeGraph1Click() {
     // The graph of the current kind, else the one that is open.
     QMdiSubWindow* graph = RangeGraphKind != 0 ? ExpertsRangeGraph.data() : ItemsRangeGraph.data();
     if (!graph) graph = RangeGraphKind != 0 ? ItemsRangeGraph.data() : ExpertsRangeGraph.data();
-    if (graph && SaveRangeGraphHandler) SaveRangeGraphHandler(graph);
+    if (graph) Services().SaveRangeGraph(graph);
 }
 
 void TMainForm::ExportResultSheet(bool isItems, int target) {
@@ -673,23 +579,23 @@ void TMainForm::ExportResultSheet(bool isItems, int target) {
 }
 
 void TMainForm::DMSolution1Click() {
-    if (WindowFlags[5] && ItemsSheetMode == 1) ExportResultSheet(true, 0);
+    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == 1) ExportResultSheet(true, 0);
 }
 
 void TMainForm::ExpertScoresClick() {
-    if (WindowFlags[3] && ExpertsSheetMode == 2) ExportResultSheet(false, 0);
+    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == 2) ExportResultSheet(false, 0);
 }
 
 void TMainForm::RobustnessExperts1Click() {
-    if (WindowFlags[3] && ExpertsSheetMode == 4) ExportResultSheet(false, 0);
+    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == 4) ExportResultSheet(false, 0);
 }
 
 void TMainForm::RobustnessItems1Click() {
-    if (WindowFlags[5] && ItemsSheetMode == 4) ExportResultSheet(true, 0);
+    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == 4) ExportResultSheet(true, 0);
 }
 
 void TMainForm::CopySolutionToClipboard1Click() {
-    if (WindowFlags[5] && (ItemsSheetMode == 1 || ItemsSheetMode == 3)) ExportResultSheet(true, 3);
+    if (WindowFlags[ExpertItemsActive] && (ItemsSheetMode == 1 || ItemsSheetMode == 3)) ExportResultSheet(true, 3);
 }
 
 void TMainForm::Questionnaire1Click() {
@@ -701,7 +607,7 @@ void TMainForm::Quantiles1Click() {
     CompactItems(1);
     ExportSolutionMode = 0;
     ExportDistributions = false;
-    if (OpenExportListHandler) OpenExportListHandler();
+    Services().OpenExportList();
 }
 
 void TMainForm::Distributions1Click() {
@@ -709,7 +615,7 @@ void TMainForm::Distributions1Click() {
     CompactItems(1);
     ExportSolutionMode = 0;
     ExportDistributions = true;
-    if (OpenExportListHandler) OpenExportListHandler();
+    Services().OpenExportList();
 }
 
 // ---------------------------------------------------------------- the sheets
@@ -720,36 +626,36 @@ void TMainForm::Items1Click() {
 
 void TMainForm::OpenItemsWindow1Click() {
     ActiveExpert = nullptr;
-    if (!WindowFlags[0]) {
+    if (!WindowFlags[RealisationsOpen]) {
         ItemsSheetMode = 0;
         ItemsTextOutput = false;
         if (ExpertTable[1]) CreateItemsSheet();
         else MakeNewItemsForm();
-    } else if (!WindowFlags[1]) {
+    } else if (!WindowFlags[RealisationsActive]) {
         if (TItemsSheet* sheet = RealisationsSheet()) {
             ItemsLayoutMode = ItemsSheetMode;
             ItemsTextOutput = false;
             ItemsSheetMode = 0;
             BringToFront(sheet);
-            WindowFlags[1] = true;
+            WindowFlags[RealisationsActive] = true;
         }
     }
 }
 
 void TMainForm::Experts1Click() {
     OpenExpertsWindow1Click();
-    if (WindowFlags[3]) Edit1Click();
+    if (WindowFlags[ExpertsActive]) Edit1Click();
 }
 
 void TMainForm::OpenExpertsWindow1Click() {
-    if (WindowFlags[2] && ExpertsSheet) {
-        WindowFlags[3] = true;
+    if (WindowFlags[ExpertsOpen] && ExpertsSheet) {
+        WindowFlags[ExpertsActive] = true;
         if (ExpertsSheetMode != 0) {
             ExpertsSheetMode = 0;
             ExpertsSheet->FormPaint();
         }
         BringToFront(ExpertsSheet);
-        if (RunDialog && UpdateRunDialogCaptionsHandler) UpdateRunDialogCaptionsHandler();
+        if (RunDialog) Services().UpdateRunDialogCaptions();
     } else if (!ExpertTable[1]) {
         AssessmentHeader = PresetAssessmentHeader;
         {
@@ -769,8 +675,8 @@ void TMainForm::OpenExpertsWindow1Click() {
 }
 
 void TMainForm::Assessments1Click() {
-    if (!WindowFlags[2] || !ExpertsSheet) return;
-    if (ItemsSheetMode != 0) ItemsLayoutMode = 65535;
+    if (!WindowFlags[ExpertsOpen] || !ExpertsSheet) return;
+    if (ItemsSheetMode != 0) ItemsLayoutMode = NewLayout;
     ItemsSheetMode = 0;
     ExpertsSheet->OpenExpertItemsSheet(0);
 }
@@ -780,7 +686,7 @@ void TMainForm::CalculateItemClick() {
 }
 
 void TMainForm::RunButtonClick() {
-    if (WindowFlags[0]) {
+    if (WindowFlags[RealisationsOpen]) {
         if (TItemsSheet* sheet = RealisationsSheet()) sheet->FixEmptyRows();
     }
     CompactExperts(1);
@@ -793,7 +699,7 @@ void TMainForm::RunButtonClick() {
     const int r = CheckCaseData();
     if (r > 0 || r == CheckTooFewSeeds) {
         KillUndos();
-        if (!RunDialog && CreateRunDialogHandler) RunDialog = CreateRunDialogHandler(MdiArea);
+        if (!RunDialog) RunDialog = Services().CreateRunDialog(MdiArea);
         if (RunDialog) {
             RunDialog->setEnabled(true);
             RunDialog->show();
@@ -829,9 +735,9 @@ void TMainForm::RunButtonClick() {
 void TMainForm::UpdateMenuItems() {
     if (Closing) return;
     File1Click();
-    CalculateItem->setEnabled(WindowFlags[2]);
-    RunButton->setEnabled(WindowFlags[2]);
-    Edit1->menuAction()->setEnabled(WindowFlags[3] || WindowFlags[1] || WindowFlags[5]);
+    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
+    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
+    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] || WindowFlags[ExpertItemsActive]);
     Edit1Click();
     Window1Click();
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
@@ -841,7 +747,7 @@ void TMainForm::UpdateMenuItems() {
 
 void TMainForm::File1Click() {
     if (Closing) return;
-    const bool anySheet = WindowFlags[0] || WindowFlags[2] || WindowFlags[4];
+    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ExpertItemsOpen];
     const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
     SaveBtn->setEnabled(anySheet && modified);
     MergeAssessmentsFile1->setEnabled(ItemTable[1] != nullptr);
@@ -849,11 +755,11 @@ void TMainForm::File1Click() {
     FileCloseItem->setEnabled(!OpenChildren().isEmpty());
     FileSaveAsItem->setEnabled(anySheet);
     SaveRangeGraph1->setEnabled(ItemsRangeGraph || ExpertsRangeGraph);
-    DMSolution1->setEnabled(WindowFlags[5] && ItemsSheetMode == 1);
-    ExpertScores->setEnabled(WindowFlags[3] && ExpertsSheetMode == 2);
-    RobustnessExperts1->setEnabled(WindowFlags[3] && ExpertsSheetMode == 4);
-    RobustnessItems1->setEnabled(WindowFlags[5] && ItemsSheetMode == 4);
-    Questionnaire1->setEnabled(WindowFlags[0]);
+    DMSolution1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == 1);
+    ExpertScores->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == 2);
+    RobustnessExperts1->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == 4);
+    RobustnessItems1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == 4);
+    Questionnaire1->setEnabled(WindowFlags[RealisationsOpen]);
     Exportastext1->setEnabled(DMSolution1->isEnabled() || ExpertScores->isEnabled() || RobustnessExperts1->isEnabled() ||
                               RobustnessItems1->isEnabled() || CopySolutionToClipboard1->isEnabled() ||
                               Questionnaire1->isEnabled());
@@ -868,7 +774,7 @@ void TMainForm::DisableEditItems() {
 
 void TMainForm::Edit1Click() {
     ToggleEditormode1->setEnabled(true);
-    CopySolutionToClipboard1->setEnabled(WindowFlags[5] && (ItemsSheetMode == 1 || ItemsSheetMode == 3));
+    CopySolutionToClipboard1->setEnabled(WindowFlags[ExpertItemsActive] && (ItemsSheetMode == 1 || ItemsSheetMode == 3));
     TItemsSheet* realisations = RealisationsSheet();
     auto apply = [&](const EditMenuState& s, bool experts) {
         UndoCtrlZ1->setEnabled(s.Undo);
@@ -880,12 +786,12 @@ void TMainForm::Edit1Click() {
         ToggleEditormode1->setEnabled(s.ToggleEditorMode);
         EnableFiltering1->setChecked(s.FilteringChecked);
     };
-    if (WindowFlags[3]) {
+    if (WindowFlags[ExpertsActive]) {
         if (ExpertsSheet) {
             ExpertsSheet->UpdateExpertsEditMenu();
             apply(ExpertsSheet->EditMenu, true);
         }
-    } else if (!WindowFlags[1]) {
+    } else if (!WindowFlags[RealisationsActive]) {
         ToggleEditormode1->setEnabled(false);
         FilterOnOff1->setEnabled(false);
         DisableEditItems();
@@ -896,16 +802,16 @@ void TMainForm::Edit1Click() {
 
     EnableFiltering1->setChecked(false);
     bool rowMode = false;
-    if (WindowFlags[3] && ExpertsSheet) rowMode = !ExpertsSheet->ExpertsGrid->EditorMode();
-    else if (WindowFlags[1] && realisations) rowMode = !realisations->ItemsGrid->EditorMode();
+    if (WindowFlags[ExpertsActive] && ExpertsSheet) rowMode = !ExpertsSheet->ExpertsGrid->EditorMode();
+    else if (WindowFlags[RealisationsActive] && realisations) rowMode = !realisations->ItemsGrid->EditorMode();
     EnableFiltering1->setEnabled(rowMode);
-    if (WindowFlags[3] || WindowFlags[1]) {
-        const bool on = WindowFlags[3] ? ExpertsFilterEnabled : ItemsFilterEnabled;
+    if (WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive]) {
+        const bool on = WindowFlags[ExpertsActive] ? ExpertsFilterEnabled : ItemsFilterEnabled;
         EnableFiltering1->setText(QString::fromLatin1(on ? "&Dis" : "&En") + QStringLiteral("able filtering (F5)"));
     }
-    ChangeallscalestoLOG1->setEnabled(WindowFlags[0] && WindowFlags[1]);
-    ChangeallscalestoUNI1->setEnabled(WindowFlags[0] && WindowFlags[1]);
-    ClearallUserWeights1->setEnabled(WindowFlags[2] && WeightType == 4);
+    ChangeallscalestoLOG1->setEnabled(WindowFlags[RealisationsOpen] && WindowFlags[RealisationsActive]);
+    ChangeallscalestoUNI1->setEnabled(WindowFlags[RealisationsOpen] && WindowFlags[RealisationsActive]);
+    ClearallUserWeights1->setEnabled(WindowFlags[ExpertsOpen] && WeightType == 4);
     Changefloatingpointformat1->setEnabled(true);
 }
 
@@ -914,7 +820,7 @@ void TMainForm::Window1Click() {
     const QList<QMdiSubWindow*> children = OpenChildren();
     const bool any = !children.isEmpty();
     for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem}) a->setEnabled(any);
-    OpenItemsWindow1->setEnabled(!WindowFlags[1]);
+    OpenItemsWindow1->setEnabled(!WindowFlags[RealisationsActive]);
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
@@ -986,7 +892,7 @@ void TMainForm::EnableFiltering1Click() {
 
 void TMainForm::SetAllScalesCommand(int index) {
     SetAllScales(index);
-    if ((WindowFlags[0] || WindowFlags[4]) && RealisationsSheet()) {
+    if ((WindowFlags[RealisationsOpen] || WindowFlags[ExpertItemsOpen]) && RealisationsSheet()) {
         InvalidateChildren();
         RealisationsSheet()->ItemsGrid->Refresh();
     }
@@ -1002,7 +908,7 @@ void TMainForm::ChangeallscalestoLOG1Click() {
 
 void TMainForm::ClearallUserWeights1Click() {
     ClearUserWeights();
-    if (WindowFlags[2] && WeightType == 4 && ExpertsSheet) ExpertsSheet->ExpertsGrid->Refresh();
+    if (WindowFlags[ExpertsOpen] && WeightType == 4 && ExpertsSheet) ExpertsSheet->ExpertsGrid->Refresh();
 }
 
 void TMainForm::Changefloatingpointformat1Click() {
@@ -1018,7 +924,7 @@ void TMainForm::Changefloatingpointformat1Click() {
                 }
         }
         if (ExpertsSheet) {
-            ExpertsLayoutMode = 65535;
+            ExpertsLayoutMode = NewLayout;
             ExpertsSheet->FormPaint();
         }
     });
@@ -1026,26 +932,6 @@ void TMainForm::Changefloatingpointformat1Click() {
 }
 
 // ---------------------------------------------------------------- Window and Help menus
-
-void TMainForm::WindowCascadeItemClick() {
-    MdiArea->cascadeSubWindows();
-}
-
-void TMainForm::WindowTileItemClick() {
-    MdiArea->tileSubWindows();
-}
-
-void TMainForm::WindowArrangeItemClick() {
-    ArrangeChildIcons(MdiArea);
-}
-
-void TMainForm::WindowMinimizeItemClick() {
-    MinimizeAllChildren(MdiArea);
-}
-
-void TMainForm::CloseAllWindowsClick() {
-    CloseChildren();
-}
 
 void TMainForm::RunWTrindel1Click() {
     RunApp(WTrindelFile, WTrindelFallbackFile);

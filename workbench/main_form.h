@@ -2,24 +2,17 @@
 // holds the windows of the one open case, and the commands on the case as a whole.
 #pragma once
 
-#include <QList>
-#include <QMainWindow>
-
-#include <memory>
 #include <string>
 
-#include "platform/prompts.h"
+#include "common/ui/main_frame.h"
 
 class QAction;
-class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QStatusBar;
-class QToolBar;
 class TExpertsSheet;
 class TItemsSheet;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public TMainFrame {
     Q_OBJECT
 public:
     // prompts: the platform services to use (tests); null: the real ones, on this window.
@@ -27,10 +20,6 @@ public:
     ~TMainForm() override;
 
     // ---- components ----
-    QMdiArea* MdiArea = nullptr;
-    QToolBar* SpeedPanel = nullptr;
-    QStatusBar* StatusBar = nullptr;
-
     QMenu* File1 = nullptr;
     QAction* NewItemFileClick = nullptr;
     QAction* OpenASCIIItemsfle1 = nullptr;
@@ -88,38 +77,24 @@ public:
     QAction* PrintButton = nullptr;
     QAction* GraphicsButton = nullptr;
 
-    // The file choices, kept between commands as the dialogs keep their last file.
-    platform::FileChoice ExpertFileOpenDialog;
-    platform::FileChoice ItemsFileOpenDialog;
-    platform::FileChoice SaveDialog1;
-
-    std::string BaseCaption;
-    bool Closing = false;
-    std::string HelpFile;
-
     // ---- case operations ----
     void CreateExpertsSheet();
     void CreateItemsSheet();
     void MakeNewItemsForm();
-    bool CloseChildren();
+    bool CloseChildren() override;
     void KillUndos();
-    void SaveRestorePath(bool read);
     void OpenCase();
     void MergeAssessments();
     void FileSave(bool asNew);
     void ShowLoadError(const std::string& kind, const std::string& path, int line);
-    void ShowStatusHint(const QString& hint);
 
     // ---- enabling ----
-    void UpdateMenuItems();
+    void UpdateMenuItems() override;
     void File1Click();
     void Edit1Click();
     void Window1Click();
     void ListChildWindows();
     void DisableEditItems();
-
-    // The child windows that are open (shown, not closed), in the area's order.
-    QList<QMdiSubWindow*> OpenChildren() const;
 
 public slots:
     // File menu and speed buttons
@@ -131,7 +106,6 @@ public slots:
     void FileCloseItemClick();
     void FileSaveItemClick();
     void FileSaveAsItemClick();
-    void FileExitItemClick();
     void SaveRangeGraph1Click();
     void DMSolution1Click();
     void ExpertScoresClick();
@@ -162,35 +136,24 @@ public slots:
     void ChangeallscalestoLOG1Click();
     void ClearallUserWeights1Click();
     // Window and Help menus
-    void WindowCascadeItemClick();
-    void WindowTileItemClick();
-    void WindowArrangeItemClick();
-    void WindowMinimizeItemClick();
-    void CloseAllWindowsClick();
     void RunWTrindel1Click();
     void WHALVORINHelp1Click();
     void AboutWHALVORIN1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
+    std::string CasePath() const override;
 
 private:
     void BuildMenus();
     void BuildSpeedPanel();
-    void Connect(QAction* action, void (TMainForm::*handler)());
-    QAction* AddItem(QMenu* menu, const char* name, const char* caption, void (TMainForm::*handler)(),
-                     const char* hint = nullptr);
     void SetCaption(const std::string& caption);
     void ShowCaseCaption();
     void RepaintAll();
     void SetAllScalesCommand(int index);
     void ExportResultSheet(bool isItems, int target);
     TItemsSheet* RealisationsSheet() const;
-    void BringToFront(QMdiSubWindow* window);
     void MessageBox(const std::string& text);
-
-    std::unique_ptr<platform::Prompts> ownPrompts_;
     QList<QAction*> windowList_;
     QAction* windowListSeparator_ = nullptr;
 };

@@ -394,13 +394,6 @@ QMdiSubWindow* OpenRangeGraphWindow(QMdiArea* area, int kind) {
     return window;
 }
 
-void InstallRangeGraph() {
-    CreateRangeGraphHandler = OpenRangeGraphWindow;
-    SaveRangeGraphHandler = [](QMdiSubWindow* window) {
-        if (auto* graph = qobject_cast<TRangeGraphWindow*>(window)) graph->SaveRangeGraph();
-    };
-}
-
 void SetRangeGraphMemoCapacityForTesting(int lines) {
     memoCapacity = lines > 0 ? lines : RangeGraphMemoCapacity;
 }

@@ -101,9 +101,6 @@ private:
 // front. ItemsRangeGraph / ExpertsRangeGraph refer to it until it goes. RangeGraphKind := kind.
 QMdiSubWindow* OpenRangeGraphWindow(QMdiArea* area, int kind);
 
-// Lets "Save Range&Graph" save a graph window (SaveRangeGraphHandler).
-void InstallRangeGraph();
-
 // The most lines the window's text shows; past it the window tells the user to save the graph.
 constexpr int RangeGraphMemoCapacity = 65536;
 // A smaller capacity for tests; 0 goes back to RangeGraphMemoCapacity.

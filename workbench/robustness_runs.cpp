@@ -17,6 +17,7 @@
 #include "workbench/record_links.h"
 #include "workbench/run_dialog.h"
 #include "workbench/run_dialog_core.h"
+#include "workbench/services.h"
 #include "workbench/sheet_windows.h"
 
 namespace {
@@ -149,7 +150,7 @@ struct FullRunState {
 void RunEngine() {
     RunErrorCode = 0;
     try {
-        if (RunCalculationHandler) RunCalculationHandler(RunErrorCode);
+        Services().RunCalculation(RunErrorCode);
     } catch (...) {
     }
 }
@@ -363,6 +364,3 @@ bool CalcRob(TRunDlgFrm& dialog) {
     return CalcRob(hooks);
 }
 
-void InstallRobustnessRuns() {
-    CalcRobHandler = [](TRunDlgFrm& dialog) { return CalcRob(dialog); };
-}

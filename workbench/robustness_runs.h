@@ -32,6 +32,3 @@ bool CalcRob(const RobustnessHooks& hooks);
 
 // The dialog's side: the discrepancy box cleared, its caption and messages, then CalcRob.
 bool CalcRob(TRunDlgFrm& dialog);
-
-// Makes the run dialog's robustness buttons run CalcRob.
-void InstallRobustnessRuns();

@@ -19,10 +19,9 @@
 #include "workbench/items_sheet.h"
 #include "workbench/main_form.h"
 #include "workbench/robustness_runs.h"
+#include "workbench/services.h"
 #include "workbench/sheet_windows.h"
 
-std::function<bool(TRunDlgFrm&)> CalcRobHandler;
-std::function<QMdiSubWindow*(QMdiArea*, int)> CreateRangeGraphHandler;
 
 namespace {
 
@@ -77,20 +76,6 @@ void CloseRangeGraphs() {
 }
 
 } // namespace
-
-void InstallRunDialogHandlers() {
-    InstallRobustnessRuns();
-    CreateRunDialogHandler = [](QMdiArea* area) -> QMdiSubWindow* { return new TRunDlgFrm(area); };
-    ResetRunDialogHandler = [] {
-        if (TRunDlgFrm* d = OpenRunDialog()) d->ResetRunDialog();
-    };
-    UpdateRunDialogCaptionsHandler = [] {
-        if (TRunDlgFrm* d = OpenRunDialog()) {
-            if (RobustnessRun) d->UpdateRobCaption();
-            d->UpdateDEScoresCaption();
-        }
-    };
-}
 
 TRunDlgFrm* OpenRunDialog() {
     return qobject_cast<TRunDlgFrm*>(RunDialog.data());
@@ -379,7 +364,7 @@ void TRunDlgFrm::NewWeight(int kind) {
     SignLevelGroup();
     if (old == 4 || kind == 4) {
         // The data view shows the user weights only for user weights.
-        ExpertsLayoutMode = 65535;
+        ExpertsLayoutMode = NewLayout;
         ExpertsSheetMode = ExpertsDataView;
         DisplayExperts();
     }
@@ -429,14 +414,14 @@ void TRunDlgFrm::BayUpdBoxClick() {
     } else {
         EndBayesianUpdates();
     }
-    if (WindowFlags[0] || WindowFlags[4]) RepaintSheets();
+    if (WindowFlags[RealisationsOpen] || WindowFlags[ExpertItemsOpen]) RepaintSheets();
 }
 
 void TRunDlgFrm::OpenItemsForm() {
     ActiveExpert = nullptr;
     ItemsSheetMode = ItemsDataView;
     ItemsTextOutput = false;
-    if (!WindowFlags[0]) {
+    if (!WindowFlags[RealisationsOpen]) {
         if (MainForm) {
             MainForm->CreateItemsSheet();
         } else if (QMdiArea* a = mdiArea()) {
@@ -447,7 +432,7 @@ void TRunDlgFrm::OpenItemsForm() {
     } else if (ChildSheets[0]) {
         BringToFront(ChildSheets[0]);
     }
-    WindowFlags[1] = true;
+    WindowFlags[RealisationsActive] = true;
 }
 
 bool TRunDlgFrm::CalPowerCheck() {
@@ -538,7 +523,7 @@ void TRunDlgFrm::RobExButtonClick() {
 void TRunDlgFrm::RobButton(bool onExperts) {
     RobustnessOnExperts = onExperts;
     DRobustnessButton->setEnabled(false);
-    const bool ok = CalcRobHandler && CalcRobHandler(*this);
+    const bool ok = Services().CalcRob(*this);
     DRobustnessButton->setEnabled(ok);
     DBLossButton->setEnabled(ok);
     DEScoresButton->setEnabled(false);
@@ -581,8 +566,8 @@ void TRunDlgFrm::ExtendWithLabel(bool show) {
 }
 
 void TRunDlgFrm::UpdateExperts(int mode) {
-    if (!WindowFlags[2] || !ExpertsSheet) return;
-    ExpertsLayoutMode = 65535;
+    if (!WindowFlags[ExpertsOpen] || !ExpertsSheet) return;
+    ExpertsLayoutMode = NewLayout;
     ExpertsSheetMode = mode;
     ResetCaptions();
     DisplayExperts();
@@ -603,7 +588,7 @@ void TRunDlgFrm::DisplayExperts() {
         if (TExpert* dm = CurrentDecisionMaker()) ActiveExpert = dm;
     }
     ExpertsSheet->FormPaint();
-    if (!WindowFlags[5]) BringToFront(ExpertsSheet);
+    if (!WindowFlags[ExpertItemsActive]) BringToFront(ExpertsSheet);
 }
 
 void TRunDlgFrm::Display_solution() {
@@ -684,11 +669,11 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
     // Graphs of earlier results would show what no longer holds.
     if (ResultsFresh) CloseRangeGraphs();
     QPointer<QMdiSubWindow>& graph = kind == 1 ? ExpertsRangeGraph : ItemsRangeGraph;
-    if (graph && WindowFlags[2]) {
+    if (graph && WindowFlags[ExpertsOpen]) {
         graph->update();
         BringToFront(graph);
-    } else if (CreateRangeGraphHandler && mdiArea()) {
-        graph = CreateRangeGraphHandler(mdiArea(), kind);
+    } else if (mdiArea()) {
+        graph = Services().CreateRangeGraph(mdiArea(), kind);
         if (graph) {
             graph->show();
             KeepClearOfRunDialog(graph);

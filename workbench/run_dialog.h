@@ -11,20 +11,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <functional>
 
 #include "workbench/run_dialog_core.h"
 
 class TRunDlgFrm;
 
-// The robustness runs (leaving out one item or one expert at a time); false when they failed
-// or there is nothing to run them with.
-extern std::function<bool(TRunDlgFrm& dialog)> CalcRobHandler;
-// Makes the range graph of a kind (0 items-wise, 1 experts-wise) as a child of the area.
-extern std::function<QMdiSubWindow*(QMdiArea*, int kind)> CreateRangeGraphHandler;
-
-// Lets the main window make, reset and update the one run dialog (RunDialog).
-void InstallRunDialogHandlers();
 
 // The open run dialog, or null.
 TRunDlgFrm* OpenRunDialog();

@@ -12,10 +12,10 @@
 #include "platform/prompts.h"
 #include "workbench/experts_sheet_core.h"
 #include "workbench/record_links.h"
+#include "workbench/services.h"
 
 ShortString<8> DMName;
 bool ResultsFresh = true;
-std::function<void(int&)> RunCalculationHandler = [](int& code) { RunCalculation(code); };
 
 namespace {
 
@@ -282,7 +282,7 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
     {
         BusyScope busy;
         try {
-            if (RunCalculationHandler) RunCalculationHandler(RunErrorCode);
+            Services().RunCalculation(RunErrorCode);
         } catch (...) {
         }
         FillMakerSettings(ExpertCount + 1);

@@ -13,8 +13,6 @@
 extern ShortString<8> DMName;
 // The results changed since the range graphs were built.
 extern bool ResultsFresh;
-// The engine's run as RunCheck calls it (RunCalculation; a test may put a failing one here).
-extern std::function<void(int& code)> RunCalculationHandler;
 
 // ---- field checks: the edit's text, blanks trimmed, read as a 32-bit real ----
 // 0.1 <= x <= 1.0: CalibrationPower := x.

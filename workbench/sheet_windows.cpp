@@ -15,13 +15,6 @@
 std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets{};
 TExpertsSheet* ExpertsSheet = nullptr;
 TItemsSheet* ItemsSheet = nullptr;
-std::function<bool(int)> QuerySaveCaseHandler = [](int kind) {
-    bool canClose = true;
-    QuerySaveCase(kind, canClose);
-    return canClose;
-};
-std::function<void()> ResetRunDialogHandler;
-std::function<void()> CloseRunDialogHandler;
 
 namespace {
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <array>
-#include <functional>
 
 class QMdiSubWindow;
 class TExpertsSheet;
@@ -17,12 +16,6 @@ extern std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets;
 extern TExpertsSheet* ExpertsSheet;
 extern TItemsSheet* ItemsSheet; // the first items sheet made, normally the realisations sheet
 
-// The save question of a file kind (1 experts, 2 items) before its sheet closes; true when
-// the sheet may close (QuerySaveCase unless a test puts something else here).
-extern std::function<bool(int kind)> QuerySaveCaseHandler;
-// Resets the run dialog after the expert data changed, and closes it with the case.
-extern std::function<void()> ResetRunDialogHandler;
-extern std::function<void()> CloseRunDialogHandler;
 
 // Puts flagged experts and items moved out by a result view back into the tables, so that
 // whatever is written or closed next sees every record.

@@ -53,15 +53,15 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this
 
     // FormCreate
     RestoreFilteredExperts(FilteredExperts);
-    ExpertsLayoutMode = -1;
-    WindowFlags[2] = WindowFlags[3] = true;
-    WindowFlags[1] = WindowFlags[5] = false;
+    ExpertsLayoutMode = NewLayout;
+    WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = true;
+    WindowFlags[RealisationsActive] = WindowFlags[ComparisonsActive] = false;
     ExpertsSheet = this;
     area->addSubWindow(this);
     FormAdjust();
     ComparisonsRow = 0;
     FreeExpertsUndo();
-    if (!WindowFlags[0]) move(0, 0);
+    if (!WindowFlags[RealisationsOpen]) move(0, 0);
     DrawCaption();
 }
 
@@ -145,8 +145,8 @@ void TExpertsSheet::FormActivate() {
         ExpertsGrid->SetEditorMode(true);
         FormAdjust();
     }
-    WindowFlags[3] = true;
-    WindowFlags[1] = WindowFlags[5] = false;
+    WindowFlags[ExpertsActive] = true;
+    WindowFlags[RealisationsActive] = WindowFlags[ComparisonsActive] = false;
     ExpertsGrid->SetCursor(std::max(1, ExpertsGrid->Col()), Core.FindExpRow());
     ExpertsGrid->OpenEditor();
     SyncCursor();
@@ -162,7 +162,7 @@ void TExpertsSheet::FormDeactivate() {
         FormAdjust();
         CloseSheetsOfGoneExperts();
     }
-    WindowFlags[3] = false;
+    WindowFlags[ExpertsActive] = false;
 }
 
 void TExpertsSheet::FormPaint() {
@@ -315,7 +315,8 @@ bool TExpertsSheet::CloseCase() {
         realisations->close();
     }
     FreeCase();
-    for (int i = 2; i <= 5; ++i) WindowFlags[i] = false;
+    WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = false;
+    WindowFlags[ComparisonsOpen] = WindowFlags[ComparisonsActive] = false;
     return true;
 }
 

@@ -78,18 +78,18 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TPairExpert* expert) : QMdiSubWindow(nu
 
     // FormCreate
     if (IsComparisons()) {
-        WindowFlags[4] = WindowFlags[5] = true;
-        WindowFlags[1] = false;
+        WindowFlags[ComparisonsOpen] = WindowFlags[ComparisonsActive] = true;
+        WindowFlags[RealisationsActive] = false;
     } else {
         ChildSheets[0] = this;
-        WindowFlags[0] = WindowFlags[1] = true;
-        WindowFlags[5] = false;
+        WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = true;
+        WindowFlags[ComparisonsActive] = false;
     }
-    WindowFlags[3] = false;
+    WindowFlags[ExpertsActive] = false;
     area->addSubWindow(this);
     DrawItemsCaption();
     LayoutItemsGrid();
-    ItemsLayoutMode = -1;
+    ItemsLayoutMode = NewLayout;
     UpdateItemsEditMenu();
 }
 
@@ -214,8 +214,8 @@ void TItemsSheet::FormActivate() {
     DrawItemsCaption();
     bool relayout = ItemsLayoutMode != ItemsSheetMode;
     if (IsComparisons()) {
-        WindowFlags[5] = true;
-        WindowFlags[1] = WindowFlags[3] = false;
+        WindowFlags[ComparisonsActive] = true;
+        WindowFlags[RealisationsActive] = WindowFlags[ExpertsActive] = false;
         ItemsTextOutput = 0;
         ItemsSheetMode = 0;
         ConstrainCursor();
@@ -226,11 +226,11 @@ void TItemsSheet::FormActivate() {
         if (RestoreFilteredItems(FilteredItems) > 0) relayout = true;
         if (relayout) InvalidateChildren(this);
         FixEmptyRows();
-        WindowFlags[1] = true;
-        WindowFlags[5] = false;
+        WindowFlags[RealisationsActive] = true;
+        WindowFlags[ComparisonsActive] = false;
     }
     if (relayout) LayoutItemsGrid();
-    WindowFlags[3] = false;
+    WindowFlags[ExpertsActive] = false;
     ItemsGrid->Refresh();
     ItemsGrid->OpenEditor();
     SyncCursor();
@@ -241,10 +241,10 @@ void TItemsSheet::FormActivate() {
 void TItemsSheet::FormDeactivate() {
     EditMenu.Cut = EditMenu.Clear = EditMenu.Paste = EditMenu.Undo = false;
     if (IsComparisons()) {
-        WindowFlags[5] = false;
+        WindowFlags[ComparisonsActive] = false;
     } else {
         FixEmptyRows();
-        WindowFlags[1] = false;
+        WindowFlags[RealisationsActive] = false;
     }
 }
 
@@ -336,10 +336,10 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
         if (s == this) s = nullptr;
     if (ItemsSheet == this) ItemsSheet = nullptr;
     if (IsComparisons()) {
-        WindowFlags[4] = WindowFlags[5] = false;
+        WindowFlags[ComparisonsOpen] = WindowFlags[ComparisonsActive] = false;
         if (ExpertsSheet) ExpertsSheet->ComparisonsRow = 0;
     } else {
-        WindowFlags[0] = WindowFlags[1] = false;
+        WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = false;
         if (!ExpertsSheet) {
             CloseRunDialogs();
             FreeItemsUndo();

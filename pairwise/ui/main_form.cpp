@@ -8,7 +8,6 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolBar>
 
@@ -43,9 +42,9 @@ TItemsSheet* Realisations() {
 // when that is active, else on nothing.
 template <typename OnExperts, typename OnItems>
 void ForwardToActiveSheet(OnExperts onExperts, OnItems onItems) {
-    if (WindowFlags[3]) {
+    if (WindowFlags[ExpertsActive]) {
         if (ExpertsSheet) onExperts(*ExpertsSheet);
-    } else if (WindowFlags[1]) {
+    } else if (WindowFlags[RealisationsActive]) {
         if (Realisations()) onItems(*Realisations());
     }
 }
@@ -54,22 +53,11 @@ void ForwardToActiveSheet(OnExperts onExperts, OnItems onItems) {
 
 // ---------------------------------------------------------------- construction
 
-TMainForm::TMainForm(platform::Prompts* prompts) {
-    setObjectName(QStringLiteral("MainForm"));
+TMainForm::TMainForm(platform::Prompts* prompts) : TMainFrame(prompts, SettingsFileName) {
     MainForm = this;
-    if (!prompts) {
-        ownPrompts_ = std::make_unique<platform::QtPrompts>(this);
-        prompts = ownPrompts_.get();
-    }
-    Platform = prompts;
+    Platform = Prompts();
+    BaseCaption = "WTrindel";
 
-    MdiArea = new QMdiArea(this);
-    MdiArea->setObjectName(QStringLiteral("MdiArea"));
-    MdiArea->setBackground(palette().brush(QPalette::Dark));
-    setCentralWidget(MdiArea);
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    setStatusBar(StatusBar);
     BuildMenus();
     BuildSpeedPanel();
     resize(760, 520);
@@ -93,15 +81,11 @@ TMainForm::TMainForm(platform::Prompts* prompts) {
     DecimalPlaces = 4;
     FloatFormat = 'g';
 
-    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { UpdateMenuItems(); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget*) { UpdateMenuItems(); });
-    // The menus start in step even when the frame is never activated (no window manager).
-    UpdateMenuItems();
+    FollowActivation();
 }
 
 TMainForm::~TMainForm() {
-    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
-    disconnect(MdiArea, nullptr, this, nullptr);
+    StopFollowingActivation();
     Closing = true;
     // The windows go before the frame's references to them.
     QList<QPointer<QMdiSubWindow>> windows;
@@ -111,40 +95,12 @@ TMainForm::~TMainForm() {
     ExpertsSheet = nullptr;
     ItemsSheet = nullptr;
     if (MainForm == this) MainForm = nullptr;
-    if (ownPrompts_ && Platform == ownPrompts_.get()) Platform = nullptr;
-}
-
-void TMainForm::Connect(QAction* action, void (TMainForm::*handler)()) {
-    connect(action, &QAction::triggered, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
-}
-
-QAction* TMainForm::AddItem(QMenu* menu, const char* name, const char* caption, void (TMainForm::*handler)(),
-                            const char* hint) {
-    QAction* a = menu->addAction(QString::fromLatin1(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    if (hint) a->setStatusTip(QString::fromLatin1(hint));
-    if (handler) Connect(a, handler);
-    return a;
+    if (OwnsPrompts(Platform)) Platform = nullptr;
 }
 
 void TMainForm::BuildMenus() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto menu = [&](const char* name, const char* caption, const char* hint = nullptr) {
-        QMenu* m = bar->addMenu(QString::fromLatin1(caption));
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        if (hint) m->menuAction()->setStatusTip(QString::fromLatin1(hint));
-        return m;
-    };
-    auto command = [&](const char* name, const char* caption, void (TMainForm::*handler)()) {
-        QAction* a = bar->addAction(QString::fromLatin1(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        Connect(a, handler);
-        return a;
-    };
 
-    File1 = menu("File1", "&File", "File related commands");
+    File1 = AddMenu("File1", "&File", "File related commands");
     NewItemFileClick = AddItem(File1, "NewItemFileClick", "&New Case", &TMainForm::NewItemFileClickClick,
                                "Create a new case file (.rls)");
     OpenASCIIItemsfle1 = AddItem(File1, "OpenASCIIItemsfle1", "&Open Case", &TMainForm::OpenASCIIItemsfle1Click,
@@ -156,11 +112,11 @@ void TMainForm::BuildMenus() {
     File1->addSeparator();
     FileExitItem = AddItem(File1, "FileExitItem", "E&xit", &TMainForm::FileExitItemClick, "Exit the application");
 
-    Items1 = command("Items1", "&Items", &TMainForm::Items1Click);
-    Experts1 = command("Experts1", "E&xperts", &TMainForm::Experts1Click);
-    Assessments1 = command("Assessments1", "&Comparisons", &TMainForm::Assessments1Click);
+    Items1 = AddBarCommand("Items1", "&Items", &TMainForm::Items1Click);
+    Experts1 = AddBarCommand("Experts1", "E&xperts", &TMainForm::Experts1Click);
+    Assessments1 = AddBarCommand("Assessments1", "&Comparisons", &TMainForm::Assessments1Click);
 
-    Edit1 = menu("Edit1", "&Edit");
+    Edit1 = AddMenu("Edit1", "&Edit");
     UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
     CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
     ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
@@ -176,7 +132,7 @@ void TMainForm::BuildMenus() {
                                          &TMainForm::Changefloatingpointformat1Click);
 
     // Opening the menu is the command; its entries do nothing.
-    CalculateMenu = menu("CalculateItem", "&Calculate");
+    CalculateMenu = AddMenu("CalculateItem", "&Calculate");
     CalculateItem = CalculateMenu->menuAction();
     QAction* scale = CalculateMenu->addAction(QStringLiteral("&Scale transformation"));
     scale->setCheckable(true);
@@ -185,7 +141,7 @@ void TMainForm::BuildMenus() {
     CalculateMenu->addAction(QStringLiteral("&Run"));
     connect(CalculateMenu, &QMenu::aboutToShow, this, [this] { RunCommand([&] { CalculateItemClick(); }); });
 
-    Window1 = menu("Window1", "&Window", "Window related commands such as Tile and Cascade");
+    Window1 = AddMenu("Window1", "&Window", "Window related commands such as Tile and Cascade");
     WindowCascadeItem = AddItem(Window1, "WindowCascadeItem", "&Cascade", &TMainForm::WindowCascadeItemClick,
                                 "Arrange windows to overlap");
     WindowTileItem = AddItem(Window1, "WindowTileItem", "&Tile", &TMainForm::WindowTileItemClick,
@@ -199,7 +155,7 @@ void TMainForm::BuildMenus() {
                                  &TMainForm::OpenExpertsWindow1Click);
     OpenItemsWindow1 = AddItem(Window1, "OpenItemsWindow1", "Open Items Window", &TMainForm::OpenItemsWindow1Click);
 
-    Help1 = menu("Help1", "&Help", "Help topics");
+    Help1 = AddMenu("Help1", "&Help", "Help topics");
     HelpAboutItem = AddItem(Help1, "HelpAboutItem", "Halvorine and WTrindel &Help", &TMainForm::HelpAboutItemClick);
 
     connect(File1, &QMenu::aboutToShow, this, &TMainForm::File1Click);
@@ -212,23 +168,12 @@ void TMainForm::BuildMenus() {
 }
 
 void TMainForm::BuildSpeedPanel() {
-    SpeedPanel = addToolBar(QStringLiteral("SpeedPanel"));
-    SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
-    SpeedPanel->setMovable(false);
-    SpeedPanel->setIconSize(QSize(16, 16));
-    auto button = [&](const char* name, QStyle::StandardPixmap icon, const char* hint, void (TMainForm::*handler)()) {
-        QAction* a = SpeedPanel->addAction(style()->standardIcon(icon), QString::fromLatin1(hint));
-        a->setObjectName(QString::fromLatin1(name));
-        a->setToolTip(QString::fromLatin1(hint));
-        a->setStatusTip(QString::fromLatin1(hint));
-        Connect(a, handler);
-        return a;
-    };
-    NewFileButton = button("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
-    OpenBtn = button("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenASCIIItemsfle1Click);
-    SaveBtn = button("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
-    RunButton = button("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::CalculateItemClick);
-    ExitBtn = button("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
+    MakeSpeedPanel();
+    NewFileButton = AddSpeedButton("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
+    OpenBtn = AddSpeedButton("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenASCIIItemsfle1Click);
+    SaveBtn = AddSpeedButton("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
+    RunButton = AddSpeedButton("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::CalculateItemClick);
+    ExitBtn = AddSpeedButton("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
     SaveBtn->setEnabled(false);
     RunButton->setEnabled(false);
 }
@@ -244,30 +189,11 @@ void TMainForm::Tell(const std::string& text) {
     if (Platform) Platform->Message(platform::MessageKind::Information, text, platform::Buttons::Ok);
 }
 
-void TMainForm::ShowStatusHint(const QString& hint) {
-    StatusBar->showMessage(hint);
-}
-
-bool TMainForm::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
-        return true;
-    }
-    if (event->type() == QEvent::WindowActivate) {
-        // As in the analysis program: after the frame was activated, Calculate makes a new
-        // run dialog.
-        RunDialog = nullptr;
-        UpdateMenuItems();
-    }
-    return QMainWindow::event(event);
-}
-
-QList<QMdiSubWindow*> TMainForm::OpenChildren() const {
-    return OpenChildWindows(MdiArea);
-}
-
-void TMainForm::BringToFront(QMdiSubWindow* window) {
-    BringChildToFront(MdiArea, window);
+void TMainForm::FrameActivated() {
+    // As in the analysis program: after the frame was activated, Calculate makes a new
+    // run dialog.
+    RunDialog = nullptr;
+    UpdateMenuItems();
 }
 
 void TMainForm::RepaintChildren() {
@@ -323,18 +249,13 @@ void TMainForm::CreateExpertsSheet() {
     ExpertsSheet = sheet;
     sheet->show();
     MdiArea->setActiveSubWindow(sheet);
-    CalculateItem->setEnabled(WindowFlags[2]);
-    RunButton->setEnabled(WindowFlags[2]);
+    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
+    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
     UpdateMenuItems();
 }
 
-void TMainForm::SaveRestorePath(bool read) {
-    if (read) {
-        const std::string line = platform::ReadSettingsLine(SettingsFileName);
-        if (!line.empty()) ExpertFileOpenDialog.FileName = line;
-        return;
-    }
-    platform::WriteSettingsLine(SettingsFileName, CaseFile.CaseFileName);
+std::string TMainForm::CasePath() const {
+    return CaseFile.CaseFileName;
 }
 
 void TMainForm::ShowLoadError(const std::string& kind, const std::string& path, int line) {
@@ -398,7 +319,7 @@ void TMainForm::FileSave(bool asNew) {
     // case under its old name, still modified.
     std::string chosen = CaseFile.CaseFileName;
     if (asNew) {
-        SaveDialog1.Filter = WindowFlags[1] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
+        SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
         if (!Platform->SaveFile(SaveDialog1)) return;
         chosen = SaveDialog1.FileName;
         const CaseFilePaths paths = CaseFileNames(chosen);
@@ -444,7 +365,7 @@ void TMainForm::FileSave(bool asNew) {
 }
 
 void TMainForm::Calculate() {
-    if (WindowFlags[0] && Realisations()) Realisations()->FixEmptyRows();
+    if (WindowFlags[RealisationsOpen] && Realisations()) Realisations()->FixEmptyRows();
     CompactExperts(1);
     if (!ExpertTable[1]) {
         Tell("Can`t run without experts data");
@@ -470,20 +391,20 @@ void TMainForm::Calculate() {
 void TMainForm::UpdateMenuItems() {
     if (Closing) return;
     File1Click();
-    CalculateItem->setEnabled(WindowFlags[2]);
-    RunButton->setEnabled(WindowFlags[2]);
-    Edit1->menuAction()->setEnabled(WindowFlags[3] || WindowFlags[1] || WindowFlags[5]);
+    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
+    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
+    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] || WindowFlags[ComparisonsActive]);
     Edit1Click();
     Window1Click();
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
-    Experts1->setEnabled(!WindowFlags[3] || ExpertsSheetMode != 0);
-    Assessments1->setEnabled(WindowFlags[3]);
+    Experts1->setEnabled(!WindowFlags[ExpertsActive] || ExpertsSheetMode != 0);
+    Assessments1->setEnabled(WindowFlags[ExpertsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
 
 void TMainForm::File1Click() {
     if (Closing) return;
-    const bool anySheet = WindowFlags[0] || WindowFlags[2] || WindowFlags[4];
+    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ComparisonsOpen];
     const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
     SaveBtn->setEnabled(anySheet && modified);
     FileSaveItem->setEnabled(SaveBtn->isEnabled());
@@ -508,10 +429,10 @@ void TMainForm::Edit1Click() {
         ToggleEditormode1->setEnabled(true);
         EnableFiltering1->setChecked(s.FilteringChecked);
     };
-    if (WindowFlags[3] && ExpertsSheet) {
+    if (WindowFlags[ExpertsActive] && ExpertsSheet) {
         ExpertsSheet->UpdateExpertsEditMenu();
         apply(ExpertsSheet->EditMenu, true);
-    } else if (WindowFlags[1] && Realisations()) {
+    } else if (WindowFlags[RealisationsActive] && Realisations()) {
         Realisations()->UpdateItemsEditMenu();
         apply(Realisations()->EditMenu, false);
     } else {
@@ -519,14 +440,14 @@ void TMainForm::Edit1Click() {
         FilterOnOff1->setEnabled(false);
         DisableEditItems();
     }
-    EnableFiltering1->setEnabled(WindowFlags[3] || WindowFlags[1]);
+    EnableFiltering1->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive]);
 }
 
 void TMainForm::Window1Click() {
     if (Closing) return;
     const bool any = !OpenChildren().isEmpty();
     for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem}) a->setEnabled(any);
-    OpenItemsWindow1->setEnabled(!WindowFlags[1]);
+    OpenItemsWindow1->setEnabled(!WindowFlags[RealisationsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
 
@@ -556,10 +477,6 @@ void TMainForm::FileSaveAsItemClick() {
     FileSave(true);
 }
 
-void TMainForm::FileExitItemClick() {
-    close();
-}
-
 void TMainForm::closeEvent(QCloseEvent* event) {
     // Every child is asked first; a refusal (the experts sheet minimising itself, a Cancel)
     // keeps the program running.
@@ -586,13 +503,13 @@ void TMainForm::Items1Click() {
 
 void TMainForm::OpenItemsWindow1Click() {
     ActiveExpert = nullptr;
-    if (WindowFlags[0] && Realisations()) {
-        if (WindowFlags[1]) return;
+    if (WindowFlags[RealisationsOpen] && Realisations()) {
+        if (WindowFlags[RealisationsActive]) return;
         ItemsLayoutMode = ItemsSheetMode;
         ItemsTextOutput = 0;
         ItemsSheetMode = 0;
         BringToFront(Realisations());
-        WindowFlags[1] = true;
+        WindowFlags[RealisationsActive] = true;
         return;
     }
     ItemsSheetMode = 0;
@@ -606,8 +523,8 @@ void TMainForm::Experts1Click() {
 }
 
 void TMainForm::OpenExpertsWindow1Click() {
-    if (WindowFlags[2] && ExpertsSheet) {
-        WindowFlags[3] = true;
+    if (WindowFlags[ExpertsOpen] && ExpertsSheet) {
+        WindowFlags[ExpertsActive] = true;
         if (ExpertsSheetMode != 0) {
             ExpertsSheetMode = 0;
             ExpertsSheet->FormPaint();
@@ -622,7 +539,7 @@ void TMainForm::OpenExpertsWindow1Click() {
 }
 
 void TMainForm::Assessments1Click() {
-    if (WindowFlags[3] && ExpertsSheet) ExpertsSheet->OpenExpertItemsSheet();
+    if (WindowFlags[ExpertsActive] && ExpertsSheet) ExpertsSheet->OpenExpertItemsSheet();
 }
 
 void TMainForm::CalculateItemClick() {
@@ -669,11 +586,11 @@ void TMainForm::FilterOnOff1Click() {
 
 void TMainForm::Changefloatingpointformat1Click() {
     auto* dlg = new TFlpointDlg(this, FieldWidth, DecimalPlaces, FloatFormat, [] {
-        ItemsLayoutMode = -1;
+        ItemsLayoutMode = NewLayout;
         for (TItemsSheet* s : ChildSheets)
             if (s) s->FormPaint();
         if (ExpertsSheet) {
-            ExpertsLayoutMode = -1;
+            ExpertsLayoutMode = NewLayout;
             ExpertsSheet->FormPaint();
         }
     });
@@ -681,26 +598,6 @@ void TMainForm::Changefloatingpointformat1Click() {
 }
 
 // ---------------------------------------------------------------- Window and Help menus
-
-void TMainForm::WindowCascadeItemClick() {
-    MdiArea->cascadeSubWindows();
-}
-
-void TMainForm::WindowTileItemClick() {
-    MdiArea->tileSubWindows();
-}
-
-void TMainForm::WindowArrangeItemClick() {
-    ArrangeChildIcons(MdiArea);
-}
-
-void TMainForm::WindowMinimizeItemClick() {
-    MinimizeAllChildren(MdiArea);
-}
-
-void TMainForm::CloseAllWindowsClick() {
-    CloseChildren();
-}
 
 void TMainForm::HelpAboutItemClick() {
     HelpFile = "Halvorine.hlp";

@@ -2,31 +2,20 @@
 // the one open case, and the commands on the case as a whole.
 #pragma once
 
-#include <QList>
-#include <QMainWindow>
-
-#include <memory>
 #include <string>
 
-#include "platform/prompts.h"
+#include "common/ui/main_frame.h"
 
 class QAction;
-class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QStatusBar;
-class QToolBar;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public TMainFrame {
     Q_OBJECT
 public:
     // prompts: the platform services to use (tests); null: the real ones, on this window.
     explicit TMainForm(platform::Prompts* prompts = nullptr);
     ~TMainForm() override;
-
-    QMdiArea* MdiArea = nullptr;
-    QToolBar* SpeedPanel = nullptr;
-    QStatusBar* StatusBar = nullptr;
 
     QMenu* File1 = nullptr;
     QAction* NewItemFileClick = nullptr;
@@ -66,34 +55,22 @@ public:
     QAction* RunButton = nullptr;
     QAction* ExitBtn = nullptr;
 
-    platform::FileChoice ExpertFileOpenDialog;
-    platform::FileChoice ItemsFileOpenDialog;
-    platform::FileChoice SaveDialog1;
-
-    std::string BaseCaption = "WTrindel";
-    bool Closing = false;
-    std::string HelpFile;
-
     // ---- case operations ----
-    bool CloseChildren();
+    bool CloseChildren() override;
     void MakeNewItemsForm();
     void CreateItemsSheet();
     void CreateExpertsSheet();
-    void SaveRestorePath(bool read);
     void OpenCase();
     void FileSave(bool asNew);
     void ShowLoadError(const std::string& kind, const std::string& path, int line);
     void Calculate();
-    void ShowStatusHint(const QString& hint);
 
     // ---- enabling ----
-    void UpdateMenuItems();
+    void UpdateMenuItems() override;
     void File1Click();
     void Edit1Click();
     void Window1Click();
     void DisableEditItems();
-
-    QList<QMdiSubWindow*> OpenChildren() const;
 
 public slots:
     void NewFileButtonClick();
@@ -102,7 +79,6 @@ public slots:
     void FileCloseItemClick();
     void FileSaveItemClick();
     void FileSaveAsItemClick();
-    void FileExitItemClick();
     void Items1Click();
     void Experts1Click();
     void Assessments1Click();
@@ -115,31 +91,21 @@ public slots:
     void FilterOnOff1Click();
     void Changefloatingpointformat1Click();
     void CalculateItemClick();
-    void WindowCascadeItemClick();
-    void WindowTileItemClick();
-    void WindowArrangeItemClick();
-    void WindowMinimizeItemClick();
-    void CloseAllWindowsClick();
     void OpenExpertsWindow1Click();
     void OpenItemsWindow1Click();
     void HelpAboutItemClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
+    std::string CasePath() const override;
+    void FrameActivated() override;
 
 private:
     void BuildMenus();
     void BuildSpeedPanel();
-    void Connect(QAction* action, void (TMainForm::*handler)());
-    QAction* AddItem(QMenu* menu, const char* name, const char* caption, void (TMainForm::*handler)(),
-                     const char* hint = nullptr);
     void SetCaption(const std::string& caption);
     void RepaintChildren();
-    void BringToFront(QMdiSubWindow* window);
     void Tell(const std::string& text);
-
-    std::unique_ptr<platform::Prompts> ownPrompts_;
 };
 
 inline const char* const SettingsFileName = "trindel.ini";

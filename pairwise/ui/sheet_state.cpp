@@ -6,8 +6,8 @@
 
 int ExpertsSheetMode = 0;
 int ItemsSheetMode = 0;
-int ExpertsLayoutMode = -1;
-int ItemsLayoutMode = -1;
+int ExpertsLayoutMode = NewLayout;
+int ItemsLayoutMode = NewLayout;
 int ExpertsTextOutput = 0;
 int ItemsTextOutput = 0;
 

@@ -12,7 +12,9 @@
 
 extern int ExpertsSheetMode;  // 0, the data view, is this program's only view
 extern int ItemsSheetMode;
-extern int ExpertsLayoutMode;  // -1: a new layout at the next paint
+// The layout mode no view has: the sheet is laid out anew at its next activation or paint.
+constexpr int NewLayout = -1;
+extern int ExpertsLayoutMode;
 extern int ItemsLayoutMode;
 extern int ExpertsTextOutput;  // 1 while the text export reads cell texts
 extern int ItemsTextOutput;

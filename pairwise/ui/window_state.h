@@ -18,8 +18,16 @@ class TRangeGraphWindow;
 
 constexpr int ChildSheetSlots = 1032;
 
-// [0]/[1] the realisations sheet open / active, [2]/[3] the experts sheet, [4]/[5] the
-// comparisons sheet.
+// Indices of WindowFlags: the realisations sheet, the experts sheet and the comparisons
+// sheet, each open / active.
+enum WindowFlag : int {
+    RealisationsOpen = 0,
+    RealisationsActive = 1,
+    ExpertsOpen = 2,
+    ExpertsActive = 3,
+    ComparisonsOpen = 4,
+    ComparisonsActive = 5,
+};
 extern std::array<bool, 6> WindowFlags;
 extern TMainForm* MainForm;
 extern TExpertsSheet* ExpertsSheet;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "workbench/halvorine_app.h"
+#include "workbench/services.h"
 
 int main(int argc, char** argv) {
     if (argc > 1 && argv[1][0] != '-') {
@@ -25,5 +26,6 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     THalvorineApp app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Halvorine"));
+    WireServices();
     return RUN_ALL_TESTS();
 }

@@ -103,9 +103,18 @@ TEST_F(CalculateTest, NoExpertsNoRun) {
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Can`t run without experts data"});
 }
 
+// Calculate without a run dialog to make once did nothing at all; an unwired service is a
+// fault of the program and says which service is missing.
+TEST_F(CalculateTest, AnUnwiredRunDialogStopsCalculateWithTheServicesName) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    BuildCase();
+    Services().CreateRunDialog = nullptr;
+    EXPECT_DEATH(Calculate(), "the service CreateRunDialog is not wired");
+}
+
 TEST_F(CalculateTest, AGoodCaseOpensTheRunDialogOnce) {
     int made = 0;
-    CreateRunDialogHandler = [&made](QMdiArea* area) {
+    Services().CreateRunDialog = [&made](QMdiArea* area) {
         ++made;
         auto* w = new QMdiSubWindow;
         w->setObjectName(QStringLiteral("RunDlgFrm"));

@@ -14,6 +14,7 @@
 #include "common/core/text.h"
 #include "common/reference_file.h"
 #include "workbench/distribution_dialog.h"
+#include "workbench/services.h"
 
 namespace {
 
@@ -68,11 +69,10 @@ class DistributionDialogTest : public SheetTest {
 protected:
     void SetUp() override {
         SheetTest::SetUp();
-        InstallDistributionDialog();
+        WireServices();
     }
     void TearDown() override {
-        SetDistributionDefaultsHandler = nullptr;
-        OpenDistributionDialogHandler = nullptr;
+        WireServices();
         SheetTest::TearDown();
     }
 
@@ -224,7 +224,7 @@ TEST_F(DistributionDialogTest, AStoredFamilyOfFiveToNineShowsItsParametersNotAFi
     // The popup's defaults for a family just chosen: 1, 1, 0.
     d.reset();
     a->Distribution = TDistribution{};
-    SetDistributionDefaultsHandler(a, FamilyWeibull);
+    Services().SetDistributionDefaults(a, FamilyWeibull);
     Choose(a, FamilyWeibull);
     d = Open();
     EXPECT_EQ(Text(d->Param1Edit) + "|" + Text(d->Param2Edit) + "|" + Text(d->param3Edit), "1|1|0");

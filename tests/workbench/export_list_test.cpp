@@ -27,6 +27,7 @@
 #include "workbench/distribution_dialog.h"
 #include "workbench/export_list.h"
 #include "workbench/items_sheet.h"
+#include "workbench/services.h"
 #include "main_form_fixture.h"
 
 namespace {
@@ -301,7 +302,7 @@ protected:
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<TItemsListBoxForm*>(w)) delete w;
         frame.reset();
-        OpenExportListHandler = nullptr;
+        WireServices();
         ExportListTest::TearDown();
     }
 
@@ -501,8 +502,8 @@ TEST_F(MainFormTest, TheColumnExportCommandsOpenTheExportWindowOverTheCase) {
     EXPECT_TRUE(ExportDistributions);
     EXPECT_TRUE(w->SingleFile->isVisible());
     // The items sheet's popup reaches the distribution dialog too.
-    EXPECT_TRUE(OpenDistributionDialogHandler);
-    EXPECT_TRUE(SetDistributionDefaultsHandler);
+    EXPECT_TRUE(Services().OpenDistributionDialog.Wired());
+    EXPECT_TRUE(Services().SetDistributionDefaults.Wired());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "workbench/halvorine_app.h"
+#include "workbench/services.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -10,5 +11,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     THalvorineApp app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Halvorine"));
+    WireServices();  // as the program does at start; a test that replaces a service wires them again
     return RUN_ALL_TESTS();
 }

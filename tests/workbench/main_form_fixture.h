@@ -27,6 +27,7 @@
 #include "workbench/items_sheet.h"
 #include "workbench/main_form.h"
 #include "workbench/quantiles_form.h"
+#include "workbench/services.h"
 #include "workbench/sheet_windows.h"
 #include "ui_test_support.h"
 #include "window_cleanup.h"
@@ -42,7 +43,7 @@ protected:
 
     void TearDown() override {
         DropForm();
-        CreateRunDialogHandler = nullptr;
+        WireServices();
         FreeExpertsUndo();
         FreeItemsUndo();
         ResetGlobals();

@@ -225,7 +225,7 @@ TEST_F(MainFormTest, WindowCommands) {
 
 TEST_F(MainFormTest, SaveRangeGraphSavesAGraphThatIsOpen) {
     QMdiSubWindow* saved = nullptr;
-    SaveRangeGraphHandler = [&saved](QMdiSubWindow* w) { saved = w; };
+    Services().SaveRangeGraph = [&saved](QMdiSubWindow* w) { saved = w; };
     RefreshMenus();
     EXPECT_FALSE(form->SaveRangeGraph1->isEnabled());
     auto* graph = new QMdiSubWindow;
@@ -237,7 +237,7 @@ TEST_F(MainFormTest, SaveRangeGraphSavesAGraphThatIsOpen) {
     EXPECT_TRUE(form->SaveRangeGraph1->isEnabled());
     form->SaveRangeGraph1->trigger();
     EXPECT_EQ(saved, graph);
-    SaveRangeGraphHandler = nullptr;
+    WireServices();
 }
 
 TEST_F(MainFormTest, AboutTwiceOpensTwoBoxes) {

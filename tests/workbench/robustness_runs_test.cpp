@@ -15,6 +15,7 @@
 #include "run_dialog_fixture.h"
 #include "workbench/robustness_runs.h"
 #include "workbench/run_dialog_core.h"
+#include "workbench/services.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ protected:
     void SetUp() override { Fresh(); }
 
     void TearDown() override {
-        RunCalculationHandler = [](int& code) { RunCalculation(code); };
+        Services().RunCalculation = [](int& code) { RunCalculation(code); };
         ResetGlobals();
         Platform = nullptr;
         DMName = "";
@@ -113,7 +114,7 @@ protected:
         ResetGlobals();
         Platform = &prompts;
         DMName = "";
-        RunCalculationHandler = [](int& code) { RunCalculation(code); };
+        Services().RunCalculation = [](int& code) { RunCalculation(code); };
     }
 
     // The run dialog's full run, with its default fields.
@@ -129,7 +130,7 @@ protected:
     bool Robustness(bool onExperts) {
         leftOut.clear();
         engineRuns = 0;
-        RunCalculationHandler = [this](int& code) {
+        Services().RunCalculation = [this](int& code) {
             RunCalculation(code);
             if (engineRuns++ > 0 && code == RunOk) leftOut.push_back(CurrentDecisionMaker());
         };
@@ -416,7 +417,7 @@ TEST_F(RobustnessRunsTest, AFailingLeftOutRunStops) {
         BuildCase();
         RobustnessOnExperts = onExperts;
         int runs = 0;
-        RunCalculationHandler = [&runs](int& code) {
+        Services().RunCalculation = [&runs](int& code) {
             RunCalculation(code);
             // The second left-out run fails.
             if (++runs == 3) code = RunZeroWeights;
@@ -449,7 +450,7 @@ TEST_F(RobustnessRunsTest, ARefusedFullRunEndsAtOnce) {
     BuildCase();
     RobustnessOnExperts = false;
     int runs = 0;
-    RunCalculationHandler = [&runs](int& code) {
+    Services().RunCalculation = [&runs](int& code) {
         ++runs;
         RunCalculation(code);
     };
@@ -486,11 +487,11 @@ TEST_F(RobustnessRunsTest, TheOnlyExpertLeftOut) {
 class RobustnessDialogTest : public RunDialogTest {};
 
 TEST_F(RobustnessDialogTest, ButtonsRunAndShowTheResults) {
-    InstallRunDialogHandlers();
+    WireServices();
     TRunDlgFrm* d = OpenDialog();
     d->DiscrBox->setChecked(true);
     std::vector<std::string> captions;
-    RunCalculationHandler = [d, &captions](int& code) {
+    Services().RunCalculation = [d, &captions](int& code) {
         captions.push_back(d->windowTitle().toStdString());
         RunCalculation(code);
     };

@@ -79,7 +79,7 @@ TEST_F(BayesianModeTest, ADialogMadeWhileTickedDoesNotUpdateAgain) {
 }
 
 TEST_F(BayesianModeTest, ARowOperationRestoresBeforeTheReset) {
-    InstallRunDialogHandlers();
+    WireServices();
     TRunDlgFrm* d = OpenDialog();
     d->BayUpdBox->setChecked(true);
     ASSERT_NE(Now(), entered);
@@ -92,9 +92,7 @@ TEST_F(BayesianModeTest, ARowOperationRestoresBeforeTheReset) {
     EXPECT_FALSE(BayesianUpdates);
     EXPECT_FALSE(d->BayUpdBox->isChecked());
     EXPECT_EQ(Now(), entered);
-    ResetRunDialogHandler = nullptr;
-    CreateRunDialogHandler = nullptr;
-    UpdateRunDialogCaptionsHandler = nullptr;
+    WireServices();
 }
 
 TEST_F(BayesianModeTest, ExpertsDeletedMeanwhileComeBackWithTheirOwnValues) {

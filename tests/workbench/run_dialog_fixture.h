@@ -12,12 +12,12 @@
 #include "sheet_fixture.h"
 #include "workbench/case_state.h"
 #include "workbench/run_dialog.h"
+#include "workbench/services.h"
 
 class RunDialogTest : public SheetTest {
 protected:
     void SetUp() override {
         SheetTest::SetUp();
-        savedEngine = RunCalculationHandler;
         testcase::HandComputedCase();
         CaseFile.CaseName = "hand";
         experts = OpenExperts();
@@ -25,9 +25,7 @@ protected:
     }
 
     void TearDown() override {
-        RunCalculationHandler = savedEngine;
-        CalcRobHandler = nullptr;
-        CreateRangeGraphHandler = nullptr;
+        WireServices();
         SheetTest::TearDown();
         RunDialog = nullptr;
         DMName = "";
@@ -84,5 +82,4 @@ protected:
     }
 
     TExpertsSheet* experts = nullptr;
-    std::function<void(int&)> savedEngine;
 };

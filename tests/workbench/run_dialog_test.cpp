@@ -6,6 +6,7 @@
 
 #include "engine/run_codes.h"
 #include "workbench/record_links.h"
+#include "workbench/services.h"
 
 namespace {
 
@@ -414,7 +415,7 @@ TEST_F(RunDialogTest, AFailedRunRemovesItsDecisionMakerOnly) {
     TRunDlgFrm* d = OpenDialog();
     d->RunButtonClick();
     ASSERT_EQ(ResultExperts(), 1);
-    RunCalculationHandler = [](int& code) { code = RunZeroWeights; };
+    Services().RunCalculation = [](int& code) { code = RunZeroWeights; };
     ExpectMessage();
     d->RunButtonClick();
     EXPECT_EQ(Messages(), (Texts{"All weights are zero. Calculations cancelled."}));
@@ -427,7 +428,7 @@ TEST_F(RunDialogTest, AFailedRunRemovesItsDecisionMakerOnly) {
 TEST_F(RunDialogTest, AnExceptionEndsTheRunWithWhatItReached) {
     TRunDlgFrm* d = OpenDialog();
     // Thrown with the run complete so far: the decision maker stays, the cursor comes back.
-    RunCalculationHandler = [](int& code) {
+    Services().RunCalculation = [](int& code) {
         code = 0;
         throw std::runtime_error("numeric fault");
     };
@@ -437,7 +438,7 @@ TEST_F(RunDialogTest, AnExceptionEndsTheRunWithWhatItReached) {
     EXPECT_EQ(ExpertTable[3]->Settings.WeightType, 1) << "settings stored after the fault";
     EXPECT_EQ(prompts.BusyDepth(), 0);
     // Thrown after a step failed: that code's message, the decision maker goes.
-    RunCalculationHandler = [](int& code) {
+    Services().RunCalculation = [](int& code) {
         code = 2;
         throw std::bad_alloc();
     };
@@ -573,10 +574,6 @@ TEST_F(RunDialogTest, ClosingGoesBackToTheDataView) {
 }
 
 TEST_F(RunDialogTest, ClosingTheCaseClosesTheDialogAndItsResultSheets) {
-    InstallRunDialogHandlers();
-    CloseRunDialogHandler = [] {
-        if (RunDialog) RunDialog->close();
-    };
     TRunDlgFrm* d = OpenDialog();
     d->RunButtonClick();
     d->DSolutionButtonClick();
@@ -587,10 +584,6 @@ TEST_F(RunDialogTest, ClosingTheCaseClosesTheDialogAndItsResultSheets) {
     EXPECT_EQ(RunDialog, nullptr);
     EXPECT_EQ(ChildSheets[FirstResultSlot], nullptr);
     EXPECT_EQ(ExpertTable[1], nullptr);
-    CloseRunDialogHandler = nullptr;
-    ResetRunDialogHandler = nullptr;
-    CreateRunDialogHandler = nullptr;
-    UpdateRunDialogCaptionsHandler = nullptr;
 }
 
 // ---------------------------------------------------------------- result views
@@ -639,7 +632,7 @@ TEST_F(RunDialogTest, LossesOfADataExpert) {
 
 TEST_F(RunDialogTest, RangeGraphsAreMadeAfreshForNewResults) {
     std::vector<int> made;
-    CreateRangeGraphHandler = [&made](QMdiArea* a, int kind) -> QMdiSubWindow* {
+    Services().CreateRangeGraph = [&made](QMdiArea* a, int kind) -> QMdiSubWindow* {
         made.push_back(kind);
         auto* w = new QMdiSubWindow;
         w->setAttribute(Qt::WA_DeleteOnClose);
@@ -667,7 +660,7 @@ TEST_F(RunDialogTest, RangeGraphsAreMadeAfreshForNewResults) {
 
 TEST_F(RunDialogTest, RobustnessRefusalsAndTheRun) {
     std::vector<bool> runs;
-    CalcRobHandler = [&runs](TRunDlgFrm&) {
+    Services().CalcRob = [&runs](TRunDlgFrm&) {
         runs.push_back(RobustnessOnExperts);
         RobustnessRun = true;
         return true;

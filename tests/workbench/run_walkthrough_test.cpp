@@ -8,6 +8,7 @@
 #include "engine/formatting.h"
 #include "engine/scoring_reference.h"
 #include "workbench/run_dialog.h"
+#include "workbench/services.h"
 
 namespace {
 
@@ -17,11 +18,10 @@ class RunWalkthroughTest : public MainFormTest {
 protected:
     void SetUp() override {
         MainFormTest::SetUp();
-        InstallRunDialogHandlers();
+        WireServices();
     }
     void TearDown() override {
-        ResetRunDialogHandler = nullptr;
-        UpdateRunDialogCaptionsHandler = nullptr;
+        WireServices();
         MainFormTest::TearDown();
     }
 

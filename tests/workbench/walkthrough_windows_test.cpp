@@ -14,6 +14,7 @@
 #include "engine/formatting.h"
 #include "workbench/robustness_runs.h"
 #include "workbench/run_dialog.h"
+#include "workbench/services.h"
 
 namespace {
 
@@ -21,13 +22,10 @@ class WalkthroughTest : public MainFormTest {
 protected:
     void SetUp() override {
         MainFormTest::SetUp();
-        InstallRunDialogHandlers();
-        InstallRobustnessRuns();
+        WireServices();
     }
     void TearDown() override {
-        ResetRunDialogHandler = nullptr;
-        UpdateRunDialogCaptionsHandler = nullptr;
-        CalcRobHandler = nullptr;
+        WireServices();
         MainFormTest::TearDown();
     }
 
