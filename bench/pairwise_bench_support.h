@@ -10,33 +10,12 @@
 
 #include "pairwise/model/globals.h"
 #include "pairwise/model/tables.h"
-#include "platform/prompts.h"
+#include "platform/quiet_prompts.h"
 
 namespace pairbench {
 
 // Only the date and the random source are read by a run; Randomize starts the same stream again.
-class BenchPrompts : public platform::Prompts {
-public:
-    platform::Answer Message(platform::MessageKind, const std::string&, platform::Buttons) override {
-        return platform::Answer::Ok;
-    }
-    bool OpenFile(platform::FileChoice&) override { return false; }
-    bool SaveFile(platform::FileChoice&) override { return false; }
-    std::string Caption() override { return ""; }
-    void SetCaption(const std::string&) override {}
-    void BeginBusy() override {}
-    void EndBusy() override {}
-    std::string ClipboardText() override { return ""; }
-    void SetClipboardText(const std::string&) override {}
-    bool ShowHelp(const std::string&) override { return false; }
-    bool StartProgram(const std::string&) override { return false; }
-    std::string ShortDate() override { return "01/01/2026"; }
-    void Randomize() override { generator_.seed(12345); }
-    double Random() override { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }
-
-private:
-    std::mt19937_64 generator_{12345};
-};
+using BenchPrompts = platform::QuietPrompts;
 
 // The shape of a generated case: item i beats j with probability v(i) / (v(i) + v(j)), with
 // log v normal of the given spread; a share of the answers are ties and a share left blank.

@@ -15,38 +15,13 @@
 #include "engine/globals.h"
 #include "engine/items_file.h"
 #include "engine/tables.h"
-#include "platform/prompts.h"
+#include "platform/quiet_prompts.h"
 
 namespace fuzzcase {
 
 namespace {
 
-class QuietPrompts : public platform::Prompts {
-public:
-    platform::Answer Message(platform::MessageKind, const std::string&, platform::Buttons buttons) override {
-        return buttons == platform::Buttons::Ok || buttons == platform::Buttons::OkCancel ? platform::Answer::Ok
-                                                                                          : platform::Answer::Yes;
-    }
-    bool OpenFile(platform::FileChoice&) override { return false; }
-    bool SaveFile(platform::FileChoice&) override { return false; }
-    std::string Caption() override { return caption_; }
-    void SetCaption(const std::string& caption) override { caption_ = caption; }
-    void BeginBusy() override {}
-    void EndBusy() override {}
-    std::string ClipboardText() override { return clipboard_; }
-    void SetClipboardText(const std::string& text) override { clipboard_ = text; }
-    bool ShowHelp(const std::string&) override { return false; }
-    bool StartProgram(const std::string&) override { return false; }
-    std::string ShortDate() override { return "10/12/2026"; }
-    void Randomize() override {}
-    double Random() override { return 0.5; }
-
-private:
-    std::string caption_;
-    std::string clipboard_;
-};
-
-QuietPrompts quiet;
+platform::QuietPrompts quiet;
 
 std::string Hex(const std::string& s) {
     std::string out;

@@ -14,33 +14,12 @@
 #include "engine/case_files.h"
 #include "engine/globals.h"
 #include "engine/items_file.h"
-#include "platform/prompts.h"
+#include "platform/quiet_prompts.h"
 
 namespace {
 
-// Every box answered with its first button; the loop has no one to ask.
-class NoPrompts : public platform::Prompts {
-public:
-    platform::Answer Message(platform::MessageKind, const std::string& text, platform::Buttons) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return platform::Answer::Ok;
-    }
-    bool OpenFile(platform::FileChoice&) override { return false; }
-    bool SaveFile(platform::FileChoice&) override { return false; }
-    std::string Caption() override { return ""; }
-    void SetCaption(const std::string&) override {}
-    void BeginBusy() override {}
-    void EndBusy() override {}
-    std::string ClipboardText() override { return ""; }
-    void SetClipboardText(const std::string&) override {}
-    bool ShowHelp(const std::string&) override { return false; }
-    bool StartProgram(const std::string&) override { return false; }
-    std::string ShortDate() override { return ""; }
-    void Randomize() override {}
-    double Random() override { return 0.5; }
-};
-
-NoPrompts prompts;
+// The loop has no one to ask; what a box says goes to stderr for the script.
+platform::QuietPrompts prompts(true);
 
 // A full items table: the items file takes long enough to write that a kill often lands in it.
 constexpr int Experts = 10;
