@@ -3,10 +3,10 @@
 // xvfb-run with QT_QPA_PLATFORM=xcb). SCREENSHOT_HOLD_MS keeps each window up that long, for a
 // picture of the whole screen.
 #include "sheet_fixture.h"
+#include "screenshot_support.h"
 
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPixmap>
 
 #include "workbench/distribution_dialog.h"
 #include "workbench/export_list.h"
@@ -14,14 +14,8 @@
 namespace {
 
 TEST_F(SheetTest, ScreenshotsOfTheDistributionDialogAndTheExportWindow) {
-    const QByteArray dir = qgetenv("SHEETS_SCREENSHOT_DIR");
-    if (dir.isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
-    const int hold = qEnvironmentVariableIntValue("SCREENSHOT_HOLD_MS");
-    auto shoot = [&](QWidget* w, const char* name) {
-        QApplication::processEvents();
-        QTest::qWait(std::max(100, hold));
-        w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-    };
+    if (test_support::ScreenshotDir().isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
+    using test_support::Shoot;
     BuildTwoExpertCase();
     ExpertCount = 2;
     ActiveExpert = ExpertTable[1].get();
@@ -38,11 +32,11 @@ TEST_F(SheetTest, ScreenshotsOfTheDistributionDialogAndTheExportWindow) {
         a->Distribution.Family = static_cast<std::uint8_t>(s.Family);
         TDistribDlg d(frame.get());
         d.show();
-        shoot(&d, s.Name);
+        Shoot(&d, s.Name);
         if (s.Family == FamilyLogUniform) {
             d.Param2Edit->setText(QStringLiteral("0.00001"));
             d.OKButtonClick();
-            shoot(&d, "distribution_loguniform_invalid");
+            Shoot(&d, "distribution_loguniform_invalid");
         }
         d.CancelButtonClick();
     }
@@ -53,7 +47,7 @@ TEST_F(SheetTest, ScreenshotsOfTheDistributionDialogAndTheExportWindow) {
     {
         TDistribDlg d(frame.get());
         d.show();
-        shoot(&d, "distribution_gamma_reset");
+        Shoot(&d, "distribution_gamma_reset");
         d.CancelButtonClick();
     }
 
@@ -63,7 +57,7 @@ TEST_F(SheetTest, ScreenshotsOfTheDistributionDialogAndTheExportWindow) {
     TItemsListBoxForm* w = OpenExportList();
     ASSERT_NE(w, nullptr);
     w->ItemsListBox->item(0)->setCheckState(Qt::Checked);
-    shoot(w, "export_list");
+    Shoot(w, "export_list");
     delete w;
 }
 

@@ -2,33 +2,28 @@
 // SHEETS_SCREENSHOT_DIR names a folder (run under a real display server, e.g. xvfb-run with
 // QT_QPA_PLATFORM=xcb).
 #include "run_dialog_fixture.h"
+#include "screenshot_support.h"
 
-#include <QPixmap>
 
 namespace {
 
 TEST_F(RunDialogTest, ScreenshotsOfTheDialogAndTheResultViews) {
-    const QByteArray dir = qgetenv("SHEETS_SCREENSHOT_DIR");
-    if (dir.isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
-    auto shoot = [&](QWidget* w, const char* name) {
-        QApplication::processEvents();
-        QTest::qWait(100);
-        w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-    };
+    if (test_support::ScreenshotDir().isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
+    using test_support::Shoot;
     TRunDlgFrm* d = OpenDialog();
-    shoot(d, "run_dialog");
+    Shoot(d, "run_dialog");
     d->DMOptBox->setChecked(false);
     Type(d->SignLevelEdit, "abc");
-    shoot(d, "run_dialog_level");
+    Shoot(d, "run_dialog_level");
     d->SignLevelEdit->clear();
     d->RunButtonClick();
-    shoot(d, "run_dialog_display");
-    shoot(experts, "run_scores");
+    Shoot(d, "run_dialog_display");
+    Shoot(experts, "run_scores");
     d->DSolutionButtonClick();
-    shoot(ChildSheets[FirstResultSlot], "result_solution");
+    Shoot(ChildSheets[FirstResultSlot], "result_solution");
     d->DBLossButtonClick();
     ChildSheets[FirstResultSlot]->FormPaint();
-    shoot(ChildSheets[FirstResultSlot], "result_loss");
+    Shoot(ChildSheets[FirstResultSlot], "result_loss");
     ChildSheets[FirstResultSlot]->close();
     QApplication::processEvents();
 
@@ -41,8 +36,8 @@ TEST_F(RunDialogTest, ScreenshotsOfTheDialogAndTheResultViews) {
     RobustnessFlaggedItems[4] = ItemTable[4].get();
     ItemsSheetMode = ItemsRobustnessView;
     d->Display_solution();
-    shoot(ChildSheets[FirstResultSlot], "result_robustness");
-    shoot(frame.get(), "run_frame");
+    Shoot(ChildSheets[FirstResultSlot], "result_robustness");
+    Shoot(frame.get(), "run_frame");
 }
 
 } // namespace

@@ -197,25 +197,22 @@ TEST_F(RangeGraphWindowTest, AGraphLongerThanTheWindowTakesIsSavedWhole) {
 } // namespace
 
 #ifdef HALVORINE_SCREENSHOTS
+#include "screenshot_support.h"
+
 namespace {
 
 // Pictures of both graph windows for a person to look at, taken by the screenshot tool
 // (tests/screenshots) into the folder SHEETS_SCREENSHOT_DIR names.
 TEST_F(RangeGraphWindowTest, ScreenshotsOfTheGraphWindows) {
-    const QByteArray dir = qgetenv("SHEETS_SCREENSHOT_DIR");
-    if (dir.isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
-    auto shoot = [&](QWidget* w, const char* name) {
-        QApplication::processEvents();
-        QTest::qWait(200);
-        w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-    };
+    if (test_support::ScreenshotDir().isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
+    using test_support::Shoot;
     TRangeGraphWindow* items = Open(ItemsWiseGraph);
-    shoot(form.get(), "range_graph_items");
-    shoot(items, "range_graph_items_window");
+    Shoot(form.get(), "range_graph_items");
+    Shoot(items, "range_graph_items_window");
     Open(ExpertsWiseGraph);
-    shoot(form.get(), "range_graph_both");
+    Shoot(form.get(), "range_graph_both");
     form->resize(621, 353);
-    shoot(form.get(), "range_graph_start_size");
+    Shoot(form.get(), "range_graph_start_size");
 }
 
 } // namespace

@@ -6,36 +6,33 @@
 #include <QPushButton>
 
 #include "pairwise/ui/trindel_fixture.h"
+#include "screenshot_support.h"
 
 namespace {
 
 TEST_F(TrindelTest, ScreenshotsOfTheProgramWindows) {
-    const QByteArray dir = qgetenv("SHEETS_SCREENSHOT_DIR");
-    ASSERT_FALSE(dir.isEmpty()) << "SHEETS_SCREENSHOT_DIR names the folder for the pictures";
-    auto shoot = [&](QWidget* w, const char* name) {
-        QApplication::processEvents();
-        QTest::qWait(200);
-        w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-    };
+    ASSERT_FALSE(test_support::ScreenshotDir().isEmpty())
+        << "SHEETS_SCREENSHOT_DIR names the folder for the pictures";
+    using test_support::Shoot;
     OpenThrough(CopyCase("case12", "case12"));
-    shoot(form.get(), "trindel_experts");
+    Shoot(form.get(), "trindel_experts");
     form->Items1->trigger();
-    shoot(form.get(), "trindel_realisations");
+    Shoot(form.get(), "trindel_realisations");
     form->MdiArea->setActiveSubWindow(ExpertsSheet);
     form->UpdateMenuItems();
     form->Assessments1->trigger();
-    shoot(form.get(), "trindel_comparisons");
+    Shoot(form.get(), "trindel_comparisons");
     // The run on the case whose experts mostly take part.
     ExpertsSheet->showMinimized();
     ASSERT_TRUE(form->CloseChildren() || form->CloseChildren());
     OpenThrough(CopyCase("golden_case", "golden_case"));
     form->RunButton->trigger();
     RunDialog->ScaleTransformBox->click();
-    shoot(form.get(), "trindel_run_dialog");
+    Shoot(form.get(), "trindel_run_dialog");
     RunDialog->RunButton->click();
-    shoot(form.get(), "trindel_results");
+    Shoot(form.get(), "trindel_results");
     form->WindowTileItemClick();
-    shoot(form.get(), "trindel_tiled");
+    Shoot(form.get(), "trindel_tiled");
 }
 
 }  // namespace
