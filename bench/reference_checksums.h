@@ -9,9 +9,12 @@ namespace reference {
 
 constexpr std::uint64_t ReadCase = 0x56e63205dc670f72;
 constexpr std::uint64_t WrittenDtt = 0xed000cb9a9f79b7c;
-constexpr std::uint64_t GlobalRun = 0x5e94b1aa9c6397ad;
+// The global run and the robustness runs pool LOG items; their checksums changed when the
+// logarithms of the interval ends became 32-bit reals as they enter the interval table (the
+// optimised runs on this case came out the same).
+constexpr std::uint64_t GlobalRun = 0x90bbf093edfc8f3b;
 constexpr std::uint64_t OptimisedGlobalRun = 0x55f40eaa1756b141;
 constexpr std::uint64_t OptimisedItemRun = 0xa431b3ece4408de0;
-constexpr std::uint64_t RobustnessOnItems = 0x354aa17ed26d365f;
+constexpr std::uint64_t RobustnessOnItems = 0x80a226c37050c594;
 
 } // namespace reference
