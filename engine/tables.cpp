@@ -9,6 +9,8 @@
 #include "common/core/text.h"
 #include "engine/nudge.h"
 
+namespace halvorine {
+
 namespace {
 
 bool StartsWith(const std::string& s, const char* prefix) {
@@ -659,3 +661,5 @@ int CheckCaseData() {
     }
     return result;
 }
+
+} // namespace halvorine

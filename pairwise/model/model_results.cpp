@@ -4,6 +4,8 @@
 #include <cstring>
 #include <type_traits>
 
+namespace trindel {
+
 CalcVector NelValues{};
 Real48 NelFitStatistic;
 bool NelFitConverged = true;
@@ -63,3 +65,5 @@ void ResetModelResults() {
     std::memset(static_cast<void*>(SimulatedValues), 0, sizeof SimulatedValues);
     LogBoundOverflow = false;
 }
+
+}  // namespace trindel

@@ -8,6 +8,8 @@
 #include "common/core/slot_table.h"
 #include "common/core/text.h"
 
+namespace trindel {
+
 namespace {
 
 bool StartsWith(const std::string& s, const char* prefix) {
@@ -475,3 +477,5 @@ bool PrepareCaseForSaving() {
     }
     return changed;
 }
+
+}  // namespace trindel

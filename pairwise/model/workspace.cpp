@@ -8,6 +8,8 @@
 #include "pairwise/model/globals.h"
 #include "pairwise/model/model_results.h"
 
+namespace trindel {
+
 int RunItemCount = 0;
 int RunExpertCount = 0;
 int ItemOrder[MaxRunItems + 1] = {};
@@ -110,3 +112,5 @@ void ResetWorkspace() {
     ReportFile.reset();
     ResetModelResults();
 }
+
+}  // namespace trindel
