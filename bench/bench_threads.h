@@ -3,6 +3,8 @@
 
 #include "engine/globals.h"
 
+using namespace halvorine;
+
 namespace benchthreads {
 
 inline void Use(int threads) { RunThreadCount = threads; }

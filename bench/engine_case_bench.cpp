@@ -17,6 +17,8 @@
 #include "engine/globals.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 namespace {
 
 // The generated case, or the one make_case wrote into $HALVORINE_CASE_DIR (so that a measure of

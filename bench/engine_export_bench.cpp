@@ -11,6 +11,8 @@
 #include "engine/tables.h"
 #include "platform/prompts.h"
 
+using namespace halvorine;
+
 namespace {
 
 // Keeps the clipboard text; nothing else is asked during an export.

@@ -18,6 +18,8 @@
 #include "engine/scoring_run.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 namespace fullcase {
 
 // The table limits, one item in ten a seed, three quantiles.

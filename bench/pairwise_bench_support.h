@@ -12,6 +12,8 @@
 #include "pairwise/model/tables.h"
 #include "platform/quiet_prompts.h"
 
+using namespace trindel;
+
 namespace pairbench {
 
 // Only the date and the random source are read by a run; Randomize starts the same stream again.

@@ -15,6 +15,8 @@
 #include "pairwise/model/transformation.h"
 #include "pairwise/model/workspace.h"
 
+using namespace trindel;
+
 namespace {
 
 pairbench::BenchPrompts prompts;

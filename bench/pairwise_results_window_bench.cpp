@@ -16,6 +16,8 @@
 #include "pairwise/model/run_comparison.h"
 #include "pairwise/ui/run_dialog.h"
 
+using namespace trindel;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -24,6 +24,8 @@
 #include "pairwise/model/items_file.h"
 #include "pairwise/model/run_comparison.h"
 
+using namespace trindel;
+
 namespace fs = std::filesystem;
 
 namespace {

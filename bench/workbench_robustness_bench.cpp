@@ -16,6 +16,8 @@
 #include "workbench/run_dialog_core.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 namespace {
 
 std::uint64_t RobustnessChecksum() {

@@ -14,6 +14,8 @@
 #include "engine/items_file.h"
 #include "engine/tables.h"
 
+namespace halvorine {
+
 namespace {
 
 // The reader's own view of the expert table: how far it is filled and the expert of the last line.
@@ -460,3 +462,5 @@ void WriteAssessmentsTo(TextFileWriter& out) {
         }
     }
 }
+
+} // namespace halvorine

@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
+class TextFileWriter;
+
+namespace halvorine {
+
 struct TExpert;
 struct TItem;
-class TextFileWriter;
 
 // The header line of the program's form for `count` levels given as whole percents:
 // "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95 ".
@@ -52,3 +55,5 @@ bool WriteAssessmentsFile(const std::string& fileName);
 
 // The same lines into a writer the caller commits (the two files of a case go together).
 void WriteAssessmentsTo(TextFileWriter& out);
+
+} // namespace halvorine

@@ -7,6 +7,8 @@
 #include "engine/run_codes.h"
 #include "engine/tables.h"
 
+namespace halvorine {
+
 namespace {
 
 // The items the data check counted: a flagged item is left out while filtering is on.
@@ -88,3 +90,5 @@ int BayesianUpdate() {
     }
     return RunOk;
 }
+
+} // namespace halvorine

@@ -8,6 +8,8 @@
 #include "engine/special_functions.h"
 #include "engine/tables.h"
 
+namespace halvorine {
+
 namespace {
 
 // Step tables of the p-value without the chi-square distribution: chi-square quantiles at the
@@ -146,3 +148,5 @@ float CalibrationScoreOfEntropy(int e, float I) {
     x->CalibrationCut = x->Calibration >= SignificanceLevel ? x->Calibration : 0.0f;
     return IsDataExpert(e) ? x->CalibrationCut : x->Calibration;
 }
+
+} // namespace halvorine

@@ -4,6 +4,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 // 0, or RunBadLevels when QuantileCount is outside 1..25 or some bin of BinProbabilities has no
 // positive mass (the entropy and the information would not be finite).
 int CheckBinProbabilities();
@@ -32,3 +34,5 @@ float CalibrationScore(int e);
 
 // CalibrationScore of expert e (present) whose seed entropy I is known.
 float CalibrationScoreOfEntropy(int e, float I);
+
+} // namespace halvorine

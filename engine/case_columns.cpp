@@ -9,6 +9,8 @@
 #include "engine/tables.h"
 #include "platform/prompts.h"
 
+namespace halvorine {
+
 std::string RightAligned(const std::string& text, int width) {
     if (width <= 0 || text.size() >= static_cast<std::size_t>(width)) return text;
     return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
@@ -75,3 +77,5 @@ void AssignIdsForWriting() {
     TItem* first = ItemTable[1].get();
     if (first && first->Id.empty() && HasAnyValue(first)) first->Id = DefaultItemId(1);
 }
+
+} // namespace halvorine

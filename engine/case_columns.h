@@ -7,6 +7,8 @@
 
 #include "engine/constants.h"
 
+namespace halvorine {
+
 // The largest files the readers take: every line a full table can need, each given a kilobyte
 // (no line of either file is longer), with room for blank and repeated lines in the items file.
 // Anything larger is no case of this program and is refused before it is read.
@@ -39,3 +41,5 @@ void WarnValuesReadAsMissing(const std::string& fileName, int line);
 // writers, which leave out records without an id, lose nothing. Empty records may go, as on leaving
 // a sheet.
 void AssignIdsForWriting();
+
+} // namespace halvorine

@@ -12,6 +12,8 @@
 #include "engine/tables.h"
 #include "platform/prompts.h"
 
+namespace halvorine {
+
 const char* const ExpertFilesFilter = "Expert Assessment  Files (.dtt)|*.dtt|Item Realizations Files (.rls)|*.rls";
 const char* const ItemFilesFilter = "Item Realizations Files (.rls)|*.rls|Expert Assessment  Files (.dtt)|*.dtt";
 
@@ -179,3 +181,5 @@ void QuerySaveCase(int kind, bool& canClose) {
         fileKind.ConfirmClose = !canClose;
     }
 }
+
+} // namespace halvorine

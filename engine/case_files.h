@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+namespace halvorine {
+
 // The filters of the case file choices: assessments first, or items first.
 extern const char* const ExpertFilesFilter;
 extern const char* const ItemFilesFilter;
@@ -43,3 +45,5 @@ void WriteCaseFiles(const CaseFilePaths& names, bool dtt, bool rls, const std::f
 // says whether it may. Yes saves both files (an unnamed case through a save-as choice first).
 // A failed write throws IoError with canClose false and the kind still modified.
 void QuerySaveCase(int kind, bool& canClose);
+
+} // namespace halvorine

@@ -7,6 +7,8 @@
 
 #include "common/core/pascal_str.h"
 
+namespace halvorine {
+
 namespace {
 
 using Wide = unsigned __int128;
@@ -125,3 +127,5 @@ bool ParseCommonCaseNumber(std::string_view text, float& out) {
     out = v;
     return true;
 }
+
+} // namespace halvorine

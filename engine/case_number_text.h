@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace halvorine {
+
 // Appends x in the 14-character exponent form of the case files, as StrExp(x, 14) writes it.
 void AppendCaseNumber(std::string& out, float x);
 
@@ -12,3 +14,5 @@ void AppendCaseNumber(std::string& out, float x);
 // text is a plain decimal ("-1.23456E+0002", "12.5", "7") of a value well inside the range of the
 // normal 32-bit reals; false, out untouched, for any other text (the caller reads it the general way).
 bool ParseCommonCaseNumber(std::string_view text, float& out);
+
+} // namespace halvorine

@@ -7,6 +7,8 @@
 #include "engine/distribution_quantiles.h"
 #include "engine/special_functions.h"
 
+namespace halvorine {
+
 namespace {
 
 void Report(bool* ok, bool value) {
@@ -271,3 +273,5 @@ long double BetaQuantile(long double p, long double alpha, long double beta, boo
     }
     return x;
 }
+
+} // namespace halvorine

@@ -7,6 +7,8 @@
 // what it is on failure is said with each function.
 #pragma once
 
+namespace halvorine {
+
 // Percentage point of the chi-square distribution with v degrees of freedom (v need not be an
 // integer): the x with P(chi-square <= x) = p. Algorithm AS 91 of Best and Roberts, stopping at a
 // relative change of 5e-6.
@@ -58,3 +60,5 @@ constexpr int ChiSquareMaxRefinements = 100;
 constexpr int ChiSquareMaxStartRounds = 100;
 constexpr int BetaQuantileMaxSteps = 100;
 constexpr int BetaFractionMaxRounds = 100000;
+
+} // namespace halvorine

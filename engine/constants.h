@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstdint>
 
+namespace halvorine {
+
 constexpr int MaxItemCount = 1000;       // item slots 1..1000
 constexpr int MaxExpertCount = 1000;     // data experts in slots 1..1000
 constexpr int ExpertSlotCount = 1032;    // decision makers follow the data experts
@@ -44,3 +46,5 @@ inline bool IsMissing(float x) {
     if (d < 0) d = -d;
     return d <= MissingTolerance;
 }
+
+} // namespace halvorine

@@ -11,6 +11,8 @@
 #include "engine/tables.h"
 #include "engine/weights.h"
 
+namespace halvorine {
+
 namespace {
 
 bool Finite(float v) { return std::isfinite(v); }
@@ -112,3 +114,5 @@ int ScoreDecisionMaker() {
         }
     return RunOk;
 }
+
+} // namespace halvorine

@@ -6,6 +6,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 // One interval of a pooled piecewise-constant density, on the item's pooling scale (the values,
 // or their natural logarithms on a LOG item).
 struct PoolInterval {
@@ -33,3 +35,5 @@ void ComputeMinSeedCount();
 // After the final decision maker is built: the scores and weights of the experts and the decision
 // maker together. Returns 0, or RunNotFinite when some stored score or weight is not finite.
 int ScoreDecisionMaker();
+
+} // namespace halvorine

@@ -7,6 +7,8 @@
 #include "engine/run_codes.h"
 #include "engine/tables.h"
 
+namespace halvorine {
+
 namespace {
 
 // As the information floors a bin that is not positive.
@@ -165,3 +167,5 @@ void RobustnessDiscrepancy(int& code, int excluded, TRobustness& R) {
     if (count > 0) R.DMDiscrepancy = static_cast<float>(sum / count);
     if (seedCount > 0) R.DMSeedDiscrepancy = static_cast<float>(seedSum / seedCount);
 }
+
+} // namespace halvorine

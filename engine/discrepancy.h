@@ -5,6 +5,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 // Relative information of the piecewise uniform density of the quantile values a[1..q] with
 // respect to that of b[1..q], both with bin masses p[1..q+1] on the item's range lower..upper (on
 // the natural-log scale when isLog). The values are used as stored (no nudge) and taken into the
@@ -28,3 +30,5 @@ void ResetDiscrepancies();
 // over the items other than `excluded` (0 when an expert was left out) and over the seed items
 // among them, into R.DMDiscrepancy and R.DMSeedDiscrepancy. code: 0, or RunNotFinite (ItemCount).
 void RobustnessDiscrepancy(int& code, int excluded, TRobustness& R);
+
+} // namespace halvorine

@@ -6,6 +6,8 @@
 #include "engine/chi_beta_quantiles.h"
 #include "engine/constants.h"
 
+namespace halvorine {
+
 namespace {
 
 void Report(bool* ok, bool value) {
@@ -166,3 +168,5 @@ long double DistributionQuantile(long double p, const TDistribution& D, bool* ok
     default: Report(ok, true); return 0.0L;
     }
 }
+
+} // namespace halvorine

@@ -16,6 +16,8 @@
 
 #include "engine/distribution_record.h"
 
+namespace halvorine {
+
 // Quantile of the distribution D at the cumulative probability p. Slots by family:
 //   0 Constant     P1 value
 //   1 Uniform      P1 lower bound, P2 upper bound
@@ -54,3 +56,5 @@ long double PowerX(long double x, long double y, bool* ok = nullptr);
 // AS 70, Odeh and Evans; absolute error below 1.5e-8).
 // Failure (ok = false, result 0): p not strictly between 0 and 1.
 long double NormalQuantile(long double p, bool* ok = nullptr);
+
+} // namespace halvorine

@@ -5,6 +5,8 @@
 
 #include "engine/constants.h"
 
+namespace halvorine {
+
 // Which of P1..P4 holds which parameter depends on the family (see DistributionQuantile);
 // the other slots are ignored.
 struct TDistribution {
@@ -14,3 +16,5 @@ struct TDistribution {
     double P3 = 0.0;
     double P4 = 0.0;
 };
+
+} // namespace halvorine

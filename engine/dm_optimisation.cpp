@@ -10,6 +10,8 @@
 #include "engine/run_codes.h"
 #include "engine/weights.h"
 
+namespace halvorine {
+
 namespace {
 
 void Passes(int& code, std::vector<float>& fileWeights) {
@@ -78,3 +80,5 @@ void OptimiseDecisionMaker(int& code) {
     }
     if (!fileWeights.empty()) WriteWeightsFile(fileWeights);
 }
+
+} // namespace halvorine

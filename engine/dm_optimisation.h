@@ -1,6 +1,8 @@
 // The search for the significance level that gives the best decision maker.
 #pragma once
 
+namespace halvorine {
+
 // With global or item weights: builds the decision maker at level 0 and at every calibration
 // level CalibrationLevels[2..CalibrationLevelCount], keeps the level whose decision maker scores
 // best (its uncut calibration times its mean seed information; a tie keeps the lower level), and
@@ -13,3 +15,5 @@ void OptimiseDecisionMaker(int& code);
 // best so far scores `best`: the first pass always, a later one only with a strictly higher score
 // (a tie keeps the earlier, lower level).
 bool BecomesBest(int k, float score, float best);
+
+} // namespace halvorine

@@ -3,6 +3,8 @@
 #include "common/core/number_format.h"
 #include "engine/globals.h"
 
+namespace halvorine {
+
 std::string FormatNumber(float x) {
     return FormatReal(static_cast<long double>(x), FieldWidth, DecimalPlaces, FloatFormat, DecimalSeparator);
 }
@@ -10,3 +12,5 @@ std::string FormatNumber(float x) {
 std::string FormatExtended(double x) {
     return FormatReal(static_cast<long double>(x), FieldWidth, DecimalPlaces, FloatFormat, DecimalSeparator);
 }
+
+} // namespace halvorine

@@ -3,7 +3,11 @@
 
 #include <string>
 
+namespace halvorine {
+
 // x in the display format (FieldWidth, DecimalPlaces, FloatFormat, DecimalSeparator).
 std::string FormatNumber(float x);
 // The same for a distribution parameter.
 std::string FormatExtended(double x);
+
+} // namespace halvorine

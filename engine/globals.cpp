@@ -2,6 +2,8 @@
 
 #include "engine/output_files.h"
 
+namespace halvorine {
+
 ItemTableType ItemTable;
 ExpertTableType ExpertTable;
 IndexMapType ItemColumnMap{};
@@ -187,3 +189,5 @@ void ComputeBinProbabilities() {
         BinProbabilities[k] = QuantileLevels[k] - QuantileLevels[k - 1];
     BinProbabilities[QuantileCount + 1] = 1.0f - QuantileLevels[QuantileCount];
 }
+
+} // namespace halvorine

@@ -15,6 +15,8 @@ namespace platform {
 class Prompts;
 }
 
+namespace halvorine {
+
 struct TItem;
 struct TExpert;
 class OutputFile;
@@ -258,3 +260,5 @@ void FreeCase();
 
 // Recomputes BinProbabilities from QuantileCount and QuantileLevels.
 void ComputeBinProbabilities();
+
+} // namespace halvorine

@@ -10,6 +10,8 @@
 #include "engine/tables.h"
 #include "engine/worker_pool.h"
 
+namespace halvorine {
+
 namespace {
 
 // Stands in for a width that is not positive (equal or reversed neighbours, or a bound that does
@@ -146,3 +148,5 @@ float ComputeMeanInformation(int e) {
     x->MeanInformation = means.All;
     return x->MeanSeedInformation;
 }
+
+} // namespace halvorine

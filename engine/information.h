@@ -4,6 +4,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 // Width between Values[j] and Values[k] of an assessment on its item's scale, the values nudged;
 // a width that is not positive counts as 1e-5.
 float BinWidth(const TAssessment& a, int k, int j);
@@ -31,3 +33,5 @@ InformationMeans MeanInformationOf(int e);
 // Sets expert e's MeanInformation (over its assessed items; 0 when it has none) and
 // MeanSeedInformation (over its assessed seed items); returns MeanSeedInformation.
 float ComputeMeanInformation(int e);
+
+} // namespace halvorine

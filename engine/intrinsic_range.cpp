@@ -9,6 +9,8 @@
 #include "engine/run_codes.h"
 #include "engine/tables.h"
 
+namespace halvorine {
+
 namespace {
 
 // Within the range of the 32-bit reals (a bound is stored as one).
@@ -87,3 +89,5 @@ int ComputeIntrinsicRanges() {
     }
     return RunOk;
 }
+
+} // namespace halvorine

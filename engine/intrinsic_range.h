@@ -2,6 +2,8 @@
 // realisation, widened on both sides by the overshoot; assessments are measured and pooled on it.
 #pragma once
 
+namespace halvorine {
+
 // For item i: lo and hi become the lowest first and highest last nudged quantile of the data
 // experts' valid assessments, widened to take in the realisation of a seed item (on a LOG item
 // with LogIntrinsicRange set, as natural logarithms); L and U are lo and hi widened by overshoot
@@ -13,3 +15,5 @@ int ComputeIntrinsicRange(int i, float& L, float& U, float& lo, float& hi, float
 // The range of every item 1.. up to the first empty slot, into its IntrinsicLow, IntrinsicHigh,
 // AssessedLow and AssessedHigh. Stops at the first item that fails, with its index in ItemCount.
 int ComputeIntrinsicRanges();
+
+} // namespace halvorine

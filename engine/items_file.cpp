@@ -10,6 +10,8 @@
 #include "engine/globals.h"
 #include "engine/tables.h"
 
+namespace halvorine {
+
 namespace {
 
 // Set when the realisation word of the line just read was not a number a real can hold.
@@ -127,3 +129,5 @@ void WriteItemsTo(TextFileWriter& out) {
         if (item && !item->Id.empty()) out.WriteLine(ItemLine(i, *item));
     }
 }
+
+} // namespace halvorine

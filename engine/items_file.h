@@ -4,8 +4,11 @@
 
 #include <string>
 
-struct TItem;
 class TextFileWriter;
+
+namespace halvorine {
+
+struct TItem;
 
 // Reads an items file into the case: 0 on success, else the 1-based number of the first line that
 // failed. Every expert gets an empty assessment of each item it has none of, in that item's slot.
@@ -34,3 +37,5 @@ int ItemNumberOfId(const std::string& id);
 // Every expert from slot 1 up to the first empty slot gets an assessment of item in slot index
 // when that slot is empty.
 void AddItemToExperts(TItem* item, int index);
+
+} // namespace halvorine

@@ -5,6 +5,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 float NudgedValue(float v) {
     // Tested in floating point: every float of 2^23 and above is whole, and no conversion to an
     // integer type can overflow. NaN is never equal to itself and stays as it is.
@@ -20,3 +22,5 @@ float NudgeIntegral(float v) {
     if (RunDMName.str().find("check") != std::string::npos) return v;
     return NudgedValue(v);
 }
+
+} // namespace halvorine

@@ -3,9 +3,13 @@
 // the realisations.
 #pragma once
 
+namespace halvorine {
+
 // The shifted value: 0 -> 1e-5, any other whole v -> v + v * 1e-5; other values unchanged.
 float NudgedValue(float v);
 
 // The value the engine uses in place of a stored quantile value: NudgedValue(v), or v itself
 // while the current run's decision-maker name contains "check".
 float NudgeIntegral(float v);
+
+} // namespace halvorine

@@ -13,6 +13,8 @@
 #include "engine/globals.h"
 #include "platform/prompts.h"
 
+namespace halvorine {
+
 // ---------------------------------------------------------------- the output file
 
 OutputFile::OutputFile() = default;
@@ -233,3 +235,5 @@ bool BuildPercentileTable(int e, int slot) {
         for (float& entry : PercentileTable) entry = static_cast<float>(std::exp(static_cast<double>(entry)));
     return true;
 }
+
+} // namespace halvorine

@@ -10,6 +10,8 @@
 
 class TextFileWriter;
 
+namespace halvorine {
+
 // A text file being written. A created file replaces an old one only when it is closed complete;
 // an appended file is the old text with the new at its end, and likewise replaces the old file
 // only when closed. Every failure throws IoError.
@@ -70,3 +72,5 @@ std::string PercentileText(int k);
 // range. False, with PercentileTableNote saying why and the entries missing, when the assessment,
 // its values, the range or the levels do not allow a table.
 bool BuildPercentileTable(int e, int slot);
+
+} // namespace halvorine

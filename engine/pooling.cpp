@@ -19,6 +19,8 @@
 #include "engine/tables.h"
 #include "engine/worker_pool.h"
 
+namespace halvorine {
+
 // ---------------------------------------------------------------- adding a density to a range
 
 // The sum f + d of a 32-bit density and an extended one is rounded twice: to the 64 bits of the
@@ -584,3 +586,5 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
         }
     return RunOk;
 }
+
+} // namespace halvorine

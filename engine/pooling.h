@@ -10,6 +10,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 // density[0..count-1] += d, every sum formed in extended precision and rounded to 32 bits, bit for
 // bit as the plain loop would; for non-negative densities and d, where it runs several sums at a
 // time in double precision and takes the plain sum only where the two roundings could disagree.
@@ -114,3 +116,5 @@ private:
     Fractions all_;
     std::vector<long double> allFracs_;
 };
+
+} // namespace halvorine

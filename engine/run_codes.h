@@ -2,6 +2,8 @@
 // global weights of the experts who assessed that item sum to zero, or one of these.
 #pragma once
 
+namespace halvorine {
+
 enum RunCode {
     RunOk = 0,
     RunZeroWeights = -1,             // the weights sum to zero (global), or some item's do (item)
@@ -21,3 +23,5 @@ enum RunCode {
 
     RunOutOfMemory = -18,          // the run's working storage could not be allocated
 };
+
+} // namespace halvorine

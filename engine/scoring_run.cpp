@@ -16,6 +16,8 @@
 #include "engine/tables.h"
 #include "engine/weights.h"
 
+namespace halvorine {
+
 namespace {
 
 // Global and item weights depend on the significance level; equal and user weights do not.
@@ -152,3 +154,5 @@ void SortedCalibrationLevels(float (&levels)[MaxExpertCount + 1], int& K) {
         if (score[j] < score[j + 1]) levels[K++] = score[j];
     levels[K] = score[n - 1];
 }
+
+} // namespace halvorine

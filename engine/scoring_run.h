@@ -3,6 +3,8 @@
 
 #include "engine/constants.h"
 
+namespace halvorine {
+
 // Scores the case with the run options in the globals: ranges (unless BayesianUpdates), information
 // (unless InformationComputed), the weights of WeightType, the decision maker in
 // ExpertTable[ExpertCount+1] (at the best significance level when OptimiseDM is set, for global
@@ -27,3 +29,5 @@ bool CheckSignificanceLevel(bool recompute);
 // The distinct uncut calibration scores of the data experts, ascending, into levels[1..K] (K = 0
 // without data experts). The experts' stored scores are not changed.
 void SortedCalibrationLevels(float (&levels)[MaxExpertCount + 1], int& K);
+
+} // namespace halvorine

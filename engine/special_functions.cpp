@@ -3,6 +3,8 @@
 #include <cfloat>
 #include <cmath>
 
+namespace halvorine {
+
 namespace {
 
 // Below this ln Gamma(x) = -ln(x) to working accuracy. The value is the one the program has
@@ -192,3 +194,5 @@ long double IncompleteGamma(long double a, long double x, bool* ok) {
 long double ChiSquareCDF(int df, long double x, bool* ok) {
     return IncompleteGamma(static_cast<long double>(df) / 2.0L, x / 2.0L, ok);
 }
+
+} // namespace halvorine

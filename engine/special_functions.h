@@ -7,6 +7,8 @@
 // returned value is a finite number (never NaN or infinity); what it is on failure is said below.
 #pragma once
 
+namespace halvorine {
+
 // ln Gamma(x) for x > 0 (Cody's rational approximations, Stirling above 12); relative error
 // below 1e-16 (about 1e-20 absolute next to the zeros at 1 and 2).
 // x <= 0 and non-finite x lie outside the domain and give 0; a result too large for
@@ -41,3 +43,5 @@ constexpr int IncompleteGammaMaxRounds = 100000;
 // UnderflowExponent even with that error, where the factor is too small for a double to notice.
 constexpr long double MaxExponentError = 1e-9L;
 constexpr long double UnderflowExponent = -745.0L;
+
+} // namespace halvorine

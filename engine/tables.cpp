@@ -1,13 +1,14 @@
 #include "engine/tables.h"
 
 #include <algorithm>
-#include <new>
 #include <unordered_map>
 
 #include "common/core/pascal_str.h"
 #include "common/core/slot_table.h"
 #include "common/core/text.h"
 #include "engine/nudge.h"
+
+namespace halvorine {
 
 namespace {
 
@@ -63,30 +64,20 @@ std::string DefaultDecisionMakerId(int count) {
 // ---------------------------------------------------------------- creation
 
 TItem* NewItem(const std::string& id, const std::string& name, int index) {
-    if (index < 1 || index > MaxItemCount) return nullptr;
-    auto item = std::unique_ptr<TItem>(new (std::nothrow) TItem());
+    TItem* item = NewNamedRecord(ItemTable, index, MaxItemCount, id, name);
     if (!item) return nullptr;
-    item->Id = id;
-    item->Name = name;
     item->Scale = ScaleNames[DefaultScale];
     item->Realisation = NoValue;
-    ItemTable[index] = std::move(item);
-    return ItemTable[index].get();
+    return item;
 }
 
 TExpert* NewExpert(const std::string& id, const std::string& name, int index) {
-    if (index < 1 || index > ExpertSlotCount) return nullptr;
-    auto expert = std::unique_ptr<TExpert>(new (std::nothrow) TExpert());
-    if (!expert) return nullptr;
-    expert->Id = id;
-    expert->Name = name;
-    ExpertTable[index] = std::move(expert);
-    return ExpertTable[index].get();
+    return NewNamedRecord(ExpertTable, index, ExpertSlotCount, id, name);
 }
 
 TAssessment* NewAssessment(TExpert* expert, int slot) {
     if (!expert || slot < 1 || slot > MaxItemCount) return nullptr;
-    auto a = std::unique_ptr<TAssessment>(new (std::nothrow) TAssessment());
+    auto a = MakeRecord<TAssessment>();
     if (!a) return nullptr;
     for (int k = 1; k <= MaxQuantileCount; ++k) a->Values[k] = NoValue;
     a->Distribution.Family = FamilyNone;
@@ -96,8 +87,7 @@ TAssessment* NewAssessment(TExpert* expert, int slot) {
 
 void InsertAssessmentSlot(TExpert* expert, int pos, int itemIndex, bool create) {
     if (!expert || pos < 1 || pos > MaxItemCount) return;
-    std::unique_ptr<TAssessment> none;
-    if (!InsertShifting(expert->Assessments, pos, MaxItemCount, none)) return;
+    if (OpenSlot(expert->Assessments, pos, MaxItemCount) == 0) return;
     if (create) {
         TAssessment* a = NewAssessment(expert, pos);
         if (a && itemIndex >= 1 && itemIndex <= MaxItemCount) a->Item = ItemTable[itemIndex].get();
@@ -105,14 +95,8 @@ void InsertAssessmentSlot(TExpert* expert, int pos, int itemIndex, bool create) 
 }
 
 int InsertItem(const std::string& id, const std::string& name, int pos) {
-    if (pos < 1) pos = 1;
-    if (pos > MaxItemCount) return 0;
-    std::unique_ptr<TItem> none;
-    if (!InsertShifting(ItemTable, pos, MaxItemCount, none)) return 0;
-    if (!NewItem(id, name, pos)) {
-        CompactItems(pos);
-        return 0;
-    }
+    pos = InsertCreated(ItemTable, pos, MaxItemCount, [&](int k) { return NewItem(id, name, k); });
+    if (pos == 0) return 0;
     int last = ExpertCount > 0 ? ExpertCount : MaxExpertCount;
     for (int e = 1; e <= last; ++e)
         if (ExpertTable[e]) InsertAssessmentSlot(ExpertTable[e].get(), pos, pos, true);
@@ -121,13 +105,8 @@ int InsertItem(const std::string& id, const std::string& name, int pos) {
 
 int InsertExpert(const std::string& id, const std::string& name, int pos) {
     if (pos < 1) pos = 1;
-    if (pos > ExpertSlotCount) return 0;
-    auto expert = std::unique_ptr<TExpert>(new (std::nothrow) TExpert());
-    if (!expert) return 0;
-    expert->Id = id;
-    expert->Name = name;
-    TExpert* x = expert.get();
-    if (!InsertShifting(ExpertTable, pos, ExpertSlotCount, expert)) return 0;
+    TExpert* x = InsertNamedRecord(ExpertTable, pos, ExpertSlotCount, id, name);
+    if (!x) return 0;
     if (ExpertCount > 0) ++ExpertCount;
 
     bool anyItem = false;
@@ -270,34 +249,19 @@ void DeleteItemFromExperts(int index, const ItemTableType& table) {
 }
 
 void DeleteItems(bool keepAssessments, int first, int last, ItemTableType* side, ItemTableType& table) {
-    first = std::max(first, 1);
-    last = std::min(last, MaxItemCount);
-    bool removed = false;
-    for (int j = first; j <= last; ++j) {
-        if (!table[j]) continue;
-        if (side) {
-            (*side)[j] = std::move(table[j]);
-        } else {
-            if (!keepAssessments) DeleteItemFromExperts(j, table);
-            table[j].reset();
-        }
-        removed = true;
-    }
-    if (removed) CompactItems(first);
+    const int removed = TakeOut(table, first, last, side, [&](int j) {
+        if (!side && !keepAssessments) DeleteItemFromExperts(j, table);
+    });
+    if (removed > 0) CompactItems(first);
 }
 
 void DeleteExperts(int first, int last, ExpertTableType& table, ExpertTableType* side) {
     first = std::max(first, 1);
     last = std::min(last, ExpertSlotCount);
     int removed = 0;
-    for (int j = first; j <= last; ++j) {
-        if (!table[j]) continue;
-        if (side)
-            (*side)[j] = std::move(table[j]);
-        else
-            table[j].reset();
+    TakeOut(table, first, last, side, [&](int j) {
         if (j <= ExpertCount) ++removed;
-    }
+    });
     bool onExperts = &table == &ExpertTable;
     if (!onExperts) return;
     if (!(first == 1 && last == MaxExpertCount)) CompactExperts(first);
@@ -314,35 +278,13 @@ void DeleteExperts(int first, int last, ExpertTableType& table, ExpertTableType*
 }
 
 int MoveItems(int dest, int first, int last, ItemTableType& side) {
-    int moved = 0;
-    if (last < first) return 0;
-    dest = std::max(dest, 1);
-    first = std::max(first, 1);
-    last = std::min(last, MaxItemCount);
-    for (int j = first; j <= last; ++j) {
-        if (!side[j]) continue;
-        int pos = dest + (j - first);
-        if (pos > MaxItemCount) break;
-        if (!InsertShifting(ItemTable, pos, MaxItemCount, side[j])) break;
-        ++moved;
-    }
-    return moved;
+    return MoveFromSide(ItemTable, MaxItemCount, std::max(dest, 1), first, last, side).Moved;
 }
 
-int MoveExperts(int dest, int first, int last, ExpertTableType& side) {
-    int moved = 0;
-    if (last < first) return 0;
-    dest = std::max(dest, 1);
-    first = std::max(first, 1);
-    last = std::min(last, ExpertSlotCount);
-    for (int j = first; j <= last; ++j) {
-        if (!side[j]) continue;
-        int pos = dest + (j - first);
-        if (pos > ExpertSlotCount) break;
-        if (!InsertShifting(ExpertTable, pos, ExpertSlotCount, side[j])) break;
-        ++moved;
-    }
-    // Count what actually came back, also after a pass stopped for want of room.
+namespace {
+
+// Counts the data experts that came back into the table, also after a pass stopped for want of room.
+int CountExpertsBack(int moved) {
     if (ExpertCount >= 1 && moved > 0) {
         ExpertCount += moved;
         ExpertCountBeforeFilter = 0;
@@ -350,25 +292,21 @@ int MoveExperts(int dest, int first, int last, ExpertTableType& side) {
     return moved;
 }
 
+} // namespace
+
+int MoveExperts(int dest, int first, int last, ExpertTableType& side) {
+    return CountExpertsBack(MoveFromSide(ExpertTable, ExpertSlotCount, std::max(dest, 1), first, last, side).Moved);
+}
+
 // ---------------------------------------------------------------- filtering
 
 void FilterItemsOut(ItemTableType& side) {
-    if (!ItemsFilterEnabled) return;
-    for (int i = 1; i <= MaxItemCount; ++i)
-        if (side[i]) return;
-    for (int i = 1; i <= MaxItemCount; ++i)
-        if (ItemTable[i] && ItemTable[i]->FilterFlag) side[i] = std::move(ItemTable[i]);
-    CompactItems(1);
+    if (ItemsFilterEnabled) FilterFlaggedOut(ItemTable, side, MaxItemCount, MaxItemCount);
 }
 
 int RestoreFilteredItems(ItemTableType& side) {
-    int count = 0;
-    for (int i = 1; i <= MaxItemCount; ++i) {
-        if (!side[i]) continue;
-        if (ItemTable[i].get() != side[i].get()) count += MoveItems(i, i, i, side);
-        // An item that found no room stays where it is rather than being lost.
-    }
-    return count;
+    // An item that finds no room stays in the side table rather than being lost.
+    return RestoreFromSide(ItemTable, MaxItemCount, side, MaxItemCount);
 }
 
 void ClearItemFilter() {
@@ -391,26 +329,15 @@ void ClearItemSideTables() {
 void FilterExpertsOut(ExpertTableType& side) {
     if (!ExpertsFilterEnabled) return;
     int n = ExpertCount > 0 ? ExpertCount : MaxExpertCount;
-    for (int e = 1; e <= n; ++e)
-        if (side[e]) return;
+    const int moved = FilterFlaggedOut(ExpertTable, side, n, ExpertSlotCount,
+                                       [](const TExpert& x) { return x.FilterFlag && !x.IsDecisionMaker; });
+    if (moved < 0) return;
     ExpertCountBeforeFilter = ExpertCount;
-    int lastPresent = 0;
-    for (int e = 1; e <= n; ++e)
-        if (ExpertTable[e] && !ExpertTable[e]->IsDecisionMaker) lastPresent = e;
-    for (int e = 1; e <= lastPresent; ++e) {
-        if (ExpertTable[e] && ExpertTable[e]->FilterFlag && !ExpertTable[e]->IsDecisionMaker) {
-            side[e] = std::move(ExpertTable[e]);
-            if (ExpertCount > 0) --ExpertCount;
-        }
-    }
-    CompactExperts(1);
+    if (ExpertCount > 0) ExpertCount -= moved;
 }
 
 void RestoreFilteredExperts(ExpertTableType& side) {
-    for (int e = 1; e <= MaxExpertCount; ++e) {
-        if (!side[e]) continue;
-        if (ExpertTable[e].get() != side[e].get()) MoveExperts(e, e, e, side);
-    }
+    CountExpertsBack(RestoreFromSide(ExpertTable, ExpertSlotCount, side, MaxExpertCount));
 }
 
 // ---------------------------------------------------------------- identifiers, weights, quantiles
@@ -659,3 +586,5 @@ int CheckCaseData() {
     }
     return result;
 }
+
+} // namespace halvorine

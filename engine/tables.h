@@ -7,6 +7,8 @@
 #include "common/core/automatic_ids.h"
 #include "engine/globals.h"
 
+namespace halvorine {
+
 // Data-check codes of CheckExpertData / CheckCaseData.
 enum CheckCode {
     CheckNoExpertId = -1,
@@ -74,3 +76,5 @@ bool SaveRestoreQuantiles(bool save, const ExpertTableType* alsoIn = nullptr);
 // ---- checks ----
 int CheckExpertData(int e);
 int CheckCaseData();
+
+} // namespace halvorine

@@ -13,6 +13,8 @@
 #include "engine/tables.h"
 #include "engine/worker_pool.h"
 
+namespace halvorine {
+
 namespace {
 
 // The refusals both weight kinds share, before anything is stored.
@@ -244,3 +246,5 @@ void ComputeItemWeights(int& code, const ExpertScores& scores) {
         }
     }
 }
+
+} // namespace halvorine

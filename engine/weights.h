@@ -5,6 +5,8 @@
 
 #include <vector>
 
+namespace halvorine {
+
 struct TAssessment;
 
 // "weightsw.dat" in the current directory: one line per data expert, its number in 2 characters,
@@ -78,3 +80,5 @@ private:
 // is written once when a series of passes ends).
 void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<float>* fileWeights);
 void ComputeItemWeights(int& code, const ExpertScores& scores);
+
+} // namespace halvorine

@@ -10,6 +10,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 namespace {
 
 // Threads are started when a run first needs them and wait between runs; the optimisation and
@@ -123,3 +125,5 @@ void ForEachTask(int count, const std::function<void(int worker, int task)>& tas
     }
     ThePool().Run(count, workers, task);
 }
+
+} // namespace halvorine

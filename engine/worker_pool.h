@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace halvorine {
+
 // The threads a run uses: RunThreadCount, or the machine's cores when that is 0; at least 1.
 int RunWorkerCount();
 
@@ -13,3 +15,5 @@ int RunWorkerCount();
 // are done. Tasks run in no particular order. The first exception a task throws is thrown here
 // once all have ended. Called from within a task, it runs the tasks on that thread.
 void ForEachTask(int count, const std::function<void(int worker, int task)>& task);
+
+} // namespace halvorine

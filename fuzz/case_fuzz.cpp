@@ -10,6 +10,8 @@
 #include "engine/items_file.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace fuzzcase;
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -17,6 +17,8 @@
 #include "engine/tables.h"
 #include "platform/quiet_prompts.h"
 
+using namespace halvorine;
+
 namespace fuzzcase {
 
 namespace {

@@ -7,6 +7,8 @@
 #include "engine/assessments_file.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace fuzzcase;
     FreshCase();

@@ -12,6 +12,8 @@
 #include "engine/items_file.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 namespace {
 
 const char* const BaseDtt =

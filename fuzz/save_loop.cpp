@@ -16,6 +16,8 @@
 #include "engine/items_file.h"
 #include "platform/quiet_prompts.h"
 
+using namespace halvorine;
+
 namespace {
 
 // The loop has no one to ask; what a box says goes to stderr for the script.

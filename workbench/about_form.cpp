@@ -8,6 +8,8 @@
 #include "common/core/pascal_str.h"
 #include "engine/constants.h"
 
+namespace halvorine {
+
 std::string AboutLimitsLine() {
     return "(max " + StrInt(MaxExpertCount) + " experts / " + StrInt(MaxItemCount) + " items supported)";
 }
@@ -88,3 +90,5 @@ void TAbout::paintEvent(QPaintEvent* event) {
     for (const auto& line : AboutTextLayout())
         painter.drawText(line.X, line.Y + painter.fontMetrics().ascent(), QString::fromStdString(line.Text));
 }
+
+} // namespace halvorine

@@ -8,6 +8,8 @@
 class QLabel;
 class QPushButton;
 
+namespace halvorine {
+
 struct AboutLine {
     int X;
     int Y;
@@ -38,3 +40,5 @@ private:
     void PaintAboutText();
     QString title_;
 };
+
+} // namespace halvorine

@@ -3,6 +3,8 @@
 #include "engine/globals.h"
 #include "engine/tables.h"
 
+namespace halvorine {
+
 QPointer<QMdiSubWindow> RunDialog;
 QPointer<QMdiSubWindow> ItemsRangeGraph;
 QPointer<QMdiSubWindow> ExpertsRangeGraph;
@@ -31,3 +33,5 @@ void ResetCaseState() {
     ClearItemSideTables();
     OutputLineBreak = true;
 }
+
+} // namespace halvorine

@@ -7,6 +7,8 @@
 #include <QPointer>
 
 
+namespace halvorine {
+
 // The run dialog and the two range-graph windows; each becomes null when its window goes,
 // and only then.
 extern QPointer<QMdiSubWindow> RunDialog;
@@ -20,3 +22,5 @@ void SetDefaultRunOptions();
 
 // SetDefaultRunOptions, flagged items back into the table, no robustness flags, line breaks on.
 void ResetCaseState();
+
+} // namespace halvorine

@@ -27,6 +27,8 @@
 #include "workbench/items_sheet.h"
 #include "workbench/main_form.h"
 
+namespace halvorine {
+
 namespace {
 
 // P1..P4 of a record by number.
@@ -661,3 +663,5 @@ void OpenDistributionDialog(QWidget* owner) {
     TDistribDlg dialog(owner);
     dialog.exec();
 }
+
+} // namespace halvorine

@@ -13,6 +13,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace halvorine {
+
 // ---- the families' tables (codes 0..9; a code above 9 has no parameters) ----
 
 // Number of parameters the dialog asks for.
@@ -135,3 +137,5 @@ private:
 
 // Shows the dialog for the popup's assessment and waits until it closes.
 void OpenDistributionDialog(QWidget* owner);
+
+} // namespace halvorine

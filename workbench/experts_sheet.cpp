@@ -13,6 +13,8 @@
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
+namespace halvorine {
+
 TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this) {
     setObjectName(QStringLiteral("ExpertsSheet"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -386,3 +388,5 @@ void TExpertsSheet::closeEvent(QCloseEvent* event) {
     ExpertsSheet = nullptr;
     QMdiSubWindow::closeEvent(event);
 }
+
+} // namespace halvorine

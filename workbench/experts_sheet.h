@@ -9,6 +9,8 @@
 #include "common/ui/sheet_grid.h"
 #include "workbench/experts_sheet_core.h"
 
+namespace halvorine {
+
 class TItemsSheet;
 
 class TExpertsSheet : public QMdiSubWindow, public ExpertsSheetHost {
@@ -60,3 +62,5 @@ private:
     bool applying_ = false;
     bool closingCase_ = false;
 };
+
+} // namespace halvorine

@@ -9,6 +9,8 @@
 #include "platform/prompts.h"
 #include "workbench/record_links.h"
 
+namespace halvorine {
+
 ExpertsUndoState ExpertsUndo;
 
 namespace {
@@ -632,3 +634,5 @@ bool ExpertsSheetCore::FixEmptyExperts() {
 void ExpertsSheetCore::EnsureOneRow() {
     if (ExpertsSheetMode == ExpertsDataView && DataExpertsPresent() == 0 && ItemTable[1]) InsertExpert("", "", 1);
 }
+
+} // namespace halvorine

@@ -10,6 +10,8 @@
 #include "common/core/sheet_rules.h"
 #include "engine/globals.h"
 
+namespace halvorine {
+
 // Views of the experts sheet (ExpertsSheetMode).
 constexpr int ExpertsDataView = 0;
 constexpr int ExpertsScoresView = 2;
@@ -135,3 +137,5 @@ private:
 
 // Text of a header of the result views for the weight type.
 std::string WeightTypeText(int weightType);
+
+} // namespace halvorine

@@ -24,6 +24,8 @@
 #include "workbench/main_form.h"
 #include "workbench/sheet_export.h"
 
+namespace halvorine {
+
 // ---------------------------------------------------------------- the lists
 
 void CheckList::Add(const std::string& id) {
@@ -412,3 +414,5 @@ TItemsListBoxForm* OpenExportList() {
     form->activateWindow();
     return form;
 }
+
+} // namespace halvorine

@@ -14,6 +14,8 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 
+namespace halvorine {
+
 // A list of ids with a check mark each.
 struct CheckList {
     std::vector<std::string> Ids;
@@ -87,3 +89,5 @@ private:
 
 // The menu command's window: shown at once, or nothing when the case has nothing to export.
 TItemsListBoxForm* OpenExportList();
+
+} // namespace halvorine

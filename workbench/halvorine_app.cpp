@@ -2,4 +2,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 THalvorineApp::THalvorineApp(int& argc, char** argv) : TGuardedApp(argc, argv, Platform) {}
+
+} // namespace halvorine

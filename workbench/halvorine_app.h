@@ -3,7 +3,11 @@
 
 #include "common/ui/guarded_app.h"
 
+namespace halvorine {
+
 class THalvorineApp : public TGuardedApp {
 public:
     THalvorineApp(int& argc, char** argv);
 };
+
+} // namespace halvorine

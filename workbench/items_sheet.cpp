@@ -12,6 +12,8 @@
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
+namespace halvorine {
+
 bool DistribDlgAccepted = false;
 TDistribution SavedDistribution;
 
@@ -463,3 +465,5 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
     gone_ = true;
     QMdiSubWindow::closeEvent(event);
 }
+
+} // namespace halvorine

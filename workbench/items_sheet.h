@@ -12,6 +12,8 @@
 #include "common/ui/sheet_grid.h"
 #include "workbench/items_sheet_core.h"
 
+namespace halvorine {
+
 extern bool DistribDlgAccepted;
 extern TDistribution SavedDistribution;
 
@@ -69,3 +71,5 @@ private:
     int OwnSlot() const;
     bool gone_ = false;
 };
+
+} // namespace halvorine

@@ -10,6 +10,8 @@
 #include "platform/prompts.h"
 #include "workbench/record_links.h"
 
+namespace halvorine {
+
 ItemsUndoState ItemsUndo;
 
 namespace {
@@ -817,3 +819,5 @@ bool ItemsSheetCore::RetargetAssessments() {
     ConstrainCursor();
     return true;
 }
+
+} // namespace halvorine

@@ -10,6 +10,8 @@
 #include "engine/globals.h"
 #include "workbench/experts_sheet_core.h"
 
+namespace halvorine {
+
 // Views of the items sheets (ItemsSheetMode).
 constexpr int ItemsDataView = 0;
 constexpr int ItemsSolutionView = 1;
@@ -122,3 +124,5 @@ private:
     unsigned StepOverLockedColumn(bool back);
     unsigned EnterMove();
 };
+
+} // namespace halvorine

@@ -5,6 +5,8 @@
 
 #include <jpeglib.h>
 
+namespace halvorine {
+
 extern const unsigned char SplashPicture[];
 extern const std::size_t SplashPictureSize;
 
@@ -54,3 +56,5 @@ QImage DecodeJpeg(const unsigned char* data, std::size_t size) {
 QImage SplashImage() {
     return DecodeJpeg(SplashPicture, SplashPictureSize);
 }
+
+} // namespace halvorine

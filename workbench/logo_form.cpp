@@ -8,6 +8,8 @@
 
 #include "workbench/jpeg_picture.h"
 
+namespace halvorine {
+
 TLogoForm::TLogoForm(QWidget* mainForm)
     : QWidget(mainForm, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("LogoForm");
@@ -75,3 +77,5 @@ bool TLogoForm::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace halvorine

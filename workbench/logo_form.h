@@ -6,6 +6,8 @@
 class QLabel;
 class QTimer;
 
+namespace halvorine {
+
 class TLogoForm : public QWidget {
     Q_OBJECT
 public:
@@ -24,3 +26,5 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 };
+
+} // namespace halvorine

@@ -6,6 +6,8 @@
 #include "workbench/run_dialog.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 int main(int argc, char** argv) {
     THalvorineApp app(argc, argv);
     QApplication::setApplicationName("Halvorine");

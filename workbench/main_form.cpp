@@ -38,6 +38,8 @@
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
 
+namespace halvorine {
+
 TMainForm* MainForm = nullptr;
 
 namespace {
@@ -945,3 +947,5 @@ void TMainForm::WHALVORINHelp1Click() {
 void TMainForm::AboutWHALVORIN1Click() {
     new TAbout(this, Q(BaseCaption));
 }
+
+} // namespace halvorine

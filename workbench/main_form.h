@@ -9,6 +9,9 @@
 class QAction;
 class QMdiSubWindow;
 class QMenu;
+
+namespace halvorine {
+
 class TExpertsSheet;
 class TItemsSheet;
 
@@ -165,3 +168,5 @@ extern TMainForm* MainForm;
 inline const char* const SettingsFileName = "halvorin.ini";
 // The frame caption at start, which the About box shows too.
 inline const char* const ProgramTitle = "Halvorine v1.0";
+
+} // namespace halvorine

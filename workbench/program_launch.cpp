@@ -3,6 +3,8 @@
 #include "engine/globals.h"
 #include "platform/prompts.h"
 
+namespace halvorine {
+
 bool RunApp(const std::string& exeName, const std::string& fallbackName) {
     if (!Platform) return false;
     const std::string folder = platform::ProgramFolder();
@@ -21,3 +23,5 @@ bool ShowHelpContents() {
                       platform::Buttons::Ok);
     return false;
 }
+
+} // namespace halvorine

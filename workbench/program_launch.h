@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace halvorine {
+
 // The program files beside Halvorine, then in its subfolder.
 inline const char* const WTrindelFile = "WTrindel";
 inline const char* const WTrindelFallbackFile = "wtrindel/WTrindel";
@@ -13,3 +15,5 @@ bool RunApp(const std::string& exeName, const std::string& fallbackName);
 
 // Shows the contents of the help file; tells the user when it is not there.
 bool ShowHelpContents();
+
+} // namespace halvorine

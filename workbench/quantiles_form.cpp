@@ -16,6 +16,8 @@
 #include "engine/assessments_file.h"
 #include "engine/globals.h"
 
+namespace halvorine {
+
 int QuantileCountDialog = 3;
 
 namespace {
@@ -202,3 +204,5 @@ bool TQuantilesForm::eventFilter(QObject* watched, QEvent* event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+} // namespace halvorine

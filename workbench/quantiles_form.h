@@ -10,6 +10,8 @@ class QPushButton;
 class QTableWidget;
 class QTableWidgetItem;
 
+namespace halvorine {
+
 // Chosen number of quantiles; read by the questionnaire after the dialog closes.
 extern int QuantileCountDialog;
 
@@ -61,3 +63,5 @@ private:
     QPushButton* CancelButton;
     bool refreshing_ = false;
 };
+
+} // namespace halvorine

@@ -24,6 +24,8 @@
 #include "platform/qt/qt_prompts.h"
 #include "workbench/case_state.h"
 
+namespace halvorine {
+
 namespace {
 
 const char* const GraphTitle = "                          Range graph of input data";
@@ -397,3 +399,5 @@ QMdiSubWindow* OpenRangeGraphWindow(QMdiArea* area, int kind) {
 void SetRangeGraphMemoCapacityForTesting(int lines) {
     memoCapacity = lines > 0 ? lines : RangeGraphMemoCapacity;
 }
+
+} // namespace halvorine

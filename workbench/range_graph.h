@@ -11,6 +11,9 @@
 class QLabel;
 class QMdiArea;
 class QPlainTextEdit;
+
+namespace halvorine {
+
 struct TAssessment;
 
 // ---------------------------------------------------------------- the text, without windows
@@ -105,3 +108,5 @@ QMdiSubWindow* OpenRangeGraphWindow(QMdiArea* area, int kind);
 constexpr int RangeGraphMemoCapacity = 65536;
 // A smaller capacity for tests; 0 goes back to RangeGraphMemoCapacity.
 void SetRangeGraphMemoCapacityForTesting(int lines);
+
+} // namespace halvorine

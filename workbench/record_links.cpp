@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace halvorine {
+
 namespace {
 ExpertFreedListener expertListener;
 ItemFreedListener itemListener;
@@ -49,3 +51,5 @@ void ReportVanishedExperts(const std::vector<const TExpert*>& before) {
             if (expertListener) expertListener(e);
         }
 }
+
+} // namespace halvorine

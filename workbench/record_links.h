@@ -7,6 +7,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 using ExpertFreedListener = std::function<void(const TExpert*)>;
 using ItemFreedListener = std::function<void(const TItem*)>;
 
@@ -37,3 +39,5 @@ auto WithExpertsWatched(F&& routine) -> decltype(routine()) {
     ReportVanishedExperts(before);
     return result;
 }
+
+} // namespace halvorine

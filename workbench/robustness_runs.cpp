@@ -20,6 +20,8 @@
 #include "workbench/services.h"
 #include "workbench/sheet_windows.h"
 
+namespace halvorine {
+
 namespace {
 
 // What the full run left in the records and counters. Every left-out run overwrites the
@@ -49,7 +51,7 @@ struct FullRunState {
     int CalibrationLevelCount = 0;
 
     void Save() {
-        for (int e = 1; e <= ::ExpertCount; ++e) {
+        for (int e = 1; e <= halvorine::ExpertCount; ++e) {
             TExpert* x = ExpertTable[e].get();
             if (!x) continue;
             ExpertScores s{x,
@@ -77,21 +79,21 @@ struct FullRunState {
             if (t) Items.push_back({t, t->IntrinsicLow, t->IntrinsicHigh, t->AssessedLow, t->AssessedHigh, t->ItemWeightSum});
         }
         ColumnMap = ItemColumnMap;
-        ExpertCount = ::ExpertCount;
-        ExpertCountBeforeFilter = ::ExpertCountBeforeFilter;
-        DecisionMakerCount = ::DecisionMakerCount;
-        ItemCount = ::ItemCount;
-        CheckedExpert = ::CheckedExpert;
-        SeedItemCount = ::SeedItemCount;
-        MinSeedCount = ::MinSeedCount;
-        SeedAssessmentCount = ::SeedAssessmentCount;
-        InformationComputed = ::InformationComputed;
-        SignificanceLevel = ::SignificanceLevel;
-        BestDMScore = ::BestDMScore;
-        MinSignificanceLevel = ::MinSignificanceLevel;
-        MaxSignificanceLevel = ::MaxSignificanceLevel;
-        for (int k = 0; k <= MaxExpertCount; ++k) CalibrationLevels[k] = ::CalibrationLevels[k];
-        CalibrationLevelCount = ::CalibrationLevelCount;
+        ExpertCount = halvorine::ExpertCount;
+        ExpertCountBeforeFilter = halvorine::ExpertCountBeforeFilter;
+        DecisionMakerCount = halvorine::DecisionMakerCount;
+        ItemCount = halvorine::ItemCount;
+        CheckedExpert = halvorine::CheckedExpert;
+        SeedItemCount = halvorine::SeedItemCount;
+        MinSeedCount = halvorine::MinSeedCount;
+        SeedAssessmentCount = halvorine::SeedAssessmentCount;
+        InformationComputed = halvorine::InformationComputed;
+        SignificanceLevel = halvorine::SignificanceLevel;
+        BestDMScore = halvorine::BestDMScore;
+        MinSignificanceLevel = halvorine::MinSignificanceLevel;
+        MaxSignificanceLevel = halvorine::MaxSignificanceLevel;
+        for (int k = 0; k <= MaxExpertCount; ++k) CalibrationLevels[k] = halvorine::CalibrationLevels[k];
+        CalibrationLevelCount = halvorine::CalibrationLevelCount;
     }
 
     // The items' ranges, which the measure of a left-out run is taken on.
@@ -128,21 +130,21 @@ struct FullRunState {
         RestoreItemRanges();
         ItemColumnMap = ColumnMap;
         ItemIndexMap = &ItemColumnMap;
-        ::ExpertCount = ExpertCount;
-        ::ExpertCountBeforeFilter = ExpertCountBeforeFilter;
-        ::DecisionMakerCount = DecisionMakerCount;
-        ::ItemCount = ItemCount;
-        ::CheckedExpert = CheckedExpert;
-        ::SeedItemCount = SeedItemCount;
-        ::MinSeedCount = MinSeedCount;
-        ::SeedAssessmentCount = SeedAssessmentCount;
-        ::InformationComputed = InformationComputed;
-        ::SignificanceLevel = SignificanceLevel;
-        ::BestDMScore = BestDMScore;
-        ::MinSignificanceLevel = MinSignificanceLevel;
-        ::MaxSignificanceLevel = MaxSignificanceLevel;
-        for (int k = 0; k <= MaxExpertCount; ++k) ::CalibrationLevels[k] = CalibrationLevels[k];
-        ::CalibrationLevelCount = CalibrationLevelCount;
+        halvorine::ExpertCount = ExpertCount;
+        halvorine::ExpertCountBeforeFilter = ExpertCountBeforeFilter;
+        halvorine::DecisionMakerCount = DecisionMakerCount;
+        halvorine::ItemCount = ItemCount;
+        halvorine::CheckedExpert = CheckedExpert;
+        halvorine::SeedItemCount = SeedItemCount;
+        halvorine::MinSeedCount = MinSeedCount;
+        halvorine::SeedAssessmentCount = SeedAssessmentCount;
+        halvorine::InformationComputed = InformationComputed;
+        halvorine::SignificanceLevel = SignificanceLevel;
+        halvorine::BestDMScore = BestDMScore;
+        halvorine::MinSignificanceLevel = MinSignificanceLevel;
+        halvorine::MaxSignificanceLevel = MaxSignificanceLevel;
+        for (int k = 0; k <= MaxExpertCount; ++k) halvorine::CalibrationLevels[k] = CalibrationLevels[k];
+        halvorine::CalibrationLevelCount = CalibrationLevelCount;
     }
 };
 
@@ -364,3 +366,4 @@ bool CalcRob(TRunDlgFrm& dialog) {
     return CalcRob(hooks);
 }
 
+} // namespace halvorine

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+namespace halvorine {
+
 class ExpertsSheetHost;
 class TRunDlgFrm;
 
@@ -32,3 +34,5 @@ bool CalcRob(const RobustnessHooks& hooks);
 
 // The dialog's side: the discrepancy box cleared, its caption and messages, then CalcRob.
 bool CalcRob(TRunDlgFrm& dialog);
+
+} // namespace halvorine

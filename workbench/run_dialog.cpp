@@ -23,6 +23,8 @@
 #include "workbench/sheet_windows.h"
 
 
+namespace halvorine {
+
 namespace {
 
 const QColor Red(255, 0, 0);
@@ -436,15 +438,15 @@ void TRunDlgFrm::OpenItemsForm() {
 }
 
 bool TRunDlgFrm::CalPowerCheck() {
-    return ::CalPowerCheck(CalPowerEdit->text().toStdString());
+    return halvorine::CalPowerCheck(CalPowerEdit->text().toStdString());
 }
 
 bool TRunDlgFrm::IntRangeCheck() {
-    return ::IntRangeCheck(IntRangeEdit->text().toStdString());
+    return halvorine::IntRangeCheck(IntRangeEdit->text().toStdString());
 }
 
 bool TRunDlgFrm::SignLevelCheck() {
-    return ::SignLevelCheck(SignLevelEdit->text().toStdString());
+    return halvorine::SignLevelCheck(SignLevelEdit->text().toStdString());
 }
 
 void TRunDlgFrm::CalPowerEditExit() { SetRed(CalPowerEdit, !CalPowerCheck()); }
@@ -458,7 +460,7 @@ void TRunDlgFrm::DMnameExit() {
 // ---------------------------------------------------------------- the run
 
 void TRunDlgFrm::DisplayError(int code) {
-    if (::DisplayError(code)) SetRed(SignLevelEdit, true);
+    if (halvorine::DisplayError(code)) SetRed(SignLevelEdit, true);
 }
 
 void TRunDlgFrm::ShowFaultyExpert(int expert, int itemRow) {
@@ -480,7 +482,7 @@ bool TRunDlgFrm::RunCheck() {
     RunHooks hooks;
     hooks.ShowFaultyExpert = [this](int e, int itemRow) { ShowFaultyExpert(e, itemRow); };
     const std::string nameBefore = f.DMName;
-    const bool ok = ::RunCheck(f, hooks);
+    const bool ok = halvorine::RunCheck(f, hooks);
     SetRed(CalPowerEdit, f.CalPowerBad);
     if (!f.CalPowerBad) SetRed(IntRangeEdit, f.IntRangeBad);
     if (f.SignLevelVisible) {
@@ -682,3 +684,5 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
     }
     ResultsFresh = false;
 }
+
+} // namespace halvorine

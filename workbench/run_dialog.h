@@ -14,6 +14,8 @@
 
 #include "workbench/run_dialog_core.h"
 
+namespace halvorine {
+
 class TRunDlgFrm;
 
 
@@ -141,3 +143,5 @@ private:
     void Message(const std::string& text);
     bool displayShown_ = false;
 };
+
+} // namespace halvorine

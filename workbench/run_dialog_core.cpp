@@ -14,6 +14,8 @@
 #include "workbench/record_links.h"
 #include "workbench/services.h"
 
+namespace halvorine {
+
 ShortString<8> DMName;
 bool ResultsFresh = true;
 
@@ -330,3 +332,5 @@ void EndBayesianUpdates() {
     SaveRestoreQuantiles(false, &ExpertsUndo.Buffer);
     BayesianUpdates = false;
 }
+
+} // namespace halvorine

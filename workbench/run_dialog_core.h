@@ -9,6 +9,8 @@
 #include "common/core/short_string.h"
 #include "engine/globals.h"
 
+namespace halvorine {
+
 // The name for the next decision maker (from the name edit; "None" for a robustness run).
 extern ShortString<8> DMName;
 // The results changed since the range graphs were built.
@@ -80,3 +82,5 @@ int CheckSeedAssessments();
 bool StartBayesianUpdates();
 // Clearing it: the entered quantiles come back, whatever moved or was filtered in between.
 void EndBayesianUpdates();
+
+} // namespace halvorine

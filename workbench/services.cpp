@@ -12,6 +12,8 @@
 #include "workbench/robustness_runs.h"
 #include "workbench/run_dialog.h"
 
+namespace halvorine {
+
 void ServiceNotWired(const char* name) {
     std::fprintf(stderr, "Halvorine: the service %s is not wired\n", name);
     std::abort();
@@ -54,3 +56,5 @@ void WireServices() {
     };
     s.OpenDistributionDialog = [](QWidget* owner) { OpenDistributionDialog(owner); };
 }
+
+} // namespace halvorine

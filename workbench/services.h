@@ -12,6 +12,9 @@
 class QMdiArea;
 class QMdiSubWindow;
 class QWidget;
+
+namespace halvorine {
+
 class TRunDlgFrm;
 struct TAssessment;
 
@@ -80,3 +83,5 @@ HalvorineServices& Services();
 
 // Every service to the window that provides it.
 void WireServices();
+
+} // namespace halvorine

@@ -13,6 +13,8 @@
 #include "workbench/items_sheet.h"
 #include "workbench/quantiles_form.h"
 
+namespace halvorine {
+
 namespace {
 
 // A file export that ends half-way leaves no output file open behind it.
@@ -135,3 +137,5 @@ void WriteQuestionnaire(QWidget* owner) {
     }
     OutFile.Close();
 }
+
+} // namespace halvorine

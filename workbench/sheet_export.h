@@ -6,6 +6,9 @@
 #include <vector>
 
 class QWidget;
+
+namespace halvorine {
+
 class TItemsSheet;
 class TExpertsSheet;
 
@@ -25,3 +28,5 @@ inline const char* const AnswerBlank = "_______";
 // The elicitation questionnaire for the named items, through the save choice; a case without
 // experts or levels is asked for its levels first (owner: the window the prompt belongs to).
 void WriteQuestionnaire(QWidget* owner);
+
+} // namespace halvorine

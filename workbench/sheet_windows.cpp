@@ -12,6 +12,8 @@
 #include "workbench/case_state.h"
 #include "workbench/record_links.h"
 
+namespace halvorine {
+
 std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets{};
 TExpertsSheet* ExpertsSheet = nullptr;
 TItemsSheet* ItemsSheet = nullptr;
@@ -81,3 +83,5 @@ void KeepWindowsClearOfRunDialog() {
     for (QMdiSubWindow* w : dialog->mdiArea()->subWindowList())
         if (w != dialog && w->isVisible()) KeepClearOfRunDialog(w);
 }
+
+} // namespace halvorine

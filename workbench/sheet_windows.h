@@ -4,6 +4,9 @@
 #include <array>
 
 class QMdiSubWindow;
+
+namespace halvorine {
+
 class TExpertsSheet;
 class TItemsSheet;
 
@@ -34,3 +37,5 @@ int FindFreeResultSlot();
 void KeepClearOfRunDialog(QMdiSubWindow* window);
 // Every other window of the dialog's area, after the dialog itself grew or was placed.
 void KeepWindowsClearOfRunDialog();
+
+} // namespace halvorine

@@ -18,6 +18,8 @@
 #include "pairwise/model/items_file.h"
 #include "pairwise/model/tables.h"
 
+using namespace trindel;
+
 namespace pairfuzz {
 
 [[noreturn]] inline void Fail(const std::string& what) {

@@ -4,6 +4,8 @@
 #include "pairwise/model/triads.h"
 #include "pairwise/model/workspace.h"
 
+namespace trindel {
+
 Real48 AgreementU;
 Real48 ConcordanceW;
 
@@ -39,3 +41,5 @@ void AgreementAndConcordance() {
     const long double perItems = CheckedDivide(perExperts, static_cast<long double>(n) * n - 1);
     ConcordanceW = CheckedDivide(perItems * 12, n);
 }
+
+}  // namespace trindel

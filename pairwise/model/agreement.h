@@ -4,6 +4,8 @@
 
 #include "common/core/real48.h"
 
+namespace trindel {
+
 extern Real48 AgreementU;
 extern Real48 ConcordanceW;
 
@@ -12,3 +14,5 @@ extern Real48 ConcordanceW;
 // pair was answered by two experts (u is 0/0) and when fewer than two items or no expert
 // take part (W is 0/0).
 void AgreementAndConcordance();
+
+}  // namespace trindel

@@ -11,6 +11,8 @@
 #include "pairwise/model/items_file.h"
 #include "pairwise/model/record_lookup.h"
 
+namespace trindel {
+
 namespace {
 
 constexpr int StatusOffset = 0;
@@ -105,3 +107,5 @@ bool ReadBinaryItemsFile(const std::string& path) {
     }
     return true;
 }
+
+}  // namespace trindel

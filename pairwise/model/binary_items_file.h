@@ -8,6 +8,8 @@
 
 #include "common/core/real48.h"
 
+namespace trindel {
+
 // Input/output results of the record file (BinaryIOResult keeps the last one).
 constexpr int IoResultOk = 0;
 constexpr int IoResultCannotOpen = 2;
@@ -41,3 +43,5 @@ BinaryItemRecord DecodeBinaryItemRecord(const std::uint8_t* record);
 // realisation above -999.5 counts as given. False on an input/output error or when no record
 // could be imported (the tables are then untouched), and on a 1001st item.
 bool ReadBinaryItemsFile(const std::string& path);
+
+}  // namespace trindel

@@ -7,6 +7,8 @@
 #include "common/core/real48.h"
 #include "pairwise/model/workspace.h"
 
+namespace trindel {
+
 // The cells of a model matrix, the same type as the workspace's preference counts, so that
 // a routine takes either.
 using MatrixCells = Real48[MaxRunItems + 1][MaxRunItems + 1];
@@ -24,3 +26,5 @@ using CalcVector = std::array<Real48, MaxRunItems + 1>;
 
 // The draws of one simulated data set are items by experts in a model matrix.
 static_assert(MaxRunExperts <= MaxRunItems);
+
+}  // namespace trindel

@@ -12,6 +12,8 @@
 #include "pairwise/model/tables.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 namespace {
 
 std::size_t FileNameStart(const std::string& path) {
@@ -135,3 +137,5 @@ void QuerySaveCase(int kind, bool& canClose) {
     }
     if (fileKind.Modified) canClose = false;
 }
+
+}  // namespace trindel

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace trindel {
+
 // The filters of the case file choices: the expert data file first, or the items file first.
 inline const char* const ExpertDataFilesFilter = "Expert Data Files (.ey)|*.ey|Item Realizations Files (.iy)|*.iy";
 inline const char* const ItemsFilesFilter = "Item Realizations Files (.iy)|*.iy|Expert Data  Files (.ey)|*.ey";
@@ -39,3 +41,5 @@ bool IsUnnamedCase();
 // canClose is false when the data stays unsaved and unconfirmed.
 // Input/output errors of the writers propagate, with caption and cursor restored.
 void QuerySaveCase(int kind, bool& canClose);
+
+}  // namespace trindel

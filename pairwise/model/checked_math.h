@@ -8,6 +8,8 @@
 
 #include "common/core/calc_error.h"
 
+namespace trindel {
+
 [[noreturn]] void RaiseCalcError(CalcErrorKind kind);
 
 // b = 0: "Zero divide", or "Invalid floating point operation" for 0/0; a NaN operand is
@@ -30,3 +32,5 @@ inline long double CheckedSqrt(long double x) {
     if (std::isnan(x) || x < 0) RaiseCalcError(CalcErrorKind::InvalidOperation);
     return std::sqrt(x + 0.0L);  // + 0 turns -0 into 0
 }
+
+}  // namespace trindel

@@ -8,6 +8,8 @@
 #include "pairwise/model/record_lookup.h"
 #include "pairwise/model/tables.h"
 
+namespace trindel {
+
 namespace {
 
 const char* const HeaderText = "* TRINDEL ASCII OUTPUT FILE. NQ=  ";
@@ -211,3 +213,5 @@ void WriteExpertDataTo(TextFileWriter& out) {
         }
     }
 }
+
+}  // namespace trindel

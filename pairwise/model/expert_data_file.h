@@ -7,6 +7,8 @@
 
 class TextFileWriter;
 
+namespace trindel {
+
 // The header for `count` answer columns, trailing blanks removed.
 std::string ExpertDataHeaderText(int count);
 
@@ -35,3 +37,5 @@ bool WriteExpertDataFile(const std::string& path);
 
 // The same lines into a file being written, which the caller commits (the case's pair).
 void WriteExpertDataTo(TextFileWriter& out);
+
+}  // namespace trindel

@@ -3,6 +3,8 @@
 #include "common/core/text.h"
 #include "pairwise/model/globals.h"
 
+namespace trindel {
+
 namespace {
 
 bool IsControlCharacter(unsigned char c) { return c < 32 || c == 127; }
@@ -62,3 +64,5 @@ bool MakeFieldsStorable() {
     }
     return changed;
 }
+
+}  // namespace trindel

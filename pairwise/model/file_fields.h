@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace trindel {
+
 // An id the case files can carry: no control character (0..31, 127). Bytes above 127 are
 // letters of the user's text (Latin-1 or UTF-8); the binary items file and the expert data
 // file have always held them, so every reader takes them and the writers write them as they are.
@@ -21,3 +23,5 @@ std::string OneLineText(const std::string& text);
 // modified when a record changed; true then. Ids made equal here are told apart by the
 // save's own rule for repeated ids.
 bool MakeFieldsStorable();
+
+}  // namespace trindel

@@ -3,5 +3,9 @@
 
 #include <string>
 
+namespace trindel {
+
 // x in the display format (FieldWidth, DecimalPlaces, FloatFormat, DecimalSeparator).
 std::string FormatNumber(long double x);
+
+}  // namespace trindel

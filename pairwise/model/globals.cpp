@@ -3,6 +3,8 @@
 #include "common/core/line_io.h"
 #include "pairwise/model/workspace.h"
 
+namespace trindel {
+
 ItemTableType ItemTable;
 ExpertTableType ExpertTable;
 ItemTableType FilteredItems;
@@ -80,3 +82,5 @@ void ResetGlobals() {
 
     ResetWorkspace();
 }
+
+}  // namespace trindel

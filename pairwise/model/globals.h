@@ -15,6 +15,8 @@ namespace platform {
 class Prompts;
 }
 
+namespace trindel {
+
 // ---- fixed values ----
 constexpr int MaxItemCount = 1000;     // item slots 1..1000; also the answers of a row
 constexpr int MaxExpertCount = 1000;   // experts live in slots 1..1000
@@ -126,3 +128,5 @@ void FreeCase();
 
 // Frees the case and sets every global, the calculation workspace included, to its default.
 void ResetGlobals();
+
+}  // namespace trindel

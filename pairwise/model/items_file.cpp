@@ -11,6 +11,8 @@
 #include "pairwise/model/record_lookup.h"
 #include "pairwise/model/tables.h"
 
+namespace trindel {
+
 bool ParseItemLine(const std::string& line) {
     int p = 1;
     const std::string number = NextWordAscii(line, p);
@@ -93,3 +95,5 @@ void WriteItemsTo(TextFileWriter& out) {
         out.WriteLine(line);
     }
 }
+
+}  // namespace trindel

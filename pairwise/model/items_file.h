@@ -7,6 +7,8 @@
 
 class TextFileWriter;
 
+namespace trindel {
+
 // One item line; false when it cannot be taken (no number, no or unprintable Id, a 1001st
 // item). The realisation is stored only on an item that has none yet.
 bool ParseItemLine(const std::string& line);
@@ -29,3 +31,5 @@ bool WriteItemsFile(const std::string& path);
 
 // The same lines into a file being written, which the caller commits (the case's pair).
 void WriteItemsTo(TextFileWriter& out);
+
+}  // namespace trindel

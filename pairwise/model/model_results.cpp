@@ -1,8 +1,9 @@
 #include "pairwise/model/model_results.h"
 
 #include <algorithm>
-#include <cstring>
-#include <type_traits>
+#include <iterator>
+
+namespace trindel {
 
 CalcVector NelValues{};
 Real48 NelFitStatistic;
@@ -40,9 +41,6 @@ CalcVector ThurstoneCLogLower{};
 CalcVector ThurstoneCLogUpper{};
 bool LogBoundOverflow = false;
 
-// All-zero bytes are the six-byte real 0.
-static_assert(std::is_trivially_copyable_v<Real48>);
-
 void ResetModelResults() {
     for (CalcVector* v : {&NelValues, &NelTransformed, &ThurstoneCValues, &ThurstoneBValues, &ThurstoneBLinear,
                           &ThurstoneBLog, &ThurstoneCLinear, &ThurstoneCLog, &NelLowerBounds, &NelUpperBounds,
@@ -59,7 +57,9 @@ void ResetModelResults() {
     ThurstoneBReversed = false;
     ThurstoneCReversed = false;
     ThurstoneContradiction = false;
-    std::memset(static_cast<void*>(&SimulationDraws), 0, sizeof SimulationDraws);
-    std::memset(static_cast<void*>(SimulatedValues), 0, sizeof SimulatedValues);
+    for (auto& row : SimulationDraws.Cells) std::fill(std::begin(row), std::end(row), Real48());
+    for (auto& row : SimulatedValues) std::fill(std::begin(row), std::end(row), Real48());
     LogBoundOverflow = false;
 }
+
+}  // namespace trindel

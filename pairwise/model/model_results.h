@@ -7,6 +7,8 @@
 #include "common/core/real48.h"
 #include "pairwise/model/calc_tables.h"
 
+namespace trindel {
+
 // Whether a map to the reference values could be computed, and if not, why.
 enum class MapStatus {
     Computed,
@@ -67,3 +69,5 @@ extern bool LogBoundOverflow;  // a log bound was beyond the exponent limit
 
 // Every result above to 0, false or Computed.
 void ResetModelResults();
+
+}  // namespace trindel

@@ -5,6 +5,8 @@
 #include "pairwise/model/model_results.h"
 #include "pairwise/model/proportions.h"
 
+namespace trindel {
+
 UncomparedItemError::UncomparedItemError(int item)
     : std::runtime_error("Item " + StrInt(item) + " is not compared with any other item, the NEL model can`t be fitted"),
       item_(item) {}
@@ -110,3 +112,5 @@ std::string NelConvergenceNote() {
     return "NEL(Bradley-Terry) fit did not converge in " + StrInt(NelFitSweeps) +
            " iterations: its values are unreliable.";
 }
+
+}  // namespace trindel

@@ -8,6 +8,8 @@
 
 #include "pairwise/model/calc_tables.h"
 
+namespace trindel {
+
 // Sweeps after which a capped fit (the simulation's refits) stops: it stops after the 51st.
 constexpr int CappedNelSweeps = 50;
 // Sweeps after which the run's own fit gives up: when one item is preferred by everyone the
@@ -49,3 +51,5 @@ void TransformBradleyTerry(CalcVector& target, const CalcVector& values);
 
 // The report's line for a fit that did not converge, or "" when it did.
 std::string NelConvergenceNote();
+
+}  // namespace trindel

@@ -5,6 +5,8 @@
 
 #include "pairwise/model/checked_math.h"
 
+namespace trindel {
+
 namespace {
 
 constexpr long double Pi = 3.141592653589793238462643383279502884L;
@@ -134,3 +136,5 @@ void InverseNormalMatrix(MatrixCells& z, const MatrixCells& p, Real48 tolerance)
         }
     }
 }
+
+}  // namespace trindel

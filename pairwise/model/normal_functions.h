@@ -6,6 +6,8 @@
 #include "common/core/real48.h"
 #include "pairwise/model/calc_tables.h"
 
+namespace trindel {
+
 // Phi(x) by the three-term polynomial with t = 1 / (1 + 0.3326 x); within about 3.3e-5 of
 // the exact function. NormalDistribution(0) = 0.5 to about 1e-7.
 Real48 NormalDistribution(Real48 x);
@@ -28,3 +30,5 @@ Real48 InverseNormalDeviate(Real48 p, Real48 tolerance, int* steps = nullptr);
 // antisymmetric, every cell 1..n written. Reads only the cells above the diagonal of p, so
 // z may be p itself.
 void InverseNormalMatrix(MatrixCells& z, const MatrixCells& p, Real48 tolerance);
+
+}  // namespace trindel

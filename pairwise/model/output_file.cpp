@@ -5,6 +5,8 @@
 #include "pairwise/model/globals.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 bool OpenOutputFile(const std::string& extension, const std::string& filter, std::unique_ptr<TextFileWriter>& file,
                     bool append) {
     platform::FileChoice choice;
@@ -47,3 +49,5 @@ void CloseOutputFile(std::unique_ptr<TextFileWriter>& file) {
     file->Commit();
     file.reset();
 }
+
+}  // namespace trindel

@@ -6,6 +6,8 @@
 
 #include "common/core/line_io.h"
 
+namespace trindel {
+
 // Asks for the output file (offered under the case name, with the given filter); the
 // extension (with its point) is added to a name whose last 4 characters hold no '.', and an
 // existing file is overwritten only after the question (append keeps its text and adds to
@@ -19,3 +21,5 @@ void WriteOutputLine(const std::string& text, bool toFile);
 
 // Puts the written file in place and closes it.
 void CloseOutputFile(std::unique_ptr<TextFileWriter>& file);
+
+}  // namespace trindel

@@ -2,6 +2,8 @@
 
 #include "pairwise/model/checked_math.h"
 
+namespace trindel {
+
 void PreferenceProportions(MatrixCells& p, const MatrixCells& counts) {
     const int n = RunItemCount;
     for (int i = 1; i < n; ++i)
@@ -69,3 +71,5 @@ void StartValues(CalcVector& v) {
     const int n = RunItemCount;
     for (int i = 1; i <= n; ++i) v[i] = CheckedDivide(1, n);
 }
+
+}  // namespace trindel

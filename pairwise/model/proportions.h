@@ -5,6 +5,8 @@
 
 #include "pairwise/model/calc_tables.h"
 
+namespace trindel {
+
 // Cells (i, j) and (j, i), i < j, from the counts c and PairCount: c(i, j) / N, except that
 // a pair nobody preferred i in (c < 0.1) gets 1 / (2N + 2) and one everybody did (c > N - 0.1)
 // gets (2N + 1) / (2N + 2), so no proportion is 0 or 1. Unanswered pairs get 0.5 both ways.
@@ -24,3 +26,5 @@ void NormaliseToSumOne(CalcVector& v);
 
 // Every v(i) = 1/n.
 void StartValues(CalcVector& v);
+
+}  // namespace trindel

@@ -3,6 +3,8 @@
 #include "common/core/text.h"
 #include "pairwise/model/tables.h"
 
+namespace trindel {
+
 namespace {
 
 template <typename Table, typename Create>
@@ -41,3 +43,5 @@ int ItemNumberOfId(const std::string& id) {
         if (ItemTable[k] && SameTextNoCase(ItemTable[k]->Id, id)) return k;
     return 0;
 }
+
+}  // namespace trindel

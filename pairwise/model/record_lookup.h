@@ -5,6 +5,8 @@
 
 #include "pairwise/model/globals.h"
 
+namespace trindel {
+
 // The item at CurrentItemIndex when its Id matches, else the first of 1..ItemCount that
 // matches (which becomes current), else a new item at ItemCount + 1 with an empty name.
 // Null when the id is new and 1000 items exist: the caller refuses the line.
@@ -15,3 +17,5 @@ TPairExpert* FindOrCreateExpert(const std::string& id);
 
 // The first position 1..1000 whose item's Id equals id (case-insensitively); 0 when none.
 int ItemNumberOfId(const std::string& id);
+
+}  // namespace trindel

@@ -17,6 +17,8 @@
 #include "pairwise/model/workspace.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 namespace {
 
 TextFileWriter& Report() {
@@ -295,3 +297,5 @@ void WriteNoSimulationPossible() {
     WriteReportLine("     Number of simulations is too large OR interval is too narrow");
     WriteReportLine(RepeatChar('-', 44));
 }
+
+}  // namespace trindel

@@ -8,6 +8,8 @@
 
 class TextFileWriter;
 
+namespace trindel {
+
 // One line to the report; CR LF is added.
 void WriteReportLine(const std::string& line);
 
@@ -58,3 +60,5 @@ void WriteSimulatedIntervals();
 
 // In place of the intervals when the simulation count does not fit the level.
 void WriteNoSimulationPossible();
+
+}  // namespace trindel

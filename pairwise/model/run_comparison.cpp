@@ -20,6 +20,8 @@
 #include "pairwise/model/workspace.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 namespace {
 
 // Round(10000 / (100 - level)), halves to even; 0 for a level that leaves no interval.
@@ -119,3 +121,5 @@ bool RunComparison(int nelChoice) {
     RunSucceeded = status == 0;
     return RunSucceeded;
 }
+
+}  // namespace trindel

@@ -2,6 +2,8 @@
 // fitted and the whole report written to CaseName + ".ouc" in the current directory.
 #pragma once
 
+namespace trindel {
+
 // Runs the items of RunItemPositions and the experts taken part (run_tally.h). nelChoice 2
 // makes the second reference item the NEL reference, any other value the first. A run that
 // cannot be made (RunRefusal) shows its message and returns false without touching the report
@@ -13,3 +15,5 @@ bool RunComparison(int nelChoice);
 
 // The report body in the order of the run, into the open ReportFile; status is 0 on return.
 void RunModels(int& status);
+
+}  // namespace trindel

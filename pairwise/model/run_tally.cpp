@@ -6,6 +6,8 @@
 #include "pairwise/model/tables.h"
 #include "pairwise/model/workspace.h"
 
+namespace trindel {
+
 namespace {
 
 bool TakesPart(const TPairExpert* x) { return x && !(ExpertsFilterEnabled && x->FilterFlag); }
@@ -98,3 +100,5 @@ void TallyAnswers(const std::vector<int>& items) {
     RunExpertCount = m;
     RunItemCount = n;
 }
+
+}  // namespace trindel

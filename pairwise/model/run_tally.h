@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace trindel {
+
 // The positions 1..AnswerColumnCount that hold an item, without the flagged ones while
 // ItemsFilterEnabled is set.
 std::vector<int> RunItemPositions();
@@ -44,3 +46,5 @@ void TallyAnswer(int e, int l, int t, char c);
 // reads as blanks and any character but '>', '<' and '=' as no answer. Items and experts
 // beyond the workspace's 150 are not taken (RunRefusal refuses such runs first).
 void TallyAnswers(const std::vector<int>& items);
+
+}  // namespace trindel

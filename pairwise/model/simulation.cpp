@@ -11,6 +11,8 @@
 #include "pairwise/model/thurstone.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 static_assert(DefaultSimulationCount >= 1 && DefaultSimulationCount <= SimulatedRunCapacity,
               "the simulated runs must fit SimulatedValues");
 
@@ -199,3 +201,5 @@ void SimulateAllIntervals() {
     SimulateIntervals(NelValues, SimulatedModel::Nel);
     SimulateIntervals(ThurstoneCValues, SimulatedModel::ThurstoneC);
 }
+
+}  // namespace trindel

@@ -7,6 +7,8 @@
 #include "common/core/real48.h"
 #include "pairwise/model/calc_tables.h"
 
+namespace trindel {
+
 enum class SimulatedModel { Nel = 0, ThurstoneC = 1 };
 
 // The generator is the platform's uniform one, seeded per run by the run driver.
@@ -57,3 +59,5 @@ void SimulateIntervals(const CalcVector& values, SimulatedModel model);
 
 // The NEL intervals from NelValues, then model C's from ThurstoneCValues.
 void SimulateAllIntervals();
+
+}  // namespace trindel

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "common/core/slot_table.h"
 #include "common/core/text.h"
+
+namespace trindel {
 
 namespace {
 
@@ -41,7 +42,7 @@ void RemoveRowsAndColumns(TPairExpert* expert, const std::vector<int>& removed) 
                 write += to - from + 1;
             }
         }
-        std::memset(a + write, ' ', static_cast<std::size_t>(MaxItemCount + 1 - write));
+        std::fill(a + write, a + MaxItemCount + 1, ' ');
     }
     int write = removed.front();
     std::size_t k = 0;
@@ -123,30 +124,20 @@ bool IsReferenceItem(const TPairItem* item) {
 // ---------------------------------------------------------------- creation
 
 TPairItem* NewItem(const std::string& id, const std::string& name, int index) {
-    if (index < 1 || index > MaxItemCount) return nullptr;
-    auto item = std::unique_ptr<TPairItem>(new (std::nothrow) TPairItem());
+    TPairItem* item = NewNamedRecord(ItemTable, index, MaxItemCount, id, name);
     if (!item) return nullptr;
-    item->Id = id;
-    item->Name = name;
     item->Scale = ScaleNames[DefaultScale];
     item->Realisation = NoValue;
-    ItemTable[index] = std::move(item);
-    return ItemTable[index].get();
+    return item;
 }
 
 TPairExpert* NewExpert(const std::string& id, const std::string& name, int index) {
-    if (index < 1 || index > ExpertSlotCount) return nullptr;
-    auto expert = std::unique_ptr<TPairExpert>(new (std::nothrow) TPairExpert());
-    if (!expert) return nullptr;
-    expert->Id = id;
-    expert->Name = name;
-    ExpertTable[index] = std::move(expert);
-    return ExpertTable[index].get();
+    return NewNamedRecord(ExpertTable, index, ExpertSlotCount, id, name);
 }
 
 TAnswerRow* NewAnswerRow(TPairExpert* expert, int slot) {
     if (!expert || slot < 0 || slot > MaxItemCount) return nullptr;
-    auto row = std::unique_ptr<TAnswerRow>(new (std::nothrow) TAnswerRow());
+    auto row = MakeRecord<TAnswerRow>();
     if (!row) return nullptr;
     expert->AnswerRows[slot] = std::move(row);
     return expert->AnswerRows[slot].get();
@@ -155,11 +146,8 @@ TAnswerRow* NewAnswerRow(TPairExpert* expert, int slot) {
 void InsertAnswerColumn(TPairExpert* expert, int pos, int itemIndex, bool create) {
     if (!expert || pos < 1 || pos > MaxItemCount) return;
     auto& rows = expert->AnswerRows;
-    int empty = pos;
-    while (empty <= MaxItemCount && rows[empty]) ++empty;
-    if (empty > MaxItemCount) return;
-    for (int k = empty; k > pos; --k) rows[k] = std::move(rows[k - 1]);
-    rows[pos].reset();
+    const int empty = OpenSlot(rows, pos, MaxItemCount);
+    if (empty == 0) return;
     if (create) {
         TAnswerRow* row = NewAnswerRow(expert, pos);
         if (row && itemIndex >= 1 && itemIndex <= MaxItemCount) row->Item = ItemTable[itemIndex].get();
@@ -176,14 +164,8 @@ void InsertAnswerColumn(TPairExpert* expert, int pos, int itemIndex, bool create
 }
 
 int InsertItem(const std::string& id, const std::string& name, int pos) {
-    if (pos < 1) pos = 1;
-    if (pos > MaxItemCount) return 0;
-    std::unique_ptr<TPairItem> none;
-    if (!InsertShifting(ItemTable, pos, MaxItemCount, none)) return 0;
-    if (!NewItem(id, name, pos)) {
-        CompactItems(pos);
-        return 0;
-    }
+    pos = InsertCreated(ItemTable, pos, MaxItemCount, [&](int k) { return NewItem(id, name, k); });
+    if (pos == 0) return 0;
     ForEachExpertRecord([&](TPairExpert* x) { InsertAnswerColumn(x, pos, pos, true); });
     return pos;
 }
@@ -192,13 +174,8 @@ int InsertExpert(const std::string& id, const std::string& name, int pos) {
     if (pos < 1) pos = 1;
     // Experts live in slots 1..1000 only: a full table refuses the expert rather than pushing
     // one into a slot no loop over the experts visits.
-    if (pos > MaxExpertCount) return 0;
-    auto expert = std::unique_ptr<TPairExpert>(new (std::nothrow) TPairExpert());
-    if (!expert) return 0;
-    expert->Id = id;
-    expert->Name = name;
-    TPairExpert* x = expert.get();
-    if (!InsertShifting(ExpertTable, pos, MaxExpertCount, expert)) return 0;
+    TPairExpert* x = InsertNamedRecord(ExpertTable, pos, MaxExpertCount, id, name);
+    if (!x) return 0;
     if (!ItemTable[1]) return InsertItem("", "", 1) == 0 ? 0 : pos;
     for (int i = 1; i <= MaxItemCount; ++i)
         if (ItemTable[i]) InsertAnswerColumn(x, i, i, true);
@@ -266,103 +243,48 @@ void DeleteItemFromExperts(int index) {
 }
 
 void DeleteItems(bool keepRows, int first, int last, ItemTableType* side, ItemTableType& table) {
-    first = std::max(first, 1);
-    last = std::min(last, MaxItemCount);
-    bool removed = false;
-    for (int j = first; j <= last; ++j) {
-        if (!table[j]) continue;
-        if (side) {
-            (*side)[j] = std::move(table[j]);
-        } else {
-            // The rows of this very record, wherever the table it is freed from.
-            if (!keepRows) DeleteRowsOfItemFromExperts(table[j].get());
-            table[j].reset();
-        }
-        removed = true;
-    }
-    if (removed) CompactItems(first);
+    const int removed = TakeOut(table, first, last, side, [&](int j) {
+        // The rows of this very record, wherever the table it is freed from.
+        if (!side && !keepRows) DeleteRowsOfItemFromExperts(table[j].get());
+    });
+    if (removed > 0) CompactItems(first);
 }
 
 void DeleteExperts(int first, int last, ExpertTableType& table, ExpertTableType* side) {
     first = std::max(first, 1);
     last = std::min(last, ExpertSlotCount);
-    for (int j = first; j <= last; ++j) {
-        if (!table[j]) continue;
-        if (side) {
-            (*side)[j] = std::move(table[j]);
-        } else {
-            if (ActiveExpert == table[j].get()) ActiveExpert = nullptr;
-            table[j].reset();  // frees its rows with it
-        }
-    }
+    // A freed expert frees its rows with it.
+    TakeOut(table, first, last, side, [&](int j) {
+        if (!side && ActiveExpert == table[j].get()) ActiveExpert = nullptr;
+    });
     if (&table == &ExpertTable && !(first == 1 && last == MaxExpertCount)) CompactExperts(first);
 }
 
-namespace {
-
-// Inserts the present side[first..last] at dest onwards, shifting within slots 1..slots;
-// stops where no slot is left. The position in the range of the last entry moved, 0 if none.
-template <typename Table>
-int MoveFromSide(Table& table, int slots, int dest, int first, int last, Table& side) {
-    if (last < first) return 0;
-    first = std::max(first, 1);
-    last = std::min(last, static_cast<int>(side.size()) - 1);
-    int result = 0;
-    for (int j = first; j <= last; ++j) {
-        if (!side[j]) continue;
-        const int pos = dest + (j - first);
-        if (pos < 1 || pos > slots) break;
-        if (!InsertShifting(table, pos, slots, side[j])) break;
-        result = j - first + 1;
-    }
-    return result;
-}
-
-}  // namespace
-
 int MoveItems(int dest, int first, int last, ItemTableType& side) {
-    return MoveFromSide(ItemTable, MaxItemCount, dest, first, last, side);
+    return MoveFromSide(ItemTable, MaxItemCount, dest, first, last, side).Reach;
 }
 
 int MoveExperts(int dest, int first, int last, ExpertTableType& side) {
-    return MoveFromSide(ExpertTable, MaxExpertCount, dest, first, last, side);
+    return MoveFromSide(ExpertTable, MaxExpertCount, dest, first, last, side).Reach;
 }
 
 // ---------------------------------------------------------------- filtering
 
 void FilterItemsOut(ItemTableType& side) {
-    if (!ItemsFilterEnabled) return;
-    for (int i = 1; i <= MaxItemCount; ++i)
-        if (side[i]) return;
-    for (int i = 1; i <= MaxItemCount; ++i)
-        if (ItemTable[i] && ItemTable[i]->FilterFlag) side[i] = std::move(ItemTable[i]);
-    CompactItems(1);
+    if (ItemsFilterEnabled) FilterFlaggedOut(ItemTable, side, MaxItemCount, MaxItemCount);
 }
 
 int RestoreFilteredItems(ItemTableType& side) {
-    int count = 0;
-    for (int i = 1; i <= MaxItemCount; ++i) {
-        // An item that finds no room stays in the side table rather than being lost.
-        if (side[i] && MoveItems(i, i, i, side) > 0) ++count;
-    }
-    return count;
+    // An item that finds no room stays in the side table rather than being lost.
+    return RestoreFromSide(ItemTable, MaxItemCount, side, MaxItemCount);
 }
 
 void FilterExpertsOut(ExpertTableType& side) {
-    if (!ExpertsFilterEnabled) return;
-    for (int e = 1; e <= MaxExpertCount; ++e)
-        if (side[e]) return;
-    int lastPresent = 0;
-    for (int e = 1; e <= MaxExpertCount; ++e)
-        if (ExpertTable[e]) lastPresent = e;
-    for (int e = 1; e <= lastPresent; ++e)
-        if (ExpertTable[e] && ExpertTable[e]->FilterFlag) side[e] = std::move(ExpertTable[e]);
-    CompactExperts(1);
+    if (ExpertsFilterEnabled) FilterFlaggedOut(ExpertTable, side, MaxExpertCount, ExpertSlotCount);
 }
 
 void RestoreFilteredExperts(ExpertTableType& side) {
-    for (int e = 1; e <= MaxExpertCount; ++e)
-        if (side[e]) MoveExperts(e, e, e, side);
+    RestoreFromSide(ExpertTable, MaxExpertCount, side, MaxExpertCount);
 }
 
 // ---------------------------------------------------------------- identifiers
@@ -475,3 +397,5 @@ bool PrepareCaseForSaving() {
     }
     return changed;
 }
+
+}  // namespace trindel

@@ -9,6 +9,8 @@
 #include "common/core/automatic_ids.h"
 #include "pairwise/model/globals.h"
 
+namespace trindel {
+
 // ---- small queries ----
 // HasRealisation set and Realisation above MissingValue.
 bool IsReferenceItem(const TPairItem* item);
@@ -54,3 +56,5 @@ bool DefaultExpertNames();
 // id, so that both files name every record once and no answer column moves on reload.
 // True when an id changed; both files are then marked modified.
 bool PrepareCaseForSaving();
+
+}  // namespace trindel

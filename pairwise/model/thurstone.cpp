@@ -7,6 +7,8 @@
 #include "pairwise/model/normal_functions.h"
 #include "pairwise/model/proportions.h"
 
+namespace trindel {
+
 namespace {
 
 constexpr long double Pi = 3.141592653589793238462643383279502884L;
@@ -76,3 +78,5 @@ void ThurstoneGoodnessOfFit() {
         }
     ThurstoneFitStatistic = CheckedDivide(ThurstoneFitStatistic * RunExpertCount, 821);
 }
+
+}  // namespace trindel

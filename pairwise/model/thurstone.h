@@ -5,6 +5,8 @@
 
 #include "pairwise/model/calc_tables.h"
 
+namespace trindel {
+
 // value(i) = R(i) / n, R the row sums of the deviates (zero diagonal included); the values
 // sum to 0.
 void FitThurstoneC(CalcVector& values, const MatrixCells& counts);
@@ -20,3 +22,5 @@ void FitThurstoneB(CalcVector& values, const MatrixCells& counts);
 // q = NormalDistribution(C(i) - C(j)) and p the observed proportion, the sum of
 // (asin(sqrt(q)) - asin(sqrt(p)))^2 in degrees, times RunExpertCount / 821.
 void ThurstoneGoodnessOfFit();
+
+}  // namespace trindel

@@ -4,6 +4,8 @@
 
 #include "pairwise/model/checked_math.h"
 
+namespace trindel {
+
 namespace {
 
 MapStatus LinearStatus(int n, long double z1, long double z2) {
@@ -89,3 +91,5 @@ std::vector<std::string> TransformationNotes() {
             lines.push_back(std::string(" ") + c.Name + " not computable: " + MapStatusText(c.Status) + ".");
     return lines;
 }
+
+}  // namespace trindel

@@ -9,6 +9,8 @@
 #include "pairwise/model/calc_tables.h"
 #include "pairwise/model/model_results.h"
 
+namespace trindel {
+
 // With z1, z2 the values of RefItem1, RefItem2 and R1, R2 = RefValue1, RefValue2:
 //   linear(i) = b values(i) + a,  b = (R1 - R2) / (z1 - z2),  a = R1 - b z1;
 //   log(i) = e^(c values(i) + d),  c = ln(R1 / R2) / (z1 - z2),  d = ln(R1) - c z1.
@@ -27,3 +29,5 @@ std::vector<std::string> TransformationNotes();
 
 // Why a map was not computed, as the report says it ("" for Computed).
 std::string MapStatusText(MapStatus status);
+
+}  // namespace trindel

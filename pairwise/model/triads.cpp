@@ -8,6 +8,8 @@
 #include "pairwise/model/proportions.h"
 #include "pairwise/model/report.h"
 
+namespace trindel {
+
 Real48 ItemScore[MaxRunItems + 1][MaxRunExperts + 1];
 Real48 ItemScoreTotal[MaxRunItems + 1];
 int TriadCount[MaxRunExperts + 1] = {};
@@ -115,3 +117,5 @@ void CountCircularTriads() {
         }
     }
 }
+
+}  // namespace trindel

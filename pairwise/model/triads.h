@@ -8,6 +8,8 @@
 #include "common/core/real48.h"
 #include "pairwise/model/workspace.h"
 
+namespace trindel {
+
 // ItemScore[i][e]: how many items counted expert e put below item i, a tie counting 0.5.
 extern Real48 ItemScore[MaxRunItems + 1][MaxRunExperts + 1];
 // ItemScoreTotal[i]: ItemScore[i][e] summed over the experts who answered some pair with i.
@@ -26,3 +28,5 @@ int TriadKind(const std::string& pattern);
 // Counts the triads of every counted expert, writes their listing to the report and fills
 // TriadCount, ItemScore and ItemScoreTotal.
 void CountCircularTriads();
+
+}  // namespace trindel

@@ -1,12 +1,12 @@
 #include "pairwise/model/workspace.h"
 
 #include <algorithm>
-#include <cstring>
-#include <type_traits>
 
 #include "common/core/line_io.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/model_results.h"
+
+namespace trindel {
 
 int RunItemCount = 0;
 int RunExpertCount = 0;
@@ -34,9 +34,6 @@ bool SimulationPossible = false;
 
 std::unique_ptr<TextFileWriter> ReportFile;
 bool RunSucceeded = false;
-
-// All-zero bytes are the six-byte real 0, so the large tables can be cleared as memory.
-static_assert(std::is_trivially_copyable_v<Real48>);
 
 namespace {
 
@@ -86,13 +83,13 @@ void ClearCalculation() {
     RunExpertCount = 0;
     const auto row = static_cast<std::size_t>(items) + 1;
     for (int i = 0; i <= items; ++i) {
-        std::memset(PairCount[i], 0, row * sizeof PairCount[i][0]);
-        std::memset(static_cast<void*>(PreferenceCount[i]), 0, row * sizeof PreferenceCount[i][0]);
-        std::memset(Answered[i], 0, (static_cast<std::size_t>(experts) + 1) * sizeof Answered[i][0]);
+        std::fill_n(PairCount[i], row, 0);
+        std::fill_n(PreferenceCount[i], row, Real48());
+        std::fill_n(Answered[i], static_cast<std::size_t>(experts) + 1, false);
     }
     for (int e = 0; e <= experts; ++e)
         for (int i = 0; i <= items; ++i)
-            std::memset(static_cast<void*>(ExpertPreference[e][i]), 0, row * sizeof ExpertPreference[e][i][0]);
+            std::fill_n(ExpertPreference[e][i], row, Real48());
     taintedItems = 0;
     taintedExperts = 0;
 }
@@ -110,3 +107,5 @@ void ResetWorkspace() {
     ReportFile.reset();
     ResetModelResults();
 }
+
+}  // namespace trindel

@@ -11,6 +11,8 @@
 
 class TextFileWriter;
 
+namespace trindel {
+
 constexpr int MaxRunItems = 150;
 constexpr int MaxRunExperts = 150;
 
@@ -72,3 +74,5 @@ void MarkTallied(int expert, int item);
 
 // ClearCalculation and the state a run never clears, for the program's reset.
 void ResetWorkspace();
+
+}  // namespace trindel

@@ -16,6 +16,8 @@
 #include "pairwise/ui/window_state.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this) {
     setObjectName(QStringLiteral("ExpertsSheet"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -329,3 +331,5 @@ void TExpertsSheet::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
     if (MainForm) MainForm->UpdateMenuItems();
 }
+
+}  // namespace trindel

@@ -9,6 +9,8 @@
 #include "common/ui/sheet_grid.h"
 #include "pairwise/ui/experts_sheet_core.h"
 
+namespace trindel {
+
 class TExpertsSheet : public QMdiSubWindow, public ExpertsSheetHost {
     Q_OBJECT
 public:
@@ -58,3 +60,5 @@ private:
     bool CloseCase();
     bool closingCase_ = false;
 };
+
+}  // namespace trindel

@@ -7,6 +7,8 @@
 #include "pairwise/model/tables.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 namespace {
 
 constexpr int GridFontSize = 8;
@@ -253,3 +255,5 @@ EditMenuState ExpertsSheetCore::UpdateExpertsEditMenu() const {
     if (in.Undo.Kind == UndoKind::None) s.UndoCaption.clear();
     return s;
 }
+
+}  // namespace trindel

@@ -7,6 +7,8 @@
 
 #include "pairwise/ui/sheet_state.h"
 
+namespace trindel {
+
 // The window side of the rules.
 class ExpertsSheetHost {
 public:
@@ -59,3 +61,5 @@ public:
 private:
     ExpertsSheetHost* host_;
 };
+
+}  // namespace trindel

@@ -15,6 +15,8 @@
 #include "pairwise/ui/sheet_export.h"
 #include "pairwise/ui/window_state.h"
 
+namespace trindel {
+
 namespace {
 
 bool ExpertInCase(const TPairExpert* x) {
@@ -349,3 +351,5 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
     if (MainForm) MainForm->UpdateMenuItems();
 }
+
+}  // namespace trindel

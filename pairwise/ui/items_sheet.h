@@ -9,6 +9,8 @@
 #include "common/ui/sheet_grid.h"
 #include "pairwise/ui/items_sheet_core.h"
 
+namespace trindel {
+
 class TItemsSheet : public QMdiSubWindow, public ItemsSheetHost {
     Q_OBJECT
 public:
@@ -62,3 +64,5 @@ private:
 void InvalidateChildren(TItemsSheet* except = nullptr);
 // A comparisons sheet whose expert is no longer in the case closes.
 void CloseSheetsOfGoneExperts();
+
+}  // namespace trindel

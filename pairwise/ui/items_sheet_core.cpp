@@ -8,6 +8,8 @@
 #include "pairwise/model/tables.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 namespace {
 
 constexpr int GridFontSize = 8;
@@ -406,3 +408,5 @@ EditMenuState ItemsSheetCore::UpdateItemsEditMenu() const {
     if (in.Undo.Kind == UndoKind::None) s.UndoCaption.clear();
     return s;
 }
+
+}  // namespace trindel

@@ -9,6 +9,8 @@
 
 #include "pairwise/ui/sheet_state.h"
 
+namespace trindel {
+
 class ItemsSheetHost {
 public:
     virtual ~ItemsSheetHost() = default;
@@ -69,3 +71,5 @@ private:
     ItemsSheetHost* host_;
     const bool comparisons_;
 };
+
+}  // namespace trindel

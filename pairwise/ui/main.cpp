@@ -2,6 +2,8 @@
 #include "pairwise/ui/main_form.h"
 #include "pairwise/ui/trindel_app.h"
 
+using namespace trindel;
+
 int main(int argc, char** argv) {
     TTrindelApp app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wtrindel"));

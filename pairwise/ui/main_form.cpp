@@ -28,6 +28,8 @@
 #include "pairwise/ui/window_state.h"
 #include "platform/qt/qt_prompts.h"
 
+namespace trindel {
+
 namespace {
 
 QString Q(const std::string& bytes) {
@@ -605,3 +607,5 @@ void TMainForm::HelpAboutItemClick() {
         Platform->Message(platform::MessageKind::Error, "Help file " + HelpFile + " was not found beside the program",
                           platform::Buttons::Ok);
 }
+
+}  // namespace trindel

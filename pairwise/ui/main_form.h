@@ -10,6 +10,8 @@ class QAction;
 class QMdiSubWindow;
 class QMenu;
 
+namespace trindel {
+
 class TMainForm : public TMainFrame {
     Q_OBJECT
 public:
@@ -109,3 +111,5 @@ private:
 };
 
 inline const char* const SettingsFileName = "trindel.ini";
+
+}  // namespace trindel

@@ -15,6 +15,8 @@
 #include "pairwise/model/globals.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 class TPairGrid : public SheetGrid {
 public:
     TPairGrid(GridSource* source, QMdiSubWindow* window, QWidget* parent)
@@ -84,3 +86,5 @@ inline void KeepInsideArea(QMdiSubWindow* window) {
     if (p.y() + window->height() > room.height()) p.setY(std::max(0, room.height() - window->height()));
     window->move(p);
 }
+
+}  // namespace trindel

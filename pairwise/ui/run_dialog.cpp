@@ -29,6 +29,8 @@
 #include "pairwise/ui/window_state.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 namespace {
 
 void Tell(const std::string& text, platform::MessageKind kind = platform::MessageKind::Information) {
@@ -327,3 +329,5 @@ void TRangeGraphWindow::closeEvent(QCloseEvent* event) {
     Forget();
     QMdiSubWindow::closeEvent(event);
 }
+
+}  // namespace trindel

@@ -18,6 +18,8 @@ class QPushButton;
 class QRadioButton;
 class ReportView;
 
+namespace trindel {
+
 inline const char* const CalcErrorNames[5] = {"", "Zero divide", "Floating point overflow",
                                               "Invalid floating point operation", "Input/Output error"};
 
@@ -79,3 +81,5 @@ protected:
 private:
     void Forget();
 };
+
+}  // namespace trindel

@@ -8,6 +8,8 @@
 #include "pairwise/ui/window_state.h"
 #include "platform/prompts.h"
 
+namespace trindel {
+
 namespace {
 
 std::string PadTo(std::string s, std::size_t n) {
@@ -58,3 +60,5 @@ void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isIt
     Platform->SetClipboardText("");
     for (const std::string& l : lines) WriteOutputLine(l, false);
 }
+
+}  // namespace trindel

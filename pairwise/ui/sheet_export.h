@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace trindel {
+
 class TItemsSheet;
 class TExpertsSheet;
 
@@ -12,3 +14,5 @@ std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet
 
 // target 2 (the clipboard) is the only one this program uses; other targets do nothing.
 void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, int target);
+
+}  // namespace trindel

@@ -4,6 +4,8 @@
 
 #include "pairwise/model/tables.h"
 
+namespace trindel {
+
 int ExpertsSheetMode = 0;
 int ItemsSheetMode = 0;
 int ExpertsLayoutMode = NewLayout;
@@ -214,3 +216,5 @@ bool UndoItemsRecord() {
     AnswerColumnCount = CountItems();
     return true;
 }
+
+}  // namespace trindel

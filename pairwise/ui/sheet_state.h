@@ -10,6 +10,8 @@
 #include "common/core/sheet_rules.h"
 #include "pairwise/model/globals.h"
 
+namespace trindel {
+
 extern int ExpertsSheetMode;  // 0, the data view, is this program's only view
 extern int ItemsSheetMode;
 // The layout mode no view has: the sheet is laid out anew at its next activation or paint.
@@ -104,3 +106,5 @@ void ForEachHeldExpert(F f) {
 }
 // True when the case has any expert record, so that answers exist to be kept in step.
 bool AnyExpertRecord();
+
+}  // namespace trindel

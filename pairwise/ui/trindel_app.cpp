@@ -2,4 +2,8 @@
 
 #include "pairwise/model/globals.h"
 
+namespace trindel {
+
 TTrindelApp::TTrindelApp(int& argc, char** argv) : TGuardedApp(argc, argv, Platform) {}
+
+}  // namespace trindel

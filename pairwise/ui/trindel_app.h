@@ -3,7 +3,11 @@
 
 #include "common/ui/guarded_app.h"
 
+namespace trindel {
+
 class TTrindelApp : public TGuardedApp {
 public:
     TTrindelApp(int& argc, char** argv);
 };
+
+}  // namespace trindel

@@ -4,6 +4,8 @@
 #include "pairwise/ui/main_form.h"
 #include "pairwise/ui/run_dialog.h"
 
+namespace trindel {
+
 std::array<bool, 6> WindowFlags{};
 TMainForm* MainForm = nullptr;
 TExpertsSheet* ExpertsSheet = nullptr;
@@ -52,3 +54,5 @@ void CloseRunDialogs() {
     for (QMdiSubWindow* w : MainForm->MdiArea->subWindowList())
         if (auto* dialog = qobject_cast<TRunDlgFrm*>(w)) dialog->close();
 }
+
+}  // namespace trindel

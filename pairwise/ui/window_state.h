@@ -10,6 +10,9 @@
 #include "pairwise/ui/sheet_state.h"
 
 class QMdiSubWindow;
+
+namespace trindel {
+
 class TExpertsSheet;
 class TItemsSheet;
 class TMainForm;
@@ -51,3 +54,5 @@ void ResetCaseState();
 
 // Every run dialog of the case closes with it, also one the frame's activation let go of.
 void CloseRunDialogs();
+
+}  // namespace trindel

@@ -11,6 +11,8 @@
 #include "engine/tables.h"
 #include "scoring_steps.h"
 
+using namespace halvorine;
+
 using namespace testcase;
 
 namespace {

@@ -8,6 +8,8 @@
 #include "engine/globals.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 namespace testcase {
 
 inline void SetLevels(std::initializer_list<float> percents) {

@@ -13,6 +13,8 @@
 #include "platform/temp_folder.h"
 #include "platform/testing/scripted_prompts.h"
 
+using namespace halvorine;
+
 namespace casefiles_test {
 
 class CaseFileTest : public platform_test::ScratchTest {

@@ -12,6 +12,8 @@
 #include "common/core/pascal_str.h"
 #include "engine/case_number_text.h"
 
+using namespace halvorine;
+
 namespace {
 
 std::string Written(float x) {

@@ -13,6 +13,8 @@
 #include "engine/items_file.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 using namespace casefiles_test;
 using ::testing::ElementsAre;
 

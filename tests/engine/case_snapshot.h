@@ -12,6 +12,8 @@
 #include "engine/globals.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 namespace testcase {
 
 struct CaseSnapshot {

@@ -10,6 +10,8 @@
 #include "engine/special_functions.h"
 #include "reference_table.h"
 
+using namespace halvorine;
+
 namespace {
 
 const long double NaN = std::numeric_limits<long double>::quiet_NaN();

@@ -17,6 +17,8 @@
 #include "engine/tables.h"
 #include "scoring_steps.h"
 
+using namespace halvorine;
+
 using namespace testcase;
 
 namespace {

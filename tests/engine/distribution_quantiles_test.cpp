@@ -31,6 +31,8 @@
 #include "engine/distribution_quantiles.h"
 #include "reference_table.h"
 
+using namespace halvorine;
+
 namespace {
 
 const long double NaN = std::numeric_limits<long double>::quiet_NaN();

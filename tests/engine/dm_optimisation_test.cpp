@@ -26,6 +26,8 @@
 #include "scoring_reference.h"
 #include "scoring_steps.h"
 
+using namespace halvorine;
+
 using namespace testcase;
 
 namespace {

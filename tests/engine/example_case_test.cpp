@@ -11,6 +11,8 @@
 #include "scoring_steps.h"
 #include "scratch_folder.h"
 
+using namespace halvorine;
+
 namespace {
 
 class ExampleCaseTest : public ::testing::TestWithParam<int> {

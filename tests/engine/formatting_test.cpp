@@ -7,6 +7,8 @@
 #include "engine/formatting.h"
 #include "engine/globals.h"
 
+using namespace halvorine;
+
 namespace {
 
 // The display format follows the engine's settings and separator, never the C library's locale.

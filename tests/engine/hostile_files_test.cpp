@@ -19,6 +19,8 @@
 #include "engine/globals.h"
 #include "engine/items_file.h"
 
+using namespace halvorine;
+
 using namespace casefiles_test;
 namespace fs = std::filesystem;
 

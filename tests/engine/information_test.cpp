@@ -10,6 +10,8 @@
 #include "scoring_reference.h"
 #include "scoring_steps.h"
 
+using namespace halvorine;
+
 using namespace testcase;
 
 namespace {

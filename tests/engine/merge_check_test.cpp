@@ -13,6 +13,8 @@
 #include "engine/globals.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 using namespace casefiles_test;
 
 namespace {

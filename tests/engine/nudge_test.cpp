@@ -8,6 +8,8 @@
 #include "engine/nudge.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 using namespace testcase;
 
 namespace {

@@ -19,6 +19,8 @@
 #include "engine/output_files.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 using namespace casefiles_test;
 using ::testing::ElementsAre;
 namespace fs = std::filesystem;

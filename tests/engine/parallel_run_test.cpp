@@ -17,6 +17,8 @@
 #include "engine/scoring_run.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 namespace {
 
 struct RunKind {

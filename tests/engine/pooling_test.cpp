@@ -29,6 +29,8 @@
 #include "engine/weights.h"
 #include "scoring_steps.h"
 
+using namespace halvorine;
+
 using namespace testcase;
 
 namespace {

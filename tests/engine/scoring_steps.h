@@ -18,6 +18,8 @@
 #include "case_builder.h"
 #include "scratch_folder.h"
 
+using namespace halvorine;
+
 namespace testcase {
 
 // A fresh temporary folder as the current directory while the object lives: global weights write

@@ -7,6 +7,8 @@
 #include "engine/globals.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 using namespace testcase;
 
 namespace {

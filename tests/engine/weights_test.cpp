@@ -16,6 +16,8 @@
 #include "scoring_reference.h"
 #include "scoring_steps.h"
 
+using namespace halvorine;
+
 using namespace testcase;
 namespace fs = std::filesystem;
 

@@ -11,6 +11,8 @@
 #include "workbench/distribution_dialog.h"
 #include "workbench/export_list.h"
 
+using namespace halvorine;
+
 namespace {
 
 TEST_F(SheetTest, ScreenshotsOfTheDistributionDialogAndTheExportWindow) {

@@ -10,6 +10,8 @@
 #include "workbench/halvorine_app.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 int main(int argc, char** argv) {
     if (argc > 1 && argv[1][0] != '-') {
         QDir().mkpath(QString::fromLocal8Bit(argv[1]));

@@ -9,6 +9,8 @@
 #include "workbench/about_form.h"
 #include "workbench/logo_form.h"
 
+using namespace halvorine;
+
 namespace {
 
 TEST_F(MainFormTest, ScreenshotsOfTheProgramWindows) {

@@ -6,6 +6,8 @@
 
 #include "engine/case_builder.h"
 
+using namespace halvorine;
+
 namespace {
 
 using platform::Answer;

@@ -7,6 +7,8 @@
 #include "engine/assessments_file.h"
 #include "engine/case_file_support.h"
 
+using namespace halvorine;
+
 namespace {
 
 namespace fs = std::filesystem;

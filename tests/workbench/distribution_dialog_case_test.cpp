@@ -16,6 +16,8 @@
 #include "common/ui/sheet_grid.h"
 #include "workbench/distribution_dialog.h"
 
+using namespace halvorine;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -16,6 +16,8 @@
 #include "workbench/distribution_dialog.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 namespace {
 
 // One scenario of the reference file: the dialog opened on one assessment, texts shown or typed,

@@ -5,6 +5,8 @@
 
 #include "workbench/record_links.h"
 
+using namespace halvorine;
+
 namespace {
 
 using Texts = std::vector<std::string>;

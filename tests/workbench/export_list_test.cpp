@@ -30,6 +30,8 @@
 #include "workbench/services.h"
 #include "main_form_fixture.h"
 
+using namespace halvorine;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -4,6 +4,8 @@
 #include "common/core/line_io.h"
 #include "workbench/sheet_export.h"
 
+using namespace halvorine;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -5,6 +5,8 @@
 #include "workbench/halvorine_app.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // ctest lists the tests without the test environment.

@@ -32,6 +32,8 @@
 #include "ui_test_support.h"
 #include "window_cleanup.h"
 
+using namespace halvorine;
+
 class MainFormTest : public platform_test::ScratchTest {
 protected:
     void SetUp() override {

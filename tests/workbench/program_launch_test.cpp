@@ -5,6 +5,8 @@
 #include "platform/testing/scripted_prompts.h"
 #include "workbench/program_launch.h"
 
+using namespace halvorine;
+
 namespace {
 
 class LaunchTest : public ::testing::Test {

@@ -13,6 +13,8 @@
 
 #include "engine/assessments_file.h"
 
+using namespace halvorine;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -9,6 +9,8 @@
 #include "engine/intrinsic_range.h"
 #include "engine/tables.h"
 
+using namespace halvorine;
+
 namespace rangegraph_test {
 
 inline std::string Blanks(int n) {

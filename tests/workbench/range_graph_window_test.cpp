@@ -9,6 +9,8 @@
 #include "range_graph_case.h"
 #include "workbench/range_graph.h"
 
+using namespace halvorine;
+
 namespace {
 
 using namespace rangegraph_test;

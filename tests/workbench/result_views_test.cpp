@@ -4,6 +4,8 @@
 
 #include "workbench/sheet_export.h"
 
+using namespace halvorine;
+
 namespace {
 
 using Texts = std::vector<std::string>;

@@ -17,6 +17,8 @@
 #include "workbench/run_dialog_core.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 namespace {
 
 using Texts = std::vector<std::string>;

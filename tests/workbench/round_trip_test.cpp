@@ -15,6 +15,8 @@
 #include "engine/items_file.h"
 #include "scratch_folder.h"
 
+using namespace halvorine;
+
 namespace {
 
 std::string FileBytes(const std::filesystem::path& p) {

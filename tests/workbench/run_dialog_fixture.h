@@ -14,6 +14,8 @@
 #include "workbench/run_dialog.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 class RunDialogTest : public SheetTest {
 protected:
     void SetUp() override {

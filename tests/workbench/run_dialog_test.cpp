@@ -8,6 +8,8 @@
 #include "workbench/record_links.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 namespace {
 
 using Texts = std::vector<std::string>;

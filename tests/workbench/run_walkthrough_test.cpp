@@ -10,6 +10,8 @@
 #include "workbench/run_dialog.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 namespace {
 
 const char* const Items[] = {"X1", "X2", "X3", "L4"};

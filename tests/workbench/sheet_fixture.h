@@ -22,6 +22,8 @@
 #include "ui_test_support.h"
 #include "window_cleanup.h"
 
+using namespace halvorine;
+
 class SheetTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -16,6 +16,8 @@
 #include "workbench/logo_form.h"
 #include "workbench/quantiles_form.h"
 
+using namespace halvorine;
+
 namespace {
 
 TEST(SplashTest, PictureIsDecodedFromTheProgram) {

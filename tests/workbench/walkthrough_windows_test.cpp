@@ -16,6 +16,8 @@
 #include "workbench/run_dialog.h"
 #include "workbench/services.h"
 
+using namespace halvorine;
+
 namespace {
 
 class WalkthroughTest : public MainFormTest {

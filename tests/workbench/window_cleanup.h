@@ -7,6 +7,8 @@
 
 #include "workbench/sheet_windows.h"
 
+using namespace halvorine;
+
 inline void DeleteSheetWindows(QMdiArea* area) {
     for (QMdiSubWindow* w : area->subWindowList()) {
         w->setAttribute(Qt::WA_DeleteOnClose, false);

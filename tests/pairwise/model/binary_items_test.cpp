@@ -10,6 +10,8 @@
 #include "pairwise/model/binary_items_file.h"
 #include "pairwise/model/items_file.h"
 
+using namespace trindel;
+
 using namespace pairtest;
 
 namespace {

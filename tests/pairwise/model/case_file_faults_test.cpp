@@ -14,6 +14,8 @@
 #include "pairwise/model/expert_data_file.h"
 #include "pairwise/model/items_file.h"
 
+using namespace trindel;
+
 using namespace pairtest;
 
 namespace {

@@ -9,6 +9,8 @@
 #include "pairwise/model/case_files.h"
 #include "pairwise/model/output_file.h"
 
+using namespace trindel;
+
 using namespace pairtest;
 using platform::Answer;
 

@@ -8,6 +8,8 @@
 #include "pairwise/model/items_file.h"
 #include "pairwise/model/workspace.h"
 
+using namespace trindel;
+
 using namespace pairtest;
 
 namespace {

@@ -9,6 +9,8 @@
 #include "pairwise/model/globals.h"
 #include "pairwise/model/tables.h"
 
+using namespace trindel;
+
 namespace pairtest {
 
 // Every stored field of the case, as the windows and a run see it.

@@ -12,6 +12,8 @@
 #include "platform/temp_folder.h"
 #include "platform/testing/scripted_prompts.h"
 
+using namespace trindel;
+
 namespace pairtest {
 
 class ModelTest : public platform_test::ScratchTest {

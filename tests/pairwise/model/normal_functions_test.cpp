@@ -6,6 +6,8 @@
 #include "pairwise/model/proportions.h"
 #include "pairwise_model_cases.h"
 
+using namespace trindel;
+
 namespace {
 
 using namespace pairmodel_test;

@@ -16,6 +16,8 @@
 #include "pairwise/model/workspace.h"
 #include "platform/testing/scripted_prompts.h"
 
+using namespace trindel;
+
 namespace pairmodel_test {
 
 class ModelCase : public ::testing::Test {

@@ -15,6 +15,8 @@
 #include "platform/temp_folder.h"
 #include "platform/testing/scripted_prompts.h"
 
+using namespace trindel;
+
 namespace reporttest {
 
 class RunTest : public platform_test::ScratchTest {

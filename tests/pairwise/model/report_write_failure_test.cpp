@@ -11,6 +11,8 @@
 #include "pairwise/model/run_comparison.h"
 #include "report_test_support.h"
 
+using namespace trindel;
+
 namespace {
 
 using pairtest::FileSizeLimit;

@@ -17,6 +17,8 @@
 #include "pairwise_model_cases.h"
 #include "report_test_support.h"
 
+using namespace trindel;
+
 namespace {
 
 using reporttest::AddExpert;

@@ -7,6 +7,8 @@
 #include "model_test_support.h"
 #include "pairwise/model/formatting.h"
 
+using namespace trindel;
+
 using namespace pairtest;
 
 namespace {

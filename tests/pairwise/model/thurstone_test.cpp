@@ -8,6 +8,8 @@
 #include "pairwise/model/thurstone.h"
 #include "pairwise_model_cases.h"
 
+using namespace trindel;
+
 namespace {
 
 using namespace pairmodel_test;

@@ -7,6 +7,8 @@
 #include "pairwise/model/transformation.h"
 #include "pairwise_model_cases.h"
 
+using namespace trindel;
+
 namespace {
 
 using namespace pairmodel_test;

@@ -9,6 +9,8 @@
 #include "pairwise/model/triads.h"
 #include "report_test_support.h"
 
+using namespace trindel;
+
 namespace {
 
 using reporttest::AddExpert;

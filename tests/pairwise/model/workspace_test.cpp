@@ -4,6 +4,8 @@
 #include "pairwise/model/run_tally.h"
 #include "pairwise/model/workspace.h"
 
+using namespace trindel;
+
 using namespace pairtest;
 
 namespace {

@@ -8,6 +8,8 @@
 #include "pairwise/ui/trindel_fixture.h"
 #include "screenshot_support.h"
 
+using namespace trindel;
+
 namespace {
 
 TEST_F(TrindelTest, ScreenshotsOfTheProgramWindows) {

@@ -4,6 +4,8 @@
 
 #include "pairwise/ui/trindel_app.h"
 
+using namespace trindel;
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // ctest lists the tests without the test environment.

@@ -9,6 +9,8 @@
 #include "pairwise/model/workspace.h"
 #include "trindel_fixture.h"
 
+using namespace trindel;
+
 namespace {
 
 using Answer = platform::Answer;

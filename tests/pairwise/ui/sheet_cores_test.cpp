@@ -12,6 +12,8 @@
 #include "pairwise/ui/items_sheet_core.h"
 #include "platform/testing/scripted_prompts.h"
 
+using namespace trindel;
+
 namespace {
 
 using platform::Answer;

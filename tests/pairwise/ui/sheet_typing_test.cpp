@@ -12,6 +12,8 @@
 #include "pairwise/model/formatting.h"
 #include "trindel_fixture.h"
 
+using namespace trindel;
+
 namespace {
 
 using Answer = platform::Answer;

@@ -25,6 +25,8 @@
 #include "platform/testing/scripted_prompts.h"
 #include "ui_test_support.h"
 
+using namespace trindel;
+
 class TrindelTest : public platform_test::ScratchTest {
 protected:
     void SetUp() override {
