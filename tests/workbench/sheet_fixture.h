@@ -31,10 +31,7 @@ protected:
         area = new QMdiArea;
         area->setObjectName(QStringLiteral("MdiArea"));
         frame->setCentralWidget(area);
-        frame->resize(1100, 700);
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-        (void)QTest::qWaitForWindowExposed(frame.get());
+        test_support::ShowMainWindow(frame.get(), QSize(1100, 700));
     }
 
     void TearDown() override {
