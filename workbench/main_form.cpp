@@ -170,19 +170,7 @@ void TMainForm::BuildMenus() {
 
     AddSheetCommands("&Assessments");
 
-    Edit1 = AddMenu("Edit1", "&Edit");
-    UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
-    CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
-    ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
-    PasteCtrlV1 = AddItem(Edit1, "PasteCtrlV1", "&Paste (Ctrl-V)", &TMainForm::PasteCtrlV1Click);
-    ToggleEditormode1 = AddItem(Edit1, "ToggleEditormode1", "&Toggle Row mode (F3)", &TMainForm::ToggleEditormode1Click);
-    Edit1->addSeparator();
-    EnableFiltering1 = AddItem(Edit1, "EnableFiltering1", "&Disable filtering (F5)", &TMainForm::EnableFiltering1Click);
-    EnableFiltering1->setCheckable(true);
-    FilterOnOff1 = AddItem(Edit1, "FilterOnOff1", "&Filter Experts/Items (F4)", &TMainForm::FilterOnOff1Click);
-    Edit1->addSeparator();
-    Changefloatingpointformat1 = AddItem(Edit1, "Changefloatingpointformat1", "Change &floating point format",
-                                         &TMainForm::Changefloatingpointformat1Click);
+    AddEditItems("&Toggle Row mode (F3)", "&Disable filtering (F5)");
     ChangeallscalestoUNI1 = AddItem(Edit1, "ChangeallscalestoUNI1", "Change all scales to U&NI",
                                     &TMainForm::ChangeallscalestoUNI1Click);
     ChangeallscalestoLOG1 = AddItem(Edit1, "ChangeallscalestoLOG1", "Change all scales to &LOG",

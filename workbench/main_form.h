@@ -81,14 +81,14 @@ public slots:
     void CalculateItemClick() override;
     void RunButtonClick();
     // Edit menu
-    void UndoCtrlZ1Click();
-    void CutCntrlX1Click();
-    void ClearDel1Click();
-    void PasteCtrlV1Click();
-    void ToggleEditormode1Click();
-    void EnableFiltering1Click();
-    void FilterOnOff1Click();
-    void Changefloatingpointformat1Click();
+    void UndoCtrlZ1Click() override;
+    void CutCntrlX1Click() override;
+    void ClearDel1Click() override;
+    void PasteCtrlV1Click() override;
+    void ToggleEditormode1Click() override;
+    void EnableFiltering1Click() override;
+    void FilterOnOff1Click() override;
+    void Changefloatingpointformat1Click() override;
     void ChangeallscalestoUNI1Click();
     void ChangeallscalestoLOG1Click();
     void ClearallUserWeights1Click();

@@ -123,6 +123,22 @@ void TMainFrame::AddSheetCommands(const char* assessmentsCaption) {
     Assessments1 = AddBarCommand("Assessments1", assessmentsCaption, &TMainFrame::Assessments1Click);
 }
 
+void TMainFrame::AddEditItems(const char* editorModeCaption, const char* filteringCaption) {
+    Edit1 = AddMenu("Edit1", "&Edit");
+    UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainFrame::UndoCtrlZ1Click);
+    CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainFrame::CutCntrlX1Click);
+    ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainFrame::ClearDel1Click);
+    PasteCtrlV1 = AddItem(Edit1, "PasteCtrlV1", "&Paste (Ctrl-V)", &TMainFrame::PasteCtrlV1Click);
+    ToggleEditormode1 = AddItem(Edit1, "ToggleEditormode1", editorModeCaption, &TMainFrame::ToggleEditormode1Click);
+    Edit1->addSeparator();
+    EnableFiltering1 = AddItem(Edit1, "EnableFiltering1", filteringCaption, &TMainFrame::EnableFiltering1Click);
+    EnableFiltering1->setCheckable(true);
+    FilterOnOff1 = AddItem(Edit1, "FilterOnOff1", "&Filter Experts/Items (F4)", &TMainFrame::FilterOnOff1Click);
+    Edit1->addSeparator();
+    Changefloatingpointformat1 = AddItem(Edit1, "Changefloatingpointformat1", "Change &floating point format",
+                                         &TMainFrame::Changefloatingpointformat1Click);
+}
+
 void TMainFrame::AddWindowMenu() {
     Window1 = AddMenu("Window1", "&Window", "Window related commands such as Tile and Cascade");
     WindowCascadeItem = AddItem(Window1, "WindowCascadeItem", "&Cascade", &TMainFrame::WindowCascadeItemClick,

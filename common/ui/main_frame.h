@@ -1,8 +1,9 @@
 // What the frames of both programs have in common: the MDI area and the status bar, the
 // platform services the frame owns when nobody gives it any, the file choices kept between
 // commands, the settings line beside the program, the status hints, the menu items and speed
-// buttons both programs have (the case's File items, the sheet commands, the Window menu) with
-// the commands that are the same in both, and the menu items that follow the active window.
+// buttons both programs have (the case's File items, the sheet commands, the Edit and Window
+// menus) with the commands that are the same in both, and the menu items that follow the active
+// window.
 // Each program's frame adds its own menus and commands and does the case commands its own way.
 #pragma once
 
@@ -51,7 +52,6 @@ public:
     QAction* CloseAllWindows = nullptr;
     QAction* OpenExpertsWindow1 = nullptr;
     QAction* OpenItemsWindow1 = nullptr;
-    // Made by each program's frame, with its own captions and commands.
     QMenu* Edit1 = nullptr;
     QAction* UndoCtrlZ1 = nullptr;
     QAction* CutCntrlX1 = nullptr;
@@ -61,6 +61,7 @@ public:
     QAction* EnableFiltering1 = nullptr;
     QAction* FilterOnOff1 = nullptr;
     QAction* Changefloatingpointformat1 = nullptr;
+    // Made by each program's frame: a command of the menu bar or a menu.
     QAction* CalculateItem = nullptr;
     QMenu* Help1 = nullptr;
 
@@ -116,6 +117,15 @@ public slots:
     virtual void OpenExpertsWindow1Click() = 0;
     virtual void Assessments1Click() = 0;
     virtual void CalculateItemClick() = 0;
+    // The Edit menu
+    virtual void UndoCtrlZ1Click() = 0;
+    virtual void CutCntrlX1Click() = 0;
+    virtual void ClearDel1Click() = 0;
+    virtual void PasteCtrlV1Click() = 0;
+    virtual void ToggleEditormode1Click() = 0;
+    virtual void EnableFiltering1Click() = 0;
+    virtual void FilterOnOff1Click() = 0;
+    virtual void Changefloatingpointformat1Click() = 0;
     // The Window menu
     void WindowCascadeItemClick();
     void WindowTileItemClick();
@@ -167,6 +177,9 @@ protected:
     void AddExitItem();
     // The sheet commands on the menu bar; the assessments' caption is each program's own.
     void AddSheetCommands(const char* assessmentsCaption);
+    // The Edit menu with the rows' commands, the filtering and the number format; the captions
+    // of the editor mode and of the filtering switch are each program's own.
+    void AddEditItems(const char* editorModeCaption, const char* filteringCaption);
     // The Window menu with the arranging commands and the two sheet windows.
     void AddWindowMenu();
     // The speed panel with New, Open, Save and Run (those two disabled); and Exit, at its end.

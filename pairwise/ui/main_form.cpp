@@ -103,20 +103,8 @@ void TMainForm::BuildMenus() {
 
     AddSheetCommands("&Comparisons");
 
-    Edit1 = AddMenu("Edit1", "&Edit");
-    UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
-    CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
-    ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
-    PasteCtrlV1 = AddItem(Edit1, "PasteCtrlV1", "&Paste (Ctrl-V)", &TMainForm::PasteCtrlV1Click);
-    ToggleEditormode1 = AddItem(Edit1, "ToggleEditormode1", "&Toggle Editor mode (F3)", &TMainForm::ToggleEditormode1Click);
-    Edit1->addSeparator();
-    EnableFiltering1 = AddItem(Edit1, "EnableFiltering1", "&Enable Filtering (F5)", &TMainForm::EnableFiltering1Click);
-    EnableFiltering1->setCheckable(true);
+    AddEditItems("&Toggle Editor mode (F3)", "&Enable Filtering (F5)");
     EnableFiltering1->setChecked(true);
-    FilterOnOff1 = AddItem(Edit1, "FilterOnOff1", "&Filter Experts/Items (F4)", &TMainForm::FilterOnOff1Click);
-    Edit1->addSeparator();
-    Changefloatingpointformat1 = AddItem(Edit1, "Changefloatingpointformat1", "Change &floating point format",
-                                         &TMainForm::Changefloatingpointformat1Click);
 
     // Opening the menu is the command; its entries do nothing.
     CalculateMenu = AddMenu("CalculateItem", "&Calculate");
