@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QSize>
 #include <QTest>
 #include <QWidget>
 
@@ -11,8 +12,8 @@
 namespace test_support {
 
 // Shows the window at the size the tests lay out for, makes it the active one and waits for it.
-inline void ShowMainWindow(QWidget* window) {
-    window->resize(1000, 700);
+inline void ShowMainWindow(QWidget* window, QSize size = QSize(1000, 700)) {
+    window->resize(size);
     window->show();
     QApplication::setActiveWindow(window);
     (void)QTest::qWaitForWindowExposed(window);

@@ -14,7 +14,6 @@
 #include <optional>
 
 #include "common/core/line_io.h"
-#include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "common/ui/flpoint_dlg.h"
 #include "common/ui/mdi_frame.h"
@@ -151,17 +150,10 @@ void TMainForm::BuildMenus() {
         return m;
     };
 
-    File1 = AddMenu("File1", "&File", "File related commands");
-    NewItemFileClick = AddItem(File1, "NewItemFileClick", "&New Case", &TMainForm::NewItemFileClickClick,
-                               "Create a new case file (.rls)");
-    OpenASCIIItemsfle1 = AddItem(File1, "OpenASCIIItemsfle1", "&Open Case", &TMainForm::OpenASCIIItemsfle1Click,
-                                 "Open Case file (.rls & .dtt)");
+    AddCaseOpenItems();
     MergeAssessmentsFile1 = AddItem(File1, "MergeAssessmentsFile1", "&Merge Assessments File",
                                     &TMainForm::MergeAssessmentsFile1Click);
-    FileCloseItem = AddItem(File1, "FileCloseItem", "&Close", &TMainForm::FileCloseItemClick, "Close current file");
-    FileSaveItem = AddItem(File1, "FileSaveItem", "&Save Case", &TMainForm::FileSaveItemClick, "Save current files");
-    FileSaveAsItem = AddItem(File1, "FileSaveAsItem", "Save &As...", &TMainForm::FileSaveAsItemClick,
-                             "Save current file as...");
+    AddCaseSaveItems();
     SaveRangeGraph1 = AddItem(File1, "SaveRangeGraph1", "Save Range&Graph", &TMainForm::SaveRangeGraph1Click);
     QMenu* text = submenu(File1, "Exportastext1", "Export as te&xt");
     Exportastext1 = text->menuAction();
@@ -176,26 +168,11 @@ void TMainForm::BuildMenus() {
     ExportAsSpaceDelimited = columns->menuAction();
     Quantiles1 = AddItem(columns, "Quantiles1", "&Quantiles", &TMainForm::Quantiles1Click);
     Distributions1 = AddItem(columns, "Distributions1", "&Distributions", &TMainForm::Distributions1Click);
-    File1->addSeparator();
-    FileExitItem = AddItem(File1, "FileExitItem", "E&xit", &TMainForm::FileExitItemClick, "Exit the application");
+    AddExitItem();
 
-    Items1 = AddBarCommand("Items1", "&Items", &TMainForm::Items1Click);
-    Experts1 = AddBarCommand("Experts1", "E&xperts", &TMainForm::Experts1Click);
-    Assessments1 = AddBarCommand("Assessments1", "&Assessments", &TMainForm::Assessments1Click);
+    AddSheetCommands("&Assessments");
 
-    Edit1 = AddMenu("Edit1", "&Edit");
-    UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
-    CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
-    ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
-    PasteCtrlV1 = AddItem(Edit1, "PasteCtrlV1", "&Paste (Ctrl-V)", &TMainForm::PasteCtrlV1Click);
-    ToggleEditormode1 = AddItem(Edit1, "ToggleEditormode1", "&Toggle Row mode (F3)", &TMainForm::ToggleEditormode1Click);
-    Edit1->addSeparator();
-    EnableFiltering1 = AddItem(Edit1, "EnableFiltering1", "&Disable filtering (F5)", &TMainForm::EnableFiltering1Click);
-    EnableFiltering1->setCheckable(true);
-    FilterOnOff1 = AddItem(Edit1, "FilterOnOff1", "&Filter Experts/Items (F4)", &TMainForm::FilterOnOff1Click);
-    Edit1->addSeparator();
-    Changefloatingpointformat1 = AddItem(Edit1, "Changefloatingpointformat1", "Change &floating point format",
-                                         &TMainForm::Changefloatingpointformat1Click);
+    AddEditItems("&Toggle Row mode (F3)", "&Disable filtering (F5)");
     ChangeallscalestoUNI1 = AddItem(Edit1, "ChangeallscalestoUNI1", "Change all scales to U&NI",
                                     &TMainForm::ChangeallscalestoUNI1Click);
     ChangeallscalestoLOG1 = AddItem(Edit1, "ChangeallscalestoLOG1", "Change all scales to &LOG",
@@ -205,19 +182,7 @@ void TMainForm::BuildMenus() {
 
     CalculateItem = AddBarCommand("CalculateItem", "&Calculate", &TMainForm::CalculateItemClick);
 
-    Window1 = AddMenu("Window1", "&Window", "Window related commands such as Tile and Cascade");
-    WindowCascadeItem = AddItem(Window1, "WindowCascadeItem", "&Cascade", &TMainForm::WindowCascadeItemClick,
-                                "Arrange windows to overlap");
-    WindowTileItem = AddItem(Window1, "WindowTileItem", "&Tile", &TMainForm::WindowTileItemClick,
-                             "Arrange windows without overlap");
-    WindowArrangeItem = AddItem(Window1, "WindowArrangeItem", "&Arrange Icons", &TMainForm::WindowArrangeItemClick,
-                                "Arrange window icons at bottom of main window");
-    WindowMinimizeItem = AddItem(Window1, "WindowMinimizeItem", "&Minimize All", &TMainForm::WindowMinimizeItemClick,
-                                 "Minimize all windows");
-    CloseAllWindows = AddItem(Window1, "CloseAllWindows", "Clo&se All", &TMainForm::CloseAllWindowsClick);
-    OpenExpertsWindow1 = AddItem(Window1, "OpenExpertsWindow1", "Open &Experts Window",
-                                 &TMainForm::OpenExpertsWindow1Click);
-    OpenItemsWindow1 = AddItem(Window1, "OpenItemsWindow1", "Open Items Window", &TMainForm::OpenItemsWindow1Click);
+    AddWindowMenu();
     RunWTrindel1 = AddItem(Window1, "RunWTrindel1", "Run &WTrindel", &TMainForm::RunWTrindel1Click);
 
     Help1 = AddMenu("Help1", "&Help");
@@ -237,18 +202,12 @@ void TMainForm::BuildMenus() {
 }
 
 void TMainForm::BuildSpeedPanel() {
-    MakeSpeedPanel();
-    NewFileButton = AddSpeedButton("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
-    OpenBtn = AddSpeedButton("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenBtnClick);
-    SaveBtn = AddSpeedButton("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
-    RunButton = AddSpeedButton("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::RunButtonClick);
+    AddCaseSpeedButtons();
     PrintButton = AddSpeedButton("PrintButton", QStyle::SP_FileDialogDetailedView, "Print");
     GraphicsButton = AddSpeedButton("GraphicsButton", QStyle::SP_FileDialogContentsView, "Graphics");
-    ExitBtn = AddSpeedButton("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
+    AddExitButton();
     PrintButton->setVisible(false);
     GraphicsButton->setVisible(false);
-    SaveBtn->setEnabled(false);
-    RunButton->setEnabled(false);
 }
 
 // ---------------------------------------------------------------- small helpers
@@ -265,7 +224,7 @@ void TMainForm::ShowCaseCaption() {
     SetCaption(CaseFile.CaseName + ": " + BaseCaption);
 }
 
-void TMainForm::MessageBox(const std::string& text) {
+void TMainForm::Tell(const std::string& text) {
     if (Platform) Platform->Message(platform::MessageKind::Information, text, platform::Buttons::Ok);
 }
 
@@ -341,11 +300,6 @@ bool TMainForm::CloseChildren() {
 
 std::string TMainForm::CasePath() const {
     return CaseFile.CaseFileName;
-}
-
-void TMainForm::ShowLoadError(const std::string& kind, const std::string& path, int line) {
-    MessageBox("Failed to load " + kind + " file " + path + ". Check if this file exists and has proper format, at line " +
-               StrInt(line));
 }
 
 // ---------------------------------------------------------------- case commands
@@ -520,36 +474,12 @@ void TMainForm::FileSave(bool asNew) {
 
 // ---------------------------------------------------------------- File menu
 
-void TMainForm::NewItemFileClickClick() {
-    MakeNewItemsForm();
-}
-
-void TMainForm::NewFileButtonClick() {
-    if (CloseChildren()) MakeNewItemsForm();
-}
-
-void TMainForm::OpenASCIIItemsfle1Click() {
-    OpenCase();
-}
-
-void TMainForm::OpenBtnClick() {
-    OpenCase();
-}
-
 void TMainForm::MergeAssessmentsFile1Click() {
     MergeAssessments();
 }
 
 void TMainForm::FileCloseItemClick() {
     if (QMdiSubWindow* w = MdiArea->currentSubWindow()) w->close();
-}
-
-void TMainForm::FileSaveItemClick() {
-    FileSave(false);
-}
-
-void TMainForm::FileSaveAsItemClick() {
-    FileSave(true);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -622,10 +552,6 @@ void TMainForm::Distributions1Click() {
 
 // ---------------------------------------------------------------- the sheets
 
-void TMainForm::Items1Click() {
-    OpenItemsWindow1Click();
-}
-
 void TMainForm::OpenItemsWindow1Click() {
     ActiveExpert = nullptr;
     if (!WindowFlags[RealisationsOpen]) {
@@ -693,7 +619,7 @@ void TMainForm::RunButtonClick() {
     }
     CompactExperts(1);
     if (!ExpertTable[1]) {
-        MessageBox("Can`t run without experts data");
+        Tell("Can`t run without experts data");
         return;
     }
     CheckedExpert = 0;
@@ -725,7 +651,7 @@ void TMainForm::RunButtonClick() {
         break;
     default: return;
     }
-    MessageBox(text);
+    Tell(text);
     if (ExpertsSheet && CheckedExpert >= 1 && CheckedExpert <= MaxExpertCount && r != 0 && r != CheckNoItemId) {
         BringToFront(ExpertsSheet);
         ExpertsSheet->SelectExpertRow(ExpertsSheet->Core.RowOfEntry(CheckedExpert), ItemCount);
@@ -767,11 +693,6 @@ void TMainForm::File1Click() {
                               Questionnaire1->isEnabled());
     ExportAsSpaceDelimited->setEnabled(FileSaveAsItem->isEnabled());
     Quantiles1->setEnabled(FileSaveAsItem->isEnabled());
-}
-
-void TMainForm::DisableEditItems() {
-    for (QAction* a : {CutCntrlX1, ClearDel1, PasteCtrlV1, UndoCtrlZ1}) a->setEnabled(false);
-    update();
 }
 
 void TMainForm::Edit1Click() {
@@ -819,9 +740,7 @@ void TMainForm::Edit1Click() {
 
 void TMainForm::Window1Click() {
     if (Closing) return;
-    const QList<QMdiSubWindow*> children = OpenChildren();
-    const bool any = !children.isEmpty();
-    for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem}) a->setEnabled(any);
+    EnableArrangingCommands();
     OpenItemsWindow1->setEnabled(!WindowFlags[RealisationsActive]);
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());

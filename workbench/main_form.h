@@ -22,14 +22,8 @@ public:
     explicit TMainForm(platform::Prompts* prompts = nullptr);
     ~TMainForm() override;
 
-    // ---- components ----
-    QMenu* File1 = nullptr;
-    QAction* NewItemFileClick = nullptr;
-    QAction* OpenASCIIItemsfle1 = nullptr;
+    // ---- the components of Halvorine's own beside those of the frame ----
     QAction* MergeAssessmentsFile1 = nullptr;
-    QAction* FileCloseItem = nullptr;
-    QAction* FileSaveItem = nullptr;
-    QAction* FileSaveAsItem = nullptr;
     QAction* SaveRangeGraph1 = nullptr;
     QAction* Exportastext1 = nullptr;
     QAction* DMSolution1 = nullptr;
@@ -41,55 +35,26 @@ public:
     QAction* ExportAsSpaceDelimited = nullptr;
     QAction* Quantiles1 = nullptr;
     QAction* Distributions1 = nullptr;
-    QAction* FileExitItem = nullptr;
-    QAction* Items1 = nullptr;
-    QAction* Experts1 = nullptr;
-    QAction* Assessments1 = nullptr;
-    QMenu* Edit1 = nullptr;
-    QAction* UndoCtrlZ1 = nullptr;
-    QAction* CutCntrlX1 = nullptr;
-    QAction* ClearDel1 = nullptr;
-    QAction* PasteCtrlV1 = nullptr;
-    QAction* ToggleEditormode1 = nullptr;
-    QAction* EnableFiltering1 = nullptr;
-    QAction* FilterOnOff1 = nullptr;
-    QAction* Changefloatingpointformat1 = nullptr;
     QAction* ChangeallscalestoUNI1 = nullptr;
     QAction* ChangeallscalestoLOG1 = nullptr;
     QAction* ClearallUserWeights1 = nullptr;
-    QAction* CalculateItem = nullptr;
-    QMenu* Window1 = nullptr;
-    QAction* WindowCascadeItem = nullptr;
-    QAction* WindowTileItem = nullptr;
-    QAction* WindowArrangeItem = nullptr;
-    QAction* WindowMinimizeItem = nullptr;
-    QAction* CloseAllWindows = nullptr;
-    QAction* OpenExpertsWindow1 = nullptr;
-    QAction* OpenItemsWindow1 = nullptr;
     QAction* RunWTrindel1 = nullptr;
-    QMenu* Help1 = nullptr;
     QAction* AboutWHALVORIN1 = nullptr;
     QAction* WHALVORINHelp1 = nullptr;
 
-    // Speed buttons of the tool bar.
-    QAction* NewFileButton = nullptr;
-    QAction* OpenBtn = nullptr;
-    QAction* SaveBtn = nullptr;
-    QAction* RunButton = nullptr;
-    QAction* ExitBtn = nullptr;
+    // Speed buttons of the tool bar, kept hidden.
     QAction* PrintButton = nullptr;
     QAction* GraphicsButton = nullptr;
 
     // ---- case operations ----
     void CreateExpertsSheet();
     void CreateItemsSheet();
-    void MakeNewItemsForm();
+    void MakeNewItemsForm() override;
     bool CloseChildren() override;
     void KillUndos();
-    void OpenCase();
+    void OpenCase() override;
     void MergeAssessments();
-    void FileSave(bool asNew);
-    void ShowLoadError(const std::string& kind, const std::string& path, int line);
+    void FileSave(bool asNew) override;
 
     // ---- enabling ----
     void UpdateMenuItems() override;
@@ -97,18 +62,11 @@ public:
     void Edit1Click();
     void Window1Click();
     void ListChildWindows();
-    void DisableEditItems();
 
 public slots:
-    // File menu and speed buttons
-    void NewItemFileClickClick();
-    void NewFileButtonClick();
-    void OpenASCIIItemsfle1Click();
-    void OpenBtnClick();
+    // File menu
     void MergeAssessmentsFile1Click();
-    void FileCloseItemClick();
-    void FileSaveItemClick();
-    void FileSaveAsItemClick();
+    void FileCloseItemClick() override;
     void SaveRangeGraph1Click();
     void DMSolution1Click();
     void ExpertScoresClick();
@@ -119,22 +77,21 @@ public slots:
     void Quantiles1Click();
     void Distributions1Click();
     // The sheets
-    void Items1Click();
-    void OpenItemsWindow1Click();
-    void Experts1Click();
-    void OpenExpertsWindow1Click();
-    void Assessments1Click();
-    void CalculateItemClick();
+    void OpenItemsWindow1Click() override;
+    void Experts1Click() override;
+    void OpenExpertsWindow1Click() override;
+    void Assessments1Click() override;
+    void CalculateItemClick() override;
     void RunButtonClick();
     // Edit menu
-    void UndoCtrlZ1Click();
-    void CutCntrlX1Click();
-    void ClearDel1Click();
-    void PasteCtrlV1Click();
-    void ToggleEditormode1Click();
-    void EnableFiltering1Click();
-    void FilterOnOff1Click();
-    void Changefloatingpointformat1Click();
+    void UndoCtrlZ1Click() override;
+    void CutCntrlX1Click() override;
+    void ClearDel1Click() override;
+    void PasteCtrlV1Click() override;
+    void ToggleEditormode1Click() override;
+    void EnableFiltering1Click() override;
+    void FilterOnOff1Click() override;
+    void Changefloatingpointformat1Click() override;
     void ChangeallscalestoUNI1Click();
     void ChangeallscalestoLOG1Click();
     void ClearallUserWeights1Click();
@@ -146,6 +103,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     std::string CasePath() const override;
+    void Tell(const std::string& text) override;
 
 private:
     void BuildMenus();
@@ -156,7 +114,6 @@ private:
     void SetAllScalesCommand(int index);
     void ExportResultSheet(bool isItems, int target);
     TItemsSheet* RealisationsSheet() const;
-    void MessageBox(const std::string& text);
     QList<QAction*> windowList_;
     QAction* windowListSeparator_ = nullptr;
 };

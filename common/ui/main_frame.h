@@ -1,8 +1,10 @@
 // What the frames of both programs have in common: the MDI area and the status bar, the
 // platform services the frame owns when nobody gives it any, the file choices kept between
-// commands, the settings line beside the program, the status hints, the window commands and
-// the menu items that follow the active window. Each program's frame adds its own menus and
-// commands.
+// commands, the settings line beside the program, the status hints, the menu items and speed
+// buttons both programs have (the case's File items, the sheet commands, the Edit and Window
+// menus) with the commands that are the same in both, and the menu items that follow the active
+// window.
+// Each program's frame adds its own menus and commands and does the case commands its own way.
 #pragma once
 
 #include <QList>
@@ -14,7 +16,6 @@
 
 #include "common/ui/guarded_app.h"
 #include "platform/prompts.h"
-#include "platform/qt/qt_prompts.h"
 
 class QAction;
 class QMdiArea;
@@ -31,6 +32,45 @@ public:
     QMdiArea* MdiArea = nullptr;
     QToolBar* SpeedPanel = nullptr;
     QStatusBar* StatusBar = nullptr;
+
+    // ---- the components both frames have ----
+    QMenu* File1 = nullptr;
+    QAction* NewItemFileClick = nullptr;
+    QAction* OpenASCIIItemsfle1 = nullptr;
+    QAction* FileCloseItem = nullptr;
+    QAction* FileSaveItem = nullptr;
+    QAction* FileSaveAsItem = nullptr;
+    QAction* FileExitItem = nullptr;
+    QAction* Items1 = nullptr;
+    QAction* Experts1 = nullptr;
+    QAction* Assessments1 = nullptr;
+    QMenu* Window1 = nullptr;
+    QAction* WindowCascadeItem = nullptr;
+    QAction* WindowTileItem = nullptr;
+    QAction* WindowArrangeItem = nullptr;
+    QAction* WindowMinimizeItem = nullptr;
+    QAction* CloseAllWindows = nullptr;
+    QAction* OpenExpertsWindow1 = nullptr;
+    QAction* OpenItemsWindow1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* UndoCtrlZ1 = nullptr;
+    QAction* CutCntrlX1 = nullptr;
+    QAction* ClearDel1 = nullptr;
+    QAction* PasteCtrlV1 = nullptr;
+    QAction* ToggleEditormode1 = nullptr;
+    QAction* EnableFiltering1 = nullptr;
+    QAction* FilterOnOff1 = nullptr;
+    QAction* Changefloatingpointformat1 = nullptr;
+    // Made by each program's frame: a command of the menu bar or a menu.
+    QAction* CalculateItem = nullptr;
+    QMenu* Help1 = nullptr;
+
+    // Speed buttons of the tool bar.
+    QAction* NewFileButton = nullptr;
+    QAction* OpenBtn = nullptr;
+    QAction* SaveBtn = nullptr;
+    QAction* RunButton = nullptr;
+    QAction* ExitBtn = nullptr;
 
     // The file choices, kept between commands as the dialogs keep their last file.
     platform::FileChoice ExpertFileOpenDialog;
@@ -51,8 +91,42 @@ public:
     virtual bool CloseChildren() = 0;
     virtual void UpdateMenuItems() = 0;
 
+    // The Edit menu's row commands disabled, while no sheet takes them.
+    void DisableEditItems();
+
+    // ---- the case commands, each program's own ----
+    virtual void MakeNewItemsForm() = 0;
+    virtual void OpenCase() = 0;
+    virtual void FileSave(bool asNew) = 0;
+    // A case file that did not read: its kind, its path and the line where reading stopped.
+    void ShowLoadError(const std::string& kind, const std::string& path, int line);
+
 public slots:
+    // The File menu and the speed buttons
+    void NewItemFileClickClick();
+    void NewFileButtonClick();
+    void OpenASCIIItemsfle1Click();
+    void FileSaveItemClick();
+    void FileSaveAsItemClick();
     void FileExitItemClick();
+    virtual void FileCloseItemClick() = 0;
+    // The sheets
+    void Items1Click();
+    virtual void OpenItemsWindow1Click() = 0;
+    virtual void Experts1Click() = 0;
+    virtual void OpenExpertsWindow1Click() = 0;
+    virtual void Assessments1Click() = 0;
+    virtual void CalculateItemClick() = 0;
+    // The Edit menu
+    virtual void UndoCtrlZ1Click() = 0;
+    virtual void CutCntrlX1Click() = 0;
+    virtual void ClearDel1Click() = 0;
+    virtual void PasteCtrlV1Click() = 0;
+    virtual void ToggleEditormode1Click() = 0;
+    virtual void EnableFiltering1Click() = 0;
+    virtual void FilterOnOff1Click() = 0;
+    virtual void Changefloatingpointformat1Click() = 0;
+    // The Window menu
     void WindowCascadeItemClick();
     void WindowTileItemClick();
     void WindowArrangeItemClick();
@@ -69,6 +143,8 @@ protected:
     bool OwnsPrompts(const platform::Prompts* prompts) const { return ownPrompts_ && prompts == ownPrompts_.get(); }
     // The file the settings line remembers.
     virtual std::string CasePath() const = 0;
+    // An information message with OK, through the program's platform services.
+    virtual void Tell(const std::string& text) = 0;
     // The frame became the active window.
     virtual void FrameActivated() { UpdateMenuItems(); }
 
@@ -93,6 +169,24 @@ protected:
     // The tool bar of speed buttons, and a button on it with the hint as its tip.
     void MakeSpeedPanel();
     QAction* AddSpeedButton(const char* name, QStyle::StandardPixmap icon, const char* hint);
+
+    // The items both frames have, in groups, so that each program puts its own between them:
+    // the File menu with New and Open; Close, Save and Save As; the separator and Exit.
+    void AddCaseOpenItems();
+    void AddCaseSaveItems();
+    void AddExitItem();
+    // The sheet commands on the menu bar; the assessments' caption is each program's own.
+    void AddSheetCommands(const char* assessmentsCaption);
+    // The Edit menu with the rows' commands, the filtering and the number format; the captions
+    // of the editor mode and of the filtering switch are each program's own.
+    void AddEditItems(const char* editorModeCaption, const char* filteringCaption);
+    // The Window menu with the arranging commands and the two sheet windows.
+    void AddWindowMenu();
+    // The speed panel with New, Open, Save and Run (those two disabled); and Exit, at its end.
+    void AddCaseSpeedButtons();
+    void AddExitButton();
+    // The arranging commands are enabled while a child window is open.
+    void EnableArrangingCommands();
     template <typename Frame>
     QAction* AddSpeedButton(const char* name, QStyle::StandardPixmap icon, const char* hint, void (Frame::*handler)());
 
@@ -105,26 +199,6 @@ private:
     platform::Prompts* prompts_ = nullptr;
     const char* settingsFile_;
 };
-
-// The constructor and the settings line are defined here, in the programs' frames, so that
-// common_ui itself needs none of the platform's implementations: each program links them.
-inline TMainFrame::TMainFrame(platform::Prompts* prompts, const char* settingsFile) : settingsFile_(settingsFile) {
-    if (!prompts) {
-        ownPrompts_ = std::make_unique<platform::QtPrompts>(this);
-        prompts = ownPrompts_.get();
-    }
-    prompts_ = prompts;
-    SetUpArea();
-}
-
-inline void TMainFrame::SaveRestorePath(bool read) {
-    if (read) {
-        const std::string line = platform::ReadSettingsLine(settingsFile_);
-        if (!line.empty()) ExpertFileOpenDialog.FileName = line;
-        return;
-    }
-    platform::WriteSettingsLine(settingsFile_, CasePath());
-}
 
 template <typename Frame>
 void TMainFrame::Connect(QAction* action, void (Frame::*handler)()) {

@@ -8,11 +8,9 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 
 #include "common/core/line_io.h"
-#include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "common/ui/flpoint_dlg.h"
 #include "common/ui/mdi_frame.h"
@@ -101,37 +99,14 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::BuildMenus() {
+    AddCaseOpenItems();
+    AddCaseSaveItems();
+    AddExitItem();
 
-    File1 = AddMenu("File1", "&File", "File related commands");
-    NewItemFileClick = AddItem(File1, "NewItemFileClick", "&New Case", &TMainForm::NewItemFileClickClick,
-                               "Create a new case file (.rls)");
-    OpenASCIIItemsfle1 = AddItem(File1, "OpenASCIIItemsfle1", "&Open Case", &TMainForm::OpenASCIIItemsfle1Click,
-                                 "Open Case file (.rls & .dtt)");
-    FileCloseItem = AddItem(File1, "FileCloseItem", "&Close", &TMainForm::FileCloseItemClick, "Close current file");
-    FileSaveItem = AddItem(File1, "FileSaveItem", "&Save Case", &TMainForm::FileSaveItemClick, "Save current files");
-    FileSaveAsItem = AddItem(File1, "FileSaveAsItem", "Save &As...", &TMainForm::FileSaveAsItemClick,
-                             "Save current file as...");
-    File1->addSeparator();
-    FileExitItem = AddItem(File1, "FileExitItem", "E&xit", &TMainForm::FileExitItemClick, "Exit the application");
+    AddSheetCommands("&Comparisons");
 
-    Items1 = AddBarCommand("Items1", "&Items", &TMainForm::Items1Click);
-    Experts1 = AddBarCommand("Experts1", "E&xperts", &TMainForm::Experts1Click);
-    Assessments1 = AddBarCommand("Assessments1", "&Comparisons", &TMainForm::Assessments1Click);
-
-    Edit1 = AddMenu("Edit1", "&Edit");
-    UndoCtrlZ1 = AddItem(Edit1, "UndoCtrlZ1", "&Undo (Ctrl-Z)", &TMainForm::UndoCtrlZ1Click);
-    CutCntrlX1 = AddItem(Edit1, "CutCntrlX1", "&Cut (Ctrl-X)", &TMainForm::CutCntrlX1Click);
-    ClearDel1 = AddItem(Edit1, "ClearDel1", "C&lear (Del)", &TMainForm::ClearDel1Click);
-    PasteCtrlV1 = AddItem(Edit1, "PasteCtrlV1", "&Paste (Ctrl-V)", &TMainForm::PasteCtrlV1Click);
-    ToggleEditormode1 = AddItem(Edit1, "ToggleEditormode1", "&Toggle Editor mode (F3)", &TMainForm::ToggleEditormode1Click);
-    Edit1->addSeparator();
-    EnableFiltering1 = AddItem(Edit1, "EnableFiltering1", "&Enable Filtering (F5)", &TMainForm::EnableFiltering1Click);
-    EnableFiltering1->setCheckable(true);
+    AddEditItems("&Toggle Editor mode (F3)", "&Enable Filtering (F5)");
     EnableFiltering1->setChecked(true);
-    FilterOnOff1 = AddItem(Edit1, "FilterOnOff1", "&Filter Experts/Items (F4)", &TMainForm::FilterOnOff1Click);
-    Edit1->addSeparator();
-    Changefloatingpointformat1 = AddItem(Edit1, "Changefloatingpointformat1", "Change &floating point format",
-                                         &TMainForm::Changefloatingpointformat1Click);
 
     // Opening the menu is the command; its entries do nothing.
     CalculateMenu = AddMenu("CalculateItem", "&Calculate");
@@ -143,19 +118,7 @@ void TMainForm::BuildMenus() {
     CalculateMenu->addAction(QStringLiteral("&Run"));
     connect(CalculateMenu, &QMenu::aboutToShow, this, [this] { RunCommand([&] { CalculateItemClick(); }); });
 
-    Window1 = AddMenu("Window1", "&Window", "Window related commands such as Tile and Cascade");
-    WindowCascadeItem = AddItem(Window1, "WindowCascadeItem", "&Cascade", &TMainForm::WindowCascadeItemClick,
-                                "Arrange windows to overlap");
-    WindowTileItem = AddItem(Window1, "WindowTileItem", "&Tile", &TMainForm::WindowTileItemClick,
-                             "Arrange windows without overlap");
-    WindowArrangeItem = AddItem(Window1, "WindowArrangeItem", "&Arrange Icons", &TMainForm::WindowArrangeItemClick,
-                                "Arrange window icons at bottom of main window");
-    WindowMinimizeItem = AddItem(Window1, "WindowMinimizeItem", "&Minimize All", &TMainForm::WindowMinimizeItemClick,
-                                 "Minimize all windows");
-    CloseAllWindows = AddItem(Window1, "CloseAllWindows", "Clo&se All", &TMainForm::CloseAllWindowsClick);
-    OpenExpertsWindow1 = AddItem(Window1, "OpenExpertsWindow1", "Open &Experts Window",
-                                 &TMainForm::OpenExpertsWindow1Click);
-    OpenItemsWindow1 = AddItem(Window1, "OpenItemsWindow1", "Open Items Window", &TMainForm::OpenItemsWindow1Click);
+    AddWindowMenu();
 
     Help1 = AddMenu("Help1", "&Help", "Help topics");
     HelpAboutItem = AddItem(Help1, "HelpAboutItem", "Halvorine and WTrindel &Help", &TMainForm::HelpAboutItemClick);
@@ -170,14 +133,8 @@ void TMainForm::BuildMenus() {
 }
 
 void TMainForm::BuildSpeedPanel() {
-    MakeSpeedPanel();
-    NewFileButton = AddSpeedButton("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainForm::NewFileButtonClick);
-    OpenBtn = AddSpeedButton("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainForm::OpenASCIIItemsfle1Click);
-    SaveBtn = AddSpeedButton("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainForm::FileSaveItemClick);
-    RunButton = AddSpeedButton("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainForm::CalculateItemClick);
-    ExitBtn = AddSpeedButton("ExitBtn", QStyle::SP_DialogCloseButton, "Exit", &TMainForm::FileExitItemClick);
-    SaveBtn->setEnabled(false);
-    RunButton->setEnabled(false);
+    AddCaseSpeedButtons();
+    AddExitButton();
 }
 
 // ---------------------------------------------------------------- helpers
@@ -258,11 +215,6 @@ void TMainForm::CreateExpertsSheet() {
 
 std::string TMainForm::CasePath() const {
     return CaseFile.CaseFileName;
-}
-
-void TMainForm::ShowLoadError(const std::string& kind, const std::string& path, int line) {
-    Tell("Failed to load " + kind + " file " + path + ". Check if this file exists and has proper format, at line " +
-         StrInt(line));
 }
 
 void TMainForm::OpenCase() {
@@ -414,11 +366,6 @@ void TMainForm::File1Click() {
     FileSaveAsItem->setEnabled(anySheet);
 }
 
-void TMainForm::DisableEditItems() {
-    for (QAction* a : {CutCntrlX1, ClearDel1, PasteCtrlV1, UndoCtrlZ1}) a->setEnabled(false);
-    update();
-}
-
 void TMainForm::Edit1Click() {
     ToggleEditormode1->setEnabled(true);
     auto apply = [&](const EditMenuState& s, bool experts) {
@@ -447,36 +394,15 @@ void TMainForm::Edit1Click() {
 
 void TMainForm::Window1Click() {
     if (Closing) return;
-    const bool any = !OpenChildren().isEmpty();
-    for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem}) a->setEnabled(any);
+    EnableArrangingCommands();
     OpenItemsWindow1->setEnabled(!WindowFlags[RealisationsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
 
-// ---------------------------------------------------------------- File menu and buttons
-
-void TMainForm::NewFileButtonClick() {
-    if (CloseChildren()) MakeNewItemsForm();
-}
-
-void TMainForm::NewItemFileClickClick() {
-    MakeNewItemsForm();
-}
-
-void TMainForm::OpenASCIIItemsfle1Click() {
-    OpenCase();
-}
+// ---------------------------------------------------------------- File menu
 
 void TMainForm::FileCloseItemClick() {
     if (QMdiSubWindow* w = MdiArea->activeSubWindow()) w->close();
-}
-
-void TMainForm::FileSaveItemClick() {
-    FileSave(false);
-}
-
-void TMainForm::FileSaveAsItemClick() {
-    FileSave(true);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -498,10 +424,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 // ---------------------------------------------------------------- the sheets
-
-void TMainForm::Items1Click() {
-    OpenItemsWindow1Click();
-}
 
 void TMainForm::OpenItemsWindow1Click() {
     ActiveExpert = nullptr;

@@ -173,7 +173,7 @@ TEST_F(MainFormTest, TheEditMenuActsOnTheActiveSheet) {
     ExpertTable[1]->Id = "E1";
     form->Assessments1Click();
     QApplication::processEvents();
-    ASSERT_TRUE(WindowFlags[5]);
+    ASSERT_TRUE(WindowFlags[ExpertItemsActive]);
     form->ClearDel1Click();
     form->UndoCtrlZ1Click();
     EXPECT_EQ(testcase::ItemIds(), (std::vector<std::string>{"Q1", "Q2"}));

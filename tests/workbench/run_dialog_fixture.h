@@ -34,13 +34,7 @@ protected:
         ResultsFresh = true;
     }
 
-    TRunDlgFrm* OpenDialog() {
-        auto* d = new TRunDlgFrm(area);
-        d->show();
-        area->setActiveSubWindow(d);
-        QApplication::processEvents();
-        return d;
-    }
+    TRunDlgFrm* OpenDialog() { return ShowChild(new TRunDlgFrm(area)); }
 
     // The refusal (or any message) the next step shows, answered with OK.
     void ExpectMessage() { prompts.QueueAnswer(platform::Answer::Ok); }

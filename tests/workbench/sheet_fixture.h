@@ -33,10 +33,7 @@ protected:
         area = new QMdiArea;
         area->setObjectName(QStringLiteral("MdiArea"));
         frame->setCentralWidget(area);
-        frame->resize(1100, 700);
-        frame->show();
-        QApplication::setActiveWindow(frame.get());
-        (void)QTest::qWaitForWindowExposed(frame.get());
+        test_support::ShowMainWindow(frame.get(), QSize(1100, 700));
     }
 
     void TearDown() override {
@@ -60,21 +57,20 @@ protected:
         CaseFile.CaseName = "study";
     }
 
-    TExpertsSheet* OpenExperts() {
-        auto* s = new TExpertsSheet(area);
-        s->show();
-        area->setActiveSubWindow(s);
+    // A child window of the area shown and made the active one, as the frame opens its windows.
+    template <class Window>
+    Window* ShowChild(Window* w) {
+        w->show();
+        area->setActiveSubWindow(w);
         QApplication::processEvents();
-        return s;
+        return w;
     }
+
+    TExpertsSheet* OpenExperts() { return ShowChild(new TExpertsSheet(area)); }
 
     TItemsSheet* OpenRealisations() {
         ActiveExpert = nullptr;
-        auto* s = new TItemsSheet(area, nullptr);
-        s->show();
-        area->setActiveSubWindow(s);
-        QApplication::processEvents();
-        return s;
+        return ShowChild(new TItemsSheet(area, nullptr));
     }
 
     static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { test_support::KeyToFocus(key, mods); }

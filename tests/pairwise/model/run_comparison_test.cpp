@@ -87,6 +87,31 @@ TEST_F(RunComparisonTest, ARunAfterAnotherGivesTheSameReport) {
     EXPECT_TRUE(prompts.MessageTexts().empty());
 }
 
+// Which items each run's expert answered does not reach the next run either: the second
+// counted expert answers D in one run (B) and leaves it open in the other (C, whose "?" must
+// come back after B's run).
+TEST_F(RunComparisonTest, AnItemLeftOpenStaysOpenAfterARunThatAnsweredIt) {
+    ScaleTransformation = false;
+    AddItems({"A", "B", "C", "D"});
+    AddExpert("A", ">>><<>");
+    AddExpert("B", "><>>>>");
+    AddExpert("C", "=> <  ");  // nothing on (A,D), (B,D), (C,D)
+    auto run = [&](bool withB) {
+        ExpertTable[2]->FilterFlag = !withB;
+        ExpertTable[3]->FilterFlag = withB;
+        prompts.Seed(20240524);
+        EXPECT_TRUE(RunComparison(1));
+        return ReadFileBytes(ReportPath());
+    };
+    const std::string open = run(false);
+    ASSERT_NE(open.find("    ? "), std::string::npos) << open;
+    const std::string answered = run(true);
+    EXPECT_EQ(answered.find("    ? "), std::string::npos) << answered;
+    EXPECT_EQ(run(false), open);
+    EXPECT_EQ(run(true), answered);
+    EXPECT_TRUE(prompts.MessageTexts().empty());
+}
+
 // The golden case's values at full precision, from the script beside the reference file;
 // relative tolerance 1e-9 (the script rounds like the six-byte real but evaluates its own way).
 TEST_F(RunComparisonTest, GoldenCaseModelValuesMatchTheReference) {
