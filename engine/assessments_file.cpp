@@ -1,6 +1,7 @@
 #include "engine/assessments_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <unordered_map>
 #include <vector>
@@ -235,15 +236,24 @@ void AppendRightAligned(std::string& out, const std::string& text, std::size_t w
     out += text;
 }
 
+// n right-aligned in width, as StrInt(n, width) writes it.
+void AppendInt(std::string& out, int n, std::size_t width) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    const auto size = static_cast<std::size_t>(end - digits);
+    if (size < width) out.append(width - size, ' ');
+    out.append(digits, size);
+}
+
 // One line of the file, without its line end, appended to out.
 void AppendAssessmentLine(std::string& out, int number, const TExpert& x, int i, int itemNumber, TItem& item,
                           const float* values, bool firstLine) {
     out += ' ';
-    out += StrInt(number, 4);
+    AppendInt(out, number, 4);
     out += ' ';
     AppendRightAligned(out, x.Id, 8);
     out += ' ';
-    out += StrInt(itemNumber, 4);
+    AppendInt(out, itemNumber, 4);
     out += ' ';
     AppendRightAligned(out, item.Id, 14);
     out += ' ';
