@@ -516,11 +516,10 @@ int ReadAssessmentLines(const std::string& fileName, const std::vector<std::stri
     return ReadAssessmentsFrom(fileName, lines);
 }
 
-int FirstFailingAssessmentsLine(const std::string& fileName) {
-    return FirstFailingAssessmentsLine(ReadAssessmentsFileLines(fileName));
-}
+namespace {
 
-int FirstFailingAssessmentsLine(const std::vector<std::string>& lines) {
+template <typename Lines>
+int FirstFailingLineOf(Lines& lines) {
     const bool merge = LastPresentExpert() > 0;
     int count = QuantileCount;
     return FirstRefusedLine(
@@ -535,6 +534,17 @@ int FirstFailingAssessmentsLine(const std::vector<std::string>& lines) {
             LineFields f;
             return LevelsKnown(count) && SplitAssessmentLine(line, f);
         });
+}
+
+} // namespace
+
+int FirstFailingAssessmentsLine(const std::string& fileName) {
+    TextLineReader reader(fileName, MaxAssessmentsFileBytes);
+    return FirstFailingLineOf(reader);
+}
+
+int FirstFailingAssessmentsLine(const std::vector<std::string>& lines) {
+    return FirstFailingLineOf(lines);
 }
 
 bool WriteAssessmentsFile(const std::string& fileName) {
