@@ -7,6 +7,8 @@
 //   build/bin/engine_case_bench --benchmark_filter=Optimised
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -45,6 +47,10 @@ void ReadCase(benchmark::State& state) {
         state.ResumeTiming();
     }
     benchmain::Compare(state, sum, reference::ReadCase);
+    // The process's peak so far: the reading's own with $HALVORINE_CASE_DIR, when ReadCase runs first.
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_kB"] = static_cast<double>(usage.ru_maxrss);
 }
 
 void WriteAssessments(benchmark::State& state) {

@@ -1,6 +1,7 @@
 #include "engine/assessments_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <unordered_map>
 #include <vector>
@@ -23,6 +24,109 @@ int readerExpertCount = 0;
 int currentExpertIndex = 0;
 // Set when a value word of the line just read was not a number a real can hold.
 bool lineLostValue = false;
+
+// What a read changes in the case, so that a read that breaks off half-way (an I/O error, a
+// file that grows too large while it is read) leaves the case as it was. Records the read creates
+// are built in place and simply dropped; of the records that were there before, only what the
+// reader may change is kept: the names and scales of items, the names and flags of experts, and
+// each expert slot the reader fills (once, since the first line for a slot wins).
+class ReadJournal {
+public:
+    ReadJournal() {
+        header_ = AssessmentHeader;
+        quantileCount_ = QuantileCount;
+        std::copy(std::begin(QuantileLevels), std::end(QuantileLevels), std::begin(levels_));
+        std::copy(std::begin(BinProbabilities), std::end(BinProbabilities), std::begin(bins_));
+        currentItemIndex_ = CurrentItemIndex;
+        itemCount_ = ItemCount;
+        maxItems_ = MaxItems;
+        expertCount_ = ExpertCount;
+        tooManyRecords_ = TooManyRecords;
+        for (int i = 1; i <= MaxItemCount; ++i)
+            if (const TItem* item = ItemTable[i].get()) {
+                items_.push_back({i, item->Name, item->Scale});
+                firstNewItem_ = i + 1;
+            }
+        for (int e = 1; e <= MaxExpertCount; ++e)
+            if (const TExpert* x = ExpertTable[e].get()) {
+                experts_.push_back({e, x->Name, x->FilterFlag});
+                firstNewExpert_ = e + 1;
+            }
+    }
+
+    // Before the reader fills slot `slot` of the expert at index e.
+    void NoteSlot(int e, int slot) {
+        if (e >= firstNewExpert_) return;
+        const auto& held = ExpertTable[e]->Assessments[slot];
+        slots_.push_back({e, slot, held ? static_cast<int>(before_.size()) : -1});
+        if (held) before_.push_back(*held);
+    }
+
+    void Undo() {
+        for (auto s = slots_.rbegin(); s != slots_.rend(); ++s) {
+            auto& held = ExpertTable[s->Expert]->Assessments[s->Slot];
+            if (s->Before < 0)
+                held.reset();
+            else if (held)
+                *held = before_[static_cast<std::size_t>(s->Before)];
+        }
+        for (int e = firstNewExpert_; e <= MaxExpertCount; ++e) ExpertTable[e].reset();
+        for (int i = firstNewItem_; i <= MaxItemCount; ++i) ItemTable[i].reset();
+        for (const ItemBefore& b : items_) {
+            ItemTable[b.Index]->Name = b.Name;
+            ItemTable[b.Index]->Scale = b.Scale;
+        }
+        for (const ExpertBefore& b : experts_) {
+            ExpertTable[b.Index]->Name = b.Name;
+            ExpertTable[b.Index]->FilterFlag = b.FilterFlag;
+        }
+        AssessmentHeader = header_;
+        QuantileCount = quantileCount_;
+        std::copy(std::begin(levels_), std::end(levels_), std::begin(QuantileLevels));
+        std::copy(std::begin(bins_), std::end(bins_), std::begin(BinProbabilities));
+        CurrentItemIndex = currentItemIndex_;
+        ItemCount = itemCount_;
+        MaxItems = maxItems_;
+        ExpertCount = expertCount_;
+        TooManyRecords = tooManyRecords_;
+    }
+
+private:
+    struct ItemBefore {
+        int Index;
+        decltype(TItem::Name) Name;
+        decltype(TItem::Scale) Scale;
+    };
+    struct ExpertBefore {
+        int Index;
+        decltype(TExpert::Name) Name;
+        bool FilterFlag;
+    };
+    struct SlotBefore {
+        int Expert;
+        int Slot;
+        int Before; // index of the slot's record as it was in before_; -1: the slot was empty
+    };
+
+    std::string header_;
+    int quantileCount_ = 0;
+    float levels_[MaxQuantileCount + 1] = {};
+    float bins_[MaxQuantileCount + 2] = {};
+    int currentItemIndex_ = 0;
+    int itemCount_ = 0;
+    int maxItems_ = 0;
+    int expertCount_ = 0;
+    bool tooManyRecords_ = false;
+    int firstNewItem_ = 1;
+    int firstNewExpert_ = 1;
+    std::vector<ItemBefore> items_;
+    std::vector<ExpertBefore> experts_;
+    std::vector<SlotBefore> slots_;
+    std::vector<TAssessment> before_;
+};
+
+// The journal of the read in progress; none when a line is parsed on its own.
+ReadJournal* journal = nullptr;
 
 struct HeaderLevels {
     int count = 0;
@@ -107,6 +211,7 @@ void ReadAssessmentFields(const std::string& line, int pos, TItem* item, TExpert
     if (slot < 1 || slot > MaxItemCount) return;
     auto& held = expert->Assessments[slot];
     if (held && held->Item) return; // the first line for an expert and item wins
+    if (journal) journal->NoteSlot(currentExpertIndex, slot);
     if (!held && !NewAssessment(expert, slot)) return;
     TAssessment* a = held.get();
     a->Item = item;
@@ -128,42 +233,57 @@ void ReadAssessmentFields(const std::string& line, int pos, TItem* item, TExpert
         expert->FilterFlag = true;
 }
 
-std::string AssessmentLine(int number, const TExpert& x, int i, int itemNumber, TItem& item, const TAssessment& a,
-                           bool firstLine) {
-    std::string line;
-    line.reserve(static_cast<std::size_t>(40 + 15 * QuantileCount + 230));
-    line += ' ';
-    line += StrInt(number, 4);
-    line += ' ';
-    line += RightAligned(x.Id, 8);
-    line += ' ';
-    line += StrInt(itemNumber, 4);
-    line += ' ';
-    line += RightAligned(item.Id, 14);
-    line += ' ';
+void AppendRightAligned(std::string& out, const std::string& text, std::size_t width) {
+    if (text.size() < width) out.append(width - text.size(), ' ');
+    out += text;
+}
+
+// n right-aligned in width, as StrInt(n, width) writes it.
+void AppendInt(std::string& out, int n, std::size_t width) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    const auto size = static_cast<std::size_t>(end - digits);
+    if (size < width) out.append(width - size, ' ');
+    out.append(digits, size);
+}
+
+// One line of the file, without its line end, appended to out.
+void AppendAssessmentLine(std::string& out, int number, const TExpert& x, int i, int itemNumber, TItem& item,
+                          const float* values, bool firstLine) {
+    out += ' ';
+    AppendInt(out, number, 4);
+    out += ' ';
+    AppendRightAligned(out, x.Id, 8);
+    out += ' ';
+    AppendInt(out, itemNumber, 4);
+    out += ' ';
+    AppendRightAligned(out, item.Id, 14);
+    out += ' ';
     // An empty scale would make the line unreadable; the reader takes unknown words for the default.
-    line += RightAligned(item.Scale.empty() ? std::string(ScaleNames[DefaultScale]) : item.Scale.str(), 3);
-    line += ' ';
+    AppendRightAligned(out, item.Scale.empty() ? std::string(ScaleNames[DefaultScale]) : item.Scale.str(), 3);
+    out += ' ';
     for (int k = 1; k <= QuantileCount; ++k) {
-        line += CaseNumber(a.Values[k]);
-        line += ' ';
+        out += CaseNumber(values[k]);
+        out += ' ';
     }
-    if (!(firstLine || i == 1 || !item.NameDone)) return line;
+    if (!(firstLine || i == 1 || !item.NameDone)) return;
     const bool itemName = !item.Name.empty() && (i == 1 || !item.NameDone);
     // The expert's name goes on its first line, whichever item that is; whatever follows the
     // item's name keeps its columns, so a flag never lands in the name field.
     const bool expertName = firstLine && !x.Name.empty();
     const bool more = expertName || x.FilterFlag;
     if (itemName) {
-        line += RightAligned(item.Name, 173);
-        line += ' ';
+        AppendRightAligned(out, item.Name, 173);
+        out += ' ';
         item.NameDone = true;
     } else if (more) {
-        line += std::string(174, ' ');
+        out.append(174, ' ');
     }
-    if (more) line += expertName ? RightAligned(x.Name, 50) : std::string(50, ' ');
-    if (x.FilterFlag) line += " F";
-    return line;
+    if (more) {
+        if (expertName) AppendRightAligned(out, x.Name, 50);
+        else out.append(50, ' ');
+    }
+    if (x.FilterFlag) out += " F";
 }
 
 std::string HeaderFromLevels() {
@@ -315,11 +435,10 @@ int FirstRefusedLine(const std::vector<std::string>& lines, Header header, Data 
         header, data, current);
 }
 
-// The lines of a file's bytes as SplitTextLines splits them, one at a time.
+// The lines of a file as the reader gives them, one at a time.
 template <typename Header, typename Data>
-int FirstRefusedLine(const std::string& bytes, Header header, Data data, int* current = nullptr) {
-    TextLineCursor cursor(bytes);
-    return FirstRefusedLineOf([&](std::string& line) { return cursor.Next(line); }, header, data, current);
+int FirstRefusedLine(TextLineReader& reader, Header header, Data data, int* current = nullptr) {
+    return FirstRefusedLineOf([&](std::string& line) { return reader.Next(line); }, header, data, current);
 }
 
 } // namespace
@@ -345,7 +464,8 @@ std::vector<std::string> ReadAssessmentsFileLines(const std::string& fileName) {
 namespace {
 
 template <typename Lines>
-int ReadAssessmentsFrom(const std::string& fileName, const Lines& lines) {
+int ReadAssessmentsFrom(const std::string& fileName, Lines& lines) {
+    ReadJournal undo;
     CurrentItemIndex = 0;
     ItemCount = LastItemIndex();
     readerExpertCount = LastPresentExpert();
@@ -356,15 +476,24 @@ int ReadAssessmentsFrom(const std::string& fileName, const Lines& lines) {
 
     int lineNumber = 0;
     int firstLostValueLine = 0;
-    const int failed = FirstRefusedLine(
-        lines, [merge](const std::string& line) { return ReadHeader(line, merge); },
-        [&](const std::string& line) {
-            lineLostValue = false;
-            const bool accepted = ParseAssessmentLine(line);
-            if (lineLostValue && firstLostValueLine == 0) firstLostValueLine = lineNumber;
-            return accepted;
-        },
-        &lineNumber);
+    int failed = 0;
+    journal = &undo;
+    try {
+        failed = FirstRefusedLine(
+            lines, [merge](const std::string& line) { return ReadHeader(line, merge); },
+            [&](const std::string& line) {
+                lineLostValue = false;
+                const bool accepted = ParseAssessmentLine(line);
+                if (lineLostValue && firstLostValueLine == 0) firstLostValueLine = lineNumber;
+                return accepted;
+            },
+            &lineNumber);
+    } catch (...) {
+        journal = nullptr;
+        undo.Undo();
+        throw;
+    }
+    journal = nullptr;
 
     if (TooManyRecords) WarnRecordsDiscarded(fileName, "experts", MaxExpertCount);
     if (firstLostValueLine != 0) WarnValuesReadAsMissing(fileName, firstLostValueLine);
@@ -376,19 +505,23 @@ int ReadAssessmentsFrom(const std::string& fileName, const Lines& lines) {
 } // namespace
 
 int ReadAssessmentsFile(const std::string& fileName) {
-    // Read where the bytes are: a full-size file is never held twice.
-    return ReadAssessmentsFrom(fileName, ReadFileBytes(fileName, MaxAssessmentsFileBytes));
+    return ReadAssessmentsFile(fileName, TextLineReader::DefaultPieceBytes, MaxAssessmentsFileBytes);
+}
+
+int ReadAssessmentsFile(const std::string& fileName, std::size_t pieceBytes, std::size_t maxBytes) {
+    // A piece at a time: a full-size file is never held whole beside the records made of it.
+    TextLineReader reader(fileName, maxBytes, pieceBytes);
+    return ReadAssessmentsFrom(fileName, reader);
 }
 
 int ReadAssessmentLines(const std::string& fileName, const std::vector<std::string>& lines) {
     return ReadAssessmentsFrom(fileName, lines);
 }
 
-int FirstFailingAssessmentsLine(const std::string& fileName) {
-    return FirstFailingAssessmentsLine(ReadAssessmentsFileLines(fileName));
-}
+namespace {
 
-int FirstFailingAssessmentsLine(const std::vector<std::string>& lines) {
+template <typename Lines>
+int FirstFailingLineOf(Lines& lines) {
     const bool merge = LastPresentExpert() > 0;
     int count = QuantileCount;
     return FirstRefusedLine(
@@ -403,6 +536,17 @@ int FirstFailingAssessmentsLine(const std::vector<std::string>& lines) {
             LineFields f;
             return LevelsKnown(count) && SplitAssessmentLine(line, f);
         });
+}
+
+} // namespace
+
+int FirstFailingAssessmentsLine(const std::string& fileName) {
+    TextLineReader reader(fileName, MaxAssessmentsFileBytes);
+    return FirstFailingLineOf(reader);
+}
+
+int FirstFailingAssessmentsLine(const std::vector<std::string>& lines) {
+    return FirstFailingLineOf(lines);
 }
 
 bool WriteAssessmentsFile(const std::string& fileName) {
@@ -435,6 +579,10 @@ void WriteAssessmentsTo(TextFileWriter& out) {
     for (int i = 1; i <= MaxItemCount; ++i)
         if (ItemTable[i]) tableIndex.emplace(ItemTable[i].get(), i);
 
+    // The lines go out a chunk at a time, not one write per line.
+    constexpr std::size_t ChunkBytes = std::size_t{1} << 20;
+    std::string chunk;
+    chunk.reserve(ChunkBytes + 4096);
     int number = 0;
     std::vector<const TAssessment*> held(MaxItemCount + 1);
     for (int e = 1; e <= MaxExpertCount; ++e) {
@@ -454,13 +602,19 @@ void WriteAssessmentsTo(TextFileWriter& out) {
         for (int i = 1; i <= MaxItemCount; ++i) {
             TItem* item = ItemTable[i].get();
             if (!item || item->Id.empty() || !held[i]) continue;
-            TAssessment written = *held[i];
-            if (const auto s = entered.find(held[i]); s != entered.end())
-                for (int k = 1; k <= std::min(QuantileCount, MaxQuantileCount); ++k) written.Values[k] = s->second->Values[k];
-            out.WriteLine(AssessmentLine(number, *x, i, itemNumber[i], *item, written, firstLine));
+            const float* values = held[i]->Values;
+            if (!entered.empty() && QuantileCount <= MaxQuantileCount)
+                if (const auto s = entered.find(held[i]); s != entered.end()) values = s->second->Values;
+            AppendAssessmentLine(chunk, number, *x, i, itemNumber[i], *item, values, firstLine);
+            chunk += "\r\n";
             firstLine = false;
+            if (chunk.size() >= ChunkBytes) {
+                out.Write(chunk);
+                chunk.clear();
+            }
         }
     }
+    out.Write(chunk);
 }
 
 } // namespace halvorine

@@ -2,6 +2,7 @@
 // fixed-column line per expert and assessed item.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,15 @@ bool ParseAssessmentHeader(const std::string& line);
 // Reads (or, into a case that already has experts, merges) an assessments file. 0 on success,
 // else the 1-based number of the first line that failed; what was read before stays. Afterwards
 // every expert's slot i holds an assessment of ItemTable[i], empty where the file had none.
-// Throws IoError when the file cannot be read.
+// Throws IoError when the file cannot be read, with the case as it was before the read.
 // A value word that is not a number a real can hold (1e39, nan, inf, text) is read as missing;
 // a warning names the first line that held one.
 int ReadAssessmentsFile(const std::string& fileName);
+
+// The same, reading the file pieceBytes at a time (normally about a MiB, so that the file is never
+// held whole) and refusing one of more than maxBytes. A read that throws half-way leaves the case
+// as it was.
+int ReadAssessmentsFile(const std::string& fileName, std::size_t pieceBytes, std::size_t maxBytes);
 
 // The lines of an assessments file; one far larger than the tables can hold is refused with
 // IoError before it is read.

@@ -1,5 +1,6 @@
 #include "engine/case_number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -29,6 +30,30 @@ constexpr Powers MakePowers() {
 
 constexpr Powers Power = MakePowers();
 
+// The number of decimal digits of n > 0: from its bit length (log10 2 is about 1233/4096), then
+// one more when n reaches the next power.
+int DigitCount(Wide n) {
+    const auto high = static_cast<std::uint64_t>(n >> 64);
+    const int bits = high != 0 ? 128 - __builtin_clzll(high) : 64 - __builtin_clzll(static_cast<std::uint64_t>(n));
+    int count = ((bits - 1) * 1233 >> 12) + 1;
+    if (count < 39 && n >= Power.Ten[count]) ++count;
+    return count;
+}
+
+// n / 10^d, cut, for a quotient below 10^7: estimated in double precision, one less to be sure not
+// to overshoot, then made exact by the remainder. A 128-bit division costs several times more.
+std::uint64_t Quotient(Wide n, int d) {
+    const Wide divisor = Power.Ten[d];
+    const double estimate = static_cast<double>(n) / static_cast<double>(divisor);
+    std::uint64_t q = estimate >= 1 ? static_cast<std::uint64_t>(estimate) - 1 : 0;
+    Wide rest = n - divisor * q;
+    while (rest >= divisor) {
+        rest -= divisor;
+        ++q;
+    }
+    return q;
+}
+
 } // namespace
 
 // x = m 2^e exactly, m < 2^24. For -44 <= e <= 104 its decimal value m 5^-e 10^e (e < 0) or
@@ -40,11 +65,13 @@ void AppendCaseNumber(std::string& out, float x) {
         out += StrExp(static_cast<long double>(x), 14);
         return;
     }
-    int e2 = 0;
-    const float fraction = std::frexp(std::fabs(x), &e2); // |x| = fraction 2^e2, fraction in [0.5, 1)
-    const auto m = static_cast<std::uint32_t>(std::ldexp(fraction, 24));
-    const int e = e2 - 24;
-    if (e < -44 || e > 104) {
+    // From the bits: a normal float is (2^23 + its 23 fraction bits) 2^(exponent field - 150);
+    // subnormals (exponent field 0) lie far below the range taken here.
+    const auto bits = std::bit_cast<std::uint32_t>(x);
+    const int field = static_cast<int>((bits >> 23) & 0xFF);
+    const std::uint32_t m = (bits & 0x7FFFFF) | 0x800000;
+    const int e = field - 150;
+    if (field == 0 || e < -44 || e > 104) {
         out += StrExp(static_cast<long double>(x), 14);
         return;
     }
@@ -57,9 +84,8 @@ void AppendCaseNumber(std::string& out, float x) {
         scale = -e;
     }
     // The number of digits of n, and its first seven (the rest cut off).
-    int count = 1;
-    while (count < 39 && n >= Power.Ten[count]) ++count;
-    const std::uint64_t first = count > 7 ? static_cast<std::uint64_t>(n / Power.Ten[count - 7])
+    const int count = DigitCount(n);
+    const std::uint64_t first = count > 7 ? Quotient(n, count - 7)
                                           : static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(Power.Ten[7 - count]);
     int exponent = count - 1 - scale;
     std::uint64_t six = first / 10;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,11 @@ struct TRunSettings {
 
 // One expert's assessment of one item.
 struct TAssessment {
+    // Taken from blocks (record_pool.h): a full-size case holds a million of them.
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* p, std::size_t size) noexcept;
+
     TItem* Item = nullptr;
     // Values[1..QuantileCount] are the quantiles; Values[0] and Values[QuantileCount+1] hold the
     // item's bounds during a run.

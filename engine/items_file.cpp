@@ -1,6 +1,5 @@
 #include "engine/items_file.h"
 
-#include <vector>
 
 #include "common/core/line_io.h"
 #include "common/core/pascal_str.h"
@@ -89,7 +88,10 @@ bool ParseItemLine(const std::string& line) {
 }
 
 int ReadItemsFile(const std::string& fileName) {
-    const std::vector<std::string> lines = SplitTextLines(ReadFileBytes(fileName, MaxItemsFileBytes));
+    // Read whole before anything changes (an items file is small), so that a failed read changes
+    // nothing; its lines are taken one at a time from the bytes.
+    const std::string bytes = ReadFileBytes(fileName, MaxItemsFileBytes);
+    TextLineCursor lines(bytes);
     MaxItems = MaxItemCount;
     TooManyRecords = false;
     // New items go after the last present one, whatever an earlier case left in the counter.
@@ -98,7 +100,8 @@ int ReadItemsFile(const std::string& fileName) {
     int failed = 0;
     int lineNumber = 0;
     int firstLostValueLine = 0;
-    for (const std::string& line : lines) {
+    std::string line;
+    while (lines.Next(line)) {
         ++lineNumber;
         if (Trim(line).empty()) continue;
         lineLostValue = false;

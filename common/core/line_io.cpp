@@ -13,6 +13,15 @@ IoError IoError::FromErrno(const std::string& path) {
     return IoError(path, std::strerror(err));
 }
 
+namespace {
+
+IoError TooLargeError(const std::string& path, unsigned long long size, std::size_t maxBytes) {
+    return IoError(path, "file is too large (" + std::to_string(size) + " bytes; at most " + std::to_string(maxBytes) +
+                             " can be read)");
+}
+
+}  // namespace
+
 std::string ReadFileBytes(const std::string& path) {
     return ReadFileBytes(path, static_cast<std::size_t>(-1));
 }
@@ -22,8 +31,7 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
     if (fd < 0) throw IoError::FromErrno(path);
     auto tooLarge = [&path, maxBytes, fd](unsigned long long size) {
         ::close(fd);
-        return IoError(path, "file is too large (" + std::to_string(size) + " bytes; at most " +
-                                 std::to_string(maxBytes) + " can be read)");
+        return TooLargeError(path, size, maxBytes);
     };
     std::string bytes;
     // Sized once: grown by doubling, a large file would briefly take three times its size.
@@ -80,6 +88,78 @@ bool TextLineCursor::Next(std::string& line) {
     start_ = end + 1;
     if (end < size && data[end] == '\r' && start_ < size && data[start_] == '\n') ++start_;
     return true;
+}
+
+TextLineReader::TextLineReader(const std::string& path, std::size_t maxBytes, std::size_t pieceBytes)
+    : path_(path), maxBytes_(maxBytes) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw IoError::FromErrno(path);
+    struct stat st;
+    if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && static_cast<unsigned long long>(st.st_size) > maxBytes) {
+        ::close(fd_);
+        throw TooLargeError(path, static_cast<unsigned long long>(st.st_size), maxBytes);
+    }
+    buffer_.resize(pieceBytes > 0 ? pieceBytes : 1);
+}
+
+TextLineReader::~TextLineReader() { ::close(fd_); }
+
+void TextLineReader::ReadPiece() {
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // one line longer than a piece
+    ssize_t got;
+    do got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    while (got < 0 && errno == EINTR);
+    if (got < 0) throw IoError::FromErrno(path_);
+    if (got == 0) {
+        atEnd_ = true;
+        return;
+    }
+    end_ += static_cast<std::size_t>(got);
+    total_ += static_cast<unsigned long long>(got);
+    if (total_ > maxBytes_) throw TooLargeError(path_, total_, maxBytes_);
+}
+
+bool TextLineReader::Next(std::string& line) {
+    for (;;) {
+        if (skipLf_) {
+            if (begin_ == end_ && !atEnd_) {
+                ReadPiece();
+                continue;
+            }
+            if (begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
+            skipLf_ = false;
+        }
+        const char* const data = buffer_.data();
+        std::size_t end = begin_ + scanned_;
+        while (end < end_ && data[end] != '\r' && data[end] != '\n') ++end;
+        if (end < end_) {
+            line.assign(data + begin_, end - begin_);
+            begin_ = end + 1;
+            scanned_ = 0;
+            if (data[end] == '\r') {
+                if (begin_ < end_) {
+                    if (data[begin_] == '\n') ++begin_;
+                } else {
+                    skipLf_ = true;
+                }
+            }
+            return true;
+        }
+        if (atEnd_) {
+            if (begin_ == end_) return false;
+            line.assign(data + begin_, end_ - begin_);
+            begin_ = end_;
+            scanned_ = 0;
+            return true;
+        }
+        scanned_ = end_ - begin_;
+        ReadPiece();
+    }
 }
 
 bool FileExists(const std::string& path) {

@@ -29,6 +29,39 @@ private:
     std::size_t start_ = 0;
 };
 
+// The same split read from a file a piece at a time, so that a large file is never held whole: a
+// line that straddles two pieces is joined, a CR at the end of one piece and an LF at the start of
+// the next are one line end. Each Next puts the next line into line (reusing its storage) and is
+// false when there is none left. The file is opened at once; a regular file larger than maxBytes
+// is refused ("file is too large ...") before any of it is read, and so is, when it gets there,
+// one that grows beyond maxBytes while it is read. Whatever fails throws IoError naming the path.
+class TextLineReader {
+public:
+    static constexpr std::size_t DefaultPieceBytes = std::size_t{1} << 20;
+
+    explicit TextLineReader(const std::string& path, std::size_t maxBytes = static_cast<std::size_t>(-1),
+                            std::size_t pieceBytes = DefaultPieceBytes);
+    ~TextLineReader();
+    TextLineReader(const TextLineReader&) = delete;
+    TextLineReader& operator=(const TextLineReader&) = delete;
+
+    bool Next(std::string& line);
+
+private:
+    void ReadPiece();  // moves the unread bytes to the front, then reads what fits behind them
+
+    std::string path_;
+    std::size_t maxBytes_;
+    int fd_ = -1;
+    std::vector<char> buffer_;  // a piece; longer while one line is longer than a piece
+    std::size_t begin_ = 0;     // the unread bytes are buffer_[begin_, end_)
+    std::size_t end_ = 0;
+    std::size_t scanned_ = 0;   // how many unread bytes are known to hold no line end
+    unsigned long long total_ = 0;
+    bool atEnd_ = false;
+    bool skipLf_ = false;  // the last line ended at a CR that was the last byte read so far
+};
+
 // Every byte of a file, as it is. Throws IoError when the file cannot be opened or read.
 std::string ReadFileBytes(const std::string& path);
 

@@ -66,6 +66,88 @@ TEST_F(LineIo, ReadEndsLinesAtCrLfAndCrLf) {
     }
 }
 
+// Every piece size from one byte up puts a piece boundary at every offset of the short cases:
+// inside a line, between a CR and its LF, right after a last line without a line end.
+TEST_F(LineIo, ReaderInPiecesSplitsAsTheWholeFile) {
+    std::vector<std::string> inputs = {
+        "", "\n", "\r", "a", "a\r\nb\r\n", "a\nb", "a\r\r\n\r\n\nb\r", "a\rb\rc", "a\r\rb\r\n\rc\n\r", "a\n\rb",
+        std::string("x\0y\n\xE9\n", 6),
+    };
+    // Lines of every length to 40 with the three line ends in turn, the last one without.
+    std::string mixed;
+    const char* const ends[] = {"\r\n", "\n", "\r"};
+    for (int n = 0; n <= 40; ++n) mixed += std::string(static_cast<std::size_t>(n), static_cast<char>('a' + n % 26)) + ends[n % 3];
+    inputs.push_back(mixed + "last");
+    inputs.push_back(std::string(5000, 'L') + "\r\n" + std::string(3, 's'));  // one line of many pieces
+    for (const std::string& bytes : inputs) {
+        Put("in.txt", bytes);
+        const std::vector<std::string> want = SplitTextLines(bytes);
+        for (std::size_t piece : {1, 2, 3, 4, 5, 6, 7, 8, 9, 13, 64, 4096, 1 << 20}) {
+            SCOPED_TRACE("piece " + std::to_string(piece) + ", " + std::to_string(bytes.size()) + " bytes");
+            TextLineReader reader(PathOf("in.txt"), static_cast<std::size_t>(-1), piece);
+            std::vector<std::string> got;
+            std::string line = "left over";
+            while (reader.Next(line)) got.push_back(line);
+            EXPECT_EQ(got, want);
+            EXPECT_FALSE(reader.Next(line));
+        }
+    }
+}
+
+// Lines the reader has not yet reached are read as the file is when it gets there; the limit
+// counts what was read, so a file that outgrows it is refused when it does.
+TEST_F(LineIo, ReaderFollowsAFileThatGrowsOrShrinksWhileRead) {
+    Put("grow.txt", "one\r\ntwo\r\n");
+    {
+        TextLineReader reader(PathOf("grow.txt"), 30, 7);
+        std::string line;
+        ASSERT_TRUE(reader.Next(line));
+        EXPECT_EQ(line, "one");
+        std::ofstream(PathOf("grow.txt"), std::ios::binary | std::ios::app) << "three\r\nfour";
+        std::vector<std::string> rest;
+        while (reader.Next(line)) rest.push_back(line);
+        EXPECT_EQ(rest, (std::vector<std::string>{"two", "three", "four"}));
+    }
+    {
+        TextLineReader reader(PathOf("grow.txt"), 30, 7);
+        std::string line;
+        ASSERT_TRUE(reader.Next(line));
+        std::ofstream(PathOf("grow.txt"), std::ios::binary | std::ios::app) << std::string(20, 'x');
+        try {
+            while (reader.Next(line)) {
+            }
+            FAIL() << "no exception";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.Path(), PathOf("grow.txt"));
+            EXPECT_EQ(e.Reason().rfind("file is too large (", 0), 0u) << e.Reason();
+            EXPECT_TRUE(e.Reason().ends_with(" bytes; at most 30 can be read)")) << e.Reason();
+        }
+    }
+    {
+        Put("shrink.txt", "alpha\r\nbeta\r\ngamma\r\n");
+        TextLineReader reader(PathOf("shrink.txt"), 30, 7);
+        std::string line;
+        ASSERT_TRUE(reader.Next(line));
+        EXPECT_EQ(line, "alpha");
+        ASSERT_EQ(::truncate(PathOf("shrink.txt").c_str(), 9), 0);
+        std::vector<std::string> rest;
+        while (reader.Next(line)) rest.push_back(line);
+        EXPECT_EQ(rest, std::vector<std::string>{"be"}) << "the bytes still there, the cut line kept";
+    }
+    // Refused before anything is read; a folder opens but fails at its first read.
+    Put("big.txt", std::string(31, 'b'));
+    try {
+        TextLineReader reader(PathOf("big.txt"), 30, 7);
+        FAIL() << "no exception";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Reason(), "file is too large (31 bytes; at most 30 can be read)");
+    }
+    EXPECT_THROW(TextLineReader(PathOf("missing.txt")), IoError);
+    TextLineReader folder(dir_);
+    std::string line;
+    EXPECT_THROW(folder.Next(line), IoError);
+}
+
 TEST_F(LineIo, ReadFailuresThrow) {
     try {
         ReadTextLines(PathOf("missing.dtt"));

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "case_builder.h"
@@ -10,6 +15,7 @@
 #include "column_line.h"
 #include "common/core/line_io.h"
 #include "engine/assessments_file.h"
+#include "engine/case_columns.h"
 #include "engine/globals.h"
 #include "engine/items_file.h"
 #include "engine/tables.h"
@@ -237,6 +243,179 @@ TEST_F(AssessmentsFileTest, ExpertsBeyondTheTableAreDiscardedWithOneWarning) {
     EXPECT_EQ(prompts_.Recorded()[0].MessageKind, platform::MessageKind::Warning);
     EXPECT_EQ(ExpertTable[1000]->Id.str(), "E1000");
     EXPECT_FALSE(ExpertTable[1001]);
+}
+
+// ------------------------------------------------------------------------------- reading in pieces
+
+// The reader takes the file a piece at a time; whatever the pieces, the case read, the warnings
+// and the line a read stops at are those of the file read whole.
+class PieceReadingTest : public AssessmentsFileTest {
+protected:
+    struct Read {
+        int failed;
+        std::vector<std::string> snapshot;
+        std::vector<std::string> messages;
+        std::string header;
+    };
+    // lines split as the whole file's bytes are, read through the line-vector reader.
+    Read WholeRead(const std::string& path, int warnings) {
+        ResetGlobals();
+        prompts_.Clear();
+        for (int k = 0; k < warnings; ++k) prompts_.QueueAnswer(platform::Answer::Ok);
+        const int failed = ReadAssessmentLines(path, SplitTextLines(ReadFile(path)));
+        return {failed, CaseSnapshot(), prompts_.MessageTexts(), AssessmentHeader};
+    }
+    Read PieceRead(const std::string& path, std::size_t piece, int warnings) {
+        ResetGlobals();
+        prompts_.Clear();
+        for (int k = 0; k < warnings; ++k) prompts_.QueueAnswer(platform::Answer::Ok);
+        const int failed = ReadAssessmentsFile(path, piece, MaxAssessmentsFileBytes);
+        return {failed, CaseSnapshot(), prompts_.MessageTexts(), AssessmentHeader};
+    }
+    static void ExpectSame(const Read& got, const Read& want) {
+        EXPECT_EQ(got.failed, want.failed);
+        EXPECT_EQ(got.snapshot, want.snapshot);
+        EXPECT_EQ(got.messages, want.messages);
+        EXPECT_EQ(got.header, want.header);
+    }
+};
+
+// A line straddles a piece boundary at every offset: blank lines in front shift the file by
+// one byte at a time against the pieces. The line ends are CR LF (a CR may end one piece and its
+// LF start the next), LF and CR, and the last line has none.
+TEST_F(PieceReadingTest, EveryPieceSizeReadsTheCaseOfTheWholeFile) {
+    const std::string crlf = ReadFile(Fixture("case.dtt"));
+    const auto withEnds = [&crlf](const std::string& eol) {
+        std::string out;
+        for (const std::string& line : SplitTextLines(crlf)) out += line + eol;
+        return out;
+    };
+    const std::string lf = withEnds("\n");
+    const struct {
+        const char* what;
+        std::string bytes;
+        int warnings;
+    } files[] = {
+        {"CR LF", crlf, 0},
+        {"LF", lf, 0},
+        {"CR", withEnds("\r"), 0},
+        {"no line end after the last line", crlf.substr(0, crlf.size() - 2), 0},
+        {"a value that is no number, and a line that fails", Levels3 + "\r\n" + AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "1e39", "3"}, "Item one", "Ann", true) +
+             "\r\n\r\n" + AssessmentRow("1", "E1", "2", "X2", "LOG", {"4", "5", "6"}) + "\r\n" +
+             ColumnLine({{2, 5, "2"}, {7, 14, "E2"}}) + "\r\n" + AssessmentRow("3", "E3", "1", "X1", "UNI", {"1", "2", "3"}),
+         1},
+    };
+    for (const auto& f : files) {
+        for (int shift = 0; shift < 7; ++shift) {
+            const std::string path = WriteFile("pieces.dtt", std::string(static_cast<std::size_t>(shift), '\n') + f.bytes).string();
+            const Read whole = WholeRead(path, f.warnings);
+            ASSERT_GT(whole.snapshot.size(), 3u) << f.what;
+            ASSERT_EQ(whole.messages.size(), static_cast<std::size_t>(f.warnings)) << f.what;
+            for (std::size_t piece : {1, 2, 3, 5, 7, 8, 64, 1 << 20}) {
+                SCOPED_TRACE(std::string(f.what) + ", shifted " + std::to_string(shift) + ", piece " + std::to_string(piece));
+                ExpectSame(PieceRead(path, piece, f.warnings), whole);
+            }
+        }
+    }
+}
+
+// Read in pieces of 7 bytes and written again: the bytes of the program's own file come back.
+TEST_F(PieceReadingTest, ReadInSmallPiecesAndWrittenGivesTheFileBack) {
+    ASSERT_EQ(ReadAssessmentsFile(Fixture("case.dtt"), 7, MaxAssessmentsFileBytes), 0);
+    ASSERT_EQ(ReadItemsFile(Fixture("case.rls")), 0);
+    ASSERT_TRUE(WriteAssessmentsFile(PathOf("again.dtt")));
+    EXPECT_EQ(ReadFile(PathOf("again.dtt")), ReadFile(Fixture("case.dtt")));
+}
+
+// Bytes through a named pipe: a file still being written, whose size nobody knows before it is
+// read. All of them are in the pipe before the reader can read the last one.
+class PipeFeed {
+public:
+    PipeFeed(const std::string& path, std::string bytes) : path_(path) {
+        EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        writer_ = std::thread([this, bytes = std::move(bytes)] {
+            const int fd = ::open(path_.c_str(), O_WRONLY);
+            if (fd < 0) return;
+            for (std::size_t done = 0; done < bytes.size();) {
+                const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            ::close(fd);
+        });
+    }
+    ~PipeFeed() {
+        writer_.join();
+        ::unlink(path_.c_str());
+    }
+
+private:
+    std::string path_;
+    std::thread writer_;
+};
+
+// A read that breaks off (here: a file that turns out larger than the reader takes, found on its
+// last piece) leaves the open case exactly as it was: no new item or expert, no filled slot, no
+// name, flag, scale or header of the file.
+TEST_F(PieceReadingTest, AReadThatBreaksOffLeavesTheCaseAsItWas) {
+    const std::string merged =
+        "* merged NQ=   3   QU=   5  50  95\r\n" +
+        // E1 assesses a new item: a new item record, a slot filled in an expert already there, a flag.
+        AssessmentRow("1", "E1", "4", "X4", "LOG", {"1", "2", "3"}, "Fourth", "", true) + "\r\n" +
+        // Expert02 (no name yet) is named; X2 gets another scale from a line otherwise ignored.
+        AssessmentRow("2", "Expert02", "4", "X4", "LOG", {"4", "5", "6"}, "", "Bob") + "\r\n" +
+        AssessmentRow("2", "Expert02", "2", "X2", "UNI", {"7", "8", "9"}) + "\r\n" +
+        // A new expert, who names X2 (no name yet).
+        AssessmentRow("9", "N9", "2", "X2", "UNI", {"4", "5", "6"}, "Named now", "Newcomer") + "\r\n";
+    const struct {
+        const char* what;
+        bool open; // a case is open: the file merges into it
+    } cases[] = {{"merge", true}, {"fresh read", false}};
+    for (const auto& c : cases) {
+        for (std::size_t piece : {1, 7, 64, 1 << 20}) {
+            SCOPED_TRACE(std::string(c.what) + ", piece " + std::to_string(piece));
+            ResetGlobals();
+            if (c.open) {
+                ASSERT_EQ(ReadAssessmentsFile(Fixture("case.dtt")), 0);
+                ASSERT_EQ(ReadItemsFile(Fixture("case.rls")), 0);
+                ExpertCount = 3;
+            } else {
+                PriorLevels();
+            }
+            const auto before = CaseSnapshot();
+            const std::string header = AssessmentHeader;
+            const int items = ItemCount;
+            const int experts = ExpertCount;
+
+            const std::string path = PathOf("pipe.dtt");
+            {
+                PipeFeed feed(path, merged);
+                EXPECT_THROW(ReadAssessmentsFile(path, piece, merged.size() - 1), IoError);
+            }
+            EXPECT_EQ(CaseSnapshot(), before);
+            EXPECT_EQ(AssessmentHeader, header);
+            EXPECT_EQ(ItemCount, items);
+            EXPECT_EQ(ExpertCount, experts);
+            if (!c.open) ExpectPriorLevels();
+
+            // The same bytes within the limit do change all of that.
+            {
+                PipeFeed feed(path, merged);
+                EXPECT_EQ(ReadAssessmentsFile(path, piece, merged.size()), 0);
+            }
+            EXPECT_NE(CaseSnapshot(), before);
+            EXPECT_EQ(AssessmentHeader, "* merged NQ=   3   QU=   5  50  95");
+            if (c.open) {
+                EXPECT_TRUE(ExpertTable[1]->FilterFlag);
+                EXPECT_EQ(ExpertTable[2]->Name.str(), "Bob");
+                EXPECT_EQ(ItemTable[2]->Name.str(), "Named now");
+                EXPECT_EQ(ItemTable[2]->Scale.str(), "UNI");
+                EXPECT_EQ(ItemTable[4]->Id.str(), "X4");
+                EXPECT_EQ(ExpertTable[4]->Id.str(), "N9");
+                EXPECT_EQ(ExpertCount, 4);
+            }
+        }
+    }
 }
 
 // ------------------------------------------------------------------------------- writer
