@@ -7,6 +7,8 @@
 
 #include "engine/globals.h"
 
+namespace halvorine {
+
 struct RecordPool::Block {
     Block* Next = nullptr;
     Block* Prev = nullptr;
@@ -175,3 +177,5 @@ void TAssessment::operator delete(void* p, [[maybe_unused]] std::size_t size) no
 #endif
     ::operator delete(p);
 }
+
+} // namespace halvorine

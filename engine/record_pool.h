@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <mutex>
 
+namespace halvorine {
+
 class RecordPool {
 public:
     // Records of recordBytes at the given alignment (a power of two), blockBytes (a power of two,
@@ -38,3 +40,5 @@ private:
     std::size_t blocks_ = 0;
     mutable std::mutex mutex_;
 };
+
+} // namespace halvorine

@@ -12,6 +12,8 @@
 
 #include "engine/record_pool.h"
 
+using namespace halvorine;
+
 namespace {
 
 constexpr std::size_t Record = 40;   // not a power of two: records straddle cache lines and pages
