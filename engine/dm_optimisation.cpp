@@ -36,21 +36,11 @@ bool DecisionMakerItemsIntact() {
     return true;
 }
 
-// What a build with the global weights just computed does: Pools, or copies the expert who
-// carries all the weight (Copies), or copies one who lacks some item the decision maker has, which
-// clears that assessment's item and so changes what the pass hands on (CopiesAndClears).
+// What a candidate's build does: Pools, or copies the expert who carries all the weight (Copies),
+// or copies one who lacks some item the decision maker has, which clears that assessment's item and
+// so changes what the pass hands on (CopiesAndClears).
 enum Build : char { Pools = 0, Copies = 1, CopiesAndClears = 2 };
 
-char GlobalWeightsBuild() {
-    const int dm = ExpertCount + 1;
-    int sole = 0;
-    for (int e = 1; e <= ExpertCount; ++e)
-        if (IsDataExpert(e) && NearlyEqual(1, ExpertTable[e]->Weight)) sole = e;
-    if (sole == 0) return Pools;
-    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i)
-        if (AssessmentAt(dm, i) && !AssessmentAt(sole, i)) return CopiesAndClears;
-    return Copies;
-}
 
 // With item weights, from the weights of the pass at level 2 (just computed): the seed items' raw
 // item weights into `weights`, the last level whose weights do not fail (some item's raw weights
@@ -135,6 +125,65 @@ bool ItemWeightLevels(ScreenWeights& weights, int& last, std::vector<char>& copi
     return true;
 }
 
+
+// With global weights, from the weights of the pass at level 2 (just computed): the last level
+// whose weights do not fail (all raw weights zero, or those of some assessed item's valid answers)
+// and what each level's build does, its weights formed as ComputeGlobalWeights forms them.
+bool GlobalWeightLevels(const ScreenWeights& weights, int& last, std::vector<char>& copies) {
+    const int K = CalibrationLevelCount;
+    const int dm = ExpertCount + 1;
+    const int n = ExpertCount;
+    std::vector<double> raw(static_cast<std::size_t>(n) + 1, 0.0);
+    for (int e = 1; e <= n; ++e)
+        if (ExpertTable[e]) {
+            raw[static_cast<std::size_t>(e)] = ExpertTable[e]->RawWeight;
+            if (ExpertTable[e]->RawWeight < 0) return false;
+        }
+    auto kept = [&](int e, int k) { return !IsDataExpert(e) || weights.Calibration[e] >= CalibrationLevels[k]; };
+    // The highest calibration among the valid, weighted answers of each item some data expert assessed.
+    float lowestTop = HUGE_VALF;
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+        bool assessed = false;
+        float top = -HUGE_VALF;
+        for (int e = 1; e <= n; ++e) {
+            if (!IsDataExpert(e)) continue;
+            const TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Item) continue;
+            assessed = true;
+            if (a->Valid && raw[static_cast<std::size_t>(e)] > 0) top = std::max(top, weights.Calibration[e]);
+        }
+        if (assessed) lowestTop = std::min(lowestTop, top);
+    }
+    // The items of the decision maker, which a copied expert must have.
+    std::vector<int> items;
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i)
+        if (AssessmentAt(dm, i)) items.push_back(i);
+    for (int k = 2; k <= K; ++k) {
+        long double sum = 0;
+        for (int e = 1; e <= n; ++e)
+            if (ExpertTable[e] && kept(e, k)) sum += static_cast<float>(raw[static_cast<std::size_t>(e)]);
+        if (sum == 0 || !(lowestTop >= CalibrationLevels[k])) {
+            last = k - 1;
+            return true;
+        }
+        int sole = 0;
+        for (int e = 1; e <= n; ++e) {
+            if (!IsDataExpert(e) || !kept(e, k)) continue;
+            const float w = static_cast<float>(static_cast<long double>(static_cast<float>(raw[static_cast<std::size_t>(e)])) / sum);
+            if (NearlyEqual(1, w)) sole = e;
+        }
+        char build = Pools;
+        if (sole != 0) {
+            build = Copies;
+            for (int i : items)
+                if (!AssessmentAt(sole, i)) build = CopiesAndClears;
+        }
+        copies[static_cast<std::size_t>(k)] = build;
+    }
+    last = K;
+    return true;
+}
+
 // The state the candidate passes hand on to the next and that a skipped pass must leave as its
 // exact pass would: MinSeedCount (which the next weights read) and ItemCount, both from
 // recounting the decision maker.
@@ -174,29 +223,23 @@ bool PlanPasses(const ExpertScores& scores, DecisionMakerPool& pool, const Hande
             }
         }
 
-    // The weights of every candidate level as its pass computes them while MinSeedCount stays as
-    // pass 1 left it: which level fails and which copies an expert. Nothing of it is kept; the
-    // passes compute their weights again.
+    // The weights of the pass at level 2, computed while MinSeedCount stays as pass 1 left it: the
+    // raw weights of the experts the levels above 0 keep do not change from level to level, so
+    // they tell which level fails and which copies an expert. Nothing of it is kept; the passes
+    // compute their weights again.
     const float level = SignificanceLevel;
     const int checked = CheckedExpert;
     std::vector<float> scratch;
-    bool usable = true;
-    last = K;
-    for (int k = 2; k <= K; ++k) {
-        MinSeedCount = handed.MinSeedCount;
-        SignificanceLevel = CalibrationLevels[k];
-        int code = RunOk;
-        Weigh(code, scores, &scratch);
-        if (code != RunOk) {
-            last = k - 1;
-            break;
-        }
-        if (!weights.ItemWeights) copies[static_cast<std::size_t>(k)] = GlobalWeightsBuild();
-        if (k > 2) continue;
-        // The raw weights of the experts the levels above 0 keep do not change from level to level.
+    MinSeedCount = handed.MinSeedCount;
+    SignificanceLevel = CalibrationLevels[2];
+    int code = RunOk;
+    Weigh(code, scores, &scratch);
+    bool usable = code == RunOk;
+    last = usable ? K : 1;
+    if (usable) {
         weights.Calibration.assign(ExpertCount + 1, 0.0f);
         weights.Raw.assign(ExpertCount + 1, 0.0);
-        for (int e = 1; e <= ExpertCount && usable; ++e) {
+        for (int e = 1; e <= ExpertCount; ++e) {
             if (!IsDataExpert(e)) continue;
             const TExpert& x = *ExpertTable[e];
             weights.Calibration[e] = x.Calibration;
@@ -204,10 +247,8 @@ bool PlanPasses(const ExpertScores& scores, DecisionMakerPool& pool, const Hande
             // A weight so small that its 32-bit fraction loses precision is beyond the bounds.
             if (!weights.ItemWeights && (x.RawWeight < 0 || (x.RawWeight > 0 && !(x.Weight >= 1e-30f)))) usable = false;
         }
-        if (!weights.ItemWeights) continue;
-        // Item weights: the other levels follow from these, so this is the only pass computed.
-        usable = usable && ItemWeightLevels(weights, last, copies, firstCopy);
-        break;
+        usable = usable && (weights.ItemWeights ? ItemWeightLevels(weights, last, copies, firstCopy)
+                                                : GlobalWeightLevels(weights, last, copies));
     }
     MinSeedCount = handed.MinSeedCount;
     ItemCount = handed.ItemCount;
