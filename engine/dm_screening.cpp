@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 #include <limits>
-#include <numeric>
 
 #include "engine/calibration.h"
 #include "engine/constants.h"
