@@ -16,6 +16,7 @@
 #include "bench/bench_threads.h"
 #include "bench/full_case.h"
 #include "bench/reference_checksums.h"
+#include "engine/dm_optimisation.h"
 #include "engine/globals.h"
 #include "engine/tables.h"
 
@@ -100,6 +101,11 @@ void OptimisedRun(benchmark::State& state, int weightType, std::uint64_t want) {
         state.ResumeTiming();
     }
     state.counters["levels"] = CalibrationLevelCount;
+    // How many candidate levels were pooled exactly after the screening (the final pass aside).
+    const LevelSearchReport& search = LastLevelSearch();
+    state.counters["exact"] = search.ExactPasses;
+    state.counters["screened"] = search.Screened ? 1 : 0;
+    if (search.OutOfBounds != 0) state.SkipWithError("an exact score lies outside its screened bounds");
     benchmain::Compare(state, sum, want);
     benchthreads::Use(0);
     ResetGlobals();

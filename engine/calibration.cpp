@@ -104,18 +104,22 @@ void RelativeEntropyOfSeeds(int e, float& I) {
         if (!a || !a->Item || !a->Valid || !IsSeedItem(a->Item)) continue;
         ++hits[RealisationBin(*a, a->Item->Realisation)];
     }
-    const long double n = x->SeedCount;
+    I = RelativeEntropyOfHits(hits, x->SeedCount);
+}
+
+float RelativeEntropyOfHits(const int* hits, int seedCount) {
+    const long double n = seedCount;
     // Without a counted seed there is nothing to measure (and nothing to divide by).
-    if (n <= 0) return;
+    if (n <= 0) return 0;
     long double sum = 0;
     for (int k = 1; k <= QuantileCount + 1; ++k) {
         if (hits[k] == 0) continue;
         const long double s = hits[k];
         sum += (s / n) * std::log(s / (n * static_cast<long double>(BinProbabilities[k])));
     }
-    I = static_cast<float>(sum);
+    const float I = static_cast<float>(sum);
     // Round to 4 decimals in the current rounding mode (to nearest, a half to even).
-    I = static_cast<float>(std::nearbyint(static_cast<long double>(I) * 10000.0L) / 10000.0L);
+    return static_cast<float>(std::nearbyint(static_cast<long double>(I) * 10000.0L) / 10000.0L);
 }
 
 float CalibrationFromStatistic(int df, float stat) {
@@ -127,9 +131,12 @@ float CalibrationFromStatistic(int df, float stat) {
 }
 
 float CalibrationOfEntropy(int e, float I) {
-    const long double n = UseMinSeedCount ? MinSeedCount : ExpertTable[e]->SeedCount;
-    const float stat =
-        static_cast<float>(2.0L * static_cast<long double>(CalibrationPower) * n * static_cast<long double>(I));
+    return CalibrationOfCount(UseMinSeedCount ? MinSeedCount : ExpertTable[e]->SeedCount, I);
+}
+
+float CalibrationOfCount(int n, float I) {
+    const float stat = static_cast<float>(2.0L * static_cast<long double>(CalibrationPower) *
+                                          static_cast<long double>(n) * static_cast<long double>(I));
     return CalibrationFromStatistic(QuantileCount, stat);
 }
 

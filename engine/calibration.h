@@ -18,6 +18,9 @@ int RealisationBin(const TAssessment& a, float realisation);
 // probabilities, rounded to 4 decimals (a half to the even neighbour). 0 without seed hits.
 void RelativeEntropyOfSeeds(int e, float& I);
 
+// The same from the hits per bin, hits[1..QuantileCount+1], of seedCount counted seeds.
+float RelativeEntropyOfHits(const int* hits, int seedCount);
+
 // The p-value of a calibration statistic with df degrees of freedom: exact from the chi-square
 // distribution (ExactChiSquare), else from the stored step tables; df above 5 has no table and
 // takes the exact value.
@@ -27,6 +30,9 @@ float CalibrationFromStatistic(int df, float stat);
 // 2 x CalibrationPower x n x I, n being MinSeedCount while UseMinSeedCount is set, else e's own
 // SeedCount. Nothing is stored.
 float CalibrationOfEntropy(int e, float I);
+
+// The same with n given.
+float CalibrationOfCount(int n, float I);
 
 // Computes and stores expert e's SeedEntropy, Calibration and CalibrationCut; returns
 // CalibrationCut for a data expert and Calibration for a decision maker (0 for an empty slot).

@@ -587,4 +587,19 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
     return RunOk;
 }
 
+bool DecisionMakerPool::NoBuildCanFail() {
+    const int dm = ExpertCount + 1;
+    if (!reuse_ || layouts_.empty() || workers_.empty()) return false;
+    Worker& w = workers_.front();
+    w.ScratchItem = 0;
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+        if (!AssessmentAt(dm, i)) continue;
+        const Layout& layout = layouts_[i].Built ? layouts_[i] : ScratchLayout(i, w);
+        if (layout.Experts.empty()) continue;
+        if (layout.NotFinite || !layout.Safe || !layout.BrokenExperts.empty()) return false;
+    }
+    w.ScratchItem = 0;
+    return true;
+}
+
 } // namespace halvorine

@@ -58,6 +58,12 @@ public:
     // score reads nothing but its seed items.
     int Build(bool seedItemsOnly);
 
+    // After a build that laid the items out (reuse): whether no later build of this run can fail
+    // for any weights that are not negative. Every item the decision maker has must have finite
+    // breakpoints, bounds that keep every density finite, and no expert with a bin of no width or
+    // a lost breakpoint (an item not laid out yet is laid out here).
+    bool NoBuildCanFail();
+
 private:
     struct Layout {
         bool Built = false;

@@ -3,9 +3,11 @@
 // public weights and pooling steps, bit for bit.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -23,6 +25,7 @@
 #include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "engine/weights.h"
+#include "engine/worker_pool.h"
 #include "scoring_reference.h"
 #include "scoring_steps.h"
 
@@ -229,5 +232,182 @@ INSTANTIATE_TEST_SUITE_P(Cases, CompleteGeneratedCase,
 INSTANTIATE_TEST_SUITE_P(Cases, GeneratedOptimisation,
                          ::testing::Values(Generated{24, 30, 10, 3, 1, 0, 1}, Generated{30, 24, 12, 5, 1, 0.05, 2},
                                            Generated{20, 25, 10, 3, 3, 0, 3}, Generated{16, 20, 8, 4, 3, 0.1, 4}));
+
+// ---- the screened search against the exhaustive one ----
+
+// What the bounds can do for a case: nothing (every pass pools), apply but rule out no level
+// (the levels that remain copy an expert or precede a failing pass), or rule out levels.
+enum class Screening { FallsBack, Applies, PassesOver };
+
+// Cases made to be hard for the bounds: each starts from a generated case and changes it.
+struct HardCase {
+    const char* name;
+    generated::CaseShape shape;
+    std::uint16_t weights;
+    std::function<void()> change; // after the case is built, before the data check
+    Screening screening;
+};
+
+// Expert `to` answers every item exactly as expert `from` does.
+void SameAnswers(int from, int to) {
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+        const TAssessment* a = ExpertTable[from]->Assessments[i].get();
+        TAssessment* b = ExpertTable[to]->Assessments[i].get();
+        if (a && b)
+            for (int k = 1; k <= QuantileCount; ++k) b->Values[k] = a->Values[k];
+    }
+}
+
+// Items from..to are answered by expert e alone (the others' values are missing).
+void OnlyOneAnswers(int e, int from, int to) {
+    for (int x = 1; x <= MaxExpertCount && ExpertTable[x]; ++x) {
+        if (x == e) continue;
+        for (int i = from; i <= to; ++i)
+            for (int k = 1; k <= QuantileCount; ++k) ExpertTable[x]->Assessments[i]->Values[k] = NoValue;
+    }
+}
+
+// Expert e puts every seed's realisation above its last quantile: 1, 2 and 3 units below it.
+void FarBelowEverySeed(int e) {
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+        const TItem& item = *ItemTable[i];
+        if (!item.HasRealisation) continue;
+        TAssessment& a = *ExpertTable[e]->Assessments[i];
+        for (int k = 1; k <= QuantileCount; ++k)
+            a.Values[k] = IsLogItem(&item) ? item.Realisation / static_cast<float>(1 << (QuantileCount + 1 - k))
+                                           : item.Realisation - static_cast<float>(QuantileCount + 1 - k);
+    }
+}
+
+// A first quantile far below the clamp: on the first UNI item without realisation expert e has a
+// bin that no breakpoint bounds.
+void BelowTheClamp(int e) {
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i)
+        if (!ItemTable[i]->HasRealisation && !IsLogItem(ItemTable[i].get())) {
+            ExpertTable[e]->Assessments[i]->Values[1] = -2e13f;
+            return;
+        }
+    FAIL() << "no UNI item without realisation";
+}
+
+const generated::CaseShape Mixed{.experts = 36, .items = 40, .seeds = 14, .quantiles = 3, .logShare = 0.4, .seed = 5};
+const generated::CaseShape Uniform{.experts = 30, .items = 36, .seeds = 30, .quantiles = 3, .logShare = 0, .seed = 9};
+const generated::CaseShape Missing{
+    .experts = 30, .items = 30, .seeds = 12, .quantiles = 5, .logShare = 0.3, .missingShare = 0.1, .seed = 21};
+
+const HardCase HardCases[] = {
+    {"global, LOG items", Mixed, 1, [] {}, Screening::PassesOver},
+    {"item, LOG items", Mixed, 3, [] {}, Screening::PassesOver},
+    {"global, all LOG", {.experts = 30, .items = 30, .seeds = 12, .quantiles = 3, .logShare = 1, .seed = 2}, 1, [] {}, Screening::PassesOver},
+    {"global, missing answers", Missing, 1, [] {}, Screening::PassesOver},
+    {"item, missing answers", Missing, 3, [] {}, Screening::PassesOver},
+    // Experts in identical pairs: no cut ever leaves one expert, and the levels keep pairs.
+    {"global, identical pairs", Mixed, 1, [] { for (int e = 2; e <= 36; e += 2) SameAnswers(e - 1, e); }, Screening::PassesOver},
+    {"item, identical pairs", Mixed, 3, [] { for (int e = 2; e <= 36; e += 2) SameAnswers(e - 1, e); }, Screening::PassesOver},
+    // Expert 1's calibration is exactly 0 (30 seeds all in its top bin): a weight of 0 at every level.
+    {"global, an expert calibrated at 0", Uniform, 1, [] { FarBelowEverySeed(1); }, Screening::PassesOver},
+    {"item, an expert calibrated at 0", Uniform, 3, [] { FarBelowEverySeed(1); }, Screening::PassesOver},
+    // A weighted bin without bounding breakpoints: the first pass fails.
+    {"global, degenerate bin", Mixed, 1, [] { BelowTheClamp(4); }, Screening::FallsBack},
+    {"item, degenerate bin", Mixed, 3, [] { BelowTheClamp(4); }, Screening::FallsBack},
+    // The same bin of the expert whose weight is 0: no pass fails, but no bound holds for it.
+    {"global, degenerate bin without weight", Uniform, 1, [] { FarBelowEverySeed(1); BelowTheClamp(1); }, Screening::FallsBack},
+    // Items only expert 7 answers: a copy of it on those items with item weights, and the first
+    // level that cuts it fails (the best of the passes before it stands).
+    {"item, a sole expert per item", Mixed, 3, [] { OnlyOneAnswers(7, 20, 24); }, Screening::Applies},
+    {"global, a sole answer fails a level", Mixed, 1, [] { OnlyOneAnswers(7, 20, 24); }, Screening::Applies},
+    {"global, power 0.4", Mixed, 1, [] { CalibrationPower = 0.4f; }, Screening::PassesOver},
+    {"item, power 0.4", Mixed, 3, [] { CalibrationPower = 0.4f; }, Screening::PassesOver},
+    {"global, stepped calibration", Mixed, 1, [] { ExactChiSquare = false; }, Screening::PassesOver},
+    {"global, own seed counts", Missing, 1, [] { UseMinSeedCount = false; }, Screening::PassesOver},
+    {"item, own seed counts", Missing, 3, [] { UseMinSeedCount = false; }, Screening::PassesOver},
+    {"global, one quantile", {.experts = 30, .items = 30, .seeds = 12, .quantiles = 1, .seed = 4}, 1, [] {}, Screening::PassesOver},
+    {"item, seven quantiles", {.experts = 24, .items = 30, .seeds = 12, .quantiles = 7, .seed = 6}, 3, [] {}, Screening::PassesOver},
+};
+
+// Everything a run leaves, with its code, the weights file and what the search did.
+struct SearchOutcome {
+    int Code = 0;
+    CaseSnapshot State;
+    std::string WeightsFile;
+    int ItemCount = 0;
+    int CheckedExpert = 0;
+    int Levels = 0;
+    LevelSearchReport Report;
+};
+
+class LevelSearchTest : public OptimisationTest, public ::testing::WithParamInterface<HardCase> {
+protected:
+    void TearDown() override {
+        SetLevelSearch(LevelSearch::Screened);
+        RunThreadCount = 0;
+        OptimisationTest::TearDown();
+    }
+
+    static SearchOutcome RunWith(LevelSearch search, int threads) {
+        const HardCase& c = GetParam();
+        ResetGlobals();
+        std::remove("weightsw.dat");
+        generated::BuildCase(c.shape);
+        c.change();
+        PrepareRun();
+        WeightType = c.weights;
+        OptimiseDM = true;
+        SetLevelSearch(search);
+        RunThreadCount = threads;
+        SearchOutcome out;
+        out.Code = Run();
+        out.State = TakeSnapshot(1, ExpertCount + 1, true);
+        out.WeightsFile = WeightsFile();
+        out.ItemCount = ItemCount;
+        out.CheckedExpert = CheckedExpert;
+        out.Levels = CalibrationLevelCount;
+        out.Report = LastLevelSearch();
+        return out;
+    }
+};
+
+// The screened search ends exactly as the exhaustive one on one thread: the same code, scores,
+// weights, decision maker (also of a failing run), counts, best level and score, weights file.
+TEST_P(LevelSearchTest, ScreenedEndsAsExhaustiveOnAnyThreads) {
+    const HardCase& c = GetParam();
+    const SearchOutcome oracle = RunWith(LevelSearch::Exhaustive, 1);
+    EXPECT_EQ(oracle.Report.ExactPasses, oracle.Report.Candidates) << c.name;
+    ASSERT_GE(oracle.Levels, 3) << c.name << ": the calibration scores spread";
+    for (int threads : {1, 2, 8}) {
+        const std::string what = std::string(c.name) + ", " + std::to_string(threads) + " threads";
+        const SearchOutcome screened = RunWith(LevelSearch::Screened, threads);
+        EXPECT_EQ(screened.Code, oracle.Code) << what;
+        ExpectSameSnapshot(oracle.State, screened.State, what);
+        EXPECT_EQ(screened.WeightsFile, oracle.WeightsFile) << what;
+        EXPECT_EQ(screened.ItemCount, oracle.ItemCount) << what;
+        EXPECT_EQ(screened.CheckedExpert, oracle.CheckedExpert) << what;
+        EXPECT_EQ(screened.Report.Screened, c.screening != Screening::FallsBack) << what;
+        EXPECT_EQ(screened.Report.OutOfBounds, 0) << what;
+        if (c.screening == Screening::PassesOver)
+            EXPECT_LT(screened.Report.ExactPasses, screened.Report.Candidates) << what << ": some level passed over";
+    }
+}
+
+// Pooled at every level, each exact score lies within the bounds of its level, and planning the
+// passes leaves no trace in the result.
+TEST_P(LevelSearchTest, EveryExactScoreLiesWithinItsBounds) {
+    const HardCase& c = GetParam();
+    const SearchOutcome oracle = RunWith(LevelSearch::Exhaustive, 1);
+    const SearchOutcome audited = RunWith(LevelSearch::Audited, 2);
+    EXPECT_EQ(audited.Code, oracle.Code) << c.name;
+    ExpectSameSnapshot(oracle.State, audited.State, c.name);
+    EXPECT_EQ(audited.WeightsFile, oracle.WeightsFile) << c.name;
+    EXPECT_EQ(audited.Report.OutOfBounds, 0) << c.name;
+    if (audited.Report.Screened) EXPECT_GT(audited.Report.Bounded, 0) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Hard, LevelSearchTest, ::testing::ValuesIn(HardCases),
+                         [](const ::testing::TestParamInfo<HardCase>& info) {
+                             std::string name;
+                             for (const char* p = info.param.name; *p; ++p)
+                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             return name;
+                         });
 
 } // namespace

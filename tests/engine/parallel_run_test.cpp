@@ -11,6 +11,7 @@
 #include "bench/case_generator.h"
 #include "bench/full_case.h"
 #include "engine/assessments_file.h"
+#include "engine/dm_optimisation.h"
 #include "engine/globals.h"
 #include "engine/items_file.h"
 #include "engine/run_codes.h"
@@ -122,6 +123,30 @@ TEST_F(ParallelRunTest, FixtureCasesGiveTheSameBitsOnAnyNumberOfThreads) {
             },
             stem);
     EXPECT_GE(complete, 5);
+}
+
+// The optimised runs with every candidate level pooled, on one thread, and with the levels
+// screened first, on eight: the same code and bits, on the fixtures' case files.
+TEST_F(ParallelRunTest, FixtureCasesGiveTheSameBitsWhicheverLevelsArePooled) {
+    const std::string cases[] = {std::string(FIXTURES_DIR) + "/rundialog/HAND", std::string(FIXTURES_DIR) + "/case/case",
+                                 std::string(FIXTURES_DIR) + "/../../examples/STORM"};
+    for (const std::string& stem : cases)
+        for (const RunKind& kind : Kinds) {
+            if (!kind.optimise) continue;
+            auto load = [&] {
+                ResetGlobals();
+                ASSERT_EQ(ReadAssessmentsFile(stem + ".dtt"), 0) << stem;
+                ASSERT_EQ(ReadItemsFile(stem + ".rls"), 0) << stem;
+            };
+            load();
+            SetLevelSearch(LevelSearch::Exhaustive);
+            const int code = RunOn(kind, 1);
+            const std::vector<std::uint32_t> exhaustive = Results();
+            SetLevelSearch(LevelSearch::Screened);
+            load();
+            EXPECT_EQ(RunOn(kind, 8), code) << stem << ", " << kind.name;
+            EXPECT_TRUE(Results() == exhaustive) << stem << ", " << kind.name;
+        }
 }
 
 } // namespace

@@ -1,0 +1,296 @@
+#include "engine/dm_screening.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <iterator>
+#include <limits>
+
+#include "engine/calibration.h"
+#include "engine/constants.h"
+#include "engine/globals.h"
+#include "engine/nudge.h"
+#include "engine/tables.h"
+#include "engine/worker_pool.h"
+
+namespace halvorine {
+
+// Going from the highest level down, the experts who take part are only added, each with a weight
+// that does not change: each seed item keeps its unnormalised mixture CDF at all its breakpoints in
+// double precision (sums of terms that are not negative, so nothing cancels). At each level the
+// decision maker's quantiles are found on that CDF with an interval around each that holds the
+// exact pooling's quantile (32-bit densities, rounding, the nudge of whole values); from those
+// intervals follow the bins the realisation can fall in and bounds of the information, hence of
+// the score. A realisation whose bin the intervals leave open is tried in every bin it can take.
+
+namespace {
+
+constexpr double Inf = std::numeric_limits<double>::infinity();
+constexpr double Unit32 = 0x1p-24; // the relative rounding of a 32-bit real
+constexpr int MostCombinations = 256;
+
+enum class Validity : unsigned char { Missing, Valid, Undecided };
+
+struct Cell {
+    Validity State = Validity::Missing;
+    unsigned char BinLow = 0;
+    unsigned char BinHigh = 0;
+    double InfoLow = 0;
+    double InfoHigh = 0;
+};
+
+// The pooling scale of a value, as the pooling forms it (logarithms stored as 32-bit reals).
+double PoolScale(double v, bool isLog) {
+    if (!isLog) return v;
+    return v > 0 ? static_cast<float>(std::log(static_cast<long double>(v))) : 0.0;
+}
+
+// The scale of the information's widths, as the information forms it.
+long double InfoScale(float v, bool isLog) {
+    const long double nudged = NudgeIntegral(v);
+    if (!isLog) return nudged;
+    return std::log(std::max(static_cast<long double>(LowerClamp), nudged));
+}
+
+bool HoldsWhole(double lo, double hi) { return std::ceil(lo) <= hi; }
+
+// How far the exact quantile's value, as every later step reads it, may lie outside [lo, hi] on
+// the pooling scale: the rounding to 32 bits (and on a LOG item through exp and back), the nudge
+// of a whole value, and the tolerance of the comparisons with a realisation.
+double Slack(double lo, double hi, bool isLog) {
+    const double a = std::max(std::fabs(lo), std::fabs(hi));
+    double slack = 4 * Unit32 * a + 2e-9 * a + 1e-300;
+    const bool nudged = HoldsWhole(lo, hi) || a >= 0x1p23;
+    if (nudged) slack += 1.1e-5 * a + 1.1e-5;
+    if (isLog) {
+        slack += 4 * Unit32 + 2e-9;
+        const double vlo = std::exp(lo);
+        const double vhi = std::exp(hi);
+        if (HoldsWhole(vlo, vhi) || vhi >= 0x1p23) slack += 1.1e-5;
+    }
+    return slack;
+}
+
+struct ItemExpert {
+    float Calibration;
+    double Weight;
+    double Points[MaxQuantileCount + 2];
+};
+
+// Screens seed item i at every level into cells[0..levels-1]; false when it cannot be screened.
+bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& weights, Cell* cells) {
+    const TItem* item = ItemTable[i].get();
+    const int q = QuantileCount;
+    const bool isLog = IsLogItem(item);
+    const double low = PoolScale(item->IntrinsicLow, isLog);
+    const double high = PoolScale(item->IntrinsicHigh, isLog);
+
+    std::vector<ItemExpert> experts;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        const TAssessment* a = AssessmentAt(e, i);
+        if (!a || !a->Valid) continue;
+        ItemExpert x{};
+        x.Calibration = weights.Calibration[e];
+        x.Weight = weights.ItemWeights ? weights.ItemRaw[static_cast<std::size_t>(e) * (MaxItemCount + 1) + i]
+                                       : weights.Raw[e];
+        if (!(x.Weight >= 0) || !std::isfinite(x.Weight)) return false;
+        x.Points[0] = low;
+        for (int k = 1; k <= q; ++k) x.Points[k] = PoolScale(NudgeIntegral(a->Values[k]), isLog);
+        x.Points[q + 1] = high;
+        for (int k = 1; k <= q + 1; ++k)
+            if (!(x.Points[k] > x.Points[k - 1]) || !std::isfinite(x.Points[k])) return false;
+        if (x.Weight > 0) experts.push_back(x);
+    }
+
+    std::vector<double> ends;
+    ends.reserve(experts.size() * (q + 2));
+    for (const ItemExpert& x : experts) ends.insert(ends.end(), x.Points, x.Points + q + 2);
+    std::sort(ends.begin(), ends.end());
+    ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+    const std::size_t m = ends.size();
+    // Ends this close are told apart by the pooling's tolerance, not by their values.
+    for (std::size_t j = 1; j < m; ++j)
+        if (!(ends[j] - ends[j - 1] > 1e-8 * std::fabs(ends[j]) + 1e-15)) return false;
+    std::vector<double> cdf(m, 0.0);
+    std::sort(experts.begin(), experts.end(),
+              [](const ItemExpert& a, const ItemExpert& b) { return a.Calibration > b.Calibration; });
+
+    // The information's bounds of the item, as the information forms them.
+    const long double infoLow = InfoScale(item->IntrinsicLow, isLog);
+    const long double infoHigh = InfoScale(item->IntrinsicHigh, isLog);
+    const float range = static_cast<float>(infoHigh - infoLow);
+    const double logWidth = std::log(static_cast<double>(range <= 0 ? 1e-5f : range));
+    const double realisation = isLog ? (item->Realisation > 0 ? std::log(static_cast<double>(item->Realisation)) : NAN)
+                                     : static_cast<double>(item->Realisation);
+    if (!std::isfinite(realisation)) return false;
+
+    // The smallest position x with cdf(x) = target, by linear interpolation between the ends.
+    auto inverse = [&](double target) {
+        const auto it = std::lower_bound(cdf.begin(), cdf.end(), target);
+        if (it == cdf.begin()) return ends[0];
+        if (it == cdf.end()) return ends[m - 1];
+        const std::size_t j = static_cast<std::size_t>(it - cdf.begin());
+        const double c0 = cdf[j - 1];
+        const double c1 = cdf[j];
+        return ends[j - 1] + (target - c0) / (c1 - c0) * (ends[j] - ends[j - 1]);
+    };
+
+    std::size_t added = 0;
+    for (int t = static_cast<int>(levels.size()) - 1; t >= 0; --t) {
+        while (added < experts.size() && experts[added].Calibration >= levels[t]) {
+            const ItemExpert& x = experts[added++];
+            // cdf[j] += weight x the expert's CDF at ends[j].
+            int k = 1;
+            double before = 0;
+            const double* p = x.Points;
+            for (std::size_t j = 0; j < m; ++j) {
+                const double v = ends[j];
+                while (k <= q + 1 && v >= p[k]) {
+                    before += BinProbabilities[k];
+                    ++k;
+                }
+                if (k > q + 1) {
+                    for (; j < m; ++j) cdf[j] += x.Weight * before;
+                    break;
+                }
+                cdf[j] += x.Weight * (before + BinProbabilities[k] * (v - p[k - 1]) / (p[k] - p[k - 1]));
+            }
+        }
+        Cell& cell = cells[t];
+        const double total = cdf[m - 1];
+        if (added == 0 || !(total > 0)) {
+            cell.State = Validity::Missing;
+            continue;
+        }
+        cell.State = Validity::Valid;
+        const double margin = QuantileLevelMargin(static_cast<int>(added));
+        double lo[MaxQuantileCount + 2];
+        double hi[MaxQuantileCount + 2];
+        for (int k = 1; k <= q; ++k) {
+            const double level = QuantileLevels[k];
+            if (!(level - margin > 0) || !(level + margin < 1)) {
+                cell.State = Validity::Undecided;
+                break;
+            }
+            const double a = inverse((level - margin) * total);
+            const double b = inverse((level + margin) * total);
+            const double s = Slack(a, b, isLog);
+            lo[k] = a - s;
+            hi[k] = b + s;
+            // Strictly ascending quantiles, finite and positive on a LOG item, none read as missing.
+            if (k > 1 && !(hi[k - 1] < lo[k])) cell.State = Validity::Undecided;
+            if (isLog ? !(lo[k] > -80 && hi[k] < 85) : !(hi[k] < MissingValue - 1 || lo[k] > MissingValue + 1))
+                cell.State = Validity::Undecided;
+        }
+        if (cell.State != Validity::Valid) continue;
+
+        int certain = 0;  // quantiles the realisation definitely exceeds
+        int possible = 0; // quantiles it may exceed
+        for (int k = 1; k <= q; ++k) {
+            if (hi[k] < realisation) ++certain;
+            if (lo[k] <= realisation) ++possible;
+        }
+        cell.BinLow = static_cast<unsigned char>(certain + 1);
+        cell.BinHigh = static_cast<unsigned char>(possible + 1);
+
+        lo[0] = hi[0] = static_cast<double>(infoLow);
+        lo[q + 1] = hi[q + 1] = static_cast<double>(infoHigh);
+        double infoMin = logWidth;
+        double infoMax = logWidth;
+        for (int k = 1; k <= q + 1; ++k) {
+            const double narrowest = (lo[k] - hi[k - 1]) * (1 - 4 * Unit32);
+            const double widest = (hi[k] - lo[k - 1]) * (1 + 4 * Unit32);
+            const double p = BinProbabilities[k];
+            infoMin += p * std::log(p / std::max(widest, 1e-5));
+            infoMax = narrowest > 1e-30 ? infoMax + p * std::log(p / narrowest) : Inf;
+        }
+        cell.InfoLow = infoMin - 1e-6 * (std::fabs(infoMin) + 1);
+        cell.InfoHigh = infoMax + 1e-6 * (std::fabs(infoMax) + 1);
+    }
+    return true;
+}
+
+// The calibration's smallest and largest value over every way the open hits can fall.
+bool CalibrationRange(int hits[], const std::vector<const Cell*>& open, std::size_t from, int seeds, int n,
+                      float& least, float& most) {
+    if (from == open.size()) {
+        const float c = CalibrationOfCount(n, RelativeEntropyOfHits(hits, seeds));
+        least = std::min(least, c);
+        most = std::max(most, c);
+        return std::isfinite(c);
+    }
+    const Cell& cell = *open[from];
+    for (int b = cell.BinLow; b <= cell.BinHigh; ++b) {
+        ++hits[b];
+        const bool ok = CalibrationRange(hits, open, from + 1, seeds, n, least, most);
+        --hits[b];
+        if (!ok) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+double QuantileLevelMargin(int n) { return 1e-4 + 4.0 * n * Unit32; }
+
+std::vector<ScreenedLevel> ScreenLevels(const std::vector<float>& levels, const ScreenWeights& weights) {
+    const int dm = ExpertCount + 1;
+    std::vector<int> seeds;
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i)
+        if (IsSeedItem(ItemTable[i].get()) && AssessmentAt(dm, i)) seeds.push_back(i);
+    const std::size_t count = levels.size();
+    if (count == 0) return {};
+
+    std::vector<Cell> cells(seeds.size() * count);
+    std::vector<char> ok(seeds.size(), 0);
+    ForEachTask(static_cast<int>(seeds.size()), [&](int, int task) {
+        ok[static_cast<std::size_t>(task)] =
+            ScreenItem(seeds[static_cast<std::size_t>(task)], levels, weights, &cells[static_cast<std::size_t>(task) * count]);
+    });
+    if (std::find(ok.begin(), ok.end(), 0) != ok.end()) return {};
+
+    std::vector<ScreenedLevel> out(count);
+    std::vector<const Cell*> open;
+    for (std::size_t t = 0; t < count; ++t) {
+        int hits[MaxQuantileCount + 2] = {};
+        open.clear();
+        int valid = 0;
+        double infoLow = 0;
+        double infoHigh = 0;
+        long combinations = 1;
+        for (std::size_t s = 0; s < seeds.size(); ++s) {
+            const Cell& cell = cells[s * count + t];
+            if (cell.State == Validity::Undecided) return {};
+            if (cell.State != Validity::Valid) continue;
+            ++valid;
+            infoLow += cell.InfoLow;
+            infoHigh += cell.InfoHigh;
+            if (cell.BinLow == cell.BinHigh) {
+                ++hits[cell.BinLow];
+            } else {
+                open.push_back(&cell);
+                combinations = std::min<long>(combinations * (cell.BinHigh - cell.BinLow + 1), MostCombinations + 1);
+            }
+        }
+        ScreenedLevel& level = out[t];
+        level.SeedCount = valid;
+        if (combinations > MostCombinations || !std::isfinite(infoHigh) || valid == 0) continue;
+        const int n = UseMinSeedCount ? std::min(weights.DataMinSeedCount, valid) : valid;
+        float least = Inf;
+        float most = -Inf;
+        if (!CalibrationRange(hits, open, 0, valid, n, least, most)) continue;
+        const double meanLow = infoLow / valid;
+        const double meanHigh = infoHigh / valid;
+        const double products[] = {least * meanLow, least * meanHigh, most * meanLow, most * meanHigh};
+        const double low = *std::min_element(std::begin(products), std::end(products));
+        const double high = *std::max_element(std::begin(products), std::end(products));
+        if (!std::isfinite(low) || !std::isfinite(high) || std::fabs(high) > 1e30) continue;
+        level.Decided = true;
+        level.Low = std::nextafter(static_cast<float>(low - 1e-6 * std::fabs(low) - 1e-30), -HUGE_VALF);
+        level.High = std::nextafter(static_cast<float>(high + 1e-6 * std::fabs(high) + 1e-30), HUGE_VALF);
+    }
+    return out;
+}
+
+} // namespace halvorine
