@@ -12,6 +12,6 @@ constexpr std::uint64_t WrittenDtt = 0xed000cb9a9f79b7c;
 constexpr std::uint64_t GlobalRun = 0x5e94b1aa9c6397ad;
 constexpr std::uint64_t OptimisedGlobalRun = 0x55f40eaa1756b141;
 constexpr std::uint64_t OptimisedItemRun = 0xa431b3ece4408de0;
-constexpr std::uint64_t RobustnessOnItems = 0x354aa17ed26d365f;
+constexpr std::uint64_t RobustnessOnItems = 0x80a226c37050c594;
 
 } // namespace reference

@@ -119,6 +119,56 @@ int ComputeAllInformation() {
     return RunOk;
 }
 
+int ComputeInformationOfItems(const std::vector<int>& slots, const std::function<void(TAssessment&)>& keep) {
+    if (int code = CheckBinProbabilities()) return code;
+    const int n = ExpertCount;
+    for (int i : slots)
+        for (int e = 1; e <= n; ++e)
+            if (TAssessment* a = AssessmentAt(e, i); a && a->Item) keep(*a);
+    // One task per item: it writes the assessments of its own item only. Per item, the first
+    // expert whose information is not finite.
+    std::vector<int> failedExpert(slots.size(), 0);
+    ForEachTask(static_cast<int>(slots.size()), [&](int, int task) {
+        const int i = slots[static_cast<std::size_t>(task)];
+        const TItem* item = nullptr;
+        ItemBounds bounds;
+        for (int e = 1; e <= n; ++e) {
+            TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Item) continue;
+            float info = 0;
+            if (a->Valid) {
+                if (item != a->Item) {
+                    item = a->Item;
+                    bounds = BoundsOf(item);
+                }
+                info = InformationOf(*a, bounds);
+            }
+            if (!std::isfinite(info)) {
+                if (!failedExpert[static_cast<std::size_t>(task)]) failedExpert[static_cast<std::size_t>(task)] = e;
+                continue;
+            }
+            a->Information = info;
+        }
+    });
+    // ComputeAllInformation names the first expert that fails and its first failing item.
+    int expert = 0;
+    int slot = 0;
+    for (std::size_t t = 0; t < slots.size(); ++t) {
+        const int e = failedExpert[t];
+        if (!e) continue;
+        if (!expert || e < expert || (e == expert && slots[t] < slot)) {
+            expert = e;
+            slot = slots[t];
+        }
+    }
+    if (expert) {
+        CheckedExpert = expert;
+        ItemCount = slot;
+        return RunNotFinite;
+    }
+    return RunOk;
+}
+
 InformationMeans MeanInformationOf(int e) {
     const TExpert* x = (e >= 1 && e <= ExpertSlotCount) ? ExpertTable[e].get() : nullptr;
     InformationMeans means;
