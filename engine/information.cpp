@@ -1,7 +1,11 @@
 #include "engine/information.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/calibration.h"
@@ -64,6 +68,62 @@ float InformationOf(TAssessment& a, const ItemBounds& b) {
     }
     return static_cast<float>(info);
 }
+
+// A decision maker's information is computed wherever it is read, and the optimisation reads it
+// once per candidate level while most of its items keep their quantiles. What was computed is
+// remembered with everything it was computed from and taken again while all of that is as it
+// was; one per thread, so nothing is shared.
+class KnownInformation {
+public:
+    // Before a series of look-ups: forgets everything when the levels or the nudging changed.
+    void Begin() {
+        const bool plain = RunDMName.str().find("check") != std::string::npos;
+        bool same = q_ == QuantileCount && plain_ == plain && known_.size() < 65536;
+        for (int k = 1; same && k <= QuantileCount + 1; ++k)
+            same = std::bit_cast<std::uint32_t>(bins_[k]) == std::bit_cast<std::uint32_t>(BinProbabilities[k]);
+        if (same) return;
+        known_.clear();
+        q_ = QuantileCount;
+        plain_ = plain;
+        for (int k = 1; k <= QuantileCount + 1; ++k) bins_[k] = BinProbabilities[k];
+    }
+
+    // ItemInformation of a (valid, with its item).
+    float Of(TAssessment& a) {
+        const TItem* item = a.Item;
+        const int q = q_;
+        Entry key;
+        key.Item = item;
+        key.IsLog = IsLogItem(item);
+        for (int k = 1; k <= q; ++k) key.Bits[k] = std::bit_cast<std::uint32_t>(a.Values[k]);
+        key.Bits[0] = std::bit_cast<std::uint32_t>(item->IntrinsicLow);
+        key.Bits[q + 1] = std::bit_cast<std::uint32_t>(item->IntrinsicHigh);
+        Entry& known = known_[&a];
+        if (known.Item == key.Item && known.IsLog == key.IsLog &&
+            std::equal(key.Bits, key.Bits + q + 2, known.Bits)) {
+            a.Values[0] = item->IntrinsicLow;
+            a.Values[q + 1] = item->IntrinsicHigh;
+            return known.Information;
+        }
+        key.Information = InformationOf(a, BoundsOf(item));
+        known = key;
+        return key.Information;
+    }
+
+private:
+    struct Entry {
+        const TItem* Item = nullptr;
+        bool IsLog = false;
+        std::uint32_t Bits[MaxQuantileCount + 2] = {};
+        float Information = 0;
+    };
+    std::unordered_map<const TAssessment*, Entry> known_;
+    int q_ = -1;
+    bool plain_ = false;
+    float bins_[MaxQuantileCount + 2] = {};
+};
+
+thread_local KnownInformation Known;
 
 } // namespace
 
@@ -175,10 +235,13 @@ InformationMeans MeanInformationOf(int e) {
     if (!x) return means;
     long double total = 0;
     long double seedTotal = 0;
+    const bool data = IsDataExpert(e);
+    if (!data) Known.Begin();
     for (int i = 1; i <= MaxItemCount; ++i) {
         TAssessment* a = AssessmentAt(e, i);
         if (!a || !a->Item) continue;
-        a->Information = GetItemInformation(e, i);
+        if (data) a->Information = GetItemInformation(e, i);
+        else a->Information = a->Valid ? Known.Of(*a) : 0.0f;
         total += a->Information;
         if (IsSeedItem(a->Item)) seedTotal += a->Information;
     }
