@@ -1,7 +1,11 @@
 #include "engine/information.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/calibration.h"
@@ -67,6 +71,62 @@ float InformationOf(TAssessment& a, const ItemBounds& b) {
     return static_cast<float>(info);
 }
 
+// A decision maker's information is computed wherever it is read, and the optimisation reads it
+// once per candidate level while most of its items keep their quantiles. What was computed is
+// remembered with everything it was computed from and taken again while all of that is as it
+// was; one per thread, so nothing is shared.
+class KnownInformation {
+public:
+    // Before a series of look-ups: forgets everything when the levels or the nudging changed.
+    void Begin() {
+        const bool plain = RunDMName.str().find("check") != std::string::npos;
+        bool same = q_ == QuantileCount && plain_ == plain && known_.size() < 65536;
+        for (int k = 1; same && k <= QuantileCount + 1; ++k)
+            same = std::bit_cast<std::uint32_t>(bins_[k]) == std::bit_cast<std::uint32_t>(BinProbabilities[k]);
+        if (same) return;
+        known_.clear();
+        q_ = QuantileCount;
+        plain_ = plain;
+        for (int k = 1; k <= QuantileCount + 1; ++k) bins_[k] = BinProbabilities[k];
+    }
+
+    // ItemInformation of a (valid, with its item).
+    float Of(TAssessment& a) {
+        const TItem* item = a.Item;
+        const int q = q_;
+        Entry key;
+        key.Item = item;
+        key.IsLog = IsLogItem(item);
+        for (int k = 1; k <= q; ++k) key.Bits[k] = std::bit_cast<std::uint32_t>(a.Values[k]);
+        key.Bits[0] = std::bit_cast<std::uint32_t>(item->IntrinsicLow);
+        key.Bits[q + 1] = std::bit_cast<std::uint32_t>(item->IntrinsicHigh);
+        Entry& known = known_[&a];
+        if (known.Item == key.Item && known.IsLog == key.IsLog &&
+            std::equal(key.Bits, key.Bits + q + 2, known.Bits)) {
+            a.Values[0] = item->IntrinsicLow;
+            a.Values[q + 1] = item->IntrinsicHigh;
+            return known.Information;
+        }
+        key.Information = InformationOf(a, BoundsOf(item));
+        known = key;
+        return key.Information;
+    }
+
+private:
+    struct Entry {
+        const TItem* Item = nullptr;
+        bool IsLog = false;
+        std::uint32_t Bits[MaxQuantileCount + 2] = {};
+        float Information = 0;
+    };
+    std::unordered_map<const TAssessment*, Entry> known_;
+    int q_ = -1;
+    bool plain_ = false;
+    float bins_[MaxQuantileCount + 2] = {};
+};
+
+thread_local KnownInformation Known;
+
 } // namespace
 
 float BinWidth(const TAssessment& a, int k, int j) {
@@ -121,16 +181,69 @@ int ComputeAllInformation() {
     return RunOk;
 }
 
+int ComputeInformationOfItems(const std::vector<int>& slots, const std::function<void(TAssessment&)>& keep) {
+    if (int code = CheckBinProbabilities()) return code;
+    const int n = ExpertCount;
+    for (int i : slots)
+        for (int e = 1; e <= n; ++e)
+            if (TAssessment* a = AssessmentAt(e, i); a && a->Item) keep(*a);
+    // One task per item: it writes the assessments of its own item only. Per item, the first
+    // expert whose information is not finite.
+    std::vector<int> failedExpert(slots.size(), 0);
+    ForEachTask(static_cast<int>(slots.size()), [&](int, int task) {
+        const int i = slots[static_cast<std::size_t>(task)];
+        const TItem* item = nullptr;
+        ItemBounds bounds;
+        for (int e = 1; e <= n; ++e) {
+            TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Item) continue;
+            float info = 0;
+            if (a->Valid) {
+                if (item != a->Item) {
+                    item = a->Item;
+                    bounds = BoundsOf(item);
+                }
+                info = InformationOf(*a, bounds);
+            }
+            if (!std::isfinite(info)) {
+                if (!failedExpert[static_cast<std::size_t>(task)]) failedExpert[static_cast<std::size_t>(task)] = e;
+                continue;
+            }
+            a->Information = info;
+        }
+    });
+    // ComputeAllInformation names the first expert that fails and its first failing item.
+    int expert = 0;
+    int slot = 0;
+    for (std::size_t t = 0; t < slots.size(); ++t) {
+        const int e = failedExpert[t];
+        if (!e) continue;
+        if (!expert || e < expert || (e == expert && slots[t] < slot)) {
+            expert = e;
+            slot = slots[t];
+        }
+    }
+    if (expert) {
+        CheckedExpert = expert;
+        ItemCount = slot;
+        return RunNotFinite;
+    }
+    return RunOk;
+}
+
 InformationMeans MeanInformationOf(int e) {
     const TExpert* x = (e >= 1 && e <= ExpertSlotCount) ? ExpertTable[e].get() : nullptr;
     InformationMeans means;
     if (!x) return means;
     long double total = 0;
     long double seedTotal = 0;
+    const bool data = IsDataExpert(e);
+    if (!data) Known.Begin();
     for (int i = 1; i <= MaxItemCount; ++i) {
         TAssessment* a = AssessmentAt(e, i);
         if (!a || !a->Item) continue;
-        a->Information = GetItemInformation(e, i);
+        if (data) a->Information = GetItemInformation(e, i);
+        else a->Information = a->Valid ? Known.Of(*a) : 0.0f;
         total += a->Information;
         if (IsSeedItem(a->Item)) seedTotal += a->Information;
     }

@@ -2,6 +2,9 @@
 // items the log-uniform) background on each item's intrinsic range.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "engine/globals.h"
 
 namespace halvorine {
@@ -20,6 +23,12 @@ float GetItemInformation(int e, int i);
 // Information of every assessment of every data expert. 0, RunBadLevels, or RunNotFinite with
 // the expert and item in CheckedExpert and ItemCount (that assessment is left as it was).
 int ComputeAllInformation();
+
+// ComputeAllInformation for the data experts' assessments of the item slots listed (the others
+// are not touched), the items spread over the run's threads. Before an assessment is overwritten,
+// keep(a) is called with it (on the calling thread, before any is computed). The same code,
+// CheckedExpert and ItemCount as ComputeAllInformation gives when only those items can fail.
+int ComputeInformationOfItems(const std::vector<int>& slots, const std::function<void(TAssessment&)>& keep);
 
 struct InformationMeans {
     float All = 0;   // over the assessed items

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "engine/globals.h"
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
 #include "engine/tables.h"
+#include "engine/worker_pool.h"
 
 namespace halvorine {
 
@@ -78,14 +80,36 @@ int ComputeIntrinsicRange(int i, float& L, float& U, float& lo, float& hi, float
 }
 
 int ComputeIntrinsicRanges() {
-    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
-        TItem* item = ItemTable[i].get();
-        const int code = ComputeIntrinsicRange(i, item->IntrinsicLow, item->IntrinsicHigh, item->AssessedLow,
-                                               item->AssessedHigh, IntrinsicRangeOvershoot);
-        if (code != RunOk) {
+    int items = 0;
+    while (items < MaxItemCount && ItemTable[items + 1]) ++items;
+    // The items side by side, each range into its own row; stored in item order up to the first
+    // item that fails, as one pass would leave them.
+    struct Row {
+        float L = 0, U = 0, Low = 0, High = 0;
+        int Code = RunOk;
+    };
+    std::vector<Row> rows(static_cast<std::size_t>(items) + 1);
+    ForEachTask(items, [&](int, int task) {
+        const int i = task + 1;
+        const TItem* item = ItemTable[i].get();
+        Row& r = rows[static_cast<std::size_t>(i)];
+        r.L = item->IntrinsicLow;
+        r.U = item->IntrinsicHigh;
+        r.Low = item->AssessedLow;
+        r.High = item->AssessedHigh;
+        r.Code = ComputeIntrinsicRange(i, r.L, r.U, r.Low, r.High, IntrinsicRangeOvershoot);
+    });
+    for (int i = 1; i <= items; ++i) {
+        const Row& r = rows[static_cast<std::size_t>(i)];
+        if (r.Code != RunOk) {
             ItemCount = i;
-            return code;
+            return r.Code;
         }
+        TItem* item = ItemTable[i].get();
+        item->IntrinsicLow = r.L;
+        item->IntrinsicHigh = r.U;
+        item->AssessedLow = r.Low;
+        item->AssessedHigh = r.High;
     }
     return RunOk;
 }

@@ -13,7 +13,8 @@ namespace halvorine {
 int ComputeIntrinsicRange(int i, float& L, float& U, float& lo, float& hi, float overshoot);
 
 // The range of every item 1.. up to the first empty slot, into its IntrinsicLow, IntrinsicHigh,
-// AssessedLow and AssessedHigh. Stops at the first item that fails, with its index in ItemCount.
+// AssessedLow and AssessedHigh, the items spread over the run's threads. Stops at the first item
+// that fails, with its index in ItemCount; the items after it keep what they had.
 int ComputeIntrinsicRanges();
 
 } // namespace halvorine

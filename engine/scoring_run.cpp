@@ -1,6 +1,7 @@
 #include "engine/scoring_run.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <new>
 #include <vector>
@@ -23,13 +24,16 @@ namespace {
 // Global and item weights depend on the significance level; equal and user weights do not.
 bool LevelledWeights() { return WeightType == 1 || WeightType == 3; }
 
+FullRunReuse* OpenReuse = nullptr;
+
 void Run(int& code) {
     code = RunOk;
     if (WeightType == 4 && !CheckUserWeights(code)) return;
     if ((code = CheckBinProbabilities()) != RunOk) return;
     if (!BayesianUpdates && (code = ComputeIntrinsicRanges()) != RunOk) return;
     if (!InformationComputed) {
-        if ((code = ComputeAllInformation()) != RunOk) return;
+        FullRunReuse* reuse = FullRunReuse::Open();
+        if ((code = reuse ? reuse->ComputeInformation() : ComputeAllInformation()) != RunOk) return;
         InformationComputed = true;
     }
     if (LevelledWeights()) SortedCalibrationLevels(CalibrationLevels, CalibrationLevelCount);
@@ -153,6 +157,55 @@ void SortedCalibrationLevels(float (&levels)[MaxExpertCount + 1], int& K) {
     for (int j = 0; j + 1 < n; ++j)
         if (score[j] < score[j + 1]) levels[K++] = score[j];
     levels[K] = score[n - 1];
+}
+
+FullRunReuse::FullRunReuse() : outer_(OpenReuse) {
+    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+        const TItem* item = ItemTable[i].get();
+        ranges_[item] = {std::bit_cast<std::uint32_t>(item->IntrinsicLow), std::bit_cast<std::uint32_t>(item->IntrinsicHigh)};
+    }
+    OpenReuse = this;
+}
+
+FullRunReuse::~FullRunReuse() {
+    PutBack();
+    OpenReuse = outer_;
+}
+
+FullRunReuse* FullRunReuse::Open() { return OpenReuse; }
+
+void FullRunReuse::PutBack() {
+    const int q = QuantileCount;
+    for (const Saved& s : saved_) {
+        s.Assessment->Information = s.Information;
+        s.Assessment->Values[0] = s.Low;
+        s.Assessment->Values[q + 1] = s.High;
+    }
+    saved_.clear();
+}
+
+int FullRunReuse::ComputeInformation() {
+    PutBack();
+    computed_ = 0;
+    // The slots whose item is not the one with the full run's range; a slot without an item is
+    // computed when the map still leads to assessments there.
+    std::vector<int> slots;
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        const TItem* item = ItemTable[i].get();
+        if (!item) {
+            if ((*ItemIndexMap)[i] != 0) slots.push_back(i);
+            continue;
+        }
+        const auto found = ranges_.find(item);
+        if (found == ranges_.end() || found->second.Low != std::bit_cast<std::uint32_t>(item->IntrinsicLow) ||
+            found->second.High != std::bit_cast<std::uint32_t>(item->IntrinsicHigh))
+            slots.push_back(i);
+    }
+    computed_ = static_cast<int>(slots.size());
+    const int q = QuantileCount;
+    return ComputeInformationOfItems(slots, [this, q](TAssessment& a) {
+        saved_.push_back({&a, a.Information, a.Values[0], a.Values[q + 1]});
+    });
 }
 
 } // namespace halvorine

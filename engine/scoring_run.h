@@ -1,9 +1,16 @@
 // The one entry of the scoring engine, and the two checks that can refuse a run.
 #pragma once
 
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
 #include "engine/constants.h"
 
 namespace halvorine {
+
+struct TAssessment;
+struct TItem;
 
 // Scores the case with the run options in the globals: ranges (unless BayesianUpdates), information
 // (unless InformationComputed), the weights of WeightType, the decision maker in
@@ -29,5 +36,51 @@ bool CheckSignificanceLevel(bool recompute);
 // The distinct uncut calibration scores of the data experts, ascending, into levels[1..K] (K = 0
 // without data experts). The experts' stored scores are not changed.
 void SortedCalibrationLevels(float (&levels)[MaxExpertCount + 1], int& K);
+
+// What the left-out runs of a robustness run take over from the full run before them. An
+// assessment's information depends on nothing but its values and its item's intrinsic range, so
+// while one of these is open, a run with InformationComputed clear computes the information only
+// of the items whose range differs from the one the full run left; every other assessment keeps
+// the full run's. Opened right after the full run and closed with the robustness run: what a run
+// inside it overwrote is put back before the next run and when it closes, so nothing it holds can
+// serve a later run on edited, filtered or merged data.
+class FullRunReuse {
+public:
+    // Remembers the ranges of the items 1.. up to the first empty slot, which the information of
+    // their assessments was computed on.
+    FullRunReuse();
+    ~FullRunReuse();
+    FullRunReuse(const FullRunReuse&) = delete;
+    FullRunReuse& operator=(const FullRunReuse&) = delete;
+
+    // The one open, if any.
+    static FullRunReuse* Open();
+
+    // ComputeAllInformation for a left-out run: the full run's information back where the last run
+    // changed it, then the items whose range moved computed anew. The same code, CheckedExpert
+    // and ItemCount as ComputeAllInformation.
+    int ComputeInformation();
+
+    // How many items the last ComputeInformation computed anew.
+    int ItemsComputed() const { return computed_; }
+
+private:
+    struct Range {
+        std::uint32_t Low = 0;
+        std::uint32_t High = 0;
+    };
+    struct Saved {
+        TAssessment* Assessment = nullptr;
+        float Information = 0;
+        float Low = 0;
+        float High = 0;
+    };
+    void PutBack();
+
+    std::unordered_map<const TItem*, Range> ranges_;
+    std::vector<Saved> saved_;
+    int computed_ = 0;
+    FullRunReuse* outer_ = nullptr;
+};
 
 } // namespace halvorine

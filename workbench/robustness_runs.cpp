@@ -10,6 +10,7 @@
 #include "engine/discrepancy.h"
 #include "engine/globals.h"
 #include "engine/run_codes.h"
+#include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "platform/prompts.h"
 #include "workbench/experts_sheet.h"
@@ -225,10 +226,8 @@ int RunWithoutItem(int i, int n, const IndexMapType& fullMap, ItemTableType& sid
     {
         LeaveOneOut<TItem> out(ItemsFilterEnabled, PresentItems(), ItemTable[i].get());
         FilterItemsOut(side);
+        InformationComputed = false;
         CheckCaseData();
-        // An item's range and its assessments' information depend on nothing but that item's own
-        // answers and realisation, so those of the items that stay are the full run's.
-        InformationComputed = true;
         // The data check maps the items that are left; the left-out run's map skips item i of
         // the full map, and the full map stays the one the decision makers were made with.
         ItemColumnMap = fullMap;
@@ -344,6 +343,9 @@ bool CalcRob(const RobustnessHooks& hooks) {
         std::optional<platform::BusyCursor> busy;
         if (Platform) busy.emplace(*Platform);
         BestDMScore = 0;
+        // Made for these runs only: it goes with them.
+        std::optional<FullRunReuse> reuse;
+        if (hooks.Reuse) reuse.emplace();
         ok = RobustnessOnExperts ? RunsOnExperts(hooks, full) : RunsOnItems(hooks, full);
     }
     full.Restore();

@@ -22,6 +22,9 @@ struct RobustnessHooks {
     std::function<void(int code)> ShowError;
     // The experts sheet, told when the earlier result experts go.
     ExpertsSheetHost* Host = nullptr;
+    // The left-out runs take over from the full run what leaving one record out does not change;
+    // false: each computes everything anew (the plain runs the reuse must agree with bit for bit).
+    bool Reuse = true;
 };
 
 // The runs of the kind RobustnessOnExperts says, with the options in the globals. Earlier result

@@ -93,6 +93,33 @@ TEST_F(IntrinsicRangeTest, LinearWideningOfALogItemBelowZeroIsRefused) {
     EXPECT_EQ(item->IntrinsicLow, static_cast<float>(LowerClamp));
 }
 
+// The items are ranged side by side; what is stored is what one pass in item order stores.
+TEST_F(IntrinsicRangeTest, OnAnyNumberOfThreadsTheFirstFailingItemStopsTheRanges) {
+    // Items 3 and 5 cannot be ranged (their linear widening of a LOG item reaches below zero).
+    AddItem("S1", "UNI", 1.5f);
+    AddItem("S2", "UNI", 2.5f);
+    AddItem("X3", "LOG");
+    AddItem("X4", "UNI");
+    AddItem("X5", "LOG");
+    const std::vector<float> seed = {1.25f, 2.25f, 3.25f}, wide = {0.1f, 1.5f, 10.5f}, plain = {4, 5, 6};
+    AddExpert("E1", {seed, seed, wide, plain, wide});
+    AddExpert("E2", {seed, seed, wide, plain, wide});
+    ASSERT_GT(CheckCaseData(), 0);
+    BuildItemIndexMap();
+    LogIntrinsicRange = false;
+    for (int threads : {1, 2, 8}) {
+        RunThreadCount = threads;
+        for (int i = 1; i <= 5; ++i) ItemTable[i]->IntrinsicLow = ItemTable[i]->IntrinsicHigh = 7;
+        EXPECT_EQ(ComputeIntrinsicRanges(), RunLogBoundNotPositive) << threads;
+        EXPECT_EQ(ItemCount, 3) << threads;
+        // 1.25 .. 3.25 (the realisation 1.5 inside) widened by 0.2 on each side.
+        EXPECT_FLOAT_EQ(ItemTable[1]->IntrinsicLow, 1.05f) << threads;
+        EXPECT_FLOAT_EQ(ItemTable[2]->IntrinsicHigh, 3.45f) << threads;
+        for (int i = 3; i <= 5; ++i) EXPECT_EQ(ItemTable[i]->IntrinsicLow, 7.0f) << threads << " item " << i;
+    }
+    RunThreadCount = 0;
+}
+
 TEST_F(IntrinsicRangeTest, BoundsBeyondTheRealsAreRefused) {
     // ln 0.1 .. ln 10.5 spans 4.654; with overshoot 20 the upper bound is e^95.4, past 3.4e38.
     TItem* item = Case("LOG", NoValue, {0.1f, 1.5f, 10.5f}, {0.5f, 2.5f, 3.5f});

@@ -5,9 +5,12 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench/case_generator.h"
+#include "bench/full_case.h"
 #include "case_builder.h"
 #include "engine/calibration.h"
 #include "engine/discrepancy.h"
@@ -359,6 +362,66 @@ TEST_F(ScoringRunTest, ANumberThatIsNotFiniteNeverPassesForSuccess) {
     PrepareRun();
     UserWeights({std::numeric_limits<float>::quiet_NaN(), Missing});
     EXPECT_EQ(Run(), RunUserWeightOutOfRange);
+}
+
+// ---------------------------------------------------------------- left-out runs
+
+// Runs that leave one expert out after another, each as the run dialog starts it; inside a
+// FullRunReuse they keep the full run's information where an item's range stays. Their bits must
+// be a plain run's on any number of threads, and the full run's information must be back once
+// the reuse closes.
+TEST(FullRunReuseTest, LeftOutRunsGiveThePlainRunsBitsAndTheFullRunsInformationComesBack) {
+    const generated::CaseShape shape{.experts = 14, .items = 24, .seeds = 8, .quantiles = 3, .logShare = 0.5, .seed = 21};
+    auto information = [] {
+        std::vector<float> out;
+        for (int e = 1; e <= ExpertCount; ++e)
+            for (const auto& a : ExpertTable[e]->Assessments)
+                if (a && a->Item) out.insert(out.end(), {a->Information, a->Values[0], a->Values[QuantileCount + 1]});
+        return out;
+    };
+    auto leftOutRuns = [&](bool reuse, int threads) {
+        ResetGlobals();
+        generated::BuildCase(shape);
+        RunThreadCount = threads;
+        EXPECT_EQ(fullcase::StartRun(1, true), RunOk);
+        const std::vector<float> full = information();
+        std::vector<std::uint64_t> runs;
+        int recomputed = 0;
+        {
+            std::optional<FullRunReuse> open;
+            if (reuse) open.emplace();
+            // The widest experts hold the items' ranges: without them, those ranges move.
+            int lowest = 1, highest = 1;
+            for (int e = 1; e <= shape.experts; ++e) {
+                const float* v = ExpertTable[e]->Assessments[1]->Values;
+                if (v[1] < ExpertTable[lowest]->Assessments[1]->Values[1]) lowest = e;
+                if (v[QuantileCount] > ExpertTable[highest]->Assessments[1]->Values[QuantileCount]) highest = e;
+            }
+            for (const int e : {lowest, 3, highest}) {
+                ExpertTable[e]->FilterFlag = true;
+                ExpertTableType side;
+                FilterExpertsOut(side);
+                EXPECT_EQ(fullcase::StartRun(1, true), RunOk) << e;
+                runs.push_back(fullcase::RunChecksum());
+                if (open) recomputed += open->ItemsComputed();
+                DeleteExperts(ExpertCount + 1, ExpertCount + 1, ExpertTable, nullptr);
+                RestoreFilteredExperts(side);
+                ExpertTable[e]->FilterFlag = false;
+            }
+        }
+        EXPECT_EQ(FullRunReuse::Open(), nullptr);
+        EXPECT_EQ(ExpertCount, shape.experts);
+        if (reuse) {
+            EXPECT_TRUE(information() == full) << "the full run's information is back";
+            // Some items' ranges moved and were computed anew; most were not.
+            EXPECT_GT(recomputed, 0);
+            EXPECT_LT(recomputed, 3 * shape.items);
+        }
+        return runs;
+    };
+    const std::vector<std::uint64_t> plain = leftOutRuns(false, 1);
+    for (const int threads : {1, 2, 8}) EXPECT_EQ(leftOutRuns(true, threads), plain) << threads << " threads";
+    RunThreadCount = 0;
 }
 
 } // namespace
