@@ -21,7 +21,8 @@ inline void Compare(benchmark::State& state, std::uint64_t got, std::uint64_t wa
     char text[40];
     std::snprintf(text, sizeof text, "0x%016" PRIx64, got);
     state.SetLabel(text);
-    if (want != 0 && got != want) state.SkipWithError((std::string("result differs from the reference: ") + text).c_str());
+    if (want != 0 && got != want)
+        state.SkipWithError((std::string("result differs from the reference: ") + text).c_str());
 }
 
 inline int Main(int argc, char** argv, const std::string& name) {
@@ -37,4 +38,4 @@ inline int Main(int argc, char** argv, const std::string& name) {
     return 0;
 }
 
-} // namespace benchmain
+}  // namespace benchmain

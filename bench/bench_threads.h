@@ -7,6 +7,8 @@ using namespace halvorine;
 
 namespace benchthreads {
 
-inline void Use(int threads) { RunThreadCount = threads; }
+inline void Use(int threads) {
+    RunThreadCount = threads;
+}
 
-} // namespace benchthreads
+}  // namespace benchthreads

@@ -19,10 +19,10 @@ namespace generated {
 struct CaseShape {
     int experts = 20;
     int items = 50;
-    int seeds = 10;          // items 1..seeds carry a realisation
-    int quantiles = 3;       // 3: 5/50/95 %; otherwise evenly spread levels
-    double logShare = 0.3;   // share of items on the LOG scale
-    double missingShare = 0; // share of assessments left without values
+    int seeds = 10;           // items 1..seeds carry a realisation
+    int quantiles = 3;        // 3: 5/50/95 %; otherwise evenly spread levels
+    double logShare = 0.3;    // share of items on the LOG scale
+    double missingShare = 0;  // share of assessments left without values
     std::uint32_t seed = 20240611;
 };
 
@@ -30,7 +30,9 @@ struct CaseShape {
 inline void SetGeneratedLevels(int quantiles) {
     QuantileCount = quantiles;
     for (int k = 1; k <= quantiles; ++k)
-        QuantileLevels[k] = quantiles == 3 ? (k == 1 ? 0.05f : k == 2 ? 0.5f : 0.95f)
+        QuantileLevels[k] = quantiles == 3 ? (k == 1   ? 0.05f
+                                              : k == 2 ? 0.5f
+                                                       : 0.95f)
                                            : static_cast<float>((k - 0.5) / quantiles);
     ComputeBinProbabilities();
 }
@@ -63,10 +65,11 @@ inline void BuildCase(const CaseShape& shape) {
         z[k] = (lo + hi) / 2;
     }
 
-    struct Profile { double bias, confidence; };
+    struct Profile {
+        double bias, confidence;
+    };
     std::vector<Profile> profiles(shape.experts + 1);
-    for (int e = 1; e <= shape.experts; ++e)
-        profiles[e] = {0.8 * normal(rng), std::exp(0.6 * normal(rng))};
+    for (int e = 1; e <= shape.experts; ++e) profiles[e] = {0.8 * normal(rng), std::exp(0.6 * normal(rng))};
 
     std::vector<std::vector<std::vector<float>>> answers(shape.experts + 1,
                                                          std::vector<std::vector<float>>(shape.items + 1));
@@ -129,4 +132,4 @@ inline void BuildCase(const CaseShape& shape) {
     }
 }
 
-} // namespace generated
+}  // namespace generated

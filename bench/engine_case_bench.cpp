@@ -111,10 +111,14 @@ void OptimisedRun(benchmark::State& state, int weightType, std::uint64_t want) {
     ResetGlobals();
 }
 
-void OptimisedGlobal(benchmark::State& state) { OptimisedRun(state, 1, reference::OptimisedGlobalRun); }
-void OptimisedItem(benchmark::State& state) { OptimisedRun(state, 3, reference::OptimisedItemRun); }
+void OptimisedGlobal(benchmark::State& state) {
+    OptimisedRun(state, 1, reference::OptimisedGlobalRun);
+}
+void OptimisedItem(benchmark::State& state) {
+    OptimisedRun(state, 3, reference::OptimisedItemRun);
+}
 
-} // namespace
+}  // namespace
 
 BENCHMARK(ReadCase)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(WriteAssessments)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -124,4 +128,6 @@ BENCHMARK(OptimisedGlobal)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRea
 BENCHMARK(OptimisedItem)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime()->Arg(0)->Arg(1)->Arg(2)->Arg(8);
 
 // The case files and the runs' "weightsw.dat" go into a scratch folder.
-int main(int argc, char** argv) { return benchmain::Main(argc, argv, "engine-case-bench"); }
+int main(int argc, char** argv) {
+    return benchmain::Main(argc, argv, "engine-case-bench");
+}

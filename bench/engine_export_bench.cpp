@@ -99,6 +99,6 @@ void ClipboardExport(benchmark::State& state) {
 
 BENCHMARK(ClipboardExport)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

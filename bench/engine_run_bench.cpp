@@ -69,11 +69,21 @@ generated::CaseShape Shape(int experts, int items, int seeds, int quantiles) {
     return {.experts = experts, .items = items, .seeds = seeds, .quantiles = quantiles};
 }
 
-void TypicalStudy(benchmark::State& state) { ScoringRun(state, Shape(20, 50, 10, 3), {1, true}); }
-void Medium3(benchmark::State& state) { ScoringRun(state, Shape(100, 200, 20, 3), {1, true}); }
-void Medium25(benchmark::State& state) { ScoringRun(state, Shape(100, 200, 20, 25), {1, true}); }
-void FullSize(benchmark::State& state) { ScoringRun(state, Shape(1000, 1000, 100, 3), {1, false}); }
-void FullSizeOptimised(benchmark::State& state) { ScoringRun(state, Shape(1000, 1000, 100, 3), {1, true}); }
+void TypicalStudy(benchmark::State& state) {
+    ScoringRun(state, Shape(20, 50, 10, 3), {1, true});
+}
+void Medium3(benchmark::State& state) {
+    ScoringRun(state, Shape(100, 200, 20, 3), {1, true});
+}
+void Medium25(benchmark::State& state) {
+    ScoringRun(state, Shape(100, 200, 20, 25), {1, true});
+}
+void FullSize(benchmark::State& state) {
+    ScoringRun(state, Shape(1000, 1000, 100, 3), {1, false});
+}
+void FullSizeOptimised(benchmark::State& state) {
+    ScoringRun(state, Shape(1000, 1000, 100, 3), {1, true});
+}
 
 // How the time grows: experts at 1000 items, items at 1000 experts (seeds one in ten).
 void GrowthExperts(benchmark::State& state) {
@@ -84,21 +94,15 @@ void GrowthItems(benchmark::State& state) {
     ScoringRun(state, Shape(1000, items, items / 10, 3), {1, state.range(1) != 0});
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(TypicalStudy)->Unit(benchmark::kMillisecond);
 BENCHMARK(Medium3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Medium25)->Unit(benchmark::kMillisecond);
 BENCHMARK(FullSize)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(FullSizeOptimised)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(GrowthExperts)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->ArgsProduct({{125, 250, 500, 1000}, {0, 1}});
-BENCHMARK(GrowthItems)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->ArgsProduct({{125, 250, 500, 1000}, {0, 1}});
+BENCHMARK(GrowthExperts)->Unit(benchmark::kMillisecond)->Iterations(1)->ArgsProduct({{125, 250, 500, 1000}, {0, 1}});
+BENCHMARK(GrowthItems)->Unit(benchmark::kMillisecond)->Iterations(1)->ArgsProduct({{125, 250, 500, 1000}, {0, 1}});
 
 // The runs write "weightsw.dat" into the current directory: a scratch one.
 int main(int argc, char** argv) {

@@ -42,8 +42,7 @@ inline CaseFiles WriteGeneratedCase(const std::filesystem::path& folder, const g
     ResetGlobals();
     generated::BuildCase(shape);
     int percents[MaxQuantileCount] = {};
-    for (int k = 1; k <= QuantileCount; ++k)
-        percents[k - 1] = static_cast<int>(QuantileLevels[k] * 100 + 0.5f);
+    for (int k = 1; k <= QuantileCount; ++k) percents[k - 1] = static_cast<int>(QuantileLevels[k] * 100 + 0.5f);
     AssessmentHeader = MakeAssessmentHeader(QuantileCount, percents);
     std::filesystem::create_directories(folder);
     const CaseFiles files = FilesIn(folder, stem);
@@ -175,4 +174,4 @@ inline std::uint64_t RunChecksum() {
     return sum.Value();
 }
 
-} // namespace fullcase
+}  // namespace fullcase

@@ -165,7 +165,8 @@ BENCHMARK(BM_PairwiseWholeRun)->Args({20, 10})->Args({150, 150})->Unit(benchmark
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--write-reports") == 0) return WriteReports(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--compare-reports") == 0) return CompareReports(argv[2], argv[3]);
-    if (argc == 4 && std::strcmp(argv[1], "--whole-process") == 0) return WholeProcess(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (argc == 4 && std::strcmp(argv[1], "--whole-process") == 0)
+        return WholeProcess(std::atoi(argv[2]), std::atoi(argv[3]));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

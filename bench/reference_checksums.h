@@ -17,4 +17,4 @@ constexpr std::uint64_t OptimisedGlobalRun = 0x55f40eaa1756b141;
 constexpr std::uint64_t OptimisedItemRun = 0xa431b3ece4408de0;
 constexpr std::uint64_t RobustnessOnItems = 0x80a226c37050c594;
 
-} // namespace reference
+}  // namespace reference

@@ -67,7 +67,7 @@ void RobustnessOnItems(benchmark::State& state) {
     benchthreads::Use(0);
 }
 
-} // namespace
+}  // namespace
 
 // Every core (0), and one thread.
 BENCHMARK(RobustnessOnItems)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime()->Arg(0)->Arg(1);

@@ -105,7 +105,7 @@ private:
     struct SlotBefore {
         int Expert;
         int Slot;
-        int Before; // index of the slot's record as it was in before_; -1: the slot was empty
+        int Before;  // index of the slot's record as it was in before_; -1: the slot was empty
     };
 
     std::string header_;
@@ -210,7 +210,7 @@ void ReadAssessmentFields(const std::string& line, int pos, TItem* item, TExpert
     const int slot = CurrentItemIndex;
     if (slot < 1 || slot > MaxItemCount) return;
     auto& held = expert->Assessments[slot];
-    if (held && held->Item) return; // the first line for an expert and item wins
+    if (held && held->Item) return;  // the first line for an expert and item wins
     if (journal) journal->NoteSlot(currentExpertIndex, slot);
     if (!held && !NewAssessment(expert, slot)) return;
     TAssessment* a = held.get();
@@ -280,8 +280,10 @@ void AppendAssessmentLine(std::string& out, int number, const TExpert& x, int i,
         out.append(174, ' ');
     }
     if (more) {
-        if (expertName) AppendRightAligned(out, x.Name, 50);
-        else out.append(50, ' ');
+        if (expertName)
+            AppendRightAligned(out, x.Name, 50);
+        else
+            out.append(50, ' ');
     }
     if (x.FilterFlag) out += " F";
 }
@@ -293,7 +295,7 @@ std::string HeaderFromLevels() {
     return MakeAssessmentHeader(QuantileCount, percents);
 }
 
-} // namespace
+}  // namespace
 
 std::string MakeAssessmentHeader(int count, const int* percents) {
     std::string header = "* OBRIX ASCII OUTPUT FILE. NQ=  " + StrInt(count, 2) + "   QU=";
@@ -441,7 +443,7 @@ int FirstRefusedLine(TextLineReader& reader, Header header, Data data, int* curr
     return FirstRefusedLineOf([&](std::string& line) { return reader.Next(line); }, header, data, current);
 }
 
-} // namespace
+}  // namespace
 
 bool ParseAssessmentLine(const std::string& line) {
     // Values cannot be read without knowing how many there are.
@@ -450,10 +452,10 @@ bool ParseAssessmentLine(const std::string& line) {
     if (!SplitAssessmentLine(line, f)) return false;
 
     TItem* item = FindOrCreateItem(f.ItemId);
-    if (item) item->Scale = f.Scale; // the last line of an item decides its scale
+    if (item) item->Scale = f.Scale;  // the last line of an item decides its scale
     TExpert* expert = FindOrCreateExpert(f.ExpertId);
     if (item && expert) ReadAssessmentFields(line, f.Pos, item, expert);
-    ++CurrentItemIndex; // the next line tries the next item first
+    ++CurrentItemIndex;  // the next line tries the next item first
     return true;
 }
 
@@ -502,7 +504,7 @@ int ReadAssessmentsFrom(const std::string& fileName, Lines& lines) {
     return failed;
 }
 
-} // namespace
+}  // namespace
 
 int ReadAssessmentsFile(const std::string& fileName) {
     return ReadAssessmentsFile(fileName, TextLineReader::DefaultPieceBytes, MaxAssessmentsFileBytes);
@@ -538,7 +540,7 @@ int FirstFailingLineOf(Lines& lines) {
         });
 }
 
-} // namespace
+}  // namespace
 
 int FirstFailingAssessmentsLine(const std::string& fileName) {
     TextLineReader reader(fileName, MaxAssessmentsFileBytes);
@@ -586,7 +588,7 @@ void WriteAssessmentsTo(TextFileWriter& out) {
     int number = 0;
     std::vector<const TAssessment*> held(MaxItemCount + 1);
     for (int e = 1; e <= MaxExpertCount; ++e) {
-        if (ExpertCount > 0 && e > ExpertCount) break; // decision makers are not written
+        if (ExpertCount > 0 && e > ExpertCount) break;  // decision makers are not written
         const TExpert* x = ExpertTable[e].get();
         if (!x || x->Id.empty() || x->IsDecisionMaker) continue;
         ++number;
@@ -617,4 +619,4 @@ void WriteAssessmentsTo(TextFileWriter& out) {
     out.Write(chunk);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

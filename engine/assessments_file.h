@@ -62,4 +62,4 @@ bool WriteAssessmentsFile(const std::string& fileName);
 // The same lines into a writer the caller commits (the two files of a case go together).
 void WriteAssessmentsTo(TextFileWriter& out);
 
-} // namespace halvorine
+}  // namespace halvorine

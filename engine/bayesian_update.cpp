@@ -28,7 +28,7 @@ void UpdateAssessment(TAssessment& a, const float* mass) {
 
     float updated[MaxQuantileCount + 1];
     int j = 1;
-    float before = 0; // the mass of the bins before bin j
+    float before = 0;  // the mass of the bins before bin j
     for (int t = 1; t <= q; ++t) {
         const float level = QuantileLevels[t];
         float cum = static_cast<float>(before + mass[j]);
@@ -50,7 +50,7 @@ void UpdateAssessment(TAssessment& a, const float* mass) {
     for (int t = 1; t <= q; ++t) a.Values[t] = updated[t];
 }
 
-} // namespace
+}  // namespace
 
 int BayesianUpdate() {
     if (int code = CheckBinProbabilities()) return code;
@@ -91,4 +91,4 @@ int BayesianUpdate() {
     return RunOk;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

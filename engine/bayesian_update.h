@@ -11,4 +11,4 @@ namespace halvorine {
 // ItemCount) or of the levels (RunBadLevels); nothing is updated then.
 int BayesianUpdate();
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -41,4 +41,4 @@ float CalibrationScore(int e);
 // CalibrationScore of expert e (present) whose seed entropy I is known.
 float CalibrationScoreOfEntropy(int e, float I);
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -67,7 +67,7 @@ bool HasAnyValue(const TItem* item) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 void AssignIdsForWriting() {
     DefaultItemNames();
@@ -78,4 +78,4 @@ void AssignIdsForWriting() {
     if (first && first->Id.empty() && HasAnyValue(first)) first->Id = DefaultItemId(1);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -13,8 +13,8 @@ namespace halvorine {
 // (no line of either file is longer), with room for blank and repeated lines in the items file.
 // Anything larger is no case of this program and is refused before it is read.
 constexpr std::size_t CaseLineBytes = 1024;
-constexpr std::size_t MaxAssessmentsFileBytes =
-    (static_cast<std::size_t>(MaxExpertCount) * MaxItemCount + 1) * CaseLineBytes;
+constexpr std::size_t MaxAssessmentsFileBytes = (static_cast<std::size_t>(MaxExpertCount) * MaxItemCount + 1) *
+                                                CaseLineBytes;
 constexpr std::size_t MaxItemsFileBytes = static_cast<std::size_t>(MaxItemCount) * CaseLineBytes * 16;
 
 // text right-aligned in a field of `width` (never cut; the records keep texts within their fields).
@@ -42,4 +42,4 @@ void WarnValuesReadAsMissing(const std::string& fileName, int line);
 // a sheet.
 void AssignIdsForWriting();
 
-} // namespace halvorine
+}  // namespace halvorine

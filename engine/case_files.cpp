@@ -68,8 +68,10 @@ bool ChooseCaseName(int kind, std::string& chosen) {
     if (!Platform->SaveFile(choice)) return false;
     const CaseFilePaths names = CaseFileNames(choice.FileName);
     if (FileExists(names.Rls) || FileExists(names.Dtt)) {
-        const std::string text = "Case " + UpperCaseAscii(CaseNameFromFile(choice.FileName)) + " already exists. Overwrite?";
-        if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) != platform::Answer::Ok)
+        const std::string text = "Case " + UpperCaseAscii(CaseNameFromFile(choice.FileName)) +
+                                 " already exists. Overwrite?";
+        if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) !=
+            platform::Answer::Ok)
             return false;
     }
     chosen = choice.FileName;
@@ -91,7 +93,7 @@ void SaveCase(const std::string& caseFileName) {
     CaseFile.CaseName = CaseNameFromFile(caseFileName);
 }
 
-} // namespace
+}  // namespace
 
 std::size_t FileNameStart(const std::string& path) {
     const std::size_t sep = path.find_last_of("/\\");
@@ -153,13 +155,13 @@ void QuerySaveCase(int kind, bool& canClose) {
     if (kind != 1 && kind != 2) return;
     TFileKind& fileKind = CaseFile.FileKinds[kind];
     if (fileKind.Modified) {
-        const std::string caseFile =
-            CaseFile.CaseFileName.empty() ? NoName + "." + CaseFile.FileKinds[2].Ext.str() : CaseFile.CaseFileName;
+        const std::string caseFile = CaseFile.CaseFileName.empty() ? NoName + "." + CaseFile.FileKinds[2].Ext.str()
+                                                                   : CaseFile.CaseFileName;
         const CaseFilePaths names = CaseFileNames(caseFile);
         const std::string text = "Contents of the case file " + (kind == 1 ? names.Dtt : names.Rls) +
                                  " has been changed. Save it?";
-        const platform::Answer answer =
-            Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::YesNoCancel);
+        const platform::Answer answer = Platform->Message(platform::MessageKind::Warning, text,
+                                                          platform::Buttons::YesNoCancel);
         fileKind.ConfirmClose = answer == platform::Answer::Cancel;
         if (answer == platform::Answer::Yes) {
             // Stays false when the save is abandoned or a write throws: the case stays open.
@@ -182,4 +184,4 @@ void QuerySaveCase(int kind, bool& canClose) {
     }
 }
 
-} // namespace halvorine
+}  // namespace halvorine

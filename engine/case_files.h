@@ -13,8 +13,8 @@ extern const char* const ExpertFilesFilter;
 extern const char* const ItemFilesFilter;
 
 struct CaseFilePaths {
-    std::string Rls; // items file
-    std::string Dtt; // assessments file
+    std::string Rls;  // items file
+    std::string Dtt;  // assessments file
 };
 
 // Where the file name of a path starts: after its last folder separator ('/' or '\').
@@ -46,4 +46,4 @@ void WriteCaseFiles(const CaseFilePaths& names, bool dtt, bool rls, const std::f
 // A failed write throws IoError with canClose false and the kind still modified.
 void QuerySaveCase(int kind, bool& canClose);
 
-} // namespace halvorine
+}  // namespace halvorine

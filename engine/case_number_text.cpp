@@ -15,8 +15,8 @@ namespace {
 using Wide = unsigned __int128;
 
 struct Powers {
-    Wide Ten[39];  // 10^0 .. 10^38
-    Wide Five[45]; // 5^0 .. 5^44
+    Wide Ten[39];   // 10^0 .. 10^38
+    Wide Five[45];  // 5^0 .. 5^44
 };
 
 constexpr Powers MakePowers() {
@@ -54,7 +54,7 @@ std::uint64_t Quotient(Wide n, int d) {
     return q;
 }
 
-} // namespace
+}  // namespace
 
 // x = m 2^e exactly, m < 2^24. For -44 <= e <= 104 its decimal value m 5^-e 10^e (e < 0) or
 // m 2^e is an integer N below 2^128 times a power of ten, so the exact digits come from N; the
@@ -76,7 +76,7 @@ void AppendCaseNumber(std::string& out, float x) {
         return;
     }
     Wide n = m;
-    int scale = 0; // value = n 10^-scale
+    int scale = 0;  // value = n 10^-scale
     if (e >= 0) {
         n <<= e;
     } else {
@@ -85,13 +85,14 @@ void AppendCaseNumber(std::string& out, float x) {
     }
     // The number of digits of n, and its first seven (the rest cut off).
     const int count = DigitCount(n);
-    const std::uint64_t first = count > 7 ? Quotient(n, count - 7)
-                                          : static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(Power.Ten[7 - count]);
+    const std::uint64_t first = count > 7
+                                    ? Quotient(n, count - 7)
+                                    : static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(Power.Ten[7 - count]);
     int exponent = count - 1 - scale;
     std::uint64_t six = first / 10;
     if (first % 10 >= 5) ++six;
     if (six == 1000000) {
-        six = 100000; // 9.99999.. carried into a new digit
+        six = 100000;  // 9.99999.. carried into a new digit
         ++exponent;
     }
     char kept[6];
@@ -154,4 +155,4 @@ bool ParseCommonCaseNumber(std::string_view text, float& out) {
     return true;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -15,4 +15,4 @@ void AppendCaseNumber(std::string& out, float x);
 // normal 32-bit reals; false, out untouched, for any other text (the caller reads it the general way).
 bool ParseCommonCaseNumber(std::string_view text, float& out);
 
-} // namespace halvorine
+}  // namespace halvorine

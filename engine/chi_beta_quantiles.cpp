@@ -60,8 +60,7 @@ long double ChiSquareQuantile(long double p, long double v, bool* ok) {
             q = ch;
             const long double p1 = 1.0L + ch * (4.67L + ch);
             const long double p2 = ch * (6.73L + ch * (6.66L + ch));
-            const long double t =
-                -0.5L + (4.67L + 2.0L * ch) / p1 - (6.73L + ch * (13.32L + 3.0L * ch)) / p2;
+            const long double t = -0.5L + (4.67L + 2.0L * ch) / p1 - (6.73L + ch * (13.32L + 3.0L * ch)) / p2;
             ch = ch - (1.0L - std::exp(a + g + 0.5L * ch + c * aa) * p2 / p1) / t;
             if (!Finite(ch) || ch <= 0.0L) {
                 Report(ok, false);
@@ -93,18 +92,14 @@ long double ChiSquareQuantile(long double p, long double v, bool* ok) {
         const long double t = p2 * std::exp(xx * aa + g + p1 - c * std::log(ch));
         const long double b = t / ch;
         const long double a = 0.5L * t - b * c;
-        const long double s1 =
-            (210.0L + a * (140.0L + a * (105.0L + a * (84.0L + a * (70.0L + 60.0L * a))))) / 420.0L;
-        const long double s2 =
-            (420.0L + a * (735.0L + a * (966.0L + a * (1141.0L + 1278.0L * a)))) / 2520.0L;
+        const long double s1 = (210.0L + a * (140.0L + a * (105.0L + a * (84.0L + a * (70.0L + 60.0L * a))))) / 420.0L;
+        const long double s2 = (420.0L + a * (735.0L + a * (966.0L + a * (1141.0L + 1278.0L * a)))) / 2520.0L;
         const long double s3 = (210.0L + a * (462.0L + a * (707.0L + 932.0L * a))) / 2520.0L;
-        const long double s4 =
-            (252.0L + a * (672.0L + 1182.0L * a) + c * (294.0L + a * (889.0L + 1740.0L * a))) /
-            5040.0L;
+        const long double s4 = (252.0L + a * (672.0L + 1182.0L * a) + c * (294.0L + a * (889.0L + 1740.0L * a))) /
+                               5040.0L;
         const long double s5 = (84.0L + 264.0L * a + c * (175.0L + 606.0L * a)) / 2520.0L;
         const long double s6 = (120.0L + c * (346.0L + 127.0L * c)) / 5040.0L;
-        ch = ch + t * (1.0L + 0.5L * t * s1 -
-                       b * c * (s1 - b * (s2 - b * (s3 - b * (s4 - b * (s5 - b * s6))))));
+        ch = ch + t * (1.0L + 0.5L * t * s1 - b * c * (s1 - b * (s2 - b * (s3 - b * (s4 - b * (s5 - b * s6))))));
         // A step to or below 0 would take the logarithm of a non-positive number next round.
         if (!Finite(ch) || ch <= 0.0L) break;
         if (std::fabs(q / ch - 1.0L) <= E) return ch;
@@ -127,8 +122,7 @@ long double BetaContinuedFraction(long double x, long double a, long double b, b
         const long double d = m * (b - m) * x / ((a + 2.0L * m - 1.0L) * (a + 2.0L * m));
         const long double ap = az + d * am;
         const long double bp = bz + d * bm;
-        const long double d2 =
-            -(a + m) * (a + b + m) * x / ((a + 2.0L * m) * (a + 2.0L * m + 1.0L));
+        const long double d2 = -(a + m) * (a + b + m) * x / ((a + 2.0L * m) * (a + 2.0L * m + 1.0L));
         const long double bpp = bp + d2 * bz;
         const long double nextAm = ap / bpp;
         const long double nextBm = bp / bpp;
@@ -161,11 +155,10 @@ long double IncompleteBeta(long double x, long double a, long double b, bool* ok
     const long double front = std::exp(exponent);
     // As for the incomplete gamma function: a rounding of the exponent that alone could cost
     // 1e-9 of the result is a failure, unless the factor is negligible anyway.
-    const long double exponentError =
-        (std::fabs(lnAB) + std::fabs(aLnX) + std::fabs(bLn1X) + std::fabs(lnA) + std::fabs(lnB)) *
-        LDBL_EPSILON;
-    const bool trusted =
-        exponentError <= MaxExponentError || exponent + exponentError < UnderflowExponent;
+    const long double exponentError = (std::fabs(lnAB) + std::fabs(aLnX) + std::fabs(bLn1X) + std::fabs(lnA) +
+                                       std::fabs(lnB)) *
+                                      LDBL_EPSILON;
+    const bool trusted = exponentError <= MaxExponentError || exponent + exponentError < UnderflowExponent;
     bool fractionOk = true;
     long double result;
     if (x < (a + 1.0L) / (a + b + 2.0L)) {
@@ -185,8 +178,8 @@ long double BetaDensity(long double x, long double a, long double b) {
     if (!(x > 0.0L && x < 1.0L) || !(a > 0.0L) || !(b > 0.0L) || !Finite(a) || !Finite(b)) {
         return 0.0L;
     }
-    const long double d = std::exp(LnGamma(a + b) + (a - 1.0L) * std::log(x) +
-                                   (b - 1.0L) * std::log(1.0L - x) - LnGamma(a) - LnGamma(b));
+    const long double d = std::exp(LnGamma(a + b) + (a - 1.0L) * std::log(x) + (b - 1.0L) * std::log(1.0L - x) -
+                                   LnGamma(a) - LnGamma(b));
     return Finite(d) ? d : 0.0L;
 }
 
@@ -224,8 +217,7 @@ long double BetaQuantile(long double p, long double alpha, long double beta, boo
     }
 
     const long double r = std::sqrt(BetaEps);
-    long double x = (alpha <= 1.0L || beta <= 1.0L) ? alpha / (alpha + beta)
-                                                    : BetaQuantileStart(p, alpha, beta);
+    long double x = (alpha <= 1.0L || beta <= 1.0L) ? alpha / (alpha + beta) : BetaQuantileStart(p, alpha, beta);
     if (x == 0.0L) x = r;
     if (x == 1.0L) x = 1.0L - r;
 
@@ -274,4 +266,4 @@ long double BetaQuantile(long double p, long double alpha, long double beta, boo
     return x;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

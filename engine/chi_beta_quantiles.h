@@ -61,4 +61,4 @@ constexpr int ChiSquareMaxStartRounds = 100;
 constexpr int BetaQuantileMaxSteps = 100;
 constexpr int BetaFractionMaxRounds = 100000;
 
-} // namespace halvorine
+}  // namespace halvorine

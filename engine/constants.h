@@ -6,9 +6,9 @@
 
 namespace halvorine {
 
-constexpr int MaxItemCount = 1000;       // item slots 1..1000
-constexpr int MaxExpertCount = 1000;     // data experts in slots 1..1000
-constexpr int ExpertSlotCount = 1032;    // decision makers follow the data experts
+constexpr int MaxItemCount = 1000;     // item slots 1..1000
+constexpr int MaxExpertCount = 1000;   // data experts in slots 1..1000
+constexpr int ExpertSlotCount = 1032;  // decision makers follow the data experts
 constexpr int MaxQuantileCount = 25;
 
 // A value within MissingTolerance of MissingValue counts as not given.
@@ -47,4 +47,4 @@ inline bool IsMissing(float x) {
     return d <= MissingTolerance;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

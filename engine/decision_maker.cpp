@@ -15,12 +15,13 @@ namespace halvorine {
 
 namespace {
 
-bool Finite(float v) { return std::isfinite(v); }
+bool Finite(float v) {
+    return std::isfinite(v);
+}
 
 bool ScoresFinite(const TExpert& x) {
     if (!Finite(x.Calibration) || !Finite(x.CalibrationCut) || !Finite(x.SeedEntropy) || !Finite(x.RawWeight) ||
-        !Finite(x.Weight) || !Finite(x.WeightWithDM) || !Finite(x.MeanSeedInformation) ||
-        !Finite(x.MeanInformation))
+        !Finite(x.Weight) || !Finite(x.WeightWithDM) || !Finite(x.MeanSeedInformation) || !Finite(x.MeanInformation))
         return false;
     for (const auto& a : x.Assessments) {
         if (!a || !a->Item) continue;
@@ -31,7 +32,7 @@ bool ScoresFinite(const TExpert& x) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 void DMQuantilesFromDensity(const std::vector<PoolInterval>& intervals, int count, TAssessment& d) {
     QuantilesFromDensity(
@@ -103,7 +104,8 @@ int ScoreDecisionMaker() {
             if (!a) break;
             if (!a->Item) continue;
             const long double itemSum = a->Item->ItemWeightSum;
-            a->ItemWeight = itemSum != 0 ? static_cast<float>(static_cast<long double>(a->RawItemWeight) / itemSum) : 0.0f;
+            a->ItemWeight = itemSum != 0 ? static_cast<float>(static_cast<long double>(a->RawItemWeight) / itemSum)
+                                         : 0.0f;
         }
     }
 
@@ -115,4 +117,4 @@ int ScoreDecisionMaker() {
     return RunOk;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -36,4 +36,4 @@ void ComputeMinSeedCount();
 // maker together. Returns 0, or RunNotFinite when some stored score or weight is not finite.
 int ScoreDecisionMaker();
 
-} // namespace halvorine
+}  // namespace halvorine

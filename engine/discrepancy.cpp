@@ -48,7 +48,7 @@ struct MapRestore {
     ~MapRestore() { ItemIndexMap = Saved; }
 };
 
-} // namespace
+}  // namespace
 
 float RelativeInformation(int q, const float* p, const float* a, bool isLog, float upper, float lower, const float* b) {
     // No range to measure on: not a number, which the callers refuse.
@@ -168,4 +168,4 @@ void RobustnessDiscrepancy(int& code, int excluded, TRobustness& R) {
     if (seedCount > 0) R.DMSeedDiscrepancy = static_cast<float>(seedSum / seedCount);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -31,4 +31,4 @@ void ResetDiscrepancies();
 // among them, into R.DMDiscrepancy and R.DMSeedDiscrepancy. code: 0, or RunNotFinite (ItemCount).
 void RobustnessDiscrepancy(int& code, int excluded, TRobustness& R);
 
-} // namespace halvorine
+}  // namespace halvorine

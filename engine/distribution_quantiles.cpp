@@ -31,27 +31,24 @@ long double Finish(long double x, bool* ok) {
     return x;
 }
 
-long double GammaFamilyQuantile(long double p, long double shape, long double scale,
-                                long double location, bool* ok) {
+long double GammaFamilyQuantile(long double p, long double shape, long double scale, long double location, bool* ok) {
     bool chiOk = true;
     const long double ch = ChiSquareQuantile(p, 2.0L * shape, &chiOk);
     if (!chiOk) return Fail(ok);
     return Finish(ch / (2.0L * scale) + location, ok);
 }
 
-long double BetaFamilyQuantile(long double p, long double alpha, long double beta,
-                               long double lower, long double upper, bool* ok) {
+long double BetaFamilyQuantile(long double p, long double alpha, long double beta, long double lower, long double upper,
+                               bool* ok) {
     bool betaOk = true;
     const long double x = BetaQuantile(p, alpha, beta, &betaOk);
     if (!betaOk) return Fail(ok);
     return Finish(lower + x * (upper - lower), ok);
 }
 
-long double TriangularQuantile(long double p, long double a, long double m, long double b,
-                               bool* ok) {
+long double TriangularQuantile(long double p, long double a, long double m, long double b, bool* ok) {
     // For a = b the ratio is infinite or not a number, and either branch gives a = b.
-    if (p >= 0.0L && p <= (m - a) / (b - a))
-        return Finish(a + std::sqrt(p * (m - a) * (b - a)), ok);
+    if (p >= 0.0L && p <= (m - a) / (b - a)) return Finish(a + std::sqrt(p * (m - a) * (b - a)), ok);
     return Finish(b - std::sqrt((1.0L - p) * (b - m) * (b - a)), ok);
 }
 
@@ -89,10 +86,10 @@ long double NormalQuantile(long double p, bool* ok) {
         return 0.0L;
     }
     if (p == 0.5L) return 0.0L;
-    constexpr long double p0 = -0.322232431088L, p1 = -1.0L, p2 = -0.342242088547L,
-                          p3 = -0.0204231210245L, p4 = -0.453642210148e-4L;
-    constexpr long double q0 = 0.099348462606L, q1 = 0.588581570495L, q2 = 0.531103462366L,
-                          q3 = 0.10353775285L, q4 = 0.38560700634e-2L;
+    constexpr long double p0 = -0.322232431088L, p1 = -1.0L, p2 = -0.342242088547L, p3 = -0.0204231210245L,
+                          p4 = -0.453642210148e-4L;
+    constexpr long double q0 = 0.099348462606L, q1 = 0.588581570495L, q2 = 0.531103462366L, q3 = 0.10353775285L,
+                          q4 = 0.38560700634e-2L;
     long double q = p;
     if (p > 0.5L) q = 1.0L - p;
     const long double t = std::sqrt(-std::log(q * q));
@@ -128,12 +125,10 @@ long double NormalFamilyQuantile(long double p, long double mean, long double de
     return Finish(mean + deviation * NormalQuantile(p), ok);
 }
 
-long double LogNormalQuantile(long double p, long double median, long double errorFactor,
-                              bool* ok) {
+long double LogNormalQuantile(long double p, long double median, long double errorFactor, bool* ok) {
     if (!IsLevel(p)) return Fail(ok);
     if (!(errorFactor > 0.0L)) return Fail(ok);
-    return Finish(
-        median * std::exp(std::log(errorFactor) * NormalQuantile(p) / NormalQuantile(0.95L)), ok);
+    return Finish(median * std::exp(std::log(errorFactor) * NormalQuantile(p) / NormalQuantile(0.95L)), ok);
 }
 
 long double ExponentialQuantile(long double p, long double rate, long double location, bool* ok) {
@@ -141,8 +136,7 @@ long double ExponentialQuantile(long double p, long double rate, long double loc
     return Finish(location - std::log(1.0L - p) / rate, ok);
 }
 
-long double WeibullQuantile(long double p, long double shape, long double scale,
-                            long double location, bool* ok) {
+long double WeibullQuantile(long double p, long double shape, long double scale, long double location, bool* ok) {
     if (!IsLevel(p)) return Fail(ok);
     if (shape == 0.0L) shape = 1.0L;
     bool powOk = true;
@@ -169,4 +163,4 @@ long double DistributionQuantile(long double p, const TDistribution& D, bool* ok
     }
 }
 
-} // namespace halvorine
+}  // namespace halvorine

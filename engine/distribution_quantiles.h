@@ -33,18 +33,13 @@ namespace halvorine {
 long double DistributionQuantile(long double p, const TDistribution& D, bool* ok = nullptr);
 
 long double ConstantQuantile(long double p, long double value, bool* ok = nullptr);
-long double UniformQuantile(long double p, long double lower, long double upper,
+long double UniformQuantile(long double p, long double lower, long double upper, bool* ok = nullptr);
+long double LogUniformQuantile(long double p, long double lower, long double upper, bool* ok = nullptr);
+long double NormalFamilyQuantile(long double p, long double mean, long double deviation, bool* ok = nullptr);
+long double LogNormalQuantile(long double p, long double median, long double errorFactor, bool* ok = nullptr);
+long double ExponentialQuantile(long double p, long double rate, long double location, bool* ok = nullptr);
+long double WeibullQuantile(long double p, long double shape, long double scale, long double location,
                             bool* ok = nullptr);
-long double LogUniformQuantile(long double p, long double lower, long double upper,
-                               bool* ok = nullptr);
-long double NormalFamilyQuantile(long double p, long double mean, long double deviation,
-                                 bool* ok = nullptr);
-long double LogNormalQuantile(long double p, long double median, long double errorFactor,
-                              bool* ok = nullptr);
-long double ExponentialQuantile(long double p, long double rate, long double location,
-                                bool* ok = nullptr);
-long double WeibullQuantile(long double p, long double shape, long double scale,
-                            long double location, bool* ok = nullptr);
 
 // x raised to the power y: exp(y ln x) for x > 0; 0 for x = 0 (whatever y is); for x < 0 the
 // same power of -x when y is integral to within 1e-9 (its fraction, as truncation leaves it),
@@ -57,4 +52,4 @@ long double PowerX(long double x, long double y, bool* ok = nullptr);
 // Failure (ok = false, result 0): p not strictly between 0 and 1.
 long double NormalQuantile(long double p, bool* ok = nullptr);
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -17,4 +17,4 @@ struct TDistribution {
     double P4 = 0.0;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

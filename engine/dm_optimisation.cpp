@@ -43,7 +43,6 @@ bool DecisionMakerItemsIntact() {
 // so changes what the pass hands on (CopiesAndClears).
 enum Build : char { Pools = 0, Copies = 1, CopiesAndClears = 2 };
 
-
 // With item weights, from the weights of the pass at level 2 (just computed): the seed items' raw
 // item weights into `weights`, the last level whose weights do not fail (some item's raw weights
 // all zero), and the levels whose build copies some item's expert (one with all but a negligible
@@ -79,7 +78,8 @@ bool ItemWeightLevels(ScreenWeights& weights, int& last, std::vector<char>& copi
             }
             // The weights of the others (not data experts) are not cut.
             answers.push_back({data ? weights.Calibration[e] : HUGE_VALF, a->RawItemWeight, data, e});
-            if (data && seed && a->Valid) weights.ItemRaw[static_cast<std::size_t>(e) * (MaxItemCount + 1) + i] = a->RawItemWeight;
+            if (data && seed && a->Valid)
+                weights.ItemRaw[static_cast<std::size_t>(e) * (MaxItemCount + 1) + i] = a->RawItemWeight;
         }
         std::stable_sort(answers.begin(), answers.end(),
                          [](const Answer& a, const Answer& b) { return a.Calibration > b.Calibration; });
@@ -87,7 +87,7 @@ bool ItemWeightLevels(ScreenWeights& weights, int& last, std::vector<char>& copi
         std::size_t taken = 0;
         double sum = 0;
         double largest = 0;
-        int dominant = 0; // the expert with the largest weight
+        int dominant = 0;  // the expert with the largest weight
         int copiedExpert = 0;
         bool mixed = false;
         for (int k = K; k >= 2; --k) {
@@ -126,7 +126,6 @@ bool ItemWeightLevels(ScreenWeights& weights, int& last, std::vector<char>& copi
     }
     return true;
 }
-
 
 // With global weights, from the weights of the pass at level 2 (just computed): the last level
 // whose weights do not fail (all raw weights zero, or those of some assessed item's valid answers)
@@ -171,7 +170,8 @@ bool GlobalWeightLevels(const ScreenWeights& weights, int& last, std::vector<cha
         int sole = 0;
         for (int e = 1; e <= n; ++e) {
             if (!IsDataExpert(e) || !kept(e, k)) continue;
-            const float w = static_cast<float>(static_cast<long double>(static_cast<float>(raw[static_cast<std::size_t>(e)])) / sum);
+            const float w = static_cast<float>(
+                static_cast<long double>(static_cast<float>(raw[static_cast<std::size_t>(e)])) / sum);
             if (NearlyEqual(1, w)) sole = e;
         }
         char build = Pools;
@@ -302,7 +302,7 @@ void Passes(int& code, std::vector<float>& fileWeights, LevelSearch search) {
 
     std::vector<char> exact(static_cast<std::size_t>(K) + 2, 1);
     std::vector<char> copies(static_cast<std::size_t>(K) + 2, 0);
-    std::vector<ScreenedLevel> bounds; // of levels 2.., while screened
+    std::vector<ScreenedLevel> bounds;  // of levels 2.., while screened
     HandedOn handed;
     bool screened = false;
     int last = K;
@@ -379,15 +379,23 @@ void Passes(int& code, std::vector<float>& fileWeights, LevelSearch search) {
     }
 }
 
-} // namespace
+}  // namespace
 
-bool BecomesBest(int k, float score, float best) { return k == 1 || score > best; }
+bool BecomesBest(int k, float score, float best) {
+    return k == 1 || score > best;
+}
 
-const LevelSearchReport& LastLevelSearch() { return Report; }
+const LevelSearchReport& LastLevelSearch() {
+    return Report;
+}
 
-void SetLevelSearch(LevelSearch search) { Search = search; }
+void SetLevelSearch(LevelSearch search) {
+    Search = search;
+}
 
-void OptimiseDecisionMaker(int& code) { OptimiseDecisionMaker(code, Search); }
+void OptimiseDecisionMaker(int& code) {
+    OptimiseDecisionMaker(code, Search);
+}
 
 void OptimiseDecisionMaker(int& code, LevelSearch search) {
     code = CheckBinProbabilities();
@@ -404,4 +412,4 @@ void OptimiseDecisionMaker(int& code, LevelSearch search) {
     if (!fileWeights.empty()) WriteWeightsFile(fileWeights);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -22,12 +22,12 @@ void SetLevelSearch(LevelSearch search);
 
 // What the last search did.
 struct LevelSearchReport {
-    int Candidates = 0;    // candidate levels the passes went through
-    int ExactPasses = 0;   // candidate passes that pooled (the final pass not counted)
-    bool Screened = false; // the bounds applied
-    int OutOfBounds = 0;   // exact scores outside the bounds of their level (a fault if not 0)
-    int Bounded = 0;       // exact scores checked against bounds
-    int PassedOver = 0;    // candidate levels the bounds rule out (Audited pools them all the same)
+    int Candidates = 0;     // candidate levels the passes went through
+    int ExactPasses = 0;    // candidate passes that pooled (the final pass not counted)
+    bool Screened = false;  // the bounds applied
+    int OutOfBounds = 0;    // exact scores outside the bounds of their level (a fault if not 0)
+    int Bounded = 0;        // exact scores checked against bounds
+    int PassedOver = 0;     // candidate levels the bounds rule out (Audited pools them all the same)
 };
 const LevelSearchReport& LastLevelSearch();
 
@@ -36,4 +36,4 @@ const LevelSearchReport& LastLevelSearch();
 // (a tie keeps the earlier, lower level).
 bool BecomesBest(int k, float score, float best);
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -26,7 +26,7 @@ namespace halvorine {
 namespace {
 
 constexpr double Inf = std::numeric_limits<double>::infinity();
-constexpr double Unit32 = 0x1p-24; // the relative rounding of a 32-bit real
+constexpr double Unit32 = 0x1p-24;  // the relative rounding of a 32-bit real
 constexpr int MostCombinations = 256;
 
 enum class Validity : unsigned char { Missing, Valid, Undecided };
@@ -52,7 +52,9 @@ long double InfoScale(float v, bool isLog) {
     return std::log(std::max(static_cast<long double>(LowerClamp), nudged));
 }
 
-bool HoldsWhole(double lo, double hi) { return std::ceil(lo) <= hi; }
+bool HoldsWhole(double lo, double hi) {
+    return std::ceil(lo) <= hi;
+}
 
 // How far the exact quantile's value, as every later step reads it, may lie outside [lo, hi] on
 // the pooling scale: the rounding to 32 bits (and on a LOG item through exp and back), the nudge
@@ -185,8 +187,8 @@ bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& we
         }
         if (cell.State != Validity::Valid) continue;
 
-        int certain = 0;  // quantiles the realisation definitely exceeds
-        int possible = 0; // quantiles it may exceed
+        int certain = 0;   // quantiles the realisation definitely exceeds
+        int possible = 0;  // quantiles it may exceed
         for (int k = 1; k <= q; ++k) {
             if (hi[k] < realisation) ++certain;
             if (lo[k] <= realisation) ++possible;
@@ -230,9 +232,11 @@ bool CalibrationRange(int hits[], const std::vector<const Cell*>& open, std::siz
     return true;
 }
 
-} // namespace
+}  // namespace
 
-double QuantileLevelMargin(int n) { return 1e-4 + 4.0 * n * Unit32; }
+double QuantileLevelMargin(int n) {
+    return 1e-4 + 4.0 * n * Unit32;
+}
 
 std::vector<ScreenedLevel> ScreenLevels(const std::vector<float>& levels, const ScreenWeights& weights) {
     const int dm = ExpertCount + 1;
@@ -245,8 +249,8 @@ std::vector<ScreenedLevel> ScreenLevels(const std::vector<float>& levels, const 
     std::vector<Cell> cells(seeds.size() * count);
     std::vector<char> ok(seeds.size(), 0);
     ForEachTask(static_cast<int>(seeds.size()), [&](int, int task) {
-        ok[static_cast<std::size_t>(task)] =
-            ScreenItem(seeds[static_cast<std::size_t>(task)], levels, weights, &cells[static_cast<std::size_t>(task) * count]);
+        ok[static_cast<std::size_t>(task)] = ScreenItem(seeds[static_cast<std::size_t>(task)], levels, weights,
+                                                        &cells[static_cast<std::size_t>(task) * count]);
     });
     if (std::find(ok.begin(), ok.end(), 0) != ok.end()) return {};
 
@@ -293,4 +297,4 @@ std::vector<ScreenedLevel> ScreenLevels(const std::vector<float>& levels, const 
     return out;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

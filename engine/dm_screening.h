@@ -11,7 +11,7 @@ struct ScreenedLevel {
     bool Decided = false;  // Low..High bound the score; otherwise it may be anything
     float Low = 0;
     float High = 0;
-    int SeedCount = 0;     // the decision maker's valid seed items
+    int SeedCount = 0;  // the decision maker's valid seed items
 };
 
 // The weights of the passes at the levels, as fixed numbers: data expert e takes part at a level
@@ -22,7 +22,7 @@ struct ScreenWeights {
     std::vector<float> Calibration;
     std::vector<double> Raw;
     std::vector<double> ItemRaw;
-    int DataMinSeedCount = 0; // the smallest SeedCount of the experts before the decision maker
+    int DataMinSeedCount = 0;  // the smallest SeedCount of the experts before the decision maker
 };
 
 // Bounds of the score of the pass at levels[t] for every t (levels ascending, all above 0), with
@@ -35,4 +35,4 @@ std::vector<ScreenedLevel> ScreenLevels(const std::vector<float>& levels, const 
 // densities of the exact pooling of n experts.
 double QuantileLevelMargin(int n);
 
-} // namespace halvorine
+}  // namespace halvorine

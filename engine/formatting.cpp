@@ -13,4 +13,4 @@ std::string FormatExtended(double x) {
     return FormatReal(static_cast<long double>(x), FieldWidth, DecimalPlaces, FloatFormat, DecimalSeparator);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -10,4 +10,4 @@ std::string FormatNumber(float x);
 // The same for a distribution parameter.
 std::string FormatExtended(double x);
 
-} // namespace halvorine
+}  // namespace halvorine

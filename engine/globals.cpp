@@ -185,9 +185,8 @@ void ComputeBinProbabilities() {
     // Levels outside 1..25 would index past the tables.
     if (QuantileCount < 1 || QuantileCount > MaxQuantileCount) return;
     BinProbabilities[1] = QuantileLevels[1];
-    for (int k = 2; k <= QuantileCount; ++k)
-        BinProbabilities[k] = QuantileLevels[k] - QuantileLevels[k - 1];
+    for (int k = 2; k <= QuantileCount; ++k) BinProbabilities[k] = QuantileLevels[k] - QuantileLevels[k - 1];
     BinProbabilities[QuantileCount + 1] = 1.0f - QuantileLevels[QuantileCount];
 }
 
-} // namespace halvorine
+}  // namespace halvorine

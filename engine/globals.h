@@ -44,7 +44,6 @@ struct TRunSettings {
     float IntrinsicRangeOvershoot = 0;
 };
 
-
 // One expert's assessment of one item.
 struct TAssessment {
     // Taken from blocks (record_pool.h): a full-size case holds a million of them.
@@ -118,7 +117,7 @@ struct TFileKind {
 struct FILEDATA {
     std::string CaseFileName;
     std::string CaseName;
-    TFileKind FileKinds[3]; // 1 experts' assessments, 2 items
+    TFileKind FileKinds[3];  // 1 experts' assessments, 2 items
 };
 
 // 1-based tables of owning pointers; entry 0 is never used.
@@ -174,7 +173,7 @@ extern bool WindowFlags[6];
 extern int FieldWidth;
 extern int DecimalPlaces;
 extern char FloatFormat;
-extern char DecimalSeparator; // from the user's locale; case files always use '.'
+extern char DecimalSeparator;  // from the user's locale; case files always use '.'
 
 // ---- counts ----
 extern int ExpertCount;
@@ -197,7 +196,7 @@ extern bool LossShown;
 extern bool OptimiseDM;
 extern bool BayesianUpdates;
 extern bool RobustnessOnExperts;
-extern std::uint16_t WeightType; // 1 global, 2 equal, 3 item, 4 user
+extern std::uint16_t WeightType;  // 1 global, 2 equal, 3 item, 4 user
 extern float CalibrationPower;
 extern float IntrinsicRangeOvershoot;
 extern float UserSignificanceLevel;
@@ -229,7 +228,7 @@ extern bool ExpertsFilterEnabled;
 // ---- export state ----
 extern int ExportSolutionMode;
 extern bool ExportDistributions;
-extern int RangeGraphKind; // 0 items-wise, 1 experts-wise
+extern int RangeGraphKind;  // 0 items-wise, 1 experts-wise
 extern bool OutputLineBreak;
 // The current output text file of the exports (engine/output_files.h).
 extern OutputFile OutFile;
@@ -267,4 +266,4 @@ void FreeCase();
 // Recomputes BinProbabilities from QuantileCount and QuantileLevels.
 void ComputeBinProbabilities();
 
-} // namespace halvorine
+}  // namespace halvorine

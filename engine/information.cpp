@@ -101,8 +101,7 @@ public:
         key.Bits[0] = std::bit_cast<std::uint32_t>(item->IntrinsicLow);
         key.Bits[q + 1] = std::bit_cast<std::uint32_t>(item->IntrinsicHigh);
         Entry& known = known_[&a];
-        if (known.Item == key.Item && known.IsLog == key.IsLog &&
-            std::equal(key.Bits, key.Bits + q + 2, known.Bits)) {
+        if (known.Item == key.Item && known.IsLog == key.IsLog && std::equal(key.Bits, key.Bits + q + 2, known.Bits)) {
             a.Values[0] = item->IntrinsicLow;
             a.Values[q + 1] = item->IntrinsicHigh;
             return known.Information;
@@ -127,7 +126,7 @@ private:
 
 thread_local KnownInformation Known;
 
-} // namespace
+}  // namespace
 
 float BinWidth(const TAssessment& a, int k, int j) {
     const bool isLog = IsLogItem(a.Item);
@@ -242,8 +241,10 @@ InformationMeans MeanInformationOf(int e) {
     for (int i = 1; i <= MaxItemCount; ++i) {
         TAssessment* a = AssessmentAt(e, i);
         if (!a || !a->Item) continue;
-        if (data) a->Information = GetItemInformation(e, i);
-        else a->Information = a->Valid ? Known.Of(*a) : 0.0f;
+        if (data)
+            a->Information = GetItemInformation(e, i);
+        else
+            a->Information = a->Valid ? Known.Of(*a) : 0.0f;
         total += a->Information;
         if (IsSeedItem(a->Item)) seedTotal += a->Information;
     }
@@ -262,4 +263,4 @@ float ComputeMeanInformation(int e) {
     return x->MeanSeedInformation;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -43,4 +43,4 @@ InformationMeans MeanInformationOf(int e);
 // MeanSeedInformation (over its assessed seed items); returns MeanSeedInformation.
 float ComputeMeanInformation(int e);
 
-} // namespace halvorine
+}  // namespace halvorine

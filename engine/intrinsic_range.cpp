@@ -20,7 +20,7 @@ bool FitsReal(long double v) {
     return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
 }
 
-} // namespace
+}  // namespace
 
 int ComputeIntrinsicRange(int i, float& L, float& U, float& lo, float& hi, float overshoot) {
     const TItem* item = (i >= 1 && i <= MaxItemCount) ? ItemTable[i].get() : nullptr;
@@ -114,4 +114,4 @@ int ComputeIntrinsicRanges() {
     return RunOk;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -17,4 +17,4 @@ int ComputeIntrinsicRange(int i, float& L, float& U, float& lo, float& hi, float
 // that fails, with its index in ItemCount; the items after it keep what they had.
 int ComputeIntrinsicRanges();
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -1,6 +1,5 @@
 #include "engine/items_file.h"
 
-
 #include "common/core/line_io.h"
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
@@ -25,7 +24,7 @@ std::string ItemLine(int i, const TItem& item) {
     return line;
 }
 
-} // namespace
+}  // namespace
 
 int ItemIndexOf(const TItem* item) {
     if (!item) return 0;
@@ -58,7 +57,7 @@ bool ParseItemLine(const std::string& line) {
     if (number.empty() || id.empty()) return false;
 
     TItem* item = FindOrCreateItem(id);
-    if (!item) return true; // beyond the table: discarded
+    if (!item) return true;  // beyond the table: discarded
     const int index = ItemIndexOf(item);
     ++pos;
     const std::string realisation = NextWord(line, pos);
@@ -66,7 +65,7 @@ bool ParseItemLine(const std::string& line) {
     std::string scale;
     NormaliseScale(NextWord(line, pos), scale);
 
-    if (!item->HasRealisation) { // the first line with a realisation wins
+    if (!item->HasRealisation) {  // the first line with a realisation wins
         float v = NoValue;
         if (ParseReal32(realisation, v)) {
             item->Realisation = v;
@@ -76,7 +75,7 @@ bool ParseItemLine(const std::string& line) {
             if (!realisation.empty()) lineLostValue = true;
         }
     }
-    if (!scale.empty()) item->Scale = scale; // the last line decides the scale
+    if (!scale.empty()) item->Scale = scale;  // the last line decides the scale
     ++pos;
     const std::string name = ColumnText(line, pos, 173);
     if (item->Name.empty()) item->Name = name;
@@ -133,4 +132,4 @@ void WriteItemsTo(TextFileWriter& out) {
     }
 }
 
-} // namespace halvorine
+}  // namespace halvorine

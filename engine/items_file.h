@@ -38,4 +38,4 @@ int ItemNumberOfId(const std::string& id);
 // when that slot is empty.
 void AddItemToExperts(TItem* item, int index);
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -23,4 +23,4 @@ float NudgeIntegral(float v) {
     return NudgedValue(v);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

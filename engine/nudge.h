@@ -12,4 +12,4 @@ float NudgedValue(float v);
 // while the current run's decision-maker name contains "check".
 float NudgeIntegral(float v);
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -94,8 +94,8 @@ bool OpenOutputFile(const std::string& defaultExt, const std::string& filter, Ou
     if (LacksExtension(name)) name += defaultExt;
     const bool exists = FileExists(name);
     if (exists && !append) {
-        const std::string text =
-            "Output file " + UpperCaseAscii(CaseNameFromFile(name) + defaultExt) + " already exists. Overwrite?";
+        const std::string text = "Output file " + UpperCaseAscii(CaseNameFromFile(name) + defaultExt) +
+                                 " already exists. Overwrite?";
         if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) !=
             platform::Answer::Ok)
             return false;
@@ -177,10 +177,11 @@ void FillSegment(int from, double start, int to, double end) {
     const int n = to - from;
     if (n <= 0) return;
     const double step = (end - start) / n;
-    for (int j = from + 1; j <= to; ++j) PercentileTable[j] = static_cast<float>(static_cast<double>(PercentileTable[j - 1]) + step);
+    for (int j = from + 1; j <= to; ++j)
+        PercentileTable[j] = static_cast<float>(static_cast<double>(PercentileTable[j - 1]) + step);
 }
 
-} // namespace
+}  // namespace
 
 bool BuildPercentileTable(int e, int slot) {
     PercentileTableNote.clear();
@@ -236,4 +237,4 @@ bool BuildPercentileTable(int e, int slot) {
     return true;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

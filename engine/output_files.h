@@ -18,12 +18,12 @@ namespace halvorine {
 class OutputFile {
 public:
     OutputFile();
-    ~OutputFile(); // abandons what is still open
+    ~OutputFile();  // abandons what is still open
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
     void Create(const std::string& path);
-    void Append(const std::string& path); // creates the file when it does not exist
+    void Append(const std::string& path);  // creates the file when it does not exist
     void Write(const std::string& text);
     void Close();
     // Closes without replacing the old file of a created one.
@@ -73,4 +73,4 @@ std::string PercentileText(int k);
 // its values, the range or the levels do not allow a table.
 bool BuildPercentileTable(int e, int slot);
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -122,7 +122,7 @@ void AddWith(AddKernel kernel, float* density, int count, long double d) {
     kernel(density, count, dh, d);
 }
 
-} // namespace
+}  // namespace
 
 void AddDensityPlain(float* density, int count, long double d) {
     for (int t = 0; t < count; ++t) density[t] = static_cast<float>(density[t] + d);
@@ -133,7 +133,9 @@ void AddDensity(float* density, int count, long double d) {
     AddWith(kernel, density, count, d);
 }
 
-bool DensityKernelRuns(DensityKernel kernel) { return KernelOf(kernel) != nullptr; }
+bool DensityKernelRuns(DensityKernel kernel) {
+    return KernelOf(kernel) != nullptr;
+}
 
 void AddDensityWith(DensityKernel kernel, float* density, int count, long double d) {
     const AddKernel k = KernelOf(kernel);
@@ -210,13 +212,13 @@ bool AboveTheClamp(double v) {
 // Bounds within which any non-negative weights keep every density, quantile and its exponential
 // finite as 32-bit reals.
 constexpr long double LargestEnd = 1e30L;
-constexpr long double LargestLogEnd = 85;     // exp(85.001) < 1e37
+constexpr long double LargestLogEnd = 85;  // exp(85.001) < 1e37
 constexpr long double LargestDensity = 1e37L;
 
 // Full layouts kept between builds stop growing here; further items are laid out again each time.
 constexpr std::size_t KeptLayoutBytes = std::size_t{512} << 20;
 
-} // namespace
+}  // namespace
 
 // A radix sort of the values' bit patterns turned into unsigned numbers that order as the values
 // do, a byte at a time from the lowest; a byte that every value shares is passed over. Equal values
@@ -297,11 +299,11 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
     ends.push_back(PoolScale(L, isLog));
     endOfValue.assign(static_cast<std::size_t>(n) * q, -1);
     const std::size_t m = points.size();
-    std::size_t run = 0; // the first of the values equal to the current one
+    std::size_t run = 0;  // the first of the values equal to the current one
     for (std::size_t t = 0; t < m; ++t) {
         const double v = points[t].Value;
         const bool last = t + 1 == m;
-        if (!last && !(v < points[t + 1].Value)) continue; // an equal value follows: the last one stands
+        if (!last && !(v < points[t + 1].Value)) continue;  // an equal value follows: the last one stands
         int end = -1;
         if (last || AboveTheClamp(v)) {
             ends.push_back(PoolScale(v, isLog));
@@ -352,12 +354,16 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
             } else {
                 j = FindEnd(ends, from, count, own[k]);
             }
-            if (j == 0) broken = true;
-            else if (full) layout.Last[static_cast<std::size_t>(t) * q + (k - 1)] = static_cast<std::uint16_t>(j);
+            if (j == 0)
+                broken = true;
+            else if (full)
+                layout.Last[static_cast<std::size_t>(t) * q + (k - 1)] = static_cast<std::uint16_t>(j);
         }
         layout.Broken[t] = broken;
-        if (broken) layout.BrokenExperts.push_back(t);
-        else densityBound += largest;
+        if (broken)
+            layout.BrokenExperts.push_back(t);
+        else
+            densityBound += largest;
     }
     layout.Safe = moderate && densityBound < LargestDensity;
     if (!full) {
@@ -370,9 +376,7 @@ DecisionMakerPool::Fractions DecisionMakerPool::WeightFractions(const Layout& la
     // Every item that all data experts answered validly has the fractions of the build.
     if (WeightType != 3 && layout.AllExperts) return all_;
     const int n = static_cast<int>(layout.Experts.size());
-    auto weight = [&](int t) {
-        return WeightType == 3 ? layout.Answers[t]->ItemWeight : weights_[layout.Experts[t]];
-    };
+    auto weight = [&](int t) { return WeightType == 3 ? layout.Answers[t]->ItemWeight : weights_[layout.Experts[t]]; };
     Fractions f;
     for (int t = 0; t < n; ++t) f.Total += weight(t);
     std::vector<long double>& fracs = w.Fracs;
@@ -477,7 +481,8 @@ int DecisionMakerPool::Shadow(int i, Layout& layout, TAssessment& d, Worker& w) 
         MarkMissing(d);
         return RunOk;
     }
-    if (fractions.Negative || !layout.Safe || layout.NotFinite) return Pool(layout.Full ? layout : ScratchLayout(i, w), d, w);
+    if (fractions.Negative || !layout.Safe || layout.NotFinite)
+        return Pool(layout.Full ? layout : ScratchLayout(i, w), d, w);
     // Pooling could fail only on a weighted expert's bin without width or a lost breakpoint.
     for (int t : layout.BrokenExperts)
         if (fractions.Of[t] != 0) return RunDegenerateBin;
@@ -602,4 +607,4 @@ bool DecisionMakerPool::NoBuildCanFail() {
     return true;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -67,30 +67,30 @@ public:
 private:
     struct Layout {
         bool Built = false;
-        bool Full = false;        // Ends, Widths and Last are filled
+        bool Full = false;  // Ends, Widths and Last are filled
         bool IsLog = false;
-        bool NotFinite = false;   // a breakpoint is not a number
-        bool Safe = false;        // any non-negative weights give finite densities and quantiles
-        int Count = 0;            // intervals 1..Count; interval j runs from Ends[j-1] to Ends[j]
+        bool NotFinite = false;  // a breakpoint is not a number
+        bool Safe = false;       // any non-negative weights give finite densities and quantiles
+        int Count = 0;           // intervals 1..Count; interval j runs from Ends[j-1] to Ends[j]
         std::vector<long double> Ends;
-        std::vector<int> Experts; // the data experts with a valid assessment, in expert order
+        std::vector<int> Experts;  // the data experts with a valid assessment, in expert order
         std::vector<TAssessment*> Answers;
-        bool AllExperts = false;  // every data expert answered validly
-        std::vector<char> Broken;            // per expert: a bin without width, or a quantile
-                                             // that is not among the interval ends
-        std::vector<int> BrokenExperts;      // the same, as a list
-        std::vector<long double> Widths;     // per expert, bins 1..Q+1 on the pooling scale
-        std::vector<std::uint16_t> Last;     // per expert, the last interval of bins 1..Q
+        bool AllExperts = false;          // every data expert answered validly
+        std::vector<char> Broken;         // per expert: a bin without width, or a quantile
+                                          // that is not among the interval ends
+        std::vector<int> BrokenExperts;   // the same, as a list
+        std::vector<long double> Widths;  // per expert, bins 1..Q+1 on the pooling scale
+        std::vector<std::uint16_t> Last;  // per expert, the last interval of bins 1..Q
     };
 
     struct Point {
         double Value;
-        std::uint32_t Origin; // expert (in layout order) x Q + quantile - 1
+        std::uint32_t Origin;  // expert (in layout order) x Q + quantile - 1
     };
     // What pooling one item needs for itself; one per thread, so items are pooled side by side.
     struct Worker {
-        Layout Scratch;           // the full layout of an item that is not kept
-        int ScratchItem = 0;      // the item Scratch holds, within one build
+        Layout Scratch;       // the full layout of an item that is not kept
+        int ScratchItem = 0;  // the item Scratch holds, within one build
         std::vector<Point> Points;
         std::vector<Point> Spare;
         std::vector<int> EndOf;
@@ -98,9 +98,9 @@ private:
         std::vector<long double> Fracs;
     };
     struct Fractions {
-        long double Total = 0;      // the sum of the weights, in expert order
-        bool Negative = false;      // some fraction is below 0
-        const long double* Of = nullptr; // weight / Total per expert of the layout
+        long double Total = 0;            // the sum of the weights, in expert order
+        bool Negative = false;            // some fraction is below 0
+        const long double* Of = nullptr;  // weight / Total per expert of the layout
     };
 
     static void SortByValue(Worker& w);
@@ -114,7 +114,7 @@ private:
 
     bool reuse_;
     std::size_t keptBytes_ = 0;
-    std::vector<Layout> layouts_;   // per item, while reusing
+    std::vector<Layout> layouts_;  // per item, while reusing
     std::vector<Worker> workers_;
     // Per build: the experts' weights, and the fractions shared by the items all experts answered.
     std::vector<float> weights_;
@@ -123,4 +123,4 @@ private:
     std::vector<long double> allFracs_;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

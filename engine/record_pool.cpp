@@ -12,15 +12,17 @@ namespace halvorine {
 struct RecordPool::Block {
     Block* Next = nullptr;
     Block* Prev = nullptr;
-    void* Free = nullptr;       // records given back, linked through their first bytes
-    std::size_t Fresh = 0;      // records never taken yet start at this index
-    std::size_t Live = 0;       // records taken and not given back
-    bool Listed = false;        // in open_
+    void* Free = nullptr;   // records given back, linked through their first bytes
+    std::size_t Fresh = 0;  // records never taken yet start at this index
+    std::size_t Live = 0;   // records taken and not given back
+    bool Listed = false;    // in open_
 };
 
 namespace {
 
-std::uintptr_t RoundUp(std::uintptr_t n, std::uintptr_t to) { return (n + to - 1) / to * to; }
+std::uintptr_t RoundUp(std::uintptr_t n, std::uintptr_t to) {
+    return (n + to - 1) / to * to;
+}
 
 }  // namespace
 
@@ -28,8 +30,7 @@ RecordPool::RecordPool(std::size_t recordBytes, std::size_t alignment, std::size
     : stride_(RoundUp(recordBytes < sizeof(void*) ? sizeof(void*) : recordBytes,
                       alignment < alignof(void*) ? alignof(void*) : alignment)),
       firstOffset_(RoundUp(sizeof(Block), alignment < alignof(Block) ? alignof(Block) : alignment)),
-      perBlock_(blockBytes > firstOffset_ ? (blockBytes - firstOffset_) / stride_ : 0),
-      blockBytes_(blockBytes) {}
+      perBlock_(blockBytes > firstOffset_ ? (blockBytes - firstOffset_) / stride_ : 0), blockBytes_(blockBytes) {}
 
 RecordPool::~RecordPool() {
     // Records still taken at exit belong to tables that are destroyed after the pool or never;
@@ -46,8 +47,8 @@ RecordPool::Block* RecordPool::NewBlock() noexcept {
     // Aligned to its size, so that a record finds its block by masking its address.
     // Mapped twice the size and cut to the aligned middle. Its pages are mapped at once, which
     // costs far less than a fault for each page as the records are first written.
-    void* const mapped =
-        ::mmap(nullptr, 2 * blockBytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    void* const mapped = ::mmap(nullptr, 2 * blockBytes_, PROT_READ | PROT_WRITE,
+                                MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
     const std::uintptr_t aligned = RoundUp(start, blockBytes_);
@@ -64,8 +65,10 @@ void RecordPool::Release(Block* b) noexcept {
 }
 
 void RecordPool::Unlink(Block* b) noexcept {
-    if (b->Prev) b->Prev->Next = b->Next;
-    else open_ = b->Next;
+    if (b->Prev)
+        b->Prev->Next = b->Next;
+    else
+        open_ = b->Next;
     if (b->Next) b->Next->Prev = b->Prev;
     b->Next = b->Prev = nullptr;
     b->Listed = false;
@@ -178,4 +181,4 @@ void TAssessment::operator delete(void* p, [[maybe_unused]] std::size_t size) no
     ::operator delete(p);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

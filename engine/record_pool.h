@@ -41,4 +41,4 @@ private:
     mutable std::mutex mutex_;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

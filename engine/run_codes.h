@@ -21,7 +21,7 @@ enum RunCode {
     RunBadLevels = -16,            // some inter-quantile bin has no probability mass
     RunNotFinite = -17,            // a score, weight or quantile would not be a finite number
 
-    RunOutOfMemory = -18,          // the run's working storage could not be allocated
+    RunOutOfMemory = -18,  // the run's working storage could not be allocated
 };
 
-} // namespace halvorine
+}  // namespace halvorine

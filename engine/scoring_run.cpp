@@ -22,7 +22,9 @@ namespace halvorine {
 namespace {
 
 // Global and item weights depend on the significance level; equal and user weights do not.
-bool LevelledWeights() { return WeightType == 1 || WeightType == 3; }
+bool LevelledWeights() {
+    return WeightType == 1 || WeightType == 3;
+}
 
 FullRunReuse* OpenReuse = nullptr;
 
@@ -58,7 +60,7 @@ void Run(int& code) {
                 if (ExpertTable[e]) ExpertTable[e]->Weight = static_cast<float>(1.0L / ExpertCount);
             break;
         case 3: ComputeItemWeights(code); break;
-        default: break; // user weights as checked and completed
+        default: break;  // user weights as checked and completed
         }
         if (code != RunOk) return;
         if ((code = BuildDecisionMaker()) != RunOk) return;
@@ -71,7 +73,7 @@ void Run(int& code) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void RunCalculation(int& code) {
     try {
@@ -83,7 +85,7 @@ void RunCalculation(int& code) {
 }
 
 bool CheckUserWeights(int& code) {
-    float sum = 0; // kept as a 32-bit real after every addition, in expert order
+    float sum = 0;  // kept as a 32-bit real after every addition, in expert order
     int given = 0;
     int missing = 0;
     for (int e = 1; e <= ExpertCount; ++e) {
@@ -162,7 +164,8 @@ void SortedCalibrationLevels(float (&levels)[MaxExpertCount + 1], int& K) {
 FullRunReuse::FullRunReuse() : outer_(OpenReuse) {
     for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
         const TItem* item = ItemTable[i].get();
-        ranges_[item] = {std::bit_cast<std::uint32_t>(item->IntrinsicLow), std::bit_cast<std::uint32_t>(item->IntrinsicHigh)};
+        ranges_[item] = {std::bit_cast<std::uint32_t>(item->IntrinsicLow),
+                         std::bit_cast<std::uint32_t>(item->IntrinsicHigh)};
     }
     OpenReuse = this;
 }
@@ -172,7 +175,9 @@ FullRunReuse::~FullRunReuse() {
     OpenReuse = outer_;
 }
 
-FullRunReuse* FullRunReuse::Open() { return OpenReuse; }
+FullRunReuse* FullRunReuse::Open() {
+    return OpenReuse;
+}
 
 void FullRunReuse::PutBack() {
     const int q = QuantileCount;
@@ -208,4 +213,4 @@ int FullRunReuse::ComputeInformation() {
     });
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -83,4 +83,4 @@ private:
     FullRunReuse* outer_ = nullptr;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -49,14 +49,12 @@ constexpr long double Q4[8] = {2.690530175870899333379843e3L,  6.393885654300092
                                1.488613728678813811542398e10L, 1.016803586272438228077304e11L,
                                3.417476345507377132798597e11L, 4.463158187419713286462081e11L};
 // Stirling correction above 12; C[6] starts the recurrence.
-constexpr long double C[7] = {
-    -1.910444077728e-03L,     8.4171387781295e-04L,          -5.952379913043012e-04L,
-    7.93650793500350248e-04L, -2.777777777777681622553e-03L, 8.333333333333333331554247e-02L,
-    5.7083835261e-03L};
+constexpr long double C[7] = {-1.910444077728e-03L,     8.4171387781295e-04L,          -5.952379913043012e-04L,
+                              7.93650793500350248e-04L, -2.777777777777681622553e-03L, 8.333333333333333331554247e-02L,
+                              5.7083835261e-03L};
 
 // xm * (d + xm * num(xm)/den(xm)), both polynomials by Horner's rule with den started at 1.
-long double RationalTerm(long double xm, long double d, const long double (&p)[8],
-                         const long double (&q)[8]) {
+long double RationalTerm(long double xm, long double d, const long double (&p)[8], const long double (&q)[8]) {
     long double num = 0.0L;
     long double den = 1.0L;
     for (int i = 0; i < 8; ++i) {
@@ -127,10 +125,8 @@ long double IncompleteGamma(long double a, long double x, bool* ok) {
     // unless the factor is negligible whatever the rounding.
     const long double exponent = a * std::log(x) - x - g;
     const long double front = std::exp(exponent);
-    const long double exponentError =
-        (std::fabs(a * std::log(x)) + x + std::fabs(g)) * LDBL_EPSILON;
-    const bool trusted =
-        exponentError <= MaxExponentError || exponent + exponentError < UnderflowExponent;
+    const long double exponentError = (std::fabs(a * std::log(x)) + x + std::fabs(g)) * LDBL_EPSILON;
+    const bool trusted = exponentError <= MaxExponentError || exponent + exponentError < UnderflowExponent;
 
     if (x < a + 1.0L) {
         long double ap = a;
@@ -195,4 +191,4 @@ long double ChiSquareCDF(int df, long double x, bool* ok) {
     return IncompleteGamma(static_cast<long double>(df) / 2.0L, x / 2.0L, ok);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

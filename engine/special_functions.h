@@ -44,4 +44,4 @@ constexpr int IncompleteGammaMaxRounds = 100000;
 constexpr long double MaxExponentError = 1e-9L;
 constexpr long double UnderflowExponent = -745.0L;
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -38,7 +38,7 @@ bool ExpertHasValues(const TExpert* x) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- small queries
 
@@ -51,8 +51,7 @@ bool IsLogItem(const TItem* item) {
 }
 
 bool IsDataExpert(int e) {
-    return e >= 1 && e <= ExpertCount && e <= MaxExpertCount && ExpertTable[e] &&
-           !ExpertTable[e]->IsDecisionMaker;
+    return e >= 1 && e <= ExpertCount && e <= MaxExpertCount && ExpertTable[e] && !ExpertTable[e]->IsDecisionMaker;
 }
 
 // ---------------------------------------------------------------- identifiers
@@ -292,7 +291,7 @@ int CountExpertsBack(int moved) {
     return moved;
 }
 
-} // namespace
+}  // namespace
 
 int MoveExperts(int dest, int first, int last, ExpertTableType& side) {
     return CountExpertsBack(MoveFromSide(ExpertTable, ExpertSlotCount, std::max(dest, 1), first, last, side).Moved);
@@ -587,4 +586,4 @@ int CheckCaseData() {
     return result;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

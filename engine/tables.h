@@ -77,4 +77,4 @@ bool SaveRestoreQuantiles(bool save, const ExpertTableType* alsoIn = nullptr);
 int CheckExpertData(int e);
 int CheckCaseData();
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -31,7 +31,7 @@ long double ItemWeightFrom(float calibration, int e, int i) {
     return static_cast<long double>(GetItemInformation(e, i)) * static_cast<long double>(calibration);
 }
 
-} // namespace
+}  // namespace
 
 void WriteWeightsFile(const std::vector<float>& raw) {
     try {
@@ -247,4 +247,4 @@ void ComputeItemWeights(int& code, const ExpertScores& scores) {
     }
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -81,4 +81,4 @@ private:
 void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<float>* fileWeights);
 void ComputeItemWeights(int& code, const ExpertScores& scores);
 
-} // namespace halvorine
+}  // namespace halvorine

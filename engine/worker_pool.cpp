@@ -24,11 +24,11 @@ public:
             stopping_ = true;
         }
         wake_.notify_all();
-        threads_.clear(); // joins
+        threads_.clear();  // joins
     }
 
     void Run(int count, int workers, const std::function<void(int, int)>& task) {
-        std::lock_guard one(runMutex_); // one run at a time
+        std::lock_guard one(runMutex_);  // one run at a time
         while (static_cast<int>(threads_.size()) < workers - 1) {
             const int id = static_cast<int>(threads_.size()) + 1;
             threads_.emplace_back([this, id] { Loop(id); });
@@ -59,7 +59,7 @@ private:
             wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
             if (stopping_) return;
             seen = generation_;
-            if (id >= workers_) continue; // not needed for this run
+            if (id >= workers_) continue;  // not needed for this run
             const std::function<void(int, int)>* task = task_;
             lock.unlock();
             Work(id, *task);
@@ -93,7 +93,7 @@ private:
     std::condition_variable finished_;
     std::vector<std::jthread> threads_;
     const std::function<void(int, int)>* task_ = nullptr;
-    int count_ = 0;   // written before the generation changes, read by the run's workers
+    int count_ = 0;  // written before the generation changes, read by the run's workers
     int workers_ = 0;
     int active_ = 0;
     std::atomic<int> next_{0};
@@ -109,7 +109,7 @@ Pool& ThePool() {
     return pool;
 }
 
-} // namespace
+}  // namespace
 
 int RunWorkerCount() {
     if (RunThreadCount > 0) return RunThreadCount;
@@ -126,4 +126,4 @@ void ForEachTask(int count, const std::function<void(int worker, int task)>& tas
     ThePool().Run(count, workers, task);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

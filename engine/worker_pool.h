@@ -16,4 +16,4 @@ int RunWorkerCount();
 // once all have ended. Called from within a task, it runs the tasks on that thread.
 void ForEachTask(int count, const std::function<void(int worker, int task)>& task);
 
-} // namespace halvorine
+}  // namespace halvorine

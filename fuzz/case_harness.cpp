@@ -47,7 +47,8 @@ std::string Value(float x) {
 
 const std::string& ScratchFolder() {
     static const std::string folder = [] {
-        std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/halvorine-fuzz-XXXXXX");
+        std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                              std::string("/halvorine-fuzz-XXXXXX");
         if (!mkdtemp(pattern.data())) Fault("no scratch folder");
         return pattern;
     }();
@@ -74,7 +75,8 @@ void FreshCase() {
 std::vector<std::string> Snapshot() {
     std::vector<std::string> rows;
     rows.push_back("header [" + Hex(TrimRight(AssessmentHeader)) + "] levels " + std::to_string(QuantileCount));
-    for (int k = 1; k <= QuantileCount && k <= MaxQuantileCount; ++k) rows.back() += " " + std::to_string(QuantileLevels[k]);
+    for (int k = 1; k <= QuantileCount && k <= MaxQuantileCount; ++k)
+        rows.back() += " " + std::to_string(QuantileLevels[k]);
     std::map<const TItem*, int> index;
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TItem* t = ItemTable[i].get();

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FreshCase();
     const int inPieces = ReadAssessmentsFile(path, 1 + size % 13, MaxAssessmentsFileBytes);
     if (inPieces != whole)
-        Fault("read in pieces the file fails at line " + std::to_string(inPieces) + ", read whole at " + std::to_string(whole));
+        Fault("read in pieces the file fails at line " + std::to_string(inPieces) + ", read whole at " +
+              std::to_string(whole));
     ExpectSame(read, Snapshot(), "read in pieces");
 
     FreshCase();

@@ -23,11 +23,10 @@ using namespace halvorine;
 
 namespace {
 
-const char* const BaseDtt =
-    "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95\r\n"
-    "    1       E1    1             X1 UNI  1.00000E+0001  1.20000E+0001  1.50000E+0001 \r\n"
-    "    1       E1    2             X2 LOG  1.00000E+0000  2.00000E+0000  4.00000E+0000 \r\n"
-    "    2       E2    1             X1 UNI  9.00000E+0000  1.10000E+0001  1.40000E+0001 \r\n";
+const char* const BaseDtt = "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95\r\n"
+                            "    1       E1    1             X1 UNI  1.00000E+0001  1.20000E+0001  1.50000E+0001 \r\n"
+                            "    1       E1    2             X2 LOG  1.00000E+0000  2.00000E+0000  4.00000E+0000 \r\n"
+                            "    2       E2    1             X1 UNI  9.00000E+0000  1.10000E+0001  1.40000E+0001 \r\n";
 const char* const BaseRls = "    1             X1  1.25000E+0001 UNI \r\n";
 
 // Reads bytes from a named pipe, a piece at a time, allowing one byte less than there are; the

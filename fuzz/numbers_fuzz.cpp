@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     long long whole = 0;
     if (ValInt(text, whole) == 0) {
         long long back = 0;
-        if (ValInt(StrInt(whole), back) != 0 || back != whole) Fault("integer " + StrInt(whole) + " does not read back");
+        if (ValInt(StrInt(whole), back) != 0 || back != whole)
+            Fault("integer " + StrInt(whole) + " does not read back");
     }
     if (size >= sizeof(float)) {
         float bits = 0;

@@ -20,10 +20,10 @@ struct FileChoice {
     std::string Title;
     std::string Filter;
     int FilterIndex = 1;
-    std::string FileName;         // initial name, and the chosen full path on return
+    std::string FileName;  // initial name, and the chosen full path on return
     std::string InitialDir;
-    std::string DefaultExt;       // without the point; appended when the chosen name has none
-    bool OverwritePrompt = false; // save choices: ask before choosing an existing file
+    std::string DefaultExt;        // without the point; appended when the chosen name has none
+    bool OverwritePrompt = false;  // save choices: ask before choosing an existing file
 };
 
 // Keeps the hourglass cursor up while it lives.
@@ -41,7 +41,7 @@ public:
 
     // The main window caption, which the engine changes while it saves.
     virtual std::string Caption() = 0;
-    virtual void SetCaption(const std::string& caption) = 0; // repaints at once
+    virtual void SetCaption(const std::string& caption) = 0;  // repaints at once
 
     virtual void BeginBusy() = 0;
     virtual void EndBusy() = 0;
@@ -59,7 +59,7 @@ public:
     virtual std::string ShortDate() = 0;
 
     // Uniform on [0, 1).
-    virtual void Randomize() = 0;              // seeds from the clock
+    virtual void Randomize() = 0;  // seeds from the clock
     virtual double Random() = 0;
 };
 
@@ -107,4 +107,4 @@ void SetProgramFolderForTesting(const std::string& folder);
 // Makes the program folder count as not writable (tests run as root, who may write anywhere).
 void SetProgramFolderReadOnlyForTesting(bool readOnly);
 
-} // namespace platform
+}  // namespace platform

@@ -43,4 +43,4 @@ private:
     std::mt19937_64 generator_{Seed};
 };
 
-} // namespace platform
+}  // namespace platform

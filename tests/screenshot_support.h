@@ -12,7 +12,9 @@
 
 namespace test_support {
 
-inline QString ScreenshotDir() { return QString::fromLocal8Bit(qgetenv("SHEETS_SCREENSHOT_DIR")); }
+inline QString ScreenshotDir() {
+    return QString::fromLocal8Bit(qgetenv("SHEETS_SCREENSHOT_DIR"));
+}
 
 // Writes the window as DIR/NAME.png.
 inline void Shoot(QWidget* w, const char* name) {
@@ -21,4 +23,4 @@ inline void Shoot(QWidget* w, const char* name) {
     w->grab().save(ScreenshotDir() + "/" + name + ".png");
 }
 
-} // namespace test_support
+}  // namespace test_support

@@ -16,20 +16,13 @@ std::string AboutLimitsLine() {
 
 std::vector<AboutLine> AboutTextLayout() {
     static const char* const texts[14] = {
-        "Halvorine scores experts on seed items by their",
-        "calibration and information, and pools their",
-        "quantile assessments into a decision maker",
-        "under global, item, equal or user weights.",
-        "WTrindel, started from Halvorine's menu, fits",
-        "paired-comparison models to the preferences",
-        "experts state between pairs of items and",
-        "writes a report of the fits.",
-        "The Help menu shows the program's help.",
-        "Please send comments, and reports of wrong",
-        "results with the case files that show them.",
-        "Thank you for helping to improve Halvorine.",
-        "Case files: assessments (.dtt), items (.rls);",
-        "paired comparisons (.ey, .iy).",
+        "Halvorine scores experts on seed items by their", "calibration and information, and pools their",
+        "quantile assessments into a decision maker",      "under global, item, equal or user weights.",
+        "WTrindel, started from Halvorine's menu, fits",   "paired-comparison models to the preferences",
+        "experts state between pairs of items and",        "writes a report of the fits.",
+        "The Help menu shows the program's help.",         "Please send comments, and reports of wrong",
+        "results with the case files that show them.",     "Thank you for helping to improve Halvorine.",
+        "Case files: assessments (.dtt), items (.rls);",   "paired comparisons (.ey, .iy).",
     };
     static const int ys[14] = {46, 60, 74, 88, 116, 130, 144, 158, 186, 214, 228, 256, 284, 298};
     std::vector<AboutLine> lines;
@@ -91,4 +84,4 @@ void TAbout::paintEvent(QPaintEvent* event) {
         painter.drawText(line.X, line.Y + painter.fontMetrics().ascent(), QString::fromStdString(line.Text));
 }
 
-} // namespace halvorine
+}  // namespace halvorine

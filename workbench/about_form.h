@@ -41,4 +41,4 @@ private:
     QString title_;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

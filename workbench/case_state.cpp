@@ -9,7 +9,6 @@ QPointer<QMdiSubWindow> RunDialog;
 QPointer<QMdiSubWindow> ItemsRangeGraph;
 QPointer<QMdiSubWindow> ExpertsRangeGraph;
 
-
 void SetDefaultRunOptions() {
     // Dropping the kept values would make the updated quantiles the case's own.
     if (!QuantileBackup.empty()) SaveRestoreQuantiles(false);
@@ -34,4 +33,4 @@ void ResetCaseState() {
     OutputLineBreak = true;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

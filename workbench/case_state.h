@@ -6,7 +6,6 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
-
 namespace halvorine {
 
 // The run dialog and the two range-graph windows; each becomes null when its window goes,
@@ -15,7 +14,6 @@ extern QPointer<QMdiSubWindow> RunDialog;
 extern QPointer<QMdiSubWindow> ItemsRangeGraph;
 extern QPointer<QMdiSubWindow> ExpertsRangeGraph;
 
-
 // Every run option and view mode to its default; the counts of experts and decision makers
 // to 0. Quantiles an update had moved get their entered values back.
 void SetDefaultRunOptions();
@@ -23,4 +21,4 @@ void SetDefaultRunOptions();
 // SetDefaultRunOptions, flagged items back into the table, no robustness flags, line breaks on.
 void ResetCaseState();
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -34,7 +34,7 @@ namespace {
 // P1..P4 of a record by number.
 double TDistribution::*SlotOf(int slot) {
     static constexpr double TDistribution::*members[4] = {&TDistribution::P1, &TDistribution::P2, &TDistribution::P3,
-                                                        &TDistribution::P4};
+                                                          &TDistribution::P4};
     return members[std::clamp(slot, 1, 4) - 1];
 }
 
@@ -55,15 +55,18 @@ struct FamilyEntry {
 const FamilyEntry Families[10] = {
     {"Constant", 1, {{"Constant", 1, 1}}, "             Constant > 0 "},
     {"Uniform", 2, {{"Lower Bound", 1, 0}, {"Upper Bound", 2, 1}}, "    Upper Bound > Lower Bound > 0 "},
-    {"Log Uniform", 2, {{"Log Lower Bound", 1, 0.0001}, {"Log Upper Bound", 2, 1}},
+    {"Log Uniform",
+     2,
+     {{"Log Lower Bound", 1, 0.0001}, {"Log Upper Bound", 2, 1}},
      " Log Upper Bound > Log Lower Bound > 0 "},
     {"Normal", 2, {{"Mean", 1, 0}, {"Deviation", 2, 1}}, "             Deviation > 0"},
     {"Log Normal", 2, {{"Median", 1, 1}, {"Error Factor", 2, 2}}, "     MEDIAN > 0, ERRORFACTOR > 1"},
     {"Exponential", 2, {{"Failure Rate", 1, 100}, {"Location", 4, 0}}, "    Failure Rate > 0, Location >= 0"},
-    {"Gamma", 3, {{"Shape", 1, 10}, {"Scale", 2, 0.001}, {"Location", 4, 0}},
-     "  Shape > 0, Scale > 0, Location >= 0"},
+    {"Gamma", 3, {{"Shape", 1, 10}, {"Scale", 2, 0.001}, {"Location", 4, 0}}, "  Shape > 0, Scale > 0, Location >= 0"},
     {"Weibull", 3, {{"Shape", 2, 1}, {"Scale", 3, 1}, {"Location", 4, 0}}, "  Shape > 0, Scale > 0, Location >= 0"},
-    {"Beta", 4, {{"alpha", 1, 2}, {"beta", 2, 2}, {"Lower Bound", 3, 0}, {"Upper Bound", 4, 1}},
+    {"Beta",
+     4,
+     {{"alpha", 1, 2}, {"beta", 2, 2}, {"Lower Bound", 3, 0}, {"Upper Bound", 4, 1}},
      "  alpha > 0, beta > 0, Upper Bound > a"},
     {"Triangular", 3, {{"a", 3, 0}, {"m", 2, 0.5}, {"b", 4, 1}}, "        a <= m < b or a < m <= b "},
 };
@@ -109,7 +112,8 @@ std::string Shown(const char* first, const char* last) {
 bool WithinFitNoise(int family, long double computed, float stored, float first, float last) {
     const long double scale = family == FamilyLogUniform || family == FamilyLogNormal
                                   ? std::fabs(static_cast<long double>(stored))
-                                  : std::max(std::fabs(static_cast<long double>(first)), std::fabs(static_cast<long double>(last)));
+                                  : std::max(std::fabs(static_cast<long double>(first)),
+                                             std::fabs(static_cast<long double>(last)));
     return std::fabs(computed - stored) <= 1e-5L * scale;
 }
 
@@ -154,7 +158,7 @@ bool AllFinite(const TDistribution& D) {
     return std::isfinite(D.P1) && std::isfinite(D.P2) && std::isfinite(D.P3) && std::isfinite(D.P4);
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- the families' tables
 
@@ -163,8 +167,8 @@ std::string ParameterText(double x) {
     char buf[512];
     const double a = std::fabs(x);
     const bool fixed = a == 0 || (a >= 1e-6 && a < 1e15);
-    std::to_chars_result r =
-        std::to_chars(buf, buf + sizeof buf, x, fixed ? std::chars_format::fixed : std::chars_format::scientific);
+    std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, x,
+                                           fixed ? std::chars_format::fixed : std::chars_format::scientific);
     std::string text = Shown(buf, r.ptr);
     long double back = 0;
     if (ParseParameter(text, back) && static_cast<double>(back) == x) return text;
@@ -248,7 +252,8 @@ void DistributionDialogCore::ConvertDistributionParams(TDistribution& D, int mod
     const FamilyEntry* f = FamilyOf(D.Family);
     if (!f) return;
     if (mode == 1 || D.Family > FamilyLogNormal) {
-        for (int k = 0; k < f->Count; ++k) D.*SlotOf(f->Params[k].Slot) = static_cast<double>(DistributionValues[k + 1]);
+        for (int k = 0; k < f->Count; ++k)
+            D.*SlotOf(f->Params[k].Slot) = static_cast<double>(DistributionValues[k + 1]);
         return;
     }
     // The two-point fit through the first and the last quantile at the case's own levels, so
@@ -413,8 +418,7 @@ void DistributionDialogCore::Close(bool accepted) {
     // assessment that already is the family's.
     const int q = LevelCount();
     const TDistribution& D = DialogDistribution;
-    const bool unchanged =
-        Fitted && D.P1 == Opened.P1 && D.P2 == Opened.P2 && D.P3 == Opened.P3 && D.P4 == Opened.P4;
+    const bool unchanged = Fitted && D.P1 == Opened.P1 && D.P2 == Opened.P2 && D.P3 == Opened.P3 && D.P4 == Opened.P4;
     float* values = DialogAssessment->Values;
     const float first = values[1], last = values[std::max(q, 1)];
     bool changed = false;
@@ -441,7 +445,7 @@ W* Placed(W* w) {
     return w;
 }
 
-} // namespace
+}  // namespace
 
 TDistribDlg::TDistribDlg(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("DistribDlg"));
@@ -465,8 +469,8 @@ TDistribDlg::TDistribDlg(QWidget* owner) : QDialog(owner) {
         auto* edit = Placed(new QLineEdit(QStringLiteral("0.0"), this));
         edit->setObjectName(QString::fromLatin1(editNames[k]));
         // Room for a parameter with all its digits, sign and exponent.
-        edit->setFixedWidth(std::max(96, edit->fontMetrics().horizontalAdvance(QStringLiteral("-0.00000123456789012345678")) +
-                                             16));
+        edit->setFixedWidth(
+            std::max(96, edit->fontMetrics().horizontalAdvance(QStringLiteral("-0.00000123456789012345678")) + 16));
         edit->setAutoFillBackground(true);
         edit->installEventFilter(this);
         auto* label = Placed(new QLabel(this));
@@ -597,7 +601,9 @@ void TDistribDlg::FitWindow() {
     adjustSize();
     const QSize hint = sizeHint();
     setFixedSize(std::max(207, hint.width()), std::max(206, hint.height()));
-    const QWidget* centre = MainForm ? static_cast<QWidget*>(MainForm) : parentWidget() ? parentWidget()->window() : nullptr;
+    const QWidget* centre = MainForm         ? static_cast<QWidget*>(MainForm)
+                            : parentWidget() ? parentWidget()->window()
+                                             : nullptr;
     if (centre) {
         const QRect g = centre->frameGeometry();
         move(g.center() - QPoint(width() / 2, height() / 2));
@@ -664,4 +670,4 @@ void OpenDistributionDialog(QWidget* owner) {
     dialog.exec();
 }
 
-} // namespace halvorine
+}  // namespace halvorine

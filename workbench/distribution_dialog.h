@@ -138,4 +138,4 @@ private:
 // Shows the dialog for the popup's assessment and waits until it closes.
 void OpenDistributionDialog(QWidget* owner);
 
-} // namespace halvorine
+}  // namespace halvorine

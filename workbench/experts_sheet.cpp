@@ -54,7 +54,8 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this
     };
     ExpertsGrid->OnDoubleClick = [this](int col, int row) {
         if (row < 1) return;
-        if (Core.CanSelect(col, row) || Core.CanSelect(1, row)) ExpertsGrid->SetCursor(Core.CanSelect(col, row) ? col : 1, row);
+        if (Core.CanSelect(col, row) || Core.CanSelect(1, row))
+            ExpertsGrid->SetCursor(Core.CanSelect(col, row) ? col : 1, row);
         SyncCursor();
         if (Core.Cursor.Row != row) Core.Cursor.Row = row;
         OpenExpertItemsSheet(0);
@@ -257,8 +258,7 @@ void TExpertsSheet::OpenExpertItemsSheet(int itemRow) {
         if (slot == 0) {
             if (Platform)
                 Platform->Message(platform::MessageKind::Information,
-                                  "Too many result windows are open. Close one of them first.",
-                                  platform::Buttons::Ok);
+                                  "Too many result windows are open. Close one of them first.", platform::Buttons::Ok);
             return;
         }
         auto* sheet = new TItemsSheet(mdiArea(), ActiveExpert);
@@ -371,7 +371,8 @@ bool TExpertsSheet::CloseCase() {
     }
     FreeItemsUndo();
     FreeCase();
-    WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
+    WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = WindowFlags[ExpertsOpen] =
+        WindowFlags[ExpertsActive] = WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
     return true;
 }
 
@@ -389,4 +390,4 @@ void TExpertsSheet::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -63,4 +63,4 @@ private:
     bool closingCase_ = false;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

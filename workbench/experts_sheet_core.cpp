@@ -48,7 +48,7 @@ void MarkExpertsModified() {
     CaseFile.FileKinds[1].Modified = true;
 }
 
-} // namespace
+}  // namespace
 
 std::string WeightTypeText(int weightType) {
     switch (weightType) {
@@ -87,7 +87,7 @@ void ClearResultExperts(ExpertsSheetHost* /*host*/) {
         if (ExpertsUndo.HoldsDecisionMakers) FreeExpertsUndo();
         int removed = 0;
         for (int e = first; e <= ExpertSlotCount && ExpertTable[e]; ++e) {
-            FreeExpertSlot(ExpertTable[e]); // their result sheets close on the notice
+            FreeExpertSlot(ExpertTable[e]);  // their result sheets close on the notice
             ++removed;
         }
         DecisionMakerCount = std::max(0, DecisionMakerCount - removed);
@@ -188,15 +188,15 @@ std::string ExpertsSheetCore::ExpertsCellContents(int col, int row) const {
     const bool header = row < HeaderRows();
     if (header) {
         static const char* const data[] = {"   Nr.", " Id", "User Weight", "  Full Name"};
-        static const char* const scores0[] = {"   Nr.", " Id", "Calibr.", "Mean relative", "Mean relative",
-                                             "Numb", "UnNormalized", "Normaliz.weight", "Normaliz.weight",
-                                             "Rel.Inf to DM", "Rel.Inf to DM"};
-        static const char* const scores1[] = {"", "", "", " total   ", " realization ", "real", "weight ",
-                                             "without DM", "with DM", "total ", "realiz."};
-        static const char* const robust0[] = {"   Nr.", " Id", "Rel.info/bgr.", "Rel.info/bgr.", "Calibr.",
-                                             "Rel.info/or.DM", "Rel.info/or.DM"};
-        static const char* const robust1[] = {"", "excl.exp", " total   ", " realization ", "", " total   ",
-                                             " realization "};
+        static const char* const scores0[] = {"   Nr.",          " Id",           "Calibr.",      "Mean relative",
+                                              "Mean relative",   "Numb",          "UnNormalized", "Normaliz.weight",
+                                              "Normaliz.weight", "Rel.Inf to DM", "Rel.Inf to DM"};
+        static const char* const scores1[] = {"",        "",           "",        " total   ", " realization ", "real",
+                                              "weight ", "without DM", "with DM", "total ",    "realiz."};
+        static const char* const robust0[] = {
+            "   Nr.", " Id", "Rel.info/bgr.", "Rel.info/bgr.", "Calibr.", "Rel.info/or.DM", "Rel.info/or.DM"};
+        static const char* const robust1[] = {"", "excl.exp",  " total   ",    " realization ",
+                                              "", " total   ", " realization "};
         if (col < 0 || col >= ExpertsNumCols()) return text;
         switch (ExpertsSheetMode) {
         case ExpertsScoresView: text = row == 0 ? scores0[col] : scores1[col]; break;
@@ -270,8 +270,9 @@ std::vector<std::string> ExpertsSheetCore::HeaderInfo() const {
                             ? std::string("Results of scoring experts") +
                                   (DiscrepancyOn ? " and Relative Information to the DM" : "")
                             : std::string("Robustness analysis on Experts");
-    std::string line2 = std::string(" Bayesian Updates: ") + (BayesianUpdates ? "yes " : "no  ") + "    Weights: " +
-                        WeightTypeText(WeightType) + "    DM Optimisation: " + (OptimiseDM ? " yes " : " no  ");
+    std::string line2 = std::string(" Bayesian Updates: ") + (BayesianUpdates ? "yes " : "no  ") +
+                        "    Weights: " + WeightTypeText(WeightType) +
+                        "    DM Optimisation: " + (OptimiseDM ? " yes " : " no  ");
     std::string line3 = " Significance Level: " + FormatNumber(SignificanceLevel) +
                         "    Calibration Power: " + FormatNumber(CalibrationPower);
     return {title, line2, line3};
@@ -313,7 +314,8 @@ void ExpertsSheetCore::SetEditText(int col, int row, const std::string& typed) {
     switch (col) {
     case 1: {
         std::string id;
-        if (MakeUniqueId(text, x->Id, 8, [entry](const std::string& t) { return IsDuplicateExpertId(t, entry); }, id)) {
+        if (MakeUniqueId(
+                text, x->Id, 8, [entry](const std::string& t) { return IsDuplicateExpertId(t, entry); }, id)) {
             x->Id = id;
             MarkExpertsModified();
         }
@@ -366,7 +368,7 @@ unsigned ExpertsSheetCore::KeyRelease(const SheetKey& key) {
     case vk::Insert:
         if (!data) return EffectNone;
         fx = PasteExpertRows(key);
-        if (key.Shift && Cursor.EditorOpen) return fx; // the editor's own paste
+        if (key.Shift && Cursor.EditorOpen) return fx;  // the editor's own paste
         return fx | SetMyEditor(true);
     case vk::V:
         if (!data || !(key.Ctrl || key.Alt)) return EffectNone;
@@ -425,8 +427,8 @@ int ExpertsSheetCore::RecordExpertsUndo(UndoKind kind, int position, int count) 
     const int decisionMakerCount = DecisionMakerCount;
     // The run dialog starts over while the counters still know the experts (emptying the
     // record forgets them when no decision maker follows).
-    const bool changesExperts = kind == UndoKind::Create ||
-                                ((kind == UndoKind::Del || kind == UndoKind::Cut) && ExpertsSheetMode != ExpertsScoresView);
+    const bool changesExperts = kind == UndoKind::Create || ((kind == UndoKind::Del || kind == UndoKind::Cut) &&
+                                                             ExpertsSheetMode != ExpertsScoresView);
     if (host_ && changesExperts) host_->ResetRunDialogIfOpen();
     if (kind != UndoKind::Paste) FreeExpertsUndo();
     switch (kind) {
@@ -495,7 +497,7 @@ unsigned ExpertsSheetCore::PasteExpertRows(const SheetKey& key) {
     }
     if (inserted == 0) return EffectEditMenu;
     MarkExpertsModified();
-    Cursor.Row = pos; // the new row: one down, or the current row with Alt
+    Cursor.Row = pos;  // the new row: one down, or the current row with Alt
     Cursor.Col = 1;
     Cursor.SelFirst = Cursor.SelLast = Cursor.Row;
     return AfterRowsChanged();
@@ -635,4 +637,4 @@ void ExpertsSheetCore::EnsureOneRow() {
     if (ExpertsSheetMode == ExpertsDataView && DataExpertsPresent() == 0 && ItemTable[1]) InsertExpert("", "", 1);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

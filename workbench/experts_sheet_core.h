@@ -21,23 +21,23 @@ constexpr int ExpertsRobustnessView = 4;
 struct GridCursor {
     int Col = 1;
     int Row = 1;
-    int SelFirst = 1; // selected rows (row mode), else the current row
+    int SelFirst = 1;  // selected rows (row mode), else the current row
     int SelLast = 1;
-    bool EditorOn = true;    // editor mode, not row mode
-    bool EditorOpen = false; // the cell editor is open now
+    bool EditorOn = true;     // editor mode, not row mode
+    bool EditorOpen = false;  // the cell editor is open now
 };
 
 // What the window must do after an operation.
 enum SheetEffect : unsigned {
     EffectNone = 0,
-    EffectRepaint = 1,        // cell texts changed
-    EffectRelayout = 2,       // rows or columns changed
-    EffectCursor = 4,         // move the grid's cursor to the GridCursor
-    EffectEditorMode = 8,     // apply GridCursor::EditorOn
-    EffectEditMenu = 16,      // refresh the Edit menu
-    EffectItemsSheets = 32,   // repaint every items sheet
-    EffectCopy = 64,          // copy the view to the clipboard
-    EffectActiveExpert = 128, // ActiveExpert changed: refresh its sheet and the realisations sheet
+    EffectRepaint = 1,         // cell texts changed
+    EffectRelayout = 2,        // rows or columns changed
+    EffectCursor = 4,          // move the grid's cursor to the GridCursor
+    EffectEditorMode = 8,      // apply GridCursor::EditorOn
+    EffectEditMenu = 16,       // refresh the Edit menu
+    EffectItemsSheets = 32,    // repaint every items sheet
+    EffectCopy = 64,           // copy the view to the clipboard
+    EffectActiveExpert = 128,  // ActiveExpert changed: refresh its sheet and the realisations sheet
 };
 
 // The window side of the row operations.
@@ -81,14 +81,14 @@ public:
     // ---- shape ----
     int ExpertsNumRows() const;  // data rows (header rows not counted)
     int ExpertsNumCols() const;
-    int ExpertsColWidth(int col) const; // characters
-    int ExportWidth(int col) const;     // 0: exported as it is
+    int ExpertsColWidth(int col) const;  // characters
+    int ExportWidth(int col) const;      // 0: exported as it is
     std::string ExpertsCellContents(int col, int row) const;
     // Table index of the expert a grid row shows (0 for header rows).
     int EntryOfRow(int row) const;
     int RowOfEntry(int entry) const;
     TExpert* ExpertOfRow(int row) const;
-    int FindExpRow() const; // the row of ActiveExpert, the last row when it is not shown
+    int FindExpRow() const;  // the row of ActiveExpert, the last row when it is not shown
 
     std::string Caption() const;
     // The three lines above the grid in the result views; empty in the data view.
@@ -138,4 +138,4 @@ private:
 // Text of a header of the result views for the weight type.
 std::string WeightTypeText(int weightType);
 
-} // namespace halvorine
+}  // namespace halvorine

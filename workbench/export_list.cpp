@@ -1,7 +1,7 @@
 #include "workbench/export_list.h"
 
 #include <QCheckBox>
-#include <QDialog> // before the prompts header, which holds a pointer to one
+#include <QDialog>  // before the prompts header, which holds a pointer to one
 #include <QEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -160,7 +160,7 @@ private:
     bool clipboard_;
 };
 
-} // namespace
+}  // namespace
 
 void ExportListCore::ExportCaseData(bool toFile, bool distributions, bool singleFile) {
     const bool separate = toFile && distributions && !singleFile;
@@ -190,10 +190,11 @@ void ExportListCore::ExportCaseData(bool toFile, bool distributions, bool single
             const std::vector<std::string> values = ColumnValues(c, rows, distributions);
             OpenNamedOutputFile(OutFile, c.ExpertId + "_" + c.ItemId, ".dis", true);
             try {
-                for (int j = 1; j <= rows; ++j) WriteLine(RowLabel(j, distributions, false) + "\t" + values[j - 1], true);
+                for (int j = 1; j <= rows; ++j)
+                    WriteLine(RowLabel(j, distributions, false) + "\t" + values[j - 1], true);
                 OutFile.Close();
             } catch (...) {
-                OutFile.Abandon(); // the old file stays as it was
+                OutFile.Abandon();  // the old file stays as it was
                 throw;
             }
         }
@@ -307,7 +308,8 @@ bool TItemsListBoxForm::FormCreate() {
     // Each list at least as designed, wider where its longest id would be cut, and as wide as
     // its column.
     for (auto [box, designed] : {std::pair{ItemsListBox, 110}, std::pair{ExpertsListBox, 113}}) {
-        const int needed = box->sizeHintForColumn(0) + box->verticalScrollBar()->sizeHint().width() + 2 * box->frameWidth();
+        const int needed = box->sizeHintForColumn(0) + box->verticalScrollBar()->sizeHint().width() +
+                           2 * box->frameWidth();
         box->setMinimumWidth(std::max(designed, needed));
         box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     }
@@ -333,16 +335,22 @@ void TItemsListBoxForm::ReadChecks(QListWidget* box, CheckList& list) {
 }
 
 void TItemsListBoxForm::ItemsListBoxKeyUp(int key) {
-    if (key == Qt::Key_F3) Core.Items.SelectAll();
-    else if (key == Qt::Key_F4) Core.Items.Invert();
-    else return;
+    if (key == Qt::Key_F3)
+        Core.Items.SelectAll();
+    else if (key == Qt::Key_F4)
+        Core.Items.Invert();
+    else
+        return;
     ShowChecks(ItemsListBox, Core.Items);
 }
 
 void TItemsListBoxForm::ExpertsListBoxKeyUp(int key) {
-    if (key == Qt::Key_F3) Core.Experts.SelectAll();
-    else if (key == Qt::Key_F4) Core.Experts.Invert();
-    else return;
+    if (key == Qt::Key_F3)
+        Core.Experts.SelectAll();
+    else if (key == Qt::Key_F4)
+        Core.Experts.Invert();
+    else
+        return;
     ShowChecks(ExpertsListBox, Core.Experts);
 }
 
@@ -415,4 +423,4 @@ TItemsListBoxForm* OpenExportList() {
     return form;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

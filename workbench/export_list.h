@@ -90,4 +90,4 @@ private:
 // The menu command's window: shown at once, or nothing when the case has nothing to export.
 TItemsListBoxForm* OpenExportList();
 
-} // namespace halvorine
+}  // namespace halvorine

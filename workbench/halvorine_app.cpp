@@ -6,4 +6,4 @@ namespace halvorine {
 
 THalvorineApp::THalvorineApp(int& argc, char** argv) : TGuardedApp(argc, argv, Platform) {}
 
-} // namespace halvorine
+}  // namespace halvorine

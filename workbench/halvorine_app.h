@@ -10,4 +10,4 @@ public:
     THalvorineApp(int& argc, char** argv);
 };
 
-} // namespace halvorine
+}  // namespace halvorine

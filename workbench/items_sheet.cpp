@@ -25,11 +25,16 @@ struct FamilyEntry {
     int Family;
 };
 const FamilyEntry Families[] = {
-    {"Constant1", "&Constant", FamilyConstant},     {"Uniform1", "&Uniform", FamilyUniform},
-    {"LogUniform1", "&LogUniform", FamilyLogUniform}, {"Normal1", "&Normal", FamilyNormal},
-    {"Lognormal1", "Logn&ormal", FamilyLogNormal},  {"Exponential1", "&Exponential", FamilyExponential},
-    {"Gamma1", "&Gamma", FamilyGamma},              {"Weibull1", "&Weibull", FamilyWeibull},
-    {"Beta1", "&Beta", FamilyBeta},                 {"Triangular1", "&Triangular", FamilyTriangular},
+    {"Constant1", "&Constant", FamilyConstant},
+    {"Uniform1", "&Uniform", FamilyUniform},
+    {"LogUniform1", "&LogUniform", FamilyLogUniform},
+    {"Normal1", "&Normal", FamilyNormal},
+    {"Lognormal1", "Logn&ormal", FamilyLogNormal},
+    {"Exponential1", "&Exponential", FamilyExponential},
+    {"Gamma1", "&Gamma", FamilyGamma},
+    {"Weibull1", "&Weibull", FamilyWeibull},
+    {"Beta1", "&Beta", FamilyBeta},
+    {"Triangular1", "&Triangular", FamilyTriangular},
     {"None1", "None", FamilyNone},
 };
 
@@ -46,7 +51,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : QMdiSubWindow(nullptr), Core(expert) {
     setObjectName(QStringLiteral("ItemsSheet"));
@@ -303,8 +308,10 @@ void TItemsSheet::FormActivate() {
 void TItemsSheet::FormPaint() {
     if (gone_) return;
     DrawItemsCaption();
-    if (ItemsLayoutMode != ItemsSheetMode || BayesianUpdates != Core.LayoutBayesian) LayoutItemsSheet();
-    else Reload();
+    if (ItemsLayoutMode != ItemsSheetMode || BayesianUpdates != Core.LayoutBayesian)
+        LayoutItemsSheet();
+    else
+        Reload();
     if (Core.IsResultSheet && Core.CurrentView() != ItemsSheetCore::View::Loss) {
         ItemsGrid->SetEditorMode(false);
         DrawHeaderInfo();
@@ -445,7 +452,8 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
     for (auto& s : ChildSheets)
         if (s == this) s = nullptr;
     if (slot > MaxExpertCount) {
-        TExpert* checked = CheckedExpert >= 1 && CheckedExpert <= MaxExpertCount ? ExpertTable[CheckedExpert].get() : nullptr;
+        TExpert* checked = CheckedExpert >= 1 && CheckedExpert <= MaxExpertCount ? ExpertTable[CheckedExpert].get()
+                                                                                 : nullptr;
         ActiveExpert = checked ? checked : ExpertTable[1].get();
     }
     if (Core.IsRealisations()) {
@@ -466,4 +474,4 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -72,4 +72,4 @@ private:
     bool gone_ = false;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -57,7 +57,7 @@ void FreeItemSlot(std::unique_ptr<TItem>& slot) {
     slot.reset();
 }
 
-} // namespace
+}  // namespace
 
 int LevelPercent(int k) {
     if (k < 1 || k > MaxQuantileCount) return 0;
@@ -92,8 +92,9 @@ std::vector<std::string> ResultHeaderInfo(const TExpert& dm, bool robustness) {
     const TRunSettings& s = dm.Settings;
     std::string title = robustness ? "Robustness analysis on seed Items"
                                    : "Resulting solution (combined DM distribution of values assessed by experts)";
-    std::string line2 = std::string(" Bayesian Updates: ") + (s.BayesianUpdates ? "yes " : "no  ") + "    Weights: " +
-                        WeightTypeText(s.WeightType) + "    DM Optimisation: " + (s.OptimiseDM ? " yes " : " no  ");
+    std::string line2 = std::string(" Bayesian Updates: ") + (s.BayesianUpdates ? "yes " : "no  ") +
+                        "    Weights: " + WeightTypeText(s.WeightType) +
+                        "    DM Optimisation: " + (s.OptimiseDM ? " yes " : " no  ");
     std::string line3 = " Significance Level: " + StrFixed(s.SignificanceLevel, 8, 4) +
                         "    Calibration Power: " + StrFixed(s.CalibrationPower, 8, 4);
     return {title, line2, line3};
@@ -139,9 +140,9 @@ int ItemsSheetCore::ItemsNumRows() const {
         int seeds = 0;
         for (int i = 1; i <= MaxItemCount; ++i)
             if (IsSeedItem(ItemTable[i].get())) ++seeds;
-        return seeds + 1; // the total row
+        return seeds + 1;  // the total row
     }
-    case View::Robustness: return ItemsPresent() + 1; // the run that left nothing out
+    case View::Robustness: return ItemsPresent() + 1;  // the run that left nothing out
     default: return std::max(1, ItemsPresent());
     }
 }
@@ -247,13 +248,13 @@ std::string ItemsSheetCore::LossCell(int col, int row) const {
 
 std::string ItemsSheetCore::RobustnessCell(int col, int row) const {
     if (row == 0) {
-        static const char* const heads[] = {" Nr.", " Id", "Rel.info/bgr.", "Rel.info/bgr.", "Calibr.",
-                                            "Rel.info/or.DM", "Rel.info/or.DM"};
+        static const char* const heads[] = {
+            " Nr.", " Id", "Rel.info/bgr.", "Rel.info/bgr.", "Calibr.", "Rel.info/or.DM", "Rel.info/or.DM"};
         return col >= 0 && col < 7 ? heads[col] : "";
     }
     if (row == 1) {
-        static const char* const heads[] = {"", " of excl. item", "   total   ", " realization", "", "  total  ",
-                                            " realization"};
+        static const char* const heads[] = {"", " of excl. item", "   total   ", " realization",
+                                            "", "  total  ",      " realization"};
         return col >= 0 && col < 7 ? heads[col] : "";
     }
     const int index = row - 1;
@@ -304,7 +305,7 @@ TItem* ItemsSheetCore::ItemUnderRow(int row) const {
         if (n < 1) return nullptr;
         for (int i = 1; i <= MaxItemCount; ++i)
             if (IsSeedItem(ItemTable[i].get()) && --n == 0) return ItemTable[i].get();
-        return nullptr; // the total row, or past the grid
+        return nullptr;  // the total row, or past the grid
     }
     if (row < HeaderRows() || row >= GridRows()) return nullptr;
     return ItemOfRow(row);
@@ -320,17 +321,23 @@ std::string ItemsSheetCore::ItemsCellContents(int col, int row) const {
         text = LossCell(col, row);
     } else if (row < HeaderRows()) {
         if (view == View::Realisations) {
-            static const char* const heads[] = {" Nr.", " Id", "Scale", " Lower Bound", " Realization",
-                                                " Upper Bound", "  Full Name"};
+            static const char* const heads[] = {" Nr.",         " Id",          "Scale",      " Lower Bound",
+                                                " Realization", " Upper Bound", "  Full Name"};
             if (col >= 0 && col < 7) text = heads[col];
             if ((col == 3 || col == 5) && !BayesianUpdates) text.clear();
         } else {
-            if (col == 0) text = " Nr.";
-            else if (col == 1) text = " Id";
-            else if (col == 2) text = "Scale";
-            else if (col >= 3 && col <= q + 2) text = "       " + StrInt(LevelPercent(col - 2), 2) + "%";
-            else if (col == q + 3) text = " Realization";
-            else if (col == q + 4) text = "  Full Name";
+            if (col == 0)
+                text = " Nr.";
+            else if (col == 1)
+                text = " Id";
+            else if (col == 2)
+                text = "Scale";
+            else if (col >= 3 && col <= q + 2)
+                text = "       " + StrInt(LevelPercent(col - 2), 2) + "%";
+            else if (col == q + 3)
+                text = " Realization";
+            else if (col == q + 4)
+                text = "  Full Name";
         }
     } else if (const TItem* item = ItemOfRow(row)) {
         const int index = row - HeaderRows() + 1;
@@ -456,7 +463,7 @@ void MarkAssessmentsFileToo() {
     if (ExpertTable[1]) CaseFile.FileKinds[1].Modified = true;
 }
 
-} // namespace
+}  // namespace
 
 void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
     const View view = CurrentView();
@@ -491,7 +498,8 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
     switch (col) {
     case 1: {
         std::string id;
-        if (MakeUniqueId(text, item->Id, 14, [index](const std::string& t) { return IsDuplicateItemId(t, index); }, id)) {
+        if (MakeUniqueId(
+                text, item->Id, 14, [index](const std::string& t) { return IsDuplicateItemId(t, index); }, id)) {
             item->Id = id;
             kind.Modified = true;
             MarkAssessmentsFileToo();
@@ -606,7 +614,8 @@ unsigned ItemsSheetCore::KeyRelease(const SheetKey& key) {
     if (Cursor.Row < HeaderRows() || Cursor.Row >= GridRows() || Cursor.Col < 0 || Cursor.Col >= ItemsNumCols())
         return EffectNone;
     const View view = CurrentView();
-    if (view != View::Realisations && view != View::Assessments) return key.Code == vk::C && key.Ctrl ? EffectCopy : EffectNone;
+    if (view != View::Realisations && view != View::Assessments)
+        return key.Code == vk::C && key.Ctrl ? EffectCopy : EffectNone;
     const bool real = view == View::Realisations;
     unsigned fx = EffectNone;
     switch (key.Code) {
@@ -820,4 +829,4 @@ bool ItemsSheetCore::RetargetAssessments() {
     return true;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -68,10 +68,10 @@ public:
     bool IsAssessments() const { return Expert && !IsResultSheet && CurrentView() == View::Assessments; }
 
     // ---- shape ----
-    int ItemsNumRows() const; // data rows
+    int ItemsNumRows() const;  // data rows
     int ItemsNumCols() const;
-    int ItemsColWidth(int col) const; // characters
-    int ExportWidth(int col) const;   // 0: exported as it is
+    int ItemsColWidth(int col) const;  // characters
+    int ExportWidth(int col) const;    // 0: exported as it is
     std::string ItemsCellContents(int col, int row) const;
     TItem* ItemOfRow(int row) const;
     int FirstEditableCol() const;
@@ -125,4 +125,4 @@ private:
     unsigned EnterMove();
 };
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -23,7 +23,7 @@ void OnError(j_common_ptr info) {
 
 void Silent(j_common_ptr) {}
 
-} // namespace
+}  // namespace
 
 QImage DecodeJpeg(const unsigned char* data, std::size_t size) {
     if (!data || size == 0) return {};
@@ -57,4 +57,4 @@ QImage SplashImage() {
     return DecodeJpeg(SplashPicture, SplashPictureSize);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -12,4 +12,4 @@ QImage DecodeJpeg(const unsigned char* data, std::size_t size);
 // The splash picture built into the program.
 QImage SplashImage();
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -78,4 +78,4 @@ bool TLogoForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -27,4 +27,4 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

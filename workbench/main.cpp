@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
 
     TMainForm mainForm;
     mainForm.show();
-    TQuantilesForm quantiles(&mainForm); // kept hidden: every prompt makes its own
+    TQuantilesForm quantiles(&mainForm);  // kept hidden: every prompt makes its own
     TLogoForm logo(&mainForm);
     return app.exec();
 }

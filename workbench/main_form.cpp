@@ -73,7 +73,8 @@ std::string ItemIdAt(int e, int s) {
 class SideTablesPutBack {
 public:
     SideTablesPutBack() {
-        experts_ = std::any_of(FilteredExperts.begin(), FilteredExperts.end(), [](const auto& p) { return p != nullptr; });
+        experts_ = std::any_of(FilteredExperts.begin(), FilteredExperts.end(),
+                               [](const auto& p) { return p != nullptr; });
         items_ = std::any_of(FilteredItems.begin(), FilteredItems.end(), [](const auto& p) { return p != nullptr; });
         PutBackSideTables();
     }
@@ -100,7 +101,7 @@ void ForwardToActiveSheet(TItemsSheet* realisations, OnExperts onExperts, OnItem
     }
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- construction
 
@@ -159,7 +160,8 @@ void TMainForm::BuildMenus() {
     Exportastext1 = text->menuAction();
     DMSolution1 = AddItem(text, "DMSolution1", "&DM Solution", &TMainForm::DMSolution1Click);
     ExpertScores = AddItem(text, "ExpertScores", "Expert &Scores", &TMainForm::ExpertScoresClick);
-    RobustnessExperts1 = AddItem(text, "RobustnessExperts1", "Robustness/&Experts", &TMainForm::RobustnessExperts1Click);
+    RobustnessExperts1 = AddItem(text, "RobustnessExperts1", "Robustness/&Experts",
+                                 &TMainForm::RobustnessExperts1Click);
     RobustnessItems1 = AddItem(text, "RobustnessItems1", "Robustness/&Items", &TMainForm::RobustnessItems1Click);
     CopySolutionToClipboard1 = AddItem(text, "CopySolutionToClipboard1", "Copy &Solution To Clipboard",
                                        &TMainForm::CopySolutionToClipboard1Click);
@@ -236,8 +238,10 @@ void TMainForm::RepaintAll() {
     repaint();
     QList<QMdiSubWindow*> children = OpenChildren();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (auto* experts = qobject_cast<TExpertsSheet*>(*it)) experts->FormPaint();
-        else if (auto* items = qobject_cast<TItemsSheet*>(*it)) items->FormPaint();
+        if (auto* experts = qobject_cast<TExpertsSheet*>(*it))
+            experts->FormPaint();
+        else if (auto* items = qobject_cast<TItemsSheet*>(*it))
+            items->FormPaint();
         (*it)->update();
     }
 }
@@ -288,7 +292,7 @@ bool TMainForm::CloseChildren() {
     if (ExpertsSheet && !ExpertsSheet->isHidden()) children.push_front(ExpertsSheet);
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         QMdiSubWindow* w = *it;
-        if (!w || w->isHidden()) continue; // went with another window
+        if (!w || w->isHidden()) continue;  // went with another window
         if (!w->close()) return false;
     }
     if (!OpenChildren().isEmpty()) return false;
@@ -370,9 +374,12 @@ void TMainForm::OpenCase() {
         }
     }
     captionBack.done = true;
-    if (assessmentsRead && !itemsChosen && ActiveExpert) CreateExpertsSheet();
-    else if (ItemTable[1]) CreateItemsSheet();
-    else MakeNewItemsForm();
+    if (assessmentsRead && !itemsChosen && ActiveExpert)
+        CreateExpertsSheet();
+    else if (ItemTable[1])
+        CreateItemsSheet();
+    else
+        MakeNewItemsForm();
     ShowCaseCaption();
 }
 
@@ -442,7 +449,8 @@ void TMainForm::FileSave(bool asNew) {
         const std::string chosen = SaveDialog1.FileName;
         const CaseFilePaths names = CaseFileNames(chosen);
         if (FileExists(names.Rls) || FileExists(names.Dtt)) {
-            const std::string question = "Case " + UpperCaseAscii(CaseNameFromFile(chosen)) + " already exists. Overwrite?";
+            const std::string question = "Case " + UpperCaseAscii(CaseNameFromFile(chosen)) +
+                                         " already exists. Overwrite?";
             if (Platform->Message(platform::MessageKind::Warning, question, platform::Buttons::OkCancel) !=
                 platform::Answer::Ok)
                 return;
@@ -557,8 +565,10 @@ void TMainForm::OpenItemsWindow1Click() {
     if (!WindowFlags[RealisationsOpen]) {
         ItemsSheetMode = 0;
         ItemsTextOutput = false;
-        if (ExpertTable[1]) CreateItemsSheet();
-        else MakeNewItemsForm();
+        if (ExpertTable[1])
+            CreateItemsSheet();
+        else
+            MakeNewItemsForm();
     } else if (!WindowFlags[RealisationsActive]) {
         if (TItemsSheet* sheet = RealisationsSheet()) {
             ItemsLayoutMode = ItemsSheetMode;
@@ -645,7 +655,9 @@ void TMainForm::RunButtonClick() {
     case CheckNoExpertId: text = "Some Expert IDs are not defined"; break;
     case CheckNoItemId: text = "Some Item IDs are not defined for the expert `" + e + "`"; break;
     case CheckNoItem: text = "No items defined for the expert " + e; break;
-    case CheckNotIncreasing: text = "Non-increasing or empty quantiles found, expert `" + e + "`, item `" + i + "`"; break;
+    case CheckNotIncreasing:
+        text = "Non-increasing or empty quantiles found, expert `" + e + "`, item `" + i + "`";
+        break;
     case CheckNotPositiveLog:
         text = "Negative or zero quantiles are illegal for the LOG scale, expert `" + e + "`, item `" + i + "`";
         break;
@@ -665,7 +677,8 @@ void TMainForm::UpdateMenuItems() {
     File1Click();
     CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
     RunButton->setEnabled(WindowFlags[ExpertsOpen]);
-    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] || WindowFlags[ExpertItemsActive]);
+    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] ||
+                                    WindowFlags[ExpertItemsActive]);
     Edit1Click();
     Window1Click();
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
@@ -688,16 +701,17 @@ void TMainForm::File1Click() {
     RobustnessExperts1->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == 4);
     RobustnessItems1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == 4);
     Questionnaire1->setEnabled(WindowFlags[RealisationsOpen]);
-    Exportastext1->setEnabled(DMSolution1->isEnabled() || ExpertScores->isEnabled() || RobustnessExperts1->isEnabled() ||
-                              RobustnessItems1->isEnabled() || CopySolutionToClipboard1->isEnabled() ||
-                              Questionnaire1->isEnabled());
+    Exportastext1->setEnabled(DMSolution1->isEnabled() || ExpertScores->isEnabled() ||
+                              RobustnessExperts1->isEnabled() || RobustnessItems1->isEnabled() ||
+                              CopySolutionToClipboard1->isEnabled() || Questionnaire1->isEnabled());
     ExportAsSpaceDelimited->setEnabled(FileSaveAsItem->isEnabled());
     Quantiles1->setEnabled(FileSaveAsItem->isEnabled());
 }
 
 void TMainForm::Edit1Click() {
     ToggleEditormode1->setEnabled(true);
-    CopySolutionToClipboard1->setEnabled(WindowFlags[ExpertItemsActive] && (ItemsSheetMode == 1 || ItemsSheetMode == 3));
+    CopySolutionToClipboard1->setEnabled(WindowFlags[ExpertItemsActive] &&
+                                         (ItemsSheetMode == 1 || ItemsSheetMode == 3));
     TItemsSheet* realisations = RealisationsSheet();
     auto apply = [&](const EditMenuState& s, bool experts) {
         UndoCtrlZ1->setEnabled(s.Undo);
@@ -725,8 +739,10 @@ void TMainForm::Edit1Click() {
 
     EnableFiltering1->setChecked(false);
     bool rowMode = false;
-    if (WindowFlags[ExpertsActive] && ExpertsSheet) rowMode = !ExpertsSheet->ExpertsGrid->EditorMode();
-    else if (WindowFlags[RealisationsActive] && realisations) rowMode = !realisations->ItemsGrid->EditorMode();
+    if (WindowFlags[ExpertsActive] && ExpertsSheet)
+        rowMode = !ExpertsSheet->ExpertsGrid->EditorMode();
+    else if (WindowFlags[RealisationsActive] && realisations)
+        rowMode = !realisations->ItemsGrid->EditorMode();
     EnableFiltering1->setEnabled(rowMode);
     if (WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive]) {
         const bool on = WindowFlags[ExpertsActive] ? ExpertsFilterEnabled : ItemsFilterEnabled;
@@ -763,7 +779,8 @@ void TMainForm::ListChildWindows() {
         ++n;
         QString title = w->windowTitle();
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* a = Window1->addAction((n < 10 ? QStringLiteral("&%1 ").arg(n) : QStringLiteral("%1 ").arg(n)) + title);
+        QAction* a = Window1->addAction((n < 10 ? QStringLiteral("&%1 ").arg(n) : QStringLiteral("%1 ").arg(n)) +
+                                        title);
         a->setCheckable(true);
         a->setChecked(w == current);
         QPointer<QMdiSubWindow> target(w);
@@ -778,37 +795,44 @@ void TMainForm::ListChildWindows() {
 
 void TMainForm::UndoCtrlZ1Click() {
     ForwardToActiveSheet(
-        RealisationsSheet(), [](TExpertsSheet& s) { s.UndoExpertsCommand(); }, [](TItemsSheet& s) { s.UndoItemsCommand(); });
+        RealisationsSheet(), [](TExpertsSheet& s) { s.UndoExpertsCommand(); },
+        [](TItemsSheet& s) { s.UndoItemsCommand(); });
 }
 
 void TMainForm::CutCntrlX1Click() {
     ForwardToActiveSheet(
-        RealisationsSheet(), [](TExpertsSheet& s) { s.DeleteRowsCommand(true); }, [](TItemsSheet& s) { s.DeleteRowsCommand(true); });
+        RealisationsSheet(), [](TExpertsSheet& s) { s.DeleteRowsCommand(true); },
+        [](TItemsSheet& s) { s.DeleteRowsCommand(true); });
 }
 
 void TMainForm::ClearDel1Click() {
     ForwardToActiveSheet(
-        RealisationsSheet(), [](TExpertsSheet& s) { s.DeleteRowsCommand(false); }, [](TItemsSheet& s) { s.DeleteRowsCommand(false); });
+        RealisationsSheet(), [](TExpertsSheet& s) { s.DeleteRowsCommand(false); },
+        [](TItemsSheet& s) { s.DeleteRowsCommand(false); });
 }
 
 void TMainForm::PasteCtrlV1Click() {
     ForwardToActiveSheet(
-        RealisationsSheet(), [](TExpertsSheet& s) { s.PasteRowsCommand(); }, [](TItemsSheet& s) { s.PasteRowsCommand(); });
+        RealisationsSheet(), [](TExpertsSheet& s) { s.PasteRowsCommand(); },
+        [](TItemsSheet& s) { s.PasteRowsCommand(); });
 }
 
 void TMainForm::FilterOnOff1Click() {
     ForwardToActiveSheet(
-        RealisationsSheet(), [](TExpertsSheet& s) { s.ToggleFilterCommand(); }, [](TItemsSheet& s) { s.ToggleFilterCommand(); });
+        RealisationsSheet(), [](TExpertsSheet& s) { s.ToggleFilterCommand(); },
+        [](TItemsSheet& s) { s.ToggleFilterCommand(); });
 }
 
 void TMainForm::ToggleEditormode1Click() {
     ForwardToActiveSheet(
-        RealisationsSheet(), [](TExpertsSheet& s) { s.ToggleEditorModeCommand(); }, [](TItemsSheet& s) { s.ToggleEditorModeCommand(); });
+        RealisationsSheet(), [](TExpertsSheet& s) { s.ToggleEditorModeCommand(); },
+        [](TItemsSheet& s) { s.ToggleEditorModeCommand(); });
 }
 
 void TMainForm::EnableFiltering1Click() {
     ForwardToActiveSheet(
-        RealisationsSheet(), [](TExpertsSheet& s) { s.EnableFilteringCommand(); }, [](TItemsSheet& s) { s.EnableFilteringCommand(); });
+        RealisationsSheet(), [](TExpertsSheet& s) { s.EnableFilteringCommand(); },
+        [](TItemsSheet& s) { s.EnableFilteringCommand(); });
 }
 
 void TMainForm::SetAllScalesCommand(int index) {
@@ -867,4 +891,4 @@ void TMainForm::AboutWHALVORIN1Click() {
     new TAbout(this, Q(BaseCaption));
 }
 
-} // namespace halvorine
+}  // namespace halvorine

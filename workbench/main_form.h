@@ -126,4 +126,4 @@ inline const char* const SettingsFileName = "halvorin.ini";
 // The frame caption at start, which the About box shows too.
 inline const char* const ProgramTitle = "Halvorine v1.0";
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -24,4 +24,4 @@ bool ShowHelpContents() {
     return false;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

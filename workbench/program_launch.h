@@ -16,4 +16,4 @@ bool RunApp(const std::string& exeName, const std::string& fallbackName);
 // Shows the contents of the help file; tells the user when it is not there.
 bool ShowHelpContents();
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -26,7 +26,7 @@ bool WholeNumber(const std::string& text, long long& n) {
     return ValInt(text, n) == 0;
 }
 
-} // namespace
+}  // namespace
 
 bool QuantileChoice::SetCountText(const std::string& text) {
     long long n = 0;
@@ -107,7 +107,8 @@ TQuantilesForm::TQuantilesForm(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
 
     connect(NQuantBox, &QComboBox::editTextChanged, this, &TQuantilesForm::NQuantBoxChange);
-    connect(QuantGrid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) { QuantGridSetEditText(item); });
+    connect(QuantGrid, &QTableWidget::itemChanged, this,
+            [this](QTableWidgetItem* item) { QuantGridSetEditText(item); });
     connect(OkButton, &QPushButton::clicked, this, &TQuantilesForm::OkButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &TQuantilesForm::CancelButtonClick);
     RefreshGrid();
@@ -205,4 +206,4 @@ bool TQuantilesForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

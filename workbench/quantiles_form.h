@@ -64,4 +64,4 @@ private:
     bool refreshing_ = false;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

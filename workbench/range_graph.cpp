@@ -163,7 +163,7 @@ void BuildExpertsWise(std::vector<std::string>& lines) {
     }
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- geometry and scale
 
@@ -188,7 +188,7 @@ int GraphScale::Position(float v, int width) const {
     // Clamped before the rounding, so that no value can reach past the line.
     if (!(f >= 1)) return 1;
     if (f >= width) return width;
-    return static_cast<int>(std::nearbyint(f)); // to nearest, ties to even
+    return static_cast<int>(std::nearbyint(f));  // to nearest, ties to even
 }
 
 GraphScale ItemGraphScale(int i) {
@@ -201,7 +201,9 @@ GraphScale ItemGraphScale(int i) {
     // A LOG item with values at or below zero is drawn on the linear scale of its values.
     scale.Log = IsLogItem(item) && scale.Low > 0;
     scale.HasBounds = true;
-    auto scaled = [&](float v) { return scale.Log ? std::log(static_cast<long double>(v)) : static_cast<long double>(v); };
+    auto scaled = [&](float v) {
+        return scale.Log ? std::log(static_cast<long double>(v)) : static_cast<long double>(v);
+    };
     scale.ScaledLow = scaled(scale.Low);
     scale.Range = scaled(scale.High) - scale.ScaledLow;
     return scale;
@@ -280,8 +282,8 @@ TRangeGraphWindow::TRangeGraphWindow(QMdiArea* area, int kind) : QMdiSubWindow(n
     Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // Columns must line up: the first of these fixed-pitch faces that the system has.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setFamilies({QStringLiteral("Terminal"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
-                       QStringLiteral("Courier New"), fixed.family()});
+    fixed.setFamilies({QStringLiteral("Terminal"), QStringLiteral("DejaVu Sans Mono"),
+                       QStringLiteral("Liberation Mono"), QStringLiteral("Courier New"), fixed.family()});
     fixed.setStyleHint(QFont::TypeWriter);
     fixed.setFixedPitch(true);
     Memo1->setFont(fixed);
@@ -306,7 +308,7 @@ TRangeGraphWindow::TRangeGraphWindow(QMdiArea* area, int kind) : QMdiSubWindow(n
     const int memoExtra = 2 * (Memo1->frameWidth() + static_cast<int>(Memo1->document()->documentMargin())) +
                           Memo1->verticalScrollBar()->sizeHint().width();
     const QMargins m = layout->contentsMargins();
-    const QSize windowExtra = sizeHint() - body->sizeHint(); // the title bar and the frame
+    const QSize windowExtra = sizeHint() - body->sizeHint();  // the title bar and the frame
     QSize want(std::max(textWidth + memoExtra, Label1->sizeHint().width()) + m.left() + m.right(),
                fm.lineSpacing() * 25 + memoExtra + layout->spacing() + Label1->sizeHint().height() + m.top() +
                    m.bottom());
@@ -400,4 +402,4 @@ void SetRangeGraphMemoCapacityForTesting(int lines) {
     memoCapacity = lines > 0 ? lines : RangeGraphMemoCapacity;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

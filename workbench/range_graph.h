@@ -31,11 +31,11 @@ int GraphLabelWidth(int kind);
 
 // How the values of one item are placed on the graph.
 struct GraphScale {
-    bool HasBounds = false; // false: nothing can be placed (no assessment, no realisation)
-    bool Log = false;       // positions from the natural logarithms of the values
-    float Low = 0;          // the ends, as the scale line shows them
+    bool HasBounds = false;  // false: nothing can be placed (no assessment, no realisation)
+    bool Log = false;        // positions from the natural logarithms of the values
+    float Low = 0;           // the ends, as the scale line shows them
     float High = 0;
-    long double ScaledLow = 0; // Low and High - Low, on the log scale for a LOG item
+    long double ScaledLow = 0;  // Low and High - Low, on the log scale for a LOG item
     long double Range = 0;
 
     // The column 1..width of v; 0 without bounds. A range of no width puts every value in the
@@ -109,4 +109,4 @@ constexpr int RangeGraphMemoCapacity = 65536;
 // A smaller capacity for tests; 0 goes back to RangeGraphMemoCapacity.
 void SetRangeGraphMemoCapacityForTesting(int lines);
 
-} // namespace halvorine
+}  // namespace halvorine

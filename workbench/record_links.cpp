@@ -8,7 +8,7 @@ namespace halvorine {
 namespace {
 ExpertFreedListener expertListener;
 ItemFreedListener itemListener;
-} // namespace
+}  // namespace
 
 void SetExpertFreedListener(ExpertFreedListener listener) {
     expertListener = std::move(listener);
@@ -52,4 +52,4 @@ void ReportVanishedExperts(const std::vector<const TExpert*>& before) {
         }
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -40,4 +40,4 @@ auto WithExpertsWatched(F&& routine) -> decltype(routine()) {
     return result;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

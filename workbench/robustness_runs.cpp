@@ -77,7 +77,9 @@ struct FullRunState {
         }
         for (int i = 1; i <= MaxItemCount; ++i) {
             TItem* t = ItemTable[i].get();
-            if (t) Items.push_back({t, t->IntrinsicLow, t->IntrinsicHigh, t->AssessedLow, t->AssessedHigh, t->ItemWeightSum});
+            if (t)
+                Items.push_back(
+                    {t, t->IntrinsicLow, t->IntrinsicHigh, t->AssessedLow, t->AssessedHigh, t->ItemWeightSum});
         }
         ColumnMap = ItemColumnMap;
         ExpertCount = halvorine::ExpertCount;
@@ -154,8 +156,7 @@ void RunEngine() {
     RunErrorCode = 0;
     try {
         Services().RunCalculation(RunErrorCode);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 // Removes the decision maker in slot e (its windows are told first).
@@ -327,7 +328,7 @@ bool RunsOnExperts(const RobustnessHooks& hooks, const FullRunState& full) {
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 bool CalcRob(const RobustnessHooks& hooks) {
     ClearResultExperts(hooks.Host);
@@ -368,4 +369,4 @@ bool CalcRob(TRunDlgFrm& dialog) {
     return CalcRob(hooks);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

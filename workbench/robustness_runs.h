@@ -38,4 +38,4 @@ bool CalcRob(const RobustnessHooks& hooks);
 // The dialog's side: the discrepancy box cleared, its caption and messages, then CalcRob.
 bool CalcRob(TRunDlgFrm& dialog);
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -22,7 +22,6 @@
 #include "workbench/services.h"
 #include "workbench/sheet_windows.h"
 
-
 namespace halvorine {
 
 namespace {
@@ -77,7 +76,7 @@ void CloseRangeGraphs() {
     }
 }
 
-} // namespace
+}  // namespace
 
 TRunDlgFrm* OpenRunDialog() {
     return qobject_cast<TRunDlgFrm*>(RunDialog.data());
@@ -171,19 +170,20 @@ void TRunDlgFrm::BuildControls() {
     };
     field(CalibrLabel, "CalibrLabel", "Calibration Power", Label1, "Label1", "0.1 <= ", CalPowerEdit, "CalPowerEdit",
           "   1.000", CaliPowerLabel, "CaliPowerLabel", " <= 1.0");
-    field(IntRangeLabel, "IntRangeLabel", "Intrinsic Range", Label3, "Label3", "0.01 <= ", IntRangeEdit,
-          "IntRangeEdit", "    0.10", IRangeLabel, "IRangeLabel", "<= 100.0");
+    field(IntRangeLabel, "IntRangeLabel", "Intrinsic Range", Label3, "Label3", "0.01 <= ", IntRangeEdit, "IntRangeEdit",
+          "    0.10", IRangeLabel, "IRangeLabel", "<= 100.0");
     DMLabel = MakeLabel(body, "DMLabel", "Decision Maker name");
     right->addWidget(DMLabel, row++, 0, 1, 3);
     DMname = Named(new QLineEdit(Q("DMaker"), body), "DMname");
     DMname->setFixedWidth(CalPowerEdit->width());
     right->addWidget(DMname, row++, 1);
-    field(SignLevelLabel, "SignLevelLabel", "Significance Level", SignLevelLabelMin, "SignLevelLabelMin", "0.0 <= ",
-          SignLevelEdit, "SignLevelEdit", "", SignLevelLabelMax, "SignLevelLabelMax", "<= 1.0");
+    field(SignLevelLabel, "SignLevelLabel", "Significance Level", SignLevelLabelMin, "SignLevelLabelMin",
+          "0.0 <= ", SignLevelEdit, "SignLevelEdit", "", SignLevelLabelMax, "SignLevelLabelMax", "<= 1.0");
     // A bound of an earlier layout of the level's field, kept hidden.
     Label4 = MakeLabel(body, "Label4", "0.01 <= ");
     Label4->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{SignLevelLabel, SignLevelLabelMin, SignLevelEdit, SignLevelLabelMax})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{SignLevelLabel, SignLevelLabelMin, SignLevelEdit, SignLevelLabelMax})
         w->hide();
     right->setRowStretch(row, 1);
     middle->addLayout(right);
@@ -226,8 +226,8 @@ void TRunDlgFrm::BuildControls() {
     display->addWidget(DRobustnessButton, 1, 1);
     display->addWidget(RangeItemsButton, 1, 2);
     display->addWidget(RangeExpertsButton, 1, 3);
-    for (QPushButton* b : {DSolutionButton, DEScoresButton, DBLossButton, DRobustnessButton, RangeItemsButton,
-                           RangeExpertsButton})
+    for (QPushButton* b :
+         {DSolutionButton, DEScoresButton, DBLossButton, DRobustnessButton, RangeItemsButton, RangeExpertsButton})
         b->setEnabled(false);
     // As wide from the start as with the DISPLAY buttons, so that showing them only adds height.
     column->addItem(new QSpacerItem(DisplayPanel->sizeHint().width(), 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
@@ -236,14 +236,30 @@ void TRunDlgFrm::BuildControls() {
     setWidget(body);
 
     // Setting a box or a radio button from code runs its handler as a click would.
-    connect(GlButton, &QRadioButton::toggled, this, [this](bool on) { if (on) GlButtonClick(); });
-    connect(EqButton1, &QRadioButton::toggled, this, [this](bool on) { if (on) EqButton1Click(); });
-    connect(ItButton, &QRadioButton::toggled, this, [this](bool on) { if (on) ItButtonClick(); });
-    connect(UsButton, &QRadioButton::toggled, this, [this](bool on) { if (on) UsButtonClick(); });
-    connect(Chi2NewButton, &QRadioButton::toggled, this, [this](bool on) { if (on) Chi2NewButtonClick(); });
-    connect(Chi2OldButton, &QRadioButton::toggled, this, [this](bool on) { if (on) Chi2OldButtonClick(); });
-    connect(InfNewButton, &QRadioButton::toggled, this, [this](bool on) { if (on) InfNewButtonClick(); });
-    connect(InfOldButton, &QRadioButton::toggled, this, [this](bool on) { if (on) InfOldButtonClick(); });
+    connect(GlButton, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) GlButtonClick();
+    });
+    connect(EqButton1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) EqButton1Click();
+    });
+    connect(ItButton, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) ItButtonClick();
+    });
+    connect(UsButton, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) UsButtonClick();
+    });
+    connect(Chi2NewButton, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) Chi2NewButtonClick();
+    });
+    connect(Chi2OldButton, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) Chi2OldButtonClick();
+    });
+    connect(InfNewButton, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) InfNewButtonClick();
+    });
+    connect(InfOldButton, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) InfOldButtonClick();
+    });
     connect(DMOptBox, &QCheckBox::toggled, this, &TRunDlgFrm::DMOptBoxClick);
     connect(BayUpdBox, &QCheckBox::toggled, this, &TRunDlgFrm::BayUpdBoxClick);
     connect(CalPowerEdit, &QLineEdit::editingFinished, this, &TRunDlgFrm::CalPowerEditExit);
@@ -372,14 +388,30 @@ void TRunDlgFrm::NewWeight(int kind) {
     }
 }
 
-void TRunDlgFrm::GlButtonClick() { NewWeight(1); }
-void TRunDlgFrm::EqButton1Click() { NewWeight(2); }
-void TRunDlgFrm::ItButtonClick() { NewWeight(3); }
-void TRunDlgFrm::UsButtonClick() { NewWeight(4); }
-void TRunDlgFrm::Chi2NewButtonClick() { ExactChiSquare = true; }
-void TRunDlgFrm::Chi2OldButtonClick() { ExactChiSquare = false; }
-void TRunDlgFrm::InfNewButtonClick() { LogIntrinsicRange = true; }
-void TRunDlgFrm::InfOldButtonClick() { LogIntrinsicRange = false; }
+void TRunDlgFrm::GlButtonClick() {
+    NewWeight(1);
+}
+void TRunDlgFrm::EqButton1Click() {
+    NewWeight(2);
+}
+void TRunDlgFrm::ItButtonClick() {
+    NewWeight(3);
+}
+void TRunDlgFrm::UsButtonClick() {
+    NewWeight(4);
+}
+void TRunDlgFrm::Chi2NewButtonClick() {
+    ExactChiSquare = true;
+}
+void TRunDlgFrm::Chi2OldButtonClick() {
+    ExactChiSquare = false;
+}
+void TRunDlgFrm::InfNewButtonClick() {
+    LogIntrinsicRange = true;
+}
+void TRunDlgFrm::InfOldButtonClick() {
+    LogIntrinsicRange = false;
+}
 
 void TRunDlgFrm::DMOptBoxClick() {
     OptimiseDM = DMOptBox->isChecked();
@@ -400,7 +432,8 @@ void TRunDlgFrm::SignLevelGroup() {
         SignLevelLabelMax->setText(QString::fromStdString(SignLevelMaxText()));
         SetRed(SignLevelEdit, !ok);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{SignLevelEdit, SignLevelLabel, SignLevelLabelMin, SignLevelLabelMax})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{SignLevelEdit, SignLevelLabel, SignLevelLabelMin, SignLevelLabelMax})
         w->setVisible(shown);
 }
 
@@ -449,9 +482,15 @@ bool TRunDlgFrm::SignLevelCheck() {
     return halvorine::SignLevelCheck(SignLevelEdit->text().toStdString());
 }
 
-void TRunDlgFrm::CalPowerEditExit() { SetRed(CalPowerEdit, !CalPowerCheck()); }
-void TRunDlgFrm::IntRangeEditExit() { SetRed(IntRangeEdit, !IntRangeCheck()); }
-void TRunDlgFrm::SignLevelEditExit() { SetRed(SignLevelEdit, !SignLevelCheck()); }
+void TRunDlgFrm::CalPowerEditExit() {
+    SetRed(CalPowerEdit, !CalPowerCheck());
+}
+void TRunDlgFrm::IntRangeEditExit() {
+    SetRed(IntRangeEdit, !IntRangeCheck());
+}
+void TRunDlgFrm::SignLevelEditExit() {
+    SetRed(SignLevelEdit, !SignLevelCheck());
+}
 
 void TRunDlgFrm::DMnameExit() {
     DMName = CutTo(SheetBytes(DMname->text()), 8);
@@ -536,15 +575,23 @@ void TRunDlgFrm::RobButton(bool onExperts) {
     if (ExpertsSheet) ExpertsSheet->FormPaint();
     InvalidateChildren();
     if (!ok) return;
-    if (onExperts) UpdateExperts(ExpertsRobustnessView);
-    else DRobustnessButtonClick();
+    if (onExperts)
+        UpdateExperts(ExpertsRobustnessView);
+    else
+        DRobustnessButtonClick();
 }
 
 // ---------------------------------------------------------------- result views
 
-void TRunDlgFrm::UpdateLossCaption() { DBLossButton->setText(QStringLiteral("Bilinear Loss")); }
-void TRunDlgFrm::UpdateRobCaption() { DRobustnessButton->setText(QStringLiteral("Robustness")); }
-void TRunDlgFrm::UpdateDEScoresCaption() { DEScoresButton->setText(QStringLiteral("Expert Scores")); }
+void TRunDlgFrm::UpdateLossCaption() {
+    DBLossButton->setText(QStringLiteral("Bilinear Loss"));
+}
+void TRunDlgFrm::UpdateRobCaption() {
+    DRobustnessButton->setText(QStringLiteral("Robustness"));
+}
+void TRunDlgFrm::UpdateDEScoresCaption() {
+    DEScoresButton->setText(QStringLiteral("Expert Scores"));
+}
 
 void TRunDlgFrm::ResetCaptions() {
     UpdateLossCaption();
@@ -638,7 +685,8 @@ void TRunDlgFrm::DEScoresButtonClick() {
 
 void TRunDlgFrm::DBLossButtonClick() {
     LossShown = true;
-    const bool solution = !ActiveExpert || ExpertsSheetMode == ExpertsScoresView || ActiveExpert == CurrentDecisionMaker();
+    const bool solution = !ActiveExpert || ExpertsSheetMode == ExpertsScoresView ||
+                          ActiveExpert == CurrentDecisionMaker();
     if (ExpertsSheetMode != ExpertsDataView && ItemsSheetMode != ItemsSolutionView) UpdateExperts(ExpertsDataView);
     const int previous = ItemsSheetMode;
     ItemsSheetMode = ItemsLossView;
@@ -663,8 +711,12 @@ void TRunDlgFrm::DRobustnessButtonClick() {
     }
 }
 
-void TRunDlgFrm::RangeItemsButtonClick() { CreateRangeGraph(0); }
-void TRunDlgFrm::RangeExpertsButtonClick() { CreateRangeGraph(1); }
+void TRunDlgFrm::RangeItemsButtonClick() {
+    CreateRangeGraph(0);
+}
+void TRunDlgFrm::RangeExpertsButtonClick() {
+    CreateRangeGraph(1);
+}
 
 void TRunDlgFrm::CreateRangeGraph(int kind) {
     RangeGraphKind = kind;
@@ -685,4 +737,4 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
     ResultsFresh = false;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

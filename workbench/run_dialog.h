@@ -11,13 +11,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-
 #include "workbench/run_dialog_core.h"
 
 namespace halvorine {
 
 class TRunDlgFrm;
-
 
 // The open run dialog, or null.
 TRunDlgFrm* OpenRunDialog();
@@ -144,4 +142,4 @@ private:
     bool displayShown_ = false;
 };
 
-} // namespace halvorine
+}  // namespace halvorine

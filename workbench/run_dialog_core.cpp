@@ -63,7 +63,7 @@ private:
     std::optional<platform::BusyCursor> cursor_;
 };
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- field checks
 
@@ -132,7 +132,8 @@ std::string RunErrorMessage(int code) {
         return "Assessments of the item `" + ItemIdAt(ItemCount) +
                "` leave an interval of no width. Calculations cancelled.";
     case RunBadLevels: return "Some interval between the quantile levels has no probability. Calculations cancelled.";
-    case RunNotFinite: return "A score, weight or quantile is out of the range of real numbers. Calculations cancelled.";
+    case RunNotFinite:
+        return "A score, weight or quantile is out of the range of real numbers. Calculations cancelled.";
     case RunOutOfMemory: return "No memory for the calculations. Calculations cancelled.";
     }
     return {};
@@ -214,7 +215,8 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
     }
     if (seedWeights) {
         if (int e = CheckSeedAssessments()) {
-            Message("Expert `" + ExpertIdAt(e) + "` has negative or non-increasing assessments or no realisations for them");
+            Message("Expert `" + ExpertIdAt(e) +
+                    "` has negative or non-increasing assessments or no realisations for them");
             if (CheckedExpert >= 1 && hooks.ShowFaultyExpert) hooks.ShowFaultyExpert(e, ItemCount);
             return false;
         }
@@ -285,8 +287,7 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
         BusyScope busy;
         try {
             Services().RunCalculation(RunErrorCode);
-        } catch (...) {
-        }
+        } catch (...) {}
         FillMakerSettings(ExpertCount + 1);
     }
     // 14.
@@ -333,4 +334,4 @@ void EndBayesianUpdates() {
     BayesianUpdates = false;
 }
 
-} // namespace halvorine
+}  // namespace halvorine

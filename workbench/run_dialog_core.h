@@ -83,4 +83,4 @@ bool StartBayesianUpdates();
 // Clearing it: the entered quantiles come back, whatever moved or was filtered in between.
 void EndBayesianUpdates();
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -57,4 +57,4 @@ void WireServices() {
     s.OpenDistributionDialog = [](QWidget* owner) { OpenDistributionDialog(owner); };
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -33,8 +33,7 @@ public:
         return *this;
     }
     template <typename F>
-        requires(!std::is_same_v<std::decay_t<F>, Service>)
-    Service& operator=(F&& fn) {
+    requires(!std::is_same_v<std::decay_t<F>, Service>) Service& operator=(F&& fn) {
         fn_ = std::forward<F>(fn);
         return *this;
     }
@@ -84,4 +83,4 @@ HalvorineServices& Services();
 // Every service to the window that provides it.
 void WireServices();
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -39,7 +39,7 @@ GridLayout LayoutOf(SheetGrid* grid, bool dataView) {
     return g;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems,
                                           int target) {
@@ -76,7 +76,8 @@ void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isIt
     if (target == 0) {
         if (!OpenOutputFile(".txt", "Output save files (*.txt)|*.txt", OutFile, true)) return;
         OutFileGuard guard;
-        for (const std::string& l : ExportSheetLines(itemsSheet, expertsSheet, isItems, target)) WriteOutputLine(l, true);
+        for (const std::string& l : ExportSheetLines(itemsSheet, expertsSheet, isItems, target))
+            WriteOutputLine(l, true);
         OutFile.Close();
         return;
     }
@@ -138,4 +139,4 @@ void WriteQuestionnaire(QWidget* owner) {
     OutFile.Close();
 }
 
-} // namespace halvorine
+}  // namespace halvorine

@@ -29,4 +29,4 @@ inline const char* const AnswerBlank = "_______";
 // experts or levels is asked for its levels first (owner: the window the prompt belongs to).
 void WriteQuestionnaire(QWidget* owner);
 
-} // namespace halvorine
+}  // namespace halvorine

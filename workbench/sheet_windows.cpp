@@ -7,9 +7,9 @@
 
 #include "engine/case_files.h"
 #include "engine/tables.h"
+#include "workbench/case_state.h"
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
-#include "workbench/case_state.h"
 #include "workbench/record_links.h"
 
 namespace halvorine {
@@ -30,7 +30,7 @@ struct ListenerInstaller {
     }
 } installer;
 
-} // namespace
+}  // namespace
 
 void PutBackSideTables() {
     RestoreFilteredExperts(FilteredExperts);
@@ -84,4 +84,4 @@ void KeepWindowsClearOfRunDialog() {
         if (w != dialog && w->isVisible()) KeepClearOfRunDialog(w);
 }
 
-} // namespace halvorine
+}  // namespace halvorine

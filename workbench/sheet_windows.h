@@ -17,8 +17,7 @@ constexpr int FirstResultSlot = 1001;
 // row r, entries 1001..1032 the result sheets of decision makers.
 extern std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets;
 extern TExpertsSheet* ExpertsSheet;
-extern TItemsSheet* ItemsSheet; // the first items sheet made, normally the realisations sheet
-
+extern TItemsSheet* ItemsSheet;  // the first items sheet made, normally the realisations sheet
 
 // Puts flagged experts and items moved out by a result view back into the tables, so that
 // whatever is written or closed next sees every record.
@@ -38,4 +37,4 @@ void KeepClearOfRunDialog(QMdiSubWindow* window);
 // Every other window of the dialog's area, after the dialog itself grew or was placed.
 void KeepWindowsClearOfRunDialog();
 
-} // namespace halvorine
+}  // namespace halvorine

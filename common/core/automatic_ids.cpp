@@ -10,9 +10,13 @@ std::string NumberedId(const std::string& prefix, int minDigits, int n, std::siz
     return prefix.substr(0, std::min(keep, prefix.size())) + num;
 }
 
-std::string DefaultItemId(int position) { return NumberedId("_item", 3, position, 14); }
+std::string DefaultItemId(int position) {
+    return NumberedId("_item", 3, position, 14);
+}
 
-std::string DefaultExpertId(int position) { return NumberedId("_exp ", 3, position, 8); }
+std::string DefaultExpertId(int position) {
+    return NumberedId("_exp ", 3, position, 8);
+}
 
 bool IsDefaultExpertId(const std::string& id) {
     if (id.rfind("_exp ", 0) == 0) return true;

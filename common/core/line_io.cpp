@@ -59,7 +59,9 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
     return bytes;
 }
 
-std::vector<std::string> ReadTextLines(const std::string& path) { return SplitTextLines(ReadFileBytes(path)); }
+std::vector<std::string> ReadTextLines(const std::string& path) {
+    return SplitTextLines(ReadFileBytes(path));
+}
 
 std::vector<std::string> SplitTextLines(const std::string& bytes) {
     // CR, LF and CR LF each end a line: files saved on old Macs use CR alone.
@@ -102,7 +104,9 @@ TextLineReader::TextLineReader(const std::string& path, std::size_t maxBytes, st
     buffer_.resize(pieceBytes > 0 ? pieceBytes : 1);
 }
 
-TextLineReader::~TextLineReader() { ::close(fd_); }
+TextLineReader::~TextLineReader() {
+    ::close(fd_);
+}
 
 void TextLineReader::ReadPiece() {
     if (begin_ > 0) {

@@ -56,7 +56,7 @@ private:
     std::vector<char> buffer_;  // a piece; longer while one line is longer than a piece
     std::size_t begin_ = 0;     // the unread bytes are buffer_[begin_, end_)
     std::size_t end_ = 0;
-    std::size_t scanned_ = 0;   // how many unread bytes are known to hold no line end
+    std::size_t scanned_ = 0;  // how many unread bytes are known to hold no line end
     unsigned long long total_ = 0;
     bool atEnd_ = false;
     bool skipLf_ = false;  // the last line ended at a CR that was the last byte read so far

@@ -8,7 +8,8 @@
 namespace {
 
 std::string PadLeft(std::string s, int width) {
-    if (width > 0 && s.size() < static_cast<std::size_t>(width)) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+    if (width > 0 && s.size() < static_cast<std::size_t>(width))
+        s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
     return s;
 }
 
@@ -23,7 +24,8 @@ std::string ExponentText(int exponent, bool plusSign) {
 std::string FixedText(const std::string& r, int places, char separator) {
     std::string s = r;
     if (places <= 0) return s;
-    if (s.size() < static_cast<std::size_t>(places) + 1) s.insert(0, static_cast<std::size_t>(places) + 1 - s.size(), '0');
+    if (s.size() < static_cast<std::size_t>(places) + 1)
+        s.insert(0, static_cast<std::size_t>(places) + 1 - s.size(), '0');
     s.insert(s.size() - static_cast<std::size_t>(places), 1, separator);
     return s;
 }

@@ -9,7 +9,8 @@
 #include "common/core/exact_decimal.h"
 
 std::string PadLeft(std::string s, int width) {
-    if (width > 0 && s.size() < static_cast<std::size_t>(width)) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+    if (width > 0 && s.size() < static_cast<std::size_t>(width))
+        s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
     return s;
 }
 
@@ -120,7 +121,7 @@ constexpr std::size_t MaxSignificantDigits = 20000;
 
 struct DecimalText {
     bool negative = false;
-    std::string digits;  // significant digits, no leading or trailing zeros; empty for zero
+    std::string digits;      // significant digits, no leading or trailing zeros; empty for zero
     long long exponent = 0;  // value = digits x 10^exponent
 };
 
@@ -280,7 +281,8 @@ std::string StrFixed(long double x, int width, int decimals) {
     std::string s = RoundFixed(exact, decimals);
     const bool zero = s == "0";
     if (decimals > 0) {
-        if (s.size() < static_cast<std::size_t>(decimals) + 1) s.insert(0, static_cast<std::size_t>(decimals) + 1 - s.size(), '0');
+        if (s.size() < static_cast<std::size_t>(decimals) + 1)
+            s.insert(0, static_cast<std::size_t>(decimals) + 1 - s.size(), '0');
         s.insert(s.size() - static_cast<std::size_t>(decimals), 1, '.');
     }
     if (exact.negative && !zero) s.insert(s.begin(), '-');
@@ -338,7 +340,8 @@ int ValInt(const std::string& s, long long& out) {
         ++i;
     }
     if (i >= n || s[i] < '0' || s[i] > '9') return static_cast<int>(i) + 1;
-    const unsigned long long limit = negative ? 0ull - static_cast<unsigned long long>(LLONG_MIN) : static_cast<unsigned long long>(LLONG_MAX);
+    const unsigned long long limit = negative ? 0ull - static_cast<unsigned long long>(LLONG_MIN)
+                                              : static_cast<unsigned long long>(LLONG_MAX);
     unsigned long long m = 0;
     for (; i < n && s[i] >= '0' && s[i] <= '9'; ++i) {
         const unsigned digit = static_cast<unsigned>(s[i] - '0');

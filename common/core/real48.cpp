@@ -23,7 +23,7 @@ Parts Split(long double x) {
     if (x == 0) return p;
     p.negative = std::signbit(x);
     int e = 0;
-    const long double m = std::frexp(std::fabs(x), &e);  // 0.5 <= m < 1, exact
+    const long double m = std::frexp(std::fabs(x), &e);                 // 0.5 <= m < 1, exact
     const long double scaled = std::ldexp(m, Real48::SignificandBits);  // in [2^39, 2^40), exact
     long double whole = std::floor(scaled);
     const long double rest = scaled - whole;  // exact: the long double has 64 bits
@@ -61,8 +61,8 @@ long double Real48::Round(long double x) {
     std::memcpy(&mant, &x, sizeof mant);
     std::memcpy(&signExp, reinterpret_cast<const unsigned char*>(&x) + sizeof mant, sizeof signExp);
     int exponent = signExp & 0x7FFF;
-    if (exponent == 0x7FFF) return Join(Split(x)); // infinity or NaN: raises
-    if (exponent == 0 || mant == 0) return 0.0L;     // zero, or far below the format's range
+    if (exponent == 0x7FFF) return Join(Split(x));  // infinity or NaN: raises
+    if (exponent == 0 || mant == 0) return 0.0L;    // zero, or far below the format's range
     constexpr int dropped = 64 - SignificandBits;
     constexpr std::uint64_t half = std::uint64_t{1} << (dropped - 1);
     std::uint64_t q = mant >> dropped;
@@ -84,10 +84,13 @@ long double Real48::Round(long double x) {
 }
 
 long double Real48::Largest() {
-    return std::ldexp(static_cast<long double>((std::uint64_t{1} << SignificandBits) - 1), 255 - ExponentBias - (SignificandBits - 1));
+    return std::ldexp(static_cast<long double>((std::uint64_t{1} << SignificandBits) - 1),
+                      255 - ExponentBias - (SignificandBits - 1));
 }
 
-long double Real48::SmallestNormal() { return std::ldexp(1.0L, 1 - ExponentBias); }
+long double Real48::SmallestNormal() {
+    return std::ldexp(1.0L, 1 - ExponentBias);
+}
 
 std::array<std::uint8_t, 6> Real48::Encode() const noexcept {
     std::array<std::uint8_t, 6> b{};

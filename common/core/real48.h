@@ -42,8 +42,8 @@ public:
     // x rounded to the six-byte format; raises as a store does.
     static long double Round(long double x);
 
-    static long double Largest();       // (2 - 2^-39) * 2^126
-    static long double SmallestNormal(); // 2^-128
+    static long double Largest();         // (2 - 2^-39) * 2^126
+    static long double SmallestNormal();  // 2^-128
 
 private:
     double value_ = 0;  // always a value of the format: 40 bits fit a double exactly

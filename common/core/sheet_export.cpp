@@ -5,14 +5,14 @@
 namespace {
 
 constexpr std::size_t MaxLine = 255;
-constexpr int NarrowestShown = 8; // columns this narrow or narrower are left out
+constexpr int NarrowestShown = 8;  // columns this narrow or narrower are left out
 
 std::string TrimTrailing(std::string s) {
     while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.pop_back();
     return s;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> ExportTableLines(const GridSource& source, const GridLayout& layout, ExportTarget target,
                                           bool selectionFilter) {

@@ -14,7 +14,7 @@ struct GridLayout {
     int FixedRows = 0;
     int SelFirst = 0;
     int SelLast = 0;
-    bool ManyRowsSelected = false; // last - first > 1
+    bool ManyRowsSelected = false;  // last - first > 1
 };
 
 enum class ExportTarget { File = 0, Clipboard = 2, ClipboardTabs = 3 };

@@ -34,7 +34,7 @@ constexpr int F2 = 113;
 constexpr int F3 = 114;
 constexpr int F4 = 115;
 constexpr int F5 = 116;
-} // namespace vk
+}  // namespace vk
 
 inline SheetKey MakeSheetKey(int code, bool ctrl = false) {
     SheetKey k;
@@ -51,8 +51,8 @@ enum class UndoKind : std::uint8_t { None = 0, Create = 1, Paste = 2, Del = 3, C
 
 struct UndoRecord {
     UndoKind Kind = UndoKind::None;
-    int Position = 0; // table index of the first row concerned
-    int Count = 0;    // number of rows
+    int Position = 0;  // table index of the first row concerned
+    int Count = 0;     // number of rows
 };
 
 // "Delete expert rows?", "Cut item row ?": verb, noun, then "s" or a blank.
@@ -77,17 +77,17 @@ struct EditMenuState {
     bool FilterOnOff = false;
     bool ToggleEditorMode = true;
     bool FilteringChecked = false;
-    std::string UndoCaption; // "&Undo", "&Undo Del Experts (Ctrl-Z)", ...
+    std::string UndoCaption;  // "&Undo", "&Undo Del Experts (Ctrl-Z)", ...
 };
 
 struct EditMenuInput {
-    bool RowEditing = true;    // the view allows row operations at all
-    bool RowMode = false;      // row mode, not editor mode
+    bool RowEditing = true;  // the view allows row operations at all
+    bool RowMode = false;    // row mode, not editor mode
     bool FilterEnabled = false;
     bool DataView = true;
     bool CutAllowed = true;
     UndoRecord Undo;
-    std::string KindSuffix;    // " Experts (Ctrl-Z)", " Items (Ctrl-Z)"
+    std::string KindSuffix;  // " Experts (Ctrl-Z)", " Items (Ctrl-Z)"
 };
 EditMenuState MakeEditMenuState(const EditMenuInput& in);
 
@@ -96,14 +96,14 @@ EditMenuState MakeEditMenuState(const EditMenuInput& in);
 struct CellStyle {
     bool Bold = false;
     bool Greyed = false;
-    std::uint32_t Colour = 0; // 0: the normal text colour, else 0xRRGGBB
+    std::uint32_t Colour = 0;  // 0: the normal text colour, else 0xRRGGBB
 };
 
 class GridSource {
 public:
     virtual ~GridSource() = default;
-    virtual int GridRows() const = 0;          // header rows included
-    virtual int GridCols() const = 0;          // number column included
+    virtual int GridRows() const = 0;  // header rows included
+    virtual int GridCols() const = 0;  // number column included
     virtual int HeaderRows() const = 0;
     virtual std::string CellText(int col, int row) const = 0;
     virtual CellStyle CellStyleAt(int /*col*/, int /*row*/) const { return {}; }

@@ -15,9 +15,18 @@ public:
     ShortString(std::string_view s) { Assign(s); }
     ShortString(const std::string& s) { Assign(s); }
 
-    ShortString& operator=(const char* s) { Assign(std::string_view(s)); return *this; }
-    ShortString& operator=(std::string_view s) { Assign(s); return *this; }
-    ShortString& operator=(const std::string& s) { Assign(s); return *this; }
+    ShortString& operator=(const char* s) {
+        Assign(std::string_view(s));
+        return *this;
+    }
+    ShortString& operator=(std::string_view s) {
+        Assign(s);
+        return *this;
+    }
+    ShortString& operator=(const std::string& s) {
+        Assign(s);
+        return *this;
+    }
 
     operator const std::string&() const { return text_; }
     const std::string& str() const { return text_; }

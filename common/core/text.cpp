@@ -5,7 +5,9 @@
 
 namespace {
 
-bool IsWordBlank(char c) { return c == ' ' || c == '\r'; }
+bool IsWordBlank(char c) {
+    return c == ' ' || c == '\r';
+}
 
 std::string NextWordImpl(const std::string& line, int& pos, bool asciiOnly) {
     const int len = static_cast<int>(line.size());
@@ -23,7 +25,9 @@ std::string NextWordImpl(const std::string& line, int& pos, bool asciiOnly) {
     return line.substr(start - 1, pos - start);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Optional sign, digits with at most one '.' or ',', optional exponent with optional sign and
 // digits: the forms the number conversions produce.
@@ -55,9 +59,13 @@ bool LooksLikeNumber(const std::string& s) {
 
 }  // namespace
 
-std::string NextWord(const std::string& line, int& pos) { return NextWordImpl(line, pos, false); }
+std::string NextWord(const std::string& line, int& pos) {
+    return NextWordImpl(line, pos, false);
+}
 
-std::string NextWordAscii(const std::string& line, int& pos) { return NextWordImpl(line, pos, true); }
+std::string NextWordAscii(const std::string& line, int& pos) {
+    return NextWordImpl(line, pos, true);
+}
 
 bool IsPrintableText(const std::string& text) {
     for (unsigned char c : text)
@@ -77,7 +85,9 @@ bool SameTextNoCase(const std::string& a, const std::string& b) {
     return UpperCaseAscii(a) == UpperCaseAscii(b);
 }
 
-bool IsLogScale(const std::string& scale) { return UpperCaseAscii(scale) == "LOG"; }
+bool IsLogScale(const std::string& scale) {
+    return UpperCaseAscii(scale) == "LOG";
+}
 
 void NormaliseScale(const std::string& word, std::string& scale) {
     if (word.empty()) return;
@@ -127,7 +137,9 @@ std::string TrimRight(const std::string& s) {
     return s.substr(0, n);
 }
 
-std::string Trim(const std::string& s) { return TrimRight(TrimLeft(s)); }
+std::string Trim(const std::string& s) {
+    return TrimRight(TrimLeft(s));
+}
 
 std::string CopyText(const std::string& s, int pos, int count) {
     if (pos < 1) pos = 1;
@@ -135,14 +147,18 @@ std::string CopyText(const std::string& s, int pos, int count) {
     return s.substr(static_cast<std::size_t>(pos - 1), static_cast<std::size_t>(count));
 }
 
-std::string CutTo(const std::string& s, std::size_t n) { return s.size() <= n ? s : s.substr(0, n); }
+std::string CutTo(const std::string& s, std::size_t n) {
+    return s.size() <= n ? s : s.substr(0, n);
+}
 
 bool NearlyEqualExtended(long double a, long double b) {
     const long double tol = b != 0 ? std::fabs(1e-9L * b) : static_cast<long double>(1e-16f);
     return std::fabs(b - a) < tol;
 }
 
-bool NearlyEqual(float a, float b) { return NearlyEqualExtended(a, b); }
+bool NearlyEqual(float a, float b) {
+    return NearlyEqualExtended(a, b);
+}
 
 bool DefinitelyLess(float a, float b) {
     const long double la = a;

@@ -157,9 +157,15 @@ void TFlpointDlg::SetFormat(char format) {
     if (invalidateGrids_) invalidateGrids_();
 }
 
-void TFlpointDlg::FixedPointButtonClick() { SetFormat('f'); }
-void TFlpointDlg::ScientificButtonClick() { SetFormat('e'); }
-void TFlpointDlg::MixedButtonClick() { SetFormat('g'); }
+void TFlpointDlg::FixedPointButtonClick() {
+    SetFormat('f');
+}
+void TFlpointDlg::ScientificButtonClick() {
+    SetFormat('e');
+}
+void TFlpointDlg::MixedButtonClick() {
+    SetFormat('g');
+}
 
 void TFlpointDlg::OKButtonClick() {
     SetFWidth(true);
@@ -192,7 +198,7 @@ void TFlpointDlg::FormDeactivate() {
 void TFlpointDlg::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isVisible()) {
         if (isActiveWindow())
-            SetControls(); // the format may have changed while another window was active
+            SetControls();  // the format may have changed while another window was active
         else
             FormDeactivate();
     }

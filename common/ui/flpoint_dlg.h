@@ -17,7 +17,7 @@ class TUpDown : public QWidget {
 public:
     TUpDown(QLineEdit* buddy, int minimum, int maximum, QWidget* parent);
     int Min, Max;
-    void Step(int delta); // the buddy's number moved by delta within the bounds
+    void Step(int delta);  // the buddy's number moved by delta within the bounds
 signals:
     void Clicked();
 

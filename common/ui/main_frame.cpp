@@ -158,7 +158,8 @@ void TMainFrame::AddWindowMenu() {
 void TMainFrame::AddCaseSpeedButtons() {
     MakeSpeedPanel();
     NewFileButton = AddSpeedButton("NewFileButton", QStyle::SP_FileIcon, "New Case", &TMainFrame::NewFileButtonClick);
-    OpenBtn = AddSpeedButton("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File", &TMainFrame::OpenASCIIItemsfle1Click);
+    OpenBtn = AddSpeedButton("OpenBtn", QStyle::SP_DialogOpenButton, "Open Case File",
+                             &TMainFrame::OpenASCIIItemsfle1Click);
     SaveBtn = AddSpeedButton("SaveBtn", QStyle::SP_DialogSaveButton, "Save", &TMainFrame::FileSaveItemClick);
     RunButton = AddSpeedButton("RunButton", QStyle::SP_MediaPlay, "Calculate", &TMainFrame::CalculateItemClick);
     SaveBtn->setEnabled(false);

@@ -1,8 +1,8 @@
 #include "common/ui/report_view.h"
 
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -23,7 +23,9 @@ bool IsAscii(std::string_view bytes) {
     return any < 0x80;
 }
 
-int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int FloorDiv(int a, int b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 }  // namespace
 
@@ -85,7 +87,9 @@ int ReportView::LineLength(int line) const {
     return IsAscii(b) ? static_cast<int>(b.size()) : static_cast<int>(LineText(line).size());
 }
 
-void ReportView::NoteWidth(int line) { widestColumns_ = std::max(widestColumns_, LineLength(line)); }
+void ReportView::NoteWidth(int line) {
+    widestColumns_ = std::max(widestColumns_, LineLength(line));
+}
 
 QString ReportView::SelectedText() const {
     const Position from = std::min(anchor_, cursor_);
@@ -112,11 +116,15 @@ void ReportView::SelectAll() {
 void ReportView::Copy() {
     if (!HasSelection()) return;
     const QString text = SelectedText();
-    if (copyTarget_) copyTarget_(text);
-    else QGuiApplication::clipboard()->setText(text);
+    if (copyTarget_)
+        copyTarget_(text);
+    else
+        QGuiApplication::clipboard()->setText(text);
 }
 
-int ReportView::FirstVisibleLine() const { return verticalScrollBar()->value(); }
+int ReportView::FirstVisibleLine() const {
+    return verticalScrollBar()->value();
+}
 
 int ReportView::PageLines() const {
     return std::max(1, viewport()->height() / std::max(1, fontMetrics().lineSpacing()));
@@ -170,13 +178,17 @@ void ReportView::UpdateScrollBars() {
 
 void ReportView::EnsureVisible(Position at) {
     QScrollBar* v = verticalScrollBar();
-    if (at.Line < v->value()) v->setValue(at.Line);
-    else if (at.Line >= v->value() + PageLines()) v->setValue(at.Line - PageLines() + 1);
+    if (at.Line < v->value())
+        v->setValue(at.Line);
+    else if (at.Line >= v->value() + PageLines())
+        v->setValue(at.Line - PageLines() + 1);
     QScrollBar* h = horizontalScrollBar();
     const int x = kMargin + TextX(LineText(at.Line), at.Column);
     const int room = viewport()->width();
-    if (x - kMargin < h->value()) h->setValue(x - kMargin);
-    else if (x + 2 > h->value() + room) h->setValue(x + 2 - room);
+    if (x - kMargin < h->value())
+        h->setValue(x - kMargin);
+    else if (x + 2 > h->value() + room)
+        h->setValue(x + 2 - room);
 }
 
 void ReportView::MoveCursor(Position to, bool keepAnchor) {
@@ -256,11 +268,15 @@ void ReportView::keyPressEvent(QKeyEvent* event) {
     bool select = false;
     using K = QKeySequence;
     if (event->matches(K::MoveToNextChar) || (select = event->matches(K::SelectNextChar))) {
-        if (to.Column < line.size()) to.Column += line[to.Column].isHighSurrogate() && to.Column + 1 < line.size() ? 2 : 1;
-        else if (to.Line < last) to = {to.Line + 1, 0};
+        if (to.Column < line.size())
+            to.Column += line[to.Column].isHighSurrogate() && to.Column + 1 < line.size() ? 2 : 1;
+        else if (to.Line < last)
+            to = {to.Line + 1, 0};
     } else if (event->matches(K::MoveToPreviousChar) || (select = event->matches(K::SelectPreviousChar))) {
-        if (to.Column > 0) to.Column -= to.Column > 1 && line[to.Column - 1].isLowSurrogate() ? 2 : 1;
-        else if (to.Line > 0) to = {to.Line - 1, LineLength(to.Line - 1)};
+        if (to.Column > 0)
+            to.Column -= to.Column > 1 && line[to.Column - 1].isLowSurrogate() ? 2 : 1;
+        else if (to.Line > 0)
+            to = {to.Line - 1, LineLength(to.Line - 1)};
     } else if (event->matches(K::MoveToNextLine) || (select = event->matches(K::SelectNextLine))) {
         vertical(1);
     } else if (event->matches(K::MoveToPreviousLine) || (select = event->matches(K::SelectPreviousLine))) {
@@ -305,8 +321,10 @@ void ReportView::mouseMoveEvent(QMouseEvent* event) {
     dragPoint_ = event->position().toPoint();
     MoveCursor(HitTest(dragPoint_), true);
     // Held above or below the text, the selection goes on scrolling.
-    if (viewport()->rect().contains(dragPoint_)) dragScroll_.stop();
-    else if (!dragScroll_.isActive()) dragScroll_.start(50, this);
+    if (viewport()->rect().contains(dragPoint_))
+        dragScroll_.stop();
+    else if (!dragScroll_.isActive())
+        dragScroll_.start(50, this);
 }
 
 void ReportView::mouseReleaseEvent(QMouseEvent* event) {

@@ -65,7 +65,7 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     case Qt::BackgroundRole:
-        if (col == 0) return QColor(0xE0, 0xE0, 0xE0); // the fixed number column
+        if (col == 0) return QColor(0xE0, 0xE0, 0xE0);  // the fixed number column
         return {};
     case Qt::TextAlignmentRole: return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     }
@@ -97,7 +97,7 @@ Qt::ItemFlags SheetModel::flags(const QModelIndex& index) const {
 bool SheetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || !source_ || role != Qt::EditRole) return false;
     source_->SetEditText(index.column(), index.row() + source_->HeaderRows(), SheetBytes(value.toString()));
-    Refresh(); // an edit may change other cells (ids shown elsewhere, colours)
+    Refresh();  // an edit may change other cells (ids shown elsewhere, colours)
     return true;
 }
 
@@ -149,7 +149,8 @@ bool LooksLikeNumber(const QString& text) {
     if (t.isEmpty()) return false;
     bool digit = false;
     for (QChar ch : t) {
-        if (ch.isDigit()) digit = true;
+        if (ch.isDigit())
+            digit = true;
         else if (ch != QLatin1Char('.') && ch != QLatin1Char(',') && ch != QLatin1Char('-') && ch != QLatin1Char('+') &&
                  ch.toLower() != QLatin1Char('e'))
             return false;
@@ -157,17 +158,18 @@ bool LooksLikeNumber(const QString& text) {
     return digit;
 }
 
-} // namespace
+}  // namespace
 
 void SheetDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
     // A number that does not fit its cell (a column narrowed by hand, a value edited wider)
     // shows as a row of '#', never cut: a cut number reads as another number.
-    const int room = opt.rect.width() - 2 * (opt.widget ? opt.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1 : 4);
+    const int room = opt.rect.width() -
+                     2 * (opt.widget ? opt.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1 : 4);
     if (opt.rect.width() > 0 && LooksLikeNumber(opt.text) && opt.fontMetrics.horizontalAdvance(opt.text) > room) {
         if (opt.fontMetrics.horizontalAdvance(opt.text.trimmed()) <= room) {
-            opt.text = opt.text.trimmed(); // the leading blanks of the field go first
+            opt.text = opt.text.trimmed();  // the leading blanks of the field go first
         } else {
             const int hash = std::max(1, opt.fontMetrics.horizontalAdvance(QLatin1Char('#')));
             opt.text = QString(std::max(1, room / hash), QLatin1Char('#'));
@@ -274,7 +276,7 @@ bool SheetGrid::HasKeyboard() const {
             sheet = w;
             break;
         }
-    if (sheet == this) return true; // not in a multiple-document frame: one grid has the frame
+    if (sheet == this) return true;  // not in a multiple-document frame: one grid has the frame
     return focus == sheet || sheet->isAncestorOf(focus);
 }
 
@@ -283,7 +285,7 @@ void SheetGrid::OpenEditor() {
     if (!editorMode_ || !i.isValid() || EditorOpen()) return;
     if (!(model_->flags(i) & Qt::ItemIsEditable)) return;
     if (!HasKeyboard()) {
-        editorPending_ = true; // see edit() below
+        editorPending_ = true;  // see edit() below
         return;
     }
     edit(i);

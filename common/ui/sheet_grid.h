@@ -91,11 +91,14 @@ public:
 
     // A new layout: column widths from the source, grown where a text would be clipped.
     void Layout();
-    void Refresh() { model_->Refresh(); viewport()->update(); }
+    void Refresh() {
+        model_->Refresh();
+        viewport()->update();
+    }
     // After the window took its size: scrolled back to the left, the cursor in view.
     void ScrollHome();
-    int ContentWidth() const;  // columns plus frame
-    int ContentHeight() const; // header plus rows plus frame
+    int ContentWidth() const;   // columns plus frame
+    int ContentHeight() const;  // header plus rows plus frame
     int DefaultRowHeight() const { return rowHeight_; }
     // The whole grid, at most `MaxSize` (the room the window may take).
     QSize sizeHint() const override;
@@ -103,7 +106,7 @@ public:
 
     // Handlers of the sheet.
     std::function<void(const SheetKey&)> OnKeyRelease;
-    std::function<void(int row)> OnRowModeClick;               // mouse down on the number column or with Ctrl
+    std::function<void(int row)> OnRowModeClick;  // mouse down on the number column or with Ctrl
     std::function<void(Qt::MouseButton, int col, int row)> OnMouseUp;
     std::function<void(int col, int row)> OnDoubleClick;
 
@@ -122,7 +125,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
-    void keyboardSearch(const QString&) override {} // letters never move the cursor
+    void keyboardSearch(const QString&) override {}  // letters never move the cursor
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void focusInEvent(QFocusEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -138,7 +141,7 @@ private:
 
     SheetModel* model_;
     bool editorMode_ = true;
-    bool editorPending_ = false; // editor mode's editor waits for the keyboard
+    bool editorPending_ = false;  // editor mode's editor waits for the keyboard
     int rowHeight_ = 19;
     std::set<int> pressed_;
 };

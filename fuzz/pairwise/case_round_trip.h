@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include "tests/pairwise/model/case_snapshot.h"
 #include "common/core/line_io.h"
 #include "common/core/pascal_str.h"
 #include "pairwise/model/case_files.h"
@@ -17,6 +16,7 @@
 #include "pairwise/model/globals.h"
 #include "pairwise/model/items_file.h"
 #include "pairwise/model/tables.h"
+#include "tests/pairwise/model/case_snapshot.h"
 
 using namespace trindel;
 
@@ -77,7 +77,8 @@ inline void CheckTables() {
         for (int k = 1; k <= MaxItemCount; ++k) {
             const TAnswerRow* row = x->AnswerRows[k].get();
             if (!ItemTable[k]) continue;
-            if (!row || row->Item != ItemTable[k].get()) Fail("expert " + std::to_string(e) + " lacks the row of item " + std::to_string(k));
+            if (!row || row->Item != ItemTable[k].get())
+                Fail("expert " + std::to_string(e) + " lacks the row of item " + std::to_string(k));
             for (int t = 1; t <= MaxItemCount; ++t) {
                 const char c = row->Answers[t];
                 if (c != '<' && c != '=' && c != '>' && c != ' ') Fail("an answer that is no answer");
@@ -124,7 +125,8 @@ inline void SaveReopenCompare() {
     Reopen();
     const pairtest::CaseFields reopened = pairtest::Snapshot();
     if (!(reopened == written))
-        Fail("the reopened case differs\nsaved:\n" + pairtest::Describe(written) + "reopened:\n" + pairtest::Describe(reopened));
+        Fail("the reopened case differs\nsaved:\n" + pairtest::Describe(written) + "reopened:\n" +
+             pairtest::Describe(reopened));
     std::string items2, experts2;
     Saved(items2, experts2);
     if (items2 != items || experts2 != experts) Fail("a second save writes other bytes");

@@ -29,9 +29,10 @@ bool ChooseCaseName(int kind, std::string& chosen) {
     if (!Platform->SaveFile(choice)) return false;
     const CaseFilePaths paths = CaseFileNames(choice.FileName);
     if (FileExists(paths.ItemsFile) || FileExists(paths.ExpertDataFile)) {
-        const std::string text =
-            "Case " + UpperCaseAscii(CaseNameFromFile(choice.FileName)) + " already exists. Overwrite?";
-        if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) != platform::Answer::Ok)
+        const std::string text = "Case " + UpperCaseAscii(CaseNameFromFile(choice.FileName)) +
+                                 " already exists. Overwrite?";
+        if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) !=
+            platform::Answer::Ok)
             return false;
     }
     chosen = choice.FileName;
@@ -104,8 +105,8 @@ void QuerySaveCase(int kind, bool& canClose) {
     const CaseFilePaths named = CaseFileNames(CaseFile.CaseFileName);
     const std::string& path = kind == 1 ? named.ExpertDataFile : named.ItemsFile;
     const std::string text = "Contents of the case file " + UpperCaseAscii(path) + " has been changed. Save it?";
-    const platform::Answer answer =
-        Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::YesNoCancel);
+    const platform::Answer answer = Platform->Message(platform::MessageKind::Warning, text,
+                                                      platform::Buttons::YesNoCancel);
 
     if (answer == platform::Answer::Yes) {
         // A case without a name of its own is saved under one the user picks, never as "NONAME".

@@ -2,6 +2,8 @@
 
 namespace trindel {
 
-void RaiseCalcError(CalcErrorKind kind) { throw CalcError(kind); }
+void RaiseCalcError(CalcErrorKind kind) {
+    throw CalcError(kind);
+}
 
 }  // namespace trindel

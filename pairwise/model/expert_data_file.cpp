@@ -14,9 +14,13 @@ namespace {
 
 const char* const HeaderText = "* TRINDEL ASCII OUTPUT FILE. NQ=  ";
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-bool IsAnswer(char c) { return c == '<' || c == '=' || c == '>'; }
+bool IsAnswer(char c) {
+    return c == '<' || c == '=' || c == '>';
+}
 
 // A fresh expert table for the file; the items read before stay where they are.
 void StartExpertTable() {
@@ -90,8 +94,7 @@ bool ParseExpertDataLine(const std::string& line) {
     NormaliseScale(NextWordAscii(line, p), scale);
     ++p;
 
-    if (expertNumber.empty() || expertId.empty() || itemNumber.empty() || itemId.empty() || scale.empty())
-        return false;
+    if (expertNumber.empty() || expertId.empty() || itemNumber.empty() || itemId.empty() || scale.empty()) return false;
 
     TPairItem* item = FindOrCreateItem(itemId);
     if (!item) return false;  // a 1001st item

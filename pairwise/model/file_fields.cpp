@@ -7,7 +7,9 @@ namespace trindel {
 
 namespace {
 
-bool IsControlCharacter(unsigned char c) { return c < 32 || c == 127; }
+bool IsControlCharacter(unsigned char c) {
+    return c < 32 || c == 127;
+}
 
 }  // namespace
 

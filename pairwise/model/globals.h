@@ -116,7 +116,7 @@ extern int SimulationCount;  // simulated data sets per model
 extern int FieldWidth;
 extern int DecimalPlaces;
 extern char FloatFormat;
-extern char DecimalSeparator;  // from the user's locale; case files always use '.'
+extern char DecimalSeparator;                    // from the user's locale; case files always use '.'
 extern std::unique_ptr<TextFileWriter> OutFile;  // the grid text export's file while it writes
 extern bool OutputLineBreak;
 

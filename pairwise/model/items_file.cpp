@@ -89,8 +89,9 @@ void WriteItemsTo(TextFileWriter& out) {
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TPairItem* item = ItemTable[i].get();
         if (!item || item->Id.empty()) continue;
-        std::string line = " " + StrInt(i, 4) + " " + PadLeft(item->Id, 14) + " " + StrExpReal32(item->Realisation, 12) +
-                           " " + PadLeft(WrittenScale(item->Scale), 3) + " " + PadLeft(item->Name, 60) + " ";
+        std::string line = " " + StrInt(i, 4) + " " + PadLeft(item->Id, 14) + " " +
+                           StrExpReal32(item->Realisation, 12) + " " + PadLeft(WrittenScale(item->Scale), 3) + " " +
+                           PadLeft(item->Name, 60) + " ";
         if (item->FilterFlag) line += "F";
         out.WriteLine(line);
     }

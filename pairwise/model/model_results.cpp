@@ -46,8 +46,8 @@ void ResetModelResults() {
                           &ThurstoneBLog, &ThurstoneCLinear, &ThurstoneCLog, &NelLowerBounds, &NelUpperBounds,
                           &ThurstoneCLinearLower, &ThurstoneCLinearUpper, &ThurstoneCLogLower, &ThurstoneCLogUpper})
         v->fill(Real48());
-    for (Real48* r : {&NelFitStatistic, &NelScaleFactor, &ThurstoneFitStatistic, &ThurstoneSlope,
-                      &ThurstoneIntercept, &ThurstoneLogSlope, &ThurstoneLogIntercept})
+    for (Real48* r : {&NelFitStatistic, &NelScaleFactor, &ThurstoneFitStatistic, &ThurstoneSlope, &ThurstoneIntercept,
+                      &ThurstoneLogSlope, &ThurstoneLogIntercept})
         *r = 0;
     NelFitConverged = true;
     NelFitSweeps = 0;

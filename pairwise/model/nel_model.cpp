@@ -8,7 +8,8 @@
 namespace trindel {
 
 UncomparedItemError::UncomparedItemError(int item)
-    : std::runtime_error("Item " + StrInt(item) + " is not compared with any other item, the NEL model can`t be fitted"),
+    : std::runtime_error("Item " + StrInt(item) +
+                         " is not compared with any other item, the NEL model can`t be fitted"),
       item_(item) {}
 
 NelFitOutcome FitBradleyTerry(CalcVector& values, const MatrixCells& counts, int capped) {

@@ -49,10 +49,8 @@ long double Expansion(int range, long double u, const NormalConstants& k) {
         const long double u11 = u9 * u2;
         return 0.5L + (1 / k.S) * (u - u3 / 6 + u5 / 40 - u7 / 336 + u9 / 3456 - u11 / 165 / 265);
     }
-    case 2:
-        return 0.8413L + k.Phi1 * (u - u2 / 2 + u4 / 12 - u5 / 60 - u6 / 120 + u7 / 315);
-    default:
-        return 0.9772L + k.Phi2 * (u - u2 + u3 / 2 - u4 / 12 - u5 / 24 - u6 / 40 + 11 * u7 / 5040);
+    case 2: return 0.8413L + k.Phi1 * (u - u2 / 2 + u4 / 12 - u5 / 60 - u6 / 120 + u7 / 315);
+    default: return 0.9772L + k.Phi2 * (u - u2 + u3 / 2 - u4 / 12 - u5 / 24 - u6 / 40 + 11 * u7 / 5040);
     }
 }
 
@@ -88,7 +86,9 @@ int InverseNormalRange(Real48 x) {
     return 4;
 }
 
-Real48 DeviateTolerance() { return 1e-8L; }
+Real48 DeviateTolerance() {
+    return 1e-8L;
+}
 
 Real48 InverseNormalDeviate(Real48 p, Real48 tolerance, int* steps) {
     const NormalConstants& k = Constants();

@@ -22,8 +22,10 @@ bool OpenOutputFile(const std::string& extension, const std::string& filter, std
 
     const bool exists = FileExists(name);
     if (exists && !append) {
-        const std::string text = "Output file " + UpperCaseAscii(CaseNameFromFile(name)) + " already exists. Overwrite?";
-        if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) != platform::Answer::Ok)
+        const std::string text = "Output file " + UpperCaseAscii(CaseNameFromFile(name)) +
+                                 " already exists. Overwrite?";
+        if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) !=
+            platform::Answer::Ok)
             return false;
     }
     auto writer = std::make_unique<TextFileWriter>(name);

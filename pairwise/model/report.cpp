@@ -33,7 +33,9 @@ std::string RunItemIdOf(int i) {
     return ItemTable[position]->Id;
 }
 
-std::string ItemNumber(int i) { return StrInt(ItemOrder[i], 2); }
+std::string ItemNumber(int i) {
+    return StrInt(ItemOrder[i], 2);
+}
 
 // Blocks of `size` columns: Round(count / size), plus one when that leaves columns over. The
 // rounding goes half to even, so this is count / size rounded up.
@@ -58,12 +60,15 @@ std::string ReferenceLine(const std::string& lead, int item, long double value) 
 
 }  // namespace
 
-void WriteReportLine(const std::string& line) { Report().WriteLine(line); }
+void WriteReportLine(const std::string& line) {
+    Report().WriteLine(line);
+}
 
 void WriteBanner(TextFileWriter& file) {
     const std::string date = Platform ? Platform->ShortDate() : std::string();
     file.WriteLine("");
-    file.WriteLine(CutTo("Case name: " + CaseFile.CaseName + RepeatChar(' ', 14) + date + RepeatChar(' ', 25) + "Wtrindel", 80));
+    file.WriteLine(
+        CutTo("Case name: " + CaseFile.CaseName + RepeatChar(' ', 14) + date + RepeatChar(' ', 25) + "Wtrindel", 80));
     file.WriteLine("");
     file.WriteLine("");
 }
@@ -72,7 +77,8 @@ void WriteReportHeader() {
     WriteBanner(Report());
     WriteReportLine("     RESULTS OF RUNNING MODELS FOR PAIRWISE COMPARISONS.");
     WriteReportLine("");
-    WriteReportLine("  Number of experts : " + StrInt(RunExpertCount) + "    Number of items : " + StrInt(RunItemCount));
+    WriteReportLine("  Number of experts : " + StrInt(RunExpertCount) +
+                    "    Number of items : " + StrInt(RunItemCount));
     if (ScaleTransformation) {
         WriteReportLine("  Transformation: yes. ");
         WriteReportLine(ReferenceLine("  Reference values. Item ", RefItem1, RefValue1));
@@ -222,7 +228,8 @@ void WriteModelValues() {
     const long double df = static_cast<long double>((n - 1) * (n - 2)) / 2;
     WriteReportLine("Goodness of fit : " + StrFixed(NelFitStatistic, 12, 4) + "        " +
                     StrFixed(ThurstoneFitStatistic, 12, 4) + "(Chi-square distributed");
-    WriteReportLine("  with          :    " + StrFixed(df, 9, 0) + "        " + StrFixed(df, 12, 0) + "   degrees of freedom)");
+    WriteReportLine("  with          :    " + StrFixed(df, 9, 0) + "        " + StrFixed(df, 12, 0) +
+                    "   degrees of freedom)");
     const std::string note = NelConvergenceNote();
     if (!note.empty()) WriteReportLine(note);
     WriteReportLine("");
@@ -235,12 +242,14 @@ void WriteTransformedValues() {
     WriteReportLine(std::string("Item  NEL(Br.-T)   ThurC(lin)    ThurC(log)  ") + "   ThurB(lin)   ThurB(log)");
     for (int i = 1; i <= n; ++i) {
         std::string line = ItemNumber(i);
-        const std::pair<const CalcVector*, MapStatus> columns[] = {
-            {&NelTransformed, NelMapStatus},           {&ThurstoneCLinear, ThurstoneCMaps.Linear},
-            {&ThurstoneCLog, ThurstoneCMaps.Log},      {&ThurstoneBLinear, ThurstoneBMaps.Linear},
-            {&ThurstoneBLog, ThurstoneBMaps.Log}};
+        const std::pair<const CalcVector*, MapStatus> columns[] = {{&NelTransformed, NelMapStatus},
+                                                                   {&ThurstoneCLinear, ThurstoneCMaps.Linear},
+                                                                   {&ThurstoneCLog, ThurstoneCMaps.Log},
+                                                                   {&ThurstoneBLinear, ThurstoneBMaps.Linear},
+                                                                   {&ThurstoneBLog, ThurstoneBMaps.Log}};
         for (const auto& [v, status] : columns)
-            line += "  " + (status == MapStatus::Computed ? StrExp((*v)[static_cast<std::size_t>(i)], 12) : NotComputedCell);
+            line += "  " +
+                    (status == MapStatus::Computed ? StrExp((*v)[static_cast<std::size_t>(i)], 12) : NotComputedCell);
         if (i == NelRefItem)
             line += " REF";
         else if (i == RefItem1 || i == RefItem2)
@@ -282,7 +291,8 @@ void WriteSimulatedIntervals() {
     for (int i = 1; i <= n; ++i) {
         std::string line = ItemNumber(i) + interval(NelLowerBounds, NelUpperBounds, i, mapped(NelMapStatus)) +
                            interval(ThurstoneCLinearLower, ThurstoneCLinearUpper, i, mapped(ThurstoneCMaps.Linear));
-        if (ScaleTransformation) line += interval(ThurstoneCLogLower, ThurstoneCLogUpper, i, mapped(ThurstoneCMaps.Log));
+        if (ScaleTransformation)
+            line += interval(ThurstoneCLogLower, ThurstoneCLogUpper, i, mapped(ThurstoneCMaps.Log));
         WriteReportLine(line);
     }
     if (LogBoundOverflow && ScaleTransformation) {

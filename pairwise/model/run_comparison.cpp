@@ -47,7 +47,8 @@ void RunModels(int& status) {
     if (Platform) Platform->Randomize();
     MaxSimulations = MaxSimulationsFor(ConfidenceLevel);
     // SimulatedValues holds SimulatedRunCapacity runs; more cannot be simulated either.
-    SimulationPossible = SimulationCount < MaxSimulations && SimulationCount >= 1 && SimulationCount <= SimulatedRunCapacity;
+    SimulationPossible = SimulationCount < MaxSimulations && SimulationCount >= 1 &&
+                         SimulationCount <= SimulatedRunCapacity;
     ThurstoneContradiction = false;
     ThurstoneBReversed = false;
     ThurstoneCReversed = false;
@@ -100,8 +101,7 @@ bool RunComparison(int nelChoice) {
     auto commitPartial = [] {
         try {
             ReportFile->Commit();
-        } catch (const IoError&) {
-        }
+        } catch (const IoError&) {}
         ReportFile.reset();
     };
     try {

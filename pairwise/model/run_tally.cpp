@@ -10,7 +10,9 @@ namespace trindel {
 
 namespace {
 
-bool TakesPart(const TPairExpert* x) { return x && !(ExpertsFilterEnabled && x->FilterFlag); }
+bool TakesPart(const TPairExpert* x) {
+    return x && !(ExpertsFilterEnabled && x->FilterFlag);
+}
 
 char AnswerAt(const TPairExpert& x, int row, int column) {
     const TAnswerRow* answers = x.AnswerRows[row].get();
@@ -54,9 +56,11 @@ RunReferenceItems FindRunReferenceItems(const std::vector<int>& items) {
 }
 
 std::string RunRefusal(const std::vector<int>& items) {
-    if (static_cast<int>(items.size()) > MaxRunItems) return "Number of items must not exceed " + std::to_string(MaxRunItems);
+    if (static_cast<int>(items.size()) > MaxRunItems)
+        return "Number of items must not exceed " + std::to_string(MaxRunItems);
     if (CountRunExperts() > MaxRunExperts) return "Number of experts must not exceed " + std::to_string(MaxRunExperts);
-    if (ScaleTransformation && FindRunReferenceItems(items).Count != 2) return "Number of realizations is not equal to 2";
+    if (ScaleTransformation && FindRunReferenceItems(items).Count != 2)
+        return "Number of realizations is not equal to 2";
     return {};
 }
 

@@ -36,14 +36,20 @@ namespace {
 
 // ln u of a uniform draw (u >= 1e-30, so finite and at most 0). In double precision: a draw is
 // stored as a six-byte real, whose 40 bits the double's 53 cover.
-double LnUniform() { return std::log(static_cast<double>(UniformRandom().Value())); }
+double LnUniform() {
+    return std::log(static_cast<double>(UniformRandom().Value()));
+}
 
 // -(1/rate) ln u with the factor -(1/rate) worked out once per item.
-Real48 ExponentialDraw(long double factor) { return factor * LnUniform(); }
+Real48 ExponentialDraw(long double factor) {
+    return factor * LnUniform();
+}
 
 }  // namespace
 
-Real48 ExponentialRandom(Real48 rate) { return ExponentialDraw(-CheckedDivide(1, rate)); }
+Real48 ExponentialRandom(Real48 rate) {
+    return ExponentialDraw(-CheckedDivide(1, rate));
+}
 
 Real48 NormalRandom(Real48 mean) {
     const double lnU1 = LnUniform();

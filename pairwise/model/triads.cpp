@@ -27,9 +27,20 @@ int TriadKind(const std::string& pattern) {
         int Kind;
     };
     static constexpr std::array<Entry, 14> kinds{{
-        {"<><", 1}, {"><>", 1},
-        {"=<>", 2}, {"=><", 2}, {"<=<", 2}, {"<>=", 2}, {">=>", 2}, {"><=", 2},
-        {"==<", 3}, {"==>", 3}, {"=<=", 3}, {"=>=", 3}, {"<==", 3}, {">==", 3},
+        {"<><", 1},
+        {"><>", 1},
+        {"=<>", 2},
+        {"=><", 2},
+        {"<=<", 2},
+        {"<>=", 2},
+        {">=>", 2},
+        {"><=", 2},
+        {"==<", 3},
+        {"==>", 3},
+        {"=<=", 3},
+        {"=>=", 3},
+        {"<==", 3},
+        {">==", 3},
     }};
     for (const Entry& k : kinds)
         if (pattern == k.Pattern) return k.Kind;
@@ -41,7 +52,9 @@ namespace {
 // Relations as codes: 0 '<', 1 '=', 2 '>'; a triple's pattern is then one number 0..26.
 constexpr char RelationChars[3] = {'<', '=', '>'};
 
-int RelationCode(char relation) { return relation == '<' ? 0 : relation == '=' ? 1 : 2; }
+int RelationCode(char relation) {
+    return relation == '<' ? 0 : relation == '=' ? 1 : 2;
+}
 
 // TriadKind of every pattern, by its number r(A,B) * 9 + r(A,C) * 3 + r(B,C).
 const std::array<std::uint8_t, 27>& KindOfPattern() {

@@ -88,8 +88,7 @@ void ClearCalculation() {
         std::fill_n(Answered[i], static_cast<std::size_t>(experts) + 1, false);
     }
     for (int e = 0; e <= experts; ++e)
-        for (int i = 0; i <= items; ++i)
-            std::fill_n(ExpertPreference[e][i], row, Real48());
+        for (int i = 0; i <= items; ++i) std::fill_n(ExpertPreference[e][i], row, Real48());
     taintedItems = 0;
     taintedExperts = 0;
 }

@@ -17,10 +17,10 @@ constexpr int MaxRunItems = 150;
 constexpr int MaxRunExperts = 150;
 
 // ---- counts of the run ----
-extern int RunItemCount;    // n: items 1..n by position
-extern int RunExpertCount;  // m: counted experts 1..m
-extern int ItemOrder[MaxRunItems + 1];             // the number item i is printed under
-extern int RunExpertNumber[MaxRunExperts + 1];     // position in ExpertTable of counted expert e
+extern int RunItemCount;                        // n: items 1..n by position
+extern int RunExpertCount;                      // m: counted experts 1..m
+extern int ItemOrder[MaxRunItems + 1];          // the number item i is printed under
+extern int RunExpertNumber[MaxRunExperts + 1];  // position in ExpertTable of counted expert e
 extern ShortString<8> RunExpertId[MaxRunExperts + 1];
 
 // ---- tallies ----

@@ -92,7 +92,8 @@ void TExpertsSheet::Apply(unsigned fx) {
     if (fx & EffectEditorMode) ExpertsGrid->SetEditorMode(Core.Cursor.EditorOn);
     if (fx & (EffectCursor | EffectRelayout)) {
         ExpertsGrid->SetCursor(std::clamp(Core.Cursor.Col, 1, 2), std::clamp(Core.Cursor.Row, 1, Core.GridRows() - 1));
-        if (fx & EffectSelectRow && !Core.Cursor.EditorOn) ExpertsGrid->SelectRows(ExpertsGrid->Row(), ExpertsGrid->Row());
+        if (fx & EffectSelectRow && !Core.Cursor.EditorOn)
+            ExpertsGrid->SelectRows(ExpertsGrid->Row(), ExpertsGrid->Row());
     }
     if (fx & EffectRepaint) ExpertsGrid->Refresh();
     if (fx & EffectActiveExpert) RowChanged();
@@ -267,7 +268,8 @@ void TExpertsSheet::OpenExpertItemsSheet() {
         return;
     }
     if (Trim(ActiveExpert->Id.str()).empty()) {
-        Platform->Message(platform::MessageKind::Information, "Please specify Expert`s Id first", platform::Buttons::Ok);
+        Platform->Message(platform::MessageKind::Information, "Please specify Expert`s Id first",
+                          platform::Buttons::Ok);
         return;
     }
     auto* sheet = new TItemsSheet(mdiArea(), ActiveExpert);

@@ -46,8 +46,14 @@ std::string ExpertsSheetCore::CellText(int col, int row) const {
     std::string text;
     switch (col) {
     case 0: return StrInt(row, 6);
-    case 1: text = Trim(x->Id.str()); if (ExpertsTextOutput) FitToWidth(text, 8); return text;
-    case 2: text = Trim(x->Name.str()); if (ExpertsTextOutput) FitToWidth(text, 50); return text;
+    case 1:
+        text = Trim(x->Id.str());
+        if (ExpertsTextOutput) FitToWidth(text, 8);
+        return text;
+    case 2:
+        text = Trim(x->Name.str());
+        if (ExpertsTextOutput) FitToWidth(text, 50);
+        return text;
     }
     return "";
 }

@@ -116,8 +116,10 @@ void TItemsSheet::SyncCursor() {
 
 void TItemsSheet::Apply(unsigned fx) {
     if (fx & EffectRelayout) {
-        if (IsComparisons()) LayoutItemsGrid();
-        else ItemsGrid->Model()->Reset();
+        if (IsComparisons())
+            LayoutItemsGrid();
+        else
+            ItemsGrid->Model()->Reset();
         GrowToFit();
     }
     if (fx & EffectEditorMode) ItemsGrid->SetEditorMode(Core.Cursor.EditorOn);
@@ -170,13 +172,15 @@ void TItemsSheet::LayoutItemsGrid() {
     ItemsGrid->Layout();
     ItemsGrid->SetEditorMode(true);
     if (!ItemsGrid->currentIndex().isValid()) {
-        if (IsComparisons()) ItemsGrid->SetCursor(3, 1);
-        else ItemsGrid->SetCursor(1, 1);
+        if (IsComparisons())
+            ItemsGrid->SetCursor(3, 1);
+        else
+            ItemsGrid->SetCursor(1, 1);
     }
     ConstrainCursor();
     if (QMdiArea* a = mdiArea())
-        ItemsGrid->MaxSize =
-            QSize(std::max(200, a->width() - 50), std::max(120, a->height() - (IsComparisons() ? 150 : 140)));
+        ItemsGrid->MaxSize = QSize(std::max(200, a->width() - 50),
+                                   std::max(120, a->height() - (IsComparisons() ? 150 : 140)));
     ItemsGrid->updateGeometry();
     widget()->adjustSize();
     adjustSize();
@@ -204,8 +208,10 @@ void TItemsSheet::RetargetComparisons() {
 
 void TItemsSheet::Invalidate() {
     const int col = ItemsGrid->Col(), row = ItemsGrid->Row();
-    if (IsComparisons()) LayoutItemsGrid();
-    else ItemsGrid->Model()->Reset();
+    if (IsComparisons())
+        LayoutItemsGrid();
+    else
+        ItemsGrid->Model()->Reset();
     ItemsGrid->SetCursor(std::max(col, IsComparisons() ? 2 : 1), std::clamp(row, 1, Core.GridRows() - 1));
     ConstrainCursor();
     ItemsGrid->Refresh();
@@ -278,8 +284,7 @@ void TItemsSheet::UpdateItemsEditMenu() {
 void TItemsSheet::ConstrainCursor() {
     if (!IsComparisons() || !ItemsGrid->currentIndex().isValid()) return;
     SyncCursor();
-    if (Core.ConstrainCursor())
-        ItemsGrid->SetCursor(Core.Cursor.Col, Core.Cursor.Row);
+    if (Core.ConstrainCursor()) ItemsGrid->SetCursor(Core.Cursor.Col, Core.Cursor.Row);
 }
 
 // ---------------------------------------------------------------- operations

@@ -101,12 +101,18 @@ std::string ItemsSheetCore::CellText(int col, int row) const {
     if (col == 0) return StrInt(row, 4);
     if (!item) return "";
     switch (col) {
-    case 1: text = Trim(item->Id.str()); if (ItemsTextOutput) FitToWidth(text, 14); break;
+    case 1:
+        text = Trim(item->Id.str());
+        if (ItemsTextOutput) FitToWidth(text, 14);
+        break;
     case 2:
         if (item->HasRealisation && item->Realisation > MissingValue) text = Trim(FormatNumber(item->Realisation));
         if (ItemsTextOutput) FitToWidth(text, FieldWidth);
         break;
-    case 3: text = Trim(item->Name.str()); if (ItemsTextOutput) FitToWidth(text, 60); break;
+    case 3:
+        text = Trim(item->Name.str());
+        if (ItemsTextOutput) FitToWidth(text, 60);
+        break;
     }
     return text;
 }
@@ -204,9 +210,12 @@ unsigned ItemsSheetCore::ConstrainCursor() {
     const int cols = GridCols(), rows = GridRows();
     int col = std::max(2, Cursor.Col);
     const int row = Cursor.Row;
-    if (row == 1 && col == 2) col = 3;
-    else if (row == rows - 1 && col == cols - 1) col = cols - 2;
-    else if (col == row + 1) col -= 1;
+    if (row == 1 && col == 2)
+        col = 3;
+    else if (row == rows - 1 && col == cols - 1)
+        col = cols - 2;
+    else if (col == row + 1)
+        col -= 1;
     return MoveTo(std::min(col, cols - 1), row);
 }
 
@@ -289,8 +298,10 @@ unsigned ItemsSheetCore::KeyRelease(const SheetKey& k) {
         if (IsComparisons()) {
             const int col = Cursor.Col, row = Cursor.Row;
             if (k.Shift) {
-                if (row == 1 && col <= 2) fx |= MoveTo(3, 1);
-                else fx |= SkipDot(-1);
+                if (row == 1 && col <= 2)
+                    fx |= MoveTo(3, 1);
+                else
+                    fx |= SkipDot(-1);
             } else if (row == GridRows() - 1 && col == GridCols() - 1) {
                 fx |= MoveTo(GridCols() - 2, row);
             } else {

@@ -159,8 +159,10 @@ void TMainForm::RepaintChildren() {
     update();
     QList<QMdiSubWindow*> children = OpenChildren();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (auto* experts = qobject_cast<TExpertsSheet*>(*it)) experts->FormPaint();
-        else if (auto* items = qobject_cast<TItemsSheet*>(*it)) items->FormPaint();
+        if (auto* experts = qobject_cast<TExpertsSheet*>(*it))
+            experts->FormPaint();
+        else if (auto* items = qobject_cast<TItemsSheet*>(*it))
+            items->FormPaint();
         (*it)->update();
     }
 }
@@ -347,7 +349,8 @@ void TMainForm::UpdateMenuItems() {
     File1Click();
     CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
     RunButton->setEnabled(WindowFlags[ExpertsOpen]);
-    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] || WindowFlags[ComparisonsActive]);
+    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] ||
+                                    WindowFlags[ComparisonsActive]);
     Edit1Click();
     Window1Click();
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
@@ -410,8 +413,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     // keeps the program running.
     for (QMdiSubWindow* w : OpenChildren()) {
         bool agrees = true;
-        if (auto* experts = qobject_cast<TExpertsSheet*>(w)) agrees = experts->FormCloseQuery();
-        else if (auto* items = qobject_cast<TItemsSheet*>(w)) agrees = items->FormCloseQuery();
+        if (auto* experts = qobject_cast<TExpertsSheet*>(w))
+            agrees = experts->FormCloseQuery();
+        else if (auto* items = qobject_cast<TItemsSheet*>(w))
+            agrees = items->FormCloseQuery();
         if (!agrees) {
             event->ignore();
             return;
@@ -438,8 +443,10 @@ void TMainForm::OpenItemsWindow1Click() {
     }
     ItemsSheetMode = 0;
     ItemsTextOutput = 0;
-    if (ExpertTable[1]) CreateItemsSheet();
-    else MakeNewItemsForm();
+    if (ExpertTable[1])
+        CreateItemsSheet();
+    else
+        MakeNewItemsForm();
 }
 
 void TMainForm::Experts1Click() {
@@ -473,23 +480,51 @@ void TMainForm::CalculateItemClick() {
 // ---------------------------------------------------------------- Edit menu
 
 void TMainForm::UndoCtrlZ1Click() {
-    ForwardToActiveSheet([](TExpertsSheet& s) { s.UndoExperts(); s.FormPaint(); },
-                         [](TItemsSheet& s) { s.UndoItems(); s.FormPaint(); });
+    ForwardToActiveSheet(
+        [](TExpertsSheet& s) {
+            s.UndoExperts();
+            s.FormPaint();
+        },
+        [](TItemsSheet& s) {
+            s.UndoItems();
+            s.FormPaint();
+        });
 }
 
 void TMainForm::CutCntrlX1Click() {
-    ForwardToActiveSheet([](TExpertsSheet& s) { s.DeleteExpertRows(MakeSheetKey(vk::X, true)); s.FormPaint(); },
-                         [](TItemsSheet& s) { s.DeleteItemRows(MakeSheetKey(vk::X, true)); s.FormPaint(); });
+    ForwardToActiveSheet(
+        [](TExpertsSheet& s) {
+            s.DeleteExpertRows(MakeSheetKey(vk::X, true));
+            s.FormPaint();
+        },
+        [](TItemsSheet& s) {
+            s.DeleteItemRows(MakeSheetKey(vk::X, true));
+            s.FormPaint();
+        });
 }
 
 void TMainForm::ClearDel1Click() {
-    ForwardToActiveSheet([](TExpertsSheet& s) { s.DeleteExpertRows(MakeSheetKey(vk::Delete)); s.FormPaint(); },
-                         [](TItemsSheet& s) { s.DeleteItemRows(MakeSheetKey(vk::Delete)); s.FormPaint(); });
+    ForwardToActiveSheet(
+        [](TExpertsSheet& s) {
+            s.DeleteExpertRows(MakeSheetKey(vk::Delete));
+            s.FormPaint();
+        },
+        [](TItemsSheet& s) {
+            s.DeleteItemRows(MakeSheetKey(vk::Delete));
+            s.FormPaint();
+        });
 }
 
 void TMainForm::PasteCtrlV1Click() {
-    ForwardToActiveSheet([](TExpertsSheet& s) { s.PasteExpertRows(MakeSheetKey(vk::V, true)); s.FormPaint(); },
-                         [](TItemsSheet& s) { s.PasteItemRows(MakeSheetKey(vk::V, true)); s.FormPaint(); });
+    ForwardToActiveSheet(
+        [](TExpertsSheet& s) {
+            s.PasteExpertRows(MakeSheetKey(vk::V, true));
+            s.FormPaint();
+        },
+        [](TItemsSheet& s) {
+            s.PasteItemRows(MakeSheetKey(vk::V, true));
+            s.FormPaint();
+        });
 }
 
 void TMainForm::ToggleEditormode1Click() {
@@ -504,8 +539,15 @@ void TMainForm::EnableFiltering1Click() {
 }
 
 void TMainForm::FilterOnOff1Click() {
-    ForwardToActiveSheet([](TExpertsSheet& s) { s.ToggleExpertsFilter(); s.FormPaint(); },
-                         [](TItemsSheet& s) { s.ToggleItemsFilter(); s.FormPaint(); });
+    ForwardToActiveSheet(
+        [](TExpertsSheet& s) {
+            s.ToggleExpertsFilter();
+            s.FormPaint();
+        },
+        [](TItemsSheet& s) {
+            s.ToggleItemsFilter();
+            s.FormPaint();
+        });
 }
 
 void TMainForm::Changefloatingpointformat1Click() {

@@ -53,8 +53,10 @@ protected:
         const int caret = editor->cursorPosition();
         SheetGrid::dataChanged(topLeft, bottomRight, roles);
         if (typed && editor->text() != text) editor->setText(text);
-        if (all) editor->selectAll();
-        else editor->setCursorPosition(std::min(caret, static_cast<int>(editor->text().size())));
+        if (all)
+            editor->selectAll();
+        else
+            editor->setCursorPosition(std::min(caret, static_cast<int>(editor->text().size())));
     }
 
     // A double click on an open editor is a double click on its cell.

@@ -73,8 +73,8 @@ TRunDlgFrm::TRunDlgFrm(QMdiArea* area) : QMdiSubWindow(nullptr) {
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
     group->addWidget(RadioButton1);
     group->addWidget(RadioButton2);
-    for (QWidget* w : {static_cast<QWidget*>(RadioGroup1), static_cast<QWidget*>(RadioButton1),
-                       static_cast<QWidget*>(RadioButton2)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(RadioGroup1), static_cast<QWidget*>(RadioButton1), static_cast<QWidget*>(RadioButton2)})
         w->setEnabled(false);
     ConfidenceIntervalsBox = new QCheckBox(QStringLiteral("Confidence Intervals"), body);
     ConfidenceIntervalsBox->setObjectName(QStringLiteral("ConfidenceIntervalsBox"));

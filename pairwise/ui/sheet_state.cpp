@@ -21,7 +21,8 @@ bool CutHeld(const UndoRecord& r) {
 }
 
 bool TrulyFiltered(int index) {
-    return index >= 1 && index <= MaxItemCount && ItemTable[index] && ItemsFilterEnabled && ItemTable[index]->FilterFlag;
+    return index >= 1 && index <= MaxItemCount && ItemTable[index] && ItemsFilterEnabled &&
+           ItemTable[index]->FilterFlag;
 }
 
 bool AnyExpertRecord() {
@@ -35,10 +36,9 @@ void ForgetAnswersOfGoneExperts() {
     if (answers.empty()) return;
     std::vector<const TPairExpert*> live;
     ForEachExpertRecord([&](TPairExpert* x) { live.push_back(x); });
-    answers.erase(std::remove_if(answers.begin(), answers.end(),
-                                 [&](const HeldAnswer& a) {
-                                     return std::find(live.begin(), live.end(), a.Expert) == live.end();
-                                 }),
+    answers.erase(std::remove_if(
+                      answers.begin(), answers.end(),
+                      [&](const HeldAnswer& a) { return std::find(live.begin(), live.end(), a.Expert) == live.end(); }),
                   answers.end());
 }
 
@@ -108,7 +108,10 @@ int RecordExpertsUndo(UndoKind kind, int position, int count) {
     if (kind != UndoKind::Paste) FreeExpertsUndo();
     int result = 0;
     switch (kind) {
-    case UndoKind::Create: result = InsertExpert("", "", position); count = result ? 1 : 0; break;
+    case UndoKind::Create:
+        result = InsertExpert("", "", position);
+        count = result ? 1 : 0;
+        break;
     case UndoKind::Paste: {
         if (!CutHeld(ExpertsUndo.Record)) return 0;
         const UndoRecord held = ExpertsUndo.Record;

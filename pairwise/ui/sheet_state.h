@@ -34,13 +34,13 @@ struct GridCursor {
 // What the window must do after a rule ran.
 enum SheetEffect : unsigned {
     EffectNone = 0,
-    EffectRepaint = 1,       // cell texts changed
-    EffectRelayout = 2,      // rows or columns came or went
-    EffectCursor = 4,        // move the grid's cursor to the GridCursor
-    EffectEditorMode = 8,    // apply GridCursor::EditorOn
-    EffectEditMenu = 16,     // refresh the Edit menu
-    EffectOtherSheets = 32,  // every other items sheet drawn again
-    EffectCopy = 64,         // copy the grid to the clipboard
+    EffectRepaint = 1,         // cell texts changed
+    EffectRelayout = 2,        // rows or columns came or went
+    EffectCursor = 4,          // move the grid's cursor to the GridCursor
+    EffectEditorMode = 8,      // apply GridCursor::EditorOn
+    EffectEditMenu = 16,       // refresh the Edit menu
+    EffectOtherSheets = 32,    // every other items sheet drawn again
+    EffectCopy = 64,           // copy the grid to the clipboard
     EffectActiveExpert = 128,  // ActiveExpert changed: its comparisons and the realisations sheet drawn again
     EffectFilterCheck = 256,   // the Edit menu's filtering check mark follows the flag
     EffectSelectRow = 512,     // row mode: the current row selected

@@ -12,14 +12,12 @@ TExpertsSheet* ExpertsSheet = nullptr;
 TItemsSheet* ItemsSheet = nullptr;
 std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets{};
 
-
 QPointer<TRunDlgFrm> RunDialog;
 bool ResultsFresh = false;
 int RangeGraphKind = 0;
 QPointer<TRangeGraphWindow> ItemsRangeGraph;
 QPointer<TRangeGraphWindow> ExpertsRangeGraph;
 QPointer<TRangeGraphWindow> ReportWindow;
-
 
 void SetDefaultRunOptions() {
     SavedFilterFlag = true;
@@ -45,7 +43,6 @@ void ResetCaseState() {
     RobustnessFlaggedItems.fill(nullptr);
     OutputLineBreak = true;
 }
-
 
 void CloseRunDialogs() {
     if (RunDialog) RunDialog->close();

@@ -51,7 +51,6 @@ void SetDefaultRunOptions();
 // SetDefaultRunOptions, no sheets, the filter side tables emptied.
 void ResetCaseState();
 
-
 // Every run dialog of the case closes with it, also one the frame's activation let go of.
 void CloseRunDialogs();
 

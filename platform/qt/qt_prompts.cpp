@@ -23,26 +23,22 @@
 
 namespace platform {
 
-QString QStringFromBytes(const std::string& bytes)
-{
+QString QStringFromBytes(const std::string& bytes) {
     // Keep a leading byte-order mark: it is part of the bytes the caller gave.
     QStringDecoder utf8(QStringConverter::Utf8,
                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString text = utf8(view);
-    if (utf8.hasError())
-        return QString::fromLatin1(view);
+    if (utf8.hasError()) return QString::fromLatin1(view);
     return text;
 }
 
-std::string BytesFromQString(const QString& text)
-{
+std::string BytesFromQString(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
 }
 
-QStringList QtNameFilters(const std::string& filter)
-{
+QStringList QtNameFilters(const std::string& filter) {
     QStringList result;
     std::vector<std::string> parts;
     size_t start = 0;
@@ -59,24 +55,20 @@ QStringList QtNameFilters(const std::string& filter)
         QStringList patterns;
         for (const QString& p : QStringFromBytes(parts[i + 1]).split(';')) {
             const QString pattern = p.trimmed();
-            if (pattern.isEmpty())
-                continue;
+            if (pattern.isEmpty()) continue;
             patterns << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
         }
-        if (patterns.isEmpty())
-            continue;
+        if (patterns.isEmpty()) continue;
         // Simplified as QFileDialog stores its filters, so that a filter given back compares equal.
         QString description = QStringFromBytes(parts[i]).simplified();
-        if (description.isEmpty())
-            description = QStringFromBytes(parts[i + 1]).simplified();
+        if (description.isEmpty()) description = QStringFromBytes(parts[i + 1]).simplified();
         result << description + QStringLiteral(" (") + patterns.join(' ') + QStringLiteral(")");
     }
     return result;
 }
 
 std::unique_ptr<QMessageBox> MakeMessageBox(MessageKind kind, const std::string& text, Buttons buttons,
-                                            QWidget* parent)
-{
+                                            QWidget* parent) {
     auto box = std::make_unique<QMessageBox>(parent);
     switch (kind) {
     case MessageKind::Warning: box->setIcon(QMessageBox::Warning); break;
@@ -93,9 +85,7 @@ std::unique_ptr<QMessageBox> MakeMessageBox(MessageKind kind, const std::string&
     QMessageBox::StandardButton first = QMessageBox::Ok;
     QMessageBox::StandardButton escape = QMessageBox::Ok;
     switch (buttons) {
-    case Buttons::Ok:
-        set = QMessageBox::Ok;
-        break;
+    case Buttons::Ok: set = QMessageBox::Ok; break;
     case Buttons::OkCancel:
         set = QMessageBox::Ok | QMessageBox::Cancel;
         escape = QMessageBox::Cancel;
@@ -117,8 +107,7 @@ std::unique_ptr<QMessageBox> MakeMessageBox(MessageKind kind, const std::string&
     return box;
 }
 
-Answer AnswerFromButton(int standardButton, Buttons buttons)
-{
+Answer AnswerFromButton(int standardButton, Buttons buttons) {
     switch (standardButton) {
     case QMessageBox::Ok: return Answer::Ok;
     case QMessageBox::Cancel: return Answer::Cancel;
@@ -135,8 +124,7 @@ Answer AnswerFromButton(int standardButton, Buttons buttons)
     return Answer::Cancel;
 }
 
-void ConfigureFileDialog(QFileDialog& dialog, const FileChoice& choice, bool save)
-{
+void ConfigureFileDialog(QFileDialog& dialog, const FileChoice& choice, bool save) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     const QString title = QStringFromBytes(choice.Title);
     dialog.setWindowTitle(!title.isEmpty() ? title : save ? QStringLiteral("Save As") : QStringLiteral("Open"));
@@ -154,8 +142,7 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileChoice& choice, bool sav
 
     dialog.setDirectory(choice.InitialDir.empty() ? QDir::currentPath() : QStringFromBytes(choice.InitialDir));
     // A name with a folder (the last case from the settings file) opens that folder.
-    if (!choice.FileName.empty())
-        dialog.selectFile(QStringFromBytes(choice.FileName));
+    if (!choice.FileName.empty()) dialog.selectFile(QStringFromBytes(choice.FileName));
 }
 
 namespace {
@@ -163,15 +150,11 @@ namespace {
 // The hourglass would otherwise stay over a dialog that waits for the user.
 class ArrowWhileBusy {
 public:
-    explicit ArrowWhileBusy(int busyDepth) : active_(busyDepth > 0 && qApp)
-    {
-        if (active_)
-            QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    explicit ArrowWhileBusy(int busyDepth) : active_(busyDepth > 0 && qApp) {
+        if (active_) QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
     }
-    ~ArrowWhileBusy()
-    {
-        if (active_)
-            QApplication::restoreOverrideCursor();
+    ~ArrowWhileBusy() {
+        if (active_) QApplication::restoreOverrideCursor();
     }
     ArrowWhileBusy(const ArrowWhileBusy&) = delete;
     ArrowWhileBusy& operator=(const ArrowWhileBusy&) = delete;
@@ -180,28 +163,23 @@ private:
     bool active_;
 };
 
-} // namespace
+}  // namespace
 
 QtPrompts::QtPrompts(QWidget* mainWindow) : mainWindow_(mainWindow) {}
 
-QtPrompts::~QtPrompts()
-{
-    while (busyDepth_ > 0)
-        EndBusy();
+QtPrompts::~QtPrompts() {
+    while (busyDepth_ > 0) EndBusy();
     // Without a main window to own it, the help window is ours.
-    if (help_ && !help_->parent())
-        delete help_.data();
+    if (help_ && !help_->parent()) delete help_.data();
 }
 
-Answer QtPrompts::Message(MessageKind kind, const std::string& text, Buttons buttons)
-{
+Answer QtPrompts::Message(MessageKind kind, const std::string& text, Buttons buttons) {
     const std::unique_ptr<QMessageBox> box = MakeMessageBox(kind, text, buttons, mainWindow_);
     const ArrowWhileBusy arrow(busyDepth_);
     return AnswerFromButton(box->exec(), buttons);
 }
 
-bool QtPrompts::ChooseFile(FileChoice& choice, bool save)
-{
+bool QtPrompts::ChooseFile(FileChoice& choice, bool save) {
     QFileDialog dialog(mainWindow_);
     ConfigureFileDialog(dialog, choice, save);
     int result;
@@ -210,31 +188,26 @@ bool QtPrompts::ChooseFile(FileChoice& choice, bool save)
         result = dialog.exec();
     }
     const QStringList chosen = dialog.selectedFiles();
-    if (result != QDialog::Accepted || chosen.isEmpty())
-        return false;
+    if (result != QDialog::Accepted || chosen.isEmpty()) return false;
     if (const qsizetype index = dialog.nameFilters().indexOf(dialog.selectedNameFilter()); index >= 0)
         choice.FilterIndex = static_cast<int>(index) + 1;
     AcceptFileChoice(choice, BytesFromQString(chosen.first()));
     return true;
 }
 
-bool QtPrompts::OpenFile(FileChoice& choice)
-{
+bool QtPrompts::OpenFile(FileChoice& choice) {
     return ChooseFile(choice, false);
 }
 
-bool QtPrompts::SaveFile(FileChoice& choice)
-{
+bool QtPrompts::SaveFile(FileChoice& choice) {
     return ChooseFile(choice, true);
 }
 
-std::string QtPrompts::Caption()
-{
+std::string QtPrompts::Caption() {
     return mainWindow_ ? BytesFromQString(mainWindow_->windowTitle()) : caption_;
 }
 
-void QtPrompts::SetCaption(const std::string& caption)
-{
+void QtPrompts::SetCaption(const std::string& caption) {
     caption_ = caption;
     if (mainWindow_) {
         mainWindow_->setWindowTitle(QStringFromBytes(caption));
@@ -242,40 +215,30 @@ void QtPrompts::SetCaption(const std::string& caption)
     }
 }
 
-void QtPrompts::BeginBusy()
-{
-    if (qApp)
-        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+void QtPrompts::BeginBusy() {
+    if (qApp) QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     ++busyDepth_;
 }
 
-void QtPrompts::EndBusy()
-{
-    if (busyDepth_ == 0)
-        return;
+void QtPrompts::EndBusy() {
+    if (busyDepth_ == 0) return;
     --busyDepth_;
-    if (qApp)
-        QApplication::restoreOverrideCursor();
+    if (qApp) QApplication::restoreOverrideCursor();
 }
 
-std::string QtPrompts::ClipboardText()
-{
+std::string QtPrompts::ClipboardText() {
     return BytesFromQString(QGuiApplication::clipboard()->text());
 }
 
-void QtPrompts::SetClipboardText(const std::string& text)
-{
+void QtPrompts::SetClipboardText(const std::string& text) {
     QGuiApplication::clipboard()->setText(QStringFromBytes(text));
 }
 
-bool QtPrompts::ShowHelp(const std::string& helpFile)
-{
+bool QtPrompts::ShowHelp(const std::string& helpFile) {
     const std::string path = FindHelpFile(helpFile);
-    if (path.empty())
-        return false;
+    if (path.empty()) return false;
     QFile file(QStringFromBytes(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
+    if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray contents = file.readAll();
     file.close();
 
@@ -315,22 +278,18 @@ bool QtPrompts::ShowHelp(const std::string& helpFile)
     return true;
 }
 
-bool QtPrompts::StartProgram(const std::string& path)
-{
+bool QtPrompts::StartProgram(const std::string& path) {
     QString program = QStringFromBytes(path);
     // A name without a folder means the file in the current directory, not one on the PATH.
-    if (const QFileInfo info(program); info.exists())
-        program = info.absoluteFilePath();
+    if (const QFileInfo info(program); info.exists()) program = info.absoluteFilePath();
     return QProcess::startDetached(program, {}, QDir::currentPath());
 }
 
-std::string QtPrompts::ShortDate()
-{
+std::string QtPrompts::ShortDate() {
     return BytesFromQString(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
 }
 
-void QtPrompts::Randomize()
-{
+void QtPrompts::Randomize() {
     const auto wall = std::chrono::system_clock::now().time_since_epoch().count();
     const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
     std::seed_seq seed{static_cast<std::uint64_t>(wall), static_cast<std::uint64_t>(tick),
@@ -338,9 +297,8 @@ void QtPrompts::Randomize()
     random_.seed(seed);
 }
 
-double QtPrompts::Random()
-{
+double QtPrompts::Random() {
     return static_cast<double>(random_() >> 11) * 0x1.0p-53;
 }
 
-} // namespace platform
+}  // namespace platform

@@ -22,7 +22,7 @@ namespace platform {
 
 // Text of the programs is bytes: shown as UTF-8 when valid, else as Latin-1.
 QString QStringFromBytes(const std::string& bytes);
-std::string BytesFromQString(const QString& text); // UTF-8
+std::string BytesFromQString(const QString& text);  // UTF-8
 
 // "desc|pattern|desc|pattern" (patterns separated by ';') as Qt name filters "desc (p1 p2)".
 // "*.*" becomes "*" so that it matches names without a point too; a description without
@@ -70,10 +70,10 @@ private:
     bool ChooseFile(FileChoice& choice, bool save);
 
     QPointer<QWidget> mainWindow_;
-    std::string caption_; // the caption while there is no main window
+    std::string caption_;  // the caption while there is no main window
     int busyDepth_ = 0;
     QPointer<QDialog> help_;
     std::mt19937_64 random_;
 };
 
-} // namespace platform
+}  // namespace platform

@@ -6,8 +6,7 @@ namespace platform {
 
 namespace {
 
-const char* ButtonsName(Buttons buttons)
-{
+const char* ButtonsName(Buttons buttons) {
     switch (buttons) {
     case Buttons::Ok: return "Ok";
     case Buttons::OkCancel: return "OkCancel";
@@ -17,8 +16,7 @@ const char* ButtonsName(Buttons buttons)
     return "?";
 }
 
-const char* AnswerName(Answer answer)
-{
+const char* AnswerName(Answer answer) {
     switch (answer) {
     case Answer::Ok: return "Ok";
     case Answer::Cancel: return "Cancel";
@@ -28,8 +26,7 @@ const char* AnswerName(Answer answer)
     return "?";
 }
 
-bool Offers(Buttons buttons, Answer answer)
-{
+bool Offers(Buttons buttons, Answer answer) {
     switch (buttons) {
     case Buttons::Ok: return answer == Answer::Ok;
     case Buttons::OkCancel: return answer == Answer::Ok || answer == Answer::Cancel;
@@ -39,51 +36,42 @@ bool Offers(Buttons buttons, Answer answer)
     return false;
 }
 
-} // namespace
+}  // namespace
 
-void ScriptedPrompts::QueueAnswer(Answer answer)
-{
+void ScriptedPrompts::QueueAnswer(Answer answer) {
     answers_.push_back(answer);
 }
 
-void ScriptedPrompts::QueueOpenFile(std::string pathOrEmptyForCancel)
-{
+void ScriptedPrompts::QueueOpenFile(std::string pathOrEmptyForCancel) {
     opens_.push_back(std::move(pathOrEmptyForCancel));
 }
 
-void ScriptedPrompts::QueueSaveFile(std::string pathOrEmptyForCancel)
-{
+void ScriptedPrompts::QueueSaveFile(std::string pathOrEmptyForCancel) {
     saves_.push_back(std::move(pathOrEmptyForCancel));
 }
 
-void ScriptedPrompts::QueueRandom(double value)
-{
+void ScriptedPrompts::QueueRandom(double value) {
     randoms_.push_back(value);
 }
 
-std::vector<std::string> ScriptedPrompts::MessageTexts() const
-{
+std::vector<std::string> ScriptedPrompts::MessageTexts() const {
     std::vector<std::string> texts;
     for (const Prompt& p : recorded_)
-        if (p.Kind == "message")
-            texts.push_back(p.Text);
+        if (p.Kind == "message") texts.push_back(p.Text);
     return texts;
 }
 
-void ScriptedPrompts::Clear()
-{
+void ScriptedPrompts::Clear() {
     recorded_.clear();
     captions_.clear();
     busyCount_ = 0;
 }
 
-bool ScriptedPrompts::AllAnswersUsed() const
-{
+bool ScriptedPrompts::AllAnswersUsed() const {
     return answers_.empty() && opens_.empty() && saves_.empty();
 }
 
-Answer ScriptedPrompts::Message(MessageKind kind, const std::string& text, Buttons buttons)
-{
+Answer ScriptedPrompts::Message(MessageKind kind, const std::string& text, Buttons buttons) {
     Prompt p;
     p.Kind = "message";
     p.MessageKind = kind;
@@ -105,15 +93,14 @@ Answer ScriptedPrompts::Message(MessageKind kind, const std::string& text, Butto
     return p.Answer;
 }
 
-bool ScriptedPrompts::ChooseFile(const char* kind, std::deque<std::string>& queue, FileChoice& choice)
-{
+bool ScriptedPrompts::ChooseFile(const char* kind, std::deque<std::string>& queue, FileChoice& choice) {
     Prompt p;
     p.Kind = kind;
     p.Text = choice.Title;
     p.Choice = choice;
     if (queue.empty()) {
-        ADD_FAILURE() << "unscripted " << kind << " file choice: \"" << choice.Title << "\" (filter \""
-                      << choice.Filter << "\")";
+        ADD_FAILURE() << "unscripted " << kind << " file choice: \"" << choice.Title << "\" (filter \"" << choice.Filter
+                      << "\")";
         recorded_.push_back(p);
         return false;
     }
@@ -121,36 +108,30 @@ bool ScriptedPrompts::ChooseFile(const char* kind, std::deque<std::string>& queu
     const std::string path = queue.front();
     queue.pop_front();
     recorded_.push_back(p);
-    if (path.empty())
-        return false;
+    if (path.empty()) return false;
     AcceptFileChoice(choice, path);
     return true;
 }
 
-bool ScriptedPrompts::OpenFile(FileChoice& choice)
-{
+bool ScriptedPrompts::OpenFile(FileChoice& choice) {
     return ChooseFile("open", opens_, choice);
 }
 
-bool ScriptedPrompts::SaveFile(FileChoice& choice)
-{
+bool ScriptedPrompts::SaveFile(FileChoice& choice) {
     return ChooseFile("save", saves_, choice);
 }
 
-void ScriptedPrompts::SetCaption(const std::string& caption)
-{
+void ScriptedPrompts::SetCaption(const std::string& caption) {
     caption_ = caption;
     captions_.push_back(caption);
 }
 
-void ScriptedPrompts::BeginBusy()
-{
+void ScriptedPrompts::BeginBusy() {
     ++busyDepth_;
     ++busyCount_;
 }
 
-void ScriptedPrompts::EndBusy()
-{
+void ScriptedPrompts::EndBusy() {
     if (busyDepth_ == 0) {
         ADD_FAILURE() << "EndBusy without a BeginBusy";
         return;
@@ -158,8 +139,7 @@ void ScriptedPrompts::EndBusy()
     --busyDepth_;
 }
 
-bool ScriptedPrompts::ShowHelp(const std::string& helpFile)
-{
+bool ScriptedPrompts::ShowHelp(const std::string& helpFile) {
     Prompt p;
     p.Kind = "help";
     p.Text = helpFile;
@@ -168,8 +148,7 @@ bool ScriptedPrompts::ShowHelp(const std::string& helpFile)
     return helpResult_ ? *helpResult_ : !FindHelpFile(helpFile).empty();
 }
 
-bool ScriptedPrompts::StartProgram(const std::string& path)
-{
+bool ScriptedPrompts::StartProgram(const std::string& path) {
     Prompt p;
     p.Kind = "start";
     p.Text = path;
@@ -178,8 +157,7 @@ bool ScriptedPrompts::StartProgram(const std::string& path)
     return startResult_ || startable_.count(path) != 0;
 }
 
-double ScriptedPrompts::Random()
-{
+double ScriptedPrompts::Random() {
     if (!randoms_.empty()) {
         const double value = randoms_.front();
         randoms_.pop_front();
@@ -188,4 +166,4 @@ double ScriptedPrompts::Random()
     return static_cast<double>(random_() >> 11) * 0x1.0p-53;
 }
 
-} // namespace platform
+}  // namespace platform

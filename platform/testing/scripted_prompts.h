@@ -19,13 +19,13 @@ namespace platform {
 class ScriptedPrompts : public Prompts {
 public:
     struct Prompt {
-        std::string Kind; // "message", "open", "save", "help", "start"
-        ::platform::MessageKind MessageKind = ::platform::MessageKind::Information; // messages
-        ::platform::Buttons Buttons = ::platform::Buttons::Ok;                      // messages
-        std::string Text;           // message text, dialog title, help file or program path
-        ::platform::FileChoice Choice; // file choices: as asked, before the answer
-        ::platform::Answer Answer = ::platform::Answer::Cancel; // messages: what was answered
-        bool Scripted = false;      // false: nothing was queued for it
+        std::string Kind;  // "message", "open", "save", "help", "start"
+        ::platform::MessageKind MessageKind = ::platform::MessageKind::Information;  // messages
+        ::platform::Buttons Buttons = ::platform::Buttons::Ok;                       // messages
+        std::string Text;               // message text, dialog title, help file or program path
+        ::platform::FileChoice Choice;  // file choices: as asked, before the answer
+        ::platform::Answer Answer = ::platform::Answer::Cancel;  // messages: what was answered
+        bool Scripted = false;                                   // false: nothing was queued for it
     };
 
     ScriptedPrompts() = default;
@@ -103,4 +103,4 @@ private:
     int randomizeCount_ = 0;
 };
 
-} // namespace platform
+}  // namespace platform

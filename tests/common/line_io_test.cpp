@@ -70,13 +70,23 @@ TEST_F(LineIo, ReadEndsLinesAtCrLfAndCrLf) {
 // inside a line, between a CR and its LF, right after a last line without a line end.
 TEST_F(LineIo, ReaderInPiecesSplitsAsTheWholeFile) {
     std::vector<std::string> inputs = {
-        "", "\n", "\r", "a", "a\r\nb\r\n", "a\nb", "a\r\r\n\r\n\nb\r", "a\rb\rc", "a\r\rb\r\n\rc\n\r", "a\n\rb",
+        "",
+        "\n",
+        "\r",
+        "a",
+        "a\r\nb\r\n",
+        "a\nb",
+        "a\r\r\n\r\n\nb\r",
+        "a\rb\rc",
+        "a\r\rb\r\n\rc\n\r",
+        "a\n\rb",
         std::string("x\0y\n\xE9\n", 6),
     };
     // Lines of every length to 40 with the three line ends in turn, the last one without.
     std::string mixed;
     const char* const ends[] = {"\r\n", "\n", "\r"};
-    for (int n = 0; n <= 40; ++n) mixed += std::string(static_cast<std::size_t>(n), static_cast<char>('a' + n % 26)) + ends[n % 3];
+    for (int n = 0; n <= 40; ++n)
+        mixed += std::string(static_cast<std::size_t>(n), static_cast<char>('a' + n % 26)) + ends[n % 3];
     inputs.push_back(mixed + "last");
     inputs.push_back(std::string(5000, 'L') + "\r\n" + std::string(3, 's'));  // one line of many pieces
     for (const std::string& bytes : inputs) {
@@ -114,8 +124,7 @@ TEST_F(LineIo, ReaderFollowsAFileThatGrowsOrShrinksWhileRead) {
         ASSERT_TRUE(reader.Next(line));
         std::ofstream(PathOf("grow.txt"), std::ios::binary | std::ios::app) << std::string(20, 'x');
         try {
-            while (reader.Next(line)) {
-            }
+            while (reader.Next(line)) {}
             FAIL() << "no exception";
         } catch (const IoError& e) {
             EXPECT_EQ(e.Path(), PathOf("grow.txt"));
@@ -224,7 +233,6 @@ TEST_F(LineIo, WriterFailuresThrowAndLeaveTheOldFile) {
     }
     EXPECT_EQ(Get("case.dtt/keep"), "old");
     EXPECT_EQ(FileCount(), 2u);  // plain and case.dtt only
-
 }
 
 TEST_F(LineIo, WriterRefusesAReadOnlyTargetAndKeepsIt) {
@@ -246,7 +254,7 @@ TEST_F(LineIo, WriterWritesWhereALinkPoints) {
     Put("data/real.dtt", "old");
     ASSERT_EQ(chmod(PathOf("data/real.dtt").c_str(), 0640), 0);
     fs::create_symlink("data/real.dtt", PathOf("hop.dtt"));
-    fs::create_symlink("hop.dtt", PathOf("case.dtt"));  // a link to a link, both relative
+    fs::create_symlink("hop.dtt", PathOf("case.dtt"));         // a link to a link, both relative
     fs::create_symlink("data/fresh.rls", PathOf("case.rls"));  // dangling: created where it points
     {
         TextFileWriter w(PathOf("case.dtt"));

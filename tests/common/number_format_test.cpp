@@ -55,7 +55,7 @@ TEST(NumberFormat, DisplayCases) {
         {0.0001f, 10, 4, 'g', "    0.0001"},
         {0.00001f, 10, 4, 'g', "    1E-005"},
         {123.456f, 10, 4, 'g', "     123.5"},
-        {12.125f, 10, 4, 'g', "     12.13"},   // exact tie, away from zero
+        {12.125f, 10, 4, 'g', "     12.13"},  // exact tie, away from zero
         {-12.125f, 10, 4, 'g', "    -12.13"},
         {1.03125f, 10, 4, 'f', "    1.0313"},
         {12345.6f, 10, 4, 'e', "1.235E+004"},
@@ -69,7 +69,7 @@ TEST(NumberFormat, DisplayCases) {
         {9999.6f, 10, 4, 'g', "     1E004"},    // the carry makes five integer digits
         {9999.4f, 10, 4, 'g', "      9999"},
         {0.000099999f, 10, 4, 'g', "    0.0001"},  // rounds up into the fixed range
-        {-123456.0f, 5, 2, 'g', "-1.2E005"},     // longer than the width: never cut
+        {-123456.0f, 5, 2, 'g', "-1.2E005"},       // longer than the width: never cut
         {1e38f, 10, 4, 'f', "99999996802856924650656260769173209088.0000"},
     };
     for (const auto& c : cases)

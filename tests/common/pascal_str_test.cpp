@@ -43,13 +43,14 @@ TEST(PascalStr, StrExpForms) {
         {1.04f, 5, " 1.0E+0000"},
         {1.04f, 12, " 1.040E+0000"},
         {1.05f, 5, " 1.0E+0000"},    // 1.05f is 1.0499999523...: below the tie
-        {-0.125f, 7, "-1.3E-0001"},   // exact tie, away from zero for negatives too
+        {-0.125f, 7, "-1.3E-0001"},  // exact tie, away from zero for negatives too
         {0.125f, 7, " 1.3E-0001"},
         {9.999996f, 14, " 1.00000E+0001"},  // carry moves the exponent
         {0.05f, 5, " 5.0E-0002"},
         {1e-40f, 14, " 9.99995E-0041"},  // a float subnormal
     };
-    for (const auto& c : cases) EXPECT_EQ(StrExp(c.x, c.width), c.expected) << static_cast<double>(c.x) << ':' << c.width;
+    for (const auto& c : cases)
+        EXPECT_EQ(StrExp(c.x, c.width), c.expected) << static_cast<double>(c.x) << ':' << c.width;
 }
 
 TEST(PascalStr, StrFixedForms) {
@@ -60,7 +61,7 @@ TEST(PascalStr, StrFixedForms) {
     EXPECT_EQ(StrFixed(-0.001f, 6, 2), "  0.00");
     EXPECT_EQ(StrFixed(0.1234567890123L, 14, 10), "  0.1234567890");
     EXPECT_EQ(StrFixed(123456.5f, 4, 1), "123456.5");  // never cut
-    EXPECT_EQ(StrFixed(1.5f, 8, -3), "       2");     // negative decimals as none
+    EXPECT_EQ(StrFixed(1.5f, 8, -3), "       2");      // negative decimals as none
 }
 
 // Positions follow Val: the first bad character, or length + 1 when the text ends early.
@@ -71,11 +72,23 @@ TEST(PascalStr, ValIntCodes) {
         long long value;
     };
     const Case cases[] = {
-        {"12", 0, 12},      {"  -7", 0, -7},   {"+0", 0, 0},     {"12 ", 3, 0},   {"", 1, 0},
-        {"   ", 4, 0},      {"-", 2, 0},       {"$1A", 1, 0},    {"0x1A", 2, 0},  {"1.5", 2, 0},
-        {"1e3", 2, 0},      {"\t5", 1, 0},     {"5\r", 2, 0},
-        {"9223372036854775807", 0, LLONG_MAX},  {"-9223372036854775808", 0, LLONG_MIN},
-        {"9223372036854775808", 19, 0},         {"-9223372036854775809", 20, 0},
+        {"12", 0, 12},
+        {"  -7", 0, -7},
+        {"+0", 0, 0},
+        {"12 ", 3, 0},
+        {"", 1, 0},
+        {"   ", 4, 0},
+        {"-", 2, 0},
+        {"$1A", 1, 0},
+        {"0x1A", 2, 0},
+        {"1.5", 2, 0},
+        {"1e3", 2, 0},
+        {"\t5", 1, 0},
+        {"5\r", 2, 0},
+        {"9223372036854775807", 0, LLONG_MAX},
+        {"-9223372036854775808", 0, LLONG_MIN},
+        {"9223372036854775808", 19, 0},
+        {"-9223372036854775809", 20, 0},
         {"123456789012345678901", 20, 0},
     };
     for (const auto& c : cases) {
@@ -91,11 +104,10 @@ TEST(PascalStr, ValRealCodes) {
         int code;
     };
     const Case cases[] = {
-        {"", 1},        {" ", 2},       {"-", 2},       {".", 2},       {"+.", 3},      {"1e", 3},
-        {"1e+", 4},     {"1ex", 3},     {"1.5 ", 4},    {"1.5x", 4},    {"inf", 1},     {"-inf", 2},
-        {"nan", 1},     {"NaN", 1},     {"0x1A", 2},    {"$1A", 1},     {"1,5", 2},     {"1.2.3", 4},
-        {"e5", 1},      {"--1", 2},     {"1e5000", 7},  {"-1e5000", 8}, {"1 2", 2},     {"\t1", 1},
-        {"1.5\r", 4},
+        {"", 1},        {" ", 2},    {"-", 2},    {".", 2},     {"+.", 3},   {"1e", 3},  {"1e+", 4},
+        {"1ex", 3},     {"1.5 ", 4}, {"1.5x", 4}, {"inf", 1},   {"-inf", 2}, {"nan", 1}, {"NaN", 1},
+        {"0x1A", 2},    {"$1A", 1},  {"1,5", 2},  {"1.2.3", 4}, {"e5", 1},   {"--1", 2}, {"1e5000", 7},
+        {"-1e5000", 8}, {"1 2", 2},  {"\t1", 1},  {"1.5\r", 4},
     };
     for (const auto& c : cases) {
         long double out = 42;
@@ -137,7 +149,8 @@ TEST(PascalStr, ValMatchesExactRounding) {
             int exponent = 0;
             in >> exponent;
             long double expected = std::ldexp(static_cast<long double>(std::stoull(mantissa, nullptr, 16)), exponent);
-            if (text.find('-') != std::string::npos && text.find('-') < text.find_first_of("0123456789")) expected = -expected;
+            if (text.find('-') != std::string::npos && text.find('-') < text.find_first_of("0123456789"))
+                expected = -expected;
             EXPECT_EQ(code, 0) << text;
             EXPECT_EQ(value, expected) << text;
             EXPECT_EQ(std::signbit(value), std::signbit(expected)) << text;
@@ -191,8 +204,8 @@ TEST(PascalStr, StrExpReal32AlwaysReadsBack) {
     EXPECT_EQ(StrExpReal32(3.4026e38f, 10), " 3.4E+0038");  // 3.4e38 lies below: kept
     EXPECT_EQ(StrExpReal32(3.4026e38f, 14), " 3.40260E+0038");
     EXPECT_EQ(StrExpReal32(1.5f, 12), StrExp(1.5f, 12));
-    const float values[] = {FLT_MAX, -FLT_MAX, 3.4025e38f, 3.40255e38f, std::nextafter(FLT_MAX, 0.0f), 3.4e38f,
-                            1e38f, FLT_MIN, -0.0f};
+    const float values[] = {FLT_MAX, -FLT_MAX, 3.4025e38f, 3.40255e38f, std::nextafter(FLT_MAX, 0.0f),
+                            3.4e38f, 1e38f,    FLT_MIN,    -0.0f};
     for (int width = 8; width <= 26; ++width) {
         for (const float x : values) {
             const std::string text = StrExpReal32(x, width);
@@ -200,7 +213,8 @@ TEST(PascalStr, StrExpReal32AlwaysReadsBack) {
             ASSERT_TRUE(ParseReal32(text, back)) << text << " width " << width;
             // Within one unit of the last digit written.
             const int digits = std::min(18, std::max(2, width - 8));
-            EXPECT_LE(std::fabs(static_cast<double>(back) - x), std::fabs(static_cast<double>(x)) * std::pow(10.0, 1 - digits))
+            EXPECT_LE(std::fabs(static_cast<double>(back) - x),
+                      std::fabs(static_cast<double>(x)) * std::pow(10.0, 1 - digits))
                 << text;
         }
     }

@@ -56,11 +56,12 @@ TEST(SlotTable, AFailedAllocationLeavesTheTableAsItWas) {
 
     // The slot opened for a record that could not be made is closed again.
     int calls = 0;
-    EXPECT_EQ(InsertCreated(t, 1, Slots, [&](int k) {
-                  ++calls;
-                  Record::failNext = true;
-                  return NewNamedRecord(t, k, Slots, "x", "");
-              }),
+    EXPECT_EQ(InsertCreated(t, 1, Slots,
+                            [&](int k) {
+                                ++calls;
+                                Record::failNext = true;
+                                return NewNamedRecord(t, k, Slots, "x", "");
+                            }),
               0);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(Ids(t), "abc...");
@@ -115,4 +116,4 @@ TEST(SlotTable, TakingOutFreesOrMovesWithinTheTable) {
     EXPECT_EQ(seen, (std::vector<int>{5, 6, 1, 2}));
 }
 
-} // namespace
+}  // namespace

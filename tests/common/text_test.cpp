@@ -71,8 +71,7 @@ TEST(Text, IdentifiersAndScales) {
         const char* after;
     };
     const Case cases[] = {
-        {"uni", "LOG", "uni"}, {"Log", "UNI", "Log"}, {"lin", "UNI", "LOG"},
-        {"", "uni", "uni"},    {"LOGS", "UNI", "LOG"},
+        {"uni", "LOG", "uni"}, {"Log", "UNI", "Log"}, {"lin", "UNI", "LOG"}, {"", "uni", "uni"}, {"LOGS", "UNI", "LOG"},
     };
     for (const auto& c : cases) {
         std::string scale = c.before;

@@ -24,7 +24,9 @@ TEST(FlpointDlgTest, OkClampsWhatIsTyped) {
         auto* dlg = new TFlpointDlg(nullptr, f.width, f.places, f.format, [&] { ++f.repaints; });
         dlg->FWEdit->setText(c.typed);
         dlg->SetFWidth(false);
-        if (c.width != 12) { EXPECT_EQ(f.width, 10) << "out of range changes nothing until OK"; }
+        if (c.width != 12) {
+            EXPECT_EQ(f.width, 10) << "out of range changes nothing until OK";
+        }
         dlg->OKButtonClick();
         EXPECT_EQ(f.width, c.width) << c.typed;
     }
@@ -63,4 +65,4 @@ TEST(FlpointDlgTest, ResetThenCancelRestoresTheValuesFromBefore) {
     EXPECT_EQ(f.repaints, 2);
 }
 
-} // namespace
+}  // namespace

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -69,12 +69,12 @@ TEST_F(AssessmentsFileTest, HeaderCases) {
     const struct {
         const char* what;
         std::string header;
-        std::vector<float> percents; // empty: the header fails
+        std::vector<float> percents;  // empty: the header fails
     } cases[] = {
         {"valid", Levels3, {5, 50, 95}},
         {"lower-case keys", "* nq=   2   qu=  10  90", {10, 90}},
         {"a level with decimals", Banner + "NQ=   2   QU=12.5  50", {12.5f, 50}},
-        {"25 levels", Levels(25, 3, 3), {3, 6, 9, 12, 15, 18, 21, 24, 27, 30, 33, 36, 39,
+        {"25 levels", Levels(25, 3, 3), {3,  6,  9,  12, 15, 18, 21, 24, 27, 30, 33, 36, 39,
                                          42, 45, 48, 51, 54, 57, 60, 63, 66, 69, 72, 75}},
         {"50/5/95: falling", Banner + "NQ=   3   QU=  50   5  95", {}},
         {"5/50/150: above 100 %", Banner + "NQ=   3   QU=   5  50 150", {}},
@@ -173,7 +173,7 @@ TEST_F(AssessmentsFileTest, ReaderLineRules) {
             AssessmentRow("12", "", "1", "X1", "LOG", {"7", "8", "9"}, "Other name", "Other"),
             // Shorter than the name columns.
             AssessmentRow("2", "E2", "2", "X2", "UNI", {"10", " 2.00000E+0001", "3.0E1"}),
-            ColumnLine({{2, 5, "3"}, {7, 14, "E3"}}), // no item: fails
+            ColumnLine({{2, 5, "3"}, {7, 14, "E3"}}),  // no item: fails
             AssessmentRow("4", "E4", "1", "X1", "UNI", {"1", "2", "3"}),
         },
         "\n");
@@ -216,7 +216,8 @@ TEST_F(AssessmentsFileTest, SkippedItemKeepsItsSlotWithAndWithoutItemsFile) {
         const TAssessment* skipped = AssessmentAt(2, 2);
         ASSERT_TRUE(skipped);
         EXPECT_EQ(skipped->Item, ItemTable[2].get());
-        EXPECT_THAT(std::vector<float>(skipped->Values + 1, skipped->Values + 4), ElementsAre(NoValue, NoValue, NoValue));
+        EXPECT_THAT(std::vector<float>(skipped->Values + 1, skipped->Values + 4),
+                    ElementsAre(NoValue, NoValue, NoValue));
         const TAssessment* third = AssessmentAt(2, 3);
         ASSERT_TRUE(third);
         EXPECT_EQ(third->Item, ItemTable[3].get());
@@ -300,19 +301,23 @@ TEST_F(PieceReadingTest, EveryPieceSizeReadsTheCaseOfTheWholeFile) {
         {"LF", lf, 0},
         {"CR", withEnds("\r"), 0},
         {"no line end after the last line", crlf.substr(0, crlf.size() - 2), 0},
-        {"a value that is no number, and a line that fails", Levels3 + "\r\n" + AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "1e39", "3"}, "Item one", "Ann", true) +
+        {"a value that is no number, and a line that fails",
+         Levels3 + "\r\n" + AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "1e39", "3"}, "Item one", "Ann", true) +
              "\r\n\r\n" + AssessmentRow("1", "E1", "2", "X2", "LOG", {"4", "5", "6"}) + "\r\n" +
-             ColumnLine({{2, 5, "2"}, {7, 14, "E2"}}) + "\r\n" + AssessmentRow("3", "E3", "1", "X1", "UNI", {"1", "2", "3"}),
+             ColumnLine({{2, 5, "2"}, {7, 14, "E2"}}) + "\r\n" +
+             AssessmentRow("3", "E3", "1", "X1", "UNI", {"1", "2", "3"}),
          1},
     };
     for (const auto& f : files) {
         for (int shift = 0; shift < 7; ++shift) {
-            const std::string path = WriteFile("pieces.dtt", std::string(static_cast<std::size_t>(shift), '\n') + f.bytes).string();
+            const std::string path =
+                WriteFile("pieces.dtt", std::string(static_cast<std::size_t>(shift), '\n') + f.bytes).string();
             const Read whole = WholeRead(path, f.warnings);
             ASSERT_GT(whole.snapshot.size(), 3u) << f.what;
             ASSERT_EQ(whole.messages.size(), static_cast<std::size_t>(f.warnings)) << f.what;
             for (std::size_t piece : {1, 2, 3, 5, 7, 8, 64, 1 << 20}) {
-                SCOPED_TRACE(std::string(f.what) + ", shifted " + std::to_string(shift) + ", piece " + std::to_string(piece));
+                SCOPED_TRACE(std::string(f.what) + ", shifted " + std::to_string(shift) + ", piece " +
+                             std::to_string(piece));
                 ExpectSame(PieceRead(path, piece, f.warnings), whole);
             }
         }
@@ -369,7 +374,7 @@ TEST_F(PieceReadingTest, AReadThatBreaksOffLeavesTheCaseAsItWas) {
         AssessmentRow("9", "N9", "2", "X2", "UNI", {"4", "5", "6"}, "Named now", "Newcomer") + "\r\n";
     const struct {
         const char* what;
-        bool open; // a case is open: the file merges into it
+        bool open;  // a case is open: the file merges into it
     } cases[] = {{"merge", true}, {"fresh read", false}};
     for (const auto& c : cases) {
         for (std::size_t piece : {1, 7, 64, 1 << 20}) {
@@ -477,7 +482,7 @@ TEST_F(AssessmentsWriterTest, ExpertNameGoesOnItsFirstLine) {
     TExpert* ann = testcase::AddExpert("E1", {{1, 2, 3}, {4, 5, 6}});
     ann->Name = "Ann";
     ann->FilterFlag = true;
-    ann->Assessments[1].reset(); // Ann gave nothing for X1
+    ann->Assessments[1].reset();  // Ann gave nothing for X1
     const std::vector<std::string> two = {" 4.00000E+0000", " 5.00000E+0000", " 6.00000E+0000"};
     const auto lines = Written();
     ASSERT_EQ(lines.size(), 4u);
@@ -490,10 +495,10 @@ TEST_F(AssessmentsWriterTest, ExpertNameGoesOnItsFirstLine) {
 }
 
 TEST_F(AssessmentsWriterTest, HeaderAndWhoIsWritten) {
-    AssessmentHeader.clear(); // a case whose levels were never given a header line
+    AssessmentHeader.clear();  // a case whose levels were never given a header line
     testcase::AddItem("X1", "UNI");
     testcase::AddExpert("E1", {{1, 2, 3}});
-    testcase::AddExpert("E2", {}); // no assessment at all: takes a number, writes no line
+    testcase::AddExpert("E2", {});  // no assessment at all: takes a number, writes no line
     ExpertTable[2]->Assessments[1].reset();
     testcase::AddExpert("E3", {{4, 5, 6}});
     ExpertCount = 3;
@@ -507,4 +512,4 @@ TEST_F(AssessmentsWriterTest, HeaderAndWhoIsWritten) {
     EXPECT_EQ(lines[2].substr(0, 14), "    3       E3");
 }
 
-} // namespace
+}  // namespace

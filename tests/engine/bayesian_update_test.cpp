@@ -162,4 +162,4 @@ TEST_F(BayesianUpdateTest, AFlaggedSeedItemIsNoHit) {
     EXPECT_EQ(Values(1, 4), Values(2, 4)) << "both have hits (0, 2, 0, 0) on the counted seeds";
 }
 
-} // namespace
+}  // namespace

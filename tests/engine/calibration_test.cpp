@@ -16,7 +16,6 @@ namespace {
 
 class CalibrationTest : public ScoringTest {
 protected:
-
     // Ten seed items; expert E1 answers (10, 20, 30) on each, and the realisations put
     // 1, 4, 4 and 1 of them into its four bins.
     void WorkedCase() {
@@ -187,4 +186,4 @@ TEST_F(CalibrationTest, BinProbabilitiesMustAllCarryMass) {
     EXPECT_EQ(CheckBinProbabilities(), RunBadLevels);
 }
 
-} // namespace
+}  // namespace

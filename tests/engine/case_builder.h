@@ -61,4 +61,4 @@ inline std::vector<std::string> ExpertIds() {
     return ids;
 }
 
-} // namespace testcase
+}  // namespace testcase

@@ -58,8 +58,9 @@ inline std::vector<std::string> CaseSnapshot() {
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TItem* t = ItemTable[i].get();
         if (!t) continue;
-        rows.push_back("item " + std::to_string(i) + " [" + t->Id.str() + "] [" + t->Name.str() + "] [" + t->Scale.str() +
-                       "] " + Bits(t->Realisation) + (t->HasRealisation ? " R" : "") + (t->FilterFlag ? " F" : ""));
+        rows.push_back("item " + std::to_string(i) + " [" + t->Id.str() + "] [" + t->Name.str() + "] [" +
+                       t->Scale.str() + "] " + Bits(t->Realisation) + (t->HasRealisation ? " R" : "") +
+                       (t->FilterFlag ? " F" : ""));
     }
     for (int e = 1; e <= ExpertSlotCount; ++e) {
         const TExpert* x = ExpertTable[e].get();
@@ -77,4 +78,4 @@ inline std::vector<std::string> CaseSnapshot() {
     return rows;
 }
 
-} // namespace casefiles_test
+}  // namespace casefiles_test

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -42,10 +42,10 @@ TEST_F(CaseFilesTest, NamesOfTheTwoFiles) {
         {"/data/study.dtt", "/data/study.rls", "/data/study.dtt"},
         {"/data/study.rls", "/data/study.rls", "/data/study.dtt"},
         {"/data/study.dTt", "/data/study.rls", "/data/study.dTt"},
-        {"/data/v1.2/c", "/data/v1.2/c.rls", "/data/v1.2/c.dtt"},      // the point is in the folder
+        {"/data/v1.2/c", "/data/v1.2/c.rls", "/data/v1.2/c.dtt"},  // the point is in the folder
         {"/data/v1.2/case", "/data/v1.2/case.rls", "/data/v1.2/case.dtt"},
         {"/data/a.b.dtt", "/data/a.b.rls", "/data/a.b.dtt"},
-        {"/data/ab", "/data/ab.rls", "/data/ab.dtt"},                   // shorter than 4
+        {"/data/ab", "/data/ab.rls", "/data/ab.dtt"},  // shorter than 4
         {"/data/x.ab", "/data/x.ab", "/data/x.dtt"},
         {"study.dtt", "study.rls", "study.dtt"},
         {"", ".rls", ".dtt"},
@@ -63,8 +63,12 @@ TEST_F(CaseFilesTest, CaseNames) {
         const char* path;
         const char* name;
     } cases[] = {
-        {"/data/study.dtt", "study"}, {"/data/a.b.dtt", "a"},  {"/data/study", "study"},
-        {"/data/v1.2/c", "c"},        {"C:\\data\\study.DTT", "study"}, {"NONAME.rls", "NONAME"},
+        {"/data/study.dtt", "study"},
+        {"/data/a.b.dtt", "a"},
+        {"/data/study", "study"},
+        {"/data/v1.2/c", "c"},
+        {"C:\\data\\study.DTT", "study"},
+        {"NONAME.rls", "NONAME"},
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(CaseNameFromFile(c.path), c.name) << c.path;
@@ -171,7 +175,7 @@ TEST_F(SaveQuestionTest, CancelKeepsTheSheetAndTheNextCloseAsks) {
     EXPECT_TRUE(CaseFile.FileKinds[1].ConfirmClose);
     EXPECT_TRUE(FilesUnchanged());
 
-    CaseFile.FileKinds[1].Modified = false; // saved by the Save command meanwhile
+    CaseFile.FileKinds[1].Modified = false;  // saved by the Save command meanwhile
     prompts_.QueueAnswer(platform::Answer::No);
     QuerySaveCase(1, canClose);
     EXPECT_FALSE(canClose);
@@ -184,7 +188,7 @@ TEST_F(SaveQuestionTest, CancelKeepsTheSheetAndTheNextCloseAsks) {
                 ElementsAre(Question("study.dtt"), "Close the current case?", "Close the current case?"));
     EXPECT_EQ(prompts_.Recorded()[1].Buttons, platform::Buttons::YesNo);
 
-    QuerySaveCase(1, canClose); // neither modified nor to be confirmed: no question
+    QuerySaveCase(1, canClose);  // neither modified nor to be confirmed: no question
     EXPECT_TRUE(canClose);
     EXPECT_EQ(prompts_.Recorded().size(), 3u);
 }
@@ -239,11 +243,11 @@ TEST_F(SaveQuestionTest, UnnamedCaseIsNamedThroughTheSaveChoice) {
 }
 
 TEST_F(SaveQuestionTest, FilteredRecordsAreWrittenToo) {
-    ItemTable[2]->FilterFlag = true; // X2, flagged in the file already
+    ItemTable[2]->FilterFlag = true;  // X2, flagged in the file already
     FilterItemsOut(FilteredItems);
     ASSERT_EQ(testcase::ItemIds(), (std::vector<std::string>{"X1", "Item_three_14c"}));
     ExpertCount = 3;
-    FilterExpertsOut(FilteredExperts); // Expert02 and S.Smith are flagged
+    FilterExpertsOut(FilteredExperts);  // Expert02 and S.Smith are flagged
     ASSERT_EQ(testcase::ExpertIds(), (std::vector<std::string>{"E1"}));
 
     CaseFile.FileKinds[1].Modified = true;
@@ -395,4 +399,4 @@ TEST_F(SaveQuestionTest, LinkedAndLongNamedCasesSave) {
     EXPECT_EQ(CaseSnapshot(), saved);
 }
 
-} // namespace
+}  // namespace

@@ -29,11 +29,32 @@ void ExpectWrittenAsStrExp(float x) {
 TEST(CaseNumberTextTest, WritesWhatStrExpWrites) {
     // Exact ties round up (1234565 is a float), carries into a new digit, the ends of the quick
     // range and beyond it, zero of both signs, subnormals and the largest values.
-    for (float x : {1234565.0f, -1234565.0f, 2.5f, 0.5f, 9999995.0f, 9999999.0f, 0.999999f, 1e-7f, 5e-7f, 6e-7f,
-                    3e-6f, 1.0f, -999.6f, 1e30f, 3.4e38f, -3.4e38f, std::numeric_limits<float>::max(),
-                    std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min(), 0.0f, -0.0f,
-                    std::ldexp(1.0f, -21), std::ldexp(1.0f, -20), std::ldexp(16777215.0f, -44),
-                    std::ldexp(16777215.0f, -45), std::ldexp(16777215.0f, 104)})
+    for (float x : {1234565.0f,
+                    -1234565.0f,
+                    2.5f,
+                    0.5f,
+                    9999995.0f,
+                    9999999.0f,
+                    0.999999f,
+                    1e-7f,
+                    5e-7f,
+                    6e-7f,
+                    3e-6f,
+                    1.0f,
+                    -999.6f,
+                    1e30f,
+                    3.4e38f,
+                    -3.4e38f,
+                    std::numeric_limits<float>::max(),
+                    std::numeric_limits<float>::min(),
+                    std::numeric_limits<float>::denorm_min(),
+                    0.0f,
+                    -0.0f,
+                    std::ldexp(1.0f, -21),
+                    std::ldexp(1.0f, -20),
+                    std::ldexp(16777215.0f, -44),
+                    std::ldexp(16777215.0f, -45),
+                    std::ldexp(16777215.0f, 104)})
         ExpectWrittenAsStrExp(x);
     for (float x : {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
                     std::numeric_limits<float>::quiet_NaN()})
@@ -64,17 +85,50 @@ void ExpectReadAsParseReal32(const std::string& text) {
         ASSERT_EQ(std::signbit(quick), std::signbit(general)) << text;
         ASSERT_EQ(quick, general) << text;
     } else {
-        ASSERT_EQ(quick, 12345) << text; // untouched
+        ASSERT_EQ(quick, 12345) << text;  // untouched
     }
 }
 
 TEST(CaseNumberTextTest, ReadsWhatParseReal32Reads) {
-    for (const char* text :
-         {"1.23456E+0002", "-1.23456E+0002", "-0.00000E+0000", "0", "-0", "7", "12.5", "1.5e3", "1.5E-0003",
-          "1.5E+10", "1.5E+11", "1.5E-10", "1.5E-11", "99999999999999999999E+10", "0.00000000000000000001E-10",
-          "3.4028235E+38", "1e39", "1e-46", ".5", "5.", "+5", " 5", "5 ", "1.5E", "1.5E+", "-", "", "1..5", "1.5.5",
-          "1,5", "0x10", "inf", "nan", "-999.6", "1.000000000000000000005", "16777217", "16777219",
-          "0.100000001490116119384765625", "1.00000005960464477539062500001"})
+    for (const char* text : {"1.23456E+0002",
+                             "-1.23456E+0002",
+                             "-0.00000E+0000",
+                             "0",
+                             "-0",
+                             "7",
+                             "12.5",
+                             "1.5e3",
+                             "1.5E-0003",
+                             "1.5E+10",
+                             "1.5E+11",
+                             "1.5E-10",
+                             "1.5E-11",
+                             "99999999999999999999E+10",
+                             "0.00000000000000000001E-10",
+                             "3.4028235E+38",
+                             "1e39",
+                             "1e-46",
+                             ".5",
+                             "5.",
+                             "+5",
+                             " 5",
+                             "5 ",
+                             "1.5E",
+                             "1.5E+",
+                             "-",
+                             "",
+                             "1..5",
+                             "1.5.5",
+                             "1,5",
+                             "0x10",
+                             "inf",
+                             "nan",
+                             "-999.6",
+                             "1.000000000000000000005",
+                             "16777217",
+                             "16777219",
+                             "0.100000001490116119384765625",
+                             "1.00000005960464477539062500001"})
         ExpectReadAsParseReal32(text);
 
     // Texts as the writer writes them, and as people write them, many near halfway between floats.
@@ -102,4 +156,4 @@ TEST(CaseNumberTextTest, ReadsWhatParseReal32Reads) {
     }
 }
 
-} // namespace
+}  // namespace

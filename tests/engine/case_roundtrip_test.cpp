@@ -1,7 +1,7 @@
 // The hand-written case: read, written back byte for byte, saved twice alike, read the same with
 // LF line ends.
-#include <gtest/gtest.h>
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -113,4 +113,4 @@ TEST_F(CaseRoundTrip, LfLineEndsReadTheSame) {
     EXPECT_EQ(ReadFile(PathOf("fromlf.dtt")), ReadFile(Fixture("case.dtt")));
 }
 
-} // namespace
+}  // namespace

@@ -87,4 +87,4 @@ inline void ExpectSameSnapshot(const CaseSnapshot& expected, const CaseSnapshot&
     }
 }
 
-} // namespace testcase
+}  // namespace testcase

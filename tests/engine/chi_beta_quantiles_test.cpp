@@ -103,8 +103,7 @@ TEST(ChiSquareQuantile, FailuresReturnZero) {
         bool ok = true;
         EXPECT_EQ(ChiSquareQuantile(c.p, c.v, &ok), 0.0L)
             << "p = " << static_cast<double>(c.p) << ", v = " << static_cast<double>(c.v);
-        EXPECT_FALSE(ok) << "p = " << static_cast<double>(c.p)
-                         << ", v = " << static_cast<double>(c.v);
+        EXPECT_FALSE(ok) << "p = " << static_cast<double>(c.p) << ", v = " << static_cast<double>(c.v);
     }
 }
 
@@ -122,11 +121,10 @@ TEST(IncompleteBeta, MatchesTheReference) {
         // 1e-13 relative for the continued fraction, plus the rounding of the exponent of the
         // common factor, which grows with its terms (a ln x, b ln(1 - x), the log-gammas).
         const long double terms = std::fabs(LnGamma(a + b)) + std::fabs(a * std::log(x)) +
-                                  std::fabs(b * std::log(1.0L - x)) + std::fabs(LnGamma(a)) +
-                                  std::fabs(LnGamma(b));
+                                  std::fabs(b * std::log(1.0L - x)) + std::fabs(LnGamma(a)) + std::fabs(LnGamma(b));
         EXPECT_NEAR(got, expected, (1e-13L + 2e-19L * terms) * expected + 1e-300L)
-            << "x = " << row.values[0] << ", a = " << row.values[1] << ", b = " << row.values[2]
-            << " (line " << row.line << ")";
+            << "x = " << row.values[0] << ", a = " << row.values[1] << ", b = " << row.values[2] << " (line "
+            << row.line << ")";
     }
 }
 
@@ -137,8 +135,7 @@ TEST(IncompleteBeta, BoundsSymmetryAndFailures) {
     EXPECT_EQ(IncompleteBeta(1.5L, 2.0L, 3.0L), 1.0L);
     // I_x(a, b) = 1 - I_(1-x)(b, a), and I_x(1, 1) = x.
     for (long double x : {0.01L, 0.3L, 0.5L, 0.77L, 0.999L}) {
-        EXPECT_NEAR(IncompleteBeta(x, 2.5L, 7.0L), 1.0L - IncompleteBeta(1.0L - x, 7.0L, 2.5L),
-                    1e-16L);
+        EXPECT_NEAR(IncompleteBeta(x, 2.5L, 7.0L), 1.0L - IncompleteBeta(1.0L - x, 7.0L, 2.5L), 1e-16L);
         EXPECT_NEAR(IncompleteBeta(x, 1.0L, 1.0L), x, 1e-17L);
     }
     struct Case {
@@ -149,8 +146,7 @@ TEST(IncompleteBeta, BoundsSymmetryAndFailures) {
     for (const auto& c : failing) {
         bool ok = true;
         const long double got = IncompleteBeta(c.x, c.a, c.b, &ok);
-        EXPECT_FALSE(ok) << "x = " << static_cast<double>(c.x)
-                         << ", a = " << static_cast<double>(c.a)
+        EXPECT_FALSE(ok) << "x = " << static_cast<double>(c.x) << ", a = " << static_cast<double>(c.a)
                          << ", b = " << static_cast<double>(c.b);
         EXPECT_TRUE(got >= 0.0L && got <= 1.0L);
     }
@@ -216,8 +212,8 @@ TEST(BetaQuantile, MatchesTheReference) {
         const long double got = BetaQuantile(p, a, b, &ok);
         EXPECT_TRUE(ok);
         EXPECT_NEAR(got, expected, BetaTolerance(expected, a, b))
-            << "p = " << row.values[0] << ", a = " << row.values[1] << ", b = " << row.values[2]
-            << " (line " << row.line << ")";
+            << "p = " << row.values[0] << ", a = " << row.values[1] << ", b = " << row.values[2] << " (line "
+            << row.line << ")";
     }
 }
 
@@ -273,9 +269,8 @@ TEST(BetaQuantile, FailuresStayInTheUnitInterval) {
         long double p, alpha, beta, result;
     };
     const Case cases[] = {
-        {0.5L, 0.0L, 2.0L, 0.0L},  {0.5L, 2.0L, -1.0L, 0.0L}, {0.5L, NaN, 2.0L, 0.0L},
-        {0.5L, 2.0L, Inf, 0.0L},   {NaN, 2.0L, 2.0L, 0.0L},   {-0.25L, 2.0L, 2.0L, 0.0L},
-        {1.25L, 2.0L, 2.0L, 1.0L},
+        {0.5L, 0.0L, 2.0L, 0.0L}, {0.5L, 2.0L, -1.0L, 0.0L},  {0.5L, NaN, 2.0L, 0.0L},   {0.5L, 2.0L, Inf, 0.0L},
+        {NaN, 2.0L, 2.0L, 0.0L},  {-0.25L, 2.0L, 2.0L, 0.0L}, {1.25L, 2.0L, 2.0L, 1.0L},
     };
     for (const auto& c : cases) {
         bool ok = true;

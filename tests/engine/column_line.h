@@ -33,8 +33,7 @@ inline std::string AssessmentRow(const std::string& number, const std::string& e
                                  const std::string& itemId, const std::string& scale,
                                  const std::vector<std::string>& values, const std::string& itemName = "",
                                  const std::string& expertName = "", bool flag = false) {
-    std::vector<Field> f = {{2, 5, number},       {7, 14, expertId}, {16, 19, itemNumber},
-                            {21, 34, itemId},     {36, 38, scale}};
+    std::vector<Field> f = {{2, 5, number}, {7, 14, expertId}, {16, 19, itemNumber}, {21, 34, itemId}, {36, 38, scale}};
     for (std::size_t k = 0; k < values.size(); ++k) {
         const int first = 40 + 15 * static_cast<int>(k);
         f.push_back({first, first + 13, values[k]});
@@ -54,4 +53,4 @@ inline std::string ItemRow(const std::string& number, const std::string& id, con
     return ColumnLine(f);
 }
 
-} // namespace casefiles_test
+}  // namespace casefiles_test

@@ -26,7 +26,6 @@ namespace {
 
 class DecisionMakerTest : public ScoringTest {
 protected:
-
     // Two seed items both experts answer alike, then the item under test as item 3.
     void ThirdItem(const char* scale, std::vector<float> a, std::vector<float> b) {
         AddItem("S1", "UNI", 1.5f);
@@ -250,7 +249,9 @@ RandomCase MakeRandomCase(std::mt19937& rng) {
     return c;
 }
 
-long double Scaled(long double v, bool log) { return log ? std::log(v) : v; }
+long double Scaled(long double v, bool log) {
+    return log ? std::log(v) : v;
+}
 
 // The weighted mixture of the experts' piecewise uniform distributions on the pooling scale:
 // its distribution function at x, and its density there.
@@ -304,7 +305,8 @@ void ExpectMixtureQuantiles(const std::vector<bool>& logItems, const std::vector
             const Mixture m = MixtureAt(i, log, weights, x);
             // On a LOG item the log-quantile is stored as a 32-bit real before it is exponentiated.
             const long double halfStep = (log ? 1.0L + std::fabs(x) : std::fabs(x)) * 6e-8L;
-            EXPECT_NEAR(static_cast<double>(m.cdf), QuantileLevels[k], static_cast<double>(5e-7L + m.density * halfStep))
+            EXPECT_NEAR(static_cast<double>(m.cdf), QuantileLevels[k],
+                        static_cast<double>(5e-7L + m.density * halfStep))
                 << "item " << i << " level " << k << ": " << stored << ", bisection gives "
                 << static_cast<double>(MixtureQuantile(i, log, weights, QuantileLevels[k]));
         }
@@ -353,4 +355,4 @@ TEST_P(DecisionMakerProperty, OneWeightedExpertGivesItsOwnQuantiles) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, DecisionMakerProperty, ::testing::Range(1, 41));
 
-} // namespace
+}  // namespace

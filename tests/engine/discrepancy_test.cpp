@@ -93,8 +93,9 @@ TEST_F(DiscrepancyTest, EveryExpertAgainstTheDecisionMaker) {
         }
     EXPECT_EQ(AssessmentAt(2, 2)->Discrepancy, 0.0f) << "not valid";
     const TExpert& b = *ExpertTable[2];
-    EXPECT_FLOAT_EQ(b.MeanDiscrepancy,
-                    (AssessmentAt(2, 1)->Discrepancy + AssessmentAt(2, 3)->Discrepancy + AssessmentAt(2, 4)->Discrepancy) / 3);
+    EXPECT_FLOAT_EQ(
+        b.MeanDiscrepancy,
+        (AssessmentAt(2, 1)->Discrepancy + AssessmentAt(2, 3)->Discrepancy + AssessmentAt(2, 4)->Discrepancy) / 3);
     EXPECT_FLOAT_EQ(b.MeanSeedDiscrepancy, (AssessmentAt(2, 1)->Discrepancy + AssessmentAt(2, 3)->Discrepancy) / 2);
     EXPECT_EQ(ExpertTable[3]->MeanSeedDiscrepancy, 0.0f) << "no valid seed answer";
     EXPECT_GT(ExpertTable[3]->MeanDiscrepancy, 0.0f);
@@ -148,7 +149,7 @@ protected:
 };
 
 TEST_F(RobustnessTest, LeavingAnItemOutIsARunWithoutIt) {
-    const int left = 2; // a seed item
+    const int left = 2;  // a seed item
     FullRun();
     const int n = ExpertCount;
     TItem* item = ItemTable[left].get();
@@ -253,4 +254,4 @@ TEST_F(RobustnessTest, TheItemMapIsRestoredOnEveryWayOut) {
     EXPECT_EQ(ItemIndexMap, &RobustItemColumnMap) << "whichever map was current";
 }
 
-} // namespace
+}  // namespace

@@ -50,8 +50,7 @@ TDistribution Record(int family, double p1, double p2, double p3, double p4) {
 }
 
 TDistribution RecordOf(const ReferenceRow& row) {
-    return Record(static_cast<int>(row.values[0]), row.values[1], row.values[2], row.values[3],
-                  row.values[4]);
+    return Record(static_cast<int>(row.values[0]), row.values[1], row.values[2], row.values[3], row.values[4]);
 }
 
 std::string Describe(const ReferenceRow& row) {
@@ -178,8 +177,7 @@ TEST(DistributionQuantile, KnownValues) {
     // The normal quantiles at 5 % and 95 % are of equal size and opposite sign, and the log normal
     // ones with an error factor of 2 halve and double the median.
     const TDistribution normal = Record(FamilyNormal, 0, 1, 0, 0);
-    const long double low = DistributionQuantile(0.05L, normal),
-                      high = DistributionQuantile(0.95L, normal);
+    const long double low = DistributionQuantile(0.05L, normal), high = DistributionQuantile(0.95L, normal);
     EXPECT_NEAR(low, -1.6449L, 1e-4L);
     EXPECT_NEAR(low + high, 0.0L, 1e-16L);
     const TDistribution logNormal = Record(FamilyLogNormal, 1, 2, 0, 0);
@@ -201,8 +199,7 @@ TEST(DistributionQuantile, WeibullShapeZeroActsAsShapeOne) {
     for (long double p : {1e-6L, 0.05L, 0.5L, 0.95L}) {
         const long double zero = DistributionQuantile(p, Record(FamilyWeibull, 0, 0, 3, 2));
         const long double one = DistributionQuantile(p, Record(FamilyWeibull, 0, 1, 3, 2));
-        const long double exponential =
-            DistributionQuantile(p, Record(FamilyExponential, 1.0 / 3.0, 0, 0, 2));
+        const long double exponential = DistributionQuantile(p, Record(FamilyExponential, 1.0 / 3.0, 0, 0, 2));
         EXPECT_EQ(zero, one);
         EXPECT_NEAR(zero, exponential, 1e-15L);
         EXPECT_NEAR(zero, 2.0L - 3.0L * std::log(1.0L - p), 1e-16L);
@@ -267,8 +264,8 @@ TEST(DistributionQuantile, ParametersWithoutAStorableQuantileGiveNoValue) {
         for (long double p : {0.05L, 0.5L, 0.95L}) {
             bool ok = true;
             EXPECT_EQ(DistributionQuantile(p, d, &ok), NoValueL)
-                << "family " << int(d.Family) << " (" << d.P1 << ", " << d.P2 << ", " << d.P3
-                << ", " << d.P4 << ") at p = " << static_cast<double>(p);
+                << "family " << int(d.Family) << " (" << d.P1 << ", " << d.P2 << ", " << d.P3 << ", " << d.P4
+                << ") at p = " << static_cast<double>(p);
             EXPECT_FALSE(ok);
         }
     }
@@ -299,8 +296,7 @@ TEST(DistributionQuantile, OtherParametersOutsideTheDialogRulesAreComputedAsGive
     };
     for (const auto& c : cases) {
         bool ok = false;
-        EXPECT_NEAR(DistributionQuantile(c.p, c.d, &ok), c.expected, 1e-15L)
-            << "family " << int(c.d.Family);
+        EXPECT_NEAR(DistributionQuantile(c.p, c.d, &ok), c.expected, 1e-15L) << "family " << int(c.d.Family);
         EXPECT_TRUE(ok);
     }
 }
@@ -316,21 +312,18 @@ TEST(DistributionQuantile, HugeShapesEndWithNoValueInBoundedTime) {
         for (long double p : {0.05L, 0.5L}) {
             bool ok = true;
             EXPECT_EQ(DistributionQuantile(p, d, &ok), NoValueL)
-                << "family " << int(d.Family) << " (" << d.P1 << ", " << d.P2
-                << ") at p = " << static_cast<double>(p);
+                << "family " << int(d.Family) << " (" << d.P1 << ", " << d.P2 << ") at p = " << static_cast<double>(p);
             EXPECT_FALSE(ok);
         }
     }
     // Huge parameters fail only where the result cannot be trusted: Beta(1e300, 3) lies within
     // 1e-299 of its upper bound and is found to the iteration's 1.49e-8 there.
     bool ok = false;
-    EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyBeta, 1e300, 3, 0, 1), &ok), 1.0L,
-                1.49e-8L);
+    EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyBeta, 1e300, 3, 0, 1), &ok), 1.0L, 1.49e-8L);
     EXPECT_TRUE(ok);
     // Large but sensible shapes still work.
     ok = false;
-    EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyGamma, 1e6, 1, 0, 0), &ok),
-                1e6L - 1.0L / 3.0L, 1e-4L);
+    EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyGamma, 1e6, 1, 0, 0), &ok), 1e6L - 1.0L / 3.0L, 1e-4L);
     EXPECT_TRUE(ok);
     ok = false;
     EXPECT_NEAR(DistributionQuantile(0.5L, Record(FamilyBeta, 1e6, 1e6, 0, 1), &ok), 0.5L, 1e-15L);
@@ -372,16 +365,11 @@ TEST(PowerX, ParityOfLargeExponentsNeedsNoIntegerConversion) {
         long double y, expected;
     };
     const Case cases[] = {
-        {32767.0L, -1.0L},
-        {32768.0L, 1.0L},
-        {32769.0L, -1.0L},
-        {65537.0L, -1.0L},
-        {-70001.0L, -1.0L},
-        {1e6L + 1.0L, -1.0L},
-        {4294967297.0L, -1.0L},
-        {9007199254740993.0L, -1.0L},  // 2^53 + 1, exact in extended precision
-        {1e20L, 1.0L},
-        {1e30L, 1.0L},
+        {32767.0L, -1.0L},      {32768.0L, 1.0L},
+        {32769.0L, -1.0L},      {65537.0L, -1.0L},
+        {-70001.0L, -1.0L},     {1e6L + 1.0L, -1.0L},
+        {4294967297.0L, -1.0L}, {9007199254740993.0L, -1.0L},  // 2^53 + 1, exact in extended precision
+        {1e20L, 1.0L},          {1e30L, 1.0L},
         {-1e300L, 1.0L},
     };
     for (const auto& c : cases) {
@@ -396,8 +384,7 @@ TEST(PowerX, OverflowAndNaNFail) {
     struct Case {
         long double x, y;
     };
-    const Case cases[] = {
-        {10.0L, 1e6L}, {-10.0L, 1e6L + 1.0L}, {NaN, 2.0L}, {2.0L, NaN}, {Inf, 2.0L}};
+    const Case cases[] = {{10.0L, 1e6L}, {-10.0L, 1e6L + 1.0L}, {NaN, 2.0L}, {2.0L, NaN}, {Inf, 2.0L}};
     for (const auto& c : cases) {
         bool ok = true;
         EXPECT_EQ(PowerX(c.x, c.y, &ok), 0.0L)

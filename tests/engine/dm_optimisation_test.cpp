@@ -80,8 +80,8 @@ TEST_F(OptimisationTest, HandCaseKeepsLevelZero) {
 
     // The two passes as separate runs.
     const float second = ScoreAtLevel(CalibrationLevels[2]);
-    EXPECT_TRUE(RelativelyNear(second,
-                               ScoringReference("A.calibration") * ScoringReference("A.mean_seed_information"), 1e-5L));
+    EXPECT_TRUE(
+        RelativelyNear(second, ScoringReference("A.calibration") * ScoringReference("A.mean_seed_information"), 1e-5L));
     EXPECT_TRUE(RelativelyNear(second, 0.0146918L, 1e-5L));
     EXPECT_EQ(ScoreAtLevel(0), best);
 }
@@ -141,8 +141,12 @@ struct Generated {
 };
 
 void BuildGenerated(const Generated& g) {
-    generated::BuildCase({.experts = g.experts, .items = g.items, .seeds = g.seeds, .quantiles = g.quantiles,
-                          .missingShare = g.missing, .seed = g.seed});
+    generated::BuildCase({.experts = g.experts,
+                          .items = g.items,
+                          .seeds = g.seeds,
+                          .quantiles = g.quantiles,
+                          .missingShare = g.missing,
+                          .seed = g.seed});
     PrepareRun();
     WeightType = g.weights;
 }
@@ -161,7 +165,7 @@ TEST_P(CompleteGeneratedCase, TheChosenLevelScoresBestOfAllCandidates) {
     const CaseSnapshot optimised = TakeSnapshot(1, ExpertCount + 1);
     std::vector<float> levels(CalibrationLevels + 1, CalibrationLevels + CalibrationLevelCount + 1);
     ASSERT_GE(levels.size(), 3u) << "the calibration scores spread";
-    levels[0] = 0; // the first candidate is level 0
+    levels[0] = 0;  // the first candidate is level 0
 
     float top = 0;
     float first = -1;
@@ -244,7 +248,7 @@ struct HardCase {
     const char* name;
     generated::CaseShape shape;
     std::uint16_t weights;
-    std::function<void()> change; // after the case is built, before the data check
+    std::function<void()> change;  // after the case is built, before the data check
     Screening screening;
 };
 
@@ -298,12 +302,24 @@ const generated::CaseShape Missing{
 const HardCase HardCases[] = {
     {"global, LOG items", Mixed, 1, [] {}, Screening::PassesOver},
     {"item, LOG items", Mixed, 3, [] {}, Screening::PassesOver},
-    {"global, all LOG", {.experts = 30, .items = 30, .seeds = 12, .quantiles = 3, .logShare = 1, .seed = 2}, 1, [] {}, Screening::PassesOver},
+    {"global, all LOG",
+     {.experts = 30, .items = 30, .seeds = 12, .quantiles = 3, .logShare = 1, .seed = 2},
+     1,
+     [] {},
+     Screening::PassesOver},
     {"global, missing answers", Missing, 1, [] {}, Screening::PassesOver},
     {"item, missing answers", Missing, 3, [] {}, Screening::PassesOver},
     // Experts in identical pairs: no cut ever leaves one expert, and the levels keep pairs.
-    {"global, identical pairs", Mixed, 1, [] { for (int e = 2; e <= 36; e += 2) SameAnswers(e - 1, e); }, Screening::PassesOver},
-    {"item, identical pairs", Mixed, 3, [] { for (int e = 2; e <= 36; e += 2) SameAnswers(e - 1, e); }, Screening::PassesOver},
+    {"global, identical pairs", Mixed, 1,
+     [] {
+         for (int e = 2; e <= 36; e += 2) SameAnswers(e - 1, e);
+     },
+     Screening::PassesOver},
+    {"item, identical pairs", Mixed, 3,
+     [] {
+         for (int e = 2; e <= 36; e += 2) SameAnswers(e - 1, e);
+     },
+     Screening::PassesOver},
     // Expert 1's calibration is exactly 0 (30 seeds all in its top bin): a weight of 0 at every level.
     {"global, an expert calibrated at 0", Uniform, 1, [] { FarBelowEverySeed(1); }, Screening::PassesOver},
     {"item, an expert calibrated at 0", Uniform, 3, [] { FarBelowEverySeed(1); }, Screening::PassesOver},
@@ -311,7 +327,12 @@ const HardCase HardCases[] = {
     {"global, degenerate bin", Mixed, 1, [] { BelowTheClamp(4); }, Screening::FallsBack},
     {"item, degenerate bin", Mixed, 3, [] { BelowTheClamp(4); }, Screening::FallsBack},
     // The same bin of the expert whose weight is 0: no pass fails, but no bound holds for it.
-    {"global, degenerate bin without weight", Uniform, 1, [] { FarBelowEverySeed(1); BelowTheClamp(1); }, Screening::FallsBack},
+    {"global, degenerate bin without weight", Uniform, 1,
+     [] {
+         FarBelowEverySeed(1);
+         BelowTheClamp(1);
+     },
+     Screening::FallsBack},
     // Items only expert 7 answers: a copy of it on those items with item weights, and the first
     // level that cuts it fails (the best of the passes before it stands).
     {"item, a sole expert per item", Mixed, 3, [] { OnlyOneAnswers(7, 20, 24); }, Screening::Applies},
@@ -321,8 +342,16 @@ const HardCase HardCases[] = {
     {"global, stepped calibration", Mixed, 1, [] { ExactChiSquare = false; }, Screening::PassesOver},
     {"global, own seed counts", Missing, 1, [] { UseMinSeedCount = false; }, Screening::PassesOver},
     {"item, own seed counts", Missing, 3, [] { UseMinSeedCount = false; }, Screening::PassesOver},
-    {"global, one quantile", {.experts = 30, .items = 30, .seeds = 12, .quantiles = 1, .seed = 4}, 1, [] {}, Screening::PassesOver},
-    {"item, seven quantiles", {.experts = 24, .items = 30, .seeds = 12, .quantiles = 7, .seed = 6}, 3, [] {}, Screening::PassesOver},
+    {"global, one quantile",
+     {.experts = 30, .items = 30, .seeds = 12, .quantiles = 1, .seed = 4},
+     1,
+     [] {},
+     Screening::PassesOver},
+    {"item, seven quantiles",
+     {.experts = 24, .items = 30, .seeds = 12, .quantiles = 7, .seed = 6},
+     3,
+     [] {},
+     Screening::PassesOver},
 };
 
 // Everything a run leaves, with its code, the weights file and what the search did.
@@ -410,4 +439,4 @@ INSTANTIATE_TEST_SUITE_P(Hard, LevelSearchTest, ::testing::ValuesIn(HardCases),
                              return name;
                          });
 
-} // namespace
+}  // namespace

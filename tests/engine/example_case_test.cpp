@@ -51,4 +51,4 @@ TEST_P(ExampleCaseTest, OpensAndCalculates) {
 
 INSTANTIATE_TEST_SUITE_P(Weights, ExampleCaseTest, ::testing::Values(1, 2, 3, 4));
 
-} // namespace
+}  // namespace

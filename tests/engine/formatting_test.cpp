@@ -26,10 +26,8 @@ TEST(FormattingTest, FollowsTheDisplaySettingsNotTheLocale) {
         const char* point;
         const char* comma;
     } cases[] = {
-        {12345.6f, 10, 4, 'g', " 1.235E004", " 1,235E004"},
-        {123.456f, 10, 4, 'g', "     123.5", "     123,5"},
-        {1.03125f, 10, 4, 'f', "    1.0313", "    1,0313"},
-        {12345.6f, 10, 4, 'e', "1.235E+004", "1,235E+004"},
+        {12345.6f, 10, 4, 'g', " 1.235E004", " 1,235E004"}, {123.456f, 10, 4, 'g', "     123.5", "     123,5"},
+        {1.03125f, 10, 4, 'f', "    1.0313", "    1,0313"}, {12345.6f, 10, 4, 'e', "1.235E+004", "1,235E+004"},
         {0.00001f, 5, 2, 'g', "1E-005", "1E-005"},
     };
     for (const auto& c : cases) {
@@ -49,4 +47,4 @@ TEST(FormattingTest, FollowsTheDisplaySettingsNotTheLocale) {
     ResetGlobals();
 }
 
-} // namespace
+}  // namespace

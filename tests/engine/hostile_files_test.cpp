@@ -62,15 +62,22 @@ protected:
     }
     void ReadCase(const std::string& stem, bool dtt, bool rls) {
         ResetGlobals();
-        if (dtt) { ASSERT_EQ(ReadAssessmentsFile(PathOf(stem + ".dtt")), 0); }
-        if (rls) { ASSERT_EQ(ReadItemsFile(PathOf(stem + ".rls")), 0); }
+        if (dtt) {
+            ASSERT_EQ(ReadAssessmentsFile(PathOf(stem + ".dtt")), 0);
+        }
+        if (rls) {
+            ASSERT_EQ(ReadItemsFile(PathOf(stem + ".rls")), 0);
+        }
     }
 };
 
 TEST_F(HostileFiles, WhatIsReadComesBackAfterSaveAndReopen) {
     const HostileCase cases[] = {
         {"control characters around an id taken from the expert number",
-         {Levels3, Fallback("A", "1", "X1", {"1", "2", "3"}), Fallback("\x01" "A", "2", "X2", {"4", "5", "6"}),
+         {Levels3, Fallback("A", "1", "X1", {"1", "2", "3"}),
+          Fallback("\x01"
+                   "A",
+                   "2", "X2", {"4", "5", "6"}),
           Fallback("B\x7f", "1", "X1", {"7", "8", "9"})},
          {},
          "\r\n",
@@ -86,11 +93,22 @@ TEST_F(HostileFiles, WhatIsReadComesBackAfterSaveAndReopen) {
          {"X1"},
          {}},
         {"control characters inside ids are kept",
-         {Levels3, AssessmentRow("1", "E\x01" "1", "1", "X\x1f" "1", "UNI", {"1", "2", "3"})},
-         {ItemRow("1", "X\x1f" "1", "2.5", "LOG", "na\x01me", true)},
+         {Levels3, AssessmentRow("1",
+                                 "E\x01"
+                                 "1",
+                                 "1",
+                                 "X\x1f"
+                                 "1",
+                                 "UNI", {"1", "2", "3"})},
+         {ItemRow("1",
+                  "X\x1f"
+                  "1",
+                  "2.5", "LOG", "na\x01me", true)},
          "\r\n",
-         {"E\x01" "1"},
-         {"X\x1f" "1"},
+         {"E\x01"
+          "1"},
+         {"X\x1f"
+          "1"},
          {}},
         {"CR line ends",
          {Levels3, AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "2", "3"}, "first", "Ann"),
@@ -189,8 +207,10 @@ TEST_F(HostileFiles, FilesFarLargerThanTheTablesAreRefusedBeforeTheyAreRead) {
 // An id of control characters alone is no id: the line is refused with its number.
 TEST_F(HostileFiles, AnIdOfControlCharactersAloneFailsItsLine) {
     const std::vector<std::string> lines[] = {
-        {Levels3, AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "2", "3"}), Fallback("\x01\x02", "1", "X1", {"1", "2", "3"})},
-        {Levels3, AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "2", "3"}), AssessmentRow("1", "E1", "\x05", "", "UNI", {"1"})},
+        {Levels3, AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "2", "3"}),
+         Fallback("\x01\x02", "1", "X1", {"1", "2", "3"})},
+        {Levels3, AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "2", "3"}),
+         AssessmentRow("1", "E1", "\x05", "", "UNI", {"1"})},
     };
     for (const auto& file : lines) {
         ResetGlobals();
@@ -203,8 +223,11 @@ TEST_F(HostileFiles, AnIdOfControlCharactersAloneFailsItsLine) {
 
 // A merge checks and reads the one buffer it read, whatever happens to the file meanwhile.
 TEST_F(HostileFiles, AMergeReadsTheLinesItChecked) {
-    ASSERT_EQ(ReadAssessmentsFile(PutLines("case.dtt", {Levels3, AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "2", "3"})})), 0);
-    const std::string merged = PutLines("more.dtt", {Levels3, AssessmentRow("1", "E2", "1", "X1", "UNI", {"4", "5", "6"})});
+    ASSERT_EQ(ReadAssessmentsFile(
+                  PutLines("case.dtt", {Levels3, AssessmentRow("1", "E1", "1", "X1", "UNI", {"1", "2", "3"})})),
+              0);
+    const std::string merged = PutLines("more.dtt",
+                                        {Levels3, AssessmentRow("1", "E2", "1", "X1", "UNI", {"4", "5", "6"})});
     const std::vector<std::string> lines = ReadAssessmentsFileLines(merged);
     PutLines("more.dtt", {Levels3, "    1"});  // a file that no longer reads, changed after the check
     ASSERT_EQ(FirstFailingAssessmentsLine(lines), 0);

@@ -18,7 +18,6 @@ namespace {
 
 class InformationTest : public ScoringTest {
 protected:
-
     // One seed item and one other item of the given scale, both on the range 0.5 .. 50.5, and
     // one expert answering (2.5, 5.5, 12.5) on both.
     void TwoItems(const char* scale) {
@@ -124,4 +123,4 @@ TEST_F(InformationTest, RefusesLevelsWithoutMassAndBoundsNotComputed) {
     EXPECT_EQ(AssessmentAt(1, 2)->Information, 5.0f) << "nothing that is not finite is stored";
 }
 
-} // namespace
+}  // namespace

@@ -18,7 +18,6 @@ namespace {
 
 class IntrinsicRangeTest : public ScoringTest {
 protected:
-
     // Two seed items that make the case valid, then the item under test as item 3.
     TItem* Case(const char* scale, float realisation, std::vector<float> a, std::vector<float> b) {
         AddItem("S1", "UNI", 1.5f);
@@ -165,4 +164,4 @@ TEST_F(IntrinsicRangeTest, AnItemWithoutValidAnswersHasNoRange) {
     EXPECT_EQ(item->AssessedHigh, NoValue);
 }
 
-} // namespace
+}  // namespace

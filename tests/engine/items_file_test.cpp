@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -27,15 +27,15 @@ TEST_F(ItemsFileTest, ReaderLineRules) {
     const std::string file = PutLines(
         "rules.rls",
         {
-            ItemRow("1", "A", "twelve", "uni", "Alpha"),   // no number: no realisation yet
-            ItemRow("1", "a", "1.5", "LOG", "Other name"), // same item: the first parsed realisation
-            ItemRow("1", "A", "99", ""),                   // keeps it; no scale word keeps the scale
+            ItemRow("1", "A", "twelve", "uni", "Alpha"),    // no number: no realisation yet
+            ItemRow("1", "a", "1.5", "LOG", "Other name"),  // same item: the first parsed realisation
+            ItemRow("1", "A", "99", ""),                    // keeps it; no scale word keeps the scale
             ItemRow("1", "A", "99", "LOG", "", true),
-            ItemRow("2", "B", "-9.99600E+0002", "UNI"),    // the written form of "none"
-            ItemRow("3", "C", " 1.23457E+0002", "xyz"),    // unknown scale word: the default
+            ItemRow("2", "B", "-9.99600E+0002", "UNI"),  // the written form of "none"
+            ItemRow("3", "C", " 1.23457E+0002", "xyz"),  // unknown scale word: the default
             "",
-            ItemRow("4", "D", "1", "UNI") + " " + longName, // a name past its field
-            ColumnLine({{2, 5, "5"}}),                     // no id: fails
+            ItemRow("4", "D", "1", "UNI") + " " + longName,  // a name past its field
+            ColumnLine({{2, 5, "5"}}),                       // no id: fails
             ItemRow("6", "F", "1", "UNI"),
         },
         "\n");
@@ -66,12 +66,11 @@ TEST_F(ItemsFileTest, ReaderLineRules) {
 
 TEST_F(ItemsFileTest, EveryExpertGetsEveryItemInItsSlot) {
     testcase::SetLevels({5, 50, 95});
-    const std::string dtt = PutLines(
-        "c.dtt", {"* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95",
-                  AssessmentRow("1", "E1", "1", "X2", "UNI", {"1", "2", "3"}),
-                  AssessmentRow("2", "E2", "1", "X2", "UNI", {"4", "5", "6"})});
-    const std::string rls = PutLines("c.rls", {ItemRow("1", "X1", "1", "UNI"), ItemRow("2", "X2", "2", "UNI"),
-                                               ItemRow("3", "X3", "3", "UNI")});
+    const std::string dtt = PutLines("c.dtt", {"* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95",
+                                               AssessmentRow("1", "E1", "1", "X2", "UNI", {"1", "2", "3"}),
+                                               AssessmentRow("2", "E2", "1", "X2", "UNI", {"4", "5", "6"})});
+    const std::string rls = PutLines(
+        "c.rls", {ItemRow("1", "X1", "1", "UNI"), ItemRow("2", "X2", "2", "UNI"), ItemRow("3", "X3", "3", "UNI")});
     ASSERT_EQ(ReadAssessmentsFile(dtt), 0);
     ASSERT_EQ(ReadItemsFile(rls), 0);
     ASSERT_EQ(testcase::ItemIds(), (std::vector<std::string>{"X2", "X1", "X3"}));
@@ -105,7 +104,7 @@ TEST_F(ItemsFileTest, WriterLayout) {
     x1->Name = "Height of the tower";
     TItem* x2 = testcase::AddItem("Item_fourteen_", "log");
     x2->FilterFlag = true;
-    testcase::AddItem("", "UNI", 7); // no id but a realisation: gets one
+    testcase::AddItem("", "UNI", 7);  // no id but a realisation: gets one
     const std::string path = PathOf("out.rls");
     ASSERT_TRUE(WriteItemsFile(path));
     EXPECT_THAT(ReadTextLines(path),
@@ -144,7 +143,7 @@ TEST_F(ItemsFileTest, Lookups) {
     TExpert* e1 = NewExpert("E1", "", 1);
     TExpert* e2 = NewExpert("E2", "", 2);
     NewAssessment(e2, 3)->Item = ItemTable[1].get();
-    NewExpert("E4", "", 4); // after the first empty slot: not reached
+    NewExpert("E4", "", 4);  // after the first empty slot: not reached
     AddItemToExperts(gamma, 3);
     ASSERT_TRUE(e1->Assessments[3]);
     EXPECT_EQ(e1->Assessments[3]->Item, gamma);
@@ -153,4 +152,4 @@ TEST_F(ItemsFileTest, Lookups) {
     EXPECT_FALSE(ExpertTable[4]->Assessments[3]);
 }
 
-} // namespace
+}  // namespace

@@ -27,7 +27,7 @@ TEST_F(CaseFileTest, TheCheckFindsTheLineTheReaderStopsAt) {
     const auto noItem = ColumnLine({{2, 5, "1"}, {7, 14, "E9"}});
     struct Case {
         const char* what;
-        bool intoCase; // merged into the fixture case, else read into an empty one
+        bool intoCase;  // merged into the fixture case, else read into an empty one
         std::vector<std::string> lines;
         int failing;
     } cases[] = {
@@ -66,7 +66,7 @@ TEST_F(CaseFileTest, AnUpdatedCaseIsWrittenWithTheQuantilesAsEntered) {
     testcase::AddExpert("E1", {{1, 2, 3}});
     BuildItemIndexMap();
     ASSERT_TRUE(SaveRestoreQuantiles(true));
-    ExpertTable[1]->Assessments[1]->Values[1] = 1.5f; // moved by the update
+    ExpertTable[1]->Assessments[1]->Values[1] = 1.5f;  // moved by the update
     const std::string file = PathOf("updated.dtt");
     ASSERT_TRUE(WriteAssessmentsFile(file));
     const std::vector<std::string> lines = ReadTextLines(file);
@@ -77,9 +77,10 @@ TEST_F(CaseFileTest, AnUpdatedCaseIsWrittenWithTheQuantilesAsEntered) {
     EXPECT_FLOAT_EQ(ExpertTable[1]->Assessments[1]->Values[1], 1.5f) << "the update stays in force";
 
     ASSERT_TRUE(SaveRestoreQuantiles(false));
-    ExpertTable[1]->Assessments[1]->Values[3] = 4.0f; // an edit after the update was undone
+    ExpertTable[1]->Assessments[1]->Values[3] = 4.0f;  // an edit after the update was undone
     ASSERT_TRUE(WriteAssessmentsFile(file));
-    EXPECT_NE(ReadTextLines(file)[1].find("4.00000E+0000"), std::string::npos) << "without a backup the values as they are";
+    EXPECT_NE(ReadTextLines(file)[1].find("4.00000E+0000"), std::string::npos)
+        << "without a backup the values as they are";
 }
 
-} // namespace
+}  // namespace

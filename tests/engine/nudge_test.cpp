@@ -81,4 +81,4 @@ TEST_F(NudgeTest, DataCheckRefusesValuesTheNudgeReverses) {
     EXPECT_FALSE(dm->Assessments[2]->Valid);
 }
 
-} // namespace
+}  // namespace

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -35,11 +35,11 @@ TEST_F(OutputFilesTest, SafeFileNames) {
         std::string safe;
     } cases[] = {
         {"a b/c.d", "a_b_c_d"},
-        {"[x]^_`z", "[x]^_`z"},           // the six characters between 'Z' and 'a' are kept
+        {"[x]^_`z", "[x]^_`z"},  // the six characters between 'Z' and 'a' are kept
         {"$1~", "$1~"},
         {"{a|b}", "_a_b_"},
-        {"E1:\\x*?", "E1_\\x__"},            // the backslash is one of the six
-        {"\xc3\xa9t\xc3\xa9", "__t__"},   // each byte of a non-ASCII letter
+        {"E1:\\x*?", "E1_\\x__"},        // the backslash is one of the six
+        {"\xc3\xa9t\xc3\xa9", "__t__"},  // each byte of a non-ASCII letter
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(SafeFileName(c.text), c.safe) << c.text;
@@ -66,7 +66,7 @@ TEST_F(OutputFilesTest, NamedFilesGoToTheCaseFolder) {
     OutFile.Close();
     EXPECT_EQ(ReadFile(PathOf("study/E1_X_1.dis")), "new\r\n");
 
-    CaseFile.CaseFileName = "bare.dtt"; // no folder: the current one
+    CaseFile.CaseFileName = "bare.dtt";  // no folder: the current one
     fs::current_path(Folder("here"));
     OpenNamedOutputFile(OutFile, "z", ".dis", true);
     OutFile.Close();
@@ -184,15 +184,16 @@ TEST_F(OutputFilesTest, CoincidingFileNamesAreRefused) {
 
     prompts_.QueueAnswer(platform::Answer::Ok);
     EXPECT_FALSE(OutputNamesDistinct({"E1_X1", "E1_X 1", "E1_X_1"}, ".dis"));
-    EXPECT_THAT(prompts_.MessageTexts(),
-                ElementsAre("E1_X 1 and E1_X_1 would both be written to E1_X_1.dis. Change one of the Ids and export again."));
+    EXPECT_THAT(
+        prompts_.MessageTexts(),
+        ElementsAre("E1_X 1 and E1_X_1 would both be written to E1_X_1.dis. Change one of the Ids and export again."));
 
     prompts_.QueueAnswer(platform::Answer::Ok);
     EXPECT_FALSE(OutputNamesDistinct({"A_B_C", "a_b_c"}, ".dis")) << "expert A_B with item C, and A with b_c";
 }
 
 TEST_F(OutputFilesTest, PercentileLabels) {
-    const std::map<int, std::string> labels = {{0, " 0.25"}, {1, " 1.00"}, {5, " 5.00"},
+    const std::map<int, std::string> labels = {{0, " 0.25"},  {1, " 1.00"},  {5, " 5.00"},
                                                {50, "50.00"}, {99, "99.00"}, {100, "99.75"}};
     for (const auto& [k, text] : labels) EXPECT_EQ(PercentileLabel(k), text) << k;
 }
@@ -265,7 +266,7 @@ TEST_F(PercentileTableTest, UnusableAssessmentsExportAsAMessage) {
         std::vector<float> values;
         float low, high;
         std::vector<float> percents;
-        const char* note; // "" : a table is built
+        const char* note;  // "" : a table is built
     } cases[] = {
         {"a missing value", "UNI", {10, NoValue, 40}, 0, 50, {5, 50, 95}, "missing values"},
         {"no range yet", "UNI", {10, 20, 40}, NoValue, NoValue, {5, 50, 95}, "no range"},
@@ -348,4 +349,4 @@ TEST_F(PercentileTableTest, LargeClipboardExportEqualsTheFile) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 101);
 }
 
-} // namespace
+}  // namespace

@@ -111,7 +111,8 @@ TEST_F(ParallelRunTest, GeneratedCaseGivesTheSameBitsOnAnyNumberOfThreads) {
 
 TEST_F(ParallelRunTest, FixtureCasesGiveTheSameBitsOnAnyNumberOfThreads) {
     // The run dialog's hand-computed case, the example case, and a file case whose runs are refused.
-    const std::string cases[] = {std::string(FIXTURES_DIR) + "/rundialog/HAND", std::string(FIXTURES_DIR) + "/case/case",
+    const std::string cases[] = {std::string(FIXTURES_DIR) + "/rundialog/HAND",
+                                 std::string(FIXTURES_DIR) + "/case/case",
                                  std::string(FIXTURES_DIR) + "/../../examples/STORM"};
     int complete = 0;
     for (const std::string& stem : cases)
@@ -128,7 +129,8 @@ TEST_F(ParallelRunTest, FixtureCasesGiveTheSameBitsOnAnyNumberOfThreads) {
 // The optimised runs with every candidate level pooled, on one thread, and with the levels
 // screened first, on eight: the same code and bits, on the fixtures' case files.
 TEST_F(ParallelRunTest, FixtureCasesGiveTheSameBitsWhicheverLevelsArePooled) {
-    const std::string cases[] = {std::string(FIXTURES_DIR) + "/rundialog/HAND", std::string(FIXTURES_DIR) + "/case/case",
+    const std::string cases[] = {std::string(FIXTURES_DIR) + "/rundialog/HAND",
+                                 std::string(FIXTURES_DIR) + "/case/case",
                                  std::string(FIXTURES_DIR) + "/../../examples/STORM"};
     for (const std::string& stem : cases)
         for (const RunKind& kind : Kinds) {
@@ -149,4 +151,4 @@ TEST_F(ParallelRunTest, FixtureCasesGiveTheSameBitsWhicheverLevelsArePooled) {
         }
 }
 
-} // namespace
+}  // namespace

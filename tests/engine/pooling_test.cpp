@@ -71,13 +71,13 @@ TEST(AddDensity, SameSumsAsThePlainLoopOnRandomValues) {
     std::mt19937_64 rng(7);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (int round = 0; round < 2000; ++round) {
-        const int count = static_cast<int>(rng() % 40); // every tail length of the vector loops
+        const int count = static_cast<int>(rng() % 40);  // every tail length of the vector loops
         const double scale = std::ldexp(1.0, static_cast<int>(rng() % 80) - 40);
         std::vector<float> v(count);
         for (float& x : v) x = static_cast<float>(unit(rng) * scale);
         // Every bit of the extended significand random.
         const long double d = std::ldexp(static_cast<long double>(rng() | (std::uint64_t{1} << 63)),
-                                          -63 + static_cast<int>(rng() % 80) - 40);
+                                         -63 + static_cast<int>(rng() % 80) - 40);
         ASSERT_EQ(Bits(Fast(v, d)), Bits(Plain(v, d))) << "round " << round;
         for (DensityKernel k : Kernels())
             ASSERT_EQ(Bits(Fast(v, d, k)), Bits(Plain(v, d))) << "round " << round << " kernel " << static_cast<int>(k);
@@ -110,10 +110,12 @@ TEST(AddDensity, SameSumsNextToAMidpoint) {
 TEST(AddDensity, SubnormalAndOverflowingSums) {
     const std::vector<float> small = {0.0f, 1e-40f, 1e-45f, 2e-38f, 0.0f};
     for (long double d : {1e-41L, 3e-39L, 1.2e-38L, 5e-46L})
-        for (DensityKernel k : Kernels()) EXPECT_EQ(Bits(Fast(small, d, k)), Bits(Plain(small, d))) << static_cast<double>(d);
+        for (DensityKernel k : Kernels())
+            EXPECT_EQ(Bits(Fast(small, d, k)), Bits(Plain(small, d))) << static_cast<double>(d);
     const std::vector<float> large = {3e38f, 3.4e38f, 1e38f, HUGE_VALF, 0.0f};
     for (long double d : {1e38L, 5e37L, 3.5e38L})
-        for (DensityKernel k : Kernels()) EXPECT_EQ(Bits(Fast(large, d, k)), Bits(Plain(large, d))) << static_cast<double>(d);
+        for (DensityKernel k : Kernels())
+            EXPECT_EQ(Bits(Fast(large, d, k)), Bits(Plain(large, d))) << static_cast<double>(d);
 }
 
 // ---- the pooling written out step by step ----
@@ -124,7 +126,9 @@ long double Scaled(double v, bool isLog) {
     return v > 0 ? static_cast<float>(std::log(static_cast<long double>(v))) : 0.0L;
 }
 
-float WeightOf(int e, const TAssessment& a) { return WeightType == 3 ? a.ItemWeight : ExpertTable[e]->Weight; }
+float WeightOf(int e, const TAssessment& a) {
+    return WeightType == 3 ? a.ItemWeight : ExpertTable[e]->Weight;
+}
 
 int StepByStepPool(int i, TAssessment& d) {
     const TItem& item = *ItemTable[i];
@@ -153,8 +157,8 @@ int StepByStepPool(int i, TAssessment& d) {
     }
     std::vector<double> ends = {item.IntrinsicLow};
     for (std::size_t t = 0; t < points.size(); ++t)
-        if (t + 1 == points.size() ||
-            (DefinitelyLess(static_cast<float>(LowerClamp), static_cast<float>(points[t])) && points[t] < points[t + 1]))
+        if (t + 1 == points.size() || (DefinitelyLess(static_cast<float>(LowerClamp), static_cast<float>(points[t])) &&
+                                       points[t] < points[t + 1]))
             ends.push_back(points[t]);
     ends.push_back(item.IntrinsicHigh);
     const int count = static_cast<int>(ends.size()) - 1;
@@ -181,9 +185,11 @@ int StepByStepPool(int i, TAssessment& d) {
             bool found = false;
             while (j < count && !found) found = NearlyEqualExtended(intervals[++j].High, p[k]);
             if (!found) return RunDegenerateBin;
-            for (int t = from; t <= j; ++t) intervals[t].Density = static_cast<float>(intervals[t].Density + density[k]);
+            for (int t = from; t <= j; ++t)
+                intervals[t].Density = static_cast<float>(intervals[t].Density + density[k]);
         }
-        for (int t = j + 1; t <= count; ++t) intervals[t].Density = static_cast<float>(intervals[t].Density + density[q + 1]);
+        for (int t = j + 1; t <= count; ++t)
+            intervals[t].Density = static_cast<float>(intervals[t].Density + density[q + 1]);
     }
     DMQuantilesFromDensity(intervals, count, d);
     if (isLog)
@@ -202,10 +208,10 @@ int StepByStepDecisionMaker() {
 }
 
 struct PoolCase {
-    std::uint16_t weights; // 1 global at the middle calibration level, 2 equal, 3 item, 4 user with zeros
+    std::uint16_t weights;  // 1 global at the middle calibration level, 2 equal, 3 item, 4 user with zeros
     int quantiles;
     double missing;
-    bool check;            // a decision maker named "check...": no nudge
+    bool check;  // a decision maker named "check...": no nudge
     std::uint32_t seed;
 };
 
@@ -215,8 +221,13 @@ protected:
     // coincide exactly, and the weights of the case's kind.
     void Prepare() {
         const PoolCase& c = GetParam();
-        generated::BuildCase({.experts = 14, .items = 16, .seeds = 6, .quantiles = c.quantiles, .logShare = 0.5,
-                              .missingShare = c.missing, .seed = c.seed});
+        generated::BuildCase({.experts = 14,
+                              .items = 16,
+                              .seeds = 6,
+                              .quantiles = c.quantiles,
+                              .logShare = 0.5,
+                              .missingShare = c.missing,
+                              .seed = c.seed});
         for (int i = 1; i <= 16; i += 3)
             for (int k = 1; k <= c.quantiles; ++k)
                 ExpertTable[2]->Assessments[i]->Values[k] = ExpertTable[1]->Assessments[i]->Values[k];
@@ -348,4 +359,4 @@ TEST_F(ScoringTest, PassesOverTheSeedItemsPoolTheSeedItemsOnly) {
     EXPECT_NE(AssessmentAt(dm, 6)->Values[2], before) << "a full build pools it with the new weights";
 }
 
-} // namespace
+}  // namespace

@@ -20,7 +20,9 @@ constexpr std::size_t Record = 40;   // not a power of two: records straddle cac
 constexpr std::size_t Block = 4096;  // about a hundred records a block
 
 // Each record filled with its own byte: an overlap shows as a record that lost its bytes.
-void Fill(void* p, unsigned char tag) { std::memset(p, tag, Record); }
+void Fill(void* p, unsigned char tag) {
+    std::memset(p, tag, Record);
+}
 bool Holds(const void* p, unsigned char tag) {
     const auto* b = static_cast<const unsigned char*>(p);
     return std::all_of(b, b + Record, [tag](unsigned char c) { return c == tag; });

@@ -34,8 +34,7 @@ inline std::vector<ReferenceRow> ReadReferenceTable(const std::string& name) {
             double v = 0.0;
             const auto [end, err] = std::from_chars(field.data(), field.data() + field.size(), v);
             if (err != std::errc() || end != field.data() + field.size()) {
-                throw std::runtime_error(path + ":" + std::to_string(lineNumber) + ": bad number " +
-                                         field);
+                throw std::runtime_error(path + ":" + std::to_string(lineNumber) + ": bad number " + field);
             }
             row.values.push_back(v);
         }
@@ -45,14 +44,14 @@ inline std::vector<ReferenceRow> ReadReferenceTable(const std::string& name) {
 }
 
 // The rows of one tag, each checked to carry `width` numbers.
-inline std::vector<ReferenceRow> RowsTagged(const std::vector<ReferenceRow>& rows,
-                                            const std::string& tag, std::size_t width) {
+inline std::vector<ReferenceRow> RowsTagged(const std::vector<ReferenceRow>& rows, const std::string& tag,
+                                            std::size_t width) {
     std::vector<ReferenceRow> out;
     for (const auto& r : rows) {
         if (r.tag != tag) continue;
         if (r.values.size() != width) {
-            throw std::runtime_error("line " + std::to_string(r.line) + ": expected " +
-                                     std::to_string(width) + " numbers after " + tag);
+            throw std::runtime_error("line " + std::to_string(r.line) + ": expected " + std::to_string(width) +
+                                     " numbers after " + tag);
         }
         out.push_back(r);
     }

@@ -50,10 +50,9 @@ protected:
     static void ExpectDecisionMaker(const std::string& kind) {
         for (int i = 1; i <= 4; ++i)
             for (int k = 1; k <= 3; ++k)
-                EXPECT_TRUE(RelativelyNear(AssessmentAt(3, i)->Values[k],
-                                           ScoringReference(std::string(Items[i - 1]) + "." + kind + "_dm." +
-                                                            std::to_string(k)),
-                                           1e-6L))
+                EXPECT_TRUE(RelativelyNear(
+                    AssessmentAt(3, i)->Values[k],
+                    ScoringReference(std::string(Items[i - 1]) + "." + kind + "_dm." + std::to_string(k)), 1e-6L))
                     << Items[i - 1] << " quantile " << k;
     }
 };
@@ -74,11 +73,13 @@ TEST_F(ScoringCaseTest, GlobalWeights) {
         const std::string item = Items[i - 1];
         // A's information is a small difference of logarithms of the 32-bit bounds (7.7 is
         // stored as 7.69999981): 1e-7 of it absolute.
-        EXPECT_NEAR(AssessmentAt(1, i)->Information, static_cast<double>(ScoringReference("A.information." + item)), 1e-7)
+        EXPECT_NEAR(AssessmentAt(1, i)->Information, static_cast<double>(ScoringReference("A.information." + item)),
+                    1e-7)
             << item;
         EXPECT_TRUE(RelativelyNear(AssessmentAt(2, i)->Information, ScoringReference("B.information." + item), 1e-6L))
             << item;
-        EXPECT_TRUE(RelativelyNear(ItemTable[i]->IntrinsicLow, ScoringReference(item + ".intrinsic_low"), 1e-6L)) << item;
+        EXPECT_TRUE(RelativelyNear(ItemTable[i]->IntrinsicLow, ScoringReference(item + ".intrinsic_low"), 1e-6L))
+            << item;
         EXPECT_TRUE(RelativelyNear(ItemTable[i]->IntrinsicHigh, ScoringReference(item + ".intrinsic_high"), 1e-6L))
             << item;
     }
@@ -138,4 +139,4 @@ TEST_F(ScoringCaseTest, ACheckDecisionMakerUsesTheWholeValuesAsEntered) {
         << "the other items have no whole values";
 }
 
-} // namespace
+}  // namespace

@@ -36,4 +36,4 @@ inline ::testing::AssertionResult RelativelyNear(long double actual, long double
                                          << static_cast<double>(diff / scale);
 }
 
-} // namespace testcase
+}  // namespace testcase

@@ -43,8 +43,8 @@ void UserWeights(std::vector<float> weights) {
 
 struct CodeCase {
     const char* what;
-    std::function<void()> caseAndOptions; // builds the case and sets the run options
-    std::function<void()> beforeRun;      // after the data check, just before the run
+    std::function<void()> caseAndOptions;  // builds the case and sets the run options
+    std::function<void()> beforeRun;       // after the data check, just before the run
     int code;
 };
 
@@ -67,7 +67,7 @@ std::vector<CodeCase> CodeCases() {
              HandComputedCase();
              for (int k = 1; k <= 3; ++k) ExpertTable[1]->Assessments[4]->Values[k] = NoValue;
              OptimiseDM = false;
-             UserSignificanceLevel = 0.5f; // between B's 0.0207 and A's 0.808
+             UserSignificanceLevel = 0.5f;  // between B's 0.0207 and A's 0.808
          },
          none, 4},
         {"a significance level above the largest calibration",
@@ -84,14 +84,26 @@ std::vector<CodeCase> CodeCases() {
              WeightType = 3;
          },
          none, RunSignificanceOutOfRange},
-        {"a user weight of 1, the others missing",
-         [] { HandComputedCase(); }, [] { UserWeights({1.0f, Missing}); }, RunUserWeightIsOne},
-        {"no user weight at all", [] { HandComputedCase(); }, [] { UserWeights({Missing, Missing}); },
+        {"a user weight of 1, the others missing", [] { HandComputedCase(); },
+         [] {
+             UserWeights({1.0f, Missing});
+         },
+         RunUserWeightIsOne},
+        {"no user weight at all", [] { HandComputedCase(); },
+         [] {
+             UserWeights({Missing, Missing});
+         },
          RunNoUserWeights},
-        {"a user weight below 0", [] { HandComputedCase(); }, [] { UserWeights({-0.1f, 0.5f}); },
+        {"a user weight below 0", [] { HandComputedCase(); },
+         [] {
+             UserWeights({-0.1f, 0.5f});
+         },
          RunUserWeightOutOfRange},
         {"user weights 0.6, 0.33, 0.07 (1.0000001 in 32 bits)", [] { ThreeExperts(); },
-         [] { UserWeights({0.6f, 0.33f, 0.07f}); }, RunUserWeightSum},
+         [] {
+             UserWeights({0.6f, 0.33f, 0.07f});
+         },
+         RunUserWeightSum},
         {"an expert without a valid seed answer",
          [] {
              HandComputedCase();
@@ -108,7 +120,7 @@ std::vector<CodeCase> CodeCases() {
         {"bounds beyond the 32-bit reals",
          [] {
              HandComputedCase();
-             ExpertTable[1]->Assessments[4]->Values[3] = 3.2e38f; // widened by a tenth: 3.52e38
+             ExpertTable[1]->Assessments[4]->Values[3] = 3.2e38f;  // widened by a tenth: 3.52e38
              ItemTable[4]->Scale = "UNI";
          },
          none, RunBoundOutOfRange},
@@ -154,14 +166,15 @@ struct UserWeightCase {
     std::vector<float> given;
     bool accepted;
     int code;
-    std::vector<float> after; // the weights after the check
+    std::vector<float> after;  // the weights after the check
 };
 
 class UserWeightTable : public ScoringRunTest, public ::testing::WithParamInterface<UserWeightCase> {};
 
 TEST_P(UserWeightTable, CheckAndFill) {
     const UserWeightCase& c = GetParam();
-    for (std::size_t e = 1; e <= c.given.size(); ++e) NewExpert("E" + std::to_string(e), "", e)->Weight = c.given[e - 1];
+    for (std::size_t e = 1; e <= c.given.size(); ++e)
+        NewExpert("E" + std::to_string(e), "", e)->Weight = c.given[e - 1];
     ExpertCount = static_cast<int>(c.given.size());
     int code = 0;
     EXPECT_EQ(CheckUserWeights(code), c.accepted);
@@ -215,9 +228,11 @@ TEST_F(ScoringRunTest, SignificanceLevelRangeAndCheck) {
     const float a = static_cast<float>(ScoringReference("A.calibration"));
     const float above = std::nextafter(CalibrationOfEntropy(1, 0.162f), 1.0f);
     const Row rows[] = {
-        {1, false, 0.0f, true},   {1, false, CalibrationOfEntropy(1, 0.162f), true}, {1, false, above, false},
-        {1, false, -1.0f, false}, {3, false, 0.5f, true},                           {3, false, 0.9f, false},
-        {1, true, 0.9f, true},    {2, false, 0.9f, true},                           {4, false, -1.0f, true},
+        {1, false, 0.0f, true},   {1, false, CalibrationOfEntropy(1, 0.162f), true},
+        {1, false, above, false}, {1, false, -1.0f, false},
+        {3, false, 0.5f, true},   {3, false, 0.9f, false},
+        {1, true, 0.9f, true},    {2, false, 0.9f, true},
+        {4, false, -1.0f, true},
     };
     for (const Row& r : rows) {
         WeightType = r.weights;
@@ -244,8 +259,8 @@ TEST_F(ScoringRunTest, SignificanceLevelRangeAndCheck) {
 // (0, 3, 7, 3): 0.29546 -> 0.2955, 7.683, between 7.407 and 7.815: 0.05.
 TEST_F(ScoringRunTest, CalibrationLevelsAreTheDistinctScoresAscending) {
     ExactChiSquare = false;
-    const std::vector<float> bins[] = {{}, {10.5f, 11.5f, 12.5f}, {9.5f, 10.5f, 11.5f}, {8.5f, 9.5f, 10.5f},
-                                       {7.5f, 8.5f, 9.5f}};
+    const std::vector<float> bins[] = {
+        {}, {10.5f, 11.5f, 12.5f}, {9.5f, 10.5f, 11.5f}, {8.5f, 9.5f, 10.5f}, {7.5f, 8.5f, 9.5f}};
     auto answers = [&](std::vector<int> hits) {
         std::vector<std::vector<float>> rows;
         for (int b = 1; b <= 4; ++b)
@@ -371,7 +386,8 @@ TEST_F(ScoringRunTest, ANumberThatIsNotFiniteNeverPassesForSuccess) {
 // be a plain run's on any number of threads, and the full run's information must be back once
 // the reuse closes.
 TEST(FullRunReuseTest, LeftOutRunsGiveThePlainRunsBitsAndTheFullRunsInformationComesBack) {
-    const generated::CaseShape shape{.experts = 14, .items = 24, .seeds = 8, .quantiles = 3, .logShare = 0.5, .seed = 21};
+    const generated::CaseShape shape{
+        .experts = 14, .items = 24, .seeds = 8, .quantiles = 3, .logShare = 0.5, .seed = 21};
     auto information = [] {
         std::vector<float> out;
         for (int e = 1; e <= ExpertCount; ++e)
@@ -424,4 +440,4 @@ TEST(FullRunReuseTest, LeftOutRunsGiveThePlainRunsBitsAndTheFullRunsInformationC
     RunThreadCount = 0;
 }
 
-} // namespace
+}  // namespace

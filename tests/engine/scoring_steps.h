@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "case_builder.h"
 #include "engine/decision_maker.h"
 #include "engine/globals.h"
 #include "engine/information.h"
@@ -15,7 +16,6 @@
 #include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "engine/weights.h"
-#include "case_builder.h"
 #include "scratch_folder.h"
 
 using namespace halvorine;
@@ -81,7 +81,9 @@ inline int ScoreCase() {
     return ScoreDecisionMaker();
 }
 
-inline TExpert* DecisionMaker() { return ExpertTable[ExpertCount + 1].get(); }
+inline TExpert* DecisionMaker() {
+    return ExpertTable[ExpertCount + 1].get();
+}
 
 // One quantile (50 %), both experts say 5.5 on the non-seed item 3: its range collapses to
 // 5.5 .. 5.5, and a bin without width carries mass.
@@ -107,4 +109,4 @@ protected:
     ScratchCurrentFolder folder_;
 };
 
-} // namespace testcase
+}  // namespace testcase

@@ -132,15 +132,13 @@ TEST(IncompleteGamma, DefinedResultsAndFailuresAtTheEdges) {
         {2.0L, -3.0L, 0.0L, true},  // below it: no probability
         {2.0L, Inf, 1.0L, true},    // the upper end
         {0.0L, 1.0L, 0.0L, false},  // no distribution with shape 0 or less
-        {-1.5L, 1.0L, 0.0L, false}, {NaN, 1.0L, 0.0L, false},
-        {Inf, 1.0L, 0.0L, false},   {2.0L, NaN, 0.0L, false},
+        {-1.5L, 1.0L, 0.0L, false}, {NaN, 1.0L, 0.0L, false}, {Inf, 1.0L, 0.0L, false}, {2.0L, NaN, 0.0L, false},
     };
     for (const auto& c : cases) {
         bool ok = !c.ok;
         EXPECT_EQ(IncompleteGamma(c.a, c.x, &ok), c.result)
             << "a = " << static_cast<double>(c.a) << ", x = " << static_cast<double>(c.x);
-        EXPECT_EQ(ok, c.ok) << "a = " << static_cast<double>(c.a)
-                            << ", x = " << static_cast<double>(c.x);
+        EXPECT_EQ(ok, c.ok) << "a = " << static_cast<double>(c.a) << ", x = " << static_cast<double>(c.x);
     }
     bool ok = true;
     EXPECT_EQ(ChiSquareCDF(0, 1.0L, &ok), 0.0L);

@@ -36,7 +36,7 @@ TEST_F(TablesTest, MissingValueConventions) {
     struct Case {
         float value;
         bool missing;
-    } cases[] = {{-999.45f, true}, {-999.59f, true}, {-999.39f, false}, {NoValue, true},
+    } cases[] = {{-999.45f, true},     {-999.59f, true},  {-999.39f, false}, {NoValue, true},
                  {MissingValue, true}, {-999.61f, false}, {0.0f, false}};
     for (const auto& c : cases) EXPECT_EQ(IsMissing(c.value), c.missing) << c.value;
 
@@ -85,10 +85,14 @@ TEST_F(TablesTest, DefaultIdentifiersStayDistinctWithinTheirWidth) {
     struct Case {
         std::string got, want;
     } cases[] = {
-        {DefaultItemId(7), "_item  7"},       {DefaultItemId(1000), "_item1000"},
-        {DefaultExpertId(7), "_exp   7"},     {DefaultExpertId(999), "_exp 999"},
-        {DefaultExpertId(1000), "_exp1000"},  {DefaultDecisionMakerId(1), "DMaker 1"},
-        {DefaultDecisionMakerId(99), "DMaker99"}, {DefaultDecisionMakerId(100), "DMake100"},
+        {DefaultItemId(7), "_item  7"},
+        {DefaultItemId(1000), "_item1000"},
+        {DefaultExpertId(7), "_exp   7"},
+        {DefaultExpertId(999), "_exp 999"},
+        {DefaultExpertId(1000), "_exp1000"},
+        {DefaultDecisionMakerId(1), "DMaker 1"},
+        {DefaultDecisionMakerId(99), "DMaker99"},
+        {DefaultDecisionMakerId(100), "DMake100"},
         {DefaultDecisionMakerId(10000), "DMa10000"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
@@ -155,7 +159,7 @@ TEST_F(TablesTest, DecisionMakerIsRefusedWithoutDataExpertsOrWithAnUnmappedItem)
 
     SmallCase();
     BuildItemIndexMap();
-    ItemColumnMap[2] = 0; // an item without a slot
+    ItemColumnMap[2] = 0;  // an item without a slot
     EXPECT_FALSE(AddDecisionMaker("DM"));
     EXPECT_EQ(ExpertIds().size(), 2u);
 }
@@ -192,7 +196,9 @@ TEST_F(TablesTest, DeletingAnItemReachesDecisionMakers) {
     for (int e = 1; e <= 3; ++e) {
         for (int s = 1; s <= MaxItemCount; ++s) {
             const auto& a = ExpertTable[e]->Assessments[s];
-            if (a) { EXPECT_NE(a->Item, gone) << "expert " << e << " slot " << s; }
+            if (a) {
+                EXPECT_NE(a->Item, gone) << "expert " << e << " slot " << s;
+            }
         }
         EXPECT_EQ(ExpertTable[e]->Assessments[2]->Item, ItemTable[2].get());
     }
@@ -366,8 +372,8 @@ TEST_F(TablesTest, CheckCaseDataCodes) {
         const char* name;
         void (*change)();
         int code;
-        int expert; // CheckedExpert, 0 = not checked
-        int slot;   // ItemCount, 0 = not checked
+        int expert;  // CheckedExpert, 0 = not checked
+        int slot;    // ItemCount, 0 = not checked
     } cases[] = {
         {"valid", [] {}, 2, 0, 0},
         {"expert without id", [] { ExpertTable[2]->Id = ""; }, CheckNoExpertId, 0, 0},
@@ -387,8 +393,8 @@ TEST_F(TablesTest, CheckCaseDataCodes) {
          },
          CheckNotPositiveLog, 1, 1},
         {"one seed item", [] { ItemTable[2]->HasRealisation = false; }, CheckTooFewSeeds, 0, 0},
-        {"slot holds another item",
-         [] { std::swap(ExpertTable[2]->Assessments[2], ExpertTable[2]->Assessments[3]); }, CheckNoItem, 2, 2},
+        {"slot holds another item", [] { std::swap(ExpertTable[2]->Assessments[2], ExpertTable[2]->Assessments[3]); },
+         CheckNoItem, 2, 2},
         {"missing values are no error",
          [] {
              for (int e = 1; e <= 2; ++e)
@@ -409,8 +415,12 @@ TEST_F(TablesTest, CheckCaseDataCodes) {
         SmallCase();
         c.change();
         EXPECT_EQ(CheckCaseData(), c.code);
-        if (c.expert) { EXPECT_EQ(CheckedExpert, c.expert); }
-        if (c.slot) { EXPECT_EQ(ItemCount, c.slot); }
+        if (c.expert) {
+            EXPECT_EQ(CheckedExpert, c.expert);
+        }
+        if (c.slot) {
+            EXPECT_EQ(ItemCount, c.slot);
+        }
     }
 }
 
@@ -418,7 +428,7 @@ TEST_F(TablesTest, CheckCountsAndValidity) {
     SmallCase();
     ExpertTable[2]->Assessments[1]->Values[2] = NoValue;
     ItemTable[2]->FilterFlag = true;
-    ExpertTable[1]->Assessments[2]->Values[1] = 99; // not checked: flagged
+    ExpertTable[1]->Assessments[2]->Values[1] = 99;  // not checked: flagged
     EXPECT_EQ(CheckCaseData(), 2);
     EXPECT_EQ(SeedItemCount, 2);
     EXPECT_EQ(SeedAssessmentCount, 2) << "the flagged seed item is not counted";
@@ -443,4 +453,4 @@ TEST_F(TablesTest, SetAllScalesMarksBothFiles) {
     EXPECT_EQ(ExpertTable[1]->Weight, MissingValue);
 }
 
-} // namespace
+}  // namespace

@@ -164,17 +164,16 @@ TEST_F(WeightsTest, WeightsFileByteForByte) {
     for (int e = 1; e <= 10; ++e) NewExpert("E" + std::to_string(e), "", e)->RawWeight = raw[e];
     ExpertCount = 10;
     WriteWeightsFile();
-    EXPECT_EQ(WeightsFile(),
-              " 1:   0.2500000000\r\n"
-              " 2:   0.1000000015\r\n"
-              " 3: 1234.5000000000\r\n"
-              " 4:   0.0000000000\r\n"
-              " 5:   0.0000000000\r\n"
-              " 6:   0.5000000000\r\n"
-              " 7:   0.1250000000\r\n"
-              " 8:   0.7500000000\r\n"
-              " 9:   0.0625000000\r\n"
-              "10:   0.0000030000\r\n");
+    EXPECT_EQ(WeightsFile(), " 1:   0.2500000000\r\n"
+                             " 2:   0.1000000015\r\n"
+                             " 3: 1234.5000000000\r\n"
+                             " 4:   0.0000000000\r\n"
+                             " 5:   0.0000000000\r\n"
+                             " 6:   0.5000000000\r\n"
+                             " 7:   0.1250000000\r\n"
+                             " 8:   0.7500000000\r\n"
+                             " 9:   0.0625000000\r\n"
+                             "10:   0.0000030000\r\n");
 }
 
 TEST_F(WeightsTest, AFileThatCannotBeWrittenDoesNotStopTheWeights) {
@@ -204,4 +203,4 @@ TEST_F(WeightsTest, AFileThatCannotBeWrittenDoesNotStopTheWeights) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -17,8 +17,7 @@ using platform::WriteSettingsLine;
 
 class SettingsFile : public ScratchTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ScratchTest::SetUp();
         config_ = Folder("config");
         setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
@@ -29,13 +28,12 @@ protected:
     fs::path config_;
 };
 
-TEST_F(SettingsFile, WrittenBesideTheProgramWithCrLfAndReadBack)
-{
+TEST_F(SettingsFile, WrittenBesideTheProgramWithCrLfAndReadBack) {
     const fs::path prog = Folder("prog");
     SetProgramFolderForTesting(prog.string());
 
     WriteSettingsLine("halvorin.ini", "/cases/long case name.dtt");
-    WriteSettingsLine("halvorin.ini", "/c/x.rls"); // a shorter line replaces the whole file
+    WriteSettingsLine("halvorin.ini", "/c/x.rls");  // a shorter line replaces the whole file
 
     EXPECT_EQ(SettingsWritePath("halvorin.ini"), (prog / "halvorin.ini").string());
     EXPECT_EQ(ReadFile(prog / "halvorin.ini"), "/c/x.rls\r\n");
@@ -45,8 +43,7 @@ TEST_F(SettingsFile, WrittenBesideTheProgramWithCrLfAndReadBack)
     EXPECT_TRUE(fs::is_empty(config_));
 }
 
-TEST_F(SettingsFile, EachProgramHasItsOwnFile)
-{
+TEST_F(SettingsFile, EachProgramHasItsOwnFile) {
     SetProgramFolderForTesting(Folder("prog").string());
     WriteSettingsLine("halvorin.ini", "a.dtt");
     WriteSettingsLine("trindel.ini", "b.ey");
@@ -54,8 +51,7 @@ TEST_F(SettingsFile, EachProgramHasItsOwnFile)
     EXPECT_EQ(ReadSettingsLine("trindel.ini"), "b.ey");
 }
 
-TEST_F(SettingsFile, EmptyLineIsWrittenAsALineEnd)
-{
+TEST_F(SettingsFile, EmptyLineIsWrittenAsALineEnd) {
     const fs::path prog = Folder("prog");
     SetProgramFolderForTesting(prog.string());
     WriteSettingsLine("trindel.ini", "");
@@ -63,8 +59,7 @@ TEST_F(SettingsFile, EmptyLineIsWrittenAsALineEnd)
     EXPECT_EQ(ReadSettingsLine("trindel.ini"), "");
 }
 
-TEST_F(SettingsFile, ReadGivesTheFirstLineWithoutItsEnd)
-{
+TEST_F(SettingsFile, ReadGivesTheFirstLineWithoutItsEnd) {
     const struct {
         std::string contents;
         std::string line;
@@ -75,7 +70,7 @@ TEST_F(SettingsFile, ReadGivesTheFirstLineWithoutItsEnd)
         {"\r\n/a/b.dtt\r\n", ""},
         {"", ""},
         {" lead and  inner blanks\t \r\n", " lead and  inner blanks\t "},
-        {"caf\xE9.dtt\r\n", "caf\xE9.dtt"}, // bytes as they are, not decoded
+        {"caf\xE9.dtt\r\n", "caf\xE9.dtt"},  // bytes as they are, not decoded
     };
     const fs::path prog = Folder("prog");
     SetProgramFolderForTesting(prog.string());
@@ -85,15 +80,13 @@ TEST_F(SettingsFile, ReadGivesTheFirstLineWithoutItsEnd)
     }
 }
 
-TEST_F(SettingsFile, MissingFileReadsEmpty)
-{
+TEST_F(SettingsFile, MissingFileReadsEmpty) {
     SetProgramFolderForTesting(Folder("prog").string());
     EXPECT_EQ(ReadSettingsLine("halvorin.ini"), "");
     EXPECT_FALSE(fs::exists(SettingsReadPath("halvorin.ini")));
 }
 
-TEST_F(SettingsFile, UnusableProgramFolderFallsBackToTheConfigurationFolder)
-{
+TEST_F(SettingsFile, UnusableProgramFolderFallsBackToTheConfigurationFolder) {
     SetProgramFolderForTesting(UnusableProgramFolder());
     const fs::path expected = config_ / "halvorine" / "trindel.ini";
 
@@ -104,23 +97,21 @@ TEST_F(SettingsFile, UnusableProgramFolderFallsBackToTheConfigurationFolder)
     EXPECT_EQ(ReadSettingsLine("trindel.ini"), "/cases/t.ey");
 }
 
-TEST_F(SettingsFile, ConfigurationFolderIsUnderHomeWithoutAnAbsoluteXdgConfigHome)
-{
+TEST_F(SettingsFile, ConfigurationFolderIsUnderHomeWithoutAnAbsoluteXdgConfigHome) {
     SetProgramFolderForTesting(UnusableProgramFolder());
     setenv("HOME", Folder("home").c_str(), 1);
     const std::string expected = (root_ / "home" / ".config" / "halvorine" / "halvorin.ini").string();
 
     unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(SettingsWritePath("halvorin.ini"), expected);
-    setenv("XDG_CONFIG_HOME", "relative/config", 1); // not a valid setting
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);  // not a valid setting
     EXPECT_EQ(SettingsWritePath("halvorin.ini"), expected);
 
     WriteSettingsLine("halvorin.ini", "x.dtt");
     EXPECT_EQ(ReadFile(expected), "x.dtt\r\n");
 }
 
-TEST_F(SettingsFile, ProgramFolderIsReadFirstThenTheConfigurationFolder)
-{
+TEST_F(SettingsFile, ProgramFolderIsReadFirstThenTheConfigurationFolder) {
     const fs::path prog = Folder("prog");
     SetProgramFolderForTesting(prog.string());
     WriteFile("config/halvorine/halvorin.ini", "from config\r\n");
@@ -130,8 +121,7 @@ TEST_F(SettingsFile, ProgramFolderIsReadFirstThenTheConfigurationFolder)
     EXPECT_EQ(ReadSettingsLine("halvorin.ini"), "beside");
 }
 
-TEST_F(SettingsFile, ReadOnlyProgramFolderReadsWhereTheLastWriteWent)
-{
+TEST_F(SettingsFile, ReadOnlyProgramFolderReadsWhereTheLastWriteWent) {
     const fs::path prog = Folder("prog");
     WriteFile("prog/halvorin.ini", "installed with the program\r\n");
     SetProgramFolderForTesting(prog.string());
@@ -143,8 +133,7 @@ TEST_F(SettingsFile, ReadOnlyProgramFolderReadsWhereTheLastWriteWent)
     EXPECT_EQ(ReadSettingsLine("halvorin.ini"), "/cases/last.dtt");
 }
 
-TEST_F(SettingsFile, FailuresToWriteAreIgnored)
-{
+TEST_F(SettingsFile, FailuresToWriteAreIgnored) {
     SetProgramFolderForTesting(UnusableProgramFolder());
     setenv("XDG_CONFIG_HOME", (WriteFile("config-file", "x") / "cfg").c_str(), 1);
     EXPECT_NO_THROW(WriteSettingsLine("halvorin.ini", "lost"));
@@ -153,11 +142,10 @@ TEST_F(SettingsFile, FailuresToWriteAreIgnored)
 
 // The file goes through the writer of the case files: a temporary of its own beside it, so a
 // leftover of any name is no obstacle, and a link to the file stays a link.
-TEST_F(SettingsFile, WrittenLikeACaseFile)
-{
+TEST_F(SettingsFile, WrittenLikeACaseFile) {
     const fs::path prog = Folder("prog");
     SetProgramFolderForTesting(prog.string());
-    Folder("prog/halvorin.ini.new"); // what a fixed temporary name would trip over
+    Folder("prog/halvorin.ini.new");  // what a fixed temporary name would trip over
     WriteFile("prog/halvorin.ini.tmp", "left over");
     WriteSettingsLine("halvorin.ini", "/cases/a.dtt");
     EXPECT_EQ(ReadFile(prog / "halvorin.ini"), "/cases/a.dtt\r\n");
@@ -174,16 +162,14 @@ TEST_F(SettingsFile, WrittenLikeACaseFile)
 
 class ProgramFolderTest : public ScratchTest {};
 
-TEST_F(ProgramFolderTest, IsTheFolderOfTheRunningExecutable)
-{
+TEST_F(ProgramFolderTest, IsTheFolderOfTheRunningExecutable) {
     const std::string folder = platform::ProgramFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');
     EXPECT_TRUE(fs::is_regular_file(folder + "test_platform")) << folder;
 }
 
-TEST_F(ProgramFolderTest, OverrideGetsATrailingSlashAndCanBeUndone)
-{
+TEST_F(ProgramFolderTest, OverrideGetsATrailingSlashAndCanBeUndone) {
     const std::string real = platform::ProgramFolder();
     SetProgramFolderForTesting("/opt/halvorine");
     EXPECT_EQ(platform::ProgramFolder(), "/opt/halvorine/");
@@ -195,19 +181,17 @@ TEST_F(ProgramFolderTest, OverrideGetsATrailingSlashAndCanBeUndone)
 
 class ChangeToFolderOfTest : public ScratchTest {};
 
-TEST_F(ChangeToFolderOfTest, MakesTheFileFolderCurrent)
-{
+TEST_F(ChangeToFolderOfTest, MakesTheFileFolderCurrent) {
     const fs::path cases = Folder("cases");
-    platform::ChangeToFolderOf((cases / "a.dtt").string()); // the file need not exist
+    platform::ChangeToFolderOf((cases / "a.dtt").string());  // the file need not exist
     EXPECT_EQ(fs::current_path(), cases);
 
     Folder("cases/sub");
-    platform::ChangeToFolderOf("sub/b.rls"); // relative to the current directory
+    platform::ChangeToFolderOf("sub/b.rls");  // relative to the current directory
     EXPECT_EQ(fs::current_path(), cases / "sub");
 }
 
-TEST_F(ChangeToFolderOfTest, LeavesTheCurrentDirectoryForABareNameOrAMissingFolder)
-{
+TEST_F(ChangeToFolderOfTest, LeavesTheCurrentDirectoryForABareNameOrAMissingFolder) {
     fs::current_path(root_);
     platform::ChangeToFolderOf("case.dtt");
     EXPECT_EQ(fs::current_path(), root_);
@@ -215,8 +199,7 @@ TEST_F(ChangeToFolderOfTest, LeavesTheCurrentDirectoryForABareNameOrAMissingFold
     EXPECT_EQ(fs::current_path(), root_);
 }
 
-TEST(AppendDefaultExt, OnlyWhenTheFileNameHasNoExtension)
-{
+TEST(AppendDefaultExt, OnlyWhenTheFileNameHasNoExtension) {
     const struct {
         const char* path;
         const char* ext;
@@ -226,7 +209,7 @@ TEST(AppendDefaultExt, OnlyWhenTheFileNameHasNoExtension)
         {"/cases/case", "dtt", "/cases/case.dtt"},
         {"case.rls", "dtt", "case.rls"},
         {"case.tar.gz", "dtt", "case.tar.gz"},
-        {"/cases.d/case", "ey", "/cases.d/case.ey"}, // a point in the folder does not count
+        {"/cases.d/case", "ey", "/cases.d/case.ey"},  // a point in the folder does not count
         {"case", "", "case"},
     };
     for (const auto& c : cases)
@@ -235,16 +218,14 @@ TEST(AppendDefaultExt, OnlyWhenTheFileNameHasNoExtension)
 
 class FindHelpFileTest : public ScratchTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ScratchTest::SetUp();
         SetProgramFolderForTesting(Folder("prog").string());
         fs::current_path(Folder("case"));
     }
 };
 
-TEST_F(FindHelpFileTest, FindsTheNameInAnyCaseInTheCurrentThenTheProgramFolder)
-{
+TEST_F(FindHelpFileTest, FindsTheNameInAnyCaseInTheCurrentThenTheProgramFolder) {
     const fs::path inProgram = WriteFile("prog/HALVORINE.HLP", "<html></html>");
     EXPECT_EQ(platform::FindHelpFile("Halvorine.hlp"), inProgram.string());
     EXPECT_EQ(platform::FindHelpFile(inProgram.string()), inProgram.string());
@@ -254,18 +235,16 @@ TEST_F(FindHelpFileTest, FindsTheNameInAnyCaseInTheCurrentThenTheProgramFolder)
     EXPECT_EQ(platform::FindHelpFile("halvorine.hlp"), inCase.string());
 }
 
-TEST_F(FindHelpFileTest, LooksBesideAGivenFolder)
-{
+TEST_F(FindHelpFileTest, LooksBesideAGivenFolder) {
     const fs::path doc = WriteFile("docs/HALVORINE.HLP", "text");
     EXPECT_EQ(platform::FindHelpFile((root_ / "docs" / "Halvorine.hlp").string()), doc.string());
 }
 
-TEST_F(FindHelpFileTest, EmptyWhenNowhere)
-{
-    Folder("case/Halvorine.hlp"); // a folder of that name is not the file
+TEST_F(FindHelpFileTest, EmptyWhenNowhere) {
+    Folder("case/Halvorine.hlp");  // a folder of that name is not the file
     EXPECT_EQ(platform::FindHelpFile("Halvorine.hlp"), "");
     EXPECT_EQ(platform::FindHelpFile(""), "");
 }
 
-} // namespace
-} // namespace platform_test
+}  // namespace
+}  // namespace platform_test

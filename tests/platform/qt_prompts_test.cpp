@@ -25,8 +25,7 @@ using platform::Answer;
 using platform::Buttons;
 using platform::MessageKind;
 
-TEST(QtNameFilters, ConvertsDescriptionPatternPairs)
-{
+TEST(QtNameFilters, ConvertsDescriptionPatternPairs) {
     const struct {
         std::string filter;
         QStringList expected;
@@ -45,12 +44,10 @@ TEST(QtNameFilters, ConvertsDescriptionPatternPairs)
         {"Fichiers r\xE9sultat|*.ouc", {QString::fromUtf8("Fichiers r\u00e9sultat (*.ouc)")}},
         {"", {}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::QtNameFilters(c.filter), c.expected) << c.filter;
+    for (const auto& c : cases) EXPECT_EQ(platform::QtNameFilters(c.filter), c.expected) << c.filter;
 }
 
-TEST(QtBytes, ShownAsUtf8WhenValidElseLatin1)
-{
+TEST(QtBytes, ShownAsUtf8WhenValidElseLatin1) {
     const struct {
         std::string bytes;
         QString text;
@@ -58,9 +55,9 @@ TEST(QtBytes, ShownAsUtf8WhenValidElseLatin1)
         {"plain", "plain"},
         {"caf\xC3\xA9", QString::fromUtf8("caf\u00e9")},
         {"caf\xE9", QString::fromUtf8("caf\u00e9")},
-        {"\xC3", QString::fromUtf8("\u00c3")}, // cut UTF-8 sequence
+        {"\xC3", QString::fromUtf8("\u00c3")},  // cut UTF-8 sequence
         {"\xC3\xA9\xE9", QString::fromUtf8("\u00c3\u00a9\u00e9")},
-        {"\xEF\xBB\xBFx", QString(QChar(0xFEFF)) + "x"}, // byte-order mark kept
+        {"\xEF\xBB\xBFx", QString(QChar(0xFEFF)) + "x"},  // byte-order mark kept
         {std::string("a\0b", 3), QString::fromUtf8("a\0b", 3)},
     };
     for (const auto& c : cases)
@@ -68,8 +65,7 @@ TEST(QtBytes, ShownAsUtf8WhenValidElseLatin1)
     EXPECT_EQ(platform::BytesFromQString(QString::fromUtf8("r\u00e9sultat")), "r\xC3\xA9sultat");
 }
 
-TEST(QtMessageBox, IconByKind)
-{
+TEST(QtMessageBox, IconByKind) {
     const struct {
         MessageKind kind;
         QMessageBox::Icon icon;
@@ -79,12 +75,10 @@ TEST(QtMessageBox, IconByKind)
         {MessageKind::Information, QMessageBox::Information},
         {MessageKind::Confirmation, QMessageBox::Question},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::MakeMessageBox(c.kind, "x", Buttons::Ok, nullptr)->icon(), c.icon);
+    for (const auto& c : cases) EXPECT_EQ(platform::MakeMessageBox(c.kind, "x", Buttons::Ok, nullptr)->icon(), c.icon);
 }
 
-TEST(QtMessageBox, ButtonsDefaultAndEscapeBySet)
-{
+TEST(QtMessageBox, ButtonsDefaultAndEscapeBySet) {
     const struct {
         Buttons buttons;
         QMessageBox::StandardButtons offered;
@@ -105,8 +99,7 @@ TEST(QtMessageBox, ButtonsDefaultAndEscapeBySet)
     }
 }
 
-TEST(QtMessageBox, TitleIsTheApplicationAndTheTextIsNeverMarkup)
-{
+TEST(QtMessageBox, TitleIsTheApplicationAndTheTextIsNeverMarkup) {
     QMainWindow window;
     const std::string text = "Item <b>X</b> in caf\xE9.dtt";
     const auto box = platform::MakeMessageBox(MessageKind::Error, text, Buttons::Ok, &window);
@@ -116,8 +109,7 @@ TEST(QtMessageBox, TitleIsTheApplicationAndTheTextIsNeverMarkup)
     EXPECT_EQ(box->parentWidget(), &window);
 }
 
-TEST(QtMessageBox, AnswerFromButton)
-{
+TEST(QtMessageBox, AnswerFromButton) {
     const struct {
         int button;
         Buttons buttons;
@@ -133,14 +125,12 @@ TEST(QtMessageBox, AnswerFromButton)
         {-1, Buttons::YesNo, Answer::No},
         {-1, Buttons::YesNoCancel, Answer::Cancel},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::AnswerFromButton(c.button, c.buttons), c.answer) << c.button;
+    for (const auto& c : cases) EXPECT_EQ(platform::AnswerFromButton(c.button, c.buttons), c.answer) << c.button;
 }
 
 class QtFileDialog : public ScratchTest {};
 
-TEST_F(QtFileDialog, OpenStartsOnTheFilterAndFileGiven)
-{
+TEST_F(QtFileDialog, OpenStartsOnTheFilterAndFileGiven) {
     const fs::path cases = Folder("cases");
     platform::FileChoice choice;
     choice.Title = "Open Case";
@@ -160,19 +150,18 @@ TEST_F(QtFileDialog, OpenStartsOnTheFilterAndFileGiven)
     // The folder of the remembered case wins over the initial folder.
     EXPECT_EQ(dialog.directory().absolutePath(), QString::fromStdString(cases.string()));
 
-    choice.FilterIndex = 1; // its description has a double blank
+    choice.FilterIndex = 1;  // its description has a double blank
     QFileDialog first;
     platform::ConfigureFileDialog(first, choice, false);
     EXPECT_EQ(first.selectedNameFilter(), "Expert Assessment Files (.dtt) (*.dtt)");
 }
 
-TEST_F(QtFileDialog, SaveTakesDefaultExtAndOverwritePrompt)
-{
+TEST_F(QtFileDialog, SaveTakesDefaultExtAndOverwritePrompt) {
     fs::current_path(Folder("here"));
     for (const bool prompt : {true, false}) {
         platform::FileChoice choice;
         choice.Filter = "Output files (*.dis)|*.dis";
-        choice.FilterIndex = 5; // out of range: the first
+        choice.FilterIndex = 5;  // out of range: the first
         choice.DefaultExt = "dis";
         choice.OverwritePrompt = prompt;
 
@@ -188,8 +177,7 @@ TEST_F(QtFileDialog, SaveTakesDefaultExtAndOverwritePrompt)
     }
 }
 
-TEST(QtPromptsCaption, SetOnTheMainWindowAndReadBack)
-{
+TEST(QtPromptsCaption, SetOnTheMainWindowAndReadBack) {
     QMainWindow window;
     window.show();
     platform::QtPrompts prompts(&window);
@@ -203,23 +191,20 @@ TEST(QtPromptsCaption, SetOnTheMainWindowAndReadBack)
     EXPECT_EQ(prompts.Caption(), "Set elsewhere");
 }
 
-TEST(QtPromptsCaption, KeptWithoutAMainWindow)
-{
+TEST(QtPromptsCaption, KeptWithoutAMainWindow) {
     platform::QtPrompts prompts(nullptr);
     prompts.SetCaption("Reading Items file...");
     EXPECT_EQ(prompts.Caption(), "Reading Items file...");
 }
 
-bool ShowsWaitCursor()
-{
+bool ShowsWaitCursor() {
     const QCursor* c = QApplication::overrideCursor();
     return c && c->shape() == Qt::WaitCursor;
 }
 
-TEST(QtPromptsBusy, NestedBusyRestoresOnlyTheLast)
-{
+TEST(QtPromptsBusy, NestedBusyRestoresOnlyTheLast) {
     ASSERT_EQ(QApplication::overrideCursor(), nullptr);
-    QApplication::setOverrideCursor(QCursor(Qt::CrossCursor)); // somebody else's
+    QApplication::setOverrideCursor(QCursor(Qt::CrossCursor));  // somebody else's
     {
         platform::QtPrompts prompts(nullptr);
         prompts.BeginBusy();
@@ -229,11 +214,11 @@ TEST(QtPromptsBusy, NestedBusyRestoresOnlyTheLast)
         EXPECT_TRUE(ShowsWaitCursor());
         prompts.EndBusy();
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
-        prompts.EndBusy(); // one too many must not take the other cursor away
+        prompts.EndBusy();  // one too many must not take the other cursor away
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
         EXPECT_EQ(prompts.BusyDepth(), 0);
 
-        prompts.BeginBusy(); // still up when the prompts go
+        prompts.BeginBusy();  // still up when the prompts go
     }
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
@@ -241,8 +226,7 @@ TEST(QtPromptsBusy, NestedBusyRestoresOnlyTheLast)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(QtPromptsClipboard, RoundTripInUtf8)
-{
+TEST(QtPromptsClipboard, RoundTripInUtf8) {
     platform::QtPrompts prompts(nullptr);
     const struct {
         std::string set;
@@ -250,7 +234,7 @@ TEST(QtPromptsClipboard, RoundTripInUtf8)
     } cases[] = {
         {"1\t2\r\n3\t4\r\n", "1\t2\r\n3\t4\r\n"},
         {"caf\xC3\xA9\r\n", "caf\xC3\xA9\r\n"},
-        {"caf\xE9\r\n", "caf\xC3\xA9\r\n"}, // Latin-1 bytes come back as UTF-8
+        {"caf\xE9\r\n", "caf\xC3\xA9\r\n"},  // Latin-1 bytes come back as UTF-8
         {"", ""},
     };
     for (const auto& c : cases) {
@@ -263,8 +247,7 @@ TEST(QtPromptsClipboard, RoundTripInUtf8)
 
 class QtPromptsHelp : public ScratchTest {};
 
-TEST_F(QtPromptsHelp, ShowsAnHtmlFileInANonModalWindow)
-{
+TEST_F(QtPromptsHelp, ShowsAnHtmlFileInANonModalWindow) {
     platform::SetProgramFolderForTesting(Folder("prog").string());
     WriteFile("prog/HALVORINE.HLP", "<html><body><h1>Contents</h1><p>Opening a case</p></body></html>");
     QMainWindow window;
@@ -288,17 +271,15 @@ TEST_F(QtPromptsHelp, ShowsAnHtmlFileInANonModalWindow)
     EXPECT_EQ(browser->toPlainText(), "Changed");
 }
 
-TEST_F(QtPromptsHelp, ShowsPlainTextAsItIs)
-{
+TEST_F(QtPromptsHelp, ShowsPlainTextAsItIs) {
     const fs::path file = WriteFile("help.txt", "Contents\n\n  1. Open a case\n  2. Run\n");
-    platform::QtPrompts prompts(nullptr); // the window is then the prompts' own
+    platform::QtPrompts prompts(nullptr);  // the window is then the prompts' own
     ASSERT_TRUE(prompts.ShowHelp(file.string()));
     const auto* browser = prompts.HelpWindow()->findChild<QTextBrowser*>("HelpBrowser");
     EXPECT_EQ(browser->toPlainText(), "Contents\n\n  1. Open a case\n  2. Run\n");
 }
 
-TEST_F(QtPromptsHelp, FalseWithoutTheFile)
-{
+TEST_F(QtPromptsHelp, FalseWithoutTheFile) {
     platform::SetProgramFolderForTesting(Folder("prog").string());
     fs::current_path(root_);
     platform::QtPrompts prompts(nullptr);
@@ -308,8 +289,7 @@ TEST_F(QtPromptsHelp, FalseWithoutTheFile)
 
 class QtPromptsStart : public ScratchTest {};
 
-TEST_F(QtPromptsStart, StartsAProgramInTheCurrentDirectory)
-{
+TEST_F(QtPromptsStart, StartsAProgramInTheCurrentDirectory) {
     // Each copy leaves its own mark in the directory it runs in.
     const fs::path byPath = WriteFile("prog/starter", "#!/bin/sh\ntouch started-by-path\n");
     const fs::path byName = WriteFile("case/starter", "#!/bin/sh\ntouch started-by-name\n");
@@ -319,18 +299,16 @@ TEST_F(QtPromptsStart, StartsAProgramInTheCurrentDirectory)
 
     platform::QtPrompts prompts(nullptr);
     ASSERT_TRUE(prompts.StartProgram(byPath.string()));
-    ASSERT_TRUE(prompts.StartProgram("starter")); // a bare name is the file here, not one on the PATH
+    ASSERT_TRUE(prompts.StartProgram("starter"));  // a bare name is the file here, not one on the PATH
     const fs::path marks[] = {root_ / "case" / "started-by-path", root_ / "case" / "started-by-name"};
     for (const fs::path& mark : marks) {
-        for (int i = 0; i < 500 && !fs::exists(mark); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 500 && !fs::exists(mark); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         EXPECT_TRUE(fs::exists(mark)) << mark;
     }
     EXPECT_FALSE(fs::exists(root_ / "prog" / "started-by-path"));
 }
 
-TEST_F(QtPromptsStart, FalseWhenTheProgramCannotStart)
-{
+TEST_F(QtPromptsStart, FalseWhenTheProgramCannotStart) {
     fs::current_path(root_);
     WriteFile("not-executable", "data");
     platform::QtPrompts prompts(nullptr);
@@ -339,8 +317,7 @@ TEST_F(QtPromptsStart, FalseWhenTheProgramCannotStart)
     EXPECT_FALSE(prompts.StartProgram((root_ / "not-executable").string()));
 }
 
-TEST(QtPromptsRandom, UniformOnTheHalfOpenUnitIntervalWithFullPrecision)
-{
+TEST(QtPromptsRandom, UniformOnTheHalfOpenUnitIntervalWithFullPrecision) {
     platform::QtPrompts prompts(nullptr);
     prompts.Randomize();
     double sum = 0;
@@ -358,8 +335,7 @@ TEST(QtPromptsRandom, UniformOnTheHalfOpenUnitIntervalWithFullPrecision)
     EXPECT_TRUE(finerThan32Bits);
 }
 
-TEST(QtPromptsRandom, RandomizeSeedsFromTheClock)
-{
+TEST(QtPromptsRandom, RandomizeSeedsFromTheClock) {
     platform::QtPrompts a(nullptr);
     platform::QtPrompts b(nullptr);
     a.Randomize();
@@ -368,5 +344,5 @@ TEST(QtPromptsRandom, RandomizeSeedsFromTheClock)
     EXPECT_NE(a.Random(), b.Random());
 }
 
-} // namespace
-} // namespace platform_test
+}  // namespace
+}  // namespace platform_test

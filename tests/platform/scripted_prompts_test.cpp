@@ -18,8 +18,7 @@ using platform::MessageKind;
 using platform::ScriptedPrompts;
 using ::testing::ElementsAre;
 
-TEST(ScriptedPromptsMessages, AnswersInOrderAndRecordsEachBoxExactly)
-{
+TEST(ScriptedPromptsMessages, AnswersInOrderAndRecordsEachBoxExactly) {
     ScriptedPrompts p;
     p.QueueAnswer(Answer::Yes);
     p.QueueAnswer(Answer::Cancel);
@@ -30,8 +29,8 @@ TEST(ScriptedPromptsMessages, AnswersInOrderAndRecordsEachBoxExactly)
               Answer::Cancel);
     EXPECT_EQ(p.Message(MessageKind::Error, "File not found", Buttons::Ok), Answer::Ok);
 
-    EXPECT_THAT(p.MessageTexts(), ElementsAre("Save changes to CASE?", "Output file X.TXT already exists. Overwrite?",
-                                              "File not found"));
+    EXPECT_THAT(p.MessageTexts(),
+                ElementsAre("Save changes to CASE?", "Output file X.TXT already exists. Overwrite?", "File not found"));
     ASSERT_EQ(p.Recorded().size(), 3u);
     const auto& second = p.Recorded()[1];
     EXPECT_EQ(second.Kind, "message");
@@ -43,8 +42,7 @@ TEST(ScriptedPromptsMessages, AnswersInOrderAndRecordsEachBoxExactly)
     EXPECT_TRUE(p.AllAnswersUsed());
 }
 
-TEST(ScriptedPromptsMessages, UnscriptedQuestionFailsTheTestAndIsCancelled)
-{
+TEST(ScriptedPromptsMessages, UnscriptedQuestionFailsTheTestAndIsCancelled) {
     ScriptedPrompts p;
     Answer answer = Answer::Yes;
     EXPECT_NONFATAL_FAILURE(answer = p.Message(MessageKind::Confirmation, "Close the current case?", Buttons::OkCancel),
@@ -55,13 +53,12 @@ TEST(ScriptedPromptsMessages, UnscriptedQuestionFailsTheTestAndIsCancelled)
     EXPECT_THAT(p.MessageTexts(), ElementsAre("Close the current case?"));
 }
 
-TEST(ScriptedPromptsMessages, AnswerTheBoxDoesNotOfferFailsTheTest)
-{
+TEST(ScriptedPromptsMessages, AnswerTheBoxDoesNotOfferFailsTheTest) {
     const struct {
         Buttons buttons;
         Answer answer;
     } impossible[] = {
-        {Buttons::Ok, Answer::Cancel},  {Buttons::OkCancel, Answer::Yes},   {Buttons::YesNo, Answer::Ok},
+        {Buttons::Ok, Answer::Cancel},    {Buttons::OkCancel, Answer::Yes},   {Buttons::YesNo, Answer::Ok},
         {Buttons::YesNo, Answer::Cancel}, {Buttons::YesNoCancel, Answer::Ok},
     };
     for (const auto& c : impossible) {
@@ -71,8 +68,7 @@ TEST(ScriptedPromptsMessages, AnswerTheBoxDoesNotOfferFailsTheTest)
     }
 }
 
-TEST(ScriptedPromptsMessages, EachKindOfPromptTakesFromItsOwnQueue)
-{
+TEST(ScriptedPromptsMessages, EachKindOfPromptTakesFromItsOwnQueue) {
     ScriptedPrompts p;
     p.QueueOpenFile("");
     p.QueueSaveFile("");
@@ -81,8 +77,7 @@ TEST(ScriptedPromptsMessages, EachKindOfPromptTakesFromItsOwnQueue)
     EXPECT_FALSE(p.AllAnswersUsed());
 }
 
-TEST(ScriptedPromptsMessages, ClearForgetsTheRecordButKeepsTheQueue)
-{
+TEST(ScriptedPromptsMessages, ClearForgetsTheRecordButKeepsTheQueue) {
     ScriptedPrompts p;
     p.QueueAnswer(Answer::Ok);
     p.QueueAnswer(Answer::No);
@@ -101,8 +96,7 @@ TEST(ScriptedPromptsMessages, ClearForgetsTheRecordButKeepsTheQueue)
 
 class ScriptedPromptsFiles : public ScratchTest {};
 
-TEST_F(ScriptedPromptsFiles, ChosenFileBecomesAbsoluteGetsTheDefaultExtAndItsFolderIsCurrent)
-{
+TEST_F(ScriptedPromptsFiles, ChosenFileBecomesAbsoluteGetsTheDefaultExtAndItsFolderIsCurrent) {
     const fs::path cases = Folder("cases");
     ScriptedPrompts p;
     p.QueueOpenFile((cases / "alpha").string());
@@ -121,20 +115,19 @@ TEST_F(ScriptedPromptsFiles, ChosenFileBecomesAbsoluteGetsTheDefaultExtAndItsFol
     const auto& asked = p.Recorded()[0];
     EXPECT_EQ(asked.Kind, "open");
     EXPECT_EQ(asked.Text, "Open Case");
-    EXPECT_EQ(asked.Choice.FileName, "/old/last.dtt"); // as the dialog was given it
+    EXPECT_EQ(asked.Choice.FileName, "/old/last.dtt");  // as the dialog was given it
     EXPECT_EQ(asked.Choice.Filter, choice.Filter);
     EXPECT_EQ(asked.Choice.FilterIndex, 2);
     EXPECT_TRUE(p.AllAnswersUsed());
 }
 
-TEST_F(ScriptedPromptsFiles, SavedRelativeNameIsTakenFromTheCurrentDirectory)
-{
+TEST_F(ScriptedPromptsFiles, SavedRelativeNameIsTakenFromTheCurrentDirectory) {
     Folder("work/out");
     fs::current_path(root_ / "work");
     ScriptedPrompts p;
     p.QueueSaveFile("out/report.txt");
     FileChoice choice;
-    choice.DefaultExt = "dis"; // the name has an extension already
+    choice.DefaultExt = "dis";  // the name has an extension already
     choice.OverwritePrompt = true;
 
     ASSERT_TRUE(p.SaveFile(choice));
@@ -144,8 +137,7 @@ TEST_F(ScriptedPromptsFiles, SavedRelativeNameIsTakenFromTheCurrentDirectory)
     EXPECT_TRUE(p.Recorded()[0].Choice.OverwritePrompt);
 }
 
-TEST_F(ScriptedPromptsFiles, CancelledChoiceChangesNothing)
-{
+TEST_F(ScriptedPromptsFiles, CancelledChoiceChangesNothing) {
     fs::current_path(root_);
     ScriptedPrompts p;
     p.QueueOpenFile("");
@@ -159,11 +151,10 @@ TEST_F(ScriptedPromptsFiles, CancelledChoiceChangesNothing)
     EXPECT_EQ(p.Recorded().size(), 2u);
 }
 
-TEST_F(ScriptedPromptsFiles, UnscriptedChoiceFailsTheTestAndIsCancelled)
-{
+TEST_F(ScriptedPromptsFiles, UnscriptedChoiceFailsTheTestAndIsCancelled) {
     fs::current_path(root_);
     ScriptedPrompts p;
-    p.QueueOpenFile(Folder("elsewhere").string() + "/x.dtt"); // an open does not answer a save
+    p.QueueOpenFile(Folder("elsewhere").string() + "/x.dtt");  // an open does not answer a save
     FileChoice choice;
     choice.Title = "Save Case As";
     choice.FileName = "keep.dtt";
@@ -175,8 +166,7 @@ TEST_F(ScriptedPromptsFiles, UnscriptedChoiceFailsTheTestAndIsCancelled)
     EXPECT_FALSE(p.AllAnswersUsed());
 }
 
-TEST(ScriptedPromptsWindow, CaptionKeepsEveryTextSetInOrder)
-{
+TEST(ScriptedPromptsWindow, CaptionKeepsEveryTextSetInOrder) {
     ScriptedPrompts p;
     p.SetCaption("CASE: Halvorine v1.0");
     const std::string kept = p.Caption();
@@ -187,8 +177,7 @@ TEST(ScriptedPromptsWindow, CaptionKeepsEveryTextSetInOrder)
                 ElementsAre("CASE: Halvorine v1.0", "Saving Experts file...", "CASE: Halvorine v1.0"));
 }
 
-TEST(ScriptedPromptsWindow, BusyDepthShowsTheCursorRestoredOnEveryPath)
-{
+TEST(ScriptedPromptsWindow, BusyDepthShowsTheCursorRestoredOnEveryPath) {
     ScriptedPrompts p;
     {
         platform::BusyCursor outer(p);
@@ -205,15 +194,13 @@ TEST(ScriptedPromptsWindow, BusyDepthShowsTheCursorRestoredOnEveryPath)
     EXPECT_EQ(p.BusyCount(), 2);
 }
 
-TEST(ScriptedPromptsWindow, EndBusyWithoutBeginFailsTheTest)
-{
+TEST(ScriptedPromptsWindow, EndBusyWithoutBeginFailsTheTest) {
     ScriptedPrompts p;
     EXPECT_NONFATAL_FAILURE(p.EndBusy(), "EndBusy without a BeginBusy");
     EXPECT_EQ(p.BusyDepth(), 0);
 }
 
-TEST(ScriptedPromptsWindow, ClipboardKeepsBytes)
-{
+TEST(ScriptedPromptsWindow, ClipboardKeepsBytes) {
     ScriptedPrompts p;
     EXPECT_EQ(p.ClipboardText(), "");
     p.SetClipboardText(p.ClipboardText() + "caf\xE9\r\n");
@@ -223,8 +210,7 @@ TEST(ScriptedPromptsWindow, ClipboardKeepsBytes)
 
 class ScriptedPromptsServices : public ScratchTest {};
 
-TEST_F(ScriptedPromptsServices, HelpIsShownWhenTheFileIsFoundUnlessScriptedOtherwise)
-{
+TEST_F(ScriptedPromptsServices, HelpIsShownWhenTheFileIsFoundUnlessScriptedOtherwise) {
     platform::SetProgramFolderForTesting(Folder("prog").string());
     fs::current_path(Folder("case"));
     ScriptedPrompts p;
@@ -239,8 +225,7 @@ TEST_F(ScriptedPromptsServices, HelpIsShownWhenTheFileIsFoundUnlessScriptedOther
     EXPECT_EQ(p.Recorded()[0].Text, "Halvorine.hlp");
 }
 
-TEST(ScriptedPromptsStart, FailsUnlessThePathIsAllowed)
-{
+TEST(ScriptedPromptsStart, FailsUnlessThePathIsAllowed) {
     ScriptedPrompts p;
     p.AllowStart("/opt/h/wtrindel/WTrindel");
     EXPECT_FALSE(p.StartProgram("/opt/h/WTrindel"));
@@ -254,16 +239,14 @@ TEST(ScriptedPromptsStart, FailsUnlessThePathIsAllowed)
     EXPECT_TRUE(p.MessageTexts().empty());
 }
 
-TEST(ScriptedPromptsDate, FixedUntilSet)
-{
+TEST(ScriptedPromptsDate, FixedUntilSet) {
     ScriptedPrompts p;
     EXPECT_EQ(p.ShortDate(), "10/12/2026");
     p.SetShortDate("31.01.2027");
     EXPECT_EQ(p.ShortDate(), "31.01.2027");
 }
 
-TEST(ScriptedPromptsRandom, RepeatsForASeedAndRandomizeLeavesItAlone)
-{
+TEST(ScriptedPromptsRandom, RepeatsForASeedAndRandomizeLeavesItAlone) {
     ScriptedPrompts a;
     ScriptedPrompts b;
     a.Seed(42);
@@ -284,8 +267,7 @@ TEST(ScriptedPromptsRandom, RepeatsForASeedAndRandomizeLeavesItAlone)
     EXPECT_EQ(a.RandomizeCount(), 0);
 }
 
-TEST(ScriptedPromptsRandom, QueuedValuesComeFirst)
-{
+TEST(ScriptedPromptsRandom, QueuedValuesComeFirst) {
     ScriptedPrompts p;
     ScriptedPrompts reference;
     p.Seed(7);
@@ -297,5 +279,5 @@ TEST(ScriptedPromptsRandom, QueuedValuesComeFirst)
     EXPECT_EQ(p.Random(), reference.Random());
 }
 
-} // namespace
-} // namespace platform_test
+}  // namespace
+}  // namespace platform_test

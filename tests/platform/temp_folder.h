@@ -20,13 +20,10 @@ namespace fs = std::filesystem;
 
 class SavedEnv {
 public:
-    explicit SavedEnv(const char* name) : name_(name)
-    {
-        if (const char* v = std::getenv(name))
-            value_ = v;
+    explicit SavedEnv(const char* name) : name_(name) {
+        if (const char* v = std::getenv(name)) value_ = v;
     }
-    ~SavedEnv()
-    {
+    ~SavedEnv() {
         if (value_)
             setenv(name_, value_->c_str(), 1);
         else
@@ -42,13 +39,11 @@ private:
 
 class ScratchTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         root_ = scratch_.Path();
         ASSERT_FALSE(root_.empty());
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         std::error_code ec;
         fs::current_path(cwd_, ec);
         platform::SetProgramFolderForTesting("");
@@ -57,28 +52,24 @@ protected:
 
     // A folder below the scratch folder (created) as the program's own folder, where the settings
     // file lands; the path with its final '/'.
-    std::string UseProgramFolder(const std::string& relative) const
-    {
+    std::string UseProgramFolder(const std::string& relative) const {
         const std::string folder = Folder(relative).string() + "/";
         platform::SetProgramFolderForTesting(folder);
         return folder;
     }
 
     // A folder (created) or a file (written) below the scratch folder.
-    fs::path Folder(const std::string& relative) const
-    {
+    fs::path Folder(const std::string& relative) const {
         fs::create_directories(root_ / relative);
         return root_ / relative;
     }
-    fs::path WriteFile(const std::string& relative, const std::string& bytes) const
-    {
+    fs::path WriteFile(const std::string& relative, const std::string& bytes) const {
         const fs::path p = root_ / relative;
         fs::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary) << bytes;
         return p;
     }
-    static std::string ReadFile(const fs::path& p)
-    {
+    static std::string ReadFile(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
@@ -92,4 +83,4 @@ private:
     SavedEnv home_{"HOME"};
 };
 
-} // namespace platform_test
+}  // namespace platform_test

@@ -2,8 +2,8 @@
 // written only when SHEETS_SCREENSHOT_DIR names a folder (run under a real display server, e.g.
 // xvfb-run with QT_QPA_PLATFORM=xcb). SCREENSHOT_HOLD_MS keeps each window up that long, for a
 // picture of the whole screen.
-#include "sheet_fixture.h"
 #include "screenshot_support.h"
+#include "sheet_fixture.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -63,4 +63,4 @@ TEST_F(SheetTest, ScreenshotsOfTheDistributionDialogAndTheExportWindow) {
     delete w;
 }
 
-} // namespace
+}  // namespace

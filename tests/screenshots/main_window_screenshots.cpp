@@ -47,11 +47,11 @@ TEST_F(MainFormTest, ScreenshotsOfTheProgramWindows) {
     levels.close();
 
     // The frame at its starting size, with the case as it opens.
-    prompts.QueueAnswer(platform::Answer::Yes); // "Close the current case?"
+    prompts.QueueAnswer(platform::Answer::Yes);  // "Close the current case?"
     ASSERT_TRUE(form->CloseChildren());
     form->resize(621, 353);
     OpenThrough(CopyExample(".dtt"));
     Shoot(form.get(), "main_start_size");
 }
 
-} // namespace
+}  // namespace

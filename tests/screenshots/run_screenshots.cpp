@@ -4,7 +4,6 @@
 #include "run_dialog_fixture.h"
 #include "screenshot_support.h"
 
-
 namespace {
 
 TEST_F(RunDialogTest, ScreenshotsOfTheDialogAndTheResultViews) {
@@ -40,4 +39,4 @@ TEST_F(RunDialogTest, ScreenshotsOfTheDialogAndTheResultViews) {
     Shoot(frame.get(), "run_frame");
 }
 
-} // namespace
+}  // namespace

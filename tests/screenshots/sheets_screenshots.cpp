@@ -1,8 +1,7 @@
 // Pictures of every sheet for a person to look at: written only when SHEETS_SCREENSHOT_DIR
 // names a folder (run under a real display server, e.g. xvfb-run with QT_QPA_PLATFORM=xcb).
-#include "sheet_fixture.h"
 #include "screenshot_support.h"
-
+#include "sheet_fixture.h"
 
 namespace {
 
@@ -42,4 +41,4 @@ TEST_F(SheetTest, ScreenshotsOfEverySheet) {
     Shoot(frame.get(), "frame");
 }
 
-} // namespace
+}  // namespace

@@ -51,17 +51,19 @@ TEST_F(CalculateTest, EachFailedCheckHasItsMessage) {
         void (*spoil)();
         const char* scaleOfX;
         std::string message;
-        int expertRow; // 0: the sheet does not move
+        int expertRow;  // 0: the sheet does not move
         int itemRow;
     } cases[] = {
-        {"no valid value", [] {
+        {"no valid value",
+         [] {
              for (int e : {1, 2})
                  for (int i : {1, 2})
                      for (int k = 1; k <= 3; ++k) ExpertTable[e]->Assessments[i]->Values[k] = MissingValue;
          },
          "UNI", "Empty ExpertsData list or no active experts found", 0, 0},
         {"expert without id", [] { ExpertTable[2]->Id = ""; }, "UNI", "Some Expert IDs are not defined", 0, 0},
-        {"item without id", [] { ItemTable[2]->Id = ""; }, "UNI", "Some Item IDs are not defined for the expert `E1`", 0, 0},
+        {"item without id", [] { ItemTable[2]->Id = ""; }, "UNI", "Some Item IDs are not defined for the expert `E1`",
+         0, 0},
         {"missing assessment", [] { ExpertTable[2]->Assessments[2].reset(); }, "UNI",
          "No items defined for the expert E2", 2, 2},
         {"not increasing", [] { ExpertTable[1]->Assessments[2]->Values[2] = 4; }, "UNI",
@@ -153,4 +155,4 @@ TEST_F(CalculateTest, AGoodCaseOpensTheRunDialogOnce) {
     EXPECT_EQ(RunDialog, nullptr) << "cleared when its window goes";
 }
 
-} // namespace
+}  // namespace

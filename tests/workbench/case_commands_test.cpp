@@ -25,11 +25,11 @@ int CountKind(const platform::ScriptedPrompts& p, const std::string& kind) {
 
 TEST_F(MainFormTest, OpenShowsTheSheetOfTheChosenFile) {
     struct Case {
-        const char* chosen;   // extension of the file chosen
-        bool withDtt;         // the case has its assessments file
-        bool experts;         // an experts sheet comes up
-        bool realisations;    // a realisations sheet comes up
-        int items;            // items read
+        const char* chosen;  // extension of the file chosen
+        bool withDtt;        // the case has its assessments file
+        bool experts;        // an experts sheet comes up
+        bool realisations;   // a realisations sheet comes up
+        int items;           // items read
     } cases[] = {
         {".dtt", true, true, false, 12},
         {".rls", true, false, true, 12},
@@ -64,7 +64,9 @@ TEST_F(MainFormTest, OpenShowsTheSheetOfTheChosenFile) {
 TEST_F(MainFormTest, OpenTellsReadingInTheCaption) {
     OpenThrough(CopyExample(".dtt"));
     const auto& captions = prompts.CaptionHistory();
-    auto at = [&](const std::string& text) { return std::find(captions.begin(), captions.end(), text) - captions.begin(); };
+    auto at = [&](const std::string& text) {
+        return std::find(captions.begin(), captions.end(), text) - captions.begin();
+    };
     ASSERT_LT(at("Reading Experts file..."), static_cast<long>(captions.size()));
     EXPECT_LT(at("Reading Experts file..."), at("Reading Items file..."));
     EXPECT_EQ(captions.back(), "STORM: Halvorine v1.0");
@@ -76,7 +78,7 @@ TEST_F(MainFormTest, AFileThatFailsToLoadIsNamedWithItsLineAndLeavesNoCase) {
     struct Case {
         const char* file;
         const char* kind;
-        const char* failing; // the file named in the message
+        const char* failing;  // the file named in the message
         int line;
     } cases[] = {
         {"BROKEN.dtt", "Experts", "BROKEN.dtt", 3},
@@ -348,4 +350,4 @@ TEST_F(MainFormTest, TheSettingsFileKeepsTheLastCaseForTheNextOpen) {
     EXPECT_EQ(prompts.Recorded().back().Choice.Filter, ExpertFilesFilter);
 }
 
-} // namespace
+}  // namespace

@@ -61,7 +61,8 @@ TEST_F(MainFormTest, TheEventDispatchShowsWhatAHandlerLetThrough) {
     prompts.QueueAnswer(platform::Answer::Ok);
     QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
     QCoreApplication::sendPostedEvents(&receiver, QEvent::User);
-    EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"I/O error on /nowhere/out.txt: No such file or directory"});
+    EXPECT_EQ(prompts.MessageTexts(),
+              std::vector<std::string>{"I/O error on /nowhere/out.txt: No such file or directory"});
     // And the next event is handled as usual.
     bool later = false;
     QTimer::singleShot(0, [&later] { later = true; });
@@ -69,4 +70,4 @@ TEST_F(MainFormTest, TheEventDispatchShowsWhatAHandlerLetThrough) {
     EXPECT_TRUE(later);
 }
 
-} // namespace
+}  // namespace

@@ -27,8 +27,8 @@ protected:
     void SetUp() override {
         MainFormTest::SetUp();
         for (const char* ext : {".dtt", ".rls"})
-            fs::copy_file(std::string(FIXTURES_DIR) + "/distribution/LEVELS" + ext, root_ / (std::string("LEVELS") + ext),
-                          fs::copy_options::overwrite_existing);
+            fs::copy_file(std::string(FIXTURES_DIR) + "/distribution/LEVELS" + ext,
+                          root_ / (std::string("LEVELS") + ext), fs::copy_options::overwrite_existing);
     }
 
     std::string CasePath() const { return (root_ / "LEVELS.dtt").string(); }
@@ -63,7 +63,8 @@ protected:
 
     // Right-click on the item's row, then the family's entry of the popup; `drive` runs on the
     // dialog that comes up and must close it.
-    static void ChooseFamily(TItemsSheet* sheet, int itemRow, const char* entry, std::function<void(TDistribDlg&)> drive) {
+    static void ChooseFamily(TItemsSheet* sheet, int itemRow, const char* entry,
+                             std::function<void(TDistribDlg&)> drive) {
         SheetGrid* grid = sheet->ItemsGrid;
         QTest::mouseClick(grid->viewport(), Qt::RightButton, Qt::NoModifier, CellCentre(grid, 3, itemRow));
         QApplication::processEvents();
@@ -165,7 +166,7 @@ TEST_F(DistributionCaseTest, EachFamilyOpensWithItsOwnParametersAndOkKeepsTheQua
     struct Case {
         int ExpertRow, ItemRow;
         const char* Entry;
-        long double P1, P2, Tolerance; // the file's 6 digits move the fit by up to about 1e-5
+        long double P1, P2, Tolerance;  // the file's 6 digits move the fit by up to about 1e-5
     };
     const Case cases[] = {
         {1, 1, "Normal1", 0, 1, 5e-6},
@@ -190,10 +191,10 @@ TEST_F(DistributionCaseTest, EachFamilyOpensWithItsOwnParametersAndOkKeepsTheQua
         });
         EXPECT_TRUE(DistribDlgAccepted);
         TAssessment* a = ExpertTable[c.ExpertRow]->Assessments[c.ItemRow].get();
-        EXPECT_EQ(a->Distribution.Family, c.Entry == std::string("Normal1")       ? FamilyNormal
+        EXPECT_EQ(a->Distribution.Family, c.Entry == std::string("Normal1")      ? FamilyNormal
                                           : c.Entry == std::string("Lognormal1") ? FamilyLogNormal
                                           : c.Entry == std::string("Uniform1")   ? FamilyUniform
-                                                                                  : FamilyLogUniform);
+                                                                                 : FamilyLogUniform);
         for (int k = 1; k <= 3; ++k)
             EXPECT_TRUE(SameBits(a->Values[k], before[c.ExpertRow][c.ItemRow][k]))
                 << "quantile " << k << ": " << a->Values[k] << " was " << before[c.ExpertRow][c.ItemRow][k];
@@ -214,7 +215,8 @@ TEST_F(DistributionCaseTest, EachFamilyOpensWithItsOwnParametersAndOkKeepsTheQua
     for (int e = 1; e <= 2; ++e)
         for (int i = 1; i <= 2; ++i)
             for (int k = 1; k <= 3; ++k)
-                EXPECT_TRUE(SameBits(ExpertTable[e]->Assessments[i]->Values[k], before[e][i][k])) << e << " " << i << " " << k;
+                EXPECT_TRUE(SameBits(ExpertTable[e]->Assessments[i]->Values[k], before[e][i][k]))
+                    << e << " " << i << " " << k;
 }
 
-} // namespace
+}  // namespace

@@ -27,7 +27,7 @@ struct Scenario {
     int Family = 0;
     bool Typed = false;
     std::vector<float> Percents;
-    std::vector<std::string> Values; // "-" missing
+    std::vector<std::string> Values;  // "-" missing
     std::vector<std::string> Texts;
     std::vector<long double> Reference, Tolerance;
 };
@@ -50,7 +50,8 @@ std::vector<Scenario> LoadScenarios() {
             s.Name = word();
             s.Family = static_cast<int>(Number(word()));
             s.Typed = word() == "typed";
-            for (int n = static_cast<int>(Number(word())); n > 0; --n) s.Percents.push_back(static_cast<float>(Number(word())));
+            for (int n = static_cast<int>(Number(word())); n > 0; --n)
+                s.Percents.push_back(static_cast<float>(Number(word())));
             for (int n = static_cast<int>(Number(word())); n > 0; --n) s.Values.push_back(word());
             for (int n = static_cast<int>(Number(word())); n > 0; --n) s.Texts.push_back(word());
             out.push_back(s);
@@ -164,7 +165,7 @@ TEST_F(DistributionDialogTest, ParametersGoIntoTheirSlotsOfTheRecord) {
     struct Case {
         int Family;
         std::vector<std::string> Texts;
-        double P1, P2, P3, P4; // P slots not asked keep what the defaults left there (0)
+        double P1, P2, P3, P4;  // P slots not asked keep what the defaults left there (0)
     };
     const Case cases[] = {
         {FamilyExponential, {"2", "0.5"}, 2, 0, 0, 0.5},
@@ -177,7 +178,8 @@ TEST_F(DistributionDialogTest, ParametersGoIntoTheirSlotsOfTheRecord) {
         a->Distribution = TDistribution{};
         Choose(a, c.Family);
         auto d = Open();
-        for (std::size_t k = 0; k < c.Texts.size(); ++k) d->Edit(static_cast<int>(k) + 1)->setText(QString::fromStdString(c.Texts[k]));
+        for (std::size_t k = 0; k < c.Texts.size(); ++k)
+            d->Edit(static_cast<int>(k) + 1)->setText(QString::fromStdString(c.Texts[k]));
         d->OKButtonClick();
         ASSERT_TRUE(DistribDlgAccepted);
         EXPECT_EQ(a->Distribution.P1, c.P1);
@@ -298,7 +300,8 @@ TEST_F(DistributionDialogTest, TheOpeningFitUsesTheCasesLevels) {
             if (s.Same[j])
                 EXPECT_EQ(a->Values[k], s.Values[j]) << "quantile " << k << " stays bit for bit";
             else
-                EXPECT_NEAR(static_cast<long double>(a->Values[k]), s.After[j], s.AfterTolerance[j]) << "quantile " << k;
+                EXPECT_NEAR(static_cast<long double>(a->Values[k]), s.After[j], s.AfterTolerance[j])
+                    << "quantile " << k;
         }
         d.reset();
         DeleteSheetWindows(area);
@@ -314,7 +317,7 @@ TEST_F(DistributionDialogTest, EditsShowAndReadParametersAtFullPrecisionWhatever
         int Places;
         char Separator;
         int Family;
-        std::vector<std::string> Texts; // as the edits must show them
+        std::vector<std::string> Texts;  // as the edits must show them
     };
     // The Normal fit of 1, 2, 3 at the 32-bit levels 5/50/95 (distribution_fit.txt, part_normal):
     // mean 2.000000033, deviation 0.6079568546; both shown with all their digits.
@@ -341,9 +344,13 @@ TEST_F(DistributionDialogTest, EditsShowAndReadParametersAtFullPrecisionWhatever
         const int n = DistributionParamCount(c.Family);
         for (int k = 1; k <= n; ++k) {
             const std::string text = Text(d->Edit(k));
-            if (!c.Texts.empty()) { EXPECT_EQ(text, c.Texts[static_cast<std::size_t>(k - 1)]); }
+            if (!c.Texts.empty()) {
+                EXPECT_EQ(text, c.Texts[static_cast<std::size_t>(k - 1)]);
+            }
             EXPECT_GT(text.size(), c.Family == FamilyNormal ? 10u : 0u) << text;
-            if (c.Separator != '.') { EXPECT_NE(text.find(','), std::string::npos) << text; }
+            if (c.Separator != '.') {
+                EXPECT_NE(text.find(','), std::string::npos) << text;
+            }
         }
         const TDistribution opened = d->Core.DialogDistribution;
         QTest::mouseClick(d->OKButton, Qt::LeftButton);
@@ -368,9 +375,18 @@ TEST(DistributionParameterText, IsTheShortestTextThatReadsBackExactly) {
         double X;
         const char* Text;
     } cases[] = {
-        {0, "0"}, {1, "1"}, {-3.5, "-3.5"}, {0.0001, "0.0001"}, {0.001, "0.001"}, {100, "100"},
-        {0.1, "0.1"}, {1.0 / 3, "0.3333333333333333"}, {1e-7, "1E-07"}, {2.5e300, "2.5E+300"},
-        {123456789012345.0, "123456789012345"}, {1e15, "1E+15"},
+        {0, "0"},
+        {1, "1"},
+        {-3.5, "-3.5"},
+        {0.0001, "0.0001"},
+        {0.001, "0.001"},
+        {100, "100"},
+        {0.1, "0.1"},
+        {1.0 / 3, "0.3333333333333333"},
+        {1e-7, "1E-07"},
+        {2.5e300, "2.5E+300"},
+        {123456789012345.0, "123456789012345"},
+        {1e15, "1E+15"},
     };
     for (const auto& c : cases) {
         const std::string text = ParameterText(c.X);
@@ -419,10 +435,9 @@ TEST_F(DistributionDialogTest, InputThatCannotBeFittedOpensWithTheDefaults) {
         const float before[3] = {a->Values[1], a->Values[2], a->Values[3]};
         Choose(a, c.Family);
         auto d = Open();
-        const std::vector<std::string> defaults =
-            c.Family == FamilyLogUniform ? std::vector<std::string>{"0.0001", "1"}
-            : c.Family == FamilyLogNormal ? std::vector<std::string>{"1", "2"}
-                                          : std::vector<std::string>{"0", "1"};
+        const std::vector<std::string> defaults = c.Family == FamilyLogUniform ? std::vector<std::string>{"0.0001", "1"}
+                                                  : c.Family == FamilyLogNormal ? std::vector<std::string>{"1", "2"}
+                                                                                : std::vector<std::string>{"0", "1"};
         EXPECT_EQ(Text(d->Param1Edit), defaults[0]);
         EXPECT_EQ(Text(d->Param2Edit), defaults[1]);
         EXPECT_EQ(d->OutOfBoundsLabel->isVisible(), c.Notice);
@@ -474,32 +489,19 @@ TEST_F(DistributionDialogTest, EachFamilysRuleNamesTheFirstBadValue) {
         int Bad;
     };
     const Case cases[] = {
-        {FamilyConstant, -5, 0, 0, 0, 0},
-        {FamilyUniform, -2, -1, 0, 0, 0}, // a lower bound below 0 is allowed
-        {FamilyUniform, 1, 1, 0, 0, 2},
-        {FamilyLogUniform, 0, 1, 0, 0, 1},
-        {FamilyLogUniform, 0.5, 0.5, 0, 0, 2},
-        {FamilyNormal, -3, 0, 0, 0, 2},
-        {FamilyNormal, -3, 0.1L, 0, 0, 0},
-        {FamilyLogNormal, 0, 0.5, 0, 0, 1},
-        {FamilyLogNormal, 2, 1, 0, 0, 2},
-        {FamilyLogNormal, 2, 1.01L, 0, 0, 0},
-        {FamilyExponential, 0, 1, 0, 0, 1},
-        {FamilyExponential, 1, -0.1L, 0, 0, 2},
-        {FamilyExponential, 1, 0, 0, 0, 0},
-        {FamilyGamma, 0, 0, -1, 0, 1},
-        {FamilyGamma, 1, 0, -1, 0, 2},
-        {FamilyGamma, 1, 1, -1, 0, 3},
-        {FamilyWeibull, 1, 1, 0, 0, 0},
-        {FamilyWeibull, 1, -1, 0, 0, 2},
-        {FamilyBeta, 1, 1, 1, 1, 4},
-        {FamilyBeta, 1, 0, 1, 0, 2},
-        {FamilyBeta, 1, 1, 0, 1, 0},
-        {FamilyTriangular, 0, 0, 1, 0, 0},
-        {FamilyTriangular, 0, 1, 1, 0, 0},
-        {FamilyTriangular, 1, 1, 1, 0, 2},
-        {FamilyTriangular, 0, 2, 1, 0, 2},
-        {FamilyTriangular, 1, 0, 2, 0, 2},
+        {FamilyConstant, -5, 0, 0, 0, 0},      {FamilyUniform, -2, -1, 0, 0, 0},  // a lower bound below 0 is allowed
+        {FamilyUniform, 1, 1, 0, 0, 2},        {FamilyLogUniform, 0, 1, 0, 0, 1},
+        {FamilyLogUniform, 0.5, 0.5, 0, 0, 2}, {FamilyNormal, -3, 0, 0, 0, 2},
+        {FamilyNormal, -3, 0.1L, 0, 0, 0},     {FamilyLogNormal, 0, 0.5, 0, 0, 1},
+        {FamilyLogNormal, 2, 1, 0, 0, 2},      {FamilyLogNormal, 2, 1.01L, 0, 0, 0},
+        {FamilyExponential, 0, 1, 0, 0, 1},    {FamilyExponential, 1, -0.1L, 0, 0, 2},
+        {FamilyExponential, 1, 0, 0, 0, 0},    {FamilyGamma, 0, 0, -1, 0, 1},
+        {FamilyGamma, 1, 0, -1, 0, 2},         {FamilyGamma, 1, 1, -1, 0, 3},
+        {FamilyWeibull, 1, 1, 0, 0, 0},        {FamilyWeibull, 1, -1, 0, 0, 2},
+        {FamilyBeta, 1, 1, 1, 1, 4},           {FamilyBeta, 1, 0, 1, 0, 2},
+        {FamilyBeta, 1, 1, 0, 1, 0},           {FamilyTriangular, 0, 0, 1, 0, 0},
+        {FamilyTriangular, 0, 1, 1, 0, 0},     {FamilyTriangular, 1, 1, 1, 0, 2},
+        {FamilyTriangular, 0, 2, 1, 0, 2},     {FamilyTriangular, 1, 0, 2, 0, 2},
     };
     for (const Case& c : cases) {
         DistributionDialogCore core;
@@ -638,9 +640,12 @@ TEST_F(DistributionDialogTest, CancelAndTheCloseBoxPutThePreviousRecordBack) {
         SetDistributionDefaults(FamilyNormal, a->Distribution);
         auto d = Open();
         TypeAndLeave(*d, 1, "5");
-        if (way == 0) d->CancelButtonClick();
-        else if (way == 1) d->close();
-        else QTest::keyClick(d->Param2Edit, Qt::Key_Escape);
+        if (way == 0)
+            d->CancelButtonClick();
+        else if (way == 1)
+            d->close();
+        else
+            QTest::keyClick(d->Param2Edit, Qt::Key_Escape);
         EXPECT_FALSE(d->isVisible());
         EXPECT_FALSE(DistribDlgAccepted);
         EXPECT_EQ(a->Distribution.Family, FamilyBeta);
@@ -705,4 +710,4 @@ TEST_F(DistributionDialogTest, TheItemsSheetPopupOpensTheDialogAndShowsTheNewQua
     EXPECT_EQ(a->Values[2], 10.0f);
 }
 
-} // namespace
+}  // namespace

@@ -53,7 +53,7 @@ TEST_F(ExpertsSheetTest, DeletingTwoRowsAsksAndCtrlZRestoresThemInPlace) {
     testcase::AddExpert("Cleo", {{3, 30, 300}, {1, 2, 3}});
     sheet->FormAdjust();
     grid->SetCursor(1, 1);
-    Key(Qt::Key_F3); // row mode
+    Key(Qt::Key_F3);  // row mode
     ASSERT_FALSE(grid->EditorMode());
     Key(Qt::Key_Down, Qt::ShiftModifier);
     int first = 0, last = 0;
@@ -109,7 +109,7 @@ TEST_F(ExpertsSheetTest, CutThenPasteTwicePastesOnce) {
 
 TEST_F(ExpertsSheetTest, PasteWithNothingCutInsertsNothingAndKeepsTheRecord) {
     grid->SetCursor(1, 2);
-    Key(Qt::Key_Return); // Create
+    Key(Qt::Key_Return);  // Create
     ASSERT_EQ(ExpertsUndo.Record.Kind, UndoKind::Create);
     Key(Qt::Key_F3);
     Key(Qt::Key_V, Qt::ControlModifier);
@@ -158,7 +158,7 @@ TEST_F(ExpertsSheetTest, TabStepsOverTheHiddenUserWeightColumn) {
     EXPECT_EQ(grid->Col(), 1);
 
     WeightType = 4;
-    sheet->FormPaint(); // a new layout for user weights
+    sheet->FormPaint();  // a new layout for user weights
     EXPECT_GT(grid->columnWidth(2), 0);
     grid->SetCursor(1, 1);
     Key(Qt::Key_Tab);
@@ -214,32 +214,25 @@ TEST_P(ExpertIdEdit, FollowsTheIdRule) {
     EXPECT_EQ(CaseFile.FileKinds[1].Modified, c.Modified);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExpertIdEdit,
-    ::testing::Values(
-        // A 9-character id whose 8-character cut is taken: shortened until free.
-        IdCase{"abcdefghi", "abcdefg", true},
-        IdCase{"ABCDEFGHX", "ABCDEFG", true},
-        // A 9-character id with a free prefix is stored cut to 8.
-        IdCase{"zyxwvutsr", "zyxwvuts", true},
-        // "ab c" is taken: cut back it passes "ab ", right-trimmed to the taken "ab", then "a".
-        IdCase{"ab c", "a", true},
-        IdCase{"AB C", "A", true},
-        // A free blank inside an id is kept.
-        IdCase{"ab d", "ab d", true},
-        IdCase{"abc1", "abc", true},
-        IdCase{"ab", "a", true},
-        IdCase{"", "Anna", false},
-        IdCase{"   ", "Anna", false},
-        IdCase{"ANNA", "Anna", false},
-        IdCase{"  Nova  ", "Nova", true}),
-    [](const ::testing::TestParamInfo<IdCase>& info) {
-        // The case's number and what is typed, blanks shown as '_': stable from run to run.
-        std::string name = "n" + std::to_string(info.index) + "_";
-        for (const char* p = info.param.Typed; *p; ++p)
-            name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Cases, ExpertIdEdit,
+                         ::testing::Values(
+                             // A 9-character id whose 8-character cut is taken: shortened until free.
+                             IdCase{"abcdefghi", "abcdefg", true}, IdCase{"ABCDEFGHX", "ABCDEFG", true},
+                             // A 9-character id with a free prefix is stored cut to 8.
+                             IdCase{"zyxwvutsr", "zyxwvuts", true},
+                             // "ab c" is taken: cut back it passes "ab ", right-trimmed to the taken "ab", then "a".
+                             IdCase{"ab c", "a", true}, IdCase{"AB C", "A", true},
+                             // A free blank inside an id is kept.
+                             IdCase{"ab d", "ab d", true}, IdCase{"abc1", "abc", true}, IdCase{"ab", "a", true},
+                             IdCase{"", "Anna", false}, IdCase{"   ", "Anna", false}, IdCase{"ANNA", "Anna", false},
+                             IdCase{"  Nova  ", "Nova", true}),
+                         [](const ::testing::TestParamInfo<IdCase>& info) {
+                             // The case's number and what is typed, blanks shown as '_': stable from run to run.
+                             std::string name = "n" + std::to_string(info.index) + "_";
+                             for (const char* p = info.param.Typed; *p; ++p)
+                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             return name;
+                         });
 
 TEST_F(ExpertsSheetTest, NameEditsMarkTheFileOnlyWhenTheTextDiffersIgnoringCase) {
     sheet->Core.SetEditText(3, 1, "  ANNA BERG ");
@@ -301,10 +294,9 @@ TEST_F(ResultViewsTest, ScoresViewTexts) {
     ASSERT_EQ(sheet->Core.GridRows(), 5);
     for (int r = 0; r < 5; ++r) EXPECT_EQ(RowTexts(sheet->Core, r), expected[r]) << "row " << r;
     EXPECT_EQ(sheet->windowTitle().toStdString(), "Expert scores: study");
-    EXPECT_EQ(sheet->Core.HeaderInfo(),
-              (Texts{"Results of scoring experts",
-                     " Bayesian Updates: no      Weights:  global     DM Optimisation:  yes ",
-                     " Significance Level:       0.05    Calibration Power:          1"}));
+    EXPECT_EQ(sheet->Core.HeaderInfo(), (Texts{"Results of scoring experts",
+                                               " Bayesian Updates: no      Weights:  global     DM Optimisation:  yes ",
+                                               " Significance Level:       0.05    Calibration Power:          1"}));
     // Only the decision maker's row takes the cursor.
     EXPECT_EQ(grid->Row(), 4);
     EXPECT_FALSE(sheet->Core.CanSelect(1, 2));
@@ -384,7 +376,7 @@ TEST_F(ResultViewsTest, ARowOperationInTheDataViewFirstRemovesTheDecisionMakers)
 }
 
 TEST_F(ResultViewsTest, ADecisionMakerSheetIsFoundByItsRecordAndClosesWithIt) {
-    ExpertTable[3]->Id = "Anna"; // ids of decision makers may repeat
+    ExpertTable[3]->Id = "Anna";  // ids of decision makers may repeat
     ExpertsSheetMode = ExpertsScoresView;
     sheet->FormPaint();
     sheet->OpenExpertItemsSheet(0);
@@ -460,7 +452,8 @@ TEST_F(ExpertsSheetTest, DeletingTheShownExpertClosesItsWindowAndClearsActiveExp
     // Freeing the deleted expert (the next operation) leaves no pointer to it.
     grid->SetCursor(1, 1);
     Key(Qt::Key_Insert);
-    EXPECT_TRUE(ActiveExpert == nullptr || ActiveExpert == ExpertTable[1].get() || ActiveExpert == ExpertTable[2].get());
+    EXPECT_TRUE(ActiveExpert == nullptr || ActiveExpert == ExpertTable[1].get() ||
+                ActiveExpert == ExpertTable[2].get());
     QApplication::processEvents();
 }
 
@@ -468,17 +461,13 @@ TEST_F(ExpertsSheetTest, CtrlCCopiesTheFramedViewToTheClipboard) {
     prompts.SetShortDate("01/02/2026");
     Key(Qt::Key_C, Qt::ControlModifier);
     const std::string text = prompts.ClipboardText();
-    const std::string expected =
-        " Case name : study                   01/02/2026              OBRIX version W4.0\r\n" +
-        std::string(80, '_') + "\r\n" +
-        std::string(27, '_') + "\r\n" +
-        "   Nr.| Id     |  Full Name\r\n" +
-        std::string(6, '_') + "|" + std::string(8, '_') + "|" + std::string(11, '_') + "\r\n" +
-        "     1|Anna    |Anna Berg\r\n" +
-        "     2|Bo      |\r\n" +
-        std::string(27, '_') + "\r\n" + std::string(80, '_') + "\r\n" + std::string(62, ' ') +
-        "Halvorine sheet export\r\n\f\r\n";
+    const std::string expected = " Case name : study                   01/02/2026              OBRIX version W4.0\r\n" +
+                                 std::string(80, '_') + "\r\n" + std::string(27, '_') + "\r\n" +
+                                 "   Nr.| Id     |  Full Name\r\n" + std::string(6, '_') + "|" + std::string(8, '_') +
+                                 "|" + std::string(11, '_') + "\r\n" + "     1|Anna    |Anna Berg\r\n" +
+                                 "     2|Bo      |\r\n" + std::string(27, '_') + "\r\n" + std::string(80, '_') +
+                                 "\r\n" + std::string(62, ' ') + "Halvorine sheet export\r\n\f\r\n";
     EXPECT_EQ(text, expected);
 }
 
-} // namespace
+}  // namespace

@@ -21,6 +21,7 @@
 #include "engine/globals.h"
 #include "engine/output_files.h"
 #include "engine/tables.h"
+#include "main_form_fixture.h"
 #include "platform/temp_folder.h"
 #include "platform/testing/scripted_prompts.h"
 #include "workbench/case_state.h"
@@ -28,7 +29,6 @@
 #include "workbench/export_list.h"
 #include "workbench/items_sheet.h"
 #include "workbench/services.h"
-#include "main_form_fixture.h"
 
 using namespace halvorine;
 
@@ -47,8 +47,8 @@ struct TableRow {
     const char* Value;
 };
 const TableRow E1Table[] = {
-    {0, " 0.25", " 0"},    {1, " 1.00", "1.579"}, {2, " 2.00", "3.684"}, {3, " 3.00", "5.789"},
-    {4, " 4.00", "7.895"}, {5, " 5.00", "10"},    {6, " 6.00", "10.22"}, {50, "50.00", "20"},
+    {0, " 0.25", " 0"},    {1, " 1.00", "1.579"},  {2, " 2.00", "3.684"}, {3, " 3.00", "5.789"},
+    {4, " 4.00", "7.895"}, {5, " 5.00", "10"},     {6, " 6.00", "10.22"}, {50, "50.00", "20"},
     {95, "95.00", "40"},   {99, "99.00", "48.42"}, {100, "99.75", "50"},
 };
 
@@ -108,12 +108,11 @@ TEST_F(ExportListTest, QuantilesOfTwoExpertsAsColumnsInOneFile) {
     std::vector<std::string> captions;
     core.ShowCaption = [&](const std::string& c) { captions.push_back(c); };
     // Every number in a field as wide as the longest id (2).
-    EXPECT_EQ(ToFile(core, false),
-              "   \tE1\tE2\r\n"
-              "   \t X\t X\r\n"
-              "05%\t10\t 1\r\n"
-              "50%\t20\t 2\r\n"
-              "95%\t40\t 3\r\n");
+    EXPECT_EQ(ToFile(core, false), "   \tE1\tE2\r\n"
+                                   "   \t X\t X\r\n"
+                                   "05%\t10\t 1\r\n"
+                                   "50%\t20\t 2\r\n"
+                                   "95%\t40\t 3\r\n");
     EXPECT_EQ(prompts.Recorded()[0].Choice.Filter, "Output files (*.dis)|*.dis");
     EXPECT_EQ(prompts.Recorded()[0].Choice.FileName, "study");
     EXPECT_EQ(captions, (std::vector<std::string>{"Exporting E1/X", "Exporting E2/X"}));
@@ -130,12 +129,11 @@ TEST_F(ExportListTest, TheClipboardGetsTheSameTextInPlaceOfWhatItHeld) {
     Tick(core.Items, {"X"});
     prompts.SetClipboardText("old text");
     core.ExportCaseData(false, false, true);
-    EXPECT_EQ(prompts.ClipboardText(),
-              "   \tE1\tE2\r\n"
-              "   \t X\t X\r\n"
-              "05%\t10\t 1\r\n"
-              "50%\t20\t 2\r\n"
-              "95%\t40\t 3\r\n");
+    EXPECT_EQ(prompts.ClipboardText(), "   \tE1\tE2\r\n"
+                                       "   \t X\t X\r\n"
+                                       "05%\t10\t 1\r\n"
+                                       "50%\t20\t 2\r\n"
+                                       "95%\t40\t 3\r\n");
     EXPECT_FALSE(ClipboardOutputOpen);
     EXPECT_TRUE(prompts.Recorded().empty()) << "no file choice for the clipboard";
 }
@@ -152,42 +150,38 @@ TEST_F(ExportListTest, HeaderLinesOfOneColumnHaveNoTabAndIdsAreMadeSafe) {
     Tick(core.Experts, {"E/1"});
     Tick(core.Items, {"Y Z"});
     // Width 3 from "E/1" and "Y Z".
-    EXPECT_EQ(ToFile(core, false),
-              "   E_1\r\n"
-              "   Y_Z\r\n"
-              "05%\t1.5\r\n"
-              "95%\t2.5\r\n");
+    EXPECT_EQ(ToFile(core, false), "   E_1\r\n"
+                                   "   Y_Z\r\n"
+                                   "05%\t1.5\r\n"
+                                   "95%\t2.5\r\n");
     // One expert and two items: tabs again.
     Tick(core.Items, {"Y Z", "W"});
-    prompts.QueueAnswer(Answer::Ok); // overwrite
-    EXPECT_EQ(ToFile(core, false),
-              "   \tE_1\tE_1\r\n"
-              "   \tY_Z\t  W\r\n"
-              "05%\t1.5\t  7\r\n"
-              "95%\t2.5\t  8\r\n");
+    prompts.QueueAnswer(Answer::Ok);  // overwrite
+    EXPECT_EQ(ToFile(core, false), "   \tE_1\tE_1\r\n"
+                                   "   \tY_Z\t  W\r\n"
+                                   "05%\t1.5\t  7\r\n"
+                                   "95%\t2.5\t  8\r\n");
 }
 
 TEST_F(ExportListTest, NothingTickedWritesTheLabelsOnly) {
     TwoExpertsOneItem();
     ExportListCore core = Filled();
-    EXPECT_EQ(ToFile(core, false),
-              "   \r\n"
-              "   \r\n"
-              "05%\r\n"
-              "50%\r\n"
-              "95%\r\n");
+    EXPECT_EQ(ToFile(core, false), "   \r\n"
+                                   "   \r\n"
+                                   "05%\r\n"
+                                   "50%\r\n"
+                                   "95%\r\n");
     // Ticked entries that no longer match any record are left out.
     core.Experts.Ids[0] = "gone";
     core.Items.Ids[0] = "X";
     Tick(core.Experts, {"gone", "E2"});
     Tick(core.Items, {"X"});
     prompts.QueueAnswer(Answer::Ok);
-    EXPECT_EQ(ToFile(core, false),
-              "   E2\r\n"
-              "    X\r\n"
-              "05%\t 1\r\n"
-              "50%\t 2\r\n"
-              "95%\t 3\r\n");
+    EXPECT_EQ(ToFile(core, false), "   E2\r\n"
+                                   "    X\r\n"
+                                   "05%\t 1\r\n"
+                                   "50%\t 2\r\n"
+                                   "95%\t 3\r\n");
 }
 
 TEST_F(ExportListTest, PercentileTablesInOneFileHaveZeroLedLabels) {
@@ -469,7 +463,7 @@ TEST_F(ExportWindowTest, TheWindowClosesWhenLeftButNotWhileItsExportAsks) {
     EXPECT_TRUE(w.isNull());
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- from the main window
 
@@ -508,4 +502,4 @@ TEST_F(MainFormTest, TheColumnExportCommandsOpenTheExportWindowOverTheCase) {
     EXPECT_TRUE(Services().SetDistributionDefaults.Wired());
 }
 
-} // namespace
+}  // namespace

@@ -55,21 +55,20 @@ TEST_F(MainFormTest, TheQuestionnaireAsksForEveryNamedItem) {
     const std::string out = (root_ / "ask.txt").string();
     WriteFile("ask.txt", "old\r\n");
     prompts.QueueSaveFile(out);
-    prompts.QueueAnswer(Answer::Ok); // overwrite
+    prompts.QueueAnswer(Answer::Ok);  // overwrite
     form->Questionnaire1->trigger();
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Output file ASK.TXT already exists. Overwrite?"});
     EXPECT_EQ(prompts.Recorded()[0].Choice.Filter, "Questionnaire save files (*.txt)|*.txt");
-    EXPECT_EQ(ReadFile(out),
-              "Please fill in your  5% and 95% quantiles for the following uncertain values\r\n"
-              "\r\n"
-              " 1. Peak flow (m3/s):\r\n"
-              "\r\n"
-              "    5%_______   95%_______\r\n"
-              "\r\n"
-              " 2. Depth (m):\r\n"
-              "\r\n"
-              "    5%_______   95%_______\r\n"
-              "\r\n");
+    EXPECT_EQ(ReadFile(out), "Please fill in your  5% and 95% quantiles for the following uncertain values\r\n"
+                             "\r\n"
+                             " 1. Peak flow (m3/s):\r\n"
+                             "\r\n"
+                             "    5%_______   95%_______\r\n"
+                             "\r\n"
+                             " 2. Depth (m):\r\n"
+                             "\r\n"
+                             "    5%_______   95%_______\r\n"
+                             "\r\n");
 }
 
 TEST_F(MainFormTest, AQuestionnaireWithoutExpertsAsksForTheLevels) {
@@ -89,4 +88,4 @@ TEST_F(MainFormTest, AQuestionnaireWithoutExpertsAsksForTheLevels) {
               "\r\n");
 }
 
-} // namespace
+}  // namespace

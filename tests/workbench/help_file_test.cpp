@@ -52,7 +52,8 @@ TEST_F(HelpFileTest, ItNamesEveryMenuCommandAndRunOption) {
             QString caption = a->text().remove('&');
             if (caption.endsWith(QStringLiteral("..."))) caption.chop(3);
             // The filtering item's caption says what it will do next.
-            if (caption.contains(QStringLiteral("filtering"), Qt::CaseInsensitive)) caption = QStringLiteral("filtering");
+            if (caption.contains(QStringLiteral("filtering"), Qt::CaseInsensitive))
+                caption = QStringLiteral("filtering");
             if (!caption.isEmpty() && !text.contains(caption, Qt::CaseInsensitive)) missing.push_back(caption);
             if (a->menu()) visit(a->menu());
         }
@@ -62,13 +63,35 @@ TEST_F(HelpFileTest, ItNamesEveryMenuCommandAndRunOption) {
         if (!text.contains(caption, Qt::CaseInsensitive)) missing.push_back(caption);
         if (top->menu()) visit(top->menu());
     }
-    for (const char* option :
-         {"Global", "Equal", "Item", "User", "DM optimisation", "Bayesian Updates", "Discrepancy", "Calibration Power",
-          "Intrinsic Range", "Decision Maker name", "Significance", "Chi2", "Inf", "Robustness (items)",
-          "Robustness (experts)", "Solution", "Expert Scores", "Bilinear Loss", "Range Graph", "Calibr.",
-          "Mean relative information", "UnNormalized weight", "Normaliz. weight", ".dtt", ".rls", "NQ=", "QU="})
+    for (const char* option : {"Global",
+                               "Equal",
+                               "Item",
+                               "User",
+                               "DM optimisation",
+                               "Bayesian Updates",
+                               "Discrepancy",
+                               "Calibration Power",
+                               "Intrinsic Range",
+                               "Decision Maker name",
+                               "Significance",
+                               "Chi2",
+                               "Inf",
+                               "Robustness (items)",
+                               "Robustness (experts)",
+                               "Solution",
+                               "Expert Scores",
+                               "Bilinear Loss",
+                               "Range Graph",
+                               "Calibr.",
+                               "Mean relative information",
+                               "UnNormalized weight",
+                               "Normaliz. weight",
+                               ".dtt",
+                               ".rls",
+                               "NQ=",
+                               "QU="})
         if (!text.contains(QString::fromLatin1(option))) missing.push_back(QString::fromLatin1(option));
     for (const QString& m : missing) ADD_FAILURE() << "not in the help: " << m.toStdString();
 }
 
-} // namespace
+}  // namespace

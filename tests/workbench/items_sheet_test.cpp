@@ -34,8 +34,8 @@ TEST_F(ItemsSheetTest, RealisationsViewTexts) {
 TEST_F(ItemsSheetTest, AssessmentsViewTexts) {
     auto* sheet = new TItemsSheet(area, ExpertTable[1].get());
     sheet->show();
-    EXPECT_EQ(RowTexts(sheet->Core, 0), (Texts{" Nr.", " Id", "Scale", "        5%", "       50%", "       95%",
-                                               " Realization", "  Full Name"}));
+    EXPECT_EQ(RowTexts(sheet->Core, 0),
+              (Texts{" Nr.", " Id", "Scale", "        5%", "       50%", "       95%", " Realization", "  Full Name"}));
     EXPECT_EQ(RowTexts(sheet->Core, 1),
               (Texts{"   1", "Q1", "UNI", "         1", "        10", "       100", "      12.5", "Flow rate"}));
     EXPECT_EQ(RowTexts(sheet->Core, 2),
@@ -88,7 +88,7 @@ TEST_F(ItemsSheetTest, EnterOnTheLastRowAppendsAndElsewhereMovesToTheNextEditabl
     SheetGrid* grid = sheet->ItemsGrid;
     grid->SetCursor(2, 1);
     Key(Qt::Key_Return);
-    EXPECT_EQ(grid->Col(), 4); // the hidden lower bound is passed
+    EXPECT_EQ(grid->Col(), 4);  // the hidden lower bound is passed
     grid->SetCursor(6, 1);
     Key(Qt::Key_Return);
     EXPECT_EQ(grid->Row(), 2);
@@ -139,7 +139,8 @@ TEST_F(ItemsSheetTest, CutItemsLeaveTheAssessmentsWhenTheyAreFreed) {
 
 TEST_F(ItemsSheetTest, AFullTableTakesNoNewItemAndRecordsNothing) {
     while (testcase::ItemIds().size() < static_cast<std::size_t>(MaxItemCount))
-        InsertItem("_x" + std::to_string(testcase::ItemIds().size()), "", static_cast<int>(testcase::ItemIds().size()) + 1);
+        InsertItem("_x" + std::to_string(testcase::ItemIds().size()), "",
+                   static_cast<int>(testcase::ItemIds().size()) + 1);
     ItemsSheetCore core;
     core.Cursor.Row = MaxItemCount;
     core.Cursor.Col = 1;
@@ -232,4 +233,4 @@ TEST_F(ItemsSheetTest, FlaggedItemsAreGreyedAndCannotBeEdited) {
     EXPECT_FALSE(sheet->Core.CellStyleAt(1, 1).Greyed);
 }
 
-} // namespace
+}  // namespace

@@ -22,6 +22,8 @@
 #include "engine/tables.h"
 #include "platform/temp_folder.h"
 #include "platform/testing/scripted_prompts.h"
+#include "ui_test_support.h"
+#include "window_cleanup.h"
 #include "workbench/case_state.h"
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
@@ -29,8 +31,6 @@
 #include "workbench/quantiles_form.h"
 #include "workbench/services.h"
 #include "workbench/sheet_windows.h"
-#include "ui_test_support.h"
-#include "window_cleanup.h"
 
 using namespace halvorine;
 
@@ -87,8 +87,10 @@ protected:
         QTimer::singleShot(0, [ok] {
             auto* dialog = qobject_cast<TQuantilesForm*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr) << "no levels dialog came up";
-            if (ok) dialog->OkButtonClick();
-            else dialog->CancelButtonClick();
+            if (ok)
+                dialog->OkButtonClick();
+            else
+                dialog->CancelButtonClick();
         });
     }
 

@@ -14,7 +14,7 @@ namespace {
 
 struct Row {
     const char* name;
-    const char* expected; // one character per stage: 1 enabled, 0 disabled
+    const char* expected;  // one character per stage: 1 enabled, 0 disabled
 };
 
 // Stages: fresh start, realisations sheet (a new case), experts sheet (after the levels
@@ -22,22 +22,54 @@ struct Row {
 const char* const Stages[] = {"start", "realisations", "experts", "assessments", "modified"};
 
 const Row Rows[] = {
-    {"NewItemFileClick", "11111"},     {"OpenASCIIItemsfle1", "11111"},  {"MergeAssessmentsFile1", "01111"},
-    {"FileCloseItem", "01111"},        {"FileSaveItem", "00001"},        {"FileSaveAsItem", "01111"},
-    {"SaveRangeGraph1", "00000"},      {"Exportastext1", "01111"},       {"DMSolution1", "00000"},
-    {"ExpertScores", "00000"},         {"RobustnessExperts1", "00000"},  {"RobustnessItems1", "00000"},
-    {"CopySolutionToClipboard1", "00000"}, {"Questionnaire1", "01111"},  {"ExportAsSpaceDelimited", "01111"},
-    {"Quantiles1", "01111"},           {"FileExitItem", "11111"},        {"Items1", "10111"},
-    {"Experts1", "11111"},             {"Assessments1", "11111"},        {"Edit1", "01111"},
-    {"UndoCtrlZ1", "00000"},           {"CutCntrlX1", "00000"},          {"ClearDel1", "00000"},
-    {"PasteCtrlV1", "00000"},          {"ToggleEditormode1", "01101"},   {"EnableFiltering1", "00000"},
-    {"FilterOnOff1", "00000"},         {"Changefloatingpointformat1", "11111"}, {"ChangeallscalestoUNI1", "01000"},
-    {"ChangeallscalestoLOG1", "01000"}, {"ClearallUserWeights1", "00000"}, {"CalculateItem", "00111"},
-    {"WindowCascadeItem", "01111"},    {"WindowTileItem", "01111"},      {"WindowArrangeItem", "01111"},
-    {"WindowMinimizeItem", "01111"},   {"CloseAllWindows", "11111"},     {"OpenExpertsWindow1", "11111"},
-    {"OpenItemsWindow1", "10111"},     {"RunWTrindel1", "11111"},        {"AboutWHALVORIN1", "11111"},
-    {"WHALVORINHelp1", "11111"},       {"SaveBtn", "00001"},             {"RunButton", "00111"},
-    {"NewFileButton", "11111"},        {"OpenBtn", "11111"},             {"ExitBtn", "11111"},
+    {"NewItemFileClick", "11111"},
+    {"OpenASCIIItemsfle1", "11111"},
+    {"MergeAssessmentsFile1", "01111"},
+    {"FileCloseItem", "01111"},
+    {"FileSaveItem", "00001"},
+    {"FileSaveAsItem", "01111"},
+    {"SaveRangeGraph1", "00000"},
+    {"Exportastext1", "01111"},
+    {"DMSolution1", "00000"},
+    {"ExpertScores", "00000"},
+    {"RobustnessExperts1", "00000"},
+    {"RobustnessItems1", "00000"},
+    {"CopySolutionToClipboard1", "00000"},
+    {"Questionnaire1", "01111"},
+    {"ExportAsSpaceDelimited", "01111"},
+    {"Quantiles1", "01111"},
+    {"FileExitItem", "11111"},
+    {"Items1", "10111"},
+    {"Experts1", "11111"},
+    {"Assessments1", "11111"},
+    {"Edit1", "01111"},
+    {"UndoCtrlZ1", "00000"},
+    {"CutCntrlX1", "00000"},
+    {"ClearDel1", "00000"},
+    {"PasteCtrlV1", "00000"},
+    {"ToggleEditormode1", "01101"},
+    {"EnableFiltering1", "00000"},
+    {"FilterOnOff1", "00000"},
+    {"Changefloatingpointformat1", "11111"},
+    {"ChangeallscalestoUNI1", "01000"},
+    {"ChangeallscalestoLOG1", "01000"},
+    {"ClearallUserWeights1", "00000"},
+    {"CalculateItem", "00111"},
+    {"WindowCascadeItem", "01111"},
+    {"WindowTileItem", "01111"},
+    {"WindowArrangeItem", "01111"},
+    {"WindowMinimizeItem", "01111"},
+    {"CloseAllWindows", "11111"},
+    {"OpenExpertsWindow1", "11111"},
+    {"OpenItemsWindow1", "10111"},
+    {"RunWTrindel1", "11111"},
+    {"AboutWHALVORIN1", "11111"},
+    {"WHALVORINHelp1", "11111"},
+    {"SaveBtn", "00001"},
+    {"RunButton", "00111"},
+    {"NewFileButton", "11111"},
+    {"OpenBtn", "11111"},
+    {"ExitBtn", "11111"},
 };
 
 TEST_F(MainFormTest, MenuItemsFollowTheOpenWindows) {
@@ -119,7 +151,8 @@ TEST_F(MainFormTest, MenuCaptionsAndHints) {
     // The menu bar in its order, the four commands among the menus.
     QStringList bar;
     for (QAction* a : form->menuBar()->actions()) bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&Items", "E&xperts", "&Assessments", "&Edit", "&Calculate", "&Window", "&Help"}));
+    EXPECT_EQ(bar,
+              (QStringList{"&File", "&Items", "E&xperts", "&Assessments", "&Edit", "&Calculate", "&Window", "&Help"}));
     form->ShowStatusHint(QStringLiteral("Help topics"));
     EXPECT_EQ(form->StatusBar->currentMessage(), "Help topics");
 }
@@ -147,7 +180,7 @@ TEST_F(MainFormTest, TheEditMenuActsOnTheActiveSheet) {
     EXPECT_EQ(form->EnableFiltering1->text(), "&Enable filtering (F5)");
 
     ChildSheets[0]->SetCursorRow(2);
-    prompts.QueueAnswer(platform::Answer::Yes); // "Delete item row ?"
+    prompts.QueueAnswer(platform::Answer::Yes);  // "Delete item row ?"
     form->ClearDel1Click();
     EXPECT_EQ(testcase::ItemIds(), std::vector<std::string>{"Q1"});
     RefreshMenus();
@@ -215,7 +248,7 @@ TEST_F(MainFormTest, WindowCommands) {
     form->WindowTileItemClick();
     EXPECT_FALSE(ChildSheets[0]->geometry().intersects(ExpertsSheet->geometry())) << "tiled without overlap";
 
-    prompts.QueueAnswer(platform::Answer::Yes); // "Close the current case?"
+    prompts.QueueAnswer(platform::Answer::Yes);  // "Close the current case?"
     form->CloseAllWindowsClick();
     EXPECT_TRUE(form->OpenChildren().isEmpty());
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Close the current case?"});
@@ -232,7 +265,7 @@ TEST_F(MainFormTest, SaveRangeGraphSavesAGraphThatIsOpen) {
     form->MdiArea->addSubWindow(graph);
     graph->show();
     ItemsRangeGraph = graph;
-    RangeGraphKind = 1; // the experts-wise graph is the current kind, but it is not open
+    RangeGraphKind = 1;  // the experts-wise graph is the current kind, but it is not open
     RefreshMenus();
     EXPECT_TRUE(form->SaveRangeGraph1->isEnabled());
     form->SaveRangeGraph1->trigger();
@@ -254,4 +287,4 @@ TEST_F(MainFormTest, AboutTwiceOpensTwoBoxes) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -33,7 +33,8 @@ std::vector<std::string> Started(const platform::ScriptedPrompts& p) {
 TEST_F(LaunchTest, TriesTheProgramFolderThenItsSubfolderThenTells) {
     prompts.QueueAnswer(platform::Answer::Ok);
     EXPECT_FALSE(RunApp(WTrindelFile, WTrindelFallbackFile));
-    EXPECT_EQ(Started(prompts), (std::vector<std::string>{"/opt/halvorine/WTrindel", "/opt/halvorine/wtrindel/WTrindel"}));
+    EXPECT_EQ(Started(prompts),
+              (std::vector<std::string>{"/opt/halvorine/WTrindel", "/opt/halvorine/wtrindel/WTrindel"}));
     ASSERT_EQ(prompts.MessageTexts().size(), 1u);
     EXPECT_EQ(prompts.MessageTexts()[0], "WTrindel file was not found, can`t start the program");
     EXPECT_EQ(prompts.Recorded().back().MessageKind, platform::MessageKind::Error);
@@ -62,7 +63,7 @@ TEST_F(LaunchTest, MissingHelpFileIsTold) {
     EXPECT_TRUE(ShowHelpContents());
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- from the main window
 
@@ -98,7 +99,8 @@ TEST_F(LaunchTest, TheMenuItemTriesBothPlacesThenTells) {
     TMainForm form(&prompts);
     prompts.QueueAnswer(platform::Answer::Ok);
     form.RunWTrindel1->trigger();
-    EXPECT_EQ(Started(prompts), (std::vector<std::string>{"/opt/halvorine/WTrindel", "/opt/halvorine/wtrindel/WTrindel"}));
+    EXPECT_EQ(Started(prompts),
+              (std::vector<std::string>{"/opt/halvorine/WTrindel", "/opt/halvorine/wtrindel/WTrindel"}));
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"WTrindel file was not found, can`t start the program"});
 }
 
@@ -119,7 +121,7 @@ TEST(RealLaunchTest, TheMenuStartsWTrindelFromTheProgramFolder) {
     const std::set<int> before = ProcessesOf(program);
 
     {
-        TMainForm form; // the real platform services
+        TMainForm form;  // the real platform services
         form.RunWTrindel1->trigger();
     }
     std::set<int> started;
@@ -141,4 +143,4 @@ TEST(RealLaunchTest, TheMenuStartsWTrindelFromTheProgramFolder) {
     ResetGlobals();
 }
 
-} // namespace
+}  // namespace

@@ -62,8 +62,10 @@ protected:
 
     static void ExpectLevels(const std::vector<float>& levels, const std::vector<float>& bins) {
         ASSERT_EQ(QuantileCount, static_cast<int>(levels.size()));
-        for (std::size_t k = 0; k < levels.size(); ++k) EXPECT_EQ(QuantileLevels[k + 1], levels[k]) << "level " << k + 1;
-        for (std::size_t k = 0; k < bins.size(); ++k) EXPECT_NEAR(BinProbabilities[k + 1], bins[k], 1e-6) << "bin " << k + 1;
+        for (std::size_t k = 0; k < levels.size(); ++k)
+            EXPECT_EQ(QuantileLevels[k + 1], levels[k]) << "level " << k + 1;
+        for (std::size_t k = 0; k < bins.size(); ++k)
+            EXPECT_NEAR(BinProbabilities[k + 1], bins[k], 1e-6) << "bin " << k + 1;
     }
 };
 
@@ -72,13 +74,12 @@ TEST_F(QuestionnaireTest, CancelAsksForTheLevelsShownAndLeavesTheCasesLevels) {
     const std::string out = (root_ / "ask.txt").string();
     prompts.QueueSaveFile(out);
     Questionnaire([](TQuantilesForm& d) { Click(d, "CancelButton"); });
-    EXPECT_EQ(ReadFile(out),
-              "Please fill in your  5%, 50% and 95% quantiles for the following uncertain values\r\n"
-              "\r\n"
-              " 1. Depth (m):\r\n"
-              "\r\n"
-              "    5%_______   50%_______   95%_______\r\n"
-              "\r\n");
+    EXPECT_EQ(ReadFile(out), "Please fill in your  5%, 50% and 95% quantiles for the following uncertain values\r\n"
+                             "\r\n"
+                             " 1. Depth (m):\r\n"
+                             "\r\n"
+                             "    5%_______   50%_______   95%_______\r\n"
+                             "\r\n");
     // Bins of 10/50/90: 0.1, 0.4, 0.4, 0.1.
     ExpectLevels({0.1f, 0.5f, 0.9f}, {0.1f, 0.4f, 0.4f, 0.1f});
     EXPECT_EQ(AssessmentHeader, "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=  10  50  90 ");
@@ -94,13 +95,12 @@ TEST_F(QuestionnaireTest, OkMakesTheChosenLevelsTheCasesWithTheirBinsAndTheSaveK
         TypePercent(d, 2, "75");
         Click(d, "OkButton");
     });
-    EXPECT_EQ(ReadFile(out),
-              "Please fill in your 25%, 50% and 75% quantiles for the following uncertain values\r\n"
-              "\r\n"
-              " 1. Depth (m):\r\n"
-              "\r\n"
-              "   25%_______   50%_______   75%_______\r\n"
-              "\r\n");
+    EXPECT_EQ(ReadFile(out), "Please fill in your 25%, 50% and 75% quantiles for the following uncertain values\r\n"
+                             "\r\n"
+                             " 1. Depth (m):\r\n"
+                             "\r\n"
+                             "   25%_______   50%_______   75%_______\r\n"
+                             "\r\n");
     // Bins of 25/50/75: a quarter each.
     ExpectLevels({0.25f, 0.5f, 0.75f}, {0.25f, 0.25f, 0.25f, 0.25f});
     EXPECT_TRUE(CaseFile.FileKinds[1].Modified) << "the levels are kept in the assessments file";
@@ -119,4 +119,4 @@ TEST_F(QuestionnaireTest, OkMakesTheChosenLevelsTheCasesWithTheirBinsAndTheSaveK
     EXPECT_EQ(ItemTable[1]->Name.str(), "Depth (m)");
 }
 
-} // namespace
+}  // namespace

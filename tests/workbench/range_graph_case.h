@@ -55,30 +55,30 @@ inline std::vector<std::string> SmallCaseItemsWise() {
         "                          Range graph of input data",
         "Item no.:   1 Item name: Flow Scale: UNI",
         "Experts",
-        "  1 " + Blanks(11) + "[" + Dashes(15) + "*" + Dashes(31) + "]" + Blanks(15), // 12 28 60
-        "  2 " + std::string("[") + Dashes(42) + "*" + Dashes(27) + "]" + Blanks(3),  // 1 44 72
-        "  3 " + Blanks(28) + "[" + Dashes(7) + "*" + Dashes(7) + "]" + Blanks(30),   // 29 37 45
-        "DMaker" + Blanks(2) + "[" + Dm(31) + "*" + Dm(30) + "]" + Blanks(7),   // 5 37 68
-        "Real" + Dashes(74, ':') + "#",                                            // 50 -> 75
-        Blanks(76) + "50",                                                      // offset 75 - 2 - 1
+        "  1 " + Blanks(11) + "[" + Dashes(15) + "*" + Dashes(31) + "]" + Blanks(15),  // 12 28 60
+        "  2 " + std::string("[") + Dashes(42) + "*" + Dashes(27) + "]" + Blanks(3),   // 1 44 72
+        "  3 " + Blanks(28) + "[" + Dashes(7) + "*" + Dashes(7) + "]" + Blanks(30),    // 29 37 45
+        "DMaker" + Blanks(2) + "[" + Dm(31) + "*" + Dm(30) + "]" + Blanks(7),          // 5 37 68
+        "Real" + Dashes(74, ':') + "#",                                                // 50 -> 75
+        Blanks(76) + "50",                                                             // offset 75 - 2 - 1
         "    2.5" + Blanks(69) + "50",
         "",
         "Item no.:   2 Item name: Depth Scale: LOG",
         "Experts",
-        "  1 " + std::string("[") + Dashes(24) + "*" + Dashes(21) + "]" + Blanks(27), // 1 26 48
-        "  2 " + Blanks(16) + "[" + Dashes(17) + "*" + Dashes(39) + "]",              // 17 35 75
-        "  3 " + Blanks(75),                                                    // no valid answer
-        "DMaker" + Blanks(9) + "[" + Dm(19) + "*" + Dm(29) + "]" + Blanks(13),  // 12 32 62
-        "Real" + Dashes(56, ':') + "#" + Dashes(18, ':'),                             // 100 -> 57
-        Blanks(60) + "100",                                                     // offset 57 - 1
+        "  1 " + std::string("[") + Dashes(24) + "*" + Dashes(21) + "]" + Blanks(27),  // 1 26 48
+        "  2 " + Blanks(16) + "[" + Dashes(17) + "*" + Dashes(39) + "]",               // 17 35 75
+        "  3 " + Blanks(75),                                                           // no valid answer
+        "DMaker" + Blanks(9) + "[" + Dm(19) + "*" + Dm(29) + "]" + Blanks(13),         // 12 32 62
+        "Real" + Dashes(56, ':') + "#" + Dashes(18, ':'),                              // 100 -> 57
+        Blanks(60) + "100",                                                            // offset 57 - 1
         "    1.5" + Blanks(66) + "400.5",
         "",
         "Item no.:   3 Item name: Cost Scale: UNI",
         "Experts",
-        "  1 " + std::string("[") + Dashes(36) + "*" + Dashes(36) + "]", // 1 38 75
-        "  2 " + Blanks(18) + "|" + Blanks(56),                    // 150.1..150.3 all in 19
+        "  1 " + std::string("[") + Dashes(36) + "*" + Dashes(36) + "]",  // 1 38 75
+        "  2 " + Blanks(18) + "|" + Blanks(56),                           // 150.1..150.3 all in 19
         "  3 " + Blanks(75),
-        "DMaker" + Blanks(5) + "[" + Dm(22) + "*" + Dm(25) + "]" + Blanks(18), // 8 31 57
+        "DMaker" + Blanks(5) + "[" + Dm(22) + "*" + Dm(25) + "]" + Blanks(18),  // 8 31 57
         "    " + Dashes(75, '~'),
         "    100.5" + Blanks(64) + "299.5",
         "",
@@ -95,23 +95,23 @@ inline std::vector<std::string> SmallCaseExpertsWise() {
         "                          Range graph of input data",
         "Expert no. :    1     Expert name:  E1        ",
         "Items",
-        "  1(U) " + Blanks(11) + "[" + Dashes(14) + "*" + Dashes(29) + "]" + Blanks(15), // 12 27 57
+        "  1(U) " + Blanks(11) + "[" + Dashes(14) + "*" + Dashes(29) + "]" + Blanks(15),  // 12 27 57
         real1,
         "",
-        "  2(L) " + std::string("[") + Dashes(23) + "*" + Dashes(20) + "]" + Blanks(26), // 1 25 46
+        "  2(L) " + std::string("[") + Dashes(23) + "*" + Dashes(20) + "]" + Blanks(26),  // 1 25 46
         real2,
         "",
         "Expert no. :    2     Expert name:  E2        ",
         "Items",
-        "  1(U) " + std::string("[") + Dashes(40) + "*" + Dashes(26) + "]" + Blanks(3), // 1 42 69
+        "  1(U) " + std::string("[") + Dashes(40) + "*" + Dashes(26) + "]" + Blanks(3),  // 1 42 69
         real1,
         "",
-        "  2(L) " + Blanks(15) + "[" + Dashes(17) + "*" + Dashes(37) + "]", // 16 34 72
+        "  2(L) " + Blanks(15) + "[" + Dashes(17) + "*" + Dashes(37) + "]",  // 16 34 72
         real2,
         "",
         "Expert no. :    3     Expert name:  E3        ",
         "Items",
-        "  1(U) " + Blanks(27) + "[" + Dashes(6) + "*" + Dashes(7) + "]" + Blanks(29), // 28 35 43
+        "  1(U) " + Blanks(27) + "[" + Dashes(6) + "*" + Dashes(7) + "]" + Blanks(29),  // 28 35 43
         real1,
         "",
         "  2(L) " + Blanks(72),
@@ -119,13 +119,13 @@ inline std::vector<std::string> SmallCaseExpertsWise() {
         "",
         "Expert no. :  DM      Expert name:  DMaker 1        ",
         "Items",
-        "  1(U) " + Blanks(4) + "[" + Dm(29) + "*" + Dm(30) + "]" + Blanks(6), // 5 35 66
+        "  1(U) " + Blanks(4) + "[" + Dm(29) + "*" + Dm(30) + "]" + Blanks(6),  // 5 35 66
         real1,
         "",
-        "  2(L) " + Blanks(10) + "[" + Dm(19) + "*" + Dm(28) + "]" + Blanks(12), // 11 31 60
+        "  2(L) " + Blanks(10) + "[" + Dm(19) + "*" + Dm(28) + "]" + Blanks(12),  // 11 31 60
         real2,
         "",
     };
 }
 
-} // namespace rangegraph_test
+}  // namespace rangegraph_test

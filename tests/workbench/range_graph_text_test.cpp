@@ -42,7 +42,8 @@ void OneItemCase(const std::vector<float>& levels, const std::string& id, const 
     for (float level : levels) QuantileLevels[++QuantileCount] = level / 100.0f;
     ComputeBinProbabilities();
     testcase::AddItem(id, scale, realisation);
-    for (std::size_t n = 0; n < experts.size(); ++n) testcase::AddExpert(std::string(1, static_cast<char>('A' + n)), {experts[n]});
+    for (std::size_t n = 0; n < experts.size(); ++n)
+        testcase::AddExpert(std::string(1, static_cast<char>('A' + n)), {experts[n]});
     BuildItemIndexMap();
     MarkComplete();
 }
@@ -126,17 +127,28 @@ TEST_F(RangeGraphText, QuantileMarkersByCount) {
     const std::vector<MarkerCase> cases = {
         {"one quantile", {50}, {20.5f}, Blanks(30) + "|" + Blanks(44)},
         {"two", {5, 95}, {10.5f, 40.5f}, Blanks(15) + "[" + Dashes(44) + "]" + Blanks(14)},
-        {"three", {5, 50, 95}, {10.5f, 20.5f, 40.5f}, Blanks(15) + "[" + Dashes(14) + "*" + Dashes(29) + "]" + Blanks(14)},
-        {"four", {5, 25, 75, 95}, {10.5f, 20.5f, 30.5f, 40.5f},
+        {"three",
+         {5, 50, 95},
+         {10.5f, 20.5f, 40.5f},
+         Blanks(15) + "[" + Dashes(14) + "*" + Dashes(29) + "]" + Blanks(14)},
+        {"four",
+         {5, 25, 75, 95},
+         {10.5f, 20.5f, 30.5f, 40.5f},
          Blanks(15) + "[" + Dashes(14) + "<" + Dashes(14) + ">" + Dashes(14) + "]" + Blanks(14)},
-        {"five", {5, 25, 50, 75, 95}, {10.5f, 15.5f, 25.5f, 35.5f, 45.5f},
+        {"five",
+         {5, 25, 50, 75, 95},
+         {10.5f, 15.5f, 25.5f, 35.5f, 45.5f},
          Blanks(15) + "[" + Dashes(6) + "<" + Dashes(14) + "*" + Dashes(14) + ">" + Dashes(14) + "]" + Blanks(7)},
-        {"seven: the middle ones keep the run", {5, 20, 35, 50, 65, 80, 95},
-         {4.5f, 10.5f, 15.5f, 20.5f, 25.5f, 30.5f, 40.5f}, Blanks(6) + "[" + Dashes(53) + "]" + Blanks(14)},
+        {"seven: the middle ones keep the run",
+         {5, 20, 35, 50, 65, 80, 95},
+         {4.5f, 10.5f, 15.5f, 20.5f, 25.5f, 30.5f, 40.5f},
+         Blanks(6) + "[" + Dashes(53) + "]" + Blanks(14)},
         // 20.5, 20.6, 20.7 -> 30.65, 30.8, 30.95: all in column 31.
         {"three on one column", {5, 50, 95}, {20.5f, 20.6f, 20.7f}, Blanks(30) + "|" + Blanks(44)},
         // 10.6 -> 15.65: column 16 like the first, and the later marker wins.
-        {"two on one column", {5, 25, 50, 75, 95}, {10.5f, 10.6f, 25.5f, 35.5f, 45.5f},
+        {"two on one column",
+         {5, 25, 50, 75, 95},
+         {10.5f, 10.6f, 25.5f, 35.5f, 45.5f},
          Blanks(15) + "<" + Dashes(21) + "*" + Dashes(14) + ">" + Dashes(14) + "]" + Blanks(7)},
     };
     for (const MarkerCase& c : cases) {
@@ -158,7 +170,7 @@ TEST_F(RangeGraphText, PositionsStayOnTheLine) {
     log.High = 100;
     log.ScaledLow = 0;
     log.Range = std::log(100.0L);
-    EXPECT_EQ(log.Position(10, 75), 38); // 75 x 0.5 + 0.50001
+    EXPECT_EQ(log.Position(10, 75), 38);  // 75 x 0.5 + 0.50001
     EXPECT_EQ(log.Position(0, 75), 1) << "no logarithm of 0";
     EXPECT_EQ(log.Position(-3, 75), 1);
     EXPECT_EQ(log.Position(0.5f, 75), 1) << "below the range";
@@ -185,7 +197,7 @@ TEST_F(RangeGraphText, AnItemWhoseValuesAllCoincideIsDrawnInTheMiddle) {
         "  1 " + Blanks(37) + "|" + Blanks(37),
         "  2 " + Blanks(37) + "|" + Blanks(37),
         "Real" + Dashes(37, ':') + "#" + Dashes(37, ':'),
-        Blanks(41) + "5.5", // h = 1, offset 38 - 1
+        Blanks(41) + "5.5",  // h = 1, offset 38 - 1
         "    5.5" + Blanks(68) + "5.5",
         "",
     };
@@ -200,7 +212,7 @@ TEST_F(RangeGraphText, ALogItemWithANonPositiveRealisationIsDrawnOnTheLinearScal
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[3], "  1 " + Blanks(1) + "[*" + Dashes(7) + "]" + Blanks(64));
     EXPECT_EQ(lines[5], "Real#" + Dashes(74, ':'));
-    EXPECT_EQ(lines[6], Blanks(5) + "-5"); // h = 1 >= column 1: offset 1
+    EXPECT_EQ(lines[6], Blanks(5) + "-5");  // h = 1 >= column 1: offset 1
     EXPECT_EQ(lines[7], "    -5" + Blanks(67) + "400.5");
 }
 
@@ -230,11 +242,11 @@ TEST_F(RangeGraphText, TheRealisationValueIsCentredUnderItsMark) {
         std::string Line;
     };
     const std::vector<Case> cases = {
-        {0.5f, Blanks(5) + "0.5"},   // column 1 <= h = 1: offset 1
-        {20.5f, Blanks(33) + "20.5"}, // column 31, h = 2: offset 29
-        {47.5f, Blanks(73) + "47.5"}, // column 71 < 75 - 2: offset 69
-        {48.5f, Blanks(74) + "48.5"}, // column 73, not below 73: offset 75 - 4 - 1
-        {50.5f, Blanks(74) + "50.5"}, // column 75
+        {0.5f, Blanks(5) + "0.5"},     // column 1 <= h = 1: offset 1
+        {20.5f, Blanks(33) + "20.5"},  // column 31, h = 2: offset 29
+        {47.5f, Blanks(73) + "47.5"},  // column 71 < 75 - 2: offset 69
+        {48.5f, Blanks(74) + "48.5"},  // column 73, not below 73: offset 75 - 4 - 1
+        {50.5f, Blanks(74) + "50.5"},  // column 75
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Realisation);
@@ -252,12 +264,10 @@ TEST_F(RangeGraphText, DecisionMakerIdsOverTheStartOfTheirLines) {
     };
     // The decision maker's '|' is in column 68 (45.5); the first eight characters show the id.
     const std::vector<Case> cases = {
-        {"DMaker 1", "DMaker  "}, // up to the blank that a non-blank follows
-        {"Pool A", "Pool    "},
-        {"AB CD", "AB CD   "}, // a blank before the fourth character does not end it
-        {"Pooled12", "Pooled12"},
-        {"XY", "XY      "}, // fewer than three: the third becomes a blank
-        {"X", "X       "}, // only one: the second too
+        {"DMaker 1", "DMaker  "},                         // up to the blank that a non-blank follows
+        {"Pool A", "Pool    "},   {"AB CD", "AB CD   "},  // a blank before the fourth character does not end it
+        {"Pooled12", "Pooled12"}, {"XY", "XY      "},     // fewer than three: the third becomes a blank
+        {"X", "X       "},                                // only one: the second too
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Id);
@@ -287,4 +297,4 @@ TEST_F(RangeGraphText, ItemsWiseShowsEveryDecisionMakerExpertsWiseOnlyTheNewest)
     EXPECT_EQ(headers[3], "Expert no. :  DM      Expert name:  Second        ");
 }
 
-} // namespace
+}  // namespace

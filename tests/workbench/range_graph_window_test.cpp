@@ -158,7 +158,7 @@ TEST_F(RangeGraphWindowTest, SavingOverAnExistingFileAsksFirst) {
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Output file OLD.RGI already exists. Overwrite?"});
     EXPECT_EQ(ReadFile(root_ / "old.rgi"), "kept\r\n");
 
-    prompts.QueueSaveFile(""); // the choice cancelled
+    prompts.QueueSaveFile("");  // the choice cancelled
     SaveCommand();
     EXPECT_EQ(ReadFile(root_ / "old.rgi"), "kept\r\n");
 
@@ -173,7 +173,7 @@ TEST_F(RangeGraphWindowTest, SavingOverAnExistingFileAsksFirst) {
 TEST_F(RangeGraphWindowTest, AFailedSaveIsReportedAndLeavesNoFileOpen) {
     Open(ItemsWiseGraph);
     prompts.QueueSaveFile((root_ / "missing" / "graph.rgi").string());
-    prompts.QueueAnswer(Answer::Ok); // the error's message
+    prompts.QueueAnswer(Answer::Ok);  // the error's message
     SaveCommand();
     ASSERT_EQ(prompts.Recorded().size(), 2u);
     EXPECT_EQ(prompts.Recorded()[1].MessageKind, platform::MessageKind::Error);
@@ -196,7 +196,7 @@ TEST_F(RangeGraphWindowTest, AGraphLongerThanTheWindowTakesIsSavedWhole) {
     EXPECT_EQ(ReadFile(root_ / "all.rgi"), FileText(SmallCaseItemsWise()));
 }
 
-} // namespace
+}  // namespace
 
 #ifdef HALVORINE_SCREENSHOTS
 #include "screenshot_support.h"
@@ -217,5 +217,5 @@ TEST_F(RangeGraphWindowTest, ScreenshotsOfTheGraphWindows) {
     Shoot(form.get(), "range_graph_start_size");
 }
 
-} // namespace
+}  // namespace
 #endif

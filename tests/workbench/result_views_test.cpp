@@ -40,10 +40,10 @@ protected:
 // 5.699999809):
 //   S1 r 12:  5 %  (12 - 10) x 0.3 = 0.6;   50 %  (20 - 12) x 3 = 24;   95 %  (40 - 12) x 0.3000002 = 8.400005
 //   S2 r 5:   5 %  (5 - 1) x 0.3 = 1.2;     50 %  (5 - 2) x 3 = 9;      95 %  (5 - 3) x 5.7 = 11.4
-//   S3 r 150: 5 %  (150 - 100) x 0.3000000119 = 15.000001;  50 %  (200 - 150) x 3 = 150; 95 %  (300 - 150) x 0.3000002 = 45.00003
-//   totals 16.8, 183, 64.80003: summed in extended precision and stored once they are exactly the
-//   32-bit reals 16.800001 (the first loss is 15.000001 as a 32-bit real), 183 and 64.80003 (a 32-bit
-//   running sum would give 64.800034).
+//   S3 r 150: 5 %  (150 - 100) x 0.3000000119 = 15.000001;  50 %  (200 - 150) x 3 = 150; 95 %  (300 - 150) x 0.3000002
+//   = 45.00003 totals 16.8, 183, 64.80003: summed in extended precision and stored once they are exactly the 32-bit
+//   reals 16.800001 (the first loss is 15.000001 as a 32-bit real), 183 and 64.80003 (a 32-bit running sum would
+//   give 64.800034).
 TEST_F(ItemsResultViewTest, BilinearLossesAndTotals) {
     BuildLossCase();
     const TExpert* x = ExpertTable[1].get();
@@ -65,12 +65,14 @@ TEST_F(ItemsResultViewTest, BilinearLossesAndTotals) {
 
     // Three seed items and the total row; the item without realisation is not listed.
     EXPECT_EQ(core.GridRows(), 5);
-    EXPECT_EQ(RowTexts(core, 0), (Texts{" Nr.", " Id", "Scale", "        5%", "       50%", "       95%",
-                                        " Realization", "  Full Name"}));
-    EXPECT_EQ(RowTexts(core, 1), (Texts{"   1", "S1", "UNI", "       0.6", "        24", "       8.4", "        12", ""}));
-    EXPECT_EQ(RowTexts(core, 3), (Texts{"   3", "S3", "UNI", "        15", "       150", "        45", "       150",
-                                        "Third seed"}));
-    EXPECT_EQ(RowTexts(core, 4), (Texts{"   4", "---- Total ----", "", "      16.8", "       183", "      64.8", "", ""}));
+    EXPECT_EQ(RowTexts(core, 0),
+              (Texts{" Nr.", " Id", "Scale", "        5%", "       50%", "       95%", " Realization", "  Full Name"}));
+    EXPECT_EQ(RowTexts(core, 1),
+              (Texts{"   1", "S1", "UNI", "       0.6", "        24", "       8.4", "        12", ""}));
+    EXPECT_EQ(RowTexts(core, 3),
+              (Texts{"   3", "S3", "UNI", "        15", "       150", "        45", "       150", "Third seed"}));
+    EXPECT_EQ(RowTexts(core, 4),
+              (Texts{"   4", "---- Total ----", "", "      16.8", "       183", "      64.8", "", ""}));
     EXPECT_EQ(core.ItemUnderRow(3), ItemTable[4].get());
     EXPECT_EQ(core.ItemUnderRow(4), nullptr);
     EXPECT_TRUE(core.CellStyleAt(3, 1).Bold);
@@ -103,7 +105,8 @@ TEST_F(ItemsResultViewTest, MissingLosses) {
     // No seed item at all: the total row alone, with zero sums.
     for (int i = 1; i <= 4; ++i) ItemTable[i]->HasRealisation = false;
     EXPECT_EQ(core.GridRows(), 2);
-    EXPECT_EQ(RowTexts(core, 1), (Texts{"   1", "---- Total ----", "", "         0", "         0", "         0", "", ""}));
+    EXPECT_EQ(RowTexts(core, 1),
+              (Texts{"   1", "---- Total ----", "", "         0", "         0", "         0", "", ""}));
 }
 
 TEST_F(ItemsResultViewTest, SolutionViewHeaderKeepsTheDecisionMakersSettings) {
@@ -130,7 +133,8 @@ TEST_F(ItemsResultViewTest, SolutionViewHeaderKeepsTheDecisionMakersSettings) {
     CalibrationPower = 0.25f;
     EXPECT_EQ(core.HeaderInfo(), expected);
 
-    EXPECT_EQ(RowTexts(core, 1), (Texts{"   1", "S1", "UNI", "        10", "        20", "        30", "        12", ""}));
+    EXPECT_EQ(RowTexts(core, 1),
+              (Texts{"   1", "S1", "UNI", "        10", "        20", "        30", "        12", ""}));
     EXPECT_TRUE(core.CellStyleAt(4, 1).Bold);
     EXPECT_FALSE(core.CellStyleAt(6, 1).Bold);
     EXPECT_EQ(core.Caption(), "Solution for : DMaker 1");
@@ -184,12 +188,13 @@ TEST_F(ItemsRobustnessViewTest, Cells) {
     EXPECT_EQ(core.HeaderRows(), 2);
     EXPECT_EQ(core.GridCols(), 7);
     EXPECT_EQ(core.GridRows(), 2 + 4 + 1);
-    EXPECT_EQ(RowTexts(core, 0), (Texts{" Nr.", " Id", "Rel.info/bgr.", "Rel.info/bgr.", "Calibr.", "Rel.info/or.DM",
-                                        "Rel.info/or.DM"}));
+    EXPECT_EQ(RowTexts(core, 0),
+              (Texts{" Nr.", " Id", "Rel.info/bgr.", "Rel.info/bgr.", "Calibr.", "Rel.info/or.DM", "Rel.info/or.DM"}));
     EXPECT_EQ(RowTexts(core, 1),
               (Texts{"", " of excl. item", "   total   ", " realization", "", "  total  ", " realization"}));
     // Calibration is the score over the seed information: 0.2 / 0.5.
-    EXPECT_EQ(RowTexts(core, 2), (Texts{"   1", "S1", "         2", "       0.5", "       0.4", "     0.125", "      0.25"}));
+    EXPECT_EQ(RowTexts(core, 2),
+              (Texts{"   1", "S1", "         2", "       0.5", "       0.4", "     0.125", "      0.25"}));
     // No seed information: the calibration stays blank.
     EXPECT_EQ(core.CellText(4, 3), "");
     EXPECT_EQ(RowTexts(core, 4), (Texts{"   3", "N4", "         0", "         0", "", "         0", "         0"}));
@@ -259,4 +264,4 @@ TEST_F(ItemsResultViewTest, ResultSheetWindowShowsItsHeader) {
     EXPECT_EQ(sheet->Core.GridRows(), 5);
 }
 
-} // namespace
+}  // namespace

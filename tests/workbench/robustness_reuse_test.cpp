@@ -5,12 +5,12 @@
 // taken for: after an edit, a filter or a merge the next robustness run sees the new data.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -45,9 +45,9 @@ void AddRobustness(std::vector<std::uint32_t>& out, const TRobustness& r) {
 struct Outcome {
     bool Ok = false;
     std::vector<std::string> Messages;
-    std::vector<std::uint32_t> Items;   // per item: its robustness block and filter flag
-    std::vector<std::uint32_t> Experts; // per expert: its robustness block and filter flag
-    std::uint64_t Case = 0;             // scores, weights, information and quantiles afterwards
+    std::vector<std::uint32_t> Items;    // per item: its robustness block and filter flag
+    std::vector<std::uint32_t> Experts;  // per expert: its robustness block and filter flag
+    std::uint64_t Case = 0;              // scores, weights, information and quantiles afterwards
     int ExpertCountAfter = 0;
 
     static Outcome Now(bool ok, const platform::ScriptedPrompts& prompts) {
@@ -84,20 +84,22 @@ struct Options {
     int weights;
     bool optimise;
 };
-const Options OptionCases[] = {{"global, optimised", 1, true}, {"item weights, optimised", 3, true},
-                               {"global at level 0", 1, false}, {"item weights at level 0", 3, false}};
+const Options OptionCases[] = {{"global, optimised", 1, true},
+                               {"item weights, optimised", 3, true},
+                               {"global at level 0", 1, false},
+                               {"item weights at level 0", 3, false}};
 
 struct CaseRow {
     const char* name;
     generated::CaseShape shape;
-    int fewSeedsExpert; // this expert answers only the first seed item (0: none)
+    int fewSeedsExpert;  // this expert answers only the first seed item (0: none)
 };
 const CaseRow CaseRows[] = {
     {"plain", {.experts = 9, .items = 14, .seeds = 5, .quantiles = 3, .seed = 3}, 0},
     {"log items, missing answers",
-     {.experts = 8, .items = 12, .seeds = 5, .quantiles = 3, .logShare = 0.6, .missingShare = 0.12, .seed = 5}, 0},
-    {"five quantiles, an expert with one seed",
-     {.experts = 7, .items = 11, .seeds = 4, .quantiles = 5, .seed = 9}, 3},
+     {.experts = 8, .items = 12, .seeds = 5, .quantiles = 3, .logShare = 0.6, .missingShare = 0.12, .seed = 5},
+     0},
+    {"five quantiles, an expert with one seed", {.experts = 7, .items = 11, .seeds = 4, .quantiles = 5, .seed = 9}, 3},
 };
 
 class RobustnessReuseTest : public ::testing::Test {
@@ -167,8 +169,8 @@ TEST_F(RobustnessReuseTest, ReusingRunsGiveThePlainRunsBitsOnAnyNumberOfThreads)
     for (const CaseRow& row : CaseRows) {
         for (const Options& o : OptionCases) {
             for (const bool onExperts : {false, true}) {
-                const std::string what =
-                    std::string(row.name) + ", " + o.name + (onExperts ? ", on experts" : ", on items");
+                const std::string what = std::string(row.name) + ", " + o.name +
+                                         (onExperts ? ", on experts" : ", on items");
                 Build(row);
                 Prepare(o);
                 const Outcome plain = Robustness(onExperts, false, 1);
@@ -176,7 +178,8 @@ TEST_F(RobustnessReuseTest, ReusingRunsGiveThePlainRunsBitsOnAnyNumberOfThreads)
                 for (const int threads : {1, 2, 8}) {
                     Build(row);
                     Prepare(o);
-                    ExpectSame(Robustness(onExperts, true, threads), plain, what + ", " + std::to_string(threads) + " threads");
+                    ExpectSame(Robustness(onExperts, true, threads), plain,
+                               what + ", " + std::to_string(threads) + " threads");
                 }
             }
         }
@@ -241,4 +244,4 @@ TEST_F(RobustnessReuseTest, NothingTakenOverOutlivesTheRobustnessRun) {
     std::filesystem::remove(merged);
 }
 
-} // namespace
+}  // namespace

@@ -55,14 +55,15 @@ const struct ItemRow {
     const char* id;
     const char* scale;
     float realisation;
-} CaseItems[] = {{"S1", "UNI", 5.25f}, {"S2", "UNI", 12.75f}, {"S3", "UNI", 0.7f},
+} CaseItems[] = {{"S1", "UNI", 5.25f}, {"S2", "UNI", 12.75f},  {"S3", "UNI", 0.7f},
                  {"S4", "UNI", 31.0f}, {"T5", "UNI", NoValue}, {"T6", "LOG", NoValue}};
 const struct ExpertRow {
     const char* id;
     std::vector<Values> rows;
 } CaseExperts[] = {
     {"A", {{2.5f, 5.5f, 8.5f}, {8.5f, 12.5f, 16.5f}, {0.25f, 1.25f, 2.25f}, {20, 30, 45}, {1, 4, 9}, {10, 20, 50}}},
-    {"B", {{6.25f, 6.75f, 7.25f}, {13.25f, 13.5f, 13.75f}, {0.5f, 0.625f, 0.875f}, {25, 28, 35}, {2, 3, 5}, {25, 28, 35}}},
+    {"B",
+     {{6.25f, 6.75f, 7.25f}, {13.25f, 13.5f, 13.75f}, {0.5f, 0.625f, 0.875f}, {25, 28, 35}, {2, 3, 5}, {25, 28, 35}}},
     {"C", {{4, 5, 7}, {10, 12, 15}, {0.4f, 0.8f, 1.5f}, {28, 33, 40}, {3, 6, 8}, {15, 40, 60}}},
 };
 
@@ -155,7 +156,8 @@ protected:
     // The measure of a left-out decision maker against the full run's, over the items other
     // than the left-out one, on the full run's ranges: computed from the relative information.
     static void ExpectMeasure(const TRobustness& r, const DecisionMakerResult& leftOutDm,
-                              const DecisionMakerResult& fullDm, const std::map<std::string, std::pair<float, float>>& ranges,
+                              const DecisionMakerResult& fullDm,
+                              const std::map<std::string, std::pair<float, float>>& ranges,
                               const std::string& withoutItem) {
         long double all = 0, seeds = 0;
         int n = 0, s = 0;
@@ -210,7 +212,7 @@ struct Options {
     const char* name;
     int weights;
     bool optimise;
-    bool filterEnabled; // the user's filtering: flagged records take part when it is off
+    bool filterEnabled;  // the user's filtering: flagged records take part when it is off
 };
 const Options OptionCases[] = {
     {"global, optimised", 1, true, true},
@@ -324,7 +326,8 @@ struct CaseState {
                 }
         }
         for (auto& t : ItemTable)
-            if (t) for (float v : {t->IntrinsicLow, t->IntrinsicHigh, t->ItemWeightSum}) s.Scores.push_back(v);
+            if (t)
+                for (float v : {t->IntrinsicLow, t->IntrinsicHigh, t->ItemWeightSum}) s.Scores.push_back(v);
         s.Map.assign(ItemColumnMap.begin(), ItemColumnMap.end());
         s.MapIsColumnMap = ItemIndexMap == &ItemColumnMap;
         s.Counts = {ExpertCount, DecisionMakerCount, SeedItemCount, SeedAssessmentCount, MinSeedCount};
@@ -525,4 +528,4 @@ TEST_F(RobustnessDialogTest, ButtonsRunAndShowTheResults) {
     EXPECT_TRUE(Messages().empty());
 }
 
-} // namespace
+}  // namespace

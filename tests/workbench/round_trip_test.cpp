@@ -10,8 +10,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/assessments_file.h"
 #include "common/core/io_error.h"
+#include "engine/assessments_file.h"
 #include "engine/items_file.h"
 #include "scratch_folder.h"
 
@@ -41,7 +41,7 @@ protected:
 
 TEST_P(RoundTripTest, TabbingThroughEveryCellChangesNoFile) {
     FieldWidth = GetParam();
-    WeightType = 4; // the user-weight column takes the cursor too
+    WeightType = 4;  // the user-weight column takes the cursor too
     const std::filesystem::path src = std::filesystem::path(FIXTURES_DIR) / "case";
     const test_support::ScratchFolder scratch("sheets_round_trip");
     const std::filesystem::path& dir = scratch.Path();
@@ -148,7 +148,8 @@ TEST_F(MainFormTest, ASaveThatFailsOnCloseKeepsTheSheetAndTheCase) {
     EXPECT_EQ(ReadFile(root_ / "STORM.dtt"), old);
 
     // Once the file can be written, the same close saves it.
-    std::filesystem::permissions(root_ / "STORM.dtt", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    std::filesystem::permissions(root_ / "STORM.dtt", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     prompts.Clear();
     prompts.QueueAnswer(platform::Answer::Yes);
     prompts.QueueAnswer(platform::Answer::Yes);  // "Close the current case?"
@@ -158,4 +159,4 @@ TEST_F(MainFormTest, ASaveThatFailsOnCloseKeepsTheSheetAndTheCase) {
     EXPECT_EQ(ExpertTable[1]->Name.str(), "Edited before the close");
 }
 
-} // namespace
+}  // namespace

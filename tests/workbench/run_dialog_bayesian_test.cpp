@@ -115,4 +115,4 @@ TEST_F(BayesianModeTest, ExpertsDeletedMeanwhileComeBackWithTheirOwnValues) {
     EXPECT_EQ(Now(), entered);
 }
 
-} // namespace
+}  // namespace

@@ -18,8 +18,8 @@ TEST(RunDialogFields, CalibrationPower) {
     const struct {
         const char* text;
         bool ok;
-    } cases[] = {{"0.1", true}, {"1", true}, {"   1.000", true}, {" 0.5 ", true}, {"0.05", false},
-                 {"1.01", false}, {"", false},   {"x", false},       {"0,5", false}, {"-1", false}};
+    } cases[] = {{"0.1", true},   {"1", true}, {"   1.000", true}, {" 0.5 ", true}, {"0.05", false},
+                 {"1.01", false}, {"", false}, {"x", false},       {"0,5", false},  {"-1", false}};
     for (const auto& c : cases) {
         CalibrationPower = 0.75f;
         EXPECT_EQ(CalPowerCheck(c.text), c.ok) << '"' << c.text << '"';
@@ -35,8 +35,8 @@ TEST(RunDialogFields, IntrinsicRange) {
     const struct {
         const char* text;
         bool ok;
-    } cases[] = {{"0.01", true},   {"100", true}, {"    0.10", true}, {"0.009999", true},
-                 {"0.009", false}, {"100.5", false}, {"", false},    {"1e3", false}};
+    } cases[] = {{"0.01", true},   {"100", true},    {"    0.10", true}, {"0.009999", true},
+                 {"0.009", false}, {"100.5", false}, {"", false},        {"1e3", false}};
     for (const auto& c : cases) {
         IntrinsicRangeOvershoot = 0.5f;
         EXPECT_EQ(IntRangeCheck(c.text), c.ok) << '"' << c.text << '"';
@@ -106,7 +106,8 @@ TEST(RunDialogFields, EngineRefusalsNameTheirRecord) {
     testcase::AddExpert("E1", {{1, 2, 3}});
     CheckedExpert = 1;
     ItemCount = 1;
-    EXPECT_EQ(RunErrorMessage(RunNoSeedAnswers), "Expert `E1` has no valid assessments of seed items. Calculations cancelled.");
+    EXPECT_EQ(RunErrorMessage(RunNoSeedAnswers),
+              "Expert `E1` has no valid assessments of seed items. Calculations cancelled.");
     EXPECT_EQ(RunErrorMessage(RunLogBoundNotPositive),
               "The intrinsic range of the LOG item `X1` reaches zero or below. Calculations cancelled.");
     EXPECT_EQ(RunErrorMessage(RunBoundOutOfRange),
@@ -372,8 +373,8 @@ TEST_F(RunDialogTest, RunAddsTheDecisionMakerAndShowsTheScores) {
 
     EXPECT_TRUE(d->DisplayShown());
     EXPECT_FALSE(d->DisplayPanel->isHidden());
-    for (QPushButton* b : {d->DSolutionButton, d->DEScoresButton, d->DBLossButton, d->RangeItemsButton,
-                           d->RangeExpertsButton})
+    for (QPushButton* b :
+         {d->DSolutionButton, d->DEScoresButton, d->DBLossButton, d->RangeItemsButton, d->RangeExpertsButton})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_FALSE(d->DRobustnessButton->isEnabled());
     EXPECT_EQ(ExpertsSheetMode, ExpertsScoresView);
@@ -460,27 +461,54 @@ TEST_F(RunDialogTest, ComponentsByNameAndCaption) {
         const char* name;
         const char* text;
     } components[] = {
-        {"Banner", "Set the desired parameters "}, {"Label2", "and click on CALCULATE/RUN"},
-        {"GlButton", "Global"}, {"EqButton1", "Equal"}, {"ItButton", "Item"}, {"UsButton", "User"},
-        {"DMOptBox", "DM optimisation"}, {"BayUpdBox", "Bayesian Updates"}, {"DiscrBox", "Discrepancy"},
-        {"CalibrLabel", "Calibration Power"}, {"Label1", "0.1 <= "}, {"CalPowerEdit", "   1.000"},
-        {"CaliPowerLabel", " <= 1.0"}, {"IntRangeLabel", "Intrinsic Range"}, {"Label3", "0.01 <= "},
-        {"IntRangeEdit", "    0.10"}, {"IRangeLabel", "<= 100.0"}, {"DMLabel", "Decision Maker name"},
-        {"SignLevelLabel", "Significance Level"}, {"Label4", "0.01 <= "}, {"Chi2NewButton", "New"},
-        {"Chi2OldButton", "Old"}, {"InfNewButton", "New"}, {"InfOldButton", "Old"}, {"StartLabel", "CALCULATE"},
-        {"RunButton", "RUN"}, {"RobItButton", "Robustness (items) "}, {"RobExButton", "Robustness (experts)"},
-        {"CancelButton", "CANCEL"}, {"ResetButton", "RESET"}, {"DisplayLabel", "DISPLAY"},
-        {"DSolutionButton", "Solution"}, {"DEScoresButton", "Expert Scores"}, {"DBLossButton", "Bilinear Loss"},
-        {"DRobustnessButton", "Robustness"}, {"RangeItemsButton", "Range Graph (itemwise)"},
+        {"Banner", "Set the desired parameters "},
+        {"Label2", "and click on CALCULATE/RUN"},
+        {"GlButton", "Global"},
+        {"EqButton1", "Equal"},
+        {"ItButton", "Item"},
+        {"UsButton", "User"},
+        {"DMOptBox", "DM optimisation"},
+        {"BayUpdBox", "Bayesian Updates"},
+        {"DiscrBox", "Discrepancy"},
+        {"CalibrLabel", "Calibration Power"},
+        {"Label1", "0.1 <= "},
+        {"CalPowerEdit", "   1.000"},
+        {"CaliPowerLabel", " <= 1.0"},
+        {"IntRangeLabel", "Intrinsic Range"},
+        {"Label3", "0.01 <= "},
+        {"IntRangeEdit", "    0.10"},
+        {"IRangeLabel", "<= 100.0"},
+        {"DMLabel", "Decision Maker name"},
+        {"SignLevelLabel", "Significance Level"},
+        {"Label4", "0.01 <= "},
+        {"Chi2NewButton", "New"},
+        {"Chi2OldButton", "Old"},
+        {"InfNewButton", "New"},
+        {"InfOldButton", "Old"},
+        {"StartLabel", "CALCULATE"},
+        {"RunButton", "RUN"},
+        {"RobItButton", "Robustness (items) "},
+        {"RobExButton", "Robustness (experts)"},
+        {"CancelButton", "CANCEL"},
+        {"ResetButton", "RESET"},
+        {"DisplayLabel", "DISPLAY"},
+        {"DSolutionButton", "Solution"},
+        {"DEScoresButton", "Expert Scores"},
+        {"DBLossButton", "Bilinear Loss"},
+        {"DRobustnessButton", "Robustness"},
+        {"RangeItemsButton", "Range Graph (itemwise)"},
         {"RangeExpertsButton", "Range Graph (expertswise)"},
     };
     for (const auto& c : components) {
         QWidget* w = d->findChild<QWidget*>(QString::fromLatin1(c.name));
         ASSERT_NE(w, nullptr) << c.name;
         QString text;
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
-        else if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
-        else if (auto* e = qobject_cast<QLineEdit*>(w)) text = e->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w))
+            text = l->text();
+        else if (auto* e = qobject_cast<QLineEdit*>(w))
+            text = e->text();
         EXPECT_EQ(text.toStdString(), c.text) << c.name;
     }
     for (const char* name : {"WeightsGroup", "Chi2Box", "InfGroupBox", "DMname", "SignLevelLabelMin", "SignLevelEdit",
@@ -676,8 +704,9 @@ TEST_F(RunDialogTest, RobustnessRefusalsAndTheRun) {
     d->RobItButton->click();
     ExpectMessage();
     d->RobExButton->click();
-    EXPECT_EQ(Messages(), (Texts{"Can`t run robustness/items with equal weights", "Can`t run robustness/items with user weights",
-                                 "Can`t run robustness/experts with user weights"}));
+    EXPECT_EQ(Messages(),
+              (Texts{"Can`t run robustness/items with equal weights", "Can`t run robustness/items with user weights",
+                     "Can`t run robustness/experts with user weights"}));
     EXPECT_TRUE(runs.empty());
 
     d->EqButton1->setChecked(true);
@@ -723,4 +752,4 @@ TEST_F(RunDialogTest, ALeftOutRunKeepsItsOwnScore) {
     EXPECT_EQ(view.CellText(4, 2), "      0.25");
 }
 
-} // namespace
+}  // namespace

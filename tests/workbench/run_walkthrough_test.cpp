@@ -30,7 +30,8 @@ protected:
     // The two-expert case computed by hand (tests/engine/scoring_steps.h) as case files.
     void OpenHandCase() {
         for (const char* ext : {".dtt", ".rls"})
-            std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/rundialog/HAND" + ext, root_ / (std::string("HAND") + ext),
+            std::filesystem::copy_file(std::string(FIXTURES_DIR) + "/rundialog/HAND" + ext,
+                                       root_ / (std::string("HAND") + ext),
                                        std::filesystem::copy_options::overwrite_existing);
         OpenThrough((root_ / "HAND.dtt").string());
         ASSERT_NE(ExpertsSheet, nullptr);
@@ -82,7 +83,8 @@ TEST_F(RunWalkthroughTest, GlobalWeightsWithOptimisation) {
         EXPECT_EQ(sheet->Core.CellText(1, i), Items[i - 1]);
         for (int k = 1; k <= 3; ++k) {
             const std::string cell = sheet->Core.CellText(k + 2, i);
-            EXPECT_EQ(cell, FormatNumber(FindAssessment(dm, ItemTable[i].get())->Values[k])) << Items[i - 1] << " quantile " << k;
+            EXPECT_EQ(cell, FormatNumber(FindAssessment(dm, ItemTable[i].get())->Values[k]))
+                << Items[i - 1] << " quantile " << k;
             const float reference = static_cast<float>(
                 testcase::ScoringReference(std::string(Items[i - 1]) + ".global_dm." + std::to_string(k)));
             EXPECT_EQ(cell, FormatNumber(reference)) << Items[i - 1] << " quantile " << k;
@@ -126,4 +128,4 @@ TEST_F(RunWalkthroughTest, BayesianUpdatesSurviveReopeningTheDialog) {
     EXPECT_EQ(EnteredBits(), entered);
 }
 
-} // namespace
+}  // namespace

@@ -16,11 +16,11 @@
 #include "engine/globals.h"
 #include "engine/tables.h"
 #include "platform/testing/scripted_prompts.h"
+#include "ui_test_support.h"
+#include "window_cleanup.h"
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
 #include "workbench/sheet_windows.h"
-#include "ui_test_support.h"
-#include "window_cleanup.h"
 
 using namespace halvorine;
 

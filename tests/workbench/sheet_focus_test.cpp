@@ -54,8 +54,10 @@ std::vector<std::string> Changes(const std::map<std::string, std::string>& befor
     std::vector<std::string> out;
     for (const auto& [k, v] : after) {
         auto it = before.find(k);
-        if (it == before.end()) out.push_back(k + ": (none) -> " + v);
-        else if (it->second != v) out.push_back(k + ": " + it->second + " -> " + v);
+        if (it == before.end())
+            out.push_back(k + ": (none) -> " + v);
+        else if (it->second != v)
+            out.push_back(k + ": " + it->second + " -> " + v);
     }
     for (const auto& [k, v] : before)
         if (!after.count(k)) out.push_back(k + ": " + v + " -> (none)");
@@ -69,8 +71,8 @@ const char* SheetName(Sheet s) {
 }
 
 struct FocusCase {
-    std::vector<Sheet> Open;   // opened in this order after the case (the experts sheet is first)
-    Sheet Target;              // the sheet typed into
+    std::vector<Sheet> Open;  // opened in this order after the case (the experts sheet is first)
+    Sheet Target;             // the sheet typed into
 };
 
 void PrintTo(const FocusCase& c, std::ostream* os) {
@@ -179,21 +181,20 @@ TEST_P(SheetFocusTest, KeysEditTheClickedCellOfTheClickedSheetOnly) {
     EXPECT_EQ(Changes(before, CaseRecords()), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sheets, SheetFocusTest,
-    ::testing::Values(FocusCase{{R}, E}, FocusCase{{R}, R}, FocusCase{{A}, E}, FocusCase{{A}, A},
-                      FocusCase{{R, A}, E}, FocusCase{{R, A}, R}, FocusCase{{R, A}, A}, FocusCase{{A, R}, E},
-                      FocusCase{{A, R}, R}, FocusCase{{A, R}, A}),
-    [](const ::testing::TestParamInfo<FocusCase>& info) {
-        std::ostringstream s;
-        PrintTo(info.param, &s);
-        std::string name = s.str();
-        for (char& ch : name)
-            if (ch == '+') ch = '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Sheets, SheetFocusTest,
+                         ::testing::Values(FocusCase{{R}, E}, FocusCase{{R}, R}, FocusCase{{A}, E}, FocusCase{{A}, A},
+                                           FocusCase{{R, A}, E}, FocusCase{{R, A}, R}, FocusCase{{R, A}, A},
+                                           FocusCase{{A, R}, E}, FocusCase{{A, R}, R}, FocusCase{{A, R}, A}),
+                         [](const ::testing::TestParamInfo<FocusCase>& info) {
+                             std::ostringstream s;
+                             PrintTo(info.param, &s);
+                             std::string name = s.str();
+                             for (char& ch : name)
+                                 if (ch == '+') ch = '_';
+                             return name;
+                         });
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -245,4 +246,4 @@ TEST_F(NewCaseFocusTest, TheNewExpertsSheetTakesTheKeysOfTheNewExpert) {
     EXPECT_EQ(ExpertTable[1]->Id.str(), "EB");
 }
 
-} // namespace
+}  // namespace

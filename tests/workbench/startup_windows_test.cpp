@@ -35,7 +35,7 @@ TEST(SplashTest, ClosesAfterItsTimeOrWhenTheButtonIsReleased) {
     EXPECT_TRUE(logo.isVisible());
     EXPECT_EQ(logo.Timer1->interval(), 6000);
     EXPECT_TRUE(logo.Timer1->isActive());
-    logo.Timer1Timer(); // what the timeout calls
+    logo.Timer1Timer();  // what the timeout calls
     EXPECT_FALSE(logo.isVisible());
 
     TLogoForm held(&main);
@@ -56,7 +56,7 @@ TEST(SplashTest, HoldingTheButtonRestartsTheTimerPastSixSeconds) {
     QTest::mousePress(held.LogoImage, Qt::LeftButton);
     EXPECT_EQ(held.Timer1->interval(), 26000);
     EXPECT_GT(held.Timer1->remainingTime(), 20000) << "the close moves to 26 s after the press";
-    QMetaObject::invokeMethod(untouched.Timer1, "timeout"); // as when it runs out
+    QMetaObject::invokeMethod(untouched.Timer1, "timeout");  // as when it runs out
     EXPECT_FALSE(untouched.isVisible());
     EXPECT_TRUE(held.isVisible());
     QTest::mouseRelease(held.LogoImage, Qt::LeftButton);
@@ -87,8 +87,8 @@ TEST(QuantilesDialogTest, HeaderLinesAndValidity) {
         std::vector<int> percents;
         int invalid;
     } cases[] = {
-        {{5, 50, 95}, 0}, {{5, 50, 50}, 3}, {{0, 50, 95}, 1}, {{5, 50, 150}, 3}, {{5, 50, 100}, 3},
-        {{1, 2, 99}, 0},  {{-5, 50, 95}, 1},
+        {{5, 50, 95}, 0},  {{5, 50, 50}, 3}, {{0, 50, 95}, 1},  {{5, 50, 150}, 3},
+        {{5, 50, 100}, 3}, {{1, 2, 99}, 0},  {{-5, 50, 95}, 1},
     };
     for (const auto& k : cases) {
         QuantileChoice q;
@@ -146,4 +146,4 @@ TEST(QuantilesDialogTest, EnterInTheCountBoxActsAsOk) {
     EXPECT_EQ(AssessmentHeader, "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=   5  50  95 ");
 }
 
-} // namespace
+}  // namespace

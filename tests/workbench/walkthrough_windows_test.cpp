@@ -93,8 +93,8 @@ struct LossCase {
 };
 
 void PrintTo(const LossCase& c, std::ostream* os) {
-    *os << (c.Items ? "Items" : "") << (c.Assessments ? "Assessments" : "") << (c.Items || c.Assessments ? "" : "Nothing")
-        << "Open";
+    *os << (c.Items ? "Items" : "") << (c.Assessments ? "Assessments" : "")
+        << (c.Items || c.Assessments ? "" : "Nothing") << "Open";
 }
 
 class LossViewTest : public WalkthroughTest, public ::testing::WithParamInterface<LossCase> {};
@@ -102,7 +102,7 @@ class LossViewTest : public WalkthroughTest, public ::testing::WithParamInterfac
 TEST_P(LossViewTest, BilinearLossShowsLossesWhateverElseIsOpen) {
     TRunDlgFrm* d = RunToTheSolution(GetParam().Items, GetParam().Assessments);
     ASSERT_NE(d, nullptr);
-    if (GetParam().Items) Action("Items1")->trigger(); // back to the items, as the walk-through does
+    if (GetParam().Items) Action("Items1")->trigger();  // back to the items, as the walk-through does
     QApplication::processEvents();
     Click(d->DBLossButton);
 
@@ -168,7 +168,7 @@ TEST_F(WalkthroughTest, AfterARobustnessRunTheExpertsSheetListsOnlyTheExperts) {
     TRunDlgFrm* d = Calculate();
     ASSERT_NE(d, nullptr);
     Click(d->RunButton);
-    Click(d->RunButton); // DMaker 1 and DMaker 2 in the scores view
+    Click(d->RunButton);  // DMaker 1 and DMaker 2 in the scores view
     ASSERT_EQ(ShownRows(ExpertsSheet->ExpertsGrid).size(), 6u);
     Click(d->RobItButton);
     QApplication::processEvents();
@@ -347,7 +347,8 @@ TEST_F(WalkthroughTest, FixedPointWithSixDecimalsShowsEveryNumberWhole) {
                 ++checked;
                 // The item delegate keeps three pixels free on either side.
                 EXPECT_LE(fm.horizontalAdvance(text) + 6, grid->columnWidth(c))
-                    << sheet->windowTitle().toStdString() << " row " << r + 1 << " col " << c << ": " << text.toStdString();
+                    << sheet->windowTitle().toStdString() << " row " << r + 1 << " col " << c << ": "
+                    << text.toStdString();
             }
         EXPECT_GE(checked, 8);
     }
@@ -386,4 +387,4 @@ TEST_F(WalkthroughTest, TheSaveQuestionNamesTheFileAsItIsSpelled) {
     EXPECT_EQ(prompts.MessageTexts()[0], "Contents of the case file " + dtt + " has been changed. Save it?");
 }
 
-} // namespace
+}  // namespace

@@ -70,7 +70,9 @@ TEST_F(AgreementTest, AgreementAtItsBounds) {
         for (std::size_t e = 0; e < c.answers.size(); ++e) AddExpert(std::string(1, char('A' + e)), c.answers[e]);
         Compute();
         EXPECT_NEAR(U(), c.u, 1e-11);
-        if (c.w) { EXPECT_NEAR(W(), *c.w, 1e-11); }
+        if (c.w) {
+            EXPECT_NEAR(W(), *c.w, 1e-11);
+        }
     }
 }
 
@@ -102,7 +104,8 @@ TEST_F(AgreementTest, ConcordanceOfRandomAnswersMatchesTheFormula) {
         double mean = 0;
         for (int i = 1; i <= c.n; ++i) mean += totals[static_cast<std::size_t>(i)] / c.n;
         double s = 0;
-        for (int i = 1; i <= c.n; ++i) s += (totals[static_cast<std::size_t>(i)] - mean) * (totals[static_cast<std::size_t>(i)] - mean);
+        for (int i = 1; i <= c.n; ++i)
+            s += (totals[static_cast<std::size_t>(i)] - mean) * (totals[static_cast<std::size_t>(i)] - mean);
         const double w = 12 * s / (double(c.m) * c.m * c.n * (double(c.n) * c.n - 1));
         EXPECT_NEAR(W(), w, 1e-10) << "n=" << c.n << " m=" << c.m;
     }

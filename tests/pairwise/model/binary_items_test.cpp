@@ -95,7 +95,12 @@ TEST_F(BinaryItemsTest, TextFailuresAreReportedWhenTheFileIsNoBinaryFile) {
     WriteFile("short.iy", "    1\r\n");
     EXPECT_EQ(ReadItemsFile(PathOf("short.iy")), 1);
     std::string deletedOnly(2 * BinaryItemRecordSize, '\0');
-    deletedOnly.replace(BinaryItemRecordSize, 11, std::string("\x01\x00\x03" "DEL" "\x04" "Gone", 11));  // deleted
+    deletedOnly.replace(BinaryItemRecordSize, 11,
+                        std::string("\x01\x00\x03"
+                                    "DEL"
+                                    "\x04"
+                                    "Gone",
+                                    11));  // deleted
     WriteFile("deleted.iy", deletedOnly);
     EXPECT_FALSE(ReadBinaryItemsFile(PathOf("deleted.iy")));
     EXPECT_EQ(ReadItemsFile(PathOf("deleted.iy")), 1);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "common/core/real48.h"
 #include "case_snapshot.h"
+#include "common/core/real48.h"
 #include "model_test_support.h"
 #include "pairwise/model/binary_items_file.h"
 #include "pairwise/model/expert_data_file.h"
@@ -27,8 +27,8 @@ std::string Right(const std::string& s, std::size_t w) {
 // An items line: position, Id, the 12-character realisation field, scale, name, flag.
 std::string ItemLine(int pos, const std::string& id, const std::string& realisation, const std::string& name = "",
                      const std::string& flag = "", const std::string& scale = "LOG") {
-    return " " + Right(std::to_string(pos), 4) + " " + Right(id, 14) + " " + realisation + " " + Right(scale, 3) +
-           " " + Right(name, 60) + " " + flag;
+    return " " + Right(std::to_string(pos), 4) + " " + Right(id, 14) + " " + realisation + " " + Right(scale, 3) + " " +
+           Right(name, 60) + " " + flag;
 }
 
 // An expert data line with the item name and the expert name.
@@ -113,10 +113,13 @@ TEST_F(CaseFileFaultsTest, ItemsFileTextReader) {
                                         ItemLine(3, "C3", " 3.000E+0000", "Cherries", "F")},
                                        "\r");
     const FaultCase cases[] = {
-        {"Latin-1 id", Joined({ItemLine(1, "\xC4pfel", " 1.250E+0001", "Apples"), ItemLine(2, "B", " 2.000E+0000")}, "\r\n"),
-         "", [] { EXPECT_EQ(ItemIds(), (std::vector<std::string>{"\xC4pfel", "B"})); }},
-        {"UTF-8 id and name",
-         Joined({ItemLine(1, "\xC3\x84pfel", " 1.250E+0001", "\xC3\x84pfel vom Baum")}, "\r\n"), "",
+        {"Latin-1 id",
+         Joined({ItemLine(1, "\xC4pfel", " 1.250E+0001", "Apples"), ItemLine(2, "B", " 2.000E+0000")}, "\r\n"), "",
+         [] {
+             EXPECT_EQ(ItemIds(), (std::vector<std::string>{"\xC4pfel", "B"}));
+         }},
+        {"UTF-8 id and name", Joined({ItemLine(1, "\xC3\x84pfel", " 1.250E+0001", "\xC3\x84pfel vom Baum")}, "\r\n"),
+         "",
          [] {
              EXPECT_EQ(ItemIds(), (std::vector<std::string>{"\xC3\x84pfel"}));
              EXPECT_EQ(ItemTable[1]->Name.str(), "\xC3\x84pfel vom Baum");
@@ -140,7 +143,10 @@ TEST_F(CaseFileFaultsTest, ItemsFileTextReader) {
         {"CR, LF and CR LF mixed",
          ItemLine(1, "A1", " 1.250E+0001") + "\r" + ItemLine(2, "B2", " 2.000E+0000") + "\n" +
              ItemLine(3, "C3", " 3.000E+0000") + "\r\n" + ItemLine(4, "D4", " 4.000E+0000"),
-         "", [] { EXPECT_EQ(ItemIds(), (std::vector<std::string>{"A1", "B2", "C3", "D4"})); }},
+         "",
+         [] {
+             EXPECT_EQ(ItemIds(), (std::vector<std::string>{"A1", "B2", "C3", "D4"}));
+         }},
     };
     for (const FaultCase& c : cases) RoundTrip(c);
 }
@@ -186,8 +192,14 @@ TEST_F(CaseFileFaultsTest, ControlCharactersInAnExpertDataIdAreRefusedAtTheirLin
         const char* what;
         std::string line;
     } cases[] = {
-        {"item id", DataLine(1, "E1", 2, "B\x01" "C", "  ")},
-        {"item number taken for a blank item id", DataLine(1, "E1", 2, "", "  ").replace(15, 4, "2\x01" "22")},
+        {"item id", DataLine(1, "E1", 2,
+                             "B\x01"
+                             "C",
+                             "  ")},
+        {"item number taken for a blank item id", DataLine(1, "E1", 2, "", "  ")
+                                                      .replace(15, 4,
+                                                               "2\x01"
+                                                               "22")},
         {"expert id", DataLine(1, "E\t1", 1, "A", "  ")},
     };
     for (const Case& c : cases) {
@@ -200,8 +212,9 @@ TEST_F(CaseFileFaultsTest, ControlCharactersInAnExpertDataIdAreRefusedAtTheirLin
 
 TEST_F(CaseFileFaultsTest, BinaryItemsFileReader) {
     const FaultCase cases[] = {
-        {"Latin-1 id", BinaryItemsFile({BinaryRecord("APF", "\xC4pfel", "\xC4pfel aus dem Garten", 12.5L),
-                                        BinaryRecord("BIR", "Birnen", "", 3.0L)}),
+        {"Latin-1 id",
+         BinaryItemsFile({BinaryRecord("APF", "\xC4pfel", "\xC4pfel aus dem Garten", 12.5L),
+                          BinaryRecord("BIR", "Birnen", "", 3.0L)}),
          "",
          [] {
              EXPECT_EQ(ItemIds(), (std::vector<std::string>{"\xC4pfel", "Birnen"}));
@@ -209,14 +222,19 @@ TEST_F(CaseFileFaultsTest, BinaryItemsFileReader) {
              EXPECT_EQ(ItemTable[1]->Realisation, 12.5f);
          }},
         {"line feed and CR in a name",
-         BinaryItemsFile({BinaryRecord("AP1", "A1", "first\nsecond\rthird", 1.0L), BinaryRecord("BE2", "B2", "Beans", 2.0L)}),
+         BinaryItemsFile(
+             {BinaryRecord("AP1", "A1", "first\nsecond\rthird", 1.0L), BinaryRecord("BE2", "B2", "Beans", 2.0L)}),
          "",
          [] {
              EXPECT_EQ(ItemIds(), (std::vector<std::string>{"A1", "B2"}));
              EXPECT_EQ(ItemTable[1]->Name.str(), "first second third");
          }},
-        {"control characters in an id", BinaryItemsFile({BinaryRecord("AP1", "A\x01" "1\n", "", 1.0L)}), "",
-         [] { EXPECT_EQ(ItemIds(), (std::vector<std::string>{"A 1"})); }},
+        {"control characters in an id",
+         BinaryItemsFile({BinaryRecord("AP1",
+                                       "A\x01"
+                                       "1\n",
+                                       "", 1.0L)}),
+         "", [] { EXPECT_EQ(ItemIds(), (std::vector<std::string>{"A 1"})); }},
         // The stored pair the text items file could not take over: a binary items file and
         // an expert data file naming its Latin-1 item.
         {"Latin-1 item in both files",

@@ -68,16 +68,16 @@ TEST_F(CaseFilesTest, YesSavesBothFilesUnderTheCaseName) {
     bool canClose = false;
     QuerySaveCase(2, canClose);
     EXPECT_TRUE(canClose);
-    const std::string expected =
-        "Contents of the case file " + Upper(PathOf("study.iy")) + " has been changed. Save it?";
+    const std::string expected = "Contents of the case file " + Upper(PathOf("study.iy")) +
+                                 " has been changed. Save it?";
     EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{expected}));
     EXPECT_EQ(prompts.Recorded()[0].MessageKind, platform::MessageKind::Warning);
     EXPECT_EQ(prompts.Recorded()[0].Buttons, platform::Buttons::YesNoCancel);
     EXPECT_TRUE(Exists("study.iy") && Exists("study.ey")) << "both files, whichever kind was asked about";
     EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified);
-    EXPECT_EQ(prompts.CaptionHistory(), (std::vector<std::string>{"study: WTrindel", "Saving Experts file...",
-                                                                   "study: WTrindel", "Saving Items file...",
-                                                                   "study: WTrindel"}));
+    EXPECT_EQ(prompts.CaptionHistory(),
+              (std::vector<std::string>{"study: WTrindel", "Saving Experts file...", "study: WTrindel",
+                                        "Saving Items file...", "study: WTrindel"}));
     EXPECT_EQ(prompts.BusyCount(), 2);
     EXPECT_EQ(prompts.BusyDepth(), 0);
 }

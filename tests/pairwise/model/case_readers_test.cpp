@@ -37,8 +37,8 @@ std::string DataLine(int number, const std::string& expert, int item, const std:
 // An items line: position, Id, the 12-character realisation field, scale, name, flag.
 std::string ItemLine(int pos, const std::string& id, const std::string& realisation, const std::string& scale = "LOG",
                      const std::string& name = "", const std::string& flag = "") {
-    return " " + Right(std::to_string(pos), 4) + " " + Right(id, 14) + " " + realisation + " " + Right(scale, 3) +
-           " " + Right(name, 60) + " " + flag;
+    return " " + Right(std::to_string(pos), 4) + " " + Right(id, 14) + " " + realisation + " " + Right(scale, 3) + " " +
+           Right(name, 60) + " " + flag;
 }
 
 std::string Lines(const std::vector<std::string>& lines, const char* end = "\r\n") {
@@ -76,35 +76,49 @@ protected:
 // Each case reads an expert data file over the items A, B, C (AnswerColumnCount 3).
 TEST_F(CaseReadersTest, ExpertDataReaderCases) {
     const ReaderCase cases[] = {
-        {"nq= with two blanks and 7", {"* TRINDEL ASCII OUTPUT FILE. nq=  7"}, 0, [] { EXPECT_EQ(AnswerColumnCount, 7); }},
+        {"nq= with two blanks and 7",
+         {"* TRINDEL ASCII OUTPUT FILE. nq=  7"},
+         0,
+         [] { EXPECT_EQ(AnswerColumnCount, 7); }},
         {"no NQ=", {"* TRINDEL ASCII OUTPUT FILE.", DataLine(1, "E1", 1, "A", " ><")}, 1, [] {}},
         {"count 7x", {"* TRINDEL ASCII OUTPUT FILE. NQ=  7x "}, 1, [] {}},
-        {"count of 1000 items", {"* TRINDEL ASCII OUTPUT FILE. NQ=  1000"}, 0,
+        {"count of 1000 items",
+         {"* TRINDEL ASCII OUTPUT FILE. NQ=  1000"},
+         0,
          [] { EXPECT_EQ(AnswerColumnCount, 1000); }},
         {"count 1001", {"* TRINDEL ASCII OUTPUT FILE. NQ=  1001"}, 1, [] {}},
         {"count missing", {"* TRINDEL ASCII OUTPUT FILE. NQ=   "}, 1, [] {}},
         {"blank and comment lines",
-         {"   ", Header3, "* a later star line is a comment", DataLine(1, "E1", 2, "B", "< >")}, 0,
+         {"   ", Header3, "* a later star line is a comment", DataLine(1, "E1", 2, "B", "< >")},
+         0,
          [] {
              EXPECT_EQ(ExpertDataHeader, Header3);
              EXPECT_EQ(Row(1, 2), "< >");
          }},
-        {"repeated line", {Header3, DataLine(1, "E1", 1, "A", " ><"), DataLine(1, "E1", 1, "A", "<<<", "Apple")}, 0,
+        {"repeated line",
+         {Header3, DataLine(1, "E1", 1, "A", " ><"), DataLine(1, "E1", 1, "A", "<<<", "Apple")},
+         0,
          [] {
              EXPECT_EQ(Row(1, 1), " ><") << "the first line stays";
              EXPECT_EQ(ItemTable[1]->Name.str(), "") << "the repeat is not read past its scale";
          }},
-        {"blank expert id", {Header3, DataLine(7, "", 1, "A", " > ")}, 0,
+        {"blank expert id",
+         {Header3, DataLine(7, "", 1, "A", " > ")},
+         0,
          [] { EXPECT_EQ(ExpertIds(), (std::vector<std::string>{"7"})); }},
-        {"answer ?", {Header3, DataLine(1, "E1", 1, "a", "?" "?>")}, 0,
+        {"answer ?",
+         {Header3, DataLine(1, "E1", 1, "a",
+                            "?"
+                            "?>")},
+         0,
          [] {
              EXPECT_EQ(Row(1, 1), "  >") << "read as no answer";
              EXPECT_EQ(CountItems(), 3) << "item ids match in any case";
          }},
-        {"short line", {Header3, DataLine(1, "E1", 2, "B", ">").substr(0, 41)}, 0,
-         [] { EXPECT_EQ(Row(1, 2), ">  "); }},
+        {"short line", {Header3, DataLine(1, "E1", 2, "B", ">").substr(0, 41)}, 0, [] { EXPECT_EQ(Row(1, 2), ">  "); }},
         {"expert missing a middle row",
-         {Header3, DataLine(1, "E1", 1, "A", " <>"), DataLine(1, "E1", 3, "C", "<> "), DataLine(2, "E2", 2, "B", "> <")},
+         {Header3, DataLine(1, "E1", 1, "A", " <>"), DataLine(1, "E1", 3, "C", "<> "),
+          DataLine(2, "E2", 2, "B", "> <")},
          0,
          [] {
              EXPECT_EQ(Row(1, 1), " <>");
@@ -116,7 +130,9 @@ TEST_F(CaseReadersTest, ExpertDataReaderCases) {
                  for (int r = 1; r <= 3; ++r) EXPECT_EQ(ExpertTable[e]->AnswerRows[r]->Item, ItemTable[r].get());
          }},
         {"data before the header", {DataLine(1, "E1", 1, "A", " <>"), Header3}, 0, [] { EXPECT_EQ(Row(1, 1), " <>"); }},
-        {"names and flag", {Header3, DataLine(1, "E1", 1, "A", " <>", "Apples", "Eva", true), DataLine(1, "E1", 2, "B", "> >", "Bananas")},
+        {"names and flag",
+         {Header3, DataLine(1, "E1", 1, "A", " <>", "Apples", "Eva", true),
+          DataLine(1, "E1", 2, "B", "> >", "Bananas")},
          0,
          [] {
              EXPECT_EQ(ItemTable[1]->Name.str(), "Apples");
@@ -125,15 +141,21 @@ TEST_F(CaseReadersTest, ExpertDataReaderCases) {
              EXPECT_TRUE(ExpertTable[1]->FilterFlag);
              EXPECT_EQ(RowCount(ExpertTable[1].get()), 3);
          }},
-        {"an item the items file lacks", {Header3, DataLine(1, "E1", 4, "D", "   ", "", "", false, "uni")}, 0,
+        {"an item the items file lacks",
+         {Header3, DataLine(1, "E1", 4, "D", "   ", "", "", false, "uni")},
+         0,
          [] {
              EXPECT_EQ(ItemIds(), (std::vector<std::string>{"A", "B", "C", "D"}));
              EXPECT_EQ(ItemTable[4]->Scale.str(), "uni");
              EXPECT_EQ(RowCount(ExpertTable[1].get()), 4);
          }},
-        {"unprintable expert id", {Header3, DataLine(1, "E\t1", 1, "A", " <>")}, 2, [] { EXPECT_EQ(CountExperts(), 0); }},
+        {"unprintable expert id",
+         {Header3, DataLine(1, "E\t1", 1, "A", " <>")},
+         2,
+         [] { EXPECT_EQ(CountExperts(), 0); }},
         {"a failing line keeps what came before",
-         {Header3, DataLine(1, "E1", 1, "A", " <>"), DataLine(1, "E1", 2, "B", "< >").substr(0, 20)}, 3,
+         {Header3, DataLine(1, "E1", 1, "A", " <>"), DataLine(1, "E1", 2, "B", "< >").substr(0, 20)},
+         3,
          [] { EXPECT_EQ(Row(1, 1), " <>"); }},
     };
     for (const ReaderCase& c : cases) {
@@ -175,20 +197,27 @@ TEST_F(CaseReadersTest, ExpertDataReaderLimitsAndStart) {
 
 TEST_F(CaseReadersTest, ItemsReaderCases) {
     const ReaderCase cases[] = {
-        {"blank realisation", {ItemLine(1, "A", "            ")}, 0,
+        {"blank realisation",
+         {ItemLine(1, "A", "            ")},
+         0,
          [] {
              EXPECT_FALSE(ItemTable[1]->HasRealisation);
              EXPECT_EQ(ItemTable[1]->Realisation, NoValue);
          }},
-        {"saved without realisation", {ItemLine(1, "A", "-9.996E+0002")}, 0,
+        {"saved without realisation",
+         {ItemLine(1, "A", "-9.996E+0002")},
+         0,
          [] {
              EXPECT_TRUE(ItemTable[1]->HasRealisation);
              EXPECT_EQ(ItemTable[1]->Realisation, NoValue);
              EXPECT_FALSE(IsReferenceItem(ItemTable[1].get()));
          }},
-        {"realisation with a trailing letter", {ItemLine(1, "A", " 1.500E+000x")}, 0,
+        {"realisation with a trailing letter",
+         {ItemLine(1, "A", " 1.500E+000x")},
+         0,
          [] { EXPECT_FALSE(ItemTable[1]->HasRealisation); }},
-        {"flag in column 100, either case", {ItemLine(1, "A", " 1.000E+0000", "UNI", "Apples", "F"), ItemLine(2, "B", " 2.000E+0000", "LOG", "", "f")},
+        {"flag in column 100, either case",
+         {ItemLine(1, "A", " 1.000E+0000", "UNI", "Apples", "F"), ItemLine(2, "B", " 2.000E+0000", "LOG", "", "f")},
          0,
          [] {
              EXPECT_EQ(ItemLine(1, "A", " 1.000E+0000", "UNI", "Apples", "F").find('F', 90), 99u);
@@ -198,21 +227,39 @@ TEST_F(CaseReadersTest, ItemsReaderCases) {
              EXPECT_EQ(ItemTable[1]->Scale.str(), "UNI");
              EXPECT_EQ(ItemTable[1]->Realisation, 1.0f);
          }},
-        {"unknown scale word", {ItemLine(1, "A", " 1.000E+0000", "lin")}, 0,
+        {"unknown scale word",
+         {ItemLine(1, "A", " 1.000E+0000", "lin")},
+         0,
          [] { EXPECT_EQ(ItemTable[1]->Scale.str(), "LOG"); }},
-        {"a second line of an item", {ItemLine(1, "A", " 1.000E+0000", "UNI", "first"), ItemLine(2, "a", " 2.000E+0000", "UNI", "second")},
+        {"a second line of an item",
+         {ItemLine(1, "A", " 1.000E+0000", "UNI", "first"), ItemLine(2, "a", " 2.000E+0000", "UNI", "second")},
          0,
          [] {
              EXPECT_EQ(CountItems(), 1);
              EXPECT_EQ(ItemTable[1]->Realisation, 1.0f);
              EXPECT_EQ(ItemTable[1]->Name.str(), "first");
          }},
-        {"no id", {ItemLine(1, "A", " 1.000E+0000"), ItemLine(2, "", " 1.000E+0000")}, 2,
+        {"no id",
+         {ItemLine(1, "A", " 1.000E+0000"), ItemLine(2, "", " 1.000E+0000")},
+         2,
          [] { EXPECT_EQ(ItemIds(), (std::vector<std::string>{"A"})); }},
-        {"control character in an id", {ItemLine(1, "A", " 1.000E+0000"), ItemLine(2, "B\x01" "C", " 1.000E+0000")}, 2,
+        {"control character in an id",
+         {ItemLine(1, "A", " 1.000E+0000"), ItemLine(2,
+                                                     "B\x01"
+                                                     "C",
+                                                     " 1.000E+0000")},
+         2,
          [] {}},
-        {"Latin-1 id", {ItemLine(1, "B\xE9" "C", " 1.000E+0000")}, 0,
-         [] { EXPECT_EQ(ItemIds(), (std::vector<std::string>{"B\xE9" "C"})); }},
+        {"Latin-1 id",
+         {ItemLine(1,
+                   "B\xE9"
+                   "C",
+                   " 1.000E+0000")},
+         0,
+         [] {
+             EXPECT_EQ(ItemIds(), (std::vector<std::string>{"B\xE9"
+                                                            "C"}));
+         }},
     };
     for (const ReaderCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -46,7 +46,8 @@ inline CaseFields Snapshot() {
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TPairItem* item = ItemTable[i].get();
         if (!item) continue;
-        c.Items.push_back({item->Id, item->Name, item->Scale, item->Realisation, IsReferenceItem(item), item->FilterFlag});
+        c.Items.push_back(
+            {item->Id, item->Name, item->Scale, item->Realisation, IsReferenceItem(item), item->FilterFlag});
     }
     for (int e = 1; e <= MaxExpertCount; ++e) {
         const TPairExpert* x = ExpertTable[e].get();
@@ -55,8 +56,8 @@ inline CaseFields Snapshot() {
         for (int r = 1; r <= AnswerColumnCount; ++r) {
             const TAnswerRow* row = x->AnswerRows[r].get();
             f.RowItems.push_back(row ? PositionOf(row->Item) : -1);
-            f.Answers.push_back(row ? std::string(row->Answers.begin() + 1, row->Answers.begin() + 1 + AnswerColumnCount)
-                                    : "<none>");
+            f.Answers.push_back(
+                row ? std::string(row->Answers.begin() + 1, row->Answers.begin() + 1 + AnswerColumnCount) : "<none>");
         }
         c.Experts.push_back(std::move(f));
     }

@@ -82,7 +82,8 @@ TEST_F(NelModel, UnanimousWinnerStopsAtTheSweepLimit) {
     EXPECT_FALSE(NelFitConverged);
     EXPECT_EQ(NelFitSweeps, NelSweepLimit);
     EXPECT_GT(NelValues[1], 0.99L);
-    EXPECT_EQ(NelConvergenceNote(), "NEL(Bradley-Terry) fit did not converge in 100000 iterations: its values are unreliable.");
+    EXPECT_EQ(NelConvergenceNote(),
+              "NEL(Bradley-Terry) fit did not converge in 100000 iterations: its values are unreliable.");
 }
 
 TEST_F(NelModel, CappedFitStopsAfterItsFiftyFirstSweepAndLeavesTheRunsFlags) {
@@ -107,7 +108,8 @@ TEST_F(NelModel, TiesGiveHalfLogTermsInTheStatistic) {
     for (const auto& [i, j] : UpperPairs(3)) {
         const long double n = PairCount[i][j];
         const long double pij = v[i] / (v[i] + v[j]);
-        for (const auto& [c, q] : {std::pair{PreferenceCount[i][j].Value(), pij}, std::pair{PreferenceCount[j][i].Value(), 1 - pij}})
+        for (const auto& [c, q] :
+             {std::pair{PreferenceCount[i][j].Value(), pij}, std::pair{PreferenceCount[j][i].Value(), 1 - pij}})
             if (c > 0) deviance += 2 * c * std::log(c / (n * q));
     }
     EXPECT_NEAR(static_cast<double>(NelFitStatistic), static_cast<double>(deviance), 1e-10);

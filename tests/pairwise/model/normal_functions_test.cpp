@@ -24,7 +24,8 @@ TEST(NormalDistribution, AgreesWithPnorm) {
     int checked = 0;
     for (auto it = r.lower_bound("pnorm"); it != r.upper_bound("pnorm"); ++it, ++checked) {
         const long double x = it->second[0];
-        EXPECT_NEAR(static_cast<double>(NormalDistribution(x)), static_cast<double>(it->second[1]), DistributionTolerance)
+        EXPECT_NEAR(static_cast<double>(NormalDistribution(x)), static_cast<double>(it->second[1]),
+                    DistributionTolerance)
             << "x = " << static_cast<double>(x);
     }
     EXPECT_GT(checked, 30);

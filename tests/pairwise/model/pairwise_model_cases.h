@@ -45,7 +45,8 @@ inline std::vector<std::pair<int, int>> UpperPairs(int n) {
 // Tallies one answer string per expert ('>' first item preferred, '<' second, '=', ' ' none)
 // over the given pairs into N, P, E and Answered, as the run does; n items, one counted
 // expert per string.
-inline void TallyAnswers(int n, const std::vector<std::string>& experts, const std::vector<std::pair<int, int>>& pairs) {
+inline void TallyAnswers(int n, const std::vector<std::string>& experts,
+                         const std::vector<std::pair<int, int>>& pairs) {
     ClearCalculation();
     RunItemCount = n;
     RunExpertCount = static_cast<int>(experts.size());
@@ -59,10 +60,14 @@ inline void TallyAnswers(int n, const std::vector<std::string>& experts, const s
     }
 }
 
-inline void TallyAnswers(int n, const std::vector<std::string>& experts) { TallyAnswers(n, experts, UpperPairs(n)); }
+inline void TallyAnswers(int n, const std::vector<std::string>& experts) {
+    TallyAnswers(n, experts, UpperPairs(n));
+}
 
 // The worked case of the references: 4 items, 3 experts, every pair answered.
-inline void TallyWorkedCase() { TallyAnswers(4, {">>>>>>", "<>>>><", ">=><>>"}); }
+inline void TallyWorkedCase() {
+    TallyAnswers(4, {">>>>>>", "<>>>><", ">=><>>"});
+}
 
 // The two reference items and their values; the first is also the NEL reference.
 inline void SetReferences(int first, long double firstValue, int second, long double secondValue) {

@@ -50,12 +50,12 @@ TEST_F(Proportions, RulesForZeroOneAndEverythingBetween) {
         long double p12;
         long double p21;
     } cases[] = {
-        {{" "}, 0.5L, 0.5L},                               // nobody compared: 1/(2*0+2)
-        {{">"}, 0.75L, 0.25L},                             // N = 1, unanimous: 3/4
-        {{"<"}, 0.25L, 0.75L},                             // N = 1, nobody for item 1: 1/4
-        {{"="}, 0.5L, 0.5L},                               // c = 0.5, neither rule
-        {{">", "<", ">"}, 2.0L / 3, 1.0L / 3},             // plain c / N
-        {{"=", "=", ">"}, 2.0L / 3, 1.0L / 3},             // ties count half each way
+        {{" "}, 0.5L, 0.5L},                    // nobody compared: 1/(2*0+2)
+        {{">"}, 0.75L, 0.25L},                  // N = 1, unanimous: 3/4
+        {{"<"}, 0.25L, 0.75L},                  // N = 1, nobody for item 1: 1/4
+        {{"="}, 0.5L, 0.5L},                    // c = 0.5, neither rule
+        {{">", "<", ">"}, 2.0L / 3, 1.0L / 3},  // plain c / N
+        {{"=", "=", ">"}, 2.0L / 3, 1.0L / 3},  // ties count half each way
         {std::vector<std::string>(10, ">"), 21.0L / 22, 1.0L / 22},
         {std::vector<std::string>(100, "<"), 1.0L / 202, 201.0L / 202},
     };
@@ -63,8 +63,10 @@ TEST_F(Proportions, RulesForZeroOneAndEverythingBetween) {
         TallyAnswers(2, c.experts);
         CalcMatrix p{};
         PreferenceProportions(p, PreferenceCount);
-        EXPECT_NEAR(static_cast<double>(p[1][2]), static_cast<double>(c.p12), 1e-12) << c.experts.size() << c.experts[0];
-        EXPECT_NEAR(static_cast<double>(p[2][1]), static_cast<double>(c.p21), 1e-12) << c.experts.size() << c.experts[0];
+        EXPECT_NEAR(static_cast<double>(p[1][2]), static_cast<double>(c.p12), 1e-12)
+            << c.experts.size() << c.experts[0];
+        EXPECT_NEAR(static_cast<double>(p[2][1]), static_cast<double>(c.p21), 1e-12)
+            << c.experts.size() << c.experts[0];
     }
 }
 

@@ -38,7 +38,7 @@ TEST(Real48, EncodesAndDecodesTheKnownVectors) {
     struct Case {
         double value;
         const char* bytes;
-    } cases[] = {{1.0, "810000000000"}, {-1.0, "810000000080"}, {0.5, "800000000000"},
+    } cases[] = {{1.0, "810000000000"},  {-1.0, "810000000080"},   {0.5, "800000000000"},
                  {10.0, "840000000020"}, {1234.5, "8b000000501a"}, {0.0, "000000000000"}};
     for (const Case& c : cases) {
         EXPECT_EQ(Real48(c.value).Encode(), Bytes(c.bytes)) << c.value;

@@ -61,7 +61,9 @@ inline void AddItemsNumbered(int count) {
     AddItems(ids);
 }
 
-inline char Mirror(char c) { return c == '>' ? '<' : c == '<' ? '>' : c; }
+inline char Mirror(char c) {
+    return c == '>' ? '<' : c == '<' ? '>' : c;
+}
 
 // An expert at the first free slot with one row per item; `pairs` holds the answers for
 // (1,2), (1,3), ..., (1,n), (2,3), ..., (n-1,n), blanks allowed (spaces between answers are

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/core/calc_error.h"
@@ -142,7 +142,8 @@ TEST_F(RunComparisonTest, GoldenCaseModelValuesMatchTheReference) {
     for (const auto& [name, v] : vectors) {
         const std::vector<long double> expected = pairmodel_test::Numbers(rows, name);
         ASSERT_EQ(expected.size(), 4u) << name;
-        for (std::size_t i = 1; i <= 4; ++i) near((*v)[i], expected[i - 1], std::string(name) + " " + std::to_string(i));
+        for (std::size_t i = 1; i <= 4; ++i)
+            near((*v)[i], expected[i - 1], std::string(name) + " " + std::to_string(i));
     }
     near(NelFitStatistic, pairmodel_test::Numbers(rows, "NelFitStatistic").at(0), "NelFitStatistic");
     near(ThurstoneFitStatistic, pairmodel_test::Numbers(rows, "ThurstoneFitStatistic").at(0), "ThurstoneFitStatistic");
@@ -293,7 +294,7 @@ TEST_F(RunComparisonTest, LimitsCountOnlyWhatTheRunTakes) {
 TEST_F(RunComparisonTest, TransformationNeedsExactlyTwoReferenceItemsAmongTheRunsItems) {
     const struct {
         bool itemsFilter;
-        int unflag;   // item whose realisation is removed, 0 for none
+        int unflag;  // item whose realisation is removed, 0 for none
     } cases[] = {{false, 0}, {true, 4}};
     for (const auto& c : cases) {
         ResetGlobals();
@@ -380,7 +381,7 @@ struct ReferenceCase {
     int first, second;  // positions of the two reference items
     float r1, r2;
     std::vector<std::string> answers;  // of the two experts, pairs (1,2), (1,3), ..., (3,4)
-    bool nelOk[3];                      // [choice]: the NEL scaling gives positive values
+    bool nelOk[3];                     // [choice]: the NEL scaling gives positive values
     MapStatus cLinear, cLog;
 };
 
@@ -415,8 +416,15 @@ TEST_F(RunComparisonTest, ColumnsOfMapsThatCannotBeComputedHoldNoNumbers) {
         {"first value 0", 1, 4, 0.0f, 3.0f, plain, {false, false, true}, ok, MapStatus::FirstReferenceZero},
         // 1 > 2, 3 > 1, 4 > 1, 2 > 3, 4 > 2, 3 > 4 by both: with z the deviate of 5/6, item 1's
         // deviates are 0, z, -z, -z and item 2's -z, 0, z, -z, so both row sums are -z exactly.
-        {"equal model C values", 1, 2, 2.0f, 3.0f, {"><<><>", "><<><>"}, {true, true, true},
-         MapStatus::EqualDeviates, MapStatus::EqualDeviates},
+        {"equal model C values",
+         1,
+         2,
+         2.0f,
+         3.0f,
+         {"><<><>", "><<><>"},
+         {true, true, true},
+         MapStatus::EqualDeviates,
+         MapStatus::EqualDeviates},
     };
     for (const ReferenceCase& c : cases) {
         for (int choice : {1, 2}) {
@@ -441,8 +449,8 @@ TEST_F(RunComparisonTest, ColumnsOfMapsThatCannotBeComputedHoldNoNumbers) {
             EXPECT_EQ(ThurstoneCMaps.Log, c.cLog) << what;
 
             const std::vector<std::string> lines = ReadTextLines(ReportPath());
-            const MapStatus columns[5] = {NelMapStatus, ThurstoneCMaps.Linear, ThurstoneCMaps.Log, ThurstoneBMaps.Linear,
-                                          ThurstoneBMaps.Log};
+            const MapStatus columns[5] = {NelMapStatus, ThurstoneCMaps.Linear, ThurstoneCMaps.Log,
+                                          ThurstoneBMaps.Linear, ThurstoneBMaps.Log};
             const std::vector<std::string> values = RowsAfter(lines, "Transformed item values", 2, 4);
             ASSERT_EQ(values.size(), 4u) << what;
             for (const std::string& row : values)
@@ -462,14 +470,16 @@ TEST_F(RunComparisonTest, ColumnsOfMapsThatCannotBeComputedHoldNoNumbers) {
                 if (columns[col] == MapStatus::Computed) continue;
                 const std::string name[5] = {"NEL(Br.-T)", "ThurC(lin)", "ThurC(log)", "ThurB(lin)", "ThurB(log)"};
                 EXPECT_NE(std::find_if(lines.begin(), lines.end(),
-                                       [&](const std::string& l) { return l.starts_with(" " + name[col] + " not computable: "); }),
+                                       [&](const std::string& l) {
+                                           return l.starts_with(" " + name[col] + " not computable: ");
+                                       }),
                           lines.end())
                     << what << ": the note of " << name[col];
             }
 
             const MapStatus intervals[3] = {NelMapStatus, ThurstoneCMaps.Linear, ThurstoneCMaps.Log};
-            const std::vector<std::string> bounds =
-                RowsAfter(lines, "Item   NEL (Bradley-Terry)     Thurstone C (linear)     Thurstone C (log)", 0, 4);
+            const std::vector<std::string> bounds = RowsAfter(
+                lines, "Item   NEL (Bradley-Terry)     Thurstone C (linear)     Thurstone C (log)", 0, 4);
             ASSERT_EQ(bounds.size(), 4u) << what;
             for (const std::string& row : bounds)
                 for (int col = 0; col < 3; ++col) {

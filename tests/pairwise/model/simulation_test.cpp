@@ -69,7 +69,8 @@ TEST_F(Simulation, ExponentialAndNormalDrawsPassKolmogorovSmirnov) {
     // Variance 1/2: Phi((x - 0.3) sqrt 2) = erfc(-(x - 0.3)) / 2.
     EXPECT_LT(KolmogorovSmirnov(normal, [](double x) { return 0.5 * std::erfc(-(x - 0.3)); }), critical);
     // The check tells variance 1 apart.
-    EXPECT_GT(KolmogorovSmirnov(normal, [](double x) { return 0.5 * std::erfc(-(x - 0.3) / std::sqrt(2.0)); }), critical);
+    EXPECT_GT(KolmogorovSmirnov(normal, [](double x) { return 0.5 * std::erfc(-(x - 0.3) / std::sqrt(2.0)); }),
+              critical);
 
     // The draws of a simulated data set, as a run makes them: 40 items by 100 experts, every cell
     // answered, every item with the same value.
@@ -89,10 +90,12 @@ TEST_F(Simulation, ExponentialAndNormalDrawsPassKolmogorovSmirnov) {
             for (int e = 1; e <= RunExpertCount; ++e) sample.push_back(static_cast<double>(SimulationDraws[i][e]));
         return sample;
     };
-    EXPECT_LT(KolmogorovSmirnov(drawn(SimulatedModel::Nel), [](double x) { return x <= 0 ? 0 : 1 - std::exp(-2.5 * x); }),
-              critical);
-    EXPECT_LT(KolmogorovSmirnov(drawn(SimulatedModel::ThurstoneC), [](double x) { return 0.5 * std::erfc(-(x - 2.5)); }),
-              critical);
+    EXPECT_LT(
+        KolmogorovSmirnov(drawn(SimulatedModel::Nel), [](double x) { return x <= 0 ? 0 : 1 - std::exp(-2.5 * x); }),
+        critical);
+    EXPECT_LT(
+        KolmogorovSmirnov(drawn(SimulatedModel::ThurstoneC), [](double x) { return 0.5 * std::erfc(-(x - 2.5)); }),
+        critical);
 }
 
 TEST_F(Simulation, DrawsOnlyForAnsweredCellsItemByItem) {
@@ -126,7 +129,8 @@ TEST_F(Simulation, CountsCoverEveryPairAnExpertJudgedAnywhere) {
     // NEL: the shorter draw wins; Thurstone C: the larger. 2 and 3 draw equal: the second wins.
     const std::vector<Win> nel = {{2, 1}, {3, 1}, {1, 4}, {3, 2}, {2, 4}, {3, 4}};
     const std::vector<Win> thurstone = {{1, 2}, {1, 3}, {4, 1}, {3, 2}, {4, 2}, {4, 3}};
-    for (const auto& [model, wins] : {std::pair{SimulatedModel::Nel, nel}, std::pair{SimulatedModel::ThurstoneC, thurstone}}) {
+    for (const auto& [model, wins] :
+         {std::pair{SimulatedModel::Nel, nel}, std::pair{SimulatedModel::ThurstoneC, thurstone}}) {
         CalcMatrix counts{};
         SimulatedPreferenceCounts(counts, SimulationDraws, model);
         long double total = 0;

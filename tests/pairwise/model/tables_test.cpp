@@ -83,23 +83,37 @@ TEST_F(TablesTest, ItemOperationsMoveRowsAndColumnsTogether) {
         std::vector<std::string> ids;
         Rows rows;
     } cases[] = {
-        {"insert at 2 of 3", 3, [] { EXPECT_EQ(InsertItem("N", "", 2), 2); }, {"I1", "N", "I2", "I3"},
+        {"insert at 2 of 3",
+         3,
+         [] { EXPECT_EQ(InsertItem("N", "", 2), 2); },
+         {"I1", "N", "I2", "I3"},
          {"a bc", "", "f gh", "k lm"}},
-        {"insert after the last of 3", 3, [] { EXPECT_EQ(InsertItem("N", "", 4), 4); }, {"I1", "I2", "I3", "N"},
+        {"insert after the last of 3",
+         3,
+         [] { EXPECT_EQ(InsertItem("N", "", 4), 4); },
+         {"I1", "I2", "I3", "N"},
          {"abc", "fgh", "klm", ""}},
-        {"insert at 1 of 2", 2, [] { EXPECT_EQ(InsertItem("N", "", 1), 1); }, {"N", "I1", "I2"},
-         {"", " ab", " fg"}},
-        {"delete 2 of 4", 4, [] { DeleteItems(false, 2, 2, nullptr, ItemTable); }, {"I1", "I3", "I4"},
+        {"insert at 1 of 2", 2, [] { EXPECT_EQ(InsertItem("N", "", 1), 1); }, {"N", "I1", "I2"}, {"", " ab", " fg"}},
+        {"delete 2 of 4",
+         4,
+         [] { DeleteItems(false, 2, 2, nullptr, ItemTable); },
+         {"I1", "I3", "I4"},
          {"acd", "kmn", "prs"}},
-        {"delete 2..3 of 5", 5, [] { DeleteItems(false, 2, 3, nullptr, ItemTable); }, {"I1", "I4", "I5"},
+        {"delete 2..3 of 5",
+         5,
+         [] { DeleteItems(false, 2, 3, nullptr, ItemTable); },
+         {"I1", "I4", "I5"},
          {"ade", "pst", "uxy"}},
-        {"delete the first and the last of 4", 4,
+        {"delete the first and the last of 4",
+         4,
          [] {
              DeleteItems(false, 4, 4, nullptr, ItemTable);
              DeleteItems(false, 1, 1, nullptr, ItemTable);
          },
-         {"I2", "I3"}, {"gh", "lm"}},
-        {"rows of items 2 and 4 of 5 through DeleteAnswerRows", 5,
+         {"I2", "I3"},
+         {"gh", "lm"}},
+        {"rows of items 2 and 4 of 5 through DeleteAnswerRows",
+         5,
          [] {
              for (int e = 1; e <= 2; ++e) {
                  DeleteAnswerRows(ExpertTable[e].get(), 4, 4);
@@ -108,10 +122,13 @@ TEST_F(TablesTest, ItemOperationsMoveRowsAndColumnsTogether) {
              DeleteItems(true, 4, 4, nullptr, ItemTable);
              DeleteItems(true, 2, 2, nullptr, ItemTable);
          },
-         {"I1", "I3", "I5"}, {"ace", "kmo", "uwy"}},
-        {"a range whose last lies before its first changes nothing", 3,
+         {"I1", "I3", "I5"},
+         {"ace", "kmo", "uwy"}},
+        {"a range whose last lies before its first changes nothing",
+         3,
          [] { DeleteAnswerRows(ExpertTable[1].get(), 3, 2), DeleteAnswerRows(ExpertTable[2].get(), 3, 2); },
-         {"I1", "I2", "I3"}, {"abc", "fgh", "klm"}},
+         {"I1", "I2", "I3"},
+         {"abc", "fgh", "klm"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -120,7 +137,11 @@ TEST_F(TablesTest, ItemOperationsMoveRowsAndColumnsTogether) {
         c.operation();
         EXPECT_EQ(ItemIds(), c.ids);
         const int n = static_cast<int>(c.ids.size());
-        EXPECT_EQ(Matrix(ExpertTable[1].get(), n + 1), [&] { Rows r = c.rows; r.push_back("<none>"); return r; }());
+        EXPECT_EQ(Matrix(ExpertTable[1].get(), n + 1), [&] {
+            Rows r = c.rows;
+            r.push_back("<none>");
+            return r;
+        }());
         EXPECT_EQ(Matrix(ExpertTable[2].get(), n), Upper(c.rows));
         ExpectRowsOnTheirItems(ExpertTable[1].get());
         ExpectRowsOnTheirItems(ExpertTable[2].get());
@@ -284,7 +305,7 @@ TEST_F(TablesTest, DefaultItemNames) {
 
 TEST_F(TablesTest, DefaultExpertNames) {
     AddItems({"I1", "I2"});
-    AddExpert("", {"", ""});        // before an expert with an own id: gets one
+    AddExpert("", {"", ""});  // before an expert with an own id: gets one
     AddExpert("OWN", {"", ""});
     AddExpert("_exp  77", {"", ""});  // renumbered
     AddExpert("", {" >", "< "});      // answers: kept under a default id

@@ -89,7 +89,8 @@ TEST_F(Transformation, DegenerateReferencesSkipOnlyTheAffectedMap) {
     };
     for (const Case& c : cases) {
         Transform(c.z1, c.z2, c.r1, c.r2);
-        const std::string what = std::to_string(static_cast<double>(c.r1)) + " " + std::to_string(static_cast<double>(c.r2));
+        const std::string what = std::to_string(static_cast<double>(c.r1)) + " " +
+                                 std::to_string(static_cast<double>(c.r2));
         EXPECT_EQ(maps.Linear, c.linear) << what;
         EXPECT_EQ(maps.Log, c.log) << what;
         if (c.linear == MapStatus::Computed) {

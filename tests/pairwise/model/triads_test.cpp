@@ -98,7 +98,8 @@ TEST_F(TriadsTest, WorkedExampleItemScoresAndTotals) {
     const double scores[4][3] = {{3, 2, 2.5}, {2, 2, 1.5}, {1, 2, 2}, {0, 0, 0}};
     const double totals[4] = {7.5, 5.5, 5, 0};
     for (int i = 1; i <= 4; ++i) {
-        for (int e = 1; e <= 3; ++e) EXPECT_EQ(static_cast<double>(ItemScore[i][e]), scores[i - 1][e - 1]) << i << "," << e;
+        for (int e = 1; e <= 3; ++e)
+            EXPECT_EQ(static_cast<double>(ItemScore[i][e]), scores[i - 1][e - 1]) << i << "," << e;
         EXPECT_EQ(static_cast<double>(ItemScoreTotal[i]), totals[i - 1]) << i;
     }
 }
@@ -173,7 +174,8 @@ TEST_F(TriadsTest, CircularTriadsOfRandomStrictAnswersMatchKendallsCount) {
             for (int l = 1; l < c.n; ++l)
                 for (int t = l + 1; t <= c.n; ++t, ++p) ++wins[static_cast<std::size_t>(answers[e][p] == '>' ? l : t)];
             double squares = 0;
-            for (int i = 1; i <= c.n; ++i) squares += wins[static_cast<std::size_t>(i)] * wins[static_cast<std::size_t>(i)];
+            for (int i = 1; i <= c.n; ++i)
+                squares += wins[static_cast<std::size_t>(i)] * wins[static_cast<std::size_t>(i)];
             const double kendall = c.n * (c.n - 1) * (2 * c.n - 1) / 12.0 - squares / 2;
             EXPECT_EQ(TriadCount[e + 1], kendall) << "n=" << c.n << " expert " << e + 1;
         }

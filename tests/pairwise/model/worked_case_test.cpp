@@ -44,7 +44,8 @@ protected:
                              const char* what) {
         ASSERT_EQ(expected.size(), 4u) << what;
         for (int i = 1; i <= 4; ++i)
-            EXPECT_NEAR(static_cast<double>(actual[i]), static_cast<double>(expected[i - 1]), static_cast<double>(tolerance))
+            EXPECT_NEAR(static_cast<double>(actual[i]), static_cast<double>(expected[i - 1]),
+                        static_cast<double>(tolerance))
                 << what << " item " << i;
     }
 

@@ -20,7 +20,7 @@ TEST_F(WorkspaceTest, ReferenceItemsAreTheFirstAndTheLastWithARealisation) {
     }
     ItemTable[3]->HasRealisation = true;  // at the missing value: no reference
     ItemTable[3]->Realisation = MissingValue;
-    ItemTable[8]->Realisation = 80;       // a value without the flag: no reference
+    ItemTable[8]->Realisation = 80;  // a value without the flag: no reference
     AnswerColumnCount = 8;
 
     const ReferenceItems r = FindReferenceItems();

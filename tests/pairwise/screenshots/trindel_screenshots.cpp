@@ -13,8 +13,7 @@ using namespace trindel;
 namespace {
 
 TEST_F(TrindelTest, ScreenshotsOfTheProgramWindows) {
-    ASSERT_FALSE(test_support::ScreenshotDir().isEmpty())
-        << "SHEETS_SCREENSHOT_DIR names the folder for the pictures";
+    ASSERT_FALSE(test_support::ScreenshotDir().isEmpty()) << "SHEETS_SCREENSHOT_DIR names the folder for the pictures";
     using test_support::Shoot;
     OpenThrough(CopyCase("case12", "case12"));
     Shoot(form.get(), "trindel_experts");

@@ -253,7 +253,7 @@ TEST_F(ResultsWindowTest, LoadReportCutsEveryLineTo79Bytes) {
     }
     auto* window = new TRangeGraphWindow(form->MdiArea);
     window->LoadReport();
-    const std::vector<std::string> want{"", "first", std::string(78, 'x') + "y", "", "lf only", std::string(79, 'q'),
+    const std::vector<std::string> want{"",    "first", std::string(78, 'x') + "y", "", "lf only", std::string(79, 'q'),
                                         "last"};
     EXPECT_EQ(window->Lines(), want);
     EXPECT_EQ(window->Memo1->LineCount(), 7);
@@ -270,7 +270,9 @@ TEST_F(ResultsWindowTest, DoubleClickAndTheContextMenuSelectAndCopy) {
     ReportView* memo = RunAndShow();
     ASSERT_NE(memo, nullptr);
     int line = 0;
-    while (line < static_cast<int>(expected.size()) && expected[static_cast<std::size_t>(line)].rfind("Case name", 0) != 0) ++line;
+    while (line < static_cast<int>(expected.size()) &&
+           expected[static_cast<std::size_t>(line)].rfind("Case name", 0) != 0)
+        ++line;
     ASSERT_LT(line, memo->PageLines());
     const int g = static_cast<int>(expected[static_cast<std::size_t>(line)].find("golden_case"));
     ASSERT_GT(g, 0);

@@ -126,9 +126,9 @@ TEST_F(RunDialogTest, InputOutputErrorOfTheRunIsNamed) {
     CaseFile.CaseName = "no such folder/golden_case";
     prompts.QueueAnswer(Answer::Ok);
     Click(dlg->RunButton);
-    EXPECT_EQ(prompts.MessageTexts(),
-              std::vector<std::string>{
-                  "Input/Output error detected during calculations, quit the application recommended."});
+    EXPECT_EQ(
+        prompts.MessageTexts(),
+        std::vector<std::string>{"Input/Output error detected during calculations, quit the application recommended."});
     EXPECT_EQ(ReportWindow, nullptr);
     EXPECT_EQ(prompts.BusyDepth(), 0);
 }
@@ -203,4 +203,4 @@ TEST_F(RunDialogTest, ClosingADialogLeavesTheOtherDialogsResults) {
     EXPECT_EQ(results, nullptr) << "and goes with its own dialog";
 }
 
-} // namespace
+}  // namespace

@@ -55,7 +55,8 @@ protected:
                     if (l == t) continue;
                     const TAnswerRow* row = x->AnswerRows[l].get();
                     EXPECT_TRUE(row && row->Item == ItemTable[l].get()) << "row " << l << " of " << x->Id.str();
-                    all[x->Id.str() + ":" + ItemTable[l]->Id.str() + ItemTable[t]->Id.str()] = row ? row->Answers[t] : '?';
+                    all[x->Id.str() + ":" + ItemTable[l]->Id.str() + ItemTable[t]->Id.str()] = row ? row->Answers[t]
+                                                                                                   : '?';
                 }
         }
         return all;
@@ -125,20 +126,23 @@ TEST_F(SheetCoresTest, CursorRulesAroundTheDiagonal) {
         const char* rule;
         int d, col, row, wantCol, wantRow;
     } cases[] = {
-        {"constrain", 0, 0, 1, 3, 1},  {"constrain", 0, 2, 1, 3, 1}, {"constrain", 0, 5, 4, 4, 4},
-        {"constrain", 0, 4, 3, 3, 3},  {"constrain", 0, 5, 2, 5, 2}, {"skip", 1, 3, 2, 4, 2},
-        {"skip", 1, 5, 4, 4, 4},       {"skip", -1, 3, 2, 2, 2},     {"skip", -1, 2, 1, 3, 1},
-        {"skip", 1, 4, 2, 4, 2},       {"skipv", 1, 3, 2, 3, 3},     {"skipv", 1, 5, 4, 5, 3},
-        {"skipv", -1, 2, 1, 2, 2},     {"skipv", -1, 4, 3, 4, 2},    {"skipv", -1, 4, 2, 4, 2},
+        {"constrain", 0, 0, 1, 3, 1}, {"constrain", 0, 2, 1, 3, 1}, {"constrain", 0, 5, 4, 4, 4},
+        {"constrain", 0, 4, 3, 3, 3}, {"constrain", 0, 5, 2, 5, 2}, {"skip", 1, 3, 2, 4, 2},
+        {"skip", 1, 5, 4, 4, 4},      {"skip", -1, 3, 2, 2, 2},     {"skip", -1, 2, 1, 3, 1},
+        {"skip", 1, 4, 2, 4, 2},      {"skipv", 1, 3, 2, 3, 3},     {"skipv", 1, 5, 4, 5, 3},
+        {"skipv", -1, 2, 1, 2, 2},    {"skipv", -1, 4, 3, 4, 2},    {"skipv", -1, 4, 2, 4, 2},
     };
     for (const Case& c : cases) {
         ItemsSheetCore sheet(ExpertTable[1].get());
         sheet.Cursor.Col = c.col;
         sheet.Cursor.Row = c.row;
         const std::string rule = c.rule;
-        if (rule == "constrain") sheet.ConstrainCursor();
-        else if (rule == "skip") sheet.SkipDot(c.d);
-        else sheet.SkipDotV(c.d);
+        if (rule == "constrain")
+            sheet.ConstrainCursor();
+        else if (rule == "skip")
+            sheet.SkipDot(c.d);
+        else
+            sheet.SkipDotV(c.d);
         EXPECT_EQ(sheet.Cursor.Col, c.wantCol) << c.rule << " " << c.d << " at " << c.col << "," << c.row;
         EXPECT_EQ(sheet.Cursor.Row, c.wantRow) << c.rule << " " << c.d << " at " << c.col << "," << c.row;
     }
@@ -156,15 +160,15 @@ TEST_F(SheetCoresTest, ComparisonsKeysStepOverTheDiagonal) {
         SheetKey key;
         int col, row, wantCol, wantRow;
     } cases[] = {
-        {MakeSheetKey(vk::Home), 4, 1, 3, 1},   // Home: column 2 is row 1's diagonal
+        {MakeSheetKey(vk::Home), 4, 1, 3, 1},  // Home: column 2 is row 1's diagonal
         {MakeSheetKey(vk::Home), 4, 3, 2, 3},
-        {MakeSheetKey(vk::End), 2, 4, 4, 4},    // End: column 5 is row 4's diagonal
+        {MakeSheetKey(vk::End), 2, 4, 4, 4},  // End: column 5 is row 4's diagonal
         {MakeSheetKey(vk::End), 2, 2, 5, 2},
-        {MakeSheetKey(vk::Tab), 3, 2, 4, 2},    // the view's Tab put the cursor on the diagonal
-        {MakeSheetKey(vk::Tab), 5, 4, 4, 4},    // the last cell
+        {MakeSheetKey(vk::Tab), 3, 2, 4, 2},  // the view's Tab put the cursor on the diagonal
+        {MakeSheetKey(vk::Tab), 5, 4, 4, 4},  // the last cell
         {SheetKey{vk::Tab, true, false, false}, 3, 2, 2, 2},
         {SheetKey{vk::Tab, true, false, false}, 2, 1, 3, 1},
-        {MakeSheetKey(vk::Down), 4, 3, 4, 4},   // onto the diagonal from above: one further
+        {MakeSheetKey(vk::Down), 4, 3, 4, 4},  // onto the diagonal from above: one further
         {MakeSheetKey(vk::Up), 2, 1, 2, 2},
     };
     for (const Case& c : cases) {
@@ -199,7 +203,8 @@ TEST_F(SheetCoresTest, ItemRowOperationsKeepTheComparisons) {
         {{"del", 2, 2, MakeSheetKey(vk::Delete), "ACD"}, {"undo", 1, 1, MakeSheetKey('Z', true), "ABCD"}},
         {{"cut", 2, 3, MakeSheetKey('X', true), "AD"}, {"undo", 1, 1, MakeSheetKey('Z', true), "ABCD"}},
         {{"cut", 1, 1, MakeSheetKey('X', true), "BCD"}, {"paste", 3, 3, MakeSheetKey('V', true), "BCDA"}},
-        {{"cut", 2, 3, MakeSheetKey('X', true), "AD"}, {"paste", 2, 2, MakeSheetKey('V', true), "ADBC"},
+        {{"cut", 2, 3, MakeSheetKey('X', true), "AD"},
+         {"paste", 2, 2, MakeSheetKey('V', true), "ADBC"},
          {"undo of the paste", 1, 1, MakeSheetKey('Z', true), "AD"}},
     };
     for (const auto& run : runs) {
@@ -236,7 +241,7 @@ TEST_F(SheetCoresTest, HeldExpertFollowsItemOperations) {
     prompts.QueueAnswer(Answer::Yes);
     items.KeyRelease(MakeSheetKey(vk::Delete));  // B goes
     items.Cursor = GridCursor{1, 1, 1, 1, false, false};
-    items.KeyRelease(MakeSheetKey('Z', true));   // and comes back
+    items.KeyRelease(MakeSheetKey('Z', true));  // and comes back
     ASSERT_EQ(ItemIds(), "ABCD");
     experts.KeyRelease(MakeSheetKey('Z', true));
     ASSERT_EQ(CountExperts(), 2);

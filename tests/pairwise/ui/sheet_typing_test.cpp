@@ -72,8 +72,7 @@ protected:
                 s += "  " + ItemTable[l]->Id.str() + ":";
                 if (!row || row->Item != ItemTable[l].get()) s += " misaligned";
                 for (int t = 1; t <= MaxItemCount && ItemTable[t]; ++t)
-                    if (t != l && row && row->Answers[t] != ' ')
-                        s += " " + ItemTable[t]->Id.str() + row->Answers[t];
+                    if (t != l && row && row->Answers[t] != ' ') s += " " + ItemTable[t]->Id.str() + row->Answers[t];
                 s += "\n";
             }
         }
@@ -281,74 +280,86 @@ TEST_F(SheetTypingTest, EveryRowOperationSurvivesSaveAndReopen) {
     };
     auto yes = [this](SheetTypingTest&) { prompts.QueueAnswer(Answer::Yes); };
     const std::vector<Op> ops = {
-        {"experts: Enter on the last row, an Id typed", false, [](SheetTypingTest&) {
+        {"experts: Enter on the last row, an Id typed", false,
+         [](SheetTypingTest&) {
              for (int i = 0; i < 3; ++i) Key(Qt::Key_Return);
              Key(Qt::Key_Return);
              Type("ExpN");
              Key(Qt::Key_Tab);
          }},
-        {"experts: Insert in row mode", false, [&](SheetTypingTest&) {
+        {"experts: Insert in row mode", false,
+         [&](SheetTypingTest&) {
              rowMode(1);
              Key(Qt::Key_Insert);
              Type("ExpI");
              Key(Qt::Key_Tab);
          }},
-        {"experts: Del", false, [&](SheetTypingTest& t) {
+        {"experts: Del", false,
+         [&](SheetTypingTest& t) {
              rowMode(1);
              yes(t);
              Key(Qt::Key_Delete);
          }},
-        {"experts: Cut, Paste", false, [&](SheetTypingTest& t) {
+        {"experts: Cut, Paste", false,
+         [&](SheetTypingTest& t) {
              rowMode(1);
              yes(t);
              Key(Qt::Key_X, Qt::ControlModifier);
              Key(Qt::Key_Down);
              Key(Qt::Key_V, Qt::ControlModifier);
          }},
-        {"experts: Del, Undo", false, [&](SheetTypingTest& t) {
+        {"experts: Del, Undo", false,
+         [&](SheetTypingTest& t) {
              rowMode(2);
              yes(t);
              Key(Qt::Key_Delete);
              Key(Qt::Key_Z, Qt::ControlModifier);
          }},
-        {"items: Insert in row mode", true, [&](SheetTypingTest&) {
+        {"items: Insert in row mode", true,
+         [&](SheetTypingTest&) {
              rowMode(1);
              Key(Qt::Key_Insert);
              Key(Qt::Key_F3);
              Type("Fir");
              Key(Qt::Key_Tab);
          }},
-        {"items: Enter on the last row", true, [](SheetTypingTest&) {
+        {"items: Enter on the last row", true,
+         [](SheetTypingTest&) {
              for (int i = 0; i < 4; ++i) Key(Qt::Key_Down);
              Key(Qt::Key_Return);
              Type("Yew");
              Key(Qt::Key_Tab);
          }},
-        {"items: Del", true, [&](SheetTypingTest& t) {
+        {"items: Del", true,
+         [&](SheetTypingTest& t) {
              rowMode(1);
              yes(t);
              Key(Qt::Key_Delete);
          }},
-        {"items: Del, Undo", true, [&](SheetTypingTest& t) {
+        {"items: Del, Undo", true,
+         [&](SheetTypingTest& t) {
              rowMode(1);
              yes(t);
              Key(Qt::Key_Delete);
              Key(Qt::Key_Z, Qt::ControlModifier);
          }},
-        {"items: Cut, Undo", true, [&](SheetTypingTest& t) {
+        {"items: Cut, Undo", true,
+         [&](SheetTypingTest& t) {
              rowMode(0);
              yes(t);
              Key(Qt::Key_X, Qt::ControlModifier);
              Key(Qt::Key_Z, Qt::ControlModifier);
          }},
-        {"items: Cut, Paste further down", true, [&](SheetTypingTest& t) {
+        {"items: Cut, Paste further down", true,
+         [&](SheetTypingTest& t) {
              rowMode(1);
              yes(t);
              Key(Qt::Key_X, Qt::ControlModifier);
              Key(Qt::Key_Down);
              Key(Qt::Key_V, Qt::ControlModifier);
          }},
-        {"items: Cut, Paste, Undo", true, [&](SheetTypingTest& t) {
+        {"items: Cut, Paste, Undo", true,
+         [&](SheetTypingTest& t) {
              rowMode(1);
              yes(t);
              Key(Qt::Key_X, Qt::ControlModifier);
@@ -360,7 +371,9 @@ TEST_F(SheetTypingTest, EveryRowOperationSurvivesSaveAndReopen) {
         SCOPED_TRACE(op.name);
         const std::string path = OpenGolden();
         const std::string opened = Snapshot();
-        if (op.items) { ASSERT_NE(Realisations(), nullptr); }
+        if (op.items) {
+            ASSERT_NE(Realisations(), nullptr);
+        }
         op.run(*this);
         const std::string seen = Snapshot();
         EXPECT_NE(seen.find("expert ExpA"), std::string::npos);
@@ -517,7 +530,8 @@ TEST_F(SheetTypingTest, ReferenceButtonsFollowTheRealisations) {
     QApplication::processEvents();
     ASSERT_NE(RunDialog, nullptr);
     TRunDlgFrm* dialog = RunDialog;
-    QTest::mouseClick(dialog->ScaleTransformBox, Qt::LeftButton, {}, QPoint(6, dialog->ScaleTransformBox->height() / 2));
+    QTest::mouseClick(dialog->ScaleTransformBox, Qt::LeftButton, {},
+                      QPoint(6, dialog->ScaleTransformBox->height() / 2));
     ASSERT_EQ(dialog->RadioButton1->text(), QStringLiteral("Alder"));
     TItemsSheet* sheet = Realisations();
     ASSERT_NE(sheet, nullptr);
