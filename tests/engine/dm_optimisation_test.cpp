@@ -413,8 +413,9 @@ TEST_P(LevelSearchTest, ScreenedEndsAsExhaustiveOnAnyThreads) {
         EXPECT_EQ(screened.CheckedExpert, oracle.CheckedExpert) << what;
         EXPECT_EQ(screened.Report.Screened, c.screening != Screening::FallsBack) << what;
         EXPECT_EQ(screened.Report.OutOfBounds, 0) << what;
-        if (c.screening == Screening::PassesOver)
+        if (c.screening == Screening::PassesOver) {
             EXPECT_LT(screened.Report.ExactPasses, screened.Report.Candidates) << what << ": some level passed over";
+        }
     }
 }
 
@@ -428,7 +429,9 @@ TEST_P(LevelSearchTest, EveryExactScoreLiesWithinItsBounds) {
     ExpectSameSnapshot(oracle.State, audited.State, c.name);
     EXPECT_EQ(audited.WeightsFile, oracle.WeightsFile) << c.name;
     EXPECT_EQ(audited.Report.OutOfBounds, 0) << c.name;
-    if (audited.Report.Screened) EXPECT_GT(audited.Report.Bounded, 0) << c.name;
+    if (audited.Report.Screened) {
+        EXPECT_GT(audited.Report.Bounded, 0) << c.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Hard, LevelSearchTest, ::testing::ValuesIn(HardCases),

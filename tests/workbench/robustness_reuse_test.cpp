@@ -150,7 +150,9 @@ protected:
         RobustnessOnExperts = onExperts;
         RobustnessHooks hooks;
         hooks.FullRun = [] {
-            RunFields dialog{.CalPower = "1.0", .IntRange = "0.1"};
+            RunFields dialog;
+            dialog.CalPower = "1.0";
+            dialog.IntRange = "0.1";
             return RunCheck(dialog);
         };
         hooks.ShowError = [](int code) { DisplayError(code); };
