@@ -4,7 +4,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -79,7 +78,7 @@ class KnownInformation {
 public:
     // Before a series of look-ups: forgets everything when the levels or the nudging changed.
     void Begin() {
-        const bool plain = RunDMName.str().find("check") != std::string::npos;
+        const bool plain = NudgingOff();
         bool same = q_ == QuantileCount && plain_ == plain && known_.size() < 65536;
         for (int k = 1; same && k <= QuantileCount + 1; ++k)
             same = std::bit_cast<std::uint32_t>(bins_[k]) == std::bit_cast<std::uint32_t>(BinProbabilities[k]);

@@ -19,8 +19,12 @@ float NudgedValue(float v) {
 float NudgeIntegral(float v) {
     // A value that is not whole stays as it is either way; the name is looked at only for the others.
     if (v != std::trunc(v)) return v;
-    if (RunDMName.str().find("check") != std::string::npos) return v;
+    if (NudgingOff()) return v;
     return NudgedValue(v);
+}
+
+bool NudgingOff() {
+    return RunDMName.str().find("check") != std::string::npos;
 }
 
 }  // namespace halvorine

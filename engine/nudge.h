@@ -12,4 +12,7 @@ float NudgedValue(float v);
 // while the current run's decision-maker name contains "check".
 float NudgeIntegral(float v);
 
+// True while the current run's decision-maker name contains "check": no value is nudged.
+bool NudgingOff();
+
 }  // namespace halvorine
