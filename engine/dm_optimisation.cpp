@@ -11,6 +11,7 @@
 #include "engine/globals.h"
 #include "engine/pooling.h"
 #include "engine/run_codes.h"
+#include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "engine/weights.h"
 #include "engine/worker_pool.h"
@@ -140,21 +141,36 @@ bool GlobalWeightLevels(const ScreenWeights& weights, int& last, std::vector<cha
             raw[static_cast<std::size_t>(e)] = ExpertTable[e]->RawWeight;
             if (ExpertTable[e]->RawWeight < 0) return false;
         }
-    auto kept = [&](int e, int k) { return !IsDataExpert(e) || weights.Calibration[e] >= CalibrationLevels[k]; };
+    // Asked for every expert at every level: who is a data expert, and who is there, read once.
+    std::vector<char> data(static_cast<std::size_t>(n) + 1, 0);
+    std::vector<char> present(static_cast<std::size_t>(n) + 1, 0);
+    for (int e = 1; e <= n; ++e) {
+        data[static_cast<std::size_t>(e)] = IsDataExpert(e);
+        present[static_cast<std::size_t>(e)] = ExpertTable[e] != nullptr;
+    }
+    auto kept = [&](int e, int k) {
+        return !data[static_cast<std::size_t>(e)] || weights.Calibration[e] >= CalibrationLevels[k];
+    };
     // The highest calibration among the valid, weighted answers of each item some data expert assessed.
-    float lowestTop = HUGE_VALF;
-    for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
+    // Item by item side by side, then the lowest in item order.
+    int slots = 0;
+    while (slots < MaxItemCount && ItemTable[slots + 1]) ++slots;
+    std::vector<float> tops(static_cast<std::size_t>(slots) + 1, HUGE_VALF);
+    ForEachTask(slots, [&](int, int task) {
+        const int i = task + 1;
         bool assessed = false;
         float top = -HUGE_VALF;
         for (int e = 1; e <= n; ++e) {
-            if (!IsDataExpert(e)) continue;
+            if (!data[static_cast<std::size_t>(e)]) continue;
             const TAssessment* a = AssessmentAt(e, i);
             if (!a || !a->Item) continue;
             assessed = true;
             if (a->Valid && raw[static_cast<std::size_t>(e)] > 0) top = std::max(top, weights.Calibration[e]);
         }
-        if (assessed) lowestTop = std::min(lowestTop, top);
-    }
+        if (assessed) tops[static_cast<std::size_t>(i)] = top;
+    });
+    float lowestTop = HUGE_VALF;
+    for (int i = 1; i <= slots; ++i) lowestTop = std::min(lowestTop, tops[static_cast<std::size_t>(i)]);
     // The items of the decision maker, which a copied expert must have.
     std::vector<int> items;
     for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i)
@@ -162,14 +178,15 @@ bool GlobalWeightLevels(const ScreenWeights& weights, int& last, std::vector<cha
     for (int k = 2; k <= K; ++k) {
         long double sum = 0;
         for (int e = 1; e <= n; ++e)
-            if (ExpertTable[e] && kept(e, k)) sum += static_cast<float>(raw[static_cast<std::size_t>(e)]);
+            if (present[static_cast<std::size_t>(e)] && kept(e, k))
+                sum += static_cast<float>(raw[static_cast<std::size_t>(e)]);
         if (sum == 0 || !(lowestTop >= CalibrationLevels[k])) {
             last = k - 1;
             return true;
         }
         int sole = 0;
         for (int e = 1; e <= n; ++e) {
-            if (!IsDataExpert(e) || !kept(e, k)) continue;
+            if (!data[static_cast<std::size_t>(e)] || !kept(e, k)) continue;
             const float w = static_cast<float>(
                 static_cast<long double>(static_cast<float>(raw[static_cast<std::size_t>(e)])) / sum);
             if (NearlyEqual(1, w)) sole = e;
@@ -295,10 +312,17 @@ void Passes(int& code, std::vector<float>& fileWeights, LevelSearch search) {
     const int K = CalibrationLevelCount;
     Report = {};
 
-    // The experts' seed scores and every item's layout do not change from pass to pass.
+    // The experts' seed scores and every item's layout do not change from pass to pass; in the
+    // left-out runs of a robustness run most layouts do not change from run to run either.
     ExpertScores scores;
-    scores.Read();
-    DecisionMakerPool pool(true);
+    scores.Read(WeightType == 3);
+    FullRunReuse* reuse = FullRunReuse::Open();
+    DecisionMakerPool pool(true, reuse ? &reuse->Layouts() : nullptr);
+    // The first pass's score reads only the seed items, and the final pass pools every item anew;
+    // the first pass's pooling of the others is seen only when a later pass fails and leaves them
+    // so. The left-out runs of a robustness run, whose decision maker is read only after a run
+    // that succeeded, pass over them.
+    const bool firstPassSeedsOnly = reuse != nullptr;
 
     std::vector<char> exact(static_cast<std::size_t>(K) + 2, 1);
     std::vector<char> copies(static_cast<std::size_t>(K) + 2, 0);
@@ -339,7 +363,7 @@ void Passes(int& code, std::vector<float>& fileWeights, LevelSearch search) {
         if (code != RunOk) return;
 
         // A candidate's score reads only the seed items; the first and the final pass pool all.
-        code = pool.Build(k > 1 && k <= K);
+        code = pool.Build((k > 1 && k <= K) || (k == 1 && firstPassSeedsOnly));
         if (code != RunOk) return;
         if (k > K) break;
 

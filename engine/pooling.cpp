@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <initializer_list>
 #include <limits>
 
@@ -269,6 +270,12 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
     layout.BrokenExperts.clear();
     layout.Widths.clear();
     layout.Last.clear();
+    layout.Item = item;
+    layout.Low = item->IntrinsicLow;
+    layout.High = item->IntrinsicHigh;
+    layout.Values.clear();
+    layout.Bins.assign(BinProbabilities + 1, BinProbabilities + q + 2);
+    layout.NudgingOff = NudgingOff();
 
     points.clear();
     for (int e = 1; e <= ExpertCount; ++e) {
@@ -278,6 +285,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
         const auto origin = static_cast<std::uint32_t>(layout.Experts.size() * q);
         layout.Experts.push_back(e);
         layout.Answers.push_back(a);
+        layout.Values.insert(layout.Values.end(), a->Values + 1, a->Values + q + 1);
         for (int k = 1; k <= q; ++k) {
             const double v = NudgeIntegral(a->Values[k]);
             if (std::isnan(v)) layout.NotFinite = true;
@@ -528,10 +536,79 @@ int DecisionMakerPool::PoolItem(int i, bool seedItemsOnly, bool keep, Worker& w)
             layout.Answers = full.Answers;
             layout.Broken = full.Broken;
             layout.BrokenExperts = full.BrokenExperts;
+            layout.Item = full.Item;
+            layout.Low = full.Low;
+            layout.High = full.High;
+            layout.Values = full.Values;
+            layout.Bins = full.Bins;
+            layout.NudgingOff = full.NudgingOff;
         }
     }
     if (seedItemsOnly && !seed) return Shadow(i, layout, *d, w);
     return Pool(layout.Full ? layout : ScratchLayout(i, w), *d, w);
+}
+
+namespace {
+
+bool SameBits(const float* a, const float* b, std::size_t n) {
+    return std::memcmp(a, b, n * sizeof(float)) == 0;
+}
+
+}  // namespace
+
+DecisionMakerPool::~DecisionMakerPool() {
+    if (!store_) return;
+    for (Layout& layout : layouts_)
+        if (layout.Built && layout.Item) store_->layouts_[layout.Item] = std::move(layout);
+}
+
+// Whether Lay(i) would lay out item i exactly as `layout` is: the same item with the same bounds and
+// scale, the same data experts answering validly with the same assessments and quantiles, the same
+// bins and nudging.
+bool DecisionMakerPool::LaidOutFromTheSame(int i, const Layout& layout) const {
+    const TItem* item = ItemTable[i].get();
+    const int q = QuantileCount;
+    if (layout.Item != item || IsLogItem(item) != layout.IsLog ||
+        std::bit_cast<std::uint32_t>(layout.Low) != std::bit_cast<std::uint32_t>(item->IntrinsicLow) ||
+        std::bit_cast<std::uint32_t>(layout.High) != std::bit_cast<std::uint32_t>(item->IntrinsicHigh) ||
+        layout.NudgingOff != NudgingOff() || layout.Bins.size() != static_cast<std::size_t>(q) + 1 ||
+        !SameBits(layout.Bins.data(), BinProbabilities + 1, layout.Bins.size()))
+        return false;
+    const std::size_t n = layout.Experts.size();
+    std::size_t t = 0;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        const TAssessment* a = AssessmentAt(e, i);
+        if (!a || !a->Valid) continue;
+        if (t == n || layout.Experts[t] != e || layout.Answers[t] != a ||
+            !SameBits(&layout.Values[t * q], a->Values + 1, static_cast<std::size_t>(q)))
+            return false;
+        ++t;
+    }
+    return t == n;
+}
+
+// Items 1..items take over the stored layouts that still hold, side by side (each task touches its
+// own item's layout and stored entry only).
+void DecisionMakerPool::TakeFromStore(int items) {
+    if (!store_ || store_->layouts_.empty()) return;
+    const int dm = ExpertCount + 1;
+    std::vector<char> taken(static_cast<std::size_t>(items) + 1, 0);
+    ForEachTask(items, [&](int, int task) {
+        const int i = task + 1;
+        Layout& layout = layouts_[static_cast<std::size_t>(i)];
+        if (layout.Built || !AssessmentAt(dm, i)) return;
+        const auto found = store_->layouts_.find(ItemTable[i].get());
+        if (found == store_->layouts_.end() || !found->second.Built || !LaidOutFromTheSame(i, found->second)) return;
+        layout = std::move(found->second);
+        found->second.Built = false;
+        // Who else answered is the case's, not the layout's.
+        layout.AllExperts = static_cast<int>(layout.Experts.size()) == dataExperts_;
+        taken[static_cast<std::size_t>(i)] = 1;
+    });
+    const std::size_t bytes = static_cast<std::size_t>(ExpertCount) * (QuantileCount + 2) * 40;
+    for (int i = 1; i <= items; ++i)
+        if (taken[static_cast<std::size_t>(i)] && layouts_[static_cast<std::size_t>(i)].Full) keptBytes_ += bytes;
 }
 
 int DecisionMakerPool::Build(bool seedItemsOnly) {
@@ -558,6 +635,7 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
         weights_[e] = ExpertTable[e]->Weight;
     }
     if (WeightType != 3) all_ = Shared(allFracs_, dataExperts_);
+    if (reuse_) TakeFromStore(items);
 
     // Which new layouts are kept whole: the seed items' in item order, up to the bound, as the
     // items come to be laid out (an item the decision maker has no assessment of, or with item

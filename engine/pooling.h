@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/globals.h"
@@ -46,11 +47,18 @@ void QuantilesFromDensity(int count, LowEnd low, HighEnd high, DensityOf density
     }
 }
 
+class PoolLayoutStore;
+
 class DecisionMakerPool {
 public:
     // reuse: keep every item's layout between builds (the optimisation builds the decision maker
-    // once per candidate level, with nothing but the weights changed in between).
-    explicit DecisionMakerPool(bool reuse) : reuse_(reuse) {}
+    // once per candidate level, with nothing but the weights changed in between). store: where the
+    // layouts are taken from when nothing they were laid out from has changed, and handed back to
+    // when the pool ends (the left-out runs of a robustness run lay out the same items again).
+    explicit DecisionMakerPool(bool reuse, PoolLayoutStore* store = nullptr) : reuse_(reuse), store_(store) {}
+    ~DecisionMakerPool();
+    DecisionMakerPool(const DecisionMakerPool&) = delete;
+    DecisionMakerPool& operator=(const DecisionMakerPool&) = delete;
 
     // BuildDecisionMaker. With seedItemsOnly only the seed items are pooled: the other items keep
     // the decision maker's earlier quantiles, unless their pooling would fail or they have no
@@ -65,6 +73,8 @@ public:
     bool NoBuildCanFail();
 
 private:
+    friend class PoolLayoutStore;
+
     struct Layout {
         bool Built = false;
         bool Full = false;  // Ends, Widths and Last are filled
@@ -81,6 +91,15 @@ private:
         std::vector<int> BrokenExperts;   // the same, as a list
         std::vector<long double> Widths;  // per expert, bins 1..Q+1 on the pooling scale
         std::vector<std::uint16_t> Last;  // per expert, the last interval of bins 1..Q
+        // What it was laid out from, besides the experts and their answers above: the item, its
+        // bounds, the quantiles of each expert's answer, the bins and whether whole values were
+        // nudged.
+        const TItem* Item = nullptr;
+        float Low = 0;
+        float High = 0;
+        std::vector<float> Values;  // per expert, quantiles 1..Q
+        std::vector<float> Bins;    // bins 1..Q+1
+        bool NudgingOff = false;
     };
 
     struct Point {
@@ -104,6 +123,8 @@ private:
     };
 
     static void SortByValue(Worker& w);
+    bool LaidOutFromTheSame(int i, const Layout& layout) const;
+    void TakeFromStore(int items);
     void Lay(int i, Layout& layout, bool full, Worker& w);
     const Layout& ScratchLayout(int i, Worker& w);
     int Pool(const Layout& layout, TAssessment& d, Worker& w);
@@ -113,6 +134,7 @@ private:
     Fractions Shared(std::vector<long double>& fracs, int n);
 
     bool reuse_;
+    PoolLayoutStore* store_;
     std::size_t keptBytes_ = 0;
     std::vector<Layout> layouts_;  // per item, while reusing
     std::vector<Worker> workers_;
@@ -121,6 +143,13 @@ private:
     int dataExperts_ = 0;
     Fractions all_;
     std::vector<long double> allFracs_;
+};
+
+// The layouts a pool handed back, by item, for the next pool to take over.
+class PoolLayoutStore {
+private:
+    friend class DecisionMakerPool;
+    std::unordered_map<const TItem*, DecisionMakerPool::Layout> layouts_;
 };
 
 }  // namespace halvorine

@@ -13,9 +13,11 @@
 #include "engine/globals.h"
 #include "engine/information.h"
 #include "engine/intrinsic_range.h"
+#include "engine/pooling.h"
 #include "engine/run_codes.h"
 #include "engine/tables.h"
 #include "engine/weights.h"
+#include "engine/worker_pool.h"
 
 namespace halvorine {
 
@@ -144,13 +146,18 @@ void SortedCalibrationLevels(float (&levels)[MaxExpertCount + 1], int& K) {
     K = 0;
     // Levels without mass would make every entropy infinite.
     if (CheckBinProbabilities() != RunOk) return;
-    std::vector<float> score;
-    for (int e = 1; e <= ExpertCount; ++e) {
-        if (!IsDataExpert(e)) continue;
+    // The experts side by side; each score only reads its expert's assessments.
+    std::vector<float> all(static_cast<std::size_t>(ExpertCount) + 1, 0.0f);
+    ForEachTask(ExpertCount, [&all](int, int task) {
+        const int e = task + 1;
+        if (!IsDataExpert(e)) return;
         float I = 0;
         RelativeEntropyOfSeeds(e, I);
-        score.push_back(CalibrationOfEntropy(e, I));
-    }
+        all[static_cast<std::size_t>(e)] = CalibrationOfEntropy(e, I);
+    });
+    std::vector<float> score;
+    for (int e = 1; e <= ExpertCount; ++e)
+        if (IsDataExpert(e)) score.push_back(all[static_cast<std::size_t>(e)]);
     if (score.empty()) return;
     // The order the repeated bubble passes reach; a p-value is never NaN.
     std::sort(score.begin(), score.end());
@@ -177,6 +184,11 @@ FullRunReuse::~FullRunReuse() {
 
 FullRunReuse* FullRunReuse::Open() {
     return OpenReuse;
+}
+
+PoolLayoutStore& FullRunReuse::Layouts() {
+    if (!layouts_) layouts_ = std::make_unique<PoolLayoutStore>();
+    return *layouts_;
 }
 
 void FullRunReuse::PutBack() {

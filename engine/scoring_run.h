@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -11,6 +12,7 @@ namespace halvorine {
 
 struct TAssessment;
 struct TItem;
+class PoolLayoutStore;
 
 // Scores the case with the run options in the globals: ranges (unless BayesianUpdates), information
 // (unless InformationComputed), the weights of WeightType, the decision maker in
@@ -43,7 +45,8 @@ void SortedCalibrationLevels(float (&levels)[MaxExpertCount + 1], int& K);
 // of the items whose range differs from the one the full run left; every other assessment keeps
 // the full run's. Opened right after the full run and closed with the robustness run: what a run
 // inside it overwrote is put back before the next run and when it closes, so nothing it holds can
-// serve a later run on edited, filtered or merged data.
+// serve a later run on edited, filtered or merged data. It also holds the item layouts the
+// optimisation's pooling hands from one run to the next (each taken only where it still holds).
 class FullRunReuse {
 public:
     // Remembers the ranges of the items 1.. up to the first empty slot, which the information of
@@ -64,6 +67,9 @@ public:
     // How many items the last ComputeInformation computed anew.
     int ItemsComputed() const { return computed_; }
 
+    // The pooling's item layouts, handed from one left-out run's optimisation to the next.
+    PoolLayoutStore& Layouts();
+
 private:
     struct Range {
         std::uint32_t Low = 0;
@@ -79,6 +85,7 @@ private:
 
     std::unordered_map<const TItem*, Range> ranges_;
     std::vector<Saved> saved_;
+    std::unique_ptr<PoolLayoutStore> layouts_;
     int computed_ = 0;
     FullRunReuse* outer_ = nullptr;
 };

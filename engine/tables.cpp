@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <vector>
 
 #include "common/core/pascal_str.h"
 #include "common/core/slot_table.h"
 #include "common/core/text.h"
 #include "engine/nudge.h"
+#include "engine/worker_pool.h"
 
 namespace halvorine {
 
@@ -560,17 +562,26 @@ int CheckCaseData() {
     if (r >= 0 && ExpertCount > 0) {
         // Every expert must keep item i in the slot the first expert keeps it in.
         BuildItemIndexMap();
-        for (int e = 1; e <= ExpertCount && r >= 0; ++e) {
+        // Each expert's first item out of place, the experts side by side; the first expert with
+        // one is reported.
+        std::vector<int> misplaced(static_cast<std::size_t>(ExpertCount) + 1, 0);
+        ForEachTask(ExpertCount, [&misplaced](int, int task) {
+            const int e = task + 1;
             for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i) {
-                TAssessment* a = AssessmentAt(e, i);
+                const TAssessment* a = AssessmentAt(e, i);
                 if (!a || a->Item != ItemTable[i].get()) {
-                    CheckedExpert = e;
-                    ItemCount = (*ItemIndexMap)[i];
-                    r = CheckNoItem;
-                    break;
+                    misplaced[static_cast<std::size_t>(e)] = i;
+                    return;
                 }
             }
-        }
+        });
+        for (int e = 1; e <= ExpertCount; ++e)
+            if (const int i = misplaced[static_cast<std::size_t>(e)]) {
+                CheckedExpert = e;
+                ItemCount = (*ItemIndexMap)[i];
+                r = CheckNoItem;
+                break;
+            }
     }
 
     SeedItemCount = 0;

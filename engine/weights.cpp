@@ -70,49 +70,56 @@ int FirstExpertWithoutSeeds() {
     return 0;
 }
 
-void ExpertScores::Read() {
+void ExpertScores::Read(bool everyAnswer) {
     const int n = ExpertCount;
     present_.assign(n + 1, 0);
     entropy_.assign(n + 1, 0.0f);
     meanSeedInformation_.assign(n + 1, 0.0f);
     meanInformation_.assign(n + 1, 0.0f);
-    for (int e = 1; e <= n; ++e) {
-        if (!ExpertTable[e]) continue;
+    // Each expert's task reads and writes only that expert's records.
+    ForEachTask(n, [this](int, int task) {
+        const int e = task + 1;
+        if (!ExpertTable[e]) return;
         present_[e] = 1;
         RelativeEntropyOfSeeds(e, entropy_[e]);
         const InformationMeans means = MeanInformationOf(e);
         meanSeedInformation_[e] = means.Seed;
         meanInformation_[e] = means.All;
-    }
+    });
 
     items_ = 0;
     while (items_ < MaxItemCount && ItemTable[items_ + 1]) ++items_;
     assessed_.assign(items_ + 1, 0);
     validRange_.assign(items_ + 1, Range{});
     answerRange_.assign(items_ + 1, Range{});
-    valid_.clear();
-    answers_.clear();
-    for (int i = 1; i <= items_; ++i) {
-        validRange_[i].First = static_cast<int>(valid_.size());
-        answerRange_[i].First = static_cast<int>(answers_.size());
+    // Who answered each item, item by item side by side, each item in its own row of n places
+    // (every answer only when asked for).
+    const auto row = static_cast<std::size_t>(n);
+    valid_.resize(row * (static_cast<std::size_t>(items_) + 1));
+    answers_.resize(everyAnswer ? valid_.size() : 0);
+    ForEachTask(items_, [&](int, int task) {
+        const int i = task + 1;
+        const auto first = static_cast<int>(row * static_cast<std::size_t>(i));
+        int validEnd = first;
+        int answerEnd = first;
         for (int e = 1; e <= n; ++e) {
             TAssessment* a = AssessmentAt(e, i);
             if (!a || !a->Item) continue;
-            answers_.push_back(Answer{e, a});
+            if (everyAnswer) answers_[static_cast<std::size_t>(answerEnd++)] = Answer{e, a};
             if (!IsDataExpert(e)) continue;
             assessed_[i] = 1;
-            if (a->Valid) valid_.push_back(e);
+            if (a->Valid) valid_[static_cast<std::size_t>(validEnd++)] = e;
         }
-        validRange_[i].End = static_cast<int>(valid_.size());
-        answerRange_[i].End = static_cast<int>(answers_.size());
-    }
+        validRange_[i] = {first, validEnd};
+        answerRange_[i] = {first, answerEnd};
+    });
 }
 
 void ComputeGlobalWeights(int& code) {
     code = CheckWeightInputs();
     if (code != RunOk) return;
     ExpertScores scores;
-    scores.Read();
+    scores.Read(false);
     ComputeGlobalWeights(code, scores, nullptr);
 }
 
@@ -177,7 +184,7 @@ void ComputeItemWeights(int& code) {
         return;
     }
     ExpertScores scores;
-    scores.Read();
+    scores.Read(true);
     ComputeItemWeights(code, scores);
 }
 

@@ -43,9 +43,10 @@ void ComputeItemWeights(int& code);
 // information and the realisations do (within one run).
 class ExpertScores {
 public:
-    // Reads experts 1..ExpertCount and items 1.. up to the first empty slot. Stores nothing in
-    // the experts (a decision maker's information is refreshed, as ComputeMeanInformation does).
-    void Read();
+    // Reads experts 1..ExpertCount and items 1.. up to the first empty slot; everyAnswer: also
+    // every expert's answers, which item weights read. Stores nothing in the experts (a decision
+    // maker's information is refreshed, as ComputeMeanInformation does).
+    void Read(bool everyAnswer);
 
 private:
     friend void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<float>* fileWeights);
@@ -65,9 +66,10 @@ private:
     std::vector<float> entropy_;
     std::vector<float> meanSeedInformation_;
     std::vector<float> meanInformation_;
-    // Per item: the data experts with a valid assessment (global weights) and every expert up to
-    // ExpertCount with an assessment (item weights), in expert order; assessed: some data expert
-    // answered, validly or not.
+    // Per item: the data experts with a valid assessment (global weights) and, when read with
+    // everyAnswer, every expert up to ExpertCount with an assessment (item weights), in expert
+    // order; assessed: some data expert answered, validly or not. Item i's lists lie in row i of
+    // ExpertCount places.
     std::vector<char> assessed_;
     std::vector<Range> validRange_;
     std::vector<int> valid_;

@@ -86,7 +86,9 @@ bool SameTextNoCase(const std::string& a, const std::string& b) {
 }
 
 bool IsLogScale(const std::string& scale) {
-    return UpperCaseAscii(scale) == "LOG";
+    // Asked for every assessment of a run: compared in place, as UpperCaseAscii would compare it.
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return scale.size() == 3 && upper(scale[0]) == 'L' && upper(scale[1]) == 'O' && upper(scale[2]) == 'G';
 }
 
 void NormaliseScale(const std::string& word, std::string& scale) {

@@ -6,7 +6,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -357,6 +359,110 @@ TEST_F(ScoringTest, PassesOverTheSeedItemsPoolTheSeedItemsOnly) {
         }
     }
     EXPECT_NE(AssessmentAt(dm, 6)->Values[2], before) << "a full build pools it with the new weights";
+}
+
+// The left-out runs of a robustness run hand item layouts from one pool to the next. A layout is
+// taken over only when nothing it was laid out from has changed: whatever one change between the
+// pools, the second pool builds what a pool laying every item out anew builds, the same decision
+// maker and the same code, whether it pools every item or passes over all but the seed items.
+TEST_F(ScoringTest, HandedOnLayoutsGiveWhatLayingOutAnewGives) {
+    // This case's items 1..4 are seed items, item 3 on the LOG scale and the others UNI.
+    static constexpr generated::CaseShape shape{
+        .experts = 8, .items = 12, .seeds = 4, .quantiles = 3, .logShare = 0.4, .seed = 1};
+    float putAside[MaxQuantileCount + 2] = {};
+    struct Change {
+        const char* name;
+        std::function<void()> apply;
+    };
+    const Change changes[] = {
+        {"nothing", [] {}},
+        {"a quantile moved",
+         [] {
+             float* v = ExpertTable[3]->Assessments[2]->Values;
+             v[2] = (v[1] + v[2]) / 2;
+         }},
+        {"an answer made missing",
+         [] {
+             for (int k = 1; k <= QuantileCount; ++k) ExpertTable[4]->Assessments[4]->Values[k] = MissingValue;
+         }},
+        {"a missing answer given again",
+         [&putAside] {
+             for (int k = 1; k <= QuantileCount; ++k) ExpertTable[6]->Assessments[1]->Values[k] = putAside[k];
+         }},
+        {"a bound moved", [] { ItemTable[2]->IntrinsicHigh = ItemTable[2]->IntrinsicHigh * 1.5f + 1; }},
+        {"the scale changed", [] { ItemTable[3]->Scale = "UNI"; }},
+        {"the quantile levels changed",
+         [] {
+             QuantileLevels[1] = 0.1f;
+             QuantileLevels[3] = 0.9f;
+             ComputeBinProbabilities();
+         }},
+        {"whole values no longer nudged", [] { RunDMName = "check1"; }},
+        {"an answer in a new record",
+         [] {
+             // Same values, another record: the old one is freed.
+             auto& slot = ExpertTable[2]->Assessments[4];
+             slot = std::make_unique<TAssessment>(*slot);
+         }},
+        {"a bin of no width on another item",
+         [] { ExpertTable[5]->Assessments[9]->Values[1] = ItemTable[9]->IntrinsicLow; }},
+    };
+    auto clearDecisionMaker = [] {
+        for (int i = 1; i <= shape.items; ++i) {
+            TAssessment* d = AssessmentAt(ExpertCount + 1, i);
+            for (int k = 1; k <= QuantileCount; ++k) d->Values[k] = 0;
+            d->Valid = false;
+        }
+    };
+    auto itemWeights = [] {
+        for (int e = 1; e <= ExpertCount; ++e)
+            for (int i = 1; i <= shape.items; ++i) AssessmentAt(e, i)->ItemWeight = static_cast<float>(e % 3 + 1) / 8;
+    };
+    for (const bool seedItemsOnly : {false, true}) {
+        for (const Change& change : changes) {
+            SCOPED_TRACE(std::string(change.name) + (seedItemsOnly ? ", seed items only" : ", every item"));
+            ResetGlobals();
+            generated::BuildCase(shape);
+            ASSERT_TRUE(IsLogItem(ItemTable[3].get()));
+            for (int i : {1, 2, 4}) ASSERT_FALSE(IsLogItem(ItemTable[i].get()));
+            // Whole values, which the nudge moves.
+            for (int e = 1; e <= 3; ++e)
+                for (int k = 1; k <= 3; ++k)
+                    ExpertTable[e]->Assessments[1]->Values[k] = std::round(ExpertTable[e]->Assessments[1]->Values[k]);
+            for (int k = 1; k <= 3; ++k) {
+                putAside[k] = ExpertTable[6]->Assessments[1]->Values[k];
+                ExpertTable[6]->Assessments[1]->Values[k] = MissingValue;
+            }
+            PrepareRun();
+            ASSERT_EQ(ComputeIntrinsicRanges(), RunOk);
+            // Item weights: the pooling reads each answer's own record.
+            WeightType = 3;
+            itemWeights();
+            const int dm = ExpertCount + 1;
+
+            PoolLayoutStore store;
+            {
+                DecisionMakerPool first(true, &store);
+                ASSERT_EQ(first.Build(seedItemsOnly), RunOk);
+            }
+            change.apply();
+            ASSERT_GT(CheckCaseData(), 0);
+            itemWeights();
+            clearDecisionMaker();
+            int handedOnCode = 0;
+            {
+                DecisionMakerPool second(true, &store);
+                handedOnCode = second.Build(seedItemsOnly);
+            }
+            const CaseSnapshot handedOn = TakeSnapshot(dm, dm);
+            clearDecisionMaker();
+            {
+                DecisionMakerPool anew(true);
+                EXPECT_EQ(anew.Build(seedItemsOnly), handedOnCode);
+            }
+            ExpectSameSnapshot(TakeSnapshot(dm, dm), handedOn, "laid out anew");
+        }
+    }
 }
 
 }  // namespace
