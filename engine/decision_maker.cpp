@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "common/core/text.h"
 #include "engine/calibration.h"
@@ -10,6 +11,7 @@
 #include "engine/run_codes.h"
 #include "engine/tables.h"
 #include "engine/weights.h"
+#include "engine/worker_pool.h"
 
 namespace halvorine {
 
@@ -109,8 +111,15 @@ int ScoreDecisionMaker() {
         }
     }
 
+    // Every record of every expert is looked at: the experts side by side, the first in order
+    // with a score that is not finite reported.
+    std::vector<char> finite(static_cast<std::size_t>(last) + 1, 1);
+    ForEachTask(last, [&finite](int, int task) {
+        const int e = task + 1;
+        if (ExpertTable[e]) finite[static_cast<std::size_t>(e)] = ScoresFinite(*ExpertTable[e]);
+    });
     for (int e = 1; e <= last; ++e)
-        if (ExpertTable[e] && !ScoresFinite(*ExpertTable[e])) {
+        if (!finite[static_cast<std::size_t>(e)]) {
             CheckedExpert = e;
             return RunNotFinite;
         }
