@@ -126,6 +126,12 @@ void SheetDelegate::setEditorData(QWidget* editor, const QModelIndex& index) con
     auto* edit = qobject_cast<QLineEdit*>(editor);
     if (!edit) return;
     const QString given = index.data(Qt::EditRole).toString();
+    // A repaint of the sheet hands the open editor its cell's text again. While that text is the
+    // one the editor started from, the editor stays as the user has it: the whole text selected
+    // as it opened (a field filled to its width takes no key unless typed over), or what the user
+    // has typed so far.
+    const QVariant started = edit->property("givenText");
+    if (started.isValid() && started.toString() == given) return;
     const int cap = grid_->Source() ? grid_->Source()->ColumnChars(index.column()) : 0;
     edit->setMaxLength(std::max({cap, static_cast<int>(given.size()), 1}));
     edit->setText(given);

@@ -247,3 +247,61 @@ TEST_F(NewCaseFocusTest, TheNewExpertsSheetTakesTheKeysOfTheNewExpert) {
 }
 
 }  // namespace
+
+namespace {
+
+// An assessments window just opened shows its cursor on the first quantile of the first item:
+// what the user types next goes there, whichever way the window was opened and whatever else is
+// open beside it.
+class OpenedSheetFocusTest : public SheetFocusTest {
+protected:
+    // A double click on the expert's row as a user makes it: a click, then the double click.
+    static void DoubleClickRow(SheetGrid* grid, int row) {
+        const QPoint p = grid->visualRect(grid->model()->index(row - grid->Source()->HeaderRows(), 1)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, p);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, p);
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::NoModifier, p);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(OpenedSheetFocusTest, TheFirstKeysGoToTheCursorCellOfTheNewAssessmentsWindow) {
+    struct Way {
+        const char* name;
+        bool realisations;  // the realisations sheet is open beside the experts sheet
+        bool menu;          // Assessments menu on the expert's row instead of a double click
+    };
+    const Way ways[] = {{"double click", false, false},
+                        {"double click, realisations open", true, false},
+                        {"menu", false, true},
+                        {"menu, realisations open", true, true}};
+    const std::string dtt = CopyExample(".dtt");
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        CopyExample(".dtt");
+        DropForm();
+        ResetGlobals();
+        MakeForm();
+        OpenThrough(dtt);
+        ASSERT_NE(ExpertsSheet, nullptr);
+        if (way.realisations) OpenSheet(R);
+        const auto before = CaseRecords();
+        if (way.menu) {
+            ClickCell(ExpertsSheet->ExpertsGrid, 1, 2);
+            OpenSheet(A);
+        } else {
+            DoubleClickRow(ExpertsSheet->ExpertsGrid, 2);
+        }
+        ASSERT_NE(ChildSheets[2], nullptr);
+        Type(QStringLiteral("300.5"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QApplication::processEvents();
+        // 3.14640E+0002 in the file, to nine digits as a 32-bit real.
+        const std::vector<std::string> expected{"expert 2 RIVER1 q1: 314.640015 -> 300.5"};
+        EXPECT_EQ(Changes(before, CaseRecords()), expected);
+        SaveAndReopen(dtt);
+        EXPECT_EQ(Changes(before, CaseRecords()), expected);
+    }
+}
+
+}  // namespace
