@@ -196,6 +196,16 @@ bool SheetDelegate::eventFilter(QObject* object, QEvent* event) {
     } else if (event->type() == QEvent::KeyRelease) {
         grid_->HandleRelease(static_cast<QKeyEvent*>(event));
         return true;
+    } else if (event->type() == QEvent::MouseButtonDblClick) {
+        // The editor covers its cell, so the second click of a double click on the cell lands on
+        // the editor: it is the cell's double click too (the experts sheet opens the assessments).
+        // The editor still takes it as its own (a word selected).
+        auto* editor = qobject_cast<QWidget*>(object);
+        if (editor && grid_->OnDoubleClick) {
+            const QPoint p = editor->mapTo(grid_->viewport(), static_cast<QMouseEvent*>(event)->position().toPoint());
+            const int row = grid_->GridRowAt(p), col = grid_->GridColAt(p);
+            if (row >= 0) grid_->OnDoubleClick(col, row);
+        }
     }
     return QStyledItemDelegate::eventFilter(object, event);
 }

@@ -132,6 +132,8 @@ protected:
     using QTableView::edit;
 
 private:
+    friend class SheetDelegate;  // the editor's double click is the cell's
+
     // Whether the keyboard is with this grid's window (or with no window of the frame).
     bool HasKeyboard() const;
     QModelIndex IndexOf(int col, int row) const;

@@ -309,6 +309,41 @@ TEST_F(WalkthroughTest, CtrlCOnAnAssessmentsSheetOpenedByDoubleClickCopiesIt) {
     EXPECT_NE(copied.find("POP1"), std::string::npos);
 }
 
+// A double click on an expert's Id or full name as a user makes it: the first click puts the cell
+// editor on the cell, so the second lands on the editor. It opens that expert's assessments, with
+// the realisations sheet open beside them or not, and changes no cell.
+TEST_F(WalkthroughTest, DoubleClickOnAnExpertsCellOpensItsAssessments) {
+    struct Way {
+        const char* name;
+        int col;
+        bool realisations;
+    };
+    const Way ways[] = {{"Id", 1, false}, {"full name", 3, false}, {"Id, realisations open", 1, true}};
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        DropForm();
+        ResetGlobals();
+        MakeForm();
+        OpenStorm();
+        if (way.realisations) Action("Items1")->trigger();
+        QApplication::processEvents();
+        SheetGrid* experts = ExpertsSheet->ExpertsGrid;
+        const QPoint p = experts->visualRect(experts->model()->index(1, way.col)).center();
+        QTest::mouseClick(experts->viewport(), Qt::LeftButton, Qt::NoModifier, p);
+        QApplication::processEvents();
+        QWidget* under = experts->viewport()->childAt(p);
+        QWidget* target = under ? under : experts->viewport();
+        QTest::mouseDClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFrom(experts->viewport(), p));
+        QApplication::processEvents();
+        ASSERT_NE(ChildSheets[2], nullptr);
+        EXPECT_EQ(ChildSheets[2]->Core.Expert, ExpertTable[2].get());
+        EXPECT_EQ(form->MdiArea->activeSubWindow(), ChildSheets[2]);
+        EXPECT_EQ(ExpertTable[2]->Id.str(), "Birch");
+        EXPECT_EQ(ExpertTable[2]->Name.str(), "B. Birch, meteorology");
+        EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Windows, CopyTest, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
     return std::string(info.param ? "WithItemsOpen" : "ExpertsOnly");
 });
