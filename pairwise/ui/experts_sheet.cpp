@@ -107,6 +107,7 @@ void TExpertsSheet::Apply(unsigned fx) {
 
 void TExpertsSheet::KeyReleased(const SheetKey& k) {
     if (!ExpertsGrid->currentIndex().isValid()) return;
+    if (TPairGrid::IsRowOperationKey(k)) static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.KeyRelease(k));
 }
@@ -213,6 +214,7 @@ void TExpertsSheet::AfterEdit(unsigned) {
 // ---------------------------------------------------------------- operations
 
 void TExpertsSheet::PasteExpertRows(const SheetKey& k) {
+    static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.PasteExpertRows(k));
 }
@@ -223,6 +225,7 @@ void TExpertsSheet::DeleteExpertRows(const SheetKey& k) {
 }
 
 void TExpertsSheet::UndoExperts() {
+    static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.UndoExperts());
 }

@@ -142,6 +142,7 @@ void TItemsSheet::Apply(unsigned fx) {
 
 void TItemsSheet::KeyReleased(const SheetKey& k) {
     if (!ItemsGrid->currentIndex().isValid()) return;
+    if (TPairGrid::IsRowOperationKey(k)) static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.KeyRelease(k));
 }
@@ -290,6 +291,7 @@ void TItemsSheet::ConstrainCursor() {
 // ---------------------------------------------------------------- operations
 
 void TItemsSheet::PasteItemRows(const SheetKey& k) {
+    static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.PasteItemRows(k));
 }
@@ -300,6 +302,7 @@ void TItemsSheet::DeleteItemRows(const SheetKey& k) {
 }
 
 void TItemsSheet::UndoItems() {
+    static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.UndoItems());
 }

@@ -22,6 +22,19 @@ public:
     TPairGrid(GridSource* source, QMdiSubWindow* window, QWidget* parent)
         : SheetGrid(source, parent), window_(window) {}
 
+    // What the user typed into the open editor is stored as if the cell were left: a row
+    // operation lays the grid out again, which drops the editor and would drop its text.
+    void CommitEditor() {
+        if (QLineEdit* editor = EditorOpen() ? OpenLineEdit() : nullptr) commitData(editor);
+    }
+
+    // The keys whose release inserts, pastes or undoes rows (the sheets' own rules decide
+    // whether anything happens).
+    static bool IsRowOperationKey(const SheetKey& k) {
+        return k.Code == vk::Enter || k.Code == vk::Insert || (k.Code == vk::V && (k.Ctrl || k.Alt)) ||
+               (k.Code == vk::Z && k.Ctrl);
+    }
+
 protected:
     // The editor opens with its text selected, so that the first key typed replaces the
     // cell's text instead of being cut off behind it (an answer cell holds two characters).

@@ -1,6 +1,8 @@
 // A user's way through WTrindel's sheets: typing from the state each sheet opens in, through
 // real key events, and after every row operation a save, close, reopen and comparison.
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -393,6 +395,61 @@ TEST_F(SheetTypingTest, EveryRowOperationSurvivesSaveAndReopen) {
             EXPECT_EQ(ExpertTable[1]->AnswerRows[1]->Answers[4], '>');  // ExpA: Alder > Birch, moved along
             EXPECT_EQ(ExpertTable[1]->AnswerRows[4]->Answers[1], '<');
         }
+        SaveCloseReopen(path);
+        EXPECT_EQ(Snapshot(), seen);
+        if (ExpertsSheet) ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
+// Text typed into a cell and not yet stored stays when a key that pastes rows is released
+// there: Ctrl+V (which also pastes the clipboard's text into the cell) and Insert, with rows
+// held by a Cut. Before, the new layout dropped the open editor with what it held.
+TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
+    struct Case {
+        const char* name;
+        bool items;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* kept;  // the Id of the row typed in, afterwards
+    };
+    const std::vector<Case> cases = {
+        {"experts: Ctrl+V", false, Qt::Key_V, Qt::ControlModifier, "Q1Z"},
+        {"experts: Insert", false, Qt::Key_Insert, Qt::NoModifier, "Q1"},
+        {"items: Ctrl+V", true, Qt::Key_V, Qt::ControlModifier, "Q1Z"},
+        {"items: Insert", true, Qt::Key_Insert, Qt::NoModifier, "Q1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QGuiApplication::clipboard()->setText(QStringLiteral("Z"));
+        const std::string path = OpenGolden();
+        ASSERT_NE(ComparisonsFromMenu(), nullptr);  // the other sheets of the case are open
+        if (c.items) {
+            ASSERT_NE(Realisations(), nullptr);
+        } else {
+            Activate(ExpertsSheet);
+        }
+        const int rows = c.items ? CountItems() : CountExperts();
+        // The last row is cut in row mode; the editor then opens on the row above it.
+        Key(Qt::Key_F3);
+        for (int i = 1; i < rows; ++i) Key(Qt::Key_Down);
+        const std::string cutId = c.items ? ItemTable[rows]->Id.str() : ExpertTable[rows]->Id.str();
+        prompts.QueueAnswer(Answer::Yes);
+        Key(Qt::Key_X, Qt::ControlModifier);
+        Key(Qt::Key_F3);
+        ASSERT_NE(Editor(), nullptr);
+        Type("Q1");
+        Key(c.key, c.mods);
+        if (c.items) {
+            ASSERT_EQ(CountItems(), rows);
+            EXPECT_EQ(ItemTable[rows - 1]->Id.str(), c.kept);
+            EXPECT_EQ(ItemTable[rows]->Id.str(), cutId);
+        } else {
+            ASSERT_EQ(CountExperts(), rows);
+            EXPECT_EQ(ExpertTable[rows - 1]->Id.str(), c.kept);
+            EXPECT_EQ(ExpertTable[rows]->Id.str(), cutId);
+        }
+        const std::string seen = Snapshot();
         SaveCloseReopen(path);
         EXPECT_EQ(Snapshot(), seen);
         if (ExpertsSheet) ExpertsSheet->showMinimized();
