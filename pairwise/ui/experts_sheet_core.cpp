@@ -4,6 +4,7 @@
 
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/tables.h"
 #include "platform/prompts.h"
 
@@ -89,11 +90,11 @@ void ExpertsSheetCore::SetEditText(int col, int row, const std::string& typed) {
     const std::string text = Trim(typed);
     // Compared as stored: a change of letter case alone is a change the file must get.
     if (col == 1) {
-        const std::string id = CutTo(text, 8);
+        const std::string id = CutToCharacters(text, 8);
         if (id != x->Id.str()) CaseFile.FileKinds[1].Modified = true;
         x->Id = id;
     } else {
-        const std::string name = CutTo(text, 50);
+        const std::string name = CutToCharacters(text, 50);
         if (name != x->Name.str()) CaseFile.FileKinds[1].Modified = true;
         x->Name = name;
     }

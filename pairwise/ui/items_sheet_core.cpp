@@ -4,6 +4,7 @@
 
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/formatting.h"
 #include "pairwise/model/tables.h"
 #include "platform/prompts.h"
@@ -166,7 +167,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         mirror->Answers[row] = opposite;
         fx = EffectRepaint;
     } else if (col == 1) {
-        const std::string id = CutTo(Trim(text), 14);
+        const std::string id = CutToCharacters(Trim(text), 14);
         if (id != item->Id.str()) MarkItemNamed();
         item->Id = id;
         fx = EffectRepaint | EffectOtherSheets | EffectRunDialog;
@@ -186,7 +187,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         }
         fx = EffectRepaint | EffectOtherSheets | EffectRunDialog;
     } else if (col == 3) {
-        const std::string name = CutTo(Trim(text), 60);
+        const std::string name = CutToCharacters(Trim(text), 60);
         if (name != item->Name.str()) MarkItemNamed();
         item->Name = name;
         fx = EffectRepaint | EffectOtherSheets;

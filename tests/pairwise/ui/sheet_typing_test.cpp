@@ -457,6 +457,64 @@ TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
     }
 }
 
+// A text typed longer than its field is cut at the field's bytes, but never inside a letter:
+// a letter of two bytes that does not fit goes whole, so the cell and the file keep UTF-8
+// (half a letter showed the whole cell as Latin-1 garbage).
+TEST_F(SheetTypingTest, TextCutToItsFieldKeepsWholeLetters) {
+    const std::string o = "\xC3\xB6";  // o-umlaut
+    struct Case {
+        const char* name;
+        bool items;
+        int col;
+        std::string typed, kept;
+    };
+    const std::vector<Case> cases = {
+        {"expert Id (8)", false, 1, "abcdefg" + o, "abcdefg"},
+        {"expert Name (50)", false, 2, std::string(49, 'n') + o, std::string(49, 'n')},
+        {"item Id (14)", true, 1, "J" + o + "rgen_" + std::string(5, 'a') + o, "J" + o + "rgen_" + std::string(5, 'a')},
+        {"item Name (60)", true, 3, std::string(59, 'n') + o, std::string(59, 'n')},
+        {"item Name that fits", true, 3, std::string(58, 'n') + o, std::string(58, 'n') + o},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = OpenGolden();
+        SheetGrid* grid = ExpertsSheet->ExpertsGrid;
+        if (c.items) {
+            TItemsSheet* sheet = Realisations();
+            ASSERT_NE(sheet, nullptr);
+            grid = sheet->ItemsGrid;
+        }
+        for (int i = 1; i < c.col; ++i) Key(Qt::Key_Tab);
+        ASSERT_NE(Editor(), nullptr);
+        // Key by key; a letter above ASCII comes as its Latin-1 key with the letter as text,
+        // as a keyboard with that letter sends it.
+        for (QChar ch : QString::fromUtf8(c.typed.data(), static_cast<qsizetype>(c.typed.size()))) {
+            QWidget* w = QApplication::focusWidget();
+            ASSERT_NE(w, nullptr);
+            if (ch.unicode() < 128) {
+                QTest::keyClick(w, static_cast<char>(ch.unicode()));
+            } else {
+                const auto key = static_cast<Qt::Key>(ch.toUpper().unicode());
+                QTest::sendKeyEvent(QTest::Press, w, key, QString(ch), Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Release, w, key, QString(ch), Qt::NoModifier);
+            }
+        }
+        QApplication::processEvents();
+        ASSERT_NE(Editor(), nullptr);
+        EXPECT_EQ(SheetBytes(Editor()->text()), c.typed);
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(Shown(grid, c.col, 1), c.kept);
+        const std::string stored = c.items ? (c.col == 1 ? ItemTable[1]->Id.str() : ItemTable[1]->Name.str())
+                                           : (c.col == 1 ? ExpertTable[1]->Id.str() : ExpertTable[1]->Name.str());
+        EXPECT_EQ(stored, c.kept);
+        const std::string seen = Snapshot();
+        SaveCloseReopen(path);
+        EXPECT_EQ(Snapshot(), seen);
+        if (ExpertsSheet) ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
 // A case begun with the Experts command has no name: Save asks for one and writes no
 // "ey" or ".iy" beside the program.
 TEST_F(SheetTypingTest, CaseBegunWithTheExpertsCommandIsSavedUnderAChosenName) {
