@@ -170,7 +170,10 @@ unsigned ExpertsSheetCore::PasteExpertRows(const SheetKey& k) {
     const int row = Cursor.Row;
     const int lastRow = GridRows() - 1;
     const bool make = !(k.Code == vk::Enter && row != lastRow);
-    const int position = k.Alt && row != 0 ? row : row + 1;
+    // Row r shows the expert in slot r. With no expert at all (an empty expert data file) row
+    // 1 is empty, and the new expert goes there: in slot 2 the sheet would never show it,
+    // while the file would get it.
+    const int position = std::min(k.Alt && row != 0 ? row : row + 1, CountExperts() + 1);
     unsigned fx = EffectNone;
     if (make) {
         const UndoKind kind = k.Code == vk::V || (k.Code == vk::Insert && editing) ? UndoKind::Paste : UndoKind::Create;

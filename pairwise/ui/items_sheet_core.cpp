@@ -333,7 +333,9 @@ unsigned ItemsSheetCore::PasteItemRows(const SheetKey& k) {
         }
         return fx | ConstrainCursor();
     }
-    const int position = k.Alt && row != 0 ? row : row + 1;
+    // Row r shows the item at position r; with no item at all (an empty items file) the new
+    // one goes to row 1, not to a position the sheet would never show.
+    const int position = std::min(k.Alt && row != 0 ? row : row + 1, CountItems() + 1);
     const UndoKind kind = k.Code == vk::V || (k.Code == vk::Insert && editing) ? UndoKind::Paste : UndoKind::Create;
     const int result = RecordItemsUndo(kind, position, 1);
     CaseFile.FileKinds[2].Modified = true;

@@ -515,6 +515,84 @@ TEST_F(SheetTypingTest, TextCutToItsFieldKeepsWholeLetters) {
     }
 }
 
+// A case whose expert data file is empty opens on an experts sheet without experts. Enter
+// there makes the first expert in the sheet's first row, where the user types it; before, it
+// went to slot 2, which the sheet never showed (and a second Enter made one more unseen), yet
+// the save wrote them under default ids.
+TEST_F(SheetTypingTest, FirstExpertsOfAnEmptyExpertDataFileAreTheOnesTyped) {
+    const std::string path = CopyCase("golden_case", "fresh", ".iy");
+    {
+        std::FILE* f = std::fopen((root_ / "fresh.ey").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    OpenThrough(path);
+    ASSERT_NE(ExpertsSheet, nullptr);
+    SheetGrid* grid = ExpertsSheet->ExpertsGrid;
+    EXPECT_EQ(CountExperts(), 0);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(CountExperts(), 1);
+    ASSERT_NE(ExpertTable[1], nullptr);
+    EXPECT_EQ(SheetBytes(grid->model()->headerData(1, Qt::Horizontal).toString()), " Id");
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(grid->Row(), 1);
+    Type("E1");
+    Key(Qt::Key_Tab);
+    Type("Eve");
+    Key(Qt::Key_Return);  // on the last row: one more expert, below
+    ASSERT_EQ(CountExperts(), 2);
+    EXPECT_EQ(grid->Row(), 2);
+    Type("E2");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Shown(grid, 1, 1), "E1");
+    EXPECT_EQ(Shown(grid, 2, 1), "Eve");
+    EXPECT_EQ(Shown(grid, 1, 2), "E2");
+    const std::string seen = Snapshot();
+    SaveCloseReopen((root_ / "fresh.ey").string());
+    EXPECT_EQ(Snapshot(), seen);
+    ASSERT_EQ(CountExperts(), 2);
+    EXPECT_EQ(ExpertTable[1]->Id.str(), "E1");
+    EXPECT_EQ(ExpertTable[1]->Name.str(), "Eve");
+    EXPECT_EQ(ExpertTable[2]->Id.str(), "E2");
+}
+
+// The same for a case of an empty items file and no expert data file: the realisations sheet
+// opens without items, and Enter makes the first item in its first row.
+TEST_F(SheetTypingTest, FirstItemOfAnEmptyItemsFileIsTheOneTyped) {
+    const std::string path = (root_ / "bare.iy").string();
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    OpenThrough(path);
+    TItemsSheet* sheet = ChildSheets[0];
+    ASSERT_NE(sheet, nullptr);
+    SheetGrid* grid = sheet->ItemsGrid;
+    EXPECT_EQ(CountItems(), 0);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(CountItems(), 1);
+    ASSERT_NE(ItemTable[1], nullptr);
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(grid->Row(), 1);
+    Type("Oak");
+    Key(Qt::Key_Tab);
+    Type("2.5");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Shown(grid, 1, 1), "Oak");
+    EXPECT_EQ(CountItems(), 1);
+    const std::string seen = Snapshot();
+    ASSERT_TRUE(form->SaveBtn->isEnabled());
+    form->SaveBtn->trigger();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->CloseChildren());
+    OpenThrough(path);
+    EXPECT_EQ(Snapshot(), seen);
+    ASSERT_EQ(CountItems(), 1);
+    EXPECT_EQ(ItemTable[1]->Id.str(), "Oak");
+    EXPECT_FLOAT_EQ(ItemTable[1]->Realisation, 2.5f);
+}
+
 // A case begun with the Experts command has no name: Save asks for one and writes no
 // "ey" or ".iy" beside the program.
 TEST_F(SheetTypingTest, CaseBegunWithTheExpertsCommandIsSavedUnderAChosenName) {
