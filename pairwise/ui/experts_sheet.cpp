@@ -287,6 +287,8 @@ void TExpertsSheet::OpenExpertItemsSheet() {
 // ---------------------------------------------------------------- closing
 
 bool TExpertsSheet::FormCloseQuery() {
+    // Text still open in a cell is typed text: the question below must know of it.
+    static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
     if (!isMinimized()) {
         showMinimized();
         return false;

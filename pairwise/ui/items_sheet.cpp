@@ -330,6 +330,8 @@ void TItemsSheet::ToggleItemsEditorMode() {
 // ---------------------------------------------------------------- closing
 
 bool TItemsSheet::FormCloseQuery() {
+    // Text still open in a cell is typed text: the question below must know of it.
+    static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
     FixEmptyRows();
     if (IsComparisons() || SkipCloseQuery) return true;
     bool canClose = true;

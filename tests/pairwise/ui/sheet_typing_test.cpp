@@ -593,6 +593,64 @@ TEST_F(SheetTypingTest, FirstItemOfAnEmptyItemsFileIsTheOneTyped) {
     EXPECT_FLOAT_EQ(ItemTable[1]->Realisation, 2.5f);
 }
 
+// Text typed into a cell that is still open when the user clicks Save, New Case or Close (a
+// tool button or menu takes no focus, so the cell is not left) is what the sheet shows and
+// what is saved or asked about. Before, Save wrote the case without it and disabled itself,
+// and New Case or Close let it go without the save question.
+TEST_F(SheetTypingTest, TextStillOpenInACellIsSavedOrAskedAbout) {
+    // Save: the name typed last is in the file.
+    {
+        const std::string path = OpenGolden();
+        Type("ExpW");
+        Key(Qt::Key_Tab);
+        Type("Zed");
+        ASSERT_TRUE(form->SaveBtn->isEnabled());
+        form->SaveBtn->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(ExpertTable[1]->Name.str(), "Zed");
+        const std::string seen = Snapshot();
+        SaveCloseReopen(path, false);
+        EXPECT_EQ(Snapshot(), seen);
+        EXPECT_EQ(ExpertTable[1]->Id.str(), "ExpW");
+        EXPECT_EQ(ExpertTable[1]->Name.str(), "Zed");
+        ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+    // New Case twice: the Id typed into the first case's only item is asked about.
+    {
+        form->NewFileButton->trigger();
+        QApplication::processEvents();
+        ASSERT_NE(ChildSheets[0], nullptr);
+        Type("A1");
+        prompts.QueueAnswer(Answer::Cancel);
+        form->NewFileButton->trigger();
+        QApplication::processEvents();
+        ASSERT_EQ(prompts.MessageTexts().size(), 1u);
+        EXPECT_EQ(prompts.MessageTexts()[0], "Contents of the case file NONAME.IY has been changed. Save it?");
+        ASSERT_NE(ChildSheets[0], nullptr);
+        ASSERT_NE(ItemTable[1], nullptr);
+        EXPECT_EQ(ItemTable[1]->Id.str(), "A1");
+        prompts.QueueAnswer(Answer::No);
+        ASSERT_TRUE(form->CloseChildren());
+    }
+    // Close of the realisations sheet: a realisation typed and not left is saved on Yes.
+    {
+        const std::string path = OpenGolden();
+        ASSERT_NE(Realisations(), nullptr);
+        Key(Qt::Key_Tab);
+        Type("7");
+        const std::size_t asked = prompts.MessageTexts().size();
+        prompts.QueueAnswer(Answer::Yes);
+        form->FileCloseItem->trigger();
+        QApplication::processEvents();
+        ASSERT_EQ(prompts.MessageTexts().size(), asked + 1);
+        EXPECT_EQ(ChildSheets[0], nullptr);
+        EXPECT_FLOAT_EQ(ItemTable[1]->Realisation, 7.0f);
+        SaveCloseReopen(path, false);
+        EXPECT_FLOAT_EQ(ItemTable[1]->Realisation, 7.0f);
+    }
+}
+
 // A case begun with the Experts command has no name: Save asks for one and writes no
 // "ey" or ".iy" beside the program.
 TEST_F(SheetTypingTest, CaseBegunWithTheExpertsCommandIsSavedUnderAChosenName) {
