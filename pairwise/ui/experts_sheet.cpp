@@ -225,7 +225,6 @@ void TExpertsSheet::DeleteExpertRows(const SheetKey& k) {
 }
 
 void TExpertsSheet::UndoExperts() {
-    static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.UndoExperts());
 }

@@ -302,7 +302,6 @@ void TItemsSheet::DeleteItemRows(const SheetKey& k) {
 }
 
 void TItemsSheet::UndoItems() {
-    static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.UndoItems());
 }

@@ -28,11 +28,11 @@ public:
         if (QLineEdit* editor = EditorOpen() ? OpenLineEdit() : nullptr) commitData(editor);
     }
 
-    // The keys whose release inserts, pastes or undoes rows (the sheets' own rules decide
-    // whether anything happens).
+    // The keys whose release inserts or pastes rows (the sheets' own rules decide whether
+    // anything happens). Ctrl+Z is not one: it undoes, in the cell first, and what it leaves
+    // there is no text to keep.
     static bool IsRowOperationKey(const SheetKey& k) {
-        return k.Code == vk::Enter || k.Code == vk::Insert || (k.Code == vk::V && (k.Ctrl || k.Alt)) ||
-               (k.Code == vk::Z && k.Ctrl);
+        return k.Code == vk::Enter || k.Code == vk::Insert || (k.Code == vk::V && (k.Ctrl || k.Alt));
     }
 
 protected:
