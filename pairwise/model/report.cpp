@@ -8,6 +8,7 @@
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "pairwise/model/agreement.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/model_results.h"
 #include "pairwise/model/nel_model.h"
@@ -67,8 +68,8 @@ void WriteReportLine(const std::string& line) {
 void WriteBanner(TextFileWriter& file) {
     const std::string date = Platform ? Platform->ShortDate() : std::string();
     file.WriteLine("");
-    file.WriteLine(
-        CutTo("Case name: " + CaseFile.CaseName + RepeatChar(' ', 14) + date + RepeatChar(' ', 25) + "Wtrindel", 80));
+    file.WriteLine(CutToCharacters(
+        "Case name: " + CaseFile.CaseName + RepeatChar(' ', 14) + date + RepeatChar(' ', 25) + "Wtrindel", 80));
     file.WriteLine("");
     file.WriteLine("");
 }

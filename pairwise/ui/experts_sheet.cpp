@@ -107,6 +107,7 @@ void TExpertsSheet::Apply(unsigned fx) {
 
 void TExpertsSheet::KeyReleased(const SheetKey& k) {
     if (!ExpertsGrid->currentIndex().isValid()) return;
+    if (TPairGrid::IsRowOperationKey(k)) static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.KeyRelease(k));
 }
@@ -213,6 +214,7 @@ void TExpertsSheet::AfterEdit(unsigned) {
 // ---------------------------------------------------------------- operations
 
 void TExpertsSheet::PasteExpertRows(const SheetKey& k) {
+    static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.PasteExpertRows(k));
 }
@@ -284,6 +286,8 @@ void TExpertsSheet::OpenExpertItemsSheet() {
 // ---------------------------------------------------------------- closing
 
 bool TExpertsSheet::FormCloseQuery() {
+    // Text still open in a cell is typed text: the question below must know of it.
+    static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
     if (!isMinimized()) {
         showMinimized();
         return false;

@@ -4,6 +4,7 @@
 
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/tables.h"
 #include "platform/prompts.h"
 
@@ -89,11 +90,11 @@ void ExpertsSheetCore::SetEditText(int col, int row, const std::string& typed) {
     const std::string text = Trim(typed);
     // Compared as stored: a change of letter case alone is a change the file must get.
     if (col == 1) {
-        const std::string id = CutTo(text, 8);
+        const std::string id = CutToCharacters(text, 8);
         if (id != x->Id.str()) CaseFile.FileKinds[1].Modified = true;
         x->Id = id;
     } else {
-        const std::string name = CutTo(text, 50);
+        const std::string name = CutToCharacters(text, 50);
         if (name != x->Name.str()) CaseFile.FileKinds[1].Modified = true;
         x->Name = name;
     }
@@ -169,7 +170,10 @@ unsigned ExpertsSheetCore::PasteExpertRows(const SheetKey& k) {
     const int row = Cursor.Row;
     const int lastRow = GridRows() - 1;
     const bool make = !(k.Code == vk::Enter && row != lastRow);
-    const int position = k.Alt && row != 0 ? row : row + 1;
+    // Row r shows the expert in slot r. With no expert at all (an empty expert data file) row
+    // 1 is empty, and the new expert goes there: in slot 2 the sheet would never show it,
+    // while the file would get it.
+    const int position = std::min(k.Alt && row != 0 ? row : row + 1, CountExperts() + 1);
     unsigned fx = EffectNone;
     if (make) {
         const UndoKind kind = k.Code == vk::V || (k.Code == vk::Insert && editing) ? UndoKind::Paste : UndoKind::Create;

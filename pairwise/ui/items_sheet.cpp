@@ -142,6 +142,7 @@ void TItemsSheet::Apply(unsigned fx) {
 
 void TItemsSheet::KeyReleased(const SheetKey& k) {
     if (!ItemsGrid->currentIndex().isValid()) return;
+    if (TPairGrid::IsRowOperationKey(k)) static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.KeyRelease(k));
 }
@@ -290,6 +291,7 @@ void TItemsSheet::ConstrainCursor() {
 // ---------------------------------------------------------------- operations
 
 void TItemsSheet::PasteItemRows(const SheetKey& k) {
+    static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
     SyncCursor();
     Apply(Core.PasteItemRows(k));
 }
@@ -327,6 +329,8 @@ void TItemsSheet::ToggleItemsEditorMode() {
 // ---------------------------------------------------------------- closing
 
 bool TItemsSheet::FormCloseQuery() {
+    // Text still open in a cell is typed text: the question below must know of it.
+    static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
     FixEmptyRows();
     if (IsComparisons() || SkipCloseQuery) return true;
     bool canClose = true;

@@ -4,6 +4,7 @@
 
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/formatting.h"
 #include "pairwise/model/tables.h"
 #include "platform/prompts.h"
@@ -166,7 +167,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         mirror->Answers[row] = opposite;
         fx = EffectRepaint;
     } else if (col == 1) {
-        const std::string id = CutTo(Trim(text), 14);
+        const std::string id = CutToCharacters(Trim(text), 14);
         if (id != item->Id.str()) MarkItemNamed();
         item->Id = id;
         fx = EffectRepaint | EffectOtherSheets | EffectRunDialog;
@@ -186,7 +187,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         }
         fx = EffectRepaint | EffectOtherSheets | EffectRunDialog;
     } else if (col == 3) {
-        const std::string name = CutTo(Trim(text), 60);
+        const std::string name = CutToCharacters(Trim(text), 60);
         if (name != item->Name.str()) MarkItemNamed();
         item->Name = name;
         fx = EffectRepaint | EffectOtherSheets;
@@ -332,7 +333,9 @@ unsigned ItemsSheetCore::PasteItemRows(const SheetKey& k) {
         }
         return fx | ConstrainCursor();
     }
-    const int position = k.Alt && row != 0 ? row : row + 1;
+    // Row r shows the item at position r; with no item at all (an empty items file) the new
+    // one goes to row 1, not to a position the sheet would never show.
+    const int position = std::min(k.Alt && row != 0 ? row : row + 1, CountItems() + 1);
     const UndoKind kind = k.Code == vk::V || (k.Code == vk::Insert && editing) ? UndoKind::Paste : UndoKind::Create;
     const int result = RecordItemsUndo(kind, position, 1);
     CaseFile.FileKinds[2].Modified = true;

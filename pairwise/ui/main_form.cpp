@@ -167,9 +167,21 @@ void TMainForm::RepaintChildren() {
     }
 }
 
+// What the user typed into a cell still open is what the sheet shows: it is stored before the
+// case is saved or closed, as leaving the cell stores it (a tool button takes no focus).
+void TMainForm::StoreOpenEdits() {
+    for (QMdiSubWindow* w : OpenChildren()) {
+        if (auto* experts = qobject_cast<TExpertsSheet*>(w))
+            static_cast<TPairGrid*>(experts->ExpertsGrid)->CommitEditor();
+        else if (auto* items = qobject_cast<TItemsSheet*>(w))
+            static_cast<TPairGrid*>(items->ItemsGrid)->CommitEditor();
+    }
+}
+
 // ---------------------------------------------------------------- case operations
 
 bool TMainForm::CloseChildren() {
+    StoreOpenEdits();
     CloseRunDialogs();
     bool refused = false;
     QList<QPointer<QMdiSubWindow>> children;
@@ -264,6 +276,7 @@ void TMainForm::OpenCase() {
 }
 
 void TMainForm::FileSave(bool asNew) {
+    StoreOpenEdits();
     // A case begun without New or Open has no name either: it is never written as ".iy".
     if (IsUnnamedCase()) {
         SaveDialog1.FileName.clear();

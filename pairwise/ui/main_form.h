@@ -66,6 +66,7 @@ private:
     void BuildSpeedPanel();
     void SetCaption(const std::string& caption);
     void RepaintChildren();
+    void StoreOpenEdits();
 };
 
 inline const char* const SettingsFileName = "trindel.ini";

@@ -22,6 +22,19 @@ public:
     TPairGrid(GridSource* source, QMdiSubWindow* window, QWidget* parent)
         : SheetGrid(source, parent), window_(window) {}
 
+    // What the user typed into the open editor is stored as if the cell were left: a row
+    // operation lays the grid out again, which drops the editor and would drop its text.
+    void CommitEditor() {
+        if (QLineEdit* editor = EditorOpen() ? OpenLineEdit() : nullptr) commitData(editor);
+    }
+
+    // The keys whose release inserts or pastes rows (the sheets' own rules decide whether
+    // anything happens). Ctrl+Z is not one: it undoes, in the cell first, and what it leaves
+    // there is no text to keep.
+    static bool IsRowOperationKey(const SheetKey& k) {
+        return k.Code == vk::Enter || k.Code == vk::Insert || (k.Code == vk::V && (k.Ctrl || k.Alt));
+    }
+
 protected:
     // The editor opens with its text selected, so that the first key typed replaces the
     // cell's text instead of being cut off behind it (an answer cell holds two characters).

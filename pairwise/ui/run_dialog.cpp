@@ -18,6 +18,7 @@
 #include "common/core/text.h"
 #include "common/ui/report_view.h"
 #include "common/ui/sheet_grid.h"
+#include "pairwise/model/file_fields.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/nel_model.h"
 #include "pairwise/model/run_comparison.h"
@@ -303,7 +304,7 @@ void TRangeGraphWindow::LoadReport() {
         const std::size_t end = lf == std::string::npos ? bytes.size() : lf;
         std::size_t stop = end;
         if (stop > start && bytes[stop - 1] == '\r') --stop;
-        const std::size_t length = std::min<std::size_t>(stop - start, 79);
+        const std::size_t length = CharacterCutLength(std::string_view(bytes).substr(start, stop - start), 79);
         if (kept != start) std::memmove(bytes.data() + kept, bytes.data() + start, length);
         kept += length;
         starts.push_back(kept);
@@ -315,7 +316,7 @@ void TRangeGraphWindow::LoadReport() {
 }
 
 void TRangeGraphWindow::AppendReportLine(const std::string& line) {
-    Memo1->AppendLine(std::string_view(line).substr(0, 79));
+    Memo1->AppendLine(std::string_view(line).substr(0, CharacterCutLength(line, 79)));
 }
 
 std::vector<std::string> TRangeGraphWindow::Lines() const {

@@ -70,6 +70,29 @@ TEST_F(ReportTest, BannerOfALongCaseNameIsCutAtEightyCharacters) {
     EXPECT_EQ(lines[1], "Case name: " + std::string(69, 'x'));
 }
 
+// The cut at 80 bytes never ends the line in half a UTF-8 letter of the case name: that
+// letter goes. A name that is not UTF-8 (Latin-1) is cut at 80 bytes as before.
+TEST_F(ReportTest, BannerCutKeepsTheLettersOfTheCaseNameWhole) {
+    const std::string x67(67, 'x'), x68(68, 'x'), x69(69, 'x');
+    struct Case {
+        std::string name, line;
+    };
+    const std::vector<Case> cases = {
+        {x68 + "\xC3\xA9z", "Case name: " + x68},               // e-acute at bytes 80-81
+        {x67 + "\xC3\xA9z", "Case name: " + x67 + "\xC3\xA9"},  // ends at byte 80: kept
+        {x67 + "\xE2\x82\xACz", "Case name: " + x67},           // euro sign at bytes 79-81
+        {x69 + "\xF0\x9F\x98\x80", "Case name: " + x69},        // four bytes from byte 81
+        {x68 + "\xE9\xE9z", "Case name: " + x68 + "\xE9"},      // Latin-1
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line.size());
+        CaseFile.CaseName = c.name;
+        const Lines lines = Section([] { WriteBanner(*ReportFile); });
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[1], c.line);
+    }
+}
+
 TEST_F(ReportTest, HeaderWithTransformationNamesBothReferenceItems) {
     reporttest::BuildWorkedExample();
     const Lines lines = Section([] {

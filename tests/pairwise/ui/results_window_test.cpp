@@ -239,6 +239,48 @@ TEST_F(ResultsWindowTest, LinesShowAsUtf8OrLatin1) {
 
 namespace {
 
+// A case whose long name ends in a letter of two bytes where the report's banner is cut (at
+// 80 bytes in the file, at 79 in the window): the window shows the name's letters, never the
+// bytes of half a letter read as Latin-1.
+TEST_F(ResultsWindowTest, BannerOfALongNonAsciiCaseNameShowsWholeLetters) {
+    const std::string o = "\xC3\xB8";  // o with stroke
+    struct Case {
+        std::string name;
+        std::string fileLine;  // the banner in the report file
+        std::string shown;     // the banner in the window
+    };
+    const std::string x66(66, 'x'), x67(67, 'x');
+    const std::vector<Case> cases = {
+        {x67 + o + "z", "Case name: " + x67 + o, "Case name: " + x67},
+        {x66 + o + o, "Case name: " + x66 + o, "Case name: " + x66 + o},
+        {"R" + o + "dovre_" + std::string(59, 'x') + o + "z", "Case name: R" + o + "dovre_" + std::string(59, 'x'),
+         "Case name: R" + o + "dovre_" + std::string(59, 'x')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenThrough(CopyCase("golden_case", c.name));
+        ASSERT_NE(ExpertsSheet, nullptr);
+        form->RunButton->trigger();
+        QApplication::processEvents();
+        ASSERT_NE(RunDialog, nullptr);
+        QPushButton* run = RunDialog->RunButton;
+        QTest::mouseClick(run, Qt::LeftButton, {}, QPoint(6, run->height() / 2));
+        QApplication::processEvents();
+        ASSERT_NE(ReportWindow, nullptr);
+        const std::vector<std::string> file = ReadTextLines(c.name + ".ouc");
+        ASSERT_GE(file.size(), 2u);
+        EXPECT_EQ(file[1], c.fileLine);
+        ReportView* memo = ReportWindow->Memo1;
+        ASSERT_GE(memo->LineCount(), 3);
+        EXPECT_EQ(memo->LineBytes(2), c.shown);
+        EXPECT_EQ(memo->LineText(2), QString::fromUtf8(c.shown.data(), static_cast<qsizetype>(c.shown.size())));
+        ReportWindow->close();
+        QApplication::processEvents();
+        if (ExpertsSheet) ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
 // The report read in one piece splits and cuts its lines as they were read one by one: CR LF
 // and LF ends, a line longer than 79 bytes, an empty line, a last line without an end.
 TEST_F(ResultsWindowTest, LoadReportCutsEveryLineTo79Bytes) {

@@ -1,6 +1,8 @@
 // A user's way through WTrindel's sheets: typing from the state each sheet opens in, through
 // real key events, and after every row operation a save, close, reopen and comparison.
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -397,6 +399,255 @@ TEST_F(SheetTypingTest, EveryRowOperationSurvivesSaveAndReopen) {
         EXPECT_EQ(Snapshot(), seen);
         if (ExpertsSheet) ExpertsSheet->showMinimized();
         ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
+// Text typed into a cell and not yet stored stays when a key that pastes rows is released
+// there: Ctrl+V (which also pastes the clipboard's text into the cell) and Insert, with rows
+// held by a Cut. Before, the new layout dropped the open editor with what it held.
+TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
+    struct Case {
+        const char* name;
+        bool items;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* kept;  // the Id of the row typed in, afterwards
+    };
+    const std::vector<Case> cases = {
+        {"experts: Ctrl+V", false, Qt::Key_V, Qt::ControlModifier, "Q1Z"},
+        {"experts: Insert", false, Qt::Key_Insert, Qt::NoModifier, "Q1"},
+        {"items: Ctrl+V", true, Qt::Key_V, Qt::ControlModifier, "Q1Z"},
+        {"items: Insert", true, Qt::Key_Insert, Qt::NoModifier, "Q1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QGuiApplication::clipboard()->setText(QStringLiteral("Z"));
+        const std::string path = OpenGolden();
+        ASSERT_NE(ComparisonsFromMenu(), nullptr);  // the other sheets of the case are open
+        if (c.items) {
+            ASSERT_NE(Realisations(), nullptr);
+        } else {
+            Activate(ExpertsSheet);
+        }
+        const int rows = c.items ? CountItems() : CountExperts();
+        // The last row is cut in row mode; the editor then opens on the row above it.
+        Key(Qt::Key_F3);
+        for (int i = 1; i < rows; ++i) Key(Qt::Key_Down);
+        const std::string cutId = c.items ? ItemTable[rows]->Id.str() : ExpertTable[rows]->Id.str();
+        prompts.QueueAnswer(Answer::Yes);
+        Key(Qt::Key_X, Qt::ControlModifier);
+        Key(Qt::Key_F3);
+        ASSERT_NE(Editor(), nullptr);
+        Type("Q1");
+        Key(c.key, c.mods);
+        if (c.items) {
+            ASSERT_EQ(CountItems(), rows);
+            EXPECT_EQ(ItemTable[rows - 1]->Id.str(), c.kept);
+            EXPECT_EQ(ItemTable[rows]->Id.str(), cutId);
+        } else {
+            ASSERT_EQ(CountExperts(), rows);
+            EXPECT_EQ(ExpertTable[rows - 1]->Id.str(), c.kept);
+            EXPECT_EQ(ExpertTable[rows]->Id.str(), cutId);
+        }
+        const std::string seen = Snapshot();
+        SaveCloseReopen(path);
+        EXPECT_EQ(Snapshot(), seen);
+        if (ExpertsSheet) ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
+// A text typed longer than its field is cut at the field's bytes, but never inside a letter:
+// a letter of two bytes that does not fit goes whole, so the cell and the file keep UTF-8
+// (half a letter showed the whole cell as Latin-1 garbage).
+TEST_F(SheetTypingTest, TextCutToItsFieldKeepsWholeLetters) {
+    const std::string o = "\xC3\xB6";  // o-umlaut
+    struct Case {
+        const char* name;
+        bool items;
+        int col;
+        std::string typed, kept;
+    };
+    const std::vector<Case> cases = {
+        {"expert Id (8)", false, 1, "abcdefg" + o, "abcdefg"},
+        {"expert Name (50)", false, 2, std::string(49, 'n') + o, std::string(49, 'n')},
+        {"item Id (14)", true, 1, "J" + o + "rgen_" + std::string(5, 'a') + o, "J" + o + "rgen_" + std::string(5, 'a')},
+        {"item Name (60)", true, 3, std::string(59, 'n') + o, std::string(59, 'n')},
+        {"item Name that fits", true, 3, std::string(58, 'n') + o, std::string(58, 'n') + o},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = OpenGolden();
+        SheetGrid* grid = ExpertsSheet->ExpertsGrid;
+        if (c.items) {
+            TItemsSheet* sheet = Realisations();
+            ASSERT_NE(sheet, nullptr);
+            grid = sheet->ItemsGrid;
+        }
+        for (int i = 1; i < c.col; ++i) Key(Qt::Key_Tab);
+        ASSERT_NE(Editor(), nullptr);
+        // Key by key; a letter above ASCII comes as its Latin-1 key with the letter as text,
+        // as a keyboard with that letter sends it.
+        for (QChar ch : QString::fromUtf8(c.typed.data(), static_cast<qsizetype>(c.typed.size()))) {
+            QWidget* w = QApplication::focusWidget();
+            ASSERT_NE(w, nullptr);
+            if (ch.unicode() < 128) {
+                QTest::keyClick(w, static_cast<char>(ch.unicode()));
+            } else {
+                const auto key = static_cast<Qt::Key>(ch.toUpper().unicode());
+                QTest::sendKeyEvent(QTest::Press, w, key, QString(ch), Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Release, w, key, QString(ch), Qt::NoModifier);
+            }
+        }
+        QApplication::processEvents();
+        ASSERT_NE(Editor(), nullptr);
+        EXPECT_EQ(SheetBytes(Editor()->text()), c.typed);
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(Shown(grid, c.col, 1), c.kept);
+        const std::string stored = c.items ? (c.col == 1 ? ItemTable[1]->Id.str() : ItemTable[1]->Name.str())
+                                           : (c.col == 1 ? ExpertTable[1]->Id.str() : ExpertTable[1]->Name.str());
+        EXPECT_EQ(stored, c.kept);
+        const std::string seen = Snapshot();
+        SaveCloseReopen(path);
+        EXPECT_EQ(Snapshot(), seen);
+        if (ExpertsSheet) ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
+// A case whose expert data file is empty opens on an experts sheet without experts. Enter
+// there makes the first expert in the sheet's first row, where the user types it; before, it
+// went to slot 2, which the sheet never showed (and a second Enter made one more unseen), yet
+// the save wrote them under default ids.
+TEST_F(SheetTypingTest, FirstExpertsOfAnEmptyExpertDataFileAreTheOnesTyped) {
+    const std::string path = CopyCase("golden_case", "fresh", ".iy");
+    {
+        std::FILE* f = std::fopen((root_ / "fresh.ey").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    OpenThrough(path);
+    ASSERT_NE(ExpertsSheet, nullptr);
+    SheetGrid* grid = ExpertsSheet->ExpertsGrid;
+    EXPECT_EQ(CountExperts(), 0);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(CountExperts(), 1);
+    ASSERT_NE(ExpertTable[1], nullptr);
+    EXPECT_EQ(SheetBytes(grid->model()->headerData(1, Qt::Horizontal).toString()), " Id");
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(grid->Row(), 1);
+    Type("E1");
+    Key(Qt::Key_Tab);
+    Type("Eve");
+    Key(Qt::Key_Return);  // on the last row: one more expert, below
+    ASSERT_EQ(CountExperts(), 2);
+    EXPECT_EQ(grid->Row(), 2);
+    Type("E2");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Shown(grid, 1, 1), "E1");
+    EXPECT_EQ(Shown(grid, 2, 1), "Eve");
+    EXPECT_EQ(Shown(grid, 1, 2), "E2");
+    const std::string seen = Snapshot();
+    SaveCloseReopen((root_ / "fresh.ey").string());
+    EXPECT_EQ(Snapshot(), seen);
+    ASSERT_EQ(CountExperts(), 2);
+    EXPECT_EQ(ExpertTable[1]->Id.str(), "E1");
+    EXPECT_EQ(ExpertTable[1]->Name.str(), "Eve");
+    EXPECT_EQ(ExpertTable[2]->Id.str(), "E2");
+}
+
+// The same for a case of an empty items file and no expert data file: the realisations sheet
+// opens without items, and Enter makes the first item in its first row.
+TEST_F(SheetTypingTest, FirstItemOfAnEmptyItemsFileIsTheOneTyped) {
+    const std::string path = (root_ / "bare.iy").string();
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    OpenThrough(path);
+    TItemsSheet* sheet = ChildSheets[0];
+    ASSERT_NE(sheet, nullptr);
+    SheetGrid* grid = sheet->ItemsGrid;
+    EXPECT_EQ(CountItems(), 0);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(CountItems(), 1);
+    ASSERT_NE(ItemTable[1], nullptr);
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(grid->Row(), 1);
+    Type("Oak");
+    Key(Qt::Key_Tab);
+    Type("2.5");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Shown(grid, 1, 1), "Oak");
+    EXPECT_EQ(CountItems(), 1);
+    const std::string seen = Snapshot();
+    ASSERT_TRUE(form->SaveBtn->isEnabled());
+    form->SaveBtn->trigger();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->CloseChildren());
+    OpenThrough(path);
+    EXPECT_EQ(Snapshot(), seen);
+    ASSERT_EQ(CountItems(), 1);
+    EXPECT_EQ(ItemTable[1]->Id.str(), "Oak");
+    EXPECT_FLOAT_EQ(ItemTable[1]->Realisation, 2.5f);
+}
+
+// Text typed into a cell that is still open when the user clicks Save, New Case or Close (a
+// tool button or menu takes no focus, so the cell is not left) is what the sheet shows and
+// what is saved or asked about. Before, Save wrote the case without it and disabled itself,
+// and New Case or Close let it go without the save question.
+TEST_F(SheetTypingTest, TextStillOpenInACellIsSavedOrAskedAbout) {
+    // Save: the name typed last is in the file.
+    {
+        const std::string path = OpenGolden();
+        Type("ExpW");
+        Key(Qt::Key_Tab);
+        Type("Zed");
+        ASSERT_TRUE(form->SaveBtn->isEnabled());
+        form->SaveBtn->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(ExpertTable[1]->Name.str(), "Zed");
+        const std::string seen = Snapshot();
+        SaveCloseReopen(path, false);
+        EXPECT_EQ(Snapshot(), seen);
+        EXPECT_EQ(ExpertTable[1]->Id.str(), "ExpW");
+        EXPECT_EQ(ExpertTable[1]->Name.str(), "Zed");
+        ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+    // New Case twice: the Id typed into the first case's only item is asked about.
+    {
+        form->NewFileButton->trigger();
+        QApplication::processEvents();
+        ASSERT_NE(ChildSheets[0], nullptr);
+        Type("A1");
+        prompts.QueueAnswer(Answer::Cancel);
+        form->NewFileButton->trigger();
+        QApplication::processEvents();
+        ASSERT_EQ(prompts.MessageTexts().size(), 1u);
+        EXPECT_EQ(prompts.MessageTexts()[0], "Contents of the case file NONAME.IY has been changed. Save it?");
+        ASSERT_NE(ChildSheets[0], nullptr);
+        ASSERT_NE(ItemTable[1], nullptr);
+        EXPECT_EQ(ItemTable[1]->Id.str(), "A1");
+        prompts.QueueAnswer(Answer::No);
+        ASSERT_TRUE(form->CloseChildren());
+    }
+    // Close of the realisations sheet: a realisation typed and not left is saved on Yes.
+    {
+        const std::string path = OpenGolden();
+        ASSERT_NE(Realisations(), nullptr);
+        Key(Qt::Key_Tab);
+        Type("7");
+        const std::size_t asked = prompts.MessageTexts().size();
+        prompts.QueueAnswer(Answer::Yes);
+        form->FileCloseItem->trigger();
+        QApplication::processEvents();
+        ASSERT_EQ(prompts.MessageTexts().size(), asked + 1);
+        EXPECT_EQ(ChildSheets[0], nullptr);
+        EXPECT_FLOAT_EQ(ItemTable[1]->Realisation, 7.0f);
+        SaveCloseReopen(path, false);
+        EXPECT_FLOAT_EQ(ItemTable[1]->Realisation, 7.0f);
     }
 }
 
