@@ -342,6 +342,11 @@ void TExpertsSheet::SetEditorModeCommand(bool on) {
 // ---------------------------------------------------------------- closing
 
 bool TExpertsSheet::FormCloseQuery() {
+    // Closing this sheet closes the case: text still open in any of its cells is typed text.
+    if (QMdiArea* area = mdiArea())
+        SheetGrid::StoreEditors(area);
+    else
+        ExpertsGrid->StoreEditor();
     FreeExpertsUndo();
     PutBackSideTables();
     return Services().QuerySaveCase(1);

@@ -438,6 +438,7 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
         QMdiSubWindow::closeEvent(event);
         return;
     }
+    ItemsGrid->StoreEditor();  // text still open in a cell is typed text
     FixEmptyRows();
     if (Core.IsRealisations()) {
         FreeItemsUndo();

@@ -17,6 +17,7 @@
 #include "common/core/text.h"
 #include "common/ui/flpoint_dlg.h"
 #include "common/ui/mdi_frame.h"
+#include "common/ui/sheet_grid.h"
 #include "engine/assessments_file.h"
 #include "engine/case_files.h"
 #include "engine/globals.h"
@@ -273,6 +274,8 @@ void TMainForm::KillUndos() {
 }
 
 bool TMainForm::CloseChildren() {
+    // Text still open in a cell is typed text: the save questions must know of it.
+    SheetGrid::StoreEditors(MdiArea);
     // The save questions come before anything closes: Cancel in one of them leaves every
     // window as it was. The sheets ask again as they close, which after Yes or No asks
     // nothing more.
@@ -384,6 +387,7 @@ void TMainForm::OpenCase() {
 }
 
 void TMainForm::MergeAssessments() {
+    SheetGrid::StoreEditors(MdiArea);
     // Whatever happens, the case keeps its own name and the dialog its filter.
     struct Restore {
         TMainForm* form;
@@ -435,6 +439,7 @@ void TMainForm::MergeAssessments() {
 }
 
 void TMainForm::FileSave(bool asNew) {
+    SheetGrid::StoreEditors(MdiArea);
     if (IsUnnamedCase()) {
         SaveDialog1.FileName.clear();
         asNew = true;
@@ -624,6 +629,8 @@ void TMainForm::CalculateItemClick() {
 }
 
 void TMainForm::RunButtonClick() {
+    // The check and the run take the case as the sheets show it.
+    SheetGrid::StoreEditors(MdiArea);
     if (WindowFlags[RealisationsOpen]) {
         if (TItemsSheet* sheet = RealisationsSheet()) sheet->FixEmptyRows();
     }

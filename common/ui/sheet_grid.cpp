@@ -339,6 +339,21 @@ void SheetGrid::CloseEditor() {
         if (e->isVisible()) closeEditor(e, QAbstractItemDelegate::NoHint);
 }
 
+void SheetGrid::StoreEditor() {
+    if (!EditorOpen()) return;
+    if (QWidget* w = indexWidget(currentIndex())) {
+        commitData(w);
+        return;
+    }
+    for (QLineEdit* e : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+        if (!e->isHidden()) commitData(e);
+}
+
+void SheetGrid::StoreEditors(QWidget* top) {
+    if (!top) return;
+    for (SheetGrid* grid : top->findChildren<SheetGrid*>()) grid->StoreEditor();
+}
+
 void SheetGrid::SetEditorMode(bool on) {
     editorMode_ = on;
     if (on) {

@@ -88,6 +88,11 @@ public:
     void OpenEditor();
     // Closes the editor without storing its text.
     void CloseEditor();
+    // Stores what the user typed into the open editor, as leaving the cell does: the buttons
+    // and menu commands that save, close or run take no focus, so the cell is not left first.
+    void StoreEditor();
+    // The same for every sheet grid within `top`.
+    static void StoreEditors(QWidget* top);
 
     // A new layout: column widths from the source, grown where a text would be clipped.
     void Layout();
