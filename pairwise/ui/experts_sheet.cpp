@@ -107,7 +107,7 @@ void TExpertsSheet::Apply(unsigned fx) {
 
 void TExpertsSheet::KeyReleased(const SheetKey& k) {
     if (!ExpertsGrid->currentIndex().isValid()) return;
-    if (TPairGrid::IsRowOperationKey(k)) static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
+    if (TPairGrid::IsRowOperationKey(k)) ExpertsGrid->StoreEditor();
     SyncCursor();
     Apply(Core.KeyRelease(k));
 }
@@ -214,7 +214,7 @@ void TExpertsSheet::AfterEdit(unsigned) {
 // ---------------------------------------------------------------- operations
 
 void TExpertsSheet::PasteExpertRows(const SheetKey& k) {
-    static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
+    ExpertsGrid->StoreEditor();
     SyncCursor();
     Apply(Core.PasteExpertRows(k));
 }
@@ -287,7 +287,7 @@ void TExpertsSheet::OpenExpertItemsSheet() {
 
 bool TExpertsSheet::FormCloseQuery() {
     // Text still open in a cell is typed text: the question below must know of it.
-    static_cast<TPairGrid*>(ExpertsGrid)->CommitEditor();
+    ExpertsGrid->StoreEditor();
     if (!isMinimized()) {
         showMinimized();
         return false;

@@ -142,7 +142,7 @@ void TItemsSheet::Apply(unsigned fx) {
 
 void TItemsSheet::KeyReleased(const SheetKey& k) {
     if (!ItemsGrid->currentIndex().isValid()) return;
-    if (TPairGrid::IsRowOperationKey(k)) static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
+    if (TPairGrid::IsRowOperationKey(k)) ItemsGrid->StoreEditor();
     SyncCursor();
     Apply(Core.KeyRelease(k));
 }
@@ -291,7 +291,7 @@ void TItemsSheet::ConstrainCursor() {
 // ---------------------------------------------------------------- operations
 
 void TItemsSheet::PasteItemRows(const SheetKey& k) {
-    static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
+    ItemsGrid->StoreEditor();
     SyncCursor();
     Apply(Core.PasteItemRows(k));
 }
@@ -330,7 +330,7 @@ void TItemsSheet::ToggleItemsEditorMode() {
 
 bool TItemsSheet::FormCloseQuery() {
     // Text still open in a cell is typed text: the question below must know of it.
-    static_cast<TPairGrid*>(ItemsGrid)->CommitEditor();
+    ItemsGrid->StoreEditor();
     FixEmptyRows();
     if (IsComparisons() || SkipCloseQuery) return true;
     bool canClose = true;

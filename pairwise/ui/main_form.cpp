@@ -167,21 +167,11 @@ void TMainForm::RepaintChildren() {
     }
 }
 
-// What the user typed into a cell still open is what the sheet shows: it is stored before the
-// case is saved or closed, as leaving the cell stores it (a tool button takes no focus).
-void TMainForm::StoreOpenEdits() {
-    for (QMdiSubWindow* w : OpenChildren()) {
-        if (auto* experts = qobject_cast<TExpertsSheet*>(w))
-            static_cast<TPairGrid*>(experts->ExpertsGrid)->CommitEditor();
-        else if (auto* items = qobject_cast<TItemsSheet*>(w))
-            static_cast<TPairGrid*>(items->ItemsGrid)->CommitEditor();
-    }
-}
-
 // ---------------------------------------------------------------- case operations
 
 bool TMainForm::CloseChildren() {
-    StoreOpenEdits();
+    // Text still open in a cell is typed text: the save questions must know of it.
+    SheetGrid::StoreEditors(MdiArea);
     CloseRunDialogs();
     bool refused = false;
     QList<QPointer<QMdiSubWindow>> children;
@@ -276,7 +266,7 @@ void TMainForm::OpenCase() {
 }
 
 void TMainForm::FileSave(bool asNew) {
-    StoreOpenEdits();
+    SheetGrid::StoreEditors(MdiArea);
     // A case begun without New or Open has no name either: it is never written as ".iy".
     if (IsUnnamedCase()) {
         SaveDialog1.FileName.clear();

@@ -66,7 +66,6 @@ private:
     void BuildSpeedPanel();
     void SetCaption(const std::string& caption);
     void RepaintChildren();
-    void StoreOpenEdits();
 };
 
 inline const char* const SettingsFileName = "trindel.ini";

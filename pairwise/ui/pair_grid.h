@@ -22,15 +22,10 @@ public:
     TPairGrid(GridSource* source, QMdiSubWindow* window, QWidget* parent)
         : SheetGrid(source, parent), window_(window) {}
 
-    // What the user typed into the open editor is stored as if the cell were left: a row
-    // operation lays the grid out again, which drops the editor and would drop its text.
-    void CommitEditor() {
-        if (QLineEdit* editor = EditorOpen() ? OpenLineEdit() : nullptr) commitData(editor);
-    }
-
     // The keys whose release inserts or pastes rows (the sheets' own rules decide whether
-    // anything happens). Ctrl+Z is not one: it undoes, in the cell first, and what it leaves
-    // there is no text to keep.
+    // anything happens): the open editor's text is stored first, since a row operation lays
+    // the grid out again, which drops the editor and would drop its text. Ctrl+Z is not one: it undoes, in the cell
+    // first, and what it leaves there is no text to keep.
     static bool IsRowOperationKey(const SheetKey& k) {
         return k.Code == vk::Enter || k.Code == vk::Insert || (k.Code == vk::V && (k.Ctrl || k.Alt));
     }
