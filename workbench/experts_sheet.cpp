@@ -343,10 +343,7 @@ void TExpertsSheet::SetEditorModeCommand(bool on) {
 
 bool TExpertsSheet::FormCloseQuery() {
     // Closing this sheet closes the case: text still open in any of its cells is typed text.
-    if (QMdiArea* area = mdiArea())
-        SheetGrid::StoreEditors(area);
-    else
-        ExpertsGrid->StoreEditor();
+    SheetGrid::StoreEditors(mdiArea() ? static_cast<QWidget*>(mdiArea()) : this);
     FreeExpertsUndo();
     PutBackSideTables();
     return Services().QuerySaveCase(1);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // From 1-based `pos`, skips blanks; returns the run of non-blank characters
 // and leaves `pos` on the first position after it. When the line ends first,
@@ -44,6 +45,13 @@ std::string CopyText(const std::string& s, int pos, int count);
 
 // The first n bytes of s (all of s when shorter).
 std::string CutTo(const std::string& s, std::size_t n);
+// The text cut to at most n bytes, as a field of n characters holds it; where the cut would
+// split a character of a text that is UTF-8, it goes before that character, so that the field
+// does not end in half a letter (shown as garbage, and no longer UTF-8). Other text (Latin-1)
+// is cut at n bytes.
+std::string CutToCharacters(const std::string& text, std::size_t n);
+// How many bytes of the text that cut keeps.
+std::size_t CharacterCutLength(std::string_view text, std::size_t n);
 
 // a..z upper-cased; every other byte unchanged.
 std::string UpperCaseAscii(const std::string& s);

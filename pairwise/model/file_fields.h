@@ -2,9 +2,7 @@
 // put down in a form every reader takes again.
 #pragma once
 
-#include <cstddef>
 #include <string>
-#include <string_view>
 
 namespace trindel {
 
@@ -19,14 +17,6 @@ std::string WithoutControlCharacters(const std::string& text);
 
 // The text with CR and LF turned into blanks: a field never ends its line in a file.
 std::string OneLineText(const std::string& text);
-
-// The text cut to at most n bytes, as a field of n characters holds it; where the cut would
-// split a character of a text that is UTF-8, it goes before that character, so that the field
-// does not end in half a letter (shown as garbage, and no longer UTF-8). Other text (Latin-1)
-// is cut at n bytes.
-std::string CutToCharacters(const std::string& text, std::size_t n);
-// How many bytes of the text that cut keeps.
-std::size_t CharacterCutLength(std::string_view text, std::size_t n);
 
 // Before a save, in every table a save writes from (the filtered records too): an id loses
 // its control characters (blanks, then trimmed), a name its line ends. Marks both file kinds

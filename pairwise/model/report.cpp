@@ -8,7 +8,6 @@
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "pairwise/model/agreement.h"
-#include "pairwise/model/file_fields.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/model_results.h"
 #include "pairwise/model/nel_model.h"

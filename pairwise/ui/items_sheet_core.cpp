@@ -4,7 +4,6 @@
 
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
-#include "pairwise/model/file_fields.h"
 #include "pairwise/model/formatting.h"
 #include "pairwise/model/tables.h"
 #include "platform/prompts.h"

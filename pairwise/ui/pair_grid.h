@@ -24,8 +24,8 @@ public:
 
     // The keys whose release inserts or pastes rows (the sheets' own rules decide whether
     // anything happens): the open editor's text is stored first, since a row operation lays
-    // the grid out again, which drops the editor and would drop its text. Ctrl+Z is not one: it undoes, in the cell
-    // first, and what it leaves there is no text to keep.
+    // the grid out again, which drops the editor and would drop its text. Ctrl+Z is not one:
+    // it undoes, in the cell first, and what it leaves there is no text to keep.
     static bool IsRowOperationKey(const SheetKey& k) {
         return k.Code == vk::Enter || k.Code == vk::Insert || (k.Code == vk::V && (k.Ctrl || k.Alt));
     }

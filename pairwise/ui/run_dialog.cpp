@@ -18,7 +18,6 @@
 #include "common/core/text.h"
 #include "common/ui/report_view.h"
 #include "common/ui/sheet_grid.h"
-#include "pairwise/model/file_fields.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/nel_model.h"
 #include "pairwise/model/run_comparison.h"

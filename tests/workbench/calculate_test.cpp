@@ -73,11 +73,7 @@ TEST_F(CalculateTest, EachFailedCheckHasItsMessage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        DropForm();
-        FreeExpertsUndo();
-        FreeItemsUndo();
-        ResetGlobals();
-        MakeForm();
+        FreshProgram();
         BuildCase(c.scaleOfX);
         c.spoil();
         prompts.Clear();

@@ -65,6 +65,15 @@ protected:
         ForgetSheets();
     }
 
+    // As after closing the program and starting it again: no form, no case, no undo, a new form.
+    void FreshProgram() {
+        DropForm();
+        FreeExpertsUndo();
+        FreeItemsUndo();
+        ResetGlobals();
+        MakeForm();
+    }
+
     // A copy of the example case in the scratch folder; returns the path of its file `ext`.
     std::string CopyExample(const std::string& ext, const std::string& stem = "STORM") {
         for (const char* e : {".dtt", ".rls"})

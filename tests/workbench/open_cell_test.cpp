@@ -2,6 +2,7 @@
 // and menu commands that save, close or run (which take no focus, so the cell is never left)
 // take it as typed, with the other sheets a user has open beside it.
 #include "main_form_fixture.h"
+#include "sheet_cells.h"
 
 #include <QLineEdit>
 #include <QToolBar>
@@ -13,7 +14,7 @@ using namespace halvorine;
 
 namespace {
 
-enum Sheet { E, R, A };
+using namespace sheet_cells;
 
 // The cell typed into (grid column and row as clicked), what is typed, and where it lands.
 struct OpenCellCase {
@@ -44,25 +45,9 @@ std::string Stored(Sheet s) {
 
 class OpenCellTest : public MainFormTest, public ::testing::WithParamInterface<OpenCellCase> {
 protected:
-    SheetGrid* GridOf(Sheet s) {
-        switch (s) {
-        case E: return ExpertsSheet ? ExpertsSheet->ExpertsGrid : nullptr;
-        case R: return ChildSheets[0] ? ChildSheets[0]->ItemsGrid : nullptr;
-        case A:
-            for (int r = 1; r <= MaxExpertCount; ++r)
-                if (ChildSheets[r]) return ChildSheets[r]->ItemsGrid;
-            return nullptr;
-        }
-        return nullptr;
-    }
-
     static void ClickAndType(SheetGrid* grid, int col, int row, const char* text) {
         ASSERT_NE(grid, nullptr);
-        const QModelIndex i = grid->model()->index(row - grid->Source()->HeaderRows(), col);
-        grid->scrollTo(i);
-        QApplication::processEvents();
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, grid->visualRect(i).center());
-        QApplication::processEvents();
+        ClickCell(grid, col, row);
         for (const char* p = text; *p; ++p) {
             QWidget* w = QApplication::focusWidget();
             ASSERT_NE(w, nullptr);
@@ -103,11 +88,7 @@ protected:
     }
 
     void Reopen(const std::string& path) {
-        DropForm();
-        FreeExpertsUndo();
-        FreeItemsUndo();
-        ResetGlobals();
-        MakeForm();
+        FreshProgram();
         OpenThrough(path);
     }
 };

@@ -1,6 +1,7 @@
 // What the user types lands in the cell of the sheet the user clicked, with the other sheets a
 // user has open beside it, and in no other record; the edit survives save and reopen.
 #include "main_form_fixture.h"
+#include "sheet_cells.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -64,7 +65,7 @@ std::vector<std::string> Changes(const std::map<std::string, std::string>& befor
     return out;
 }
 
-enum Sheet { E, R, A };
+using namespace sheet_cells;
 
 const char* SheetName(Sheet s) {
     return s == E ? "experts" : s == R ? "realisations" : "assessments";
@@ -82,18 +83,6 @@ void PrintTo(const FocusCase& c, std::ostream* os) {
 
 class SheetFocusTest : public MainFormTest, public ::testing::WithParamInterface<FocusCase> {
 protected:
-    SheetGrid* GridOf(Sheet s) {
-        switch (s) {
-        case E: return ExpertsSheet ? ExpertsSheet->ExpertsGrid : nullptr;
-        case R: return ChildSheets[0] ? ChildSheets[0]->ItemsGrid : nullptr;
-        case A:
-            for (int r = 1; r <= MaxExpertCount; ++r)
-                if (ChildSheets[r]) return ChildSheets[r]->ItemsGrid;
-            return nullptr;
-        }
-        return nullptr;
-    }
-
     void OpenSheet(Sheet s) {
         if (s == R) Action("Items1")->trigger();
         if (s == A) Action("Assessments1")->trigger();
@@ -101,24 +90,10 @@ protected:
         QApplication::processEvents();
     }
 
-    // A click on the cell as a user makes it: press and release on the viewport at the cell.
-    static void ClickCell(SheetGrid* grid, int col, int row) {
-        const QModelIndex i = grid->model()->index(row - grid->Source()->HeaderRows(), col);
-        grid->scrollTo(i);
-        QApplication::processEvents();
-        const QPoint p = grid->visualRect(i).center();
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, p);
-        QApplication::processEvents();
-    }
-
     // Save, a fresh program, and the case of `path` opened again.
     void SaveAndReopen(const std::string& path) {
         form->FileSave(false);
-        DropForm();
-        FreeExpertsUndo();
-        FreeItemsUndo();
-        ResetGlobals();
-        MakeForm();
+        FreshProgram();
         OpenThrough(path);
     }
 

@@ -95,6 +95,16 @@ protected:
         OpenThrough(path);
         ASSERT_NE(ExpertsSheet, nullptr);
     }
+
+    // What the sheets show now is what save, close and reopen give; then the case is closed, for
+    // the next case of a table.
+    void ReopensAsSeenThenCloses(const std::string& path) {
+        const std::string seen = Snapshot();
+        SaveCloseReopen(path);
+        EXPECT_EQ(Snapshot(), seen);
+        if (ExpertsSheet) ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
 };
 
 // The experts sheet opens with the editor on the first Id. x, X and Delete are text there,
@@ -449,11 +459,7 @@ TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
             EXPECT_EQ(ExpertTable[rows - 1]->Id.str(), c.kept);
             EXPECT_EQ(ExpertTable[rows]->Id.str(), cutId);
         }
-        const std::string seen = Snapshot();
-        SaveCloseReopen(path);
-        EXPECT_EQ(Snapshot(), seen);
-        if (ExpertsSheet) ExpertsSheet->showMinimized();
-        ASSERT_TRUE(form->CloseChildren());
+        ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
     }
 }
 
@@ -507,11 +513,7 @@ TEST_F(SheetTypingTest, TextCutToItsFieldKeepsWholeLetters) {
         const std::string stored = c.items ? (c.col == 1 ? ItemTable[1]->Id.str() : ItemTable[1]->Name.str())
                                            : (c.col == 1 ? ExpertTable[1]->Id.str() : ExpertTable[1]->Name.str());
         EXPECT_EQ(stored, c.kept);
-        const std::string seen = Snapshot();
-        SaveCloseReopen(path);
-        EXPECT_EQ(Snapshot(), seen);
-        if (ExpertsSheet) ExpertsSheet->showMinimized();
-        ASSERT_TRUE(form->CloseChildren());
+        ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
     }
 }
 
