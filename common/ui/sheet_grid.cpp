@@ -166,6 +166,13 @@ bool LooksLikeNumber(const QString& text) {
 
 }  // namespace
 
+bool EditorTextKey(const QKeyEvent* key) {
+    for (QKeySequence::StandardKey k :
+         {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::Undo, QKeySequence::Redo})
+        if (key->matches(k)) return true;
+    return false;
+}
+
 void SheetDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
@@ -189,13 +196,27 @@ void SheetDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 bool SheetDelegate::eventFilter(QObject* object, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        grid_->NotePress(key);
         auto* edit = qobject_cast<QLineEdit*>(object);
-        // Ctrl+C copies the whole view on release unless text is selected in the editor.
-        if (key->matches(QKeySequence::Copy) && edit && !edit->hasSelectedText()) return true;
+        // One key press does one thing: the editing keys of an open editor work on its text
+        // only, and their release is no row command. Ctrl+C copies text the user selected in
+        // the editor; otherwise (nothing selected, or only the whole text as the editor opened
+        // with it) it stays the sheet's copy of the whole view, on release.
+        const bool copy = key->matches(QKeySequence::Copy);
+        const bool viewCopy = copy && edit && (!edit->hasSelectedText() || !edit->property("touched").toBool());
+        const int k = key->key();
+        const bool modifierOnly = k == Qt::Key_Control || k == Qt::Key_Shift || k == Qt::Key_Alt || k == Qt::Key_Meta;
+        if (edit && !copy && !modifierOnly) edit->setProperty("touched", true);
+        if (!viewCopy && EditorTextKey(key)) {
+            grid_->ForgetPress(key);
+            return QStyledItemDelegate::eventFilter(object, event);
+        }
+        grid_->NotePress(key);
+        if (viewCopy) return true;
     } else if (event->type() == QEvent::KeyRelease) {
         grid_->HandleRelease(static_cast<QKeyEvent*>(event));
         return true;
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        object->setProperty("touched", true);
     } else if (event->type() == QEvent::MouseButtonDblClick) {
         // The editor covers its cell, so the second click of a double click on the cell lands on
         // the editor: it is the cell's double click too (the experts sheet opens the assessments).
@@ -490,6 +511,12 @@ void SheetGrid::NotePress(QKeyEvent* event) {
     if (event->isAutoRepeat()) return;
     const int code = ToSheetKey(event).Code;
     if (code) pressed_.insert(code);
+}
+
+void SheetGrid::ForgetPress(QKeyEvent* event) {
+    if (event->isAutoRepeat()) return;
+    const int code = ToSheetKey(event).Code;
+    if (code) pressed_.erase(code);
 }
 
 bool SheetGrid::TakeRelease(QKeyEvent* event) {

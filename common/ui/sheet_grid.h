@@ -17,6 +17,10 @@
 QString SheetText(const std::string& bytes);
 std::string SheetBytes(const QString& text);
 
+// Copy, cut, paste, undo and redo in any of their spellings (Ctrl+V, Shift+Insert, ...): the
+// keys that an open cell editor takes for its own text.
+bool EditorTextKey(const QKeyEvent* key);
+
 // Header rows of the sheet are the view's horizontal header (one line each); the number
 // column is column 0 of the model. Model row r is grid row r + HeaderRows().
 class SheetModel : public QAbstractTableModel {
@@ -117,6 +121,8 @@ public:
 
     // Key bookkeeping: a release acts only when its press was seen and it is not a repeat.
     void NotePress(QKeyEvent* event);
+    // A press that was the editor's own: its release does nothing.
+    void ForgetPress(QKeyEvent* event);
     bool TakeRelease(QKeyEvent* event);
     void HandleRelease(QKeyEvent* event);
 

@@ -34,6 +34,11 @@ TEST_F(ExpertsSheetTest, EnterOnTheLastRowAppendsARowAndCtrlZRemovesIt) {
     // The new expert has an assessment of every item.
     EXPECT_NE(FindAssessment(ExpertTable[3].get(), ItemTable[2].get()), nullptr);
 
+    // Ctrl+Z in the open cell is the cell's own undo; in row mode it undoes the new row.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(testcase::ExpertIds(), (Texts{"Anna", "Bo", ""}));
+    Key(Qt::Key_F3);
+    ASSERT_FALSE(grid->EditorOpen());
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(testcase::ExpertIds(), (Texts{"Anna", "Bo"}));
     EXPECT_EQ(grid->model()->rowCount(), 2);

@@ -97,6 +97,11 @@ TEST_F(ItemsSheetTest, EnterOnTheLastRowAppendsAndElsewhereMovesToTheNextEditabl
     EXPECT_EQ(testcase::ItemIds(), (Texts{"Q1", "Q2", ""}));
     // Every expert assesses the new item.
     EXPECT_EQ(AssessmentsOf(ExpertTable[1].get()), 3);
+    // Ctrl+Z in the open cell is the cell's own undo; in row mode it undoes the new row.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(testcase::ItemIds(), (Texts{"Q1", "Q2", ""}));
+    Key(Qt::Key_F3);
+    ASSERT_FALSE(grid->EditorOpen());
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(testcase::ItemIds(), (Texts{"Q1", "Q2"}));
     EXPECT_EQ(AssessmentsOf(ExpertTable[1].get()), 2);

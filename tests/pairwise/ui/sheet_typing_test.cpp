@@ -412,22 +412,22 @@ TEST_F(SheetTypingTest, EveryRowOperationSurvivesSaveAndReopen) {
     }
 }
 
-// Text typed into a cell and not yet stored stays when a key that pastes rows is released
-// there: Ctrl+V (which also pastes the clipboard's text into the cell) and Insert, with rows
-// held by a Cut. Before, the new layout dropped the open editor with what it held.
+// Text typed into a cell and not yet stored stays when rows held by a Cut are pasted there by
+// Insert (the Edit menu's row commands are off while the editor is open). Before, the new layout dropped the open
+// editor with what it held. Ctrl+V in the open cell pastes the clipboard's text into the cell and nothing else.
 TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
+    enum class How { InsertKey, CtrlV };
     struct Case {
         const char* name;
         bool items;
-        Qt::Key key;
-        Qt::KeyboardModifiers mods;
+        How how;
         const char* kept;  // the Id of the row typed in, afterwards
     };
     const std::vector<Case> cases = {
-        {"experts: Ctrl+V", false, Qt::Key_V, Qt::ControlModifier, "Q1Z"},
-        {"experts: Insert", false, Qt::Key_Insert, Qt::NoModifier, "Q1"},
-        {"items: Ctrl+V", true, Qt::Key_V, Qt::ControlModifier, "Q1Z"},
-        {"items: Insert", true, Qt::Key_Insert, Qt::NoModifier, "Q1"},
+        {"experts: Insert", false, How::InsertKey, "Q1"},
+        {"experts: Ctrl+V", false, How::CtrlV, "Q1Z"},
+        {"items: Insert", true, How::InsertKey, "Q1"},
+        {"items: Ctrl+V", true, How::CtrlV, "Q1Z"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -449,15 +449,22 @@ TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
         Key(Qt::Key_F3);
         ASSERT_NE(Editor(), nullptr);
         Type("Q1");
-        Key(c.key, c.mods);
+        Key(c.how == How::CtrlV ? Qt::Key_V : Qt::Key_Insert,
+            c.how == How::CtrlV ? Qt::ControlModifier : Qt::NoModifier);
+        const int now = c.how == How::CtrlV ? rows - 1 : rows;
+        if (c.how == How::CtrlV) {
+            ASSERT_NE(Editor(), nullptr);
+            EXPECT_EQ(Editor()->text(), QStringLiteral("Q1Z"));
+            Key(Qt::Key_Tab);  // the cell is left, and stores what it holds
+        }
         if (c.items) {
-            ASSERT_EQ(CountItems(), rows);
+            ASSERT_EQ(CountItems(), now);
             EXPECT_EQ(ItemTable[rows - 1]->Id.str(), c.kept);
-            EXPECT_EQ(ItemTable[rows]->Id.str(), cutId);
+            if (c.how != How::CtrlV) EXPECT_EQ(ItemTable[rows]->Id.str(), cutId);
         } else {
-            ASSERT_EQ(CountExperts(), rows);
+            ASSERT_EQ(CountExperts(), now);
             EXPECT_EQ(ExpertTable[rows - 1]->Id.str(), c.kept);
-            EXPECT_EQ(ExpertTable[rows]->Id.str(), cutId);
+            if (c.how != How::CtrlV) EXPECT_EQ(ExpertTable[rows]->Id.str(), cutId);
         }
         ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
     }

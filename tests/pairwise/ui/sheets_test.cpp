@@ -149,6 +149,9 @@ TEST_F(SheetsTest, CutPasteAndUndoOfExperts) {
     EXPECT_TRUE(ExpertsSheet->EditMenu.Paste);
     EXPECT_EQ(ExpertsSheet->EditMenu.UndoCaption, "&Undo Cut Experts (Ctrl-Z)");
     ExpertsGrid()->SetCursor(1, 4);
+    // Row keys work in row mode; in an open cell Ctrl+V would paste text.
+    if (ExpertsGrid()->EditorMode()) Key(Qt::Key_F3);
+    ASSERT_FALSE(ExpertsGrid()->EditorOpen());
     Key(Qt::Key_V, Qt::ControlModifier);
     ASSERT_EQ(CountExperts(), 6);
     EXPECT_EQ(ExpertTable[5]->Id.str(), "ExpB");
@@ -157,6 +160,8 @@ TEST_F(SheetsTest, CutPasteAndUndoOfExperts) {
     Key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(CountExperts(), 6);
     EXPECT_EQ(ExpertsUndo.Record.Kind, UndoKind::Paste);
+    if (ExpertsGrid()->EditorMode()) Key(Qt::Key_F3);
+    ASSERT_FALSE(ExpertsGrid()->EditorOpen());
     Key(Qt::Key_Z, Qt::ControlModifier);
     ASSERT_EQ(CountExperts(), 4);
     EXPECT_EQ(ExpertTable[4]->Id.str(), "E6");
