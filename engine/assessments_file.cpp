@@ -24,6 +24,9 @@ int readerExpertCount = 0;
 int currentExpertIndex = 0;
 // Set when a value word of the line just read was not a number a real can hold.
 bool lineLostValue = false;
+// Set when a line's item, or its expert, found its table full.
+bool itemsDiscarded = false;
+bool expertsDiscarded = false;
 
 // What a read changes in the case, so that a read that breaks off half-way (an I/O error, a
 // file that grows too large while it is read) leaves the case as it was. Records the read creates
@@ -133,8 +136,9 @@ struct HeaderLevels {
     float levels[MaxQuantileCount + 1] = {};
 };
 
-// The header's count and levels, without committing anything.
-bool ParseHeaderLevels(const std::string& line, HeaderLevels& out) {
+// The header's count and levels, without committing anything. A level refused for lying outside
+// (0, 100) percent goes to *outside as written.
+bool ParseHeaderLevels(const std::string& line, HeaderLevels& out, std::string* outside = nullptr) {
     std::size_t nq = line.find("NQ=");
     if (nq == std::string::npos) nq = line.find("nq=");
     std::size_t qu = line.find("QU=");
@@ -152,10 +156,13 @@ bool ParseHeaderLevels(const std::string& line, HeaderLevels& out) {
         long double percent = 0;
         if (ValReal(field, percent) != 0) return false;
         // A level at 0 or 100 % leaves an empty outer bin, and one above 100 % a negative one.
-        if (!(percent > 0 && percent < 100)) return false;
+        if (!(percent > 0 && percent < 100)) {
+            if (outside) *outside = Trim(field);
+            return false;
+        }
         const float level = static_cast<float>(percent / 100);
-        // Equal levels would need equal quantiles, which no data check accepts.
-        if (k > 1 && !(level > out.levels[k - 1])) return false;
+        // Equal levels open (the run refuses to compute with them); falling ones do not.
+        if (k > 1 && level < out.levels[k - 1]) return false;
         out.levels[k] = level;
     }
     return true;
@@ -177,9 +184,13 @@ bool SameAsCaseLevels(const HeaderLevels& h) {
 
 // The first header of a file; in a merge its levels must be those of the open case, whose
 // experts' values were given at those levels.
-bool ReadHeader(const std::string& line, bool merge) {
+bool ReadHeader(const std::string& fileName, const std::string& line, bool merge) {
     HeaderLevels h;
-    if (!ParseHeaderLevels(line, h)) return false;
+    std::string outside;
+    if (!ParseHeaderLevels(line, h, &outside)) {
+        if (!outside.empty()) WarnLevelOutside(fileName, outside);
+        return false;
+    }
     if (merge && !SameAsCaseLevels(h)) return false;
     CommitHeader(line, h);
     return true;
@@ -410,6 +421,7 @@ int FirstRefusedLineOf(Next next, Header header, Data data, int* current = nullp
     while (next(line)) {
         ++lineNumber;
         if (current) *current = lineNumber;
+        if (line.size() > MaxCaseLineBytes) return lineNumber;
         if (BlankLine(line)) continue;
         bool accepted = true;
         if (line[0] == '*') {
@@ -453,14 +465,21 @@ bool ParseAssessmentLine(const std::string& line) {
 
     TItem* item = FindOrCreateItem(f.ItemId);
     if (item) item->Scale = f.Scale;  // the last line of an item decides its scale
+    itemsDiscarded = itemsDiscarded || !item;
     TExpert* expert = FindOrCreateExpert(f.ExpertId);
+    expertsDiscarded = expertsDiscarded || !expert;
     if (item && expert) ReadAssessmentFields(line, f.Pos, item, expert);
     ++CurrentItemIndex;  // the next line tries the next item first
     return true;
 }
 
 std::vector<std::string> ReadAssessmentsFileLines(const std::string& fileName) {
-    return SplitTextLines(ReadFileBytes(fileName, MaxAssessmentsFileBytes));
+    int tooLong = 0;
+    std::vector<std::string> lines = SplitTextLines(ReadFileBytes(fileName, MaxAssessmentsFileBytes), MaxCaseLineBytes,
+                                                    tooLong);
+    // The readers refuse a line by its length: a piece just too long stands for the rest of it.
+    if (tooLong != 0) lines.emplace_back(MaxCaseLineBytes + 1, ' ');
+    return lines;
 }
 
 namespace {
@@ -475,6 +494,8 @@ int ReadAssessmentsFrom(const std::string& fileName, Lines& lines) {
     MaxItems = MaxItemCount;
     TooManyRecords = false;
     const bool merge = readerExpertCount > 0;
+    itemsDiscarded = false;
+    expertsDiscarded = false;
 
     int lineNumber = 0;
     int firstLostValueLine = 0;
@@ -482,7 +503,7 @@ int ReadAssessmentsFrom(const std::string& fileName, Lines& lines) {
     journal = &undo;
     try {
         failed = FirstRefusedLine(
-            lines, [merge](const std::string& line) { return ReadHeader(line, merge); },
+            lines, [&fileName, merge](const std::string& line) { return ReadHeader(fileName, line, merge); },
             [&](const std::string& line) {
                 lineLostValue = false;
                 const bool accepted = ParseAssessmentLine(line);
@@ -497,7 +518,10 @@ int ReadAssessmentsFrom(const std::string& fileName, Lines& lines) {
     }
     journal = nullptr;
 
-    if (TooManyRecords) WarnRecordsDiscarded(fileName, "experts", MaxExpertCount);
+    // The warning names the table that is full.
+    if (itemsDiscarded) WarnRecordsDiscarded(fileName, "items", MaxItemCount);
+    if (expertsDiscarded || (TooManyRecords && !itemsDiscarded))
+        WarnRecordsDiscarded(fileName, "experts", MaxExpertCount);
     if (firstLostValueLine != 0) WarnValuesReadAsMissing(fileName, firstLostValueLine);
     FillMissingAssessments();
     BuildItemIndexMap();
@@ -512,7 +536,7 @@ int ReadAssessmentsFile(const std::string& fileName) {
 
 int ReadAssessmentsFile(const std::string& fileName, std::size_t pieceBytes, std::size_t maxBytes) {
     // A piece at a time: a full-size file is never held whole beside the records made of it.
-    TextLineReader reader(fileName, maxBytes, pieceBytes);
+    TextLineReader reader(fileName, maxBytes, pieceBytes, MaxCaseLineBytes);
     return ReadAssessmentsFrom(fileName, reader);
 }
 
@@ -523,14 +547,19 @@ int ReadAssessmentLines(const std::string& fileName, const std::vector<std::stri
 namespace {
 
 template <typename Lines>
-int FirstFailingLineOf(Lines& lines) {
+int FirstFailingLineOf(const std::string& fileName, Lines& lines) {
     const bool merge = LastPresentExpert() > 0;
     int count = QuantileCount;
     return FirstRefusedLine(
         lines,
-        [merge, &count](const std::string& line) {
+        [&fileName, merge, &count](const std::string& line) {
             HeaderLevels h;
-            if (!ParseHeaderLevels(line, h) || (merge && !SameAsCaseLevels(h))) return false;
+            std::string outside;
+            if (!ParseHeaderLevels(line, h, &outside)) {
+                if (!outside.empty() && !fileName.empty()) WarnLevelOutside(fileName, outside);
+                return false;
+            }
+            if (merge && !SameAsCaseLevels(h)) return false;
             count = h.count;
             return true;
         },
@@ -543,12 +572,12 @@ int FirstFailingLineOf(Lines& lines) {
 }  // namespace
 
 int FirstFailingAssessmentsLine(const std::string& fileName) {
-    TextLineReader reader(fileName, MaxAssessmentsFileBytes);
-    return FirstFailingLineOf(reader);
+    TextLineReader reader(fileName, MaxAssessmentsFileBytes, TextLineReader::DefaultPieceBytes, MaxCaseLineBytes);
+    return FirstFailingLineOf(fileName, reader);
 }
 
 int FirstFailingAssessmentsLine(const std::vector<std::string>& lines) {
-    return FirstFailingLineOf(lines);
+    return FirstFailingLineOf(std::string(), lines);
 }
 
 bool WriteAssessmentsFile(const std::string& fileName) {

@@ -19,7 +19,8 @@ std::string MakeAssessmentHeader(int count, const int* percents);
 
 // Sets AssessmentHeader, QuantileCount, QuantileLevels and BinProbabilities from a header line;
 // false, with all of them unchanged, when the header is malformed: no "NQ="/"QU=", a count
-// outside 1..25, a level that does not parse, lies outside (0, 100) percent or does not rise.
+// outside 1..25, a level that does not parse, lies outside (0, 100) percent or falls below the
+// one before it. Equal levels are taken.
 bool ParseAssessmentHeader(const std::string& line);
 
 // Reads (or, into a case that already has experts, merges) an assessments file. 0 on success,
@@ -27,7 +28,8 @@ bool ParseAssessmentHeader(const std::string& line);
 // every expert's slot i holds an assessment of ItemTable[i], empty where the file had none.
 // Throws IoError when the file cannot be read, with the case as it was before the read.
 // A value word that is not a number a real can hold (1e39, nan, inf, text) is read as missing;
-// a warning names the first line that held one.
+// a warning names the first line that held one. A header level of 0 % or of 100 % and more fails
+// the header with a warning that says why; so does the check below.
 int ReadAssessmentsFile(const std::string& fileName);
 
 // The same, reading the file pieceBytes at a time (normally about a MiB, so that the file is never

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
@@ -85,6 +86,23 @@ int CheckBinProbabilities() {
     for (int k = 1; k <= QuantileCount + 1; ++k)
         if (!(BinProbabilities[k] > 0) || !std::isfinite(BinProbabilities[k])) return RunBadLevels;
     return RunOk;
+}
+
+std::string EmptyIntervalLevels() {
+    if (QuantileCount < 1 || QuantileCount > MaxQuantileCount) return {};
+    auto percent = [](long double level) {
+        std::string text = StrFixed(level * 100, 0, 2);
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+        return text + "%";
+    };
+    for (int k = 1; k <= QuantileCount + 1; ++k) {
+        if (BinProbabilities[k] > 0 && std::isfinite(BinProbabilities[k])) continue;
+        const long double low = k == 1 ? 0.0L : QuantileLevels[k - 1];
+        const long double high = k == QuantileCount + 1 ? 1.0L : QuantileLevels[k];
+        return percent(low) + " and " + percent(high);
+    }
+    return {};
 }
 
 int RealisationBin(const TAssessment& a, float realisation) {

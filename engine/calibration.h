@@ -2,6 +2,8 @@
 // p-value of the relative entropy of the expert's hits per inter-quantile bin.
 #pragma once
 
+#include <string>
+
 #include "engine/globals.h"
 
 namespace halvorine {
@@ -9,6 +11,10 @@ namespace halvorine {
 // 0, or RunBadLevels when QuantileCount is outside 1..25 or some bin of BinProbabilities has no
 // positive mass (the entropy and the information would not be finite).
 int CheckBinProbabilities();
+
+// The two quantile levels around the first interval without probability, as percents ("50% and
+// 50%"; the ends of the scale are 0% and 100%); "" when every interval has some.
+std::string EmptyIntervalLevels();
 
 // The bin 1..QuantileCount+1 of a realisation: the first k whose nudged quantile the realisation
 // does not definitely exceed, else QuantileCount+1.

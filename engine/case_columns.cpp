@@ -28,9 +28,12 @@ std::string CaseNumber(float x) {
     if (std::fabs(x) < 1e37f) {
         std::string text;
         AppendCaseNumber(text, x);
-        return text;
+        // Six digits hold most values; one they would change is written with the digits it needs.
+        float back = 0;
+        const std::string_view number = std::string_view(text).substr(text[0] == ' ' ? 1 : 0);
+        if (ParseCommonCaseNumber(number, back) && back == x) return text;
     }
-    return StrExpReal32(x, 14);
+    return StrExactReal32(x, 14);
 }
 
 void WarnRecordsDiscarded(const std::string& fileName, const std::string& records, int max) {
@@ -44,6 +47,13 @@ void WarnValuesReadAsMissing(const std::string& fileName, int line) {
     Platform->Message(platform::MessageKind::Warning,
                       fileName + " holds at line " + StrInt(line) +
                           " a value that is not a number the program can store.\n\rSuch values are read as missing.",
+                      platform::Buttons::Ok);
+}
+
+void WarnLevelOutside(const std::string& fileName, const std::string& level) {
+    Platform->Message(platform::MessageKind::Warning,
+                      fileName + " gives the quantile level " + level +
+                          "% in its header.\n\rA level must lie above 0% and below 100%: the file cannot be read.",
                       platform::Buttons::Ok);
 }
 

@@ -16,6 +16,8 @@ constexpr std::size_t CaseLineBytes = 1024;
 constexpr std::size_t MaxAssessmentsFileBytes = (static_cast<std::size_t>(MaxExpertCount) * MaxItemCount + 1) *
                                                 CaseLineBytes;
 constexpr std::size_t MaxItemsFileBytes = static_cast<std::size_t>(MaxItemCount) * CaseLineBytes * 16;
+// A longer line is no line of a case: the readers refuse it with its number before it is gathered.
+constexpr std::size_t MaxCaseLineBytes = CaseLineBytes;
 
 // text right-aligned in a field of `width` (never cut; the records keep texts within their fields).
 std::string RightAligned(const std::string& text, int width);
@@ -24,7 +26,8 @@ std::string RightAligned(const std::string& text, int width);
 // trimmed of blanks and control characters.
 std::string ColumnText(const std::string& line, int pos, int count);
 
-// A real in the 14-character exponent form of the case files: " 1.00000E+0001".
+// A real in the 14-character exponent form of the case files: " 1.00000E+0001"; a value those six
+// digits would change is written with the digits it needs in the same field (" 1.2345678E+01").
 std::string CaseNumber(float x);
 
 // Index of the last present item (0 when there is none): where the readers start appending.
@@ -36,6 +39,9 @@ void WarnRecordsDiscarded(const std::string& fileName, const std::string& record
 // The warning after a read that took values which are no number a real can hold (1e39, nan,
 // inf) for missing ones: once per file, naming the first line that held one.
 void WarnValuesReadAsMissing(const std::string& fileName, int line);
+
+// The warning that a header level (as written) lies at or outside 0 and 100 percent.
+void WarnLevelOutside(const std::string& fileName, const std::string& level);
 
 // Gives every item and data expert that carries anything a default id when it has none, so the
 // writers, which leave out records without an id, lose nothing. Empty records may go, as on leaving

@@ -39,6 +39,14 @@ std::string ExistingSpelling(const std::string& path) {
     return best.empty() ? path : folder + best;
 }
 
+// The message that an interrupted save of the pair was finished or undone on this open.
+void TellRecovery(CommitRecovery outcome, const CaseFilePaths& paths) {
+    if (outcome == CommitRecovery::None || !Platform) return;
+    Platform->Message(outcome == CommitRecovery::Failed ? platform::MessageKind::Warning
+                                                        : platform::MessageKind::Information,
+                      CommitRecoveryText(outcome, paths.Dtt, paths.Rls), platform::Buttons::Ok);
+}
+
 bool IsUnnamedCase() {
     return CaseFile.CaseFileName.empty() || CaseFile.CaseName == NoName;
 }
@@ -129,8 +137,14 @@ CaseFilePaths CaseFileNames(const std::string& chosen) {
         paths.Rls = name;
         paths.Dtt = name.substr(0, point + 1) + dttExt;
     }
+    // A save killed between its renames is finished (or undone) before anything looks at the files,
+    // under the spelling the save used.
+    TellRecovery(RecoverInterruptedCommit({paths.Dtt, paths.Rls}), paths);
+    const CaseFilePaths asSpelt = paths;
     paths.Rls = ExistingSpelling(paths.Rls);
     paths.Dtt = ExistingSpelling(paths.Dtt);
+    if (paths.Rls != asSpelt.Rls || paths.Dtt != asSpelt.Dtt)
+        TellRecovery(RecoverInterruptedCommit({paths.Dtt, paths.Rls}), paths);
     return paths;
 }
 

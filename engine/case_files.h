@@ -32,6 +32,8 @@ std::string CaseNameFromFile(const std::string& path);
 // The two files of the case of a chosen file, the extension taken from the file name only.
 // A name that does not exist as spelt, but does in another letter case in its folder (a case
 // made on another system), is given in the spelling found.
+// Every open and save of a case names its files here: a save of the pair that was killed between
+// its renames is finished (or, failing that, undone) first, and a message says so.
 CaseFilePaths CaseFileNames(const std::string& chosen);
 
 // Writes the assessments file (when dtt) and the items file (when rls) to names as one pair:

@@ -102,6 +102,10 @@ int ReadItemsFile(const std::string& fileName) {
     std::string line;
     while (lines.Next(line)) {
         ++lineNumber;
+        if (line.size() > MaxCaseLineBytes) {
+            failed = lineNumber;
+            break;
+        }
         if (Trim(line).empty()) continue;
         lineLostValue = false;
         const bool accepted = ParseItemLine(line);

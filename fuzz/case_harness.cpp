@@ -3,6 +3,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 
@@ -39,8 +42,13 @@ std::string Hex(const std::string& s) {
     return out;
 }
 
+// The value as loaded, to the bit: a save must give it back as it was, and so in its class.
+// Only the missing values a file cannot tell apart stand for one.
 std::string Value(float x) {
-    return IsMissing(x) ? CaseNumber(NoValue) : CaseNumber(x);
+    if (!std::isfinite(x)) x = NoValue;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, " %08x", std::bit_cast<std::uint32_t>(x == 0 ? 0.0f : x));
+    return buf;
 }
 
 }  // namespace

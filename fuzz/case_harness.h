@@ -19,10 +19,10 @@ std::string PutFile(const std::string& name, const std::string& bytes);
 // Fresh engine state with the quiet prompts in place.
 void FreshCase();
 
-// Every stored field the case files keep, values as the files write them: items in table order
+// Every stored field the case files keep, values to the bit as loaded: items in table order
 // (id, name, scale, realisation, flag), quantile levels, the header, data experts (id, name,
 // flag) and each expert's assessments by item. An assessment with every value missing counts as
-// none, and a missing realisation as -999.6, since the files cannot tell them apart.
+// none (the files cannot tell them apart); nan and infinities, which are written as -999.6, as that.
 std::vector<std::string> Snapshot();
 
 // The picture of the case as a save writes it: the automatic ids ("_item", "_exp ") renumbered

@@ -4,12 +4,18 @@
 // until it is killed; "save-one-by-one" commits each file on its own instead. "save_loop check
 // FOLDER" reads the pair as the open command does and exits 0 when both files read whole and
 // carry the same generation, else prints what is wrong and exits 1.
+// With SAVE_LOOP_PAUSE_AT=NAME:K in the environment, the second save stops just before the K-th
+// step named NAME (e.g. rename:3, between the two files' renames), creates FOLDER/paused and
+// waits there to be killed.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "bench/case_generator.h"
 #include "common/core/io_error.h"
+#include "common/core/line_io.h"
 #include "engine/assessments_file.h"
 #include "engine/case_files.h"
 #include "engine/globals.h"
@@ -39,7 +45,21 @@ int Save(const std::string& folder, long first, bool oneByOne) {
     shape.items = Items;
     generated::BuildCase(shape);
     const CaseFilePaths names{folder + "/loop.rls", folder + "/loop.dtt"};
+    std::string pauseStep;
+    int pauseAt = 0, seen = 0;
+    if (const char* at = std::getenv("SAVE_LOOP_PAUSE_AT")) {
+        const std::string spec = at;
+        pauseStep = spec.substr(0, spec.find(':'));
+        pauseAt = spec.find(':') == std::string::npos ? 1 : std::atoi(spec.c_str() + spec.find(':') + 1);
+    }
     for (long generation = first;; ++generation) {
+        if (pauseAt > 0 && generation == first + 1)
+            SetSaveStepHook([&](const char* step) {
+                if (pauseStep != step || ++seen != pauseAt) return;
+                std::FILE* f = std::fopen((folder + "/paused").c_str(), "w");
+                if (f) std::fclose(f);
+                for (;;) ::pause();
+            });
         // The experts' names are in the assessments file only, realisations in the items file only.
         ExpertTable[1]->Name = Marker(generation);
         ItemTable[1]->Realisation = static_cast<float>(generation);
@@ -54,8 +74,9 @@ int Save(const std::string& folder, long first, bool oneByOne) {
 }
 
 int Check(const std::string& folder) {
-    const CaseFilePaths names{folder + "/loop.rls", folder + "/loop.dtt"};
     try {
+        // As the open command names the files: a save killed between its renames is finished.
+        const CaseFilePaths names = CaseFileNames(folder + "/loop.dtt");
         const int dtt = ReadAssessmentsFile(names.Dtt);
         const int rls = ReadItemsFile(names.Rls);
         if (dtt != 0 || rls != 0) {

@@ -5,6 +5,7 @@
 #include "common/core/pascal_str.h"
 #include "common/core/text.h"
 #include "engine/bayesian_update.h"
+#include "engine/calibration.h"
 #include "engine/discrepancy.h"
 #include "engine/run_codes.h"
 #include "engine/scoring_run.h"
@@ -131,7 +132,10 @@ std::string RunErrorMessage(int code) {
     case RunDegenerateBin:
         return "Assessments of the item `" + ItemIdAt(ItemCount) +
                "` leave an interval of no width. Calculations cancelled.";
-    case RunBadLevels: return "Some interval between the quantile levels has no probability. Calculations cancelled.";
+    case RunBadLevels:
+        if (const std::string levels = EmptyIntervalLevels(); !levels.empty())
+            return "The quantile levels " + levels + " leave an interval without probability. Calculations cancelled.";
+        return "Some interval between the quantile levels has no probability. Calculations cancelled.";
     case RunNotFinite:
         return "A score, weight or quantile is out of the range of real numbers. Calculations cancelled.";
     case RunOutOfMemory: return "No memory for the calculations. Calculations cancelled.";
@@ -257,6 +261,11 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
     FilterExpertsOut(FilteredExperts);
     CheckedExpert = 0;
     ItemCount = 0;
+    // Levels that leave an interval without probability (equal levels) allow no run at all.
+    if (CheckBinProbabilities() != RunOk) {
+        DisplayError(RunBadLevels);
+        return false;
+    }
     const int check = CheckCaseData();
     BuildItemIndexMap();
     const std::string refusal = DataCheckMessage(check);

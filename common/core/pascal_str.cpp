@@ -1,5 +1,6 @@
 #include "common/core/pascal_str.h"
 
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -374,4 +375,78 @@ bool ParseReal32(const std::string& s, float& out) {
     const float value = std::ldexp(static_cast<float>(m), q);  // exact: m has at most 24 bits
     out = d.negative ? -value : value;
     return true;
+}
+
+namespace {
+
+// The number of decimal digits of n.
+int DecimalDigits(int n) {
+    int count = 1;
+    for (n = n < 0 ? -n : n; n >= 10; n /= 10) ++count;
+    return count;
+}
+
+// digits (no leading zero) times 10^(exponent - digits + 1), in the first form that fits
+// width; "" when none does.
+std::string FittingForm(bool negative, const std::string& digits, int exponent, int width) {
+    const std::string sign = negative ? "-" : " ";
+    const int n = static_cast<int>(digits.size());
+    const std::string mantissa = digits.substr(0, 1) + "." + (n > 1 ? digits.substr(1) : std::string("0"));
+    const std::string expSign = exponent < 0 ? "-" : "+";
+    const int need = DecimalDigits(exponent);
+    for (int places = 4; places >= need; --places) {
+        std::string e = std::to_string(exponent < 0 ? -exponent : exponent);
+        e.insert(0, static_cast<std::size_t>(places) - e.size(), '0');
+        const std::string text = sign + mantissa + "E" + expSign + e;
+        if (static_cast<int>(text.size()) <= width) return text;
+    }
+    std::string fixed;
+    if (exponent >= n - 1) {
+        fixed = digits + std::string(static_cast<std::size_t>(exponent - n + 1), '0');
+    } else if (exponent >= 0) {
+        fixed = digits.substr(0, static_cast<std::size_t>(exponent) + 1) + "." +
+                digits.substr(static_cast<std::size_t>(exponent) + 1);
+    } else {
+        fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    }
+    if (static_cast<int>(fixed.size()) + 1 <= width) return sign + fixed;
+    const std::string whole = sign + digits + "E" + std::to_string(exponent - n + 1);
+    if (static_cast<int>(whole.size()) <= width) return whole;
+    return std::string();
+}
+
+}  // namespace
+
+std::string StrExactReal32(float x, int width) {
+    std::string text = StrExpReal32(x, width);
+    float back = 0;
+    if (!std::isfinite(x) || (ParseReal32(text, back) && back == x)) return text;
+    // The shortest digits that give x again: d.ddde+XX.
+    char buffer[64];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(x), std::chars_format::scientific);
+    const std::string shortest(buffer, r.ptr);
+    const std::size_t e = shortest.find('e');
+    std::string digits = shortest.substr(0, 1) + (e > 2 ? shortest.substr(2, e - 2) : std::string());
+    int exponent = std::atoi(shortest.c_str() + e + 1);
+    while (!digits.empty()) {
+        const std::string form = FittingForm(x < 0, digits, exponent, width);
+        if (!form.empty()) return PadLeft(form, width);
+        // One digit fewer, rounded half up; a carry out of the first digit raises the exponent.
+        const bool up = digits.back() >= '5';
+        digits.pop_back();
+        if (digits.empty()) break;
+        if (up) {
+            std::size_t k = digits.size();
+            while (k > 0 && digits[k - 1] == '9') digits[--k] = '0';
+            if (k == 0) {
+                digits.insert(digits.begin(), '1');
+                digits.pop_back();
+                ++exponent;
+            } else {
+                ++digits[k - 1];
+            }
+        }
+        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    }
+    return text;
 }

@@ -29,6 +29,16 @@ std::string StrExp(long double x, int width);
 // infinities give StrExp's text, which reads as no number.
 std::string StrExpReal32(float x, int width);
 
+// The text of x for a number field of `width` characters that reads back
+// (ParseReal32) as x itself: StrExpReal32(x, width) wherever that does, so
+// that the files of values it holds are written as they always were; else
+// the fewest significant digits that give x again, in the first form that
+// fits: exponent form with as many exponent digits as fit (at most four),
+// fixed point, whole digits with an exponent. Only where no form of those
+// digits fits does it give the nearest value of as many digits as fit.
+// Right-aligned to width. NaN and infinities give StrExpReal32's text.
+std::string StrExactReal32(float x, int width);
+
 // Val: 0 on success, else the 1-based position of the first bad character
 // (length + 1 when the text ends too early, e.g. "", "-", "1e").
 // Accepted: leading blanks, optional sign, digits; for reals also one '.',

@@ -23,6 +23,21 @@ std::size_t FileNameStart(const std::string& path) {
 
 // The case may be saved under a name: the file choice, and the question before overwriting.
 // The name chosen goes to `chosen`; the case takes it on once it is saved.
+// The message that an interrupted save of the pair was finished or undone on this open.
+void TellRecovery(CommitRecovery outcome, const CaseFilePaths& paths) {
+    if (outcome == CommitRecovery::None || !Platform) return;
+    Platform->Message(outcome == CommitRecovery::Failed ? platform::MessageKind::Warning
+                                                        : platform::MessageKind::Information,
+                      CommitRecoveryText(outcome, paths.ExpertDataFile, paths.ItemsFile), platform::Buttons::Ok);
+}
+
+// Finishes a save of the pair that was killed between its renames, before anything looks at the
+// files.
+CaseFilePaths Recovered(const CaseFilePaths& paths) {
+    TellRecovery(RecoverInterruptedCommit({paths.ExpertDataFile, paths.ItemsFile}), paths);
+    return paths;
+}
+
 bool ChooseCaseName(int kind, std::string& chosen) {
     platform::FileChoice choice;
     choice.Filter = kind == 2 ? ItemsFilesFilter : ExpertDataFilesFilter;
@@ -89,7 +104,7 @@ CaseFilePaths CaseFileNames(const std::string& chosen) {
         paths.ItemsFile = name;
         paths.ExpertDataFile = base + CaseFile.FileKinds[1].Ext.str();
     }
-    return paths;
+    return Recovered(paths);
 }
 
 bool IsUnnamedCase() {

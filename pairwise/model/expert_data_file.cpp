@@ -132,7 +132,9 @@ bool ParseExpertDataLine(const std::string& line) {
 
 int ReadExpertDataFile(const std::string& path) {
     if (!FileExists(path)) return 1;
-    const std::vector<std::string> lines = SplitTextLines(ReadFileBytes(path, MaxExpertDataFileBytes));
+    int tooLong = 0;
+    const std::vector<std::string> lines = SplitTextLines(ReadFileBytes(path, MaxExpertDataFileBytes),
+                                                          MaxExpertDataLineBytes, tooLong);
     StartExpertTable();
     int result = 0;
     bool headerSeen = false;
@@ -149,6 +151,7 @@ int ReadExpertDataFile(const std::string& path) {
         }
         if (!ok) result = static_cast<int>(n) + 1;
     }
+    if (result == 0 && tooLong != 0) result = tooLong;
     GiveEveryExpertAllRows();
     return result;
 }

@@ -25,6 +25,10 @@ bool ParseExpertDataLine(const std::string& line);
 // (IoError) before it is read.
 constexpr std::size_t MaxExpertDataFileBytes = std::size_t{4} << 30;
 
+// The longest line read: a written line of 1000 answers has about 2150 bytes. A longer line is
+// refused with its number before it is copied.
+constexpr std::size_t MaxExpertDataLineBytes = 4096;
+
 // Reads the experts and their answers into a new expert table (the items stay): 0 when every
 // line was taken, else the number of the first line that was not; 1 when the file does not
 // exist. Afterwards every expert has a row for every item, blank where the file had none.

@@ -58,7 +58,8 @@ int ReadItemsFile(const std::string& path) {
         result = 1;
     } else {
         const std::string bytes = ReadFileBytes(path, MaxItemsFileBytes);
-        const std::vector<std::string> lines = SplitTextLines(bytes);
+        int tooLong = 0;
+        const std::vector<std::string> lines = SplitTextLines(bytes, MaxItemLineBytes, tooLong);
         bool anyTaken = false;
         for (std::size_t n = 0; n < lines.size() && result == 0; ++n) {
             if (Trim(lines[n]).empty()) continue;
@@ -67,6 +68,7 @@ int ReadItemsFile(const std::string& path) {
             else
                 result = static_cast<int>(n) + 1;
         }
+        if (result == 0 && tooLong != 0) result = tooLong;
         // Only a file that is no text file is tried as the binary form, and only a file with
         // items in it counts as one; otherwise the failing text line is reported.
         const bool binaryLooking = !anyTaken || bytes.find('\0') != std::string::npos;
@@ -90,7 +92,7 @@ void WriteItemsTo(TextFileWriter& out) {
         const TPairItem* item = ItemTable[i].get();
         if (!item || item->Id.empty()) continue;
         std::string line = " " + StrInt(i, 4) + " " + PadLeft(item->Id, 14) + " " +
-                           StrExpReal32(item->Realisation, 12) + " " + PadLeft(WrittenScale(item->Scale), 3) + " " +
+                           StrExactReal32(item->Realisation, 12) + " " + PadLeft(WrittenScale(item->Scale), 3) + " " +
                            PadLeft(item->Name, 60) + " ";
         if (item->FilterFlag) line += "F";
         out.WriteLine(line);

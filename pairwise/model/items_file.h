@@ -17,6 +17,9 @@ bool ParseItemLine(const std::string& line);
 // larger file is no items file and is refused (IoError) before it is read.
 constexpr std::size_t MaxItemsFileBytes = 16u << 20;
 
+// The longest text line read (a written one has 100 bytes); a longer one fails the text read.
+constexpr std::size_t MaxItemLineBytes = 4096;
+
 // Reads a new case's items (every table and side table starts empty): 0 when every line was
 // taken, else the number of the first line that was not; 1 when the file does not exist.
 // When no line could be taken before the failing one, or the file holds NUL bytes, the file

@@ -198,8 +198,8 @@ TEST_F(HostileFiles, FilesFarLargerThanTheTablesAreRefusedBeforeTheyAreRead) {
     }
     // The largest file the tables can need is still read.
     const std::string path = PathOf("full.rls");
-    WriteFile("full.rls", ItemRow("1", "X1", "1", "UNI") + "\r\n");
-    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(MaxItemsFileBytes)), 0);
+    const std::string row = ItemRow("1", "X1", "1", "UNI") + "\r\n";
+    WriteFile("full.rls", row + std::string(MaxItemsFileBytes - row.size(), '\n'));
     EXPECT_EQ(ReadItemsFile(path), 0);
     EXPECT_EQ(testcase::ItemIds(), std::vector<std::string>{"X1"});
 }

@@ -108,13 +108,13 @@ TEST_F(ItemsFileTest, WriterLayout) {
     const std::string path = PathOf("out.rls");
     ASSERT_TRUE(WriteItemsFile(path));
     EXPECT_THAT(ReadTextLines(path),
-                ElementsAre(ItemRow("1", "X1", " 1.23457E+0002", "UNI", "Height of the tower") + " ",
+                ElementsAre(ItemRow("1", "X1", " 1.234567E+002", "UNI", "Height of the tower") + " ",
                             ItemRow("2", "Item_fourteen_", "-9.99600E+0002", "log", "", true),
                             ItemRow("3", "_item  3", " 7.00000E+0000", "UNI") + std::string(175, ' ')));
 
     ResetGlobals();
     ASSERT_EQ(ReadItemsFile(path), 0);
-    EXPECT_EQ(ItemTable[1]->Realisation, 123.457f);
+    EXPECT_EQ(ItemTable[1]->Realisation, 123.4567f);
     EXPECT_EQ(ItemTable[1]->Name.str(), "Height of the tower");
     EXPECT_EQ(ItemTable[2]->Scale.str(), "log");
     EXPECT_TRUE(ItemTable[2]->FilterFlag);
