@@ -16,6 +16,8 @@
 #include "common/core/io_error.h"
 #include "common/core/line_io.h"
 #include "common/core/text.h"
+#include "common/ui/input_hold.h"
+#include "common/ui/mdi_frame.h"
 #include "common/ui/report_view.h"
 #include "common/ui/sheet_grid.h"
 #include "pairwise/model/globals.h"
@@ -162,7 +164,25 @@ void TRunDlgFrm::ConfidenceIntervalsBoxClick() {
 }
 
 void TRunDlgFrm::RunButtonClick() {
-    if (RunCheck()) CreateRangeGraph(0);
+    // The run and the report's loading hold the window: what is clicked meanwhile is dropped,
+    // and the dialog's caption tells the step.
+    const InputHold hold;
+    const QString caption = windowTitle();
+    RunProgress = [this](const std::string& step) {
+        setWindowTitle(QString::fromStdString(step));
+        PaintNow(*this);
+    };
+    struct Restore {
+        TRunDlgFrm* dialog;
+        QString caption;
+        ~Restore() {
+            RunProgress = nullptr;
+            dialog->setWindowTitle(caption);
+        }
+    } restore{this, caption};
+    if (!RunCheck()) return;
+    ReportRunStep("Loading the report");
+    CreateRangeGraph(0);
 }
 
 bool TRunDlgFrm::RunCheck() {

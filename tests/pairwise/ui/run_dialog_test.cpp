@@ -1,11 +1,15 @@
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "common/core/line_io.h"
 #include "common/core/text.h"
 #include "common/ui/report_view.h"
+#include "pairwise/model/run_comparison.h"
 #include "pairwise/model/workspace.h"
 #include "trindel_fixture.h"
 
@@ -28,6 +32,65 @@ protected:
         QApplication::processEvents();
     }
 };
+
+// While the run holds the window its dialog's caption tells the step, and what the user
+// clicks meanwhile (File in the menu bar, RUN again) is dropped instead of being run once the
+// run is over. The clicks are queued as the window system queues them, and come either at the
+// run's first step or before it starts.
+TEST_F(RunDialogTest, ARunShowsItsStepsAndDropsTheClicksMadeMeanwhile) {
+    for (const bool atFirstStep : {true, false}) {
+        SCOPED_TRACE(atFirstStep ? "clicks at the first step" : "clicks before the run");
+        TRunDlgFrm* dlg = OpenGoldenAndCalculate();
+        ASSERT_NE(dlg, nullptr);
+        Click(dlg->ConfidenceIntervalsBox);
+        ASSERT_TRUE(ConfidenceIntervals);
+        int runs = 0;
+        QObject::connect(dlg->RunButton, &QPushButton::clicked, [&runs] { ++runs; });
+        auto queueClicks = [this, dlg] {
+            QMenuBar* bar = form->menuBar();
+            for (QWidget* w : {static_cast<QWidget*>(bar), static_cast<QWidget*>(dlg->RunButton)}) {
+                const QPoint at = w == bar ? bar->actionGeometry(form->File1->menuAction()).center()
+                                           : w->rect().center();
+                for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                    QCoreApplication::postEvent(
+                        w,
+                        new QMouseEvent(t, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton,
+                                        t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier));
+            }
+        };
+        // The captions as the dialog shows them, caught when the window system is asked to show
+        // them (the title changes).
+        std::vector<std::string> captions;
+        QObject::connect(dlg, &QWidget::windowTitleChanged, [&captions, &queueClicks, atFirstStep](const QString& t) {
+            if (captions.empty() && atFirstStep) queueClicks();
+            captions.push_back(t.toStdString());
+        });
+        if (!atFirstStep) queueClicks();
+        QTest::mouseClick(dlg->RunButton, Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(runs, 1);
+        EXPECT_FALSE(form->File1->isVisible()) << "the File menu opened";
+        ASSERT_NE(ReportWindow, nullptr);
+        EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Run Parameters"));
+        ASSERT_FALSE(captions.empty());
+        EXPECT_EQ(captions.front(), "Calculating: preferences");
+        auto seen = [&captions](const std::string& c) {
+            return std::find(captions.begin(), captions.end(), c) != captions.end();
+        };
+        EXPECT_TRUE(seen("Calculating: circular triads, expert 1 of 3")) << captions.size();
+        EXPECT_TRUE(seen("Calculating: models"));
+        EXPECT_TRUE(seen("Calculating: intervals of NEL, simulation 50 of 50"));
+        EXPECT_TRUE(seen("Calculating: intervals of Thurstone C, simulation 1 of 50"));
+        EXPECT_TRUE(seen("Loading the report"));
+        EXPECT_EQ(captions.back(), "Run Parameters");
+        // Clicks are taken again once the run is over.
+        Click(dlg->ConfidenceIntervalsBox);
+        EXPECT_FALSE(ConfidenceIntervals);
+        EXPECT_FALSE(RunProgress);
+        dlg->close();
+        QApplication::processEvents();
+    }
+}
 
 // The whole way: the dialog's options, RUN, and the results window showing the report; the
 // flagged item and expert stay in the tables and out of the run.
