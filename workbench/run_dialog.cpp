@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "common/core/text.h"
+#include "common/ui/input_hold.h"
 #include "engine/run_codes.h"
 #include "engine/scoring_run.h"
 #include "engine/tables.h"
@@ -533,6 +534,7 @@ bool TRunDlgFrm::RunCheck() {
 }
 
 void TRunDlgFrm::RunButtonClick() {
+    const InputHold hold;
     if (RobustnessRun) ClearResultExperts(ExpertsSheet);
     RobustnessRun = false;
     RobustnessOnExperts = false;
@@ -562,6 +564,7 @@ void TRunDlgFrm::RobExButtonClick() {
 }
 
 void TRunDlgFrm::RobButton(bool onExperts) {
+    const InputHold hold;
     RobustnessOnExperts = onExperts;
     DRobustnessButton->setEnabled(false);
     const bool ok = Services().CalcRob(*this);

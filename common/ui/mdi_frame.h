@@ -17,6 +17,7 @@ void ArrangeChildIcons(QMdiArea* area);
 void MinimizeAllChildren(QMdiArea* area);
 
 // Long work on the window thread holds the event loop: the widget (a caption that changed, the
-// area a closed dialog covered) is painted and sent to the screen at once. Keys and clicks
-// wait in the queue until the work is done.
+// area a closed dialog covered) is painted and sent to the screen at once, with what the window
+// system has to say about windows. Keys and clicks are not taken here; under an InputHold they
+// are dropped when the work is done.
 void PaintNow(QWidget& widget);

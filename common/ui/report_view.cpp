@@ -38,6 +38,8 @@ ReportView::ReportView(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 void ReportView::SetLines(std::string bytes, std::vector<std::size_t> starts) {
+    file_.Close();
+    indexing_.stop();
     if (starts.empty() || starts.front() != 0 || starts.back() != bytes.size() ||
         !std::is_sorted(starts.begin(), starts.end()))
         starts = {0, bytes.size()};  // not an index of these bytes: one line of all of them
@@ -54,6 +56,17 @@ void ReportView::SetLines(std::string bytes, std::vector<std::size_t> starts) {
 }
 
 void ReportView::AppendLine(std::string_view line) {
+    if (file_.IsOpen()) {
+        // Lines added after a file's: the file's are taken into memory first.
+        FinishIndexing();
+        std::string bytes = bytes_;
+        std::vector<std::size_t> starts = starts_;
+        for (std::int64_t i = 0; i < file_.Count(); ++i) {
+            bytes += file_.Line(i);
+            starts.push_back(bytes.size());
+        }
+        SetLines(std::move(bytes), std::move(starts));
+    }
     bytes_.append(line);
     starts_.push_back(bytes_.size());
     NoteWidth(LineCount() - 1);
@@ -61,15 +74,45 @@ void ReportView::AppendLine(std::string_view line) {
     viewport()->update();
 }
 
-std::string_view ReportView::LineBytes(int line) const {
+bool ReportView::SetFile(const std::string& path, int blankLines) {
+    SetLines(std::string(), std::vector<std::size_t>(static_cast<std::size_t>(std::max(0, blankLines)) + 1, 0));
+    if (!file_.Open(path)) return false;
+    IndexMore();  // the first screen at once
+    return true;
+}
+
+void ReportView::IndexMore() {
+    // About a hundredth of a second of reading a time, so the windows stay alive meanwhile.
+    constexpr std::size_t Chunk = std::size_t{8} << 20;
+    const int before = LineCount();
+    if (!file_.Scan(Chunk))
+        indexing_.start(0, this);
+    else
+        indexing_.stop();
+    widestColumns_ = std::max(widestColumns_, static_cast<int>(std::min<std::size_t>(file_.LongestLine(), 1 << 20)));
+    UpdateScrollBars();
+    // Lines found below the screen change only the scroll bar.
+    if (LineCount() != before && before <= FirstVisibleLine() + PageLines() + 1) viewport()->update();
+}
+
+void ReportView::FinishIndexing() {
+    while (Indexing()) IndexMore();
+}
+
+int ReportView::LineCount() const {
+    return MemoryLines() + static_cast<int>(std::min<std::int64_t>(file_.Count(), 0x7fffffff - MemoryLines()));
+}
+
+std::string ReportView::LineBytes(int line) const {
     if (line < 0 || line >= LineCount()) return {};
-    return std::string_view(bytes_).substr(starts_[line], starts_[line + 1] - starts_[line]);
+    if (line >= MemoryLines()) return file_.Line(line - MemoryLines());
+    return bytes_.substr(starts_[line], starts_[line + 1] - starts_[line]);
 }
 
 QString ReportView::LineText(int line) const {
-    const std::string_view b = LineBytes(line);
+    const std::string b = LineBytes(line);
     if (IsAscii(b)) return QString::fromLatin1(b.data(), static_cast<qsizetype>(b.size()));
-    return SheetText(std::string(b));
+    return SheetText(b);
 }
 
 QString ReportView::Text() const {
@@ -83,7 +126,7 @@ QString ReportView::Text() const {
 }
 
 int ReportView::LineLength(int line) const {
-    const std::string_view b = LineBytes(line);
+    const std::string b = LineBytes(line);
     return IsAscii(b) ? static_cast<int>(b.size()) : static_cast<int>(LineText(line).size());
 }
 
@@ -371,6 +414,10 @@ void ReportView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void ReportView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == indexing_.timerId()) {
+        IndexMore();
+        return;
+    }
     if (event->timerId() != dragScroll_.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;

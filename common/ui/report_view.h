@@ -1,7 +1,7 @@
 // A read-only view of a long text report: the bytes are kept once with an index of line
-// starts, and only the lines on screen are decoded and painted, so a report of a million
-// lines opens at once. Caret, selection by mouse and keys, Ctrl+A and Ctrl+C as in a
-// read-only memo; no wrapping, both scroll bars.
+// starts, or read from the report's file as they are shown (SetFile), and only the lines on
+// screen are decoded and painted, so a report of millions of lines opens at once. Caret, selection by mouse and keys,
+// Ctrl+A and Ctrl+C as in a read-only memo; no wrapping, both scroll bars.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -15,6 +15,8 @@ class QMenu;
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/core/text_file_lines.h"
 
 class ReportView : public QAbstractScrollArea {
     Q_OBJECT
@@ -32,9 +34,18 @@ public:
     // Replaces the text with the lines of bytes: line i is bytes[starts[i], starts[i + 1]).
     void SetLines(std::string bytes, std::vector<std::size_t> starts);
     void AppendLine(std::string_view line);
+    // Replaces the text with `blankLines` empty lines and then the lines of the file, read as
+    // they are shown: its line ends are found while the event loop runs (the first screen at
+    // once), so neither the opening nor what is held grows with the file's length. The file
+    // stays open with the view: written over by name later, it still shows as it was. False,
+    // with only the empty lines, when it cannot be opened.
+    bool SetFile(const std::string& path, int blankLines = 0);
+    // Whether the line ends of the file are still being looked for, and all of them found now.
+    bool Indexing() const { return file_.IsOpen() && !file_.Done(); }
+    void FinishIndexing();
 
-    int LineCount() const { return static_cast<int>(starts_.size()) - 1; }
-    std::string_view LineBytes(int line) const;
+    int LineCount() const;
+    std::string LineBytes(int line) const;
     // A line as shown: UTF-8 when the line is valid UTF-8, else Latin-1.
     QString LineText(int line) const;
     // Every line as shown, joined by '\n'.
@@ -78,6 +89,8 @@ private:
     void EnsureVisible(Position at);
     void UpdateScrollBars();
     void NoteWidth(int line);
+    void IndexMore();
+    int MemoryLines() const { return static_cast<int>(starts_.size()) - 1; }
 
     std::string bytes_;
     std::vector<std::size_t> starts_{0};
@@ -88,5 +101,7 @@ private:
     bool dragging_ = false;
     QPoint dragPoint_;
     QBasicTimer dragScroll_;
+    TextFileLines file_;  // the lines after the ones in memory, when a file is shown
+    QBasicTimer indexing_;
     std::function<void(const QString&)> copyTarget_;
 };

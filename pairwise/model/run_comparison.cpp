@@ -42,7 +42,14 @@ void SetReferenceItems(const std::vector<int>& items, int nelChoice) {
 
 }  // namespace
 
+std::function<void(const std::string& step)> RunProgress;
+
+void ReportRunStep(const std::string& step) {
+    if (RunProgress) RunProgress(step);
+}
+
 void RunModels(int& status) {
+    ReportRunStep("Calculating: preferences");
     WriteReportHeader();
     if (Platform) Platform->Randomize();
     MaxSimulations = MaxSimulationsFor(ConfidenceLevel);
@@ -58,6 +65,7 @@ void RunModels(int& status) {
     AgreementAndConcordance();
     WriteScoresTable();
 
+    ReportRunStep("Calculating: models");
     FitBradleyTerry(NelValues, PreferenceCount, 0);
     BradleyTerryGoodnessOfFit();
     FitThurstoneC(ThurstoneCValues, PreferenceCount);
@@ -66,6 +74,7 @@ void RunModels(int& status) {
     WriteModelValues();
 
     if (ScaleTransformation) {
+        ReportRunStep("Calculating: scale transformation");
         TransformBradleyTerry(NelTransformed, NelValues);
         TransformThurstone(ThurstoneBLinear, ThurstoneBLog, ThurstoneBValues, ThurstoneBReversed, ThurstoneBMaps);
         TransformThurstone(ThurstoneCLinear, ThurstoneCLog, ThurstoneCValues, ThurstoneCReversed, ThurstoneCMaps);

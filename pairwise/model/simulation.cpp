@@ -2,12 +2,14 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "pairwise/model/checked_math.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/model/model_results.h"
 #include "pairwise/model/nel_model.h"
+#include "pairwise/model/run_comparison.h"
 #include "pairwise/model/thurstone.h"
 #include "platform/prompts.h"
 
@@ -164,7 +166,10 @@ void SimulateIntervals(const CalcVector& values, SimulatedModel model) {
     const CalcVector v = values;
     const int k = SimulationRank();
     if (k < 1 || k > s) throw std::out_of_range("confidence level leaves no simulated bound");
+    const std::string step = std::string("Calculating: intervals of ") +
+                             (model == SimulatedModel::Nel ? "NEL" : "Thurstone C") + ", simulation ";
     for (int run = 1; run <= s; ++run) {
+        ReportRunStep(step + std::to_string(run) + " of " + std::to_string(s));
         DrawSimulatedValues(SimulationDraws, v, model);
         SimulatedPreferenceCounts(simulatedCounts, SimulationDraws, model);
         if (model == SimulatedModel::Nel)

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "pairwise/model/calc_tables.h"
 #include "pairwise/model/proportions.h"
 #include "pairwise/model/report.h"
+#include "pairwise/model/run_comparison.h"
 
 namespace trindel {
 
@@ -84,6 +86,7 @@ void CountCircularTriads() {
     std::vector<std::uint8_t> times3;
     std::vector<std::uint8_t> once;
     for (int e = 1; e <= m; ++e) {
+        ReportRunStep("Calculating: circular triads, expert " + std::to_string(e) + " of " + std::to_string(m));
         items.clear();
         for (int i = 1; i <= n; ++i)
             if (Answered[i][e]) items.push_back(i);

@@ -16,6 +16,8 @@
 #include "common/core/io_error.h"
 #include "common/core/line_io.h"
 #include "common/core/text.h"
+#include "common/ui/input_hold.h"
+#include "common/ui/mdi_frame.h"
 #include "common/ui/report_view.h"
 #include "common/ui/sheet_grid.h"
 #include "pairwise/model/globals.h"
@@ -162,7 +164,25 @@ void TRunDlgFrm::ConfidenceIntervalsBoxClick() {
 }
 
 void TRunDlgFrm::RunButtonClick() {
-    if (RunCheck()) CreateRangeGraph(0);
+    // The run and the report's loading hold the window: what is clicked meanwhile is dropped,
+    // and the dialog's caption tells the step.
+    const InputHold hold;
+    const QString caption = windowTitle();
+    RunProgress = [this](const std::string& step) {
+        setWindowTitle(QString::fromStdString(step));
+        PaintNow(*this);
+    };
+    struct Restore {
+        TRunDlgFrm* dialog;
+        QString caption;
+        ~Restore() {
+            RunProgress = nullptr;
+            dialog->setWindowTitle(caption);
+        }
+    } restore{this, caption};
+    if (!RunCheck()) return;
+    ReportRunStep("Loading the report");
+    CreateRangeGraph(0);
 }
 
 bool TRunDlgFrm::RunCheck() {
@@ -284,38 +304,20 @@ void TRangeGraphWindow::Forget() {
 }
 
 void TRangeGraphWindow::LoadReport() {
-    // The report's bytes are held once: each line is cut in place and the view keeps the
-    // buffer with an index of line starts, the line ends split as ReadTextLines splits them.
-    std::string bytes = ReadFileBytes(CaseFile.CaseName + ".ouc");
-    if (bytes.empty()) return;
-    if (Memo1->LineCount() != 1 || !Memo1->LineBytes(0).empty()) {
-        for (const std::string& line : SplitTextLines(bytes)) AppendReportLine(line);
+    // The report is read as it is shown: its lines stay in the file, which the window keeps
+    // open, so a report of millions of lines opens at once and takes next to no memory.
+    const std::string path = CaseFile.CaseName + ".ouc";
+    if (Memo1->LineCount() == 1 && Memo1->LineBytes(0).empty()) {
+        if (!Memo1->SetFile(path, 1)) throw IoError::FromErrno(path);
         return;
     }
-    std::vector<std::size_t> starts;
-    starts.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 3);
-    starts.push_back(0);
-    starts.push_back(0);  // the memo's own empty first line
-    std::size_t kept = 0;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t lf = bytes.find('\n', start);
-        const std::size_t end = lf == std::string::npos ? bytes.size() : lf;
-        std::size_t stop = end;
-        if (stop > start && bytes[stop - 1] == '\r') --stop;
-        const std::size_t length = CharacterCutLength(std::string_view(bytes).substr(start, stop - start), 79);
-        if (kept != start) std::memmove(bytes.data() + kept, bytes.data() + start, length);
-        kept += length;
-        starts.push_back(kept);
-        start = lf == std::string::npos ? end : end + 1;
-    }
-    bytes.resize(kept);
-    if (kept < bytes.capacity() / 4 * 3) bytes.shrink_to_fit();
-    Memo1->SetLines(std::move(bytes), std::move(starts));
+    for (const std::string& line : ReadTextLines(path)) AppendReportLine(line);
 }
 
+// Every line is shown whole: a preference table of 100 or more experts is wider than 79
+// characters, and a cut number reads as another number.
 void TRangeGraphWindow::AppendReportLine(const std::string& line) {
-    Memo1->AppendLine(std::string_view(line).substr(0, CharacterCutLength(line, 79)));
+    Memo1->AppendLine(line);
 }
 
 std::vector<std::string> TRangeGraphWindow::Lines() const {

@@ -240,7 +240,7 @@ TEST_F(ResultsWindowTest, LinesShowAsUtf8OrLatin1) {
 namespace {
 
 // A case whose long name ends in a letter of two bytes where the report's banner is cut (at
-// 80 bytes in the file, at 79 in the window): the window shows the name's letters, never the
+// 80 bytes in the file): the window shows the name's letters as the file has them, never the
 // bytes of half a letter read as Latin-1.
 TEST_F(ResultsWindowTest, BannerOfALongNonAsciiCaseNameShowsWholeLetters) {
     const std::string o = "\xC3\xB8";  // o with stroke
@@ -251,7 +251,7 @@ TEST_F(ResultsWindowTest, BannerOfALongNonAsciiCaseNameShowsWholeLetters) {
     };
     const std::string x66(66, 'x'), x67(67, 'x');
     const std::vector<Case> cases = {
-        {x67 + o + "z", "Case name: " + x67 + o, "Case name: " + x67},
+        {x67 + o + "z", "Case name: " + x67 + o, "Case name: " + x67 + o},
         {x66 + o + o, "Case name: " + x66 + o, "Case name: " + x66 + o},
         {"R" + o + "dovre_" + std::string(59, 'x') + o + "z", "Case name: R" + o + "dovre_" + std::string(59, 'x'),
          "Case name: R" + o + "dovre_" + std::string(59, 'x')},
@@ -281,9 +281,9 @@ TEST_F(ResultsWindowTest, BannerOfALongNonAsciiCaseNameShowsWholeLetters) {
     }
 }
 
-// The report read in one piece splits and cuts its lines as they were read one by one: CR LF
-// and LF ends, a line longer than 79 bytes, an empty line, a last line without an end.
-TEST_F(ResultsWindowTest, LoadReportCutsEveryLineTo79Bytes) {
+// The report splits its lines as they were read one by one and shows each whole: CR LF and LF
+// ends, a line longer than 79 bytes, an empty line, a last line without an end.
+TEST_F(ResultsWindowTest, LoadReportShowsEveryLineWhole) {
     CaseFile.CaseName = "cut";
     const std::string longLine = std::string(78, 'x') + "yz tail";
     {
@@ -295,10 +295,52 @@ TEST_F(ResultsWindowTest, LoadReportCutsEveryLineTo79Bytes) {
     }
     auto* window = new TRangeGraphWindow(form->MdiArea);
     window->LoadReport();
-    const std::vector<std::string> want{"",    "first", std::string(78, 'x') + "y", "", "lf only", std::string(79, 'q'),
-                                        "last"};
+    window->Memo1->FinishIndexing();
+    const std::vector<std::string> want{"", "first", longLine, "", "lf only", std::string(79, 'q'), "last"};
     EXPECT_EQ(window->Lines(), want);
     EXPECT_EQ(window->Memo1->LineCount(), 7);
+    delete window;
+}
+
+// A long report opens at once: the window shows its first lines before it has read the rest,
+// finds the rest while the event loop runs, and reads a line only when it is shown, from the
+// file it opened (a later report written over it by name does not change it).
+TEST_F(ResultsWindowTest, ALongReportIsReadAsItIsShown) {
+    CaseFile.CaseName = "long";
+    constexpr int lines = 400000;  // about 20 MB
+    auto line = [](int i) {
+        return "Expert " + std::to_string(i) + std::string(40, '.') + " " + std::to_string(7 * i);
+    };
+    {
+        std::string bytes;
+        for (int i = 0; i < lines; ++i) bytes += line(i) + "\r\n";
+        std::FILE* f = std::fopen("long.ouc", "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    auto* window = new TRangeGraphWindow(form->MdiArea);
+    window->show();
+    window->LoadReport();
+    ReportView* memo = window->Memo1;
+    EXPECT_TRUE(memo->Indexing()) << "the whole report was read before the window showed";
+    ASSERT_GT(memo->LineCount(), 100);
+    EXPECT_EQ(memo->LineBytes(1), line(0));
+    {
+        std::FILE* f = std::fopen("long.ouc.new", "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("another report\r\n", f);
+        std::fclose(f);
+        ASSERT_EQ(std::rename("long.ouc.new", "long.ouc"), 0);
+    }
+    for (int spins = 0; memo->Indexing() && spins < 1000; ++spins) QApplication::processEvents();
+    EXPECT_FALSE(memo->Indexing());
+    ASSERT_EQ(memo->LineCount(), lines + 1);
+    for (int i : {0, 255, 256, 257, 123456, lines - 1}) EXPECT_EQ(memo->LineBytes(i + 1), line(i)) << i;
+    // Ctrl+End goes to the last line, as in any text view.
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(memo->CursorPosition().Line, lines);
     delete window;
 }
 

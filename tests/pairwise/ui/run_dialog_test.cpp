@@ -1,11 +1,15 @@
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "common/core/line_io.h"
 #include "common/core/text.h"
 #include "common/ui/report_view.h"
+#include "pairwise/model/run_comparison.h"
 #include "pairwise/model/workspace.h"
 #include "trindel_fixture.h"
 
@@ -29,6 +33,65 @@ protected:
     }
 };
 
+// While the run holds the window its dialog's caption tells the step, and what the user
+// clicks meanwhile (File in the menu bar, RUN again) is dropped instead of being run once the
+// run is over. The clicks are queued as the window system queues them, and come either at the
+// run's first step or before it starts.
+TEST_F(RunDialogTest, ARunShowsItsStepsAndDropsTheClicksMadeMeanwhile) {
+    for (const bool atFirstStep : {true, false}) {
+        SCOPED_TRACE(atFirstStep ? "clicks at the first step" : "clicks before the run");
+        TRunDlgFrm* dlg = OpenGoldenAndCalculate();
+        ASSERT_NE(dlg, nullptr);
+        Click(dlg->ConfidenceIntervalsBox);
+        ASSERT_TRUE(ConfidenceIntervals);
+        int runs = 0;
+        QObject::connect(dlg->RunButton, &QPushButton::clicked, [&runs] { ++runs; });
+        auto queueClicks = [this, dlg] {
+            QMenuBar* bar = form->menuBar();
+            for (QWidget* w : {static_cast<QWidget*>(bar), static_cast<QWidget*>(dlg->RunButton)}) {
+                const QPoint at = w == bar ? bar->actionGeometry(form->File1->menuAction()).center()
+                                           : w->rect().center();
+                for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                    QCoreApplication::postEvent(
+                        w,
+                        new QMouseEvent(t, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton,
+                                        t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier));
+            }
+        };
+        // The captions as the dialog shows them, caught when the window system is asked to show
+        // them (the title changes).
+        std::vector<std::string> captions;
+        QObject::connect(dlg, &QWidget::windowTitleChanged, [&captions, &queueClicks, atFirstStep](const QString& t) {
+            if (captions.empty() && atFirstStep) queueClicks();
+            captions.push_back(t.toStdString());
+        });
+        if (!atFirstStep) queueClicks();
+        QTest::mouseClick(dlg->RunButton, Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(runs, 1);
+        EXPECT_FALSE(form->File1->isVisible()) << "the File menu opened";
+        ASSERT_NE(ReportWindow, nullptr);
+        EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Run Parameters"));
+        ASSERT_FALSE(captions.empty());
+        EXPECT_EQ(captions.front(), "Calculating: preferences");
+        auto seen = [&captions](const std::string& c) {
+            return std::find(captions.begin(), captions.end(), c) != captions.end();
+        };
+        EXPECT_TRUE(seen("Calculating: circular triads, expert 1 of 3")) << captions.size();
+        EXPECT_TRUE(seen("Calculating: models"));
+        EXPECT_TRUE(seen("Calculating: intervals of NEL, simulation 50 of 50"));
+        EXPECT_TRUE(seen("Calculating: intervals of Thurstone C, simulation 1 of 50"));
+        EXPECT_TRUE(seen("Loading the report"));
+        EXPECT_EQ(captions.back(), "Run Parameters");
+        // Clicks are taken again once the run is over.
+        Click(dlg->ConfidenceIntervalsBox);
+        EXPECT_FALSE(ConfidenceIntervals);
+        EXPECT_FALSE(RunProgress);
+        dlg->close();
+        QApplication::processEvents();
+    }
+}
+
 // The whole way: the dialog's options, RUN, and the results window showing the report; the
 // flagged item and expert stay in the tables and out of the run.
 TEST_F(RunDialogTest, RunShowsTheReportOfTheCase) {
@@ -51,7 +114,7 @@ TEST_F(RunDialogTest, RunShowsTheReportOfTheCase) {
     EXPECT_EQ(ReportWindow, ItemsRangeGraph);
     EXPECT_EQ(ReportWindow->windowTitle(), QStringLiteral("Comparison Results "));
     std::vector<std::string> expected{""};
-    for (const std::string& line : ReadTextLines(Fixture("golden_case.ouc"))) expected.push_back(CutTo(line, 79));
+    for (const std::string& line : ReadTextLines(Fixture("golden_case.ouc"))) expected.push_back(line);
     EXPECT_EQ(ReportWindow->Lines(), expected);
     EXPECT_EQ(ReportWindow->Memo1->LineCount(), static_cast<int>(expected.size()));
     EXPECT_EQ(CountItems(), 5);
@@ -168,15 +231,18 @@ TEST_F(RunDialogTest, UncomparedItemIsReported) {
     EXPECT_EQ(ReportWindow, nullptr);
 }
 
-TEST_F(RunDialogTest, ReportLinesAreCutTo79Characters) {
+// A report line is shown whole whatever its length: with 100 or more experts the preference
+// table's lines are 85 characters, and a cut "63.0/144" read "63.0/14".
+TEST_F(RunDialogTest, ReportLinesAreShownWhole) {
     auto* window = new TRangeGraphWindow(form->MdiArea);
     window->AppendReportLine(std::string(79, 'a'));
-    window->AppendReportLine(std::string(80, 'b'));
+    window->AppendReportLine(std::string(84, 'b') + "4");
     window->AppendReportLine(std::string(120, 'c'));
-    const std::vector<std::string> expected{"", std::string(79, 'a'), std::string(79, 'b'), std::string(79, 'c')};
+    const std::vector<std::string> expected{"", std::string(79, 'a'), std::string(84, 'b') + "4",
+                                            std::string(120, 'c')};
     EXPECT_EQ(window->Lines(), expected);
     EXPECT_EQ(window->Memo1->Text().toStdString(),
-              "\n" + std::string(79, 'a') + "\n" + std::string(79, 'b') + "\n" + std::string(79, 'c'));
+              "\n" + std::string(79, 'a') + "\n" + std::string(84, 'b') + "4\n" + std::string(120, 'c'));
 }
 
 }  // namespace
