@@ -51,6 +51,7 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this
             if (row <= ChildSheetSlots && ChildSheets[row]) ChildSheets[row]->FormPaint();
         }
         SyncCursor();
+        FollowActiveExpert();
     };
     ExpertsGrid->OnDoubleClick = [this](int col, int row) {
         if (row < 1) return;
@@ -115,6 +116,23 @@ void TExpertsSheet::Apply(unsigned fx) {
     if (fx & EffectCopy) ExportSheet(nullptr, this, false, 2);
     if (fx & (EffectEditMenu | EffectRelayout | EffectEditorMode)) UpdateExpertsEditMenu();
     SyncCursor();
+    if (fx & EffectActiveExpert) FollowActiveExpert();
+}
+
+void TExpertsSheet::FollowActiveExpert() {
+    if (ExpertsSheetMode != ExpertsDataView || !ActiveExpert) return;
+    const int last = Core.LastOpenedRow;
+    TItemsSheet* shown = last > 0 && last <= ChildSheetSlots ? ChildSheets[last] : nullptr;
+    if (!shown || shown->IsGone() || shown->Core.Expert == ActiveExpert) return;
+    const int row = Core.FindExpRow();
+    if (Core.ExpertOfRow(row) != ActiveExpert || row < 1 || row > ChildSheetSlots ||
+        (ChildSheets[row] && ChildSheets[row] != shown))
+        return;
+    // The window keeps the slot of the row it shows, as opening it from that row would.
+    ChildSheets[last] = nullptr;
+    ChildSheets[row] = shown;
+    Core.LastOpenedRow = row;
+    shown->FollowActiveExpert();
 }
 
 void TExpertsSheet::KeyReleased(const SheetKey& key) {

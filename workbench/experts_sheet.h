@@ -56,6 +56,8 @@ protected:
 private:
     void SyncCursor();
     void Apply(unsigned effects);
+    // The open assessments window shows the expert of the current row as soon as it changes.
+    void FollowActiveExpert();
     void KeyReleased(const SheetKey& key);
     bool FormCloseQuery();
     bool CloseCase();

@@ -11,6 +11,30 @@
 
 namespace halvorine {
 
+void FitToLetters(std::string& text, int width) {
+    const auto follows = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    // A continuation byte that the character cut backs off from marks valid UTF-8 (Latin-1 text
+    // is shown and cut byte by byte).
+    std::size_t extra = 0;
+    const std::size_t first = std::find_if(text.begin(), text.end(), follows) - text.begin();
+    if (first < text.size() && CharacterCutLength(text, first) != first)
+        for (char c : text) extra += follows(c) ? 1 : 0;
+    if (extra == 0) {
+        FitToWidth(text, width);
+        return;
+    }
+    const std::size_t w = static_cast<std::size_t>(std::max(width, 0));
+    if (text.size() - extra > w) text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+    std::size_t letters = 0, end = 0;
+    while (end < text.size() && letters < w) {
+        ++end;
+        while (end < text.size() && follows(text[end])) ++end;
+        ++letters;
+    }
+    text.resize(end);
+    text.append(w - letters, ' ');
+}
+
 ExpertsUndoState ExpertsUndo;
 
 namespace {
@@ -248,7 +272,7 @@ std::string ExpertsSheetCore::ExpertsCellContents(int col, int row) const {
     if (ExpertsTextOutput) {
         int w = ExportWidth(col);
         if (w > 0)
-            FitToWidth(text, w);
+            FitToLetters(text, w);
         else if (text.empty())
             text = "      ";
     }
@@ -457,6 +481,7 @@ int ExpertsSheetCore::RecordExpertsUndo(UndoKind kind, int position, int count) 
     case UndoKind::Paste: {
         if (ExpertsUndo.Record.Kind != UndoKind::Cut) return 0;
         const UndoRecord cut = ExpertsUndo.Record;
+        ExpertsUndo.CutPosition = cut.Position;
         int moved = MoveExperts(position, cut.Position, cut.Position + cut.Count - 1, ExpertsUndo.Buffer);
         // Whatever found no room is not kept for a later paste.
         for (auto& e : ExpertsUndo.Buffer) FreeExpertSlot(e);
@@ -557,7 +582,26 @@ unsigned ExpertsSheetCore::UndoExperts() {
         !((r.Kind == UndoKind::Del || r.Kind == UndoKind::Cut) && ExpertsUndo.HoldsDecisionMakers))
         return EffectNone;
     if (r.Kind == UndoKind::None) return EffectNone;
-    if (r.Kind == UndoKind::Create || r.Kind == UndoKind::Paste) {
+    if (r.Kind == UndoKind::Paste) {
+        // The pasted rows go back to the cut buffer, where they were before the paste: Paste
+        // takes them again, and Undo Cut puts them back where they were cut from.
+        // The counters of before the cut stay with the record for its undo.
+        const int present = DataExpertsPresent();
+        if (host_) host_->CloseSheetsOfEntries(r.Position, r.Position + r.Count - 1);
+        DeleteExperts(r.Position, r.Position + r.Count - 1, ExpertTable, &ExpertsUndo.Buffer);
+        ShiftSlots(ExpertsUndo.Buffer, r.Position, ExpertsUndo.CutPosition, r.Count);
+        ExpertsUndo.Record = UndoRecord{UndoKind::Cut, ExpertsUndo.CutPosition, r.Count};
+        if (present <= r.Count) {
+            InsertExpert("", "", 1);
+            Cursor.Row = 1;
+        } else {
+            Cursor.Row = std::min(RowOfEntry(r.Position), GridRows() - 1);
+        }
+        Cursor.SelFirst = Cursor.SelLast = Cursor.Row;
+        if (TExpert* x = ExpertOfRow(Cursor.Row)) ActiveExpert = x;
+        return AfterRowsChanged();
+    }
+    if (r.Kind == UndoKind::Create) {
         for (int e = r.Position; e < r.Position + r.Count && e <= ExpertSlotCount; ++e)
             if (ExpertTable[e]) ExpertFreeing(ExpertTable[e].get());
         DeleteExperts(r.Position, r.Position + r.Count - 1, ExpertTable, nullptr);

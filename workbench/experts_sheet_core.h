@@ -12,6 +12,10 @@
 
 namespace halvorine {
 
+// FitToWidth by letters: a field of a text export holds `width` letters, however many bytes
+// each letter of a UTF-8 text takes, so that the columns line up.
+void FitToLetters(std::string& text, int width);
+
 // Views of the experts sheet (ExpertsSheetMode).
 constexpr int ExpertsDataView = 0;
 constexpr int ExpertsScoresView = 2;
@@ -58,6 +62,7 @@ struct ExpertsUndoState {
     int SavedExpertCount = 0;
     int SavedDecisionMakerCount = 0;
     bool HoldsDecisionMakers = false;
+    int CutPosition = 0;  // where the rows of a Paste were cut from
 };
 extern ExpertsUndoState ExpertsUndo;
 

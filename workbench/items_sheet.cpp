@@ -75,6 +75,7 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : QMdiSubWindow(nullpt
     HeaderInfoLabel->hide();
     ItemsGrid = new SheetGrid(&Core, body);
     ItemsGrid->setObjectName(QStringLiteral("ItemsGrid"));
+    ItemsGrid->viewport()->installEventFilter(this);
     layout->addWidget(HeaderInfoLabel);
     layout->addWidget(ItemsGrid, 1);
     setWidget(body);
@@ -244,6 +245,14 @@ void TItemsSheet::SetCursorRow(int row) {
     Apply(EffectCursor);
 }
 
+bool TItemsSheet::eventFilter(QObject* watched, QEvent* event) {
+    // The cells are drawn from the view as it is now (the run dialog switches it for every
+    // sheet at once): the caption is named from the same view whenever they are drawn, also
+    // in a window that is not active.
+    if (event->type() == QEvent::Paint && ItemsGrid && watched == ItemsGrid->viewport()) DrawItemsCaption();
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
 void TItemsSheet::DrawItemsCaption() {
     if (!gone_) setWindowTitle(SheetText(Core.Caption()));
 }
@@ -301,8 +310,23 @@ void TItemsSheet::FormActivate() {
         Apply(EffectCursor | EffectEditorMode);
     }
     ItemsGrid->Refresh();
+    // A new layout closed the cell: it opens again as the sheet was, whichever way the sheet
+    // came to the front.
+    if (ItemsGrid->EditorMode()) ItemsGrid->OpenEditor();
     UpdateItemsEditMenu();
     if (DistribDlgAccepted) DistribDlgAccepted = false;
+}
+
+void TItemsSheet::FollowActiveExpert() {
+    if (gone_ || Core.IsResultSheet || !Core.Expert || !ActiveExpert || ActiveExpert->IsDecisionMaker) return;
+    if (ActiveExpert == Core.Expert) return;
+    ItemsGrid->CloseEditor();
+    if (!Core.RetargetAssessments()) return;
+    DrawItemsCaption();
+    LayoutItemsSheet();
+    Core.Cursor.EditorOn = true;
+    Apply(EffectCursor | EffectEditorMode);
+    ItemsGrid->Refresh();
 }
 
 void TItemsSheet::FormPaint() {

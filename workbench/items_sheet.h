@@ -37,6 +37,9 @@ public:
     void DrawHeaderInfo();
     void DrawItemsCaption();
     void FormActivate();
+    // An assessments window that is not active shows ActiveExpert at once, so that what it
+    // shows when the user comes to it is what the keys edit there.
+    void FollowActiveExpert();
     void FormDeactivate();
     void FormPaint();
     // Row count again after the table changed elsewhere, cursor kept.
@@ -62,6 +65,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void SyncCursor();

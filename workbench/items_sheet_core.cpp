@@ -368,7 +368,7 @@ std::string ItemsSheetCore::ItemsCellContents(int col, int row) const {
     if (ItemsTextOutput) {
         int w = ExportWidth(col);
         if (w > 0)
-            FitToWidth(text, w);
+            FitToLetters(text, w);
         else if (text.empty())
             text = "    ";
     }
@@ -686,6 +686,7 @@ int ItemsSheetCore::RecordItemsUndo(UndoKind kind, int position, int count) {
     case UndoKind::Paste: {
         if (ItemsUndo.Record.Kind != UndoKind::Cut) return 0;
         const UndoRecord cut = ItemsUndo.Record;
+        ItemsUndo.CutPosition = cut.Position;
         int moved = MoveItems(position, cut.Position, cut.Position + cut.Count - 1, ItemsUndo.Buffer);
         // Whatever found no room is not kept for a later paste.
         for (int j = 1; j <= MaxItemCount; ++j)
@@ -765,7 +766,20 @@ unsigned ItemsSheetCore::DeleteItemRows(const SheetKey& key) {
 unsigned ItemsSheetCore::UndoItems() {
     const UndoRecord r = ItemsUndo.Record;
     if (r.Kind == UndoKind::None) return EffectNone;
-    if (r.Kind == UndoKind::Create || r.Kind == UndoKind::Paste) {
+    if (r.Kind == UndoKind::Paste) {
+        // The pasted rows go back to the cut buffer, where they were before the paste: Paste
+        // takes them again, and Undo Cut puts them back where they were cut from.
+        const int present = ItemsPresent();
+        DeleteItems(true, r.Position, r.Position + r.Count - 1, &ItemsUndo.Buffer, ItemTable);
+        ShiftSlots(ItemsUndo.Buffer, r.Position, ItemsUndo.CutPosition, r.Count);
+        ItemsUndo.Record = UndoRecord{UndoKind::Cut, ItemsUndo.CutPosition, r.Count};
+        if (present == r.Count) InsertItem("", "", 1);
+        Cursor.Row = std::clamp(r.Position, 1, GridRows() - 1);
+        Cursor.SelFirst = Cursor.SelLast = Cursor.Row;
+        ConstrainCursor();
+        return EffectRelayout | EffectRepaint | EffectCursor | EffectEditMenu | EffectItemsSheets;
+    }
+    if (r.Kind == UndoKind::Create) {
         for (int i = r.Position; i < r.Position + r.Count && i <= MaxItemCount; ++i)
             if (ItemTable[i]) ItemFreeing(ItemTable[i].get());
         DeleteItems(false, r.Position, r.Position + r.Count - 1, nullptr, ItemTable);

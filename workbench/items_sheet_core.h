@@ -21,6 +21,7 @@ constexpr int ItemsRobustnessView = 4;
 struct ItemsUndoState {
     UndoRecord Record;
     ItemTableType Buffer;
+    int CutPosition = 0;  // where the rows of a Paste were cut from
 };
 extern ItemsUndoState ItemsUndo;
 

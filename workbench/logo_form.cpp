@@ -15,6 +15,8 @@ TLogoForm::TLogoForm(QWidget* mainForm)
     setObjectName("LogoForm");
     setWindowTitle("Logo");
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // A picture to look at, not to type into: the keyboard stays with the main window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(640, 480);
 
     LogoImage = new QLabel(this);

@@ -6,8 +6,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -102,6 +104,44 @@ void ForwardToActiveSheet(TItemsSheet* realisations, OnExperts onExperts, OnItem
     }
 }
 
+// Every window and dialog the program shows takes the keyboard, and hands it back to the window
+// it came from when it goes. Without a window manager nobody else moves the keyboard: the keys
+// would go on landing in the window under the pointer (a sheet's open cell behind a dialog), and
+// a modal dialog would take none at all.
+class KeyboardFollowsWindows : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() != QEvent::Show && event->type() != QEvent::Hide) return false;
+        auto* w = qobject_cast<QWidget*>(object);
+        if (!w || !w->isWindow() || w->testAttribute(Qt::WA_ShowWithoutActivating)) return false;
+        const Qt::WindowType type = w->windowType();
+        if (type != Qt::Window && type != Qt::Dialog && type != Qt::Sheet) return false;
+        if (event->type() == QEvent::Show)
+            Activate(w, nullptr);
+        else if (QWidget* parent = w->parentWidget())
+            Activate(parent->window(), w);
+        return false;
+    }
+
+private:
+    // After the window is on the screen (the show, a modal dialog's loop, goes on first). When a
+    // window went (`gone`), the one it came from takes the keyboard only if nobody else has it.
+    static void Activate(QWidget* window, QWidget* gone) {
+        QPointer<QWidget> left(gone);
+        QTimer::singleShot(0, window, [window, left, gone] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!window->isVisible() || (modal && window != modal)) return;
+            QWidget* active = QApplication::activeWindow();
+            if (gone && active && active != window && (!left || active != gone)) return;
+            window->raise();
+            window->activateWindow();
+        });
+    }
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- construction
@@ -135,6 +175,7 @@ TMainForm::TMainForm(platform::Prompts* prompts) : TMainFrame(prompts, SettingsF
     FloatFormat = 'g';
 
     FollowActivation();
+    qApp->installEventFilter(new KeyboardFollowsWindows(this));
 }
 
 TMainForm::~TMainForm() {
@@ -334,9 +375,13 @@ void TMainForm::OpenCase() {
     // Nothing of an earlier case may be read into.
     FreeCase();
 
-    // A case that does not read leaves nothing behind: no half case for the next command.
+    // A case that does not read leaves nothing behind: no half case for the next command, and
+    // no name, so that no later Save (nor the settings file at exit) takes the refused file for
+    // the case's own and writes over it.
     auto failed = [&](const std::string& kind, const std::string& path, int line) {
         FreeCase();
+        CaseFile.CaseFileName.clear();
+        CaseFile.CaseName.clear();
         CaseFile.FileKinds[1].Modified = false;
         CaseFile.FileKinds[2].Modified = false;
         SetCaption(BaseCaption);

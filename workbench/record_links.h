@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "engine/globals.h"
 
@@ -28,7 +29,17 @@ void FreeExpertSlot(std::unique_ptr<TExpert>& slot);
 template <typename F>
 auto WithExpertsWatched(F&& routine) -> decltype(routine());
 
-// ---- implementation of the template ----
+// Moves the records in slots from..from+count-1 of a side table (an undo buffer) to slots
+// to..to+count-1, keeping their order.
+template <typename Table>
+void ShiftSlots(Table& side, int from, int to, int count) {
+    if (from == to || count <= 0) return;
+    std::vector<typename Table::value_type> held;
+    for (int k = 0; k < count; ++k) held.push_back(std::move(side[from + k]));
+    for (int k = 0; k < count; ++k) side[to + k] = std::move(held[k]);
+}
+
+// ---- implementation of the templates ----
 std::vector<const TExpert*> SnapshotExperts();
 void ReportVanishedExperts(const std::vector<const TExpert*>& before);
 

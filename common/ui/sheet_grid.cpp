@@ -346,6 +346,12 @@ void SheetGrid::focusInEvent(QFocusEvent* event) {
         editorPending_ = false;
         if (editorMode_) OpenEditor();
     }
+    // However the window came to the front (a click, its title bar, the Window menu), the keys
+    // go to the open cell as after a click on it: End moves in the text instead of leaving it
+    // selected for the next letter to replace.
+    if (EditorOpen())
+        for (QLineEdit* e : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+            if (!e->isHidden()) e->setFocus(event->reason());
 }
 
 void SheetGrid::CloseEditor() {
@@ -530,7 +536,15 @@ bool SheetGrid::TakeRelease(QKeyEvent* event) {
 }
 
 void SheetGrid::HandleRelease(QKeyEvent* event) {
-    if (TakeRelease(event) && OnKeyRelease) OnKeyRelease(ToSheetKey(event));
+    if (!TakeRelease(event) || !OnKeyRelease) return;
+    const bool wasOpen = EditorOpen();
+    const SheetKey key = ToSheetKey(event);
+    OnKeyRelease(key);
+    // Home or End that opened the cell leave the caret at the start or end of its text, as they
+    // would in an open cell, not the whole text selected for the next letter to replace.
+    if (wasOpen || !EditorOpen() || (key.Code != vk::Home && key.Code != vk::End)) return;
+    for (QLineEdit* e : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+        if (!e->isHidden()) e->setCursorPosition(key.Code == vk::End ? static_cast<int>(e->text().size()) : 0);
 }
 
 void SheetGrid::keyPressEvent(QKeyEvent* event) {

@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -62,6 +63,19 @@ QStringList QtNameFilters(const std::string& filter) {
         // Simplified as QFileDialog stores its filters, so that a filter given back compares equal.
         QString description = QStringFromBytes(parts[i]).simplified();
         if (description.isEmpty()) description = QStringFromBytes(parts[i + 1]).simplified();
+        // A description that already names its patterns in brackets at its end ("Files (.dtt)",
+        // "Files (*.rgi)") gets them there once, in the form the dialog filters by.
+        if (description.endsWith(QLatin1Char(')'))) {
+            const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+            if (open >= 0) {
+                QStringList named = description.mid(open + 1, description.size() - open - 2)
+                                        .split(QRegularExpression(QStringLiteral("[\\s;,]+")), Qt::SkipEmptyParts);
+                for (QString& n : named)
+                    if (!n.startsWith(QLatin1Char('*'))) n.prepend(QLatin1Char('*'));
+                if (named == patterns) description = description.left(open).trimmed();
+            }
+        }
+        if (description.isEmpty()) description = patterns.join(' ');
         result << description + QStringLiteral(" (") + patterns.join(' ') + QStringLiteral(")");
     }
     return result;

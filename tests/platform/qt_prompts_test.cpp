@@ -30,9 +30,16 @@ TEST(QtNameFilters, ConvertsDescriptionPatternPairs) {
         std::string filter;
         QStringList expected;
     } cases[] = {
+        // A description that names its patterns already names them once.
         {"Expert Assessment  Files (.dtt)|*.dtt|Item Realizations Files (.rls)|*.rls",
-         {"Expert Assessment Files (.dtt) (*.dtt)", "Item Realizations Files (.rls) (*.rls)"}},
-        {"Output files (*.dis)|*.dis", {"Output files (*.dis) (*.dis)"}},
+         {"Expert Assessment Files (*.dtt)", "Item Realizations Files (*.rls)"}},
+        {"Output files (*.dis)|*.dis", {"Output files (*.dis)"}},
+        {"RangeGraph files (*.rgi)|*.rgi", {"RangeGraph files (*.rgi)"}},
+        {"Case files (.dtt, .rls)|*.dtt;*.rls", {"Case files (*.dtt *.rls)"}},
+        {"(*.txt)|*.txt", {"*.txt (*.txt)"}},
+        // Brackets that name something else stay part of the description.
+        {"Old files (1998)|*.old", {"Old files (1998) (*.old)"}},
+        {"Text (.txt)|*.dat", {"Text (.txt) (*.dat)"}},
         {"Case files|*.dtt;*.rls", {"Case files (*.dtt *.rls)"}},
         {"Case files|*.dtt; *.rls ;", {"Case files (*.dtt *.rls)"}},
         {"All files|*.*", {"All files (*)"}},
@@ -146,14 +153,14 @@ TEST_F(QtFileDialog, OpenStartsOnTheFilterAndFileGiven) {
     EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
     EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
     EXPECT_EQ(dialog.nameFilters(), platform::QtNameFilters(choice.Filter));
-    EXPECT_EQ(dialog.selectedNameFilter(), "Item Realizations Files (.rls) (*.rls)");
+    EXPECT_EQ(dialog.selectedNameFilter(), "Item Realizations Files (*.rls)");
     // The folder of the remembered case wins over the initial folder.
     EXPECT_EQ(dialog.directory().absolutePath(), QString::fromStdString(cases.string()));
 
     choice.FilterIndex = 1;  // its description has a double blank
     QFileDialog first;
     platform::ConfigureFileDialog(first, choice, false);
-    EXPECT_EQ(first.selectedNameFilter(), "Expert Assessment Files (.dtt) (*.dtt)");
+    EXPECT_EQ(first.selectedNameFilter(), "Expert Assessment Files (*.dtt)");
 }
 
 TEST_F(QtFileDialog, SaveTakesDefaultExtAndOverwritePrompt) {
@@ -172,7 +179,7 @@ TEST_F(QtFileDialog, SaveTakesDefaultExtAndOverwritePrompt) {
         EXPECT_EQ(dialog.fileMode(), QFileDialog::AnyFile);
         EXPECT_EQ(dialog.defaultSuffix(), "dis");
         EXPECT_EQ(dialog.testOption(QFileDialog::DontConfirmOverwrite), !prompt);
-        EXPECT_EQ(dialog.selectedNameFilter(), "Output files (*.dis) (*.dis)");
+        EXPECT_EQ(dialog.selectedNameFilter(), "Output files (*.dis)");
         EXPECT_EQ(dialog.directory().absolutePath(), QString::fromStdString((root_ / "here").string()));
     }
 }

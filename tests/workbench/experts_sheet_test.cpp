@@ -105,11 +105,12 @@ TEST_F(ExpertsSheetTest, CutThenPasteTwicePastesOnce) {
     Key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(testcase::ExpertIds(), (Texts{"Bo", "Cleo", "Anna"}));
 
-    // Undoing the paste removes the pasted rows for good.
+    // Undoing the paste gives the rows back to the cut buffer; the next undo undoes the cut.
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(testcase::ExpertIds(), (Texts{"Bo", "Cleo"}));
+    EXPECT_EQ(ExpertsUndo.Record.Kind, UndoKind::Cut);
     Key(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(testcase::ExpertIds(), (Texts{"Bo", "Cleo"}));
+    EXPECT_EQ(testcase::ExpertIds(), (Texts{"Anna", "Bo", "Cleo"}));
 }
 
 TEST_F(ExpertsSheetTest, PasteWithNothingCutInsertsNothingAndKeepsTheRecord) {

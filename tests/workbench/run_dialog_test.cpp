@@ -660,6 +660,25 @@ TEST_F(RunDialogTest, LossesOfADataExpert) {
     EXPECT_EQ(ChildSheets[1]->windowTitle().toStdString(), "Bilinear losses of quantile estimates for the Expert: A");
 }
 
+// A window the run dialog leaves behind names what it shows after the next run, active or not.
+TEST_F(RunDialogTest, AnInactiveWindowsCaptionFollowsItsViewAfterARobustnessRun) {
+    TRunDlgFrm* d = OpenDialog();
+    d->RunButtonClick();
+    d->UpdateExperts(ExpertsDataView);
+    ActiveExpert = ExpertTable[1].get();
+    experts->ExpertsGrid->SetCursor(1, 1);
+    d->DBLossButton->click();
+    TItemsSheet* sheet = ChildSheets[1];
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_EQ(sheet->windowTitle().toStdString(), "Bilinear losses of quantile estimates for the Expert: A");
+    d->RobItButton->click();
+    QApplication::processEvents();
+    ASSERT_EQ(ChildSheets[1], sheet);
+    EXPECT_NE(area->activeSubWindow(), sheet);
+    ASSERT_NE(sheet->Core.CurrentView(), ItemsSheetCore::View::Loss);
+    EXPECT_EQ(sheet->windowTitle().toStdString(), "Assessments for the Expert: A");
+}
+
 TEST_F(RunDialogTest, RangeGraphsAreMadeAfreshForNewResults) {
     std::vector<int> made;
     Services().CreateRangeGraph = [&made](QMdiArea* a, int kind) -> QMdiSubWindow* {
