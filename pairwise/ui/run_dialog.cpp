@@ -303,7 +303,7 @@ void TRangeGraphWindow::LoadReport() {
         const std::size_t end = lf == std::string::npos ? bytes.size() : lf;
         std::size_t stop = end;
         if (stop > start && bytes[stop - 1] == '\r') --stop;
-        const std::size_t length = CharacterCutLength(std::string_view(bytes).substr(start, stop - start), 79);
+        const std::size_t length = stop - start;
         if (kept != start) std::memmove(bytes.data() + kept, bytes.data() + start, length);
         kept += length;
         starts.push_back(kept);
@@ -315,7 +315,9 @@ void TRangeGraphWindow::LoadReport() {
 }
 
 void TRangeGraphWindow::AppendReportLine(const std::string& line) {
-    Memo1->AppendLine(std::string_view(line).substr(0, CharacterCutLength(line, 79)));
+    // Every line whole: the preference tables of a case with 100 experts or more are wider than
+    // 79 characters, and a cut "63.0/144" reads as another number.
+    Memo1->AppendLine(line);
 }
 
 std::vector<std::string> TRangeGraphWindow::Lines() const {

@@ -30,7 +30,7 @@ protected:
         EXPECT_NE(ReportWindow, nullptr);
         if (!ReportWindow) return nullptr;
         expected = {""};
-        for (const std::string& line : ReadTextLines("golden_case.ouc")) expected.push_back(CutTo(line, 79));
+        for (const std::string& line : ReadTextLines("golden_case.ouc")) expected.push_back(line);
         return ReportWindow->Memo1;
     }
 
@@ -240,8 +240,7 @@ TEST_F(ResultsWindowTest, LinesShowAsUtf8OrLatin1) {
 namespace {
 
 // A case whose long name ends in a letter of two bytes where the report's banner is cut (at
-// 80 bytes in the file, at 79 in the window): the window shows the name's letters, never the
-// bytes of half a letter read as Latin-1.
+// 80 bytes in the file): the window shows the banner as the file has it, letters whole.
 TEST_F(ResultsWindowTest, BannerOfALongNonAsciiCaseNameShowsWholeLetters) {
     const std::string o = "\xC3\xB8";  // o with stroke
     struct Case {
@@ -251,7 +250,7 @@ TEST_F(ResultsWindowTest, BannerOfALongNonAsciiCaseNameShowsWholeLetters) {
     };
     const std::string x66(66, 'x'), x67(67, 'x');
     const std::vector<Case> cases = {
-        {x67 + o + "z", "Case name: " + x67 + o, "Case name: " + x67},
+        {x67 + o + "z", "Case name: " + x67 + o, "Case name: " + x67 + o},
         {x66 + o + o, "Case name: " + x66 + o, "Case name: " + x66 + o},
         {"R" + o + "dovre_" + std::string(59, 'x') + o + "z", "Case name: R" + o + "dovre_" + std::string(59, 'x'),
          "Case name: R" + o + "dovre_" + std::string(59, 'x')},
@@ -281,11 +280,14 @@ TEST_F(ResultsWindowTest, BannerOfALongNonAsciiCaseNameShowsWholeLetters) {
     }
 }
 
-// The report read in one piece splits and cuts its lines as they were read one by one: CR LF
-// and LF ends, a line longer than 79 bytes, an empty line, a last line without an end.
-TEST_F(ResultsWindowTest, LoadReportCutsEveryLineTo79Bytes) {
+// The report read in one piece splits its lines as they were read one by one and shows each
+// whole: CR LF and LF ends, a preference-table line of 85 characters (100 experts or more), an
+// empty line, a last line without an end. Before, the window cut lines at 79: "63.0/144" showed
+// as "63.0/14".
+TEST_F(ResultsWindowTest, LoadReportShowsEveryLineWhole) {
     CaseFile.CaseName = "cut";
-    const std::string longLine = std::string(78, 'x') + "yz tail";
+    const std::string longLine = "   Birch  " + std::string(57, ' ') + "63.0/144   136.0/145";
+    ASSERT_EQ(longLine.size(), 87u);
     {
         std::FILE* f = std::fopen("cut.ouc", "wb");
         ASSERT_NE(f, nullptr);
@@ -293,13 +295,19 @@ TEST_F(ResultsWindowTest, LoadReportCutsEveryLineTo79Bytes) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
-    auto* window = new TRangeGraphWindow(form->MdiArea);
-    window->LoadReport();
-    const std::vector<std::string> want{"",    "first", std::string(78, 'x') + "y", "", "lf only", std::string(79, 'q'),
-                                        "last"};
-    EXPECT_EQ(window->Lines(), want);
-    EXPECT_EQ(window->Memo1->LineCount(), 7);
-    delete window;
+    for (const bool appended : {false, true}) {
+        SCOPED_TRACE(appended ? "line by line" : "in one piece");
+        auto* window = new TRangeGraphWindow(form->MdiArea);
+        window->LoadReport();
+        if (appended) window->LoadReport();  // the memo holds lines: the second load appends
+        std::vector<std::string> want{"", "first", longLine, "", "lf only", std::string(79, 'q'), "last"};
+        if (appended) {
+            const std::vector<std::string> again(want.begin() + 1, want.end());
+            want.insert(want.end(), again.begin(), again.end());
+        }
+        EXPECT_EQ(window->Lines(), want);
+        delete window;
+    }
 }
 
 }  // namespace

@@ -168,15 +168,15 @@ TEST_F(RunDialogTest, UncomparedItemIsReported) {
     EXPECT_EQ(ReportWindow, nullptr);
 }
 
-TEST_F(RunDialogTest, ReportLinesAreCutTo79Characters) {
+TEST_F(RunDialogTest, ReportLinesAreShownWhole) {
     auto* window = new TRangeGraphWindow(form->MdiArea);
     window->AppendReportLine(std::string(79, 'a'));
     window->AppendReportLine(std::string(80, 'b'));
     window->AppendReportLine(std::string(120, 'c'));
-    const std::vector<std::string> expected{"", std::string(79, 'a'), std::string(79, 'b'), std::string(79, 'c')};
+    const std::vector<std::string> expected{"", std::string(79, 'a'), std::string(80, 'b'), std::string(120, 'c')};
     EXPECT_EQ(window->Lines(), expected);
     EXPECT_EQ(window->Memo1->Text().toStdString(),
-              "\n" + std::string(79, 'a') + "\n" + std::string(79, 'b') + "\n" + std::string(79, 'c'));
+              "\n" + std::string(79, 'a') + "\n" + std::string(80, 'b') + "\n" + std::string(120, 'c'));
 }
 
 }  // namespace
