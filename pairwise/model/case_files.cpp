@@ -104,6 +104,10 @@ CaseFilePaths CaseFileNames(const std::string& chosen) {
         paths.ItemsFile = name;
         paths.ExpertDataFile = base + CaseFile.FileKinds[1].Ext.str();
     }
+    // A case made on another system may spell its extensions in upper case: an existing file
+    // of the pair is named as it is spelt on disk.
+    for (std::string* path : {&paths.ItemsFile, &paths.ExpertDataFile})
+        if (std::string found = platform::FileInAnyLetterCase(*path); !found.empty()) *path = found;
     return Recovered(paths);
 }
 
@@ -119,7 +123,8 @@ void QuerySaveCase(int kind, bool& canClose) {
 
     const CaseFilePaths named = CaseFileNames(CaseFile.CaseFileName);
     const std::string& path = kind == 1 ? named.ExpertDataFile : named.ItemsFile;
-    const std::string text = "Contents of the case file " + UpperCaseAscii(path) + " has been changed. Save it?";
+    // The path as spelt: an upper-cased one names no file on a case-sensitive system.
+    const std::string text = "Contents of the case file " + path + " has been changed. Save it?";
     const platform::Answer answer = Platform->Message(platform::MessageKind::Warning, text,
                                                       platform::Buttons::YesNoCancel);
 

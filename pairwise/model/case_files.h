@@ -21,9 +21,10 @@ struct CaseFilePaths {
 // From the file the user picked: a file name of 3 characters or fewer, or without a '.' in
 // its last 4, gets ".iy"; a picked expert data file (".ey" in any case) gives the items file
 // beside it, anything else is the items file and gives the expert data file beside it. Only
-// the file name is looked at, never the folders. Every open and save of a case names its files
-// here: a save of the pair killed between its renames is finished (or, failing that, undone)
-// first, and a message says so.
+// the file name is looked at, never the folders. A file of the pair that does not exist as
+// spelt, but does in another letter case in its folder, is given in the spelling found. Every
+// open and save of a case names its files here: a save of the pair killed between its renames
+// is finished (or, failing that, undone) first, and a message says so.
 CaseFilePaths CaseFileNames(const std::string& chosen);
 
 // Saves the case's two files as one: the expert data file and the items file, both when

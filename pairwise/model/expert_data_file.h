@@ -20,10 +20,14 @@ bool ParseExpertDataHeader(const std::string& line);
 // One data line; false when the line cannot be taken (see the reader).
 bool ParseExpertDataLine(const std::string& line);
 
-// The largest expert data file read: a full table (1000 experts, each with a line of about
-// 2150 bytes for each of 1000 items) takes about 2 GiB; a file twice that is refused
-// (IoError) before it is read.
-constexpr std::size_t MaxExpertDataFileBytes = std::size_t{4} << 30;
+// The largest expert data file read: a full table, 1000 experts with a line for each of 1000
+// items, each line its 39 columns, 1000 answers of 2 bytes and its line end (2041 bytes), plus
+// each item's name once (61) and on each expert's first line an item name field, the expert's
+// name and flag (113), and the header. Anything larger holds no case the tables can take and is
+// refused (IoError) before it is read: a file of 2 GiB is.
+constexpr std::size_t MaxExpertDataFileBytes = std::size_t{1000} * 1000 * (39 + 2 * 1000 + 2) + std::size_t{1000} * 61 +
+                                               std::size_t{1000} * (61 + 50 + 2) + 64;
+static_assert(MaxExpertDataFileBytes < (std::size_t{2} << 30));
 
 // The longest line read: a written line of 1000 answers has about 2150 bytes. A longer line is
 // refused with its number before it is copied.

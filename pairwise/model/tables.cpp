@@ -362,19 +362,29 @@ bool MakeIdsUnique(Table& table, int last, bool (*isAutomatic)(const std::string
     };
     for (int k = 1; k <= last; ++k)
         if (table[k] && isAutomatic(table[k]->Id)) assign(table[k].get(), defaultId(k));
+    auto takenByAnother = [&](int k, const std::string& id) {
+        for (int j = 1; j <= last; ++j)
+            if (j != k && table[j] && SameTextNoCase(table[j]->Id, id)) return true;
+        return false;
+    };
     for (int k = 1; k <= last; ++k) {
         if (!table[k]) continue;
         bool repeat = table[k]->Id.empty();
         for (int j = 1; j < k && !repeat; ++j)
             if (table[j] && SameTextNoCase(table[j]->Id, table[k]->Id)) repeat = true;
-        if (repeat) assign(table[k].get(), defaultId(k));
+        if (!repeat) continue;
+        // The position's automatic id may be a user's id in other letters ("_ITEM  3"): the next
+        // free number then.
+        std::string id = defaultId(k);
+        for (int n = k + 1; takenByAnother(k, id) && n <= 2 * last + 1; ++n) id = defaultId(n);
+        assign(table[k].get(), id);
     }
     return changed;
 }
 
-// In any letter case, so that no automatic id made here can repeat an id written in capitals.
+// Only ids beginning "_item" exactly are the program's own: "_Item A" is the user's.
 bool IsAutomaticItemId(const std::string& id) {
-    return StartsWith(UpperCaseAscii(id), "_ITEM");
+    return StartsWith(id, "_item");
 }
 
 bool IsAutomaticExpertId(const std::string& id) {

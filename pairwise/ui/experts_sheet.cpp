@@ -39,8 +39,13 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this
         ExpertsGrid->SetCursor(1, std::max(1, row));
         RowChanged();
     };
-    ExpertsGrid->OnMouseUp = [this](Qt::MouseButton, int, int row) {
-        if (row >= 1) RowChanged();
+    // The cell clicked is the current one, whatever came between press and release: the
+    // sheet's activation on the press puts the cursor on the active expert's row.
+    ExpertsGrid->OnMouseUp = [this](Qt::MouseButton button, int col, int row) {
+        if (row < 1) return;
+        if (button == Qt::LeftButton && col >= 1 && (row != ExpertsGrid->Row() || col != ExpertsGrid->Col()))
+            ExpertsGrid->SetCursor(std::clamp(col, 1, 2), row);
+        RowChanged();
     };
     // Any data row, the cell under an open editor included.
     ExpertsGrid->OnDoubleClick = [this](int col, int row) {
@@ -68,6 +73,9 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this
 }
 
 TExpertsSheet::~TExpertsSheet() {
+    // The grid is a child window and goes after Core: it lets go of the core first, and its open
+    // editor, dropped without being stored, cannot write into a core that is gone.
+    ExpertsGrid->Model()->SetSource(nullptr);
     disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
     if (ExpertsSheet == this) ExpertsSheet = nullptr;
 }
@@ -99,7 +107,10 @@ void TExpertsSheet::Apply(unsigned fx) {
     if (fx & EffectActiveExpert) RowChanged();
     if (fx & EffectFilterCheck && MainForm) MainForm->EnableFiltering1->setChecked(ExpertsFilterEnabled);
     if (fx & EffectCopy) ExportSheet(nullptr, this, false, 2);
-    if (ExpertsGrid->EditorMode()) ExpertsGrid->OpenEditor();
+    if (ExpertsGrid->EditorMode()) {
+        ExpertsGrid->OpenEditor();
+        if (fx & EffectEditorMode) static_cast<TPairGrid*>(ExpertsGrid)->CaretToEnd();
+    }
     if (fx & (EffectEditMenu | EffectRelayout | EffectEditorMode)) UpdateExpertsEditMenu();
     if (MainForm) MainForm->UpdateMenuItems();
     SyncCursor();
@@ -285,10 +296,10 @@ void TExpertsSheet::OpenExpertItemsSheet() {
 
 // ---------------------------------------------------------------- closing
 
-bool TExpertsSheet::FormCloseQuery() {
+bool TExpertsSheet::FormCloseQuery(bool atOnce) {
     // Text still open in a cell is typed text: the question below must know of it.
     ExpertsGrid->StoreEditor();
-    if (!isMinimized()) {
+    if (!atOnce && !CloseForCommand && !isMinimized()) {
         showMinimized();
         return false;
     }

@@ -39,8 +39,10 @@ public:
     void SetExpertsEditorMode(bool on);
     void ToggleExpertsEditorMode();
 
-    // The save question decides only once the sheet is minimised.
-    bool FormCloseQuery();
+    // The save question decides only once the sheet is minimised, unless the close is a step
+    // of a command of the frame (Open, New, Close All, Exit), which then asks at once.
+    bool FormCloseQuery(bool atOnce = false);
+    bool CloseForCommand = false;
 
     // ExpertsSheetHost
     void CloseSheetsOfRows(int first, int last) override;

@@ -66,7 +66,10 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TPairExpert* expert) : QMdiSubWindow(nu
         if (!IsComparisons()) {
             ItemsGrid->SetEditorMode(!ItemsGrid->EditorMode());
             ItemsGrid->SetCursor(std::max(1, ItemsGrid->Col()), std::max(1, row));
-            if (!ItemsGrid->EditorMode()) ItemsGrid->SelectRows(std::max(1, row), std::max(1, row));
+            if (!ItemsGrid->EditorMode())
+                ItemsGrid->SelectRows(std::max(1, row), std::max(1, row));
+            else
+                static_cast<TPairGrid*>(ItemsGrid)->CaretToEnd();
             UpdateItemsEditMenu();
             if (MainForm) MainForm->UpdateMenuItems();
         }
@@ -96,6 +99,9 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TPairExpert* expert) : QMdiSubWindow(nu
 }
 
 TItemsSheet::~TItemsSheet() {
+    // The grid is a child window and goes after Core: it lets go of the core first, and its open
+    // editor, dropped without being stored, cannot write into a core that is gone.
+    ItemsGrid->Model()->SetSource(nullptr);
     disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
     for (TItemsSheet*& s : ChildSheets)
         if (s == this) s = nullptr;
@@ -134,7 +140,10 @@ void TItemsSheet::Apply(unsigned fx) {
     if (fx & EffectRunDialog) RecheckRunDialogs();
     if (fx & EffectFilterCheck && MainForm) MainForm->EnableFiltering1->setChecked(ItemsFilterEnabled);
     if (fx & EffectCopy) ExportSheet(this, nullptr, true, 2);
-    if (ItemsGrid->EditorMode()) ItemsGrid->OpenEditor();
+    if (ItemsGrid->EditorMode()) {
+        ItemsGrid->OpenEditor();
+        if (fx & EffectEditorMode) static_cast<TPairGrid*>(ItemsGrid)->CaretToEnd();
+    }
     if (fx & (EffectEditMenu | EffectRelayout | EffectEditorMode)) UpdateItemsEditMenu();
     if (MainForm) MainForm->UpdateMenuItems();
     SyncCursor();

@@ -169,10 +169,37 @@ void TMainForm::RepaintChildren() {
 
 // ---------------------------------------------------------------- case operations
 
+bool TMainForm::ChildrenAgreeToClose() {
+    QList<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* w : OpenChildren()) children.push_back(w);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        QMdiSubWindow* w = *it;
+        if (!w || w->isHidden()) continue;
+        bool agrees = true;
+        if (auto* experts = qobject_cast<TExpertsSheet*>(w))
+            agrees = experts->FormCloseQuery(true);
+        else if (auto* items = qobject_cast<TItemsSheet*>(w))
+            agrees = items->FormCloseQuery();
+        if (!agrees) return false;
+    }
+    return true;
+}
+
 bool TMainForm::CloseChildren() {
     // Text still open in a cell is typed text: the save questions must know of it.
     SheetGrid::StoreEditors(MdiArea);
+    // A command runs to its end once its questions are answered Yes or No; only Cancel stops
+    // it, before anything closed. The experts sheet does not stop it by minimising itself.
+    if (!ChildrenAgreeToClose()) return false;
     CloseRunDialogs();
+    QPointer<TExpertsSheet> experts = ExpertsSheet;
+    if (experts) experts->CloseForCommand = true;
+    struct Back {
+        QPointer<TExpertsSheet>& experts;
+        ~Back() {
+            if (experts) experts->CloseForCommand = false;
+        }
+    } back{experts};
     bool refused = false;
     QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow* w : OpenChildren()) children.push_back(w);
@@ -232,34 +259,52 @@ void TMainForm::OpenCase() {
     ItemCount = 0;
     // What an earlier open left half read must not pass for this case.
     FreeCase();
-    if (FileExists(names.ItemsFile)) {
-        SetCaption("Reading " + CaseFile.FileKinds[2].Kind.str() + " file...");
+    // A refused open, also one a reader ends by raising, leaves no name that a later Save would
+    // write over (what was read stays, for the Experts and Items commands), and the caption
+    // says that no file is being read.
+    auto forget = [this] {
+        ActiveExpert = nullptr;
+        CaseFile.FileKinds[1].Modified = CaseFile.FileKinds[2].Modified = false;
+        CaseFile.CaseFileName.clear();
+        CaseFile.CaseName.clear();
+        SetCaption(BaseCaption);
+    };
+    struct OnRaise {
+        decltype(forget)& undo;
+        bool done = false;
+        ~OnRaise() {
+            if (!done) undo();
+        }
+    } onRaise{forget};
+    auto refuse = [&](const TFileKind& kind, const std::string& path, int line) {
+        onRaise.done = true;
+        forget();
+        ShowLoadError(kind.Kind.str(), path, line);
+    };
+    // Without its items file the case cannot be opened: the missing file is named.
+    if (!FileExists(names.ItemsFile)) return refuse(CaseFile.FileKinds[2], names.ItemsFile, 1);
+    SetCaption("Reading " + CaseFile.FileKinds[2].Kind.str() + " file...");
+    repaint();
+    int n = 0;
+    {
+        platform::BusyCursor busy(*Platform);
+        n = ReadItemsFile(names.ItemsFile);
+    }
+    if (n != 0) return refuse(CaseFile.FileKinds[2], names.ItemsFile, n);
+    if (FileExists(names.ExpertDataFile)) {
+        SetCaption("Reading " + CaseFile.FileKinds[1].Kind.str() + " file...");
         repaint();
-        int n = 0;
         {
             platform::BusyCursor busy(*Platform);
-            n = ReadItemsFile(names.ItemsFile);
+            n = ReadExpertDataFile(names.ExpertDataFile);
         }
-        if (n != 0) {
-            ShowLoadError(CaseFile.FileKinds[2].Kind.str(), names.ItemsFile, n);
-            return;
-        }
-        if (FileExists(names.ExpertDataFile)) {
-            SetCaption("Reading " + CaseFile.FileKinds[1].Kind.str() + " file...");
-            repaint();
-            {
-                platform::BusyCursor busy(*Platform);
-                n = ReadExpertDataFile(names.ExpertDataFile);
-            }
-            if (n != 0) {
-                ShowLoadError(CaseFile.FileKinds[1].Kind.str(), names.ExpertDataFile, n);
-                return;
-            }
-            ActiveExpert = ExpertTable[1].get();
-            CreateExpertsSheet();
-        } else {
-            CreateItemsSheet();
-        }
+        if (n != 0) return refuse(CaseFile.FileKinds[1], names.ExpertDataFile, n);
+        onRaise.done = true;
+        ActiveExpert = ExpertTable[1].get();
+        CreateExpertsSheet();
+    } else {
+        onRaise.done = true;
+        CreateItemsSheet();
     }
     SetCaption(CaseFile.CaseName + ": " + BaseCaption);
     repaint();
@@ -412,18 +457,11 @@ void TMainForm::FileCloseItemClick() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // Every child is asked first; a refusal (the experts sheet minimising itself, a Cancel)
-    // keeps the program running.
-    for (QMdiSubWindow* w : OpenChildren()) {
-        bool agrees = true;
-        if (auto* experts = qobject_cast<TExpertsSheet*>(w))
-            agrees = experts->FormCloseQuery();
-        else if (auto* items = qobject_cast<TItemsSheet*>(w))
-            agrees = items->FormCloseQuery();
-        if (!agrees) {
-            event->ignore();
-            return;
-        }
+    // Every child is asked first; a Cancel keeps the program running with every window.
+    SheetGrid::StoreEditors(MdiArea);
+    if (!ChildrenAgreeToClose()) {
+        event->ignore();
+        return;
     }
     Closing = true;
     CloseChildren();

@@ -25,6 +25,9 @@ public:
 
     // ---- case operations ----
     bool CloseChildren() override;
+    // Every sheet's save question, last window first, before any window closes: false at the
+    // first that keeps its window (Cancel), and then every window stays as it was.
+    bool ChildrenAgreeToClose();
     void MakeNewItemsForm() override;
     void CreateItemsSheet();
     void CreateExpertsSheet();

@@ -30,6 +30,16 @@ public:
         return k.Code == vk::Enter || k.Code == vk::Insert || (k.Code == vk::V && (k.Ctrl || k.Alt));
     }
 
+    // After a switch to editor mode the open editor holds its text with the caret at its end
+    // and nothing selected: the key that switched modes was no typing, and the next letter
+    // must not wipe out what the cell holds.
+    void CaretToEnd() {
+        if (QLineEdit* editor = EditorOpen() ? OpenLineEdit() : nullptr) {
+            editor->deselect();
+            editor->end(false);
+        }
+    }
+
 protected:
     // The editor opens with its text selected, so that the first key typed replaces the
     // cell's text instead of being cut off behind it (an answer cell holds two characters).

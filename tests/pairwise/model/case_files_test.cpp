@@ -28,11 +28,6 @@ protected:
         CaseFile.FileKinds[2].Modified = true;
     }
     bool Exists(const std::string& relative) const { return FileExists(PathOf(relative)); }
-    static std::string Upper(std::string s) {
-        for (char& c : s)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        return s;
-    }
 };
 
 TEST_F(CaseFilesTest, FileNamesOfACase) {
@@ -68,8 +63,7 @@ TEST_F(CaseFilesTest, YesSavesBothFilesUnderTheCaseName) {
     bool canClose = false;
     QuerySaveCase(2, canClose);
     EXPECT_TRUE(canClose);
-    const std::string expected = "Contents of the case file " + Upper(PathOf("study.iy")) +
-                                 " has been changed. Save it?";
+    const std::string expected = "Contents of the case file " + PathOf("study.iy") + " has been changed. Save it?";
     EXPECT_EQ(prompts.MessageTexts(), (std::vector<std::string>{expected}));
     EXPECT_EQ(prompts.Recorded()[0].MessageKind, platform::MessageKind::Warning);
     EXPECT_EQ(prompts.Recorded()[0].Buttons, platform::Buttons::YesNoCancel);
@@ -105,13 +99,45 @@ TEST_F(CaseFilesTest, NoAndCancel) {
     EXPECT_TRUE(prompts.Recorded().empty());
 }
 
-TEST_F(CaseFilesTest, QuestionNamesTheExpertDataFileForKindOne) {
-    NamedCase("study");
+// The question names the file as it is spelt (an upper-cased path names no file on a
+// case-sensitive system), and in the spelling found on disk.
+TEST_F(CaseFilesTest, QuestionNamesTheFileAsSpelt) {
+    NamedCase("Study");
     prompts.QueueAnswer(Answer::Cancel);
     bool canClose = true;
     QuerySaveCase(1, canClose);
     EXPECT_EQ(prompts.MessageTexts().at(0),
-              "Contents of the case file " + Upper(PathOf("study.ey")) + " has been changed. Save it?");
+              "Contents of the case file " + PathOf("Study.ey") + " has been changed. Save it?");
+    WriteFile("Study.EY", "");
+    prompts.QueueAnswer(Answer::Cancel);
+    QuerySaveCase(1, canClose);
+    EXPECT_EQ(prompts.MessageTexts().at(1),
+              "Contents of the case file " + PathOf("Study.EY") + " has been changed. Save it?");
+}
+
+// A case made on another system spells its extensions in upper case: the other file of the pair
+// is found in whatever letter case it exists, and as spelt when it does not exist at all.
+TEST_F(CaseFilesTest, TheOtherFileOfAPairIsFoundInEitherLetterCase) {
+    struct Case {
+        std::vector<const char*> onDisk;
+        const char* chosen;
+        const char* items;
+        const char* experts;
+    } cases[] = {
+        {{"CASE.EY", "CASE.IY"}, "CASE.EY", "CASE.IY", "CASE.EY"},
+        {{"CASE.EY", "CASE.IY"}, "CASE.IY", "CASE.IY", "CASE.EY"},
+        {{"Mix.Ey", "Mix.iY"}, "Mix.Ey", "Mix.iY", "Mix.Ey"},
+        {{"low.ey", "low.iy"}, "low.ey", "low.iy", "low.ey"},
+        {{"only.EY"}, "only.EY", "only.iy", "only.EY"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        for (const char* f : c.onDisk) WriteFile(f, "");
+        const CaseFilePaths p = CaseFileNames(PathOf(c.chosen));
+        EXPECT_EQ(p.ItemsFile, PathOf(c.items));
+        EXPECT_EQ(p.ExpertDataFile, PathOf(c.experts));
+        for (const char* f : c.onDisk) std::filesystem::remove(PathOf(f));
+    }
 }
 
 // A new case is saved under a name the user picks, never as NONAME beside the program.

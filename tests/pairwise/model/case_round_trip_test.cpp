@@ -157,6 +157,23 @@ TEST_F(CaseRoundTripTest, RowsOfAnItemOutsideTheTableAreLeftOut) {
 
 // An empty or repeated item id would move every later answer column on reload: such items
 // are saved under their automatic ids, and both files say so.
+// Only ids beginning "_item" exactly are the program's and renumbered; "_Item A" and "_ITEM B"
+// are the user's and kept. A user's id that spells an automatic one in capitals is kept too, and
+// the automatic id that would repeat it takes the next free number. Before, every id beginning
+// "_item" in any letter case was renamed.
+TEST_F(CaseRoundTripTest, OnlyTheExactAutomaticPrefixIsRenumbered) {
+    AddItems({"_ITEM  3", "_Item A", "_item x", "_iTeM  4", "_item 77"});
+    AddExpert("E1", {" ><=<", "< >>>", ">< <<", "=<> >", ">>>< "});
+    ASSERT_TRUE(WriteItemsFile(PathOf("p.iy")));
+    ASSERT_TRUE(WriteExpertDataFile(PathOf("p.ey")));
+    ResetGlobals();
+    ASSERT_EQ(ReadItemsFile(PathOf("p.iy")), 0);
+    ASSERT_EQ(ReadExpertDataFile(PathOf("p.ey")), 0);
+    // Item 3's own number is a user's id, 4 too and 5 is item 5's: it takes 6.
+    EXPECT_EQ(ItemIds(), (std::vector<std::string>{"_ITEM  3", "_Item A", "_item  6", "_iTeM  4", "_item  5"}));
+    EXPECT_EQ(Matrix(ExpertTable[1].get(), 5), (std::vector<std::string>{" ><=<", "< >>>", ">< <<", "=<> >", ">>><"}));
+}
+
 TEST_F(CaseRoundTripTest, EmptyAndRepeatedIdsAreSavedUnderAutomaticIds) {
     AddItems({"A", "", "a", "D"});
     ItemTable[3]->Name = "third";

@@ -177,6 +177,8 @@ TEST_F(CaseSaveTest, OversizedFilesAreRefusedBeforeReading) {
     } cases[] = {
         {"big.iy", MaxItemsFileBytes + 1, [](const std::string& p) { ReadItemsFile(p); }},
         {"big.ey", MaxExpertDataFileBytes + 1, [](const std::string& p) { ReadExpertDataFile(p); }},
+        // 2 GiB, more than a full table holds: before, it was read whole.
+        {"2g.ey", std::size_t{2} << 30, [](const std::string& p) { ReadExpertDataFile(p); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -72,11 +72,24 @@ TEST_F(TrindelTest, OpenCaseWithoutExpertFileShowsTheRealisations) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("trees: WTrindel"));
 }
 
-TEST_F(TrindelTest, OpenCaseWithoutItemsFileOpensNoSheet) {
-    OpenThrough((root_ / "absent.ey").string());
-    EXPECT_TRUE(form->OpenChildren().isEmpty());
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("absent: WTrindel"));
-    EXPECT_TRUE(prompts.MessageTexts().empty());
+// A case whose items file is missing opens nothing and says which file is missing; the caption
+// and the case keep no name of it. Before, it said nothing and the caption read "absent: WTrindel".
+TEST_F(TrindelTest, OpenCaseWithoutItemsFileNamesTheMissingFile) {
+    std::filesystem::copy_file(Fixture("golden_case.ey"), root_ / "half.ey");
+    for (const char* chosen : {"half.ey", "absent.ey"}) {
+        SCOPED_TRACE(chosen);
+        const std::string stem = std::string(chosen).substr(0, std::string(chosen).find('.'));
+        prompts.Clear();
+        prompts.QueueAnswer(Answer::Ok);
+        OpenThrough((root_ / chosen).string());
+        EXPECT_TRUE(form->OpenChildren().isEmpty());
+        EXPECT_EQ(prompts.MessageTexts(),
+                  std::vector<std::string>{"Failed to load Items file " + (root_ / (stem + ".iy")).string() +
+                                           ". Check if this file exists and has proper "
+                                           "format, at line 1"});
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("WTrindel"));
+        EXPECT_EQ(CaseFile.CaseFileName, "");
+    }
 }
 
 TEST_F(TrindelTest, UnreadableItemsFileNamesTheLine) {
@@ -87,7 +100,9 @@ TEST_F(TrindelTest, UnreadableItemsFileNamesTheLine) {
               std::vector<std::string>{"Failed to load Items file " + (root_ / "bad.iy").string() +
                                        ". Check if this file exists and has proper format, at line 5"});
     EXPECT_TRUE(form->OpenChildren().isEmpty());
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Reading Items file..."));
+    // The caption shows that nothing is being read, and no name of the refused case is left.
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("WTrindel"));
+    EXPECT_EQ(CaseFile.CaseFileName, "");
 }
 
 TEST_F(TrindelTest, ExpertsAfterAFailedOpenShowsWhatWasRead) {
@@ -103,9 +118,18 @@ TEST_F(TrindelTest, ExpertsAfterAFailedOpenShowsWhatWasRead) {
     EXPECT_EQ(prompts.MessageTexts()[0], "Failed to load Experts file " + (root_ / "part.ey").string() +
                                              ". Check if this file exists and has proper format, at line 8");
     EXPECT_EQ(ExpertsSheet, nullptr);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("WTrindel"));
     form->Experts1->trigger();
     ASSERT_NE(ExpertsSheet, nullptr);
     EXPECT_EQ(ExpertsSheet->Core.CellText(1, 1), "ExpA");
+    // What was read is no case of that name: Save asks for one and leaves the refused files.
+    ExpertsSheet->Core.SetEditText(2, 1, "Changed");
+    prompts.QueueSaveFile("");
+    form->SaveBtn->trigger();
+    QApplication::processEvents();
+    ASSERT_FALSE(prompts.Recorded().empty());
+    EXPECT_EQ(prompts.Recorded().back().Kind, "save");
+    EXPECT_EQ(ReadFile((root_ / "part.ey").string()), bytes);
 }
 
 TEST_F(TrindelTest, NewCaseIsOneEmptyItemCalledNoname) {
@@ -133,7 +157,7 @@ TEST_F(TrindelTest, NewCaseAsksAboutModifiedData) {
     form->NewItemFileClick->trigger();
     QApplication::processEvents();
     EXPECT_EQ(prompts.MessageTexts(),
-              std::vector<std::string>{"Contents of the case file NONAME.IY has been changed. Save it?"});
+              std::vector<std::string>{"Contents of the case file NONAME.iy has been changed. Save it?"});
     ASSERT_NE(ChildSheets[0], nullptr);
     EXPECT_EQ(ItemTable[1]->Id.str(), "Oak");
 }
@@ -242,12 +266,9 @@ TEST_F(TrindelTest, MenusFollowTheActiveSheet) {
     EXPECT_FALSE(form->OpenItemsWindow1->isEnabled());
 }
 
-// Exit: a sheet that is not minimised refuses and minimises itself; the next exit closes.
-TEST_F(TrindelTest, ExitMinimisesTheExpertsSheetFirst) {
+// Exit closes the case at once; the experts sheet does not refuse by minimising itself.
+TEST_F(TrindelTest, ExitClosesTheCaseAtOnce) {
     OpenThrough(CopyCase("golden_case", "golden_case"));
-    TExpertsSheet* sheet = ExpertsSheet;
-    EXPECT_FALSE(form->close());
-    EXPECT_TRUE(sheet->isMinimized());
     EXPECT_TRUE(form->close());
     EXPECT_EQ(ExpertsSheet, nullptr);
     EXPECT_EQ(CountExperts(), 0);

@@ -30,7 +30,7 @@ protected:
         EXPECT_NE(ReportWindow, nullptr);
         if (!ReportWindow) return nullptr;
         expected = {""};
-        for (const std::string& line : ReadTextLines("golden_case.ouc")) expected.push_back(CutTo(line, 79));
+        for (const std::string& line : ReadTextLines("golden_case.ouc")) expected.push_back(line);
         return ReportWindow->Memo1;
     }
 
@@ -281,11 +281,14 @@ TEST_F(ResultsWindowTest, BannerOfALongNonAsciiCaseNameShowsWholeLetters) {
     }
 }
 
-// The report splits its lines as they were read one by one and shows each whole: CR LF and LF
-// ends, a line longer than 79 bytes, an empty line, a last line without an end.
+// The report read in one piece splits its lines as they were read one by one and shows each
+// whole: CR LF and LF ends, a preference-table line of 85 characters (100 experts or more), an
+// empty line, a last line without an end. Before, the window cut lines at 79: "63.0/144" showed
+// as "63.0/14".
 TEST_F(ResultsWindowTest, LoadReportShowsEveryLineWhole) {
     CaseFile.CaseName = "cut";
-    const std::string longLine = std::string(78, 'x') + "yz tail";
+    const std::string longLine = "   Birch  " + std::string(57, ' ') + "63.0/144   136.0/145";
+    ASSERT_EQ(longLine.size(), 87u);
     {
         std::FILE* f = std::fopen("cut.ouc", "wb");
         ASSERT_NE(f, nullptr);
@@ -293,13 +296,20 @@ TEST_F(ResultsWindowTest, LoadReportShowsEveryLineWhole) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
-    auto* window = new TRangeGraphWindow(form->MdiArea);
-    window->LoadReport();
-    window->Memo1->FinishIndexing();
-    const std::vector<std::string> want{"", "first", longLine, "", "lf only", std::string(79, 'q'), "last"};
-    EXPECT_EQ(window->Lines(), want);
-    EXPECT_EQ(window->Memo1->LineCount(), 7);
-    delete window;
+    for (const bool appended : {false, true}) {
+        SCOPED_TRACE(appended ? "line by line" : "in one piece");
+        auto* window = new TRangeGraphWindow(form->MdiArea);
+        window->LoadReport();
+        window->Memo1->FinishIndexing();
+        if (appended) window->LoadReport();  // the memo holds lines: the second load appends
+        std::vector<std::string> want{"", "first", longLine, "", "lf only", std::string(79, 'q'), "last"};
+        if (appended) {
+            const std::vector<std::string> again(want.begin() + 1, want.end());
+            want.insert(want.end(), again.begin(), again.end());
+        }
+        EXPECT_EQ(window->Lines(), want);
+        delete window;
+    }
 }
 
 // A long report opens at once: the window shows its first lines before it has read the rest,

@@ -421,7 +421,7 @@ TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
         const char* name;
         bool items;
         How how;
-        const char* kept;  // the Id of the row typed in, afterwards
+        const char* kept;  // what the Id of the row typed in has gained, afterwards
     };
     const std::vector<Case> cases = {
         {"experts: Insert", false, How::InsertKey, "Q1"},
@@ -448,22 +448,23 @@ TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
         Key(Qt::Key_X, Qt::ControlModifier);
         Key(Qt::Key_F3);
         ASSERT_NE(Editor(), nullptr);
+        const std::string before = c.items ? ItemTable[rows - 1]->Id.str() : ExpertTable[rows - 1]->Id.str();
         Type("Q1");
         Key(c.how == How::CtrlV ? Qt::Key_V : Qt::Key_Insert,
             c.how == How::CtrlV ? Qt::ControlModifier : Qt::NoModifier);
         const int now = c.how == How::CtrlV ? rows - 1 : rows;
         if (c.how == How::CtrlV) {
             ASSERT_NE(Editor(), nullptr);
-            EXPECT_EQ(Editor()->text(), QStringLiteral("Q1Z"));
+            EXPECT_EQ(SheetBytes(Editor()->text()), before + "Q1Z");
             Key(Qt::Key_Tab);  // the cell is left, and stores what it holds
         }
         if (c.items) {
             ASSERT_EQ(CountItems(), now);
-            EXPECT_EQ(ItemTable[rows - 1]->Id.str(), c.kept);
+            EXPECT_EQ(ItemTable[rows - 1]->Id.str(), before + c.kept);
             if (c.how != How::CtrlV) EXPECT_EQ(ItemTable[rows]->Id.str(), cutId);
         } else {
             ASSERT_EQ(CountExperts(), now);
-            EXPECT_EQ(ExpertTable[rows - 1]->Id.str(), c.kept);
+            EXPECT_EQ(ExpertTable[rows - 1]->Id.str(), before + c.kept);
             if (c.how != How::CtrlV) EXPECT_EQ(ExpertTable[rows]->Id.str(), cutId);
         }
         ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
@@ -635,7 +636,7 @@ TEST_F(SheetTypingTest, TextStillOpenInACellIsSavedOrAskedAbout) {
         form->NewFileButton->trigger();
         QApplication::processEvents();
         ASSERT_EQ(prompts.MessageTexts().size(), 1u);
-        EXPECT_EQ(prompts.MessageTexts()[0], "Contents of the case file NONAME.IY has been changed. Save it?");
+        EXPECT_EQ(prompts.MessageTexts()[0], "Contents of the case file NONAME.iy has been changed. Save it?");
         ASSERT_NE(ChildSheets[0], nullptr);
         ASSERT_NE(ItemTable[1], nullptr);
         EXPECT_EQ(ItemTable[1]->Id.str(), "A1");
@@ -723,9 +724,9 @@ TEST_F(SheetTypingTest, ClosingTheExpertsSheetWithChanges) {
         prompts.QueueAnswer(answer);
         const bool closed = ExpertsSheet->close();
         QApplication::processEvents();
-        EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Contents of the case file " +
-                                                                   UpperCaseAscii(CaseFileNames(path).ExpertDataFile) +
-                                                                   " has been changed. Save it?"});
+        EXPECT_EQ(prompts.MessageTexts(),
+                  std::vector<std::string>{"Contents of the case file " + CaseFileNames(path).ExpertDataFile +
+                                           " has been changed. Save it?"});
         if (answer == Answer::Cancel) {
             EXPECT_FALSE(closed);
             ASSERT_NE(ExpertsSheet, nullptr);
@@ -744,8 +745,8 @@ TEST_F(SheetTypingTest, ClosingTheExpertsSheetWithChanges) {
     }
 }
 
-// Exit with changes: the experts sheet first minimises; then Yes saves and exits, No exits
-// without saving, Cancel keeps the program and the case.
+// Exit with changes, the experts sheet alone: Yes saves and exits, No exits without saving,
+// Cancel keeps the program and the case; the sheet does not minimise itself first.
 TEST_F(SheetTypingTest, ExitWithChanges) {
     for (const Answer answer : {Answer::Yes, Answer::No, Answer::Cancel}) {
         SCOPED_TRACE(static_cast<int>(answer));
@@ -755,10 +756,6 @@ TEST_F(SheetTypingTest, ExitWithChanges) {
         Key(Qt::Key_Tab);
         const std::string typed = Snapshot();
         prompts.Clear();
-        form->FileExitItem->trigger();
-        QApplication::processEvents();
-        EXPECT_TRUE(form->isVisible());
-        EXPECT_TRUE(prompts.Recorded().empty());
         prompts.QueueAnswer(answer);
         form->FileExitItem->trigger();
         QApplication::processEvents();
@@ -766,6 +763,7 @@ TEST_F(SheetTypingTest, ExitWithChanges) {
         if (answer == Answer::Cancel) {
             EXPECT_TRUE(form->isVisible());
             ASSERT_NE(ExpertsSheet, nullptr);
+            EXPECT_FALSE(ExpertsSheet->isMinimized());
             EXPECT_EQ(Snapshot(), typed);
             CaseFile.FileKinds[1].Modified = false;
         } else {
@@ -848,3 +846,356 @@ TEST_F(SheetTypingTest, CaptionsAreReadableAndSheetsGrow) {
 }
 
 }  // namespace
+
+// In an open cell the editing keys work on its text and on nothing else, with a Cut held and
+// the other sheets open: a Cut row, back to editor mode, a click on another row's Full Name,
+// End, Ctrl+V puts the clipboard's text at the end of that name and inserts no row; Ctrl+Z
+// undoes the typing in the cell and leaves the row inserted before; Ctrl+C copies the text the
+// user selected. Before, Ctrl+V also pasted the Cut rows and Ctrl+Z also took a row out.
+class OpenCellKeysTest : public SheetTypingTest {
+protected:
+    static void ClickCell(SheetGrid* grid, int col, int row) {
+        const QRect cell = grid->visualRect(grid->model()->index(row - 1, col));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QApplication::processEvents();
+    }
+    // The sheet of experts or of realisations, opened and active, with the comparisons open.
+    SheetGrid* OpenSheets(bool items) {
+        EXPECT_NE(ComparisonsFromMenu(), nullptr);
+        if (items) {
+            TItemsSheet* sheet = Realisations();
+            return sheet ? sheet->ItemsGrid : nullptr;
+        }
+        Activate(ExpertsSheet);
+        return ExpertsSheet->ExpertsGrid;
+    }
+    static int Rows(bool items) { return items ? CountItems() : CountExperts(); }
+    static std::string NameAt(bool items, int row) {
+        return items ? ItemTable[row]->Name.str() : ExpertTable[row]->Name.str();
+    }
+};
+
+TEST_F(OpenCellKeysTest, CtrlVAfterACutPastesTextIntoTheClickedNameOnly) {
+    for (const bool items : {true, false}) {
+        SCOPED_TRACE(items ? "items" : "experts");
+        QGuiApplication::clipboard()->setText(QStringLiteral(" pasted"));
+        const std::string path = OpenGolden();
+        SheetGrid* grid = OpenSheets(items);
+        ASSERT_NE(grid, nullptr);
+        const int rows = Rows(items);
+        const int nameCol = items ? 3 : 2;
+        // Row 2 is cut in row mode.
+        Key(Qt::Key_F3);
+        Key(Qt::Key_Down);
+        prompts.QueueAnswer(Answer::Yes);
+        Key(Qt::Key_X, Qt::ControlModifier);
+        ASSERT_EQ(Rows(items), rows - 1);
+        Key(Qt::Key_F3);
+        ASSERT_TRUE(grid->EditorMode());
+        // Row 3 now holds what was row 4.
+        const std::string name = NameAt(items, 3);
+        ClickCell(grid, nameCol, 3);
+        ASSERT_EQ(grid->Row(), 3);
+        ASSERT_EQ(grid->Col(), nameCol);
+        ASSERT_NE(Editor(), nullptr);
+        Key(Qt::Key_End);
+        Key(Qt::Key_V, Qt::ControlModifier);
+        ASSERT_NE(Editor(), nullptr);
+        EXPECT_EQ(SheetBytes(Editor()->text()), name + " pasted");
+        EXPECT_EQ(Rows(items), rows - 1);
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(Rows(items), rows - 1);
+        EXPECT_EQ(NameAt(items, 3), name + " pasted");
+        ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
+    }
+}
+
+TEST_F(OpenCellKeysTest, CtrlZInAnOpenCellUndoesTheTypingOnly) {
+    for (const bool items : {true, false}) {
+        SCOPED_TRACE(items ? "items" : "experts");
+        const std::string path = OpenGolden();
+        SheetGrid* grid = OpenSheets(items);
+        ASSERT_NE(grid, nullptr);
+        const int rows = Rows(items);
+        // A row is inserted below row 1 in row mode: an undo is held for it.
+        Key(Qt::Key_F3);
+        Key(Qt::Key_Insert);
+        ASSERT_EQ(Rows(items), rows + 1);
+        if (!grid->EditorMode()) Key(Qt::Key_F3);
+        ASSERT_TRUE(grid->EditorMode());
+        ASSERT_NE(Editor(), nullptr);
+        const int row = grid->Row();
+        Type("New1");
+        Key(Qt::Key_Tab);
+        Type("typed");
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_NE(Editor(), nullptr);
+        EXPECT_NE(SheetBytes(Editor()->text()), "typed");
+        EXPECT_EQ(Rows(items), rows + 1);
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(Rows(items), rows + 1);
+        EXPECT_EQ(items ? ItemTable[row]->Id.str() : ExpertTable[row]->Id.str(), "New1");
+        ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
+    }
+}
+
+TEST_F(OpenCellKeysTest, CtrlCCopiesTheTextTheUserSelected) {
+    const std::string path = OpenGolden();
+    SheetGrid* grid = OpenSheets(false);
+    ASSERT_NE(grid, nullptr);
+    Key(Qt::Key_Tab);  // ExpA's Full Name, opened with its whole text selected
+    ASSERT_NE(Editor(), nullptr);
+    // Nothing of the user's selected: the view is copied.
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(prompts.ClipboardText().rfind(" Case name : golden_case", 0), 0u) << prompts.ClipboardText();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    prompts.SetClipboardText("");
+    // The whole text again, but selected by the user this time (Shift+Home).
+    Type("Ann Oak");
+    Key(Qt::Key_Home, Qt::ShiftModifier);
+    ASSERT_EQ(Editor()->selectedText(), QStringLiteral("Ann Oak"));
+    Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(SheetBytes(QGuiApplication::clipboard()->text()), "Ann Oak");
+    EXPECT_EQ(prompts.ClipboardText(), "");  // no copy of the view as well
+    // And the copy is text: Ctrl+V puts it back in, nothing else changes.
+    Key(Qt::Key_End);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(ExpertTable[1]->Name.str(), "Ann OakAnn Oak");
+    EXPECT_EQ(CountExperts(), 4);
+    ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
+}
+
+// A click on another sheet edits the cell clicked, whether the sheet's activation (which puts
+// the cursor on the active expert's row) comes before the mouse press, between press and
+// release, or after both (a message box had the keyboard, and the frame comes back later).
+// Before, the letter typed could land in the row edited earlier.
+TEST_F(SheetTypingTest, AClickEditsTheCellClickedWhateverTheOrderOfActivation) {
+    enum class Order { ActivationFirst, BetweenPressAndRelease, ActivationLast };
+    for (const Order order : {Order::ActivationFirst, Order::BetweenPressAndRelease, Order::ActivationLast}) {
+        SCOPED_TRACE(static_cast<int>(order));
+        const std::string path = OpenGolden();
+        SheetGrid* experts = ExpertsSheet->ExpertsGrid;
+        TItemsSheet* realisations = Realisations();
+        ASSERT_NE(realisations, nullptr);
+        // Row 2's name typed over and given up.
+        Activate(ExpertsSheet);
+        Key(Qt::Key_Down);
+        Key(Qt::Key_Tab);
+        ASSERT_EQ(experts->Row(), 2);
+        Type("zz");
+        Key(Qt::Key_Escape);
+        // A row of the realisations sheet deleted.
+        Activate(realisations);
+        Key(Qt::Key_F3);
+        prompts.QueueAnswer(Answer::Yes);
+        Key(Qt::Key_Delete);
+        ASSERT_EQ(CountItems(), 4);
+        const std::string row2 = ExpertTable[2]->Name.str();
+        // Expert row 4's Full Name clicked.
+        const QPoint at = experts->visualRect(experts->model()->index(3, 2)).center();
+        QWidget box;  // where the keyboard is while the frame is not active (a message box)
+        if (order != Order::ActivationFirst) {
+            box.show();
+            QApplication::setActiveWindow(&box);
+            QApplication::processEvents();
+        }
+        auto comeBack = [&] {
+            box.hide();
+            QApplication::setActiveWindow(form.get());
+            QApplication::processEvents();
+        };
+        QTest::mousePress(experts->viewport(), Qt::LeftButton, {}, at);
+        QApplication::processEvents();
+        if (order == Order::BetweenPressAndRelease) comeBack();
+        QTest::mouseRelease(experts->viewport(), Qt::LeftButton, {}, at);
+        QApplication::processEvents();
+        if (order == Order::ActivationLast) comeBack();
+        ASSERT_EQ(form->MdiArea->activeSubWindow(), ExpertsSheet);
+        EXPECT_EQ(experts->Row(), 4);
+        EXPECT_EQ(experts->Col(), 2);
+        EXPECT_EQ(ActiveExpert, ExpertTable[4].get());
+        Type("Q");
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(ExpertTable[4]->Name.str(), "Q");
+        EXPECT_EQ(ExpertTable[2]->Name.str(), row2);
+        ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
+    }
+}
+
+// A key that turns editor mode on leaves the cell's text unselected, the caret at its end: the
+// next letter is added, never typed over the whole text. Before, "v" (or F3, F2, Enter) in row
+// mode opened the editor with the whole text selected and the next letter replaced an Id.
+TEST_F(SheetTypingTest, AModeKeyLeavesNoTextSelected) {
+    struct Case {
+        const char* name;
+        bool items;
+        Qt::Key key;
+        int row;  // where the editor is then
+    };
+    const std::vector<Case> cases = {
+        {"experts F3", false, Qt::Key_F3, 2}, {"experts F2", false, Qt::Key_F2, 2},
+        {"experts v", false, Qt::Key_V, 2},   {"experts Enter", false, Qt::Key_Return, 3},
+        {"items F3", true, Qt::Key_F3, 2},    {"items F2", true, Qt::Key_F2, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = OpenGolden();
+        ASSERT_NE(ComparisonsFromMenu(), nullptr);
+        SheetGrid* grid = ExpertsSheet->ExpertsGrid;
+        if (c.items) {
+            TItemsSheet* sheet = Realisations();
+            ASSERT_NE(sheet, nullptr);
+            grid = sheet->ItemsGrid;
+        } else {
+            Activate(ExpertsSheet);
+        }
+        Key(Qt::Key_F3);
+        ASSERT_FALSE(grid->EditorMode());
+        Key(Qt::Key_Down);
+        Key(c.key);
+        ASSERT_TRUE(grid->EditorMode());
+        ASSERT_NE(Editor(), nullptr);
+        ASSERT_EQ(grid->Row(), c.row);
+        ASSERT_EQ(grid->Col(), 1);
+        EXPECT_FALSE(Editor()->hasSelectedText());
+        const std::string id = c.items ? ItemTable[c.row]->Id.str() : ExpertTable[c.row]->Id.str();
+        Type("k");
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(c.items ? ItemTable[c.row]->Id.str() : ExpertTable[c.row]->Id.str(), id + "k");
+        ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
+    }
+}
+
+// Open Case, New Case, Close All and Exit with the case changed in both sheets and every sheet
+// open: each runs to its end once the questions are answered Yes or No (the experts sheet does
+// not stop it by minimising itself), and a Cancel stops it with every window as it was. Before,
+// each of them first closed the other sheets, minimised the experts sheet and stopped.
+TEST_F(SheetTypingTest, CaseCommandsRunToTheirEndOnceAnswered) {
+    enum class Command { Open, New, CloseAll, Exit };
+    for (const Command command : {Command::Open, Command::New, Command::CloseAll, Command::Exit}) {
+        for (const Answer answer : {Answer::Yes, Answer::No, Answer::Cancel}) {
+            SCOPED_TRACE(static_cast<int>(command) * 10 + static_cast<int>(answer));
+            const std::string path = OpenGolden();
+            const std::string opened = Snapshot();
+            ASSERT_NE(ComparisonsFromMenu(), nullptr);
+            Activate(ExpertsSheet);
+            Key(Qt::Key_Tab);
+            Type("Zed");
+            Key(Qt::Key_Tab);
+            TItemsSheet* realisations = Realisations();
+            ASSERT_NE(realisations, nullptr);
+            Type("Ash");
+            Key(Qt::Key_Tab);
+            const std::string typed = Snapshot();
+            ASSERT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
+            const int windows = form->OpenChildren().size();
+            prompts.Clear();
+            prompts.QueueAnswer(answer);
+            if (answer == Answer::No) prompts.QueueAnswer(answer);
+            switch (command) {
+            case Command::Open:
+                prompts.QueueOpenFile(path);
+                form->OpenASCIIItemsfle1->trigger();
+                break;
+            case Command::New: form->NewFileButton->trigger(); break;
+            case Command::CloseAll: form->CloseAllWindows->trigger(); break;
+            case Command::Exit: form->FileExitItem->trigger(); break;
+            }
+            QApplication::processEvents();
+            // Yes saves both files at the first question; No is asked for each file.
+            EXPECT_EQ(prompts.MessageTexts().size(), answer == Answer::No ? 2u : 1u);
+            if (answer == Answer::Cancel) {
+                EXPECT_EQ(form->OpenChildren().size(), windows);
+                ASSERT_NE(ExpertsSheet, nullptr);
+                EXPECT_FALSE(ExpertsSheet->isMinimized());
+                EXPECT_EQ(ChildSheets[0], realisations);
+                EXPECT_TRUE(form->isVisible());
+                EXPECT_EQ(Snapshot(), typed);
+                EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+                prompts.QueueAnswer(Answer::No);
+                prompts.QueueAnswer(Answer::No);
+                ASSERT_TRUE(form->CloseChildren());
+                continue;
+            }
+            switch (command) {
+            case Command::Open:
+                ASSERT_NE(ExpertsSheet, nullptr);
+                EXPECT_EQ(Snapshot(), answer == Answer::Yes ? typed : opened);
+                break;
+            case Command::New:
+                EXPECT_EQ(ExpertsSheet, nullptr);
+                EXPECT_NE(ChildSheets[0], nullptr);
+                EXPECT_EQ(CaseFile.CaseName, "NONAME");
+                break;
+            case Command::CloseAll: EXPECT_TRUE(form->OpenChildren().isEmpty()); break;
+            case Command::Exit:
+                EXPECT_FALSE(form->isVisible());
+                DropForm();
+                ResetGlobals();
+                WindowFlags.fill(false);
+                MakeForm();
+                break;
+            }
+            if (command != Command::Open) {
+                ASSERT_TRUE(form->CloseChildren());
+                OpenThrough(path);
+                ASSERT_NE(ExpertsSheet, nullptr);
+                EXPECT_EQ(Snapshot(), answer == Answer::Yes ? typed : opened);
+            }
+            ASSERT_TRUE(form->CloseChildren());
+        }
+    }
+}
+
+// A new case with items and experts typed: one Exit, answered No to each file (the last window
+// first), exits. Before, the first Exit asked about the items file and stopped, and a second
+// asked about the expert data file.
+TEST_F(SheetTypingTest, ExitOfANewCaseAnsweredNoExitsAtOnce) {
+    form->NewFileButton->trigger();
+    QApplication::processEvents();
+    ASSERT_NE(ChildSheets[0], nullptr);
+    Type("A1");
+    Key(Qt::Key_Tab);
+    form->Experts1->trigger();
+    QApplication::processEvents();
+    ASSERT_NE(ExpertsSheet, nullptr);
+    Type("E1");
+    Key(Qt::Key_Tab);
+    prompts.Clear();
+    prompts.QueueAnswer(Answer::No);
+    prompts.QueueAnswer(Answer::No);
+    form->FileExitItem->trigger();
+    QApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(prompts.MessageTexts(),
+              (std::vector<std::string>{"Contents of the case file NONAME.ey has been changed. Save it?",
+                                        "Contents of the case file NONAME.iy has been changed. Save it?"}));
+}
+
+// The frame goes (the program ends) with every sheet open, text typed and not stored in each
+// sheet's cell and rows held by a Cut: nothing is written into a sheet that is already gone.
+// Before, the experts grid's editor stored its text into the destroyed sheet's rules.
+TEST_F(SheetTypingTest, TheFrameGoesWithTextOpenInEveryCellAndACutHeld) {
+    OpenGolden();
+    ASSERT_NE(ComparisonsFromMenu(), nullptr);
+    TItemsSheet* realisations = Realisations();
+    ASSERT_NE(realisations, nullptr);
+    Key(Qt::Key_F3);
+    prompts.QueueAnswer(Answer::Yes);
+    Key(Qt::Key_X, Qt::ControlModifier);
+    Key(Qt::Key_F3);
+    Type("half");
+    Activate(ExpertsSheet);
+    Key(Qt::Key_F3);
+    Key(Qt::Key_Down);
+    prompts.QueueAnswer(Answer::Yes);
+    Key(Qt::Key_X, Qt::ControlModifier);
+    Key(Qt::Key_F3);
+    Type("typed");
+    ASSERT_NE(Editor(), nullptr);
+    DropForm();
+    EXPECT_EQ(ExpertsSheet, nullptr);
+    EXPECT_EQ(ChildSheets[0], nullptr);
+}
