@@ -239,7 +239,7 @@ void TMainFrame::WindowCascadeItemClick() {
 }
 
 void TMainFrame::WindowTileItemClick() {
-    MdiArea->tileSubWindows();
+    TileChildren(MdiArea);
 }
 
 void TMainFrame::WindowArrangeItemClick() {

@@ -40,6 +40,30 @@ void ArrangeChildIcons(QMdiArea* area) {
     }
 }
 
+void TileChildren(QMdiArea* area) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : OpenChildWindows(area))
+        if (!w->isMinimized()) windows.push_back(w);
+    const int n = static_cast<int>(windows.size());
+    if (n == 0) return;
+    // A near-square grid over the area as it is; the last row's windows share its whole width.
+    // A window whose contents want more room than its cell is cut, as a child of any frame is:
+    // the frame keeps its size (tiling by the windows' least sizes grew it off the screen).
+    const QRect view = area->viewport()->rect();
+    int cols = 1;
+    while (cols * cols < n) ++cols;
+    const int rows = (n + cols - 1) / cols;
+    const int height = std::max(1, view.height() / rows);
+    for (int i = 0; i < n; ++i) {
+        const int row = i / cols;
+        const int inRow = row == rows - 1 ? n - row * cols : cols;
+        const int width = std::max(1, view.width() / inRow);
+        const int col = i - row * cols;
+        windows[i]->showNormal();
+        windows[i]->setGeometry(view.x() + col * width, view.y() + row * height, width, height);
+    }
+}
+
 void MinimizeAllChildren(QMdiArea* area) {
     const QList<QMdiSubWindow*> children = OpenChildWindows(area);
     for (auto it = children.rbegin(); it != children.rend(); ++it) (*it)->showMinimized();

@@ -13,6 +13,9 @@ QList<QMdiSubWindow*> OpenChildWindows(const QMdiArea* area);
 void BringChildToFront(QMdiArea* area, QMdiSubWindow* window);
 // Minimised windows in rows along the bottom of the area, a new row above when one is full.
 void ArrangeChildIcons(QMdiArea* area);
+// The open children that are not minimised side by side in rows and columns over the area as
+// it is (the frame keeps its size).
+void TileChildren(QMdiArea* area);
 // Every open child minimised, from the last to the first.
 void MinimizeAllChildren(QMdiArea* area);
 

@@ -13,6 +13,7 @@
 
 #include "common/ui/flpoint_dlg.h"
 #include "workbench/about_form.h"
+#include "workbench/run_dialog.h"
 
 namespace {
 
@@ -401,6 +402,45 @@ TEST_F(WindowEdgesTest, TileAndCascadeLeaveTheFrameOnTheScreen) {
     EXPECT_EQ(form->size(), size);
     EXPECT_LE(form->minimumSizeHint().height(), size.height());
     EXPECT_LE(form->minimumSizeHint().width(), size.width());
+}
+
+// With the results of a run open beside the sheets (the solution, the losses, both range graphs,
+// the run dialog), Tile and Cascade lay the windows out inside the frame: the frame keeps its size
+// and stays on the screen. Before, the frame took the size the tiled windows' contents asked for
+// (1529 x 1676 on a 1600 x 1000 screen), its status bar off the screen.
+TEST_F(WindowEdgesTest, TileAndCascadeWithRunResultsLeaveTheFrameOnTheScreen) {
+    OpenThreeSheets();
+    form->resize(1000, 700);
+    QApplication::processEvents();
+    const QSize size = form->size();
+    form->CalculateItemClick();
+    QApplication::processEvents();
+    TRunDlgFrm* dialog = OpenRunDialog();
+    ASSERT_NE(dialog, nullptr);
+    for (QPushButton* b : {dialog->RunButton, dialog->DSolutionButton, dialog->DBLossButton, dialog->RangeItemsButton,
+                           dialog->RangeExpertsButton}) {
+        ASSERT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(prompts.MessageTexts().empty());
+    for (const char* command : {"WindowTileItem", "WindowCascadeItem", "WindowTileItem"}) {
+        SCOPED_TRACE(command);
+        Action(command)->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(form->size(), size);
+        EXPECT_LE(form->minimumSizeHint().height(), size.height());
+        EXPECT_LE(form->minimumSizeHint().width(), size.width());
+        if (std::string(command) != "WindowTileItem") continue;
+        // Tiled: side by side inside the area, none over another.
+        const QList<QMdiSubWindow*> windows = form->MdiArea->subWindowList();
+        ASSERT_EQ(windows.size(), 7);
+        for (QMdiSubWindow* w : windows) {
+            EXPECT_TRUE(form->MdiArea->viewport()->rect().contains(w->geometry())) << w->windowTitle().toStdString();
+            for (QMdiSubWindow* other : windows)
+                if (other != w) EXPECT_FALSE(w->geometry().intersects(other->geometry()));
+        }
+    }
 }
 
 }  // namespace
