@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -165,21 +166,21 @@ void TRunDlgFrm::ConfidenceIntervalsBoxClick() {
 
 void TRunDlgFrm::RunButtonClick() {
     // The run and the report's loading hold the window: what is clicked meanwhile is dropped,
-    // and the dialog's caption tells the step.
+    // and the frame's status bar tells the step (the dialog's caption is too narrow for it).
     const InputHold hold;
-    const QString caption = windowTitle();
-    RunProgress = [this](const std::string& step) {
-        setWindowTitle(QString::fromStdString(step));
-        PaintNow(*this);
+    QStatusBar* bar = MainForm ? MainForm->StatusBar : nullptr;
+    RunProgress = [bar](const std::string& step) {
+        if (!bar) return;
+        bar->showMessage(QString::fromStdString(step));
+        PaintNow(*bar);
     };
     struct Restore {
-        TRunDlgFrm* dialog;
-        QString caption;
+        QStatusBar* bar;
         ~Restore() {
             RunProgress = nullptr;
-            dialog->setWindowTitle(caption);
+            if (bar) bar->clearMessage();
         }
-    } restore{this, caption};
+    } restore{bar};
     if (!RunCheck()) return;
     ReportRunStep("Loading the report");
     CreateRangeGraph(0);
