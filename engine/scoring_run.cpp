@@ -174,7 +174,98 @@ FullRunReuse::FullRunReuse() : outer_(OpenReuse) {
         ranges_[item] = {std::bit_cast<std::uint32_t>(item->IntrinsicLow),
                          std::bit_cast<std::uint32_t>(item->IntrinsicHigh)};
     }
+    ReadSpans();
     OpenReuse = this;
+}
+
+void FullRunReuse::ReadSpans() {
+    for (int e = 1; e <= ExpertCount; ++e)
+        if (IsDataExpert(e)) experts_.push_back(ExpertTable[e].get());
+    int items = 0;
+    while (items < MaxItemCount && ItemTable[items + 1]) ++items;
+    std::vector<Span> spans(static_cast<std::size_t>(items) + 1);
+    std::vector<char> known(static_cast<std::size_t>(items) + 1, 0);
+    ForEachTask(items, [&](int, int task) {
+        const int i = task + 1;
+        Span& s = spans[static_cast<std::size_t>(i)];
+        // As ComputeIntrinsicRange scans them; values that compare equal with other bits (zeros)
+        // or not at all (NaN) would make the result hang on the order, so those items are left out.
+        int lowCount = 0, highCount = 0;
+        s.LowOfOthers = HUGE_VALF;
+        s.HighOfOthers = -HUGE_VALF;
+        bool orderFree = true;
+        ScanSpan(i, [&](int e, float first, float last) {
+            if (!std::isfinite(first) || !std::isfinite(last) || first == 0 || last == 0) return orderFree = false;
+            const TExpert* x = ExpertTable[e].get();
+            if (s.Count == 0 || first < s.Low) {
+                if (s.Count > 0) s.LowOfOthers = s.Low;
+                s.Low = first;
+                s.LowBy = x;
+                lowCount = 1;
+            } else {
+                if (first == s.Low) ++lowCount;
+                s.LowOfOthers = std::min(s.LowOfOthers, first);
+            }
+            if (s.Count == 0 || last > s.High) {
+                if (s.Count > 0) s.HighOfOthers = s.High;
+                s.High = last;
+                s.HighBy = x;
+                highCount = 1;
+            } else {
+                if (last == s.High) ++highCount;
+                s.HighOfOthers = std::max(s.HighOfOthers, last);
+            }
+            ++s.Count;
+            return true;
+        });
+        if (!orderFree) return;
+        if (lowCount > 1) s.LowBy = nullptr;
+        if (highCount > 1) s.HighBy = nullptr;
+        known[static_cast<std::size_t>(i)] = 1;
+    });
+    for (int i = 1; i <= items; ++i)
+        if (known[static_cast<std::size_t>(i)]) spans_[ItemTable[i].get()] = spans[static_cast<std::size_t>(i)];
+}
+
+bool FullRunReuse::SpansHold() {
+    // The data experts in table order: the full run's, at most one of them missing.
+    leftOut_ = nullptr;
+    const std::size_t n = experts_.size();
+    std::size_t t = 0;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        const TExpert* x = ExpertTable[e].get();
+        if (t < n && experts_[t] == x) {
+            ++t;
+        } else if (!leftOut_ && t + 1 < n && experts_[t + 1] == x) {
+            leftOut_ = experts_[t];
+            t += 2;
+        } else {
+            return false;
+        }
+    }
+    if (!leftOut_ && t + 1 == n) leftOut_ = experts_[t++];
+    return t == n;
+}
+
+bool FullRunReuse::SpanOf(const TItem* item, bool& assessed, float& low, float& high) const {
+    const auto found = spans_.find(item);
+    if (found == spans_.end()) return false;
+    const Span& s = found->second;
+    // The one expert left out takes its assessment with it; with two or more at the same end,
+    // the others keep that end.
+    const bool lowGoes = leftOut_ && s.LowBy == leftOut_;
+    const bool highGoes = leftOut_ && s.HighBy == leftOut_;
+    if (s.Count == 1 && (lowGoes || highGoes)) {
+        assessed = false;
+        return true;
+    }
+    // Whether the expert left out answered validly is not known here when it is at neither end,
+    // which then does not matter; with a single answer it is at both.
+    assessed = s.Count > 0;
+    low = lowGoes ? s.LowOfOthers : s.Low;
+    high = highGoes ? s.HighOfOthers : s.High;
+    return true;
 }
 
 FullRunReuse::~FullRunReuse() {
