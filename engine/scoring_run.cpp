@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <new>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/calibration.h"
@@ -175,7 +176,49 @@ FullRunReuse::FullRunReuse() : outer_(OpenReuse) {
                          std::bit_cast<std::uint32_t>(item->IntrinsicHigh)};
     }
     ReadSpans();
+    ReadHits();
     OpenReuse = this;
+}
+
+void FullRunReuse::ReadHits() {
+    // As RelativeEntropyOfSeeds counts them.
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        Hits h;
+        for (int i = 1; i <= MaxItemCount; ++i) {
+            const TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Item || !a->Valid || !IsSeedItem(a->Item)) continue;
+            const int bin = RealisationBin(*a, a->Item->Realisation);
+            ++h.PerBin[bin];
+            h.Items.emplace_back(a->Item, bin);
+        }
+        hits_[ExpertTable[e].get()] = std::move(h);
+    }
+}
+
+void FullRunReuse::NoteTable() {
+    table_.assign(MaxItemCount + 1, nullptr);
+    for (int i = 1; i <= MaxItemCount; ++i) table_[static_cast<std::size_t>(i)] = ItemTable[i].get();
+    map_.assign(ItemIndexMap->begin(), ItemIndexMap->end());
+    missing_.clear();
+    std::unordered_set<const TItem*> present(table_.begin(), table_.end());
+    for (const auto& [item, range] : ranges_)
+        if (IsSeedItem(item) && !present.count(item)) missing_.push_back(item);
+}
+
+bool FullRunReuse::SeedHits(const TExpert* x, int* hits) const {
+    if (table_.empty()) return false;
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (table_[static_cast<std::size_t>(i)] != ItemTable[i].get()) return false;
+    if (!std::equal(map_.begin(), map_.end(), ItemIndexMap->begin())) return false;
+    const auto found = hits_.find(x);
+    if (found == hits_.end()) return false;
+    const Hits& h = found->second;
+    for (int k = 0; k <= QuantileCount + 1; ++k) hits[k] = h.PerBin[k];
+    for (const TItem* gone : missing_)
+        for (const auto& [item, bin] : h.Items)
+            if (item == gone) --hits[bin];
+    return true;
 }
 
 void FullRunReuse::ReadSpans() {
@@ -294,6 +337,7 @@ void FullRunReuse::PutBack() {
 
 int FullRunReuse::ComputeInformation() {
     PutBack();
+    NoteTable();
     computed_ = 0;
     // The slots whose item is not the one with the full run's range; a slot without an item is
     // computed when the map still leads to assessments there.

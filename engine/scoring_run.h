@@ -78,6 +78,12 @@ public:
     // assessed, and the lowest first and highest last quantile. False when it must be computed.
     bool SpanOf(const TItem* item, bool& assessed, float& low, float& high) const;
 
+    // The hits per bin of data expert x's valid seed assessments (RelativeEntropyOfSeeds) from the
+    // full run's, less those of the full run's seed items no longer in the table. False when the
+    // table or the item map are not as the last ComputeInformation found them, or x is not one of
+    // the full run's experts.
+    bool SeedHits(const TExpert* x, int* hits) const;
+
 private:
     struct Range {
         std::uint32_t Low = 0;
@@ -97,13 +103,26 @@ private:
         const TExpert* HighBy = nullptr;          // the one expert at High, when it is the only one
         float LowOfOthers = 0, HighOfOthers = 0;  // without that expert (when Count > 1)
     };
+    // One expert's seed hits in the full run: per bin, and the bin of each seed item counted.
+    struct Hits {
+        int PerBin[MaxQuantileCount + 2] = {};
+        std::vector<std::pair<const TItem*, int>> Items;
+    };
     void PutBack();
     void ReadSpans();
+    void ReadHits();
+    void NoteTable();
 
     std::unordered_map<const TItem*, Range> ranges_;
     std::unordered_map<const TItem*, Span> spans_;
     std::vector<const TExpert*> experts_;  // the full run's data experts, in table order
     const TExpert* leftOut_ = nullptr;     // the one of them missing now (SpansHold)
+    std::unordered_map<const TExpert*, Hits> hits_;
+    // The table and map as ComputeInformation last found them, and the full run's seed items
+    // missing from them.
+    std::vector<const TItem*> table_;
+    std::vector<std::uint16_t> map_;
+    std::vector<const TItem*> missing_;
     std::vector<Saved> saved_;
     std::unique_ptr<PoolLayoutStore> layouts_;
     int computed_ = 0;
