@@ -16,5 +16,6 @@ constexpr std::uint64_t GlobalRun = 0x90bbf093edfc8f3b;
 constexpr std::uint64_t OptimisedGlobalRun = 0x55f40eaa1756b141;
 constexpr std::uint64_t OptimisedItemRun = 0xa431b3ece4408de0;
 constexpr std::uint64_t RobustnessOnItems = 0x80a226c37050c594;
+constexpr std::uint64_t RobustnessOnExperts = 0x1d99209e8fcaba4b;
 
 }  // namespace reference

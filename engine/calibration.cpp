@@ -6,6 +6,7 @@
 #include "common/core/text.h"
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
+#include "engine/scoring_run.h"
 #include "engine/special_functions.h"
 #include "engine/tables.h"
 
@@ -116,6 +117,11 @@ void RelativeEntropyOfSeeds(int e, float& I) {
     I = 0;
     if (!x) return;
     int hits[MaxQuantileCount + 2] = {};
+    // In the left-out runs of a robustness run, from the full run's hits.
+    if (const FullRunReuse* reuse = FullRunReuse::Open(); reuse && reuse->SeedHits(x, hits)) {
+        I = RelativeEntropyOfHits(hits, x->SeedCount);
+        return;
+    }
     for (int i = 1; i <= MaxItemCount; ++i) {
         const TAssessment* a = AssessmentAt(e, i);
         if (!a || !a->Item || !a->Valid || !IsSeedItem(a->Item)) continue;

@@ -131,7 +131,8 @@ bool ItemWeightLevels(ScreenWeights& weights, int& last, std::vector<char>& copi
 // With global weights, from the weights of the pass at level 2 (just computed): the last level
 // whose weights do not fail (all raw weights zero, or those of some assessed item's valid answers)
 // and what each level's build does, its weights formed as ComputeGlobalWeights forms them.
-bool GlobalWeightLevels(const ScreenWeights& weights, int& last, std::vector<char>& copies) {
+bool GlobalWeightLevels(const ScreenWeights& weights, const ExpertScores& scores, int& last,
+                        std::vector<char>& copies) {
     const int K = CalibrationLevelCount;
     const int dm = ExpertCount + 1;
     const int n = ExpertCount;
@@ -151,24 +152,17 @@ bool GlobalWeightLevels(const ScreenWeights& weights, int& last, std::vector<cha
     auto kept = [&](int e, int k) {
         return !data[static_cast<std::size_t>(e)] || weights.Calibration[e] >= CalibrationLevels[k];
     };
-    // The highest calibration among the valid, weighted answers of each item some data expert assessed.
-    // Item by item side by side, then the lowest in item order.
-    int slots = 0;
-    while (slots < MaxItemCount && ItemTable[slots + 1]) ++slots;
+    // The highest calibration among the valid, weighted answers of each item some data expert assessed,
+    // from who answered what as the run's scores read it.
+    const int slots = scores.Items();
     std::vector<float> tops(static_cast<std::size_t>(slots) + 1, HUGE_VALF);
-    ForEachTask(slots, [&](int, int task) {
-        const int i = task + 1;
-        bool assessed = false;
+    for (int i = 1; i <= slots; ++i) {
+        if (!scores.Assessed(i)) continue;
         float top = -HUGE_VALF;
-        for (int e = 1; e <= n; ++e) {
-            if (!data[static_cast<std::size_t>(e)]) continue;
-            const TAssessment* a = AssessmentAt(e, i);
-            if (!a || !a->Item) continue;
-            assessed = true;
-            if (a->Valid && raw[static_cast<std::size_t>(e)] > 0) top = std::max(top, weights.Calibration[e]);
-        }
-        if (assessed) tops[static_cast<std::size_t>(i)] = top;
-    });
+        for (const int e : scores.ValidExperts(i))
+            if (raw[static_cast<std::size_t>(e)] > 0) top = std::max(top, weights.Calibration[e]);
+        tops[static_cast<std::size_t>(i)] = top;
+    }
     float lowestTop = HUGE_VALF;
     for (int i = 1; i <= slots; ++i) lowestTop = std::min(lowestTop, tops[static_cast<std::size_t>(i)]);
     // The items of the decision maker, which a copied expert must have.
@@ -267,7 +261,7 @@ bool PlanPasses(const ExpertScores& scores, DecisionMakerPool& pool, const Hande
             if (!weights.ItemWeights && (x.RawWeight < 0 || (x.RawWeight > 0 && !(x.Weight >= 1e-30f)))) usable = false;
         }
         usable = usable && (weights.ItemWeights ? ItemWeightLevels(weights, last, copies, firstCopy)
-                                                : GlobalWeightLevels(weights, last, copies));
+                                                : GlobalWeightLevels(weights, scores, last, copies));
     }
     MinSeedCount = handed.MinSeedCount;
     ItemCount = handed.ItemCount;

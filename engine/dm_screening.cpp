@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <iterator>
 #include <limits>
+#include <numeric>
+#include <optional>
 
 #include "engine/calibration.h"
 #include "engine/constants.h"
@@ -79,8 +81,101 @@ struct ItemExpert {
     double Points[MaxQuantileCount + 2];
 };
 
-// Screens seed item i at every level into cells[0..levels-1]; false when it cannot be screened.
-bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& weights, Cell* cells) {
+// The mixture CDF of the experts added so far at the ends, as sums over the experts of linear
+// pieces: each expert adds, from the end where each of its bins starts, the change of its CDF's
+// intercept and slope, into two Fenwick trees. Adding an expert and reading the CDF at one end
+// take a logarithmic number of steps, where updating the CDF at every end takes as many as there
+// are ends. The sums are formed in another order than the plain loop's, so each value carries a
+// bound of its rounding error, which the quantile intervals are widened by.
+class PiecewiseCdf {
+public:
+    PiecewiseCdf(const std::vector<double>& ends) : ends_(ends), m_(ends.size()), slope_(m_ + 1), cut_(m_ + 1) {
+        // Positions from the first end, where they are smallest (the ends are exact there).
+        at_.resize(m_);
+        for (std::size_t j = 0; j < m_; ++j) at_[j] = ends[j] - ends[0];
+        top_ = 1;
+        while (top_ * 2 <= m_) top_ *= 2;
+    }
+
+    // Adds weight x the CDF of an expert with the given points (indices into the ends) and bins.
+    void Add(double weight, const double* points, const std::size_t* index, int q) {
+        double before = 0;
+        double lastCut = 0;
+        double lastSlope = 0;
+        for (int k = 1; k <= q + 1; ++k) {
+            const double p0 = points[k - 1] - ends_[0];
+            const double slope = BinProbabilities[k] / (points[k] - points[k - 1]);
+            const double cut = before - slope * p0;
+            Put(index[k - 1], weight * (cut - lastCut), weight * (slope - lastSlope));
+            magnitude_ += weight * (std::fabs(cut) + std::fabs(slope) * at_[m_ - 1] + before + 1);
+            lastCut = cut;
+            lastSlope = slope;
+            before += BinProbabilities[k];
+        }
+        Put(index[q + 1], weight * (before - lastCut), -weight * lastSlope);
+        entries_ += q + 2;
+    }
+
+    // A bound of the rounding error of every CDF value read.
+    double Error() const { return (static_cast<double>(entries_) + 64) * 4 * 0x1p-52 * magnitude_; }
+
+    // The smallest position whose CDF reaches target, by linear interpolation between the ends.
+    double Inverse(double target) const {
+        std::size_t pos = 0;  // ends 0..pos-1 lie below target
+        double cut = 0;
+        double slope = 0;
+        for (std::size_t step = top_; step > 0; step /= 2) {
+            const std::size_t next = pos + step;
+            if (next > m_) continue;
+            const double c = cut + cut_[next];
+            const double s = slope + slope_[next];
+            if (c + s * at_[next - 1] < target) {
+                pos = next;
+                cut = c;
+                slope = s;
+            }
+        }
+        if (pos == 0) return ends_[0];
+        if (pos == m_) return ends_[m_ - 1];
+        const double c0 = cut + slope * at_[pos - 1];
+        const double c1 = At(pos);
+        if (!(c1 > c0)) return ends_[pos];
+        return ends_[pos - 1] + (target - c0) / (c1 - c0) * (ends_[pos] - ends_[pos - 1]);
+    }
+
+private:
+    void Put(std::size_t index, double cut, double slope) {
+        for (std::size_t j = index + 1; j <= m_; j += j & (~j + 1)) {
+            cut_[j] += cut;
+            slope_[j] += slope;
+        }
+    }
+    double At(std::size_t index) const {
+        double cut = 0;
+        double slope = 0;
+        for (std::size_t j = index + 1; j > 0; j -= j & (~j + 1)) {
+            cut += cut_[j];
+            slope += slope_[j];
+        }
+        return cut + slope * at_[index];
+    }
+
+    const std::vector<double>& ends_;
+    std::size_t m_;
+    std::vector<double> at_;
+    std::vector<double> slope_;
+    std::vector<double> cut_;
+    std::size_t top_ = 1;
+    double magnitude_ = 0;
+    long entries_ = 0;
+};
+
+enum class Screened { Yes, No, Plain };
+
+// Screens seed item i at every level into cells[0..levels-1]; No when it cannot be screened, Plain
+// when the sums of the CDF's pieces could be too inexact for this item (then the CDF is to be kept
+// at every end, plain = true).
+Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& weights, Cell* cells, bool plain) {
     const TItem* item = ItemTable[i].get();
     const int q = QuantileCount;
     const bool isLog = IsLogItem(item);
@@ -96,12 +191,12 @@ bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& we
         x.Calibration = weights.Calibration[e];
         x.Weight = weights.ItemWeights ? weights.ItemRaw[static_cast<std::size_t>(e) * (MaxItemCount + 1) + i]
                                        : weights.Raw[e];
-        if (!(x.Weight >= 0) || !std::isfinite(x.Weight)) return false;
+        if (!(x.Weight >= 0) || !std::isfinite(x.Weight)) return Screened::No;
         x.Points[0] = low;
         for (int k = 1; k <= q; ++k) x.Points[k] = PoolScale(NudgeIntegral(a->Values[k]), isLog);
         x.Points[q + 1] = high;
         for (int k = 1; k <= q + 1; ++k)
-            if (!(x.Points[k] > x.Points[k - 1]) || !std::isfinite(x.Points[k])) return false;
+            if (!(x.Points[k] > x.Points[k - 1]) || !std::isfinite(x.Points[k])) return Screened::No;
         if (x.Weight > 0) experts.push_back(x);
     }
 
@@ -113,8 +208,10 @@ bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& we
     const std::size_t m = ends.size();
     // Ends this close are told apart by the pooling's tolerance, not by their values.
     for (std::size_t j = 1; j < m; ++j)
-        if (!(ends[j] - ends[j - 1] > 1e-8 * std::fabs(ends[j]) + 1e-15)) return false;
-    std::vector<double> cdf(m, 0.0);
+        if (!(ends[j] - ends[j - 1] > 1e-8 * std::fabs(ends[j]) + 1e-15)) return Screened::No;
+    std::vector<double> cdf(plain ? m : 0, 0.0);
+    std::optional<PiecewiseCdf> pieces;
+    if (!plain) pieces.emplace(ends);
     std::sort(experts.begin(), experts.end(),
               [](const ItemExpert& a, const ItemExpert& b) { return a.Calibration > b.Calibration; });
 
@@ -125,10 +222,11 @@ bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& we
     const double logWidth = std::log(static_cast<double>(range <= 0 ? 1e-5f : range));
     const double realisation = isLog ? (item->Realisation > 0 ? std::log(static_cast<double>(item->Realisation)) : NAN)
                                      : static_cast<double>(item->Realisation);
-    if (!std::isfinite(realisation)) return false;
+    if (!std::isfinite(realisation)) return Screened::No;
 
     // The smallest position x with cdf(x) = target, by linear interpolation between the ends.
     auto inverse = [&](double target) {
+        if (!plain) return pieces->Inverse(target);
         const auto it = std::lower_bound(cdf.begin(), cdf.end(), target);
         if (it == cdf.begin()) return ends[0];
         if (it == cdf.end()) return ends[m - 1];
@@ -139,9 +237,19 @@ bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& we
     };
 
     std::size_t added = 0;
+    double total = 0;
     for (int t = static_cast<int>(levels.size()) - 1; t >= 0; --t) {
         while (added < experts.size() && experts[added].Calibration >= levels[t]) {
             const ItemExpert& x = experts[added++];
+            if (!plain) {
+                std::size_t index[MaxQuantileCount + 2];
+                for (int k = 0; k <= q + 1; ++k)
+                    index[k] = static_cast<std::size_t>(std::lower_bound(ends.begin(), ends.end(), x.Points[k]) -
+                                                        ends.begin());
+                pieces->Add(x.Weight, x.Points, index, q);
+                total += x.Weight * (std::accumulate(BinProbabilities + 1, BinProbabilities + q + 2, 0.0));
+                continue;
+            }
             // cdf[j] += weight x the expert's CDF at ends[j].
             int k = 1;
             double before = 0;
@@ -160,13 +268,16 @@ bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& we
             }
         }
         Cell& cell = cells[t];
-        const double total = cdf[m - 1];
+        if (plain) total = cdf[m - 1];
         if (added == 0 || !(total > 0)) {
             cell.State = Validity::Missing;
             continue;
         }
         cell.State = Validity::Valid;
         const double margin = QuantileLevelMargin(static_cast<int>(added));
+        // The CDF read off the pieces may be off by `error`: the targets move out by as much.
+        const double error = plain ? 0 : pieces->Error();
+        if (!plain && !(error <= 1e-3 * margin * total)) return Screened::Plain;
         double lo[MaxQuantileCount + 2];
         double hi[MaxQuantileCount + 2];
         for (int k = 1; k <= q; ++k) {
@@ -175,8 +286,8 @@ bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& we
                 cell.State = Validity::Undecided;
                 break;
             }
-            const double a = inverse((level - margin) * total);
-            const double b = inverse((level + margin) * total);
+            const double a = inverse((level - margin) * total - error);
+            const double b = inverse((level + margin) * total + error);
             const double s = Slack(a, b, isLog);
             lo[k] = a - s;
             hi[k] = b + s;
@@ -210,7 +321,7 @@ bool ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& we
         cell.InfoLow = infoMin - 1e-6 * (std::fabs(infoMin) + 1);
         cell.InfoHigh = infoMax + 1e-6 * (std::fabs(infoMax) + 1);
     }
-    return true;
+    return Screened::Yes;
 }
 
 // The calibration's smallest and largest value over every way the open hits can fall.
@@ -249,8 +360,11 @@ std::vector<ScreenedLevel> ScreenLevels(const std::vector<float>& levels, const 
     std::vector<Cell> cells(seeds.size() * count);
     std::vector<char> ok(seeds.size(), 0);
     ForEachTask(static_cast<int>(seeds.size()), [&](int, int task) {
-        ok[static_cast<std::size_t>(task)] = ScreenItem(seeds[static_cast<std::size_t>(task)], levels, weights,
-                                                        &cells[static_cast<std::size_t>(task) * count]);
+        const int i = seeds[static_cast<std::size_t>(task)];
+        Cell* at = &cells[static_cast<std::size_t>(task) * count];
+        Screened done = ScreenItem(i, levels, weights, at, false);
+        if (done == Screened::Plain) done = ScreenItem(i, levels, weights, at, true);
+        ok[static_cast<std::size_t>(task)] = done == Screened::Yes;
     });
     if (std::find(ok.begin(), ok.end(), 0) != ok.end()) return {};
 

@@ -8,6 +8,7 @@
 #include "engine/globals.h"
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
+#include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "engine/worker_pool.h"
 
@@ -22,25 +23,33 @@ bool FitsReal(long double v) {
 
 }  // namespace
 
+float RangeFirst(const TAssessment& a) {
+    return static_cast<float>(
+        std::max(static_cast<long double>(LowerClamp), static_cast<long double>(NudgeIntegral(a.Values[1]))));
+}
+
+float RangeLast(const TAssessment& a) {
+    return NudgeIntegral(a.Values[QuantileCount]);
+}
+
 int ComputeIntrinsicRange(int i, float& L, float& U, float& lo, float& hi, float overshoot) {
     const TItem* item = (i >= 1 && i <= MaxItemCount) ? ItemTable[i].get() : nullptr;
     if (!item) return RunOk;
-    const int q = QuantileCount;
 
     float low = lo;
     float high = hi;
     bool assessed = false;
-    for (int e = 1; e <= ExpertCount; ++e) {
-        if (!IsDataExpert(e)) continue;
-        const TAssessment* a = AssessmentAt(e, i);
-        if (!a || !a->Valid) continue;
-        const float first = static_cast<float>(
-            std::max(static_cast<long double>(LowerClamp), static_cast<long double>(NudgeIntegral(a->Values[1]))));
-        const float last = NudgeIntegral(a->Values[q]);
+    ScanSpan(i, [&](int, float first, float last) {
         if (!assessed || first < low) low = first;
         if (!assessed || last > high) high = last;
         assessed = true;
-    }
+        return true;
+    });
+    return WidenedRange(item, assessed, low, high, L, U, lo, hi, overshoot);
+}
+
+int WidenedRange(const TItem* item, bool assessed, float low, float high, float& L, float& U, float& lo, float& hi,
+                 float overshoot) {
     if (!assessed) {
         // Nothing to measure or pool on: the item's assessments are all invalid, so no score
         // reads this range, and an earlier range (possibly already in logarithms) must not stand.
@@ -89,6 +98,9 @@ int ComputeIntrinsicRanges() {
         int Code = RunOk;
     };
     std::vector<Row> rows(static_cast<std::size_t>(items) + 1);
+    // In the left-out runs of a robustness run, the span of most items is known from the full run.
+    FullRunReuse* reuse = FullRunReuse::Open();
+    const bool spans = reuse && reuse->SpansHold();
     ForEachTask(items, [&](int, int task) {
         const int i = task + 1;
         const TItem* item = ItemTable[i].get();
@@ -97,7 +109,12 @@ int ComputeIntrinsicRanges() {
         r.U = item->IntrinsicHigh;
         r.Low = item->AssessedLow;
         r.High = item->AssessedHigh;
-        r.Code = ComputeIntrinsicRange(i, r.L, r.U, r.Low, r.High, IntrinsicRangeOvershoot);
+        bool assessed = false;
+        float low = 0, high = 0;
+        if (spans && reuse->SpanOf(item, assessed, low, high))
+            r.Code = WidenedRange(item, assessed, low, high, r.L, r.U, r.Low, r.High, IntrinsicRangeOvershoot);
+        else
+            r.Code = ComputeIntrinsicRange(i, r.L, r.U, r.Low, r.High, IntrinsicRangeOvershoot);
     });
     for (int i = 1; i <= items; ++i) {
         const Row& r = rows[static_cast<std::size_t>(i)];

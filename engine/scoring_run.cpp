@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <new>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/calibration.h"
@@ -174,7 +175,140 @@ FullRunReuse::FullRunReuse() : outer_(OpenReuse) {
         ranges_[item] = {std::bit_cast<std::uint32_t>(item->IntrinsicLow),
                          std::bit_cast<std::uint32_t>(item->IntrinsicHigh)};
     }
+    ReadSpans();
+    ReadHits();
     OpenReuse = this;
+}
+
+void FullRunReuse::ReadHits() {
+    // As RelativeEntropyOfSeeds counts them.
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        Hits h;
+        for (int i = 1; i <= MaxItemCount; ++i) {
+            const TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Item || !a->Valid || !IsSeedItem(a->Item)) continue;
+            const int bin = RealisationBin(*a, a->Item->Realisation);
+            ++h.PerBin[bin];
+            h.Items.emplace_back(a->Item, bin);
+        }
+        hits_[ExpertTable[e].get()] = std::move(h);
+    }
+}
+
+void FullRunReuse::NoteTable() {
+    table_.assign(MaxItemCount + 1, nullptr);
+    for (int i = 1; i <= MaxItemCount; ++i) table_[static_cast<std::size_t>(i)] = ItemTable[i].get();
+    map_.assign(ItemIndexMap->begin(), ItemIndexMap->end());
+    missing_.clear();
+    std::unordered_set<const TItem*> present(table_.begin(), table_.end());
+    for (const auto& [item, range] : ranges_)
+        if (IsSeedItem(item) && !present.count(item)) missing_.push_back(item);
+}
+
+bool FullRunReuse::SeedHits(const TExpert* x, int* hits) const {
+    if (table_.empty()) return false;
+    for (int i = 1; i <= MaxItemCount; ++i)
+        if (table_[static_cast<std::size_t>(i)] != ItemTable[i].get()) return false;
+    if (!std::equal(map_.begin(), map_.end(), ItemIndexMap->begin())) return false;
+    const auto found = hits_.find(x);
+    if (found == hits_.end()) return false;
+    const Hits& h = found->second;
+    for (int k = 0; k <= QuantileCount + 1; ++k) hits[k] = h.PerBin[k];
+    for (const TItem* gone : missing_)
+        for (const auto& [item, bin] : h.Items)
+            if (item == gone) --hits[bin];
+    return true;
+}
+
+void FullRunReuse::ReadSpans() {
+    for (int e = 1; e <= ExpertCount; ++e)
+        if (IsDataExpert(e)) experts_.push_back(ExpertTable[e].get());
+    int items = 0;
+    while (items < MaxItemCount && ItemTable[items + 1]) ++items;
+    std::vector<Span> spans(static_cast<std::size_t>(items) + 1);
+    std::vector<char> known(static_cast<std::size_t>(items) + 1, 0);
+    ForEachTask(items, [&](int, int task) {
+        const int i = task + 1;
+        Span& s = spans[static_cast<std::size_t>(i)];
+        // As ComputeIntrinsicRange scans them; values that compare equal with other bits (zeros)
+        // or not at all (NaN) would make the result hang on the order, so those items are left out.
+        int lowCount = 0, highCount = 0;
+        s.LowOfOthers = HUGE_VALF;
+        s.HighOfOthers = -HUGE_VALF;
+        bool orderFree = true;
+        ScanSpan(i, [&](int e, float first, float last) {
+            if (!std::isfinite(first) || !std::isfinite(last) || first == 0 || last == 0) return orderFree = false;
+            const TExpert* x = ExpertTable[e].get();
+            if (s.Count == 0 || first < s.Low) {
+                if (s.Count > 0) s.LowOfOthers = s.Low;
+                s.Low = first;
+                s.LowBy = x;
+                lowCount = 1;
+            } else {
+                if (first == s.Low) ++lowCount;
+                s.LowOfOthers = std::min(s.LowOfOthers, first);
+            }
+            if (s.Count == 0 || last > s.High) {
+                if (s.Count > 0) s.HighOfOthers = s.High;
+                s.High = last;
+                s.HighBy = x;
+                highCount = 1;
+            } else {
+                if (last == s.High) ++highCount;
+                s.HighOfOthers = std::max(s.HighOfOthers, last);
+            }
+            ++s.Count;
+            return true;
+        });
+        if (!orderFree) return;
+        if (lowCount > 1) s.LowBy = nullptr;
+        if (highCount > 1) s.HighBy = nullptr;
+        known[static_cast<std::size_t>(i)] = 1;
+    });
+    for (int i = 1; i <= items; ++i)
+        if (known[static_cast<std::size_t>(i)]) spans_[ItemTable[i].get()] = spans[static_cast<std::size_t>(i)];
+}
+
+bool FullRunReuse::SpansHold() {
+    // The data experts in table order: the full run's, at most one of them missing.
+    leftOut_ = nullptr;
+    const std::size_t n = experts_.size();
+    std::size_t t = 0;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        const TExpert* x = ExpertTable[e].get();
+        if (t < n && experts_[t] == x) {
+            ++t;
+        } else if (!leftOut_ && t + 1 < n && experts_[t + 1] == x) {
+            leftOut_ = experts_[t];
+            t += 2;
+        } else {
+            return false;
+        }
+    }
+    if (!leftOut_ && t + 1 == n) leftOut_ = experts_[t++];
+    return t == n;
+}
+
+bool FullRunReuse::SpanOf(const TItem* item, bool& assessed, float& low, float& high) const {
+    const auto found = spans_.find(item);
+    if (found == spans_.end()) return false;
+    const Span& s = found->second;
+    // The one expert left out takes its assessment with it; with two or more at the same end,
+    // the others keep that end.
+    const bool lowGoes = leftOut_ && s.LowBy == leftOut_;
+    const bool highGoes = leftOut_ && s.HighBy == leftOut_;
+    if (s.Count == 1 && (lowGoes || highGoes)) {
+        assessed = false;
+        return true;
+    }
+    // Whether the expert left out answered validly is not known here when it is at neither end,
+    // which then does not matter; with a single answer it is at both.
+    assessed = s.Count > 0;
+    low = lowGoes ? s.LowOfOthers : s.Low;
+    high = highGoes ? s.HighOfOthers : s.High;
+    return true;
 }
 
 FullRunReuse::~FullRunReuse() {
@@ -203,6 +337,7 @@ void FullRunReuse::PutBack() {
 
 int FullRunReuse::ComputeInformation() {
     PutBack();
+    NoteTable();
     computed_ = 0;
     // The slots whose item is not the one with the full run's range; a slot without an item is
     // computed when the map still leads to assessments there.

@@ -11,6 +11,7 @@
 namespace halvorine {
 
 struct TAssessment;
+struct TExpert;
 struct TItem;
 class PoolLayoutStore;
 
@@ -70,6 +71,19 @@ public:
     // The pooling's item layouts, handed from one left-out run's optimisation to the next.
     PoolLayoutStore& Layouts();
 
+    // Whether the data experts now in the table are the full run's, or all but one of them, so
+    // that SpanOf can tell the span of the items the full run had. Read before SpanOf.
+    bool SpansHold();
+    // The span of the present data experts' valid assessments of item (see ComputeIntrinsicRange):
+    // assessed, and the lowest first and highest last quantile. False when it must be computed.
+    bool SpanOf(const TItem* item, bool& assessed, float& low, float& high) const;
+
+    // The hits per bin of data expert x's valid seed assessments (RelativeEntropyOfSeeds) from the
+    // full run's, less those of the full run's seed items no longer in the table. False when the
+    // table or the item map are not as the last ComputeInformation found them, or x is not one of
+    // the full run's experts.
+    bool SeedHits(const TExpert* x, int* hits) const;
+
 private:
     struct Range {
         std::uint32_t Low = 0;
@@ -81,9 +95,34 @@ private:
         float Low = 0;
         float High = 0;
     };
+    // One item's span in the full run, and what leaving out one expert leaves of it.
+    struct Span {
+        int Count = 0;                            // valid assessments of data experts
+        float Low = 0, High = 0;                  // their lowest first and highest last quantile
+        const TExpert* LowBy = nullptr;           // the one expert at Low, when it is the only one
+        const TExpert* HighBy = nullptr;          // the one expert at High, when it is the only one
+        float LowOfOthers = 0, HighOfOthers = 0;  // without that expert (when Count > 1)
+    };
+    // One expert's seed hits in the full run: per bin, and the bin of each seed item counted.
+    struct Hits {
+        int PerBin[MaxQuantileCount + 2] = {};
+        std::vector<std::pair<const TItem*, int>> Items;
+    };
     void PutBack();
+    void ReadSpans();
+    void ReadHits();
+    void NoteTable();
 
     std::unordered_map<const TItem*, Range> ranges_;
+    std::unordered_map<const TItem*, Span> spans_;
+    std::vector<const TExpert*> experts_;  // the full run's data experts, in table order
+    const TExpert* leftOut_ = nullptr;     // the one of them missing now (SpansHold)
+    std::unordered_map<const TExpert*, Hits> hits_;
+    // The table and map as ComputeInformation last found them, and the full run's seed items
+    // missing from them.
+    std::vector<const TItem*> table_;
+    std::vector<std::uint16_t> map_;
+    std::vector<const TItem*> missing_;
     std::vector<Saved> saved_;
     std::unique_ptr<PoolLayoutStore> layouts_;
     int computed_ = 0;

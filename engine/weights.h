@@ -3,6 +3,7 @@
 // "weightsw.dat" in the current directory.
 #pragma once
 
+#include <span>
 #include <vector>
 
 namespace halvorine {
@@ -47,6 +48,15 @@ public:
     // every expert's answers, which item weights read. Stores nothing in the experts (a decision
     // maker's information is refreshed, as ComputeMeanInformation does).
     void Read(bool everyAnswer);
+
+    // The items read (1..Items()); whether some data expert answered item i, validly or not; the
+    // data experts who answered it validly, in expert order.
+    int Items() const { return items_; }
+    bool Assessed(int i) const { return assessed_[static_cast<std::size_t>(i)] != 0; }
+    std::span<const int> ValidExperts(int i) const {
+        const Range r = validRange_[static_cast<std::size_t>(i)];
+        return {valid_.data() + r.First, static_cast<std::size_t>(r.End - r.First)};
+    }
 
 private:
     friend void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<float>* fileWeights);

@@ -1,7 +1,10 @@
 #include "engine/worker_pool.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -111,9 +114,27 @@ Pool& ThePool() {
 
 }  // namespace
 
+int UsableProcessorCount() {
+    // The set of processors this thread may run on (taskset, cgroups' cpusets), which the
+    // machine's processor count ignores. The set is read at every call: it may change while the
+    // program runs. A machine with more processors than one set holds needs a larger set.
+    for (int size = CPU_SETSIZE; size <= (1 << 20); size *= 2) {
+        cpu_set_t* set = CPU_ALLOC(size);
+        if (!set) break;
+        const std::size_t bytes = CPU_ALLOC_SIZE(size);
+        CPU_ZERO_S(bytes, set);
+        const int got = ::sched_getaffinity(0, bytes, set);
+        const int count = got == 0 ? CPU_COUNT_S(bytes, set) : 0;
+        CPU_FREE(set);
+        if (got == 0) return std::max(1, count);
+        if (errno != EINVAL) break;
+    }
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 int RunWorkerCount() {
     if (RunThreadCount > 0) return RunThreadCount;
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    return UsableProcessorCount();
 }
 
 void ForEachTask(int count, const std::function<void(int worker, int task)>& task) {

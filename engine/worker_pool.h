@@ -7,7 +7,10 @@
 
 namespace halvorine {
 
-// The threads a run uses: RunThreadCount, or the machine's cores when that is 0; at least 1.
+// The processors the calling thread may run on (its affinity mask); at least 1.
+int UsableProcessorCount();
+
+// The threads a run uses: RunThreadCount, or UsableProcessorCount() when that is 0; at least 1.
 int RunWorkerCount();
 
 // Calls task(worker, t) for every t in 0..count-1, spread over up to RunWorkerCount() threads

@@ -5,6 +5,7 @@
 // taken for: after an edit, a filter or a merge the next robustness run sees the new data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -93,6 +94,10 @@ struct CaseRow {
     const char* name;
     generated::CaseShape shape;
     int fewSeedsExpert;  // this expert answers only the first seed item (0: none)
+    // Expert 1 gives the lowest first and the highest last quantile of every item, and expert 2
+    // gives the same on every other item: leaving out either one moves some item's range to the
+    // next expert's end, or keeps it at the other's.
+    bool sharedEnds = false;
 };
 const CaseRow CaseRows[] = {
     {"plain", {.experts = 9, .items = 14, .seeds = 5, .quantiles = 3, .seed = 3}, 0},
@@ -100,6 +105,10 @@ const CaseRow CaseRows[] = {
      {.experts = 8, .items = 12, .seeds = 5, .quantiles = 3, .logShare = 0.6, .missingShare = 0.12, .seed = 5},
      0},
     {"five quantiles, an expert with one seed", {.experts = 7, .items = 11, .seeds = 4, .quantiles = 5, .seed = 9}, 3},
+    {"two experts at the ends",
+     {.experts = 6, .items = 10, .seeds = 5, .quantiles = 3, .logShare = 0.5, .seed = 4},
+     0,
+     true},
 };
 
 class RobustnessReuseTest : public ::testing::Test {
@@ -125,6 +134,19 @@ protected:
                 TAssessment& a = *ExpertTable[e]->Assessments[i];
                 if (a.Values[1] == 0 && a.Values[QuantileCount] == 0)
                     for (int k = 1; k <= QuantileCount; ++k) a.Values[k] = MissingValue;
+            }
+        if (row.sharedEnds)
+            for (int i = 1; i <= row.shape.items; ++i) {
+                float low = HUGE_VALF, high = -HUGE_VALF;
+                for (int e = 1; e <= row.shape.experts; ++e) {
+                    low = std::min(low, ExpertTable[e]->Assessments[i]->Values[1]);
+                    high = std::max(high, ExpertTable[e]->Assessments[i]->Values[QuantileCount]);
+                }
+                float* ends = ExpertTable[1]->Assessments[i]->Values;
+                ends[1] = low > 0 ? low / 2 : low - 1;
+                ends[QuantileCount] = high > 0 ? high * 2 : high + 1;
+                if (i % 2 == 1)
+                    for (int k = 1; k <= QuantileCount; ++k) ExpertTable[2]->Assessments[i]->Values[k] = ends[k];
             }
         if (row.fewSeedsExpert)
             for (int i = 2; i <= row.shape.seeds; ++i)
