@@ -13,7 +13,7 @@
 #include "platform/prompts.h"
 #include "workbench/experts_sheet_core.h"
 #include "workbench/record_links.h"
-#include "workbench/services.h"
+#include "workbench/service.h"
 
 namespace halvorine {
 
@@ -295,7 +295,7 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
     {
         BusyScope busy;
         try {
-            Services().RunCalculation(RunErrorCode);
+            RunCalculationService()(RunErrorCode);
         } catch (...) {}
         FillMakerSettings(ExpertCount + 1);
     }
