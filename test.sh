@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test headless;
-# then the engine's tests once more, built with ThreadSanitizer (its runs use threads).
+# then the tests of what runs on threads (the engine's runs, the workbench's robustness runs)
+# once more, built with ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -9,5 +10,5 @@ cmake --build build-test
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build-test --output-on-failure -j "$(nproc)"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVORINE_TSAN=ON -DHALVORINE_TESTS=ON >/dev/null
-cmake --build build-tsan --target test_engine
+cmake --build build-tsan --target test_engine test_workbench_threads
 ctest --test-dir build-tsan --output-on-failure -j "$(nproc)"

@@ -33,8 +33,6 @@ public:
     bool ShowHelp(const std::string&) override { return false; }
     bool StartProgram(const std::string&) override { return false; }
     std::string ShortDate() override { return {}; }
-    void Randomize() override {}
-    double Random() override { return 0.5; }
 
 private:
     std::string text_;

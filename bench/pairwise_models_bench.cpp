@@ -26,6 +26,7 @@ pairbench::BenchPrompts prompts;
 void TallyRandomCase(int n, int m) {
     ResetGlobals();
     Platform = &prompts;
+    RandomNumbers = &prompts;
     ClearCalculation();
     RunItemCount = n;
     RunExpertCount = m;

@@ -42,6 +42,7 @@ void ResultsWindow(benchmark::State& state, bool whole) {
     pairbench::BuildGeneratedCase(
         {.items = 150, .experts = 150, .spread = static_cast<double>(state.range(0)) / 10, .ties = 0.003, .blanks = 0});
     Platform = &prompts;
+    RandomNumbers = &prompts;
     ScaleTransformation = true;
     ConfidenceIntervals = true;
     if (!RunComparison(1)) state.SkipWithError("the run failed");

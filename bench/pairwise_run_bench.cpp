@@ -54,6 +54,7 @@ private:
 
 void Prepare(bool transformation, bool intervals) {
     Platform = &prompts;
+    RandomNumbers = &prompts;
     ScaleTransformation = transformation;
     ConfidenceIntervals = intervals;
 }
@@ -76,6 +77,7 @@ std::vector<ReportCase> ReportCases(const fs::path& source) {
         return [=] {
             ResetGlobals();
             Platform = &prompts;
+            RandomNumbers = &prompts;
             if (ReadItemsFile((fixtures / (stem + ".iy")).string()) != 0 ||
                 ReadExpertDataFile((fixtures / (stem + ".ey")).string()) != 0)
                 std::fprintf(stderr, "cannot read the case %s\n", stem.c_str());

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/program_folder_testing.h"
 #include "platform/prompts.h"
 
 namespace {

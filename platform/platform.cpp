@@ -1,10 +1,13 @@
 // The platform behaviours that need no window system: current directory, program folder,
-// settings files, help-file lookup.
+// settings files, help-file lookup, the clock-seeded random source.
+#include "platform/program_folder_testing.h"
 #include "platform/prompts.h"
+#include "platform/random_source.h"
 
 #include "common/core/line_io.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -103,6 +106,19 @@ void ChangeToFolderOf(const std::string& path) {
     if (folder.empty()) return;  // a bare name is already in the current directory
     std::error_code ec;
     fs::current_path(folder, ec);  // a folder that has gone away leaves the directory as it was
+}
+
+void ClockRandom::Randomize() {
+    const auto wall = std::chrono::system_clock::now().time_since_epoch().count();
+    const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::seed_seq seed{static_cast<std::uint64_t>(wall), static_cast<std::uint64_t>(tick),
+                       static_cast<std::uint64_t>(wall) >> 32, static_cast<std::uint64_t>(tick) >> 32};
+    generator_.seed(seed);
+}
+
+ClockRandom& ProcessRandom() {
+    static ClockRandom source;
+    return source;
 }
 
 void SetProgramFolderForTesting(const std::string& folder) {

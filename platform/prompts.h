@@ -57,10 +57,6 @@ public:
 
     // Today's date in the short form of the user's settings.
     virtual std::string ShortDate() = 0;
-
-    // Uniform on [0, 1).
-    virtual void Randomize() = 0;  // seeds from the clock
-    virtual double Random() = 0;
 };
 
 class BusyCursor {
@@ -105,10 +101,5 @@ std::string FindHelpFile(const std::string& helpFile);
 // The path as spelt when such a file exists, else the first file (by name) of its folder that
 // matches it in another letter case, else "".
 std::string FileInAnyLetterCase(const std::string& path);
-
-// Makes ProgramFolder() answer the given folder; "" goes back to the real one.
-void SetProgramFolderForTesting(const std::string& folder);
-// Makes the program folder count as not writable (tests run as root, who may write anywhere).
-void SetProgramFolderReadOnlyForTesting(bool readOnly);
 
 }  // namespace platform

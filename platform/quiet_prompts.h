@@ -9,10 +9,11 @@
 #include <string>
 
 #include "platform/prompts.h"
+#include "platform/random_source.h"
 
 namespace platform {
 
-class QuietPrompts : public Prompts {
+class QuietPrompts : public Prompts, public RandomSource {
 public:
     // echoMessages: every message text also goes to stderr (for helpers a script watches).
     explicit QuietPrompts(bool echoMessages = false) : echo_(echoMessages) {}
@@ -33,7 +34,7 @@ public:
     bool StartProgram(const std::string&) override { return false; }
     std::string ShortDate() override { return "01/01/2026"; }
     void Randomize() override { generator_.seed(Seed); }
-    double Random() override { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }
+    double Random() override { return UnitFromBits(generator_()); }
 
 private:
     static constexpr unsigned long long Seed = 12345;

@@ -6,26 +6,34 @@
 namespace halvorine {
 
 namespace {
-ExpertFreedListener expertListener;
-ItemFreedListener itemListener;
+// Made on first use: the windows install their listener from a static initializer in
+// another library, which may run before this file's own.
+ExpertFreedListener& ExpertListener() {
+    static ExpertFreedListener listener;
+    return listener;
+}
+ItemFreedListener& ItemListener() {
+    static ItemFreedListener listener;
+    return listener;
+}
 }  // namespace
 
 void SetExpertFreedListener(ExpertFreedListener listener) {
-    expertListener = std::move(listener);
+    ExpertListener() = std::move(listener);
 }
 
 void SetItemFreedListener(ItemFreedListener listener) {
-    itemListener = std::move(listener);
+    ItemListener() = std::move(listener);
 }
 
 void ExpertFreeing(const TExpert* expert) {
     if (!expert) return;
     if (ActiveExpert == expert) ActiveExpert = nullptr;
-    if (expertListener) expertListener(expert);
+    if (ExpertListener()) ExpertListener()(expert);
 }
 
 void ItemFreeing(const TItem* item) {
-    if (item && itemListener) itemListener(item);
+    if (item && ItemListener()) ItemListener()(item);
 }
 
 void FreeExpertSlot(std::unique_ptr<TExpert>& slot) {
@@ -48,7 +56,7 @@ void ReportVanishedExperts(const std::vector<const TExpert*>& before) {
     for (const TExpert* e : before)
         if (!std::binary_search(now.begin(), now.end(), e)) {
             if (ActiveExpert == e) ActiveExpert = nullptr;
-            if (expertListener) expertListener(e);
+            if (ExpertListener()) ExpertListener()(e);
         }
 }
 

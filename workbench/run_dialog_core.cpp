@@ -13,7 +13,7 @@
 #include "platform/prompts.h"
 #include "workbench/experts_sheet_core.h"
 #include "workbench/record_links.h"
-#include "workbench/services.h"
+#include "workbench/service.h"
 
 namespace halvorine {
 
@@ -200,7 +200,8 @@ int CheckSeedAssessments() {
 }
 
 bool RunCheck(RunFields& f, const RunHooks& hooks) {
-    // 1. The fields, read again: RUN may come while an edit still has the focus.
+    // The calibration power and the intrinsic range, read again from their edits: RUN may come
+    // while an edit still has the focus and its own check has not run.
     f.CalPowerBad = !CalPowerCheck(f.CalPower);
     if (f.CalPowerBad) {
         Message("Illegal Calibration Power parameter");
@@ -212,7 +213,9 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
         return false;
     }
     const bool seedWeights = WeightType == 1 || WeightType == 3;
-    // 2., 3. Weights from calibration need realisations and sound seed assessments.
+    // Global and item weights come from calibration: they need realisations, and every expert
+    // taking part needs increasing, non-negative assessments on the seed items (the first
+    // faulty one is shown in its sheet).
     if (seedWeights && SeedAssessmentCount == 0) {
         Message("Global and Item Weights require non-empty set of realisations");
         return false;
@@ -225,12 +228,14 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
             return false;
         }
     }
-    // 4.
+    // The search for the best significance level ranks decision makers by calibration, which
+    // equal and user weights do not use.
     if (!seedWeights && OptimiseDM) {
         Message("DM optimization can be performed with the Global and Item Weights only");
         return false;
     }
-    // 6. The significance level as the edit holds it now; a text that is no level refuses.
+    // The significance level as the edit holds it now: blank means none (0), a text that is no
+    // level refuses.
     if (f.SignLevelVisible) {
         if (Trim(f.SignLevel).empty()) {
             f.SignLevel = "0.0";
@@ -244,17 +249,19 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
             }
         }
     }
-    // 5.
+    // The discrepancy analysis of this run starts empty; a robustness run has none, and keeps
+    // the name it was given.
     ResetDiscrepancies();
     DiscrepancyOn = f.Discrepancy && !RobustnessRun;
     if (!RobustnessRun) DMName = CutTo(f.DMName, 8);
 
-    // 7. No decision maker yet: the experts are counted afresh.
+    // The slot after the experts holds no decision maker yet: the experts are counted afresh.
     if (ExpertCount + 1 <= ExpertSlotCount && !ExpertTable[ExpertCount + 1]) {
         ExpertCount = 0;
         DecisionMakerCount = 0;
     }
-    // 8.
+    // The case is checked from scratch: filtered items and experts move out to their side
+    // tables, the counters go back to 0, the quantile levels and then the data are checked.
     InformationComputed = false;
     RunErrorCode = 0;
     FilterItemsOut(FilteredItems);
@@ -280,26 +287,29 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
         Message("Can`t run without experts data");
         return false;
     }
-    // 9., 10.
+    // A new decision maker in the slot after the experts; past the limit the last one's number
+    // is used again.
     if (DecisionMakerCount >= MaxDecisionMakerNumber + 1) DecisionMakerCount = MaxDecisionMakerNumber;
     if (!AddDecisionMaker(DMName)) {
         Message("No memory to create Decision Maker");
         return false;
     }
-    // 11.
+    // The name goes with the run's results; the edit starts empty for the next run.
     RunDMName = CutTo(f.DMName, 8);
     f.DMName.clear();
     DMName = "";
 
-    // 12., 13. Whatever the engine throws ends the run with what it reached.
+    // The run itself, under the busy cursor; whatever the engine throws ends the run with what
+    // it reached, and the decision maker keeps the settings it was made with.
     {
         BusyScope busy;
         try {
-            Services().RunCalculation(RunErrorCode);
+            RunCalculationService()(RunErrorCode);
         } catch (...) {}
         FillMakerSettings(ExpertCount + 1);
     }
-    // 14.
+    // A failed run leaves no decision maker behind: its record goes (its windows are told
+    // first) and the reason is shown; a significance level the run could not use is marked.
     if (RunErrorCode != 0) {
         const int dm = ExpertCount + 1;
         if (ExpertTable[dm]) ExpertFreeing(ExpertTable[dm].get());

@@ -1,8 +1,5 @@
 #include "workbench/services.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "engine/case_files.h"
 #include "engine/scoring_run.h"
 #include "workbench/case_state.h"
@@ -13,11 +10,6 @@
 #include "workbench/run_dialog.h"
 
 namespace halvorine {
-
-void ServiceNotWired(const char* name) {
-    std::fprintf(stderr, "Halvorine: the service %s is not wired\n", name);
-    std::abort();
-}
 
 HalvorineServices& Services() {
     static HalvorineServices services;

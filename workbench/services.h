@@ -1,13 +1,10 @@
 // What one of Halvorine's windows asks of another it does not include (the sheets of the run
 // dialog, the frame of the range graphs and the export list, the run dialog of the engine's
 // run). All of it lives in one object, wired once at start (WireServices); a test replaces
-// single services. A service that nobody wired is a program fault: calling it stops the
-// program with the service's name instead of silently doing nothing.
+// single services (see workbench/service.h).
 #pragma once
 
-#include <functional>
-#include <type_traits>
-#include <utility>
+#include "workbench/service.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -18,43 +15,13 @@ namespace halvorine {
 class TRunDlgFrm;
 struct TAssessment;
 
-[[noreturn]] void ServiceNotWired(const char* name);
-
-template <typename Signature>
-class Service;
-
-template <typename R, typename... Args>
-class Service<R(Args...)> {
-public:
-    explicit Service(const char* name) : name_(name) {}
-    Service(const Service&) = default;
-    Service& operator=(const Service& other) {
-        fn_ = other.fn_;
-        return *this;
-    }
-    template <typename F>
-    requires(!std::is_same_v<std::decay_t<F>, Service>) Service& operator=(F&& fn) {
-        fn_ = std::forward<F>(fn);
-        return *this;
-    }
-
-    R operator()(Args... args) const {
-        if (!fn_) ServiceNotWired(name_);
-        return fn_(std::forward<Args>(args)...);
-    }
-    bool Wired() const { return static_cast<bool>(fn_); }
-
-private:
-    const char* name_;
-    std::function<R(Args...)> fn_;
-};
-
 struct HalvorineServices {
     // The save question of a file kind (1 experts, 2 items) before its sheet closes; true
     // when the sheet may close.
     Service<bool(int kind)> QuerySaveCase{"QuerySaveCase"};
-    // The engine's run as the run dialog's check calls it.
-    Service<void(int& code)> RunCalculation{"RunCalculation"};
+    // The engine's run as the run dialog's check calls it; the same service the Qt-free run
+    // dialog core calls (RunCalculationService), named here beside the others.
+    Service<void(int& code)>& RunCalculation = RunCalculationService();
     // The robustness runs (leaving out one item or one expert at a time); false when they
     // failed or there is nothing to run them with.
     Service<bool(TRunDlgFrm& dialog)> CalcRob{"CalcRob"};

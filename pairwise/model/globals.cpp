@@ -2,6 +2,7 @@
 
 #include "common/core/line_io.h"
 #include "pairwise/model/workspace.h"
+#include "platform/random_source.h"
 
 namespace trindel {
 
@@ -39,6 +40,11 @@ std::unique_ptr<TextFileWriter> OutFile;
 bool OutputLineBreak = true;
 
 platform::Prompts* Platform = nullptr;
+platform::RandomSource* RandomNumbers = nullptr;
+
+platform::RandomSource& Randoms() {
+    return RandomNumbers ? *RandomNumbers : platform::ProcessRandom();
+}
 
 void FreeCase() {
     // Experts first: their rows point at items.

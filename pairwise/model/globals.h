@@ -13,7 +13,8 @@ class TextFileWriter;
 
 namespace platform {
 class Prompts;
-}
+class RandomSource;
+}  // namespace platform
 
 namespace trindel {
 
@@ -122,6 +123,10 @@ extern bool OutputLineBreak;
 
 // ---- platform services (message boxes, file choices, caption, clipboard) ----
 extern platform::Prompts* Platform;
+// The simulations' random numbers; null means the process's clock-seeded source (a test puts a
+// seeded or scripted one here).
+extern platform::RandomSource* RandomNumbers;
+platform::RandomSource& Randoms();
 
 // Frees every record of the case and empties the side tables; reader counters go to 0.
 void FreeCase();

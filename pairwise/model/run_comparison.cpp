@@ -19,6 +19,7 @@
 #include "pairwise/model/triads.h"
 #include "pairwise/model/workspace.h"
 #include "platform/prompts.h"
+#include "platform/random_source.h"
 
 namespace trindel {
 
@@ -51,7 +52,7 @@ void ReportRunStep(const std::string& step) {
 void RunModels(int& status) {
     ReportRunStep("Calculating: preferences");
     WriteReportHeader();
-    if (Platform) Platform->Randomize();
+    Randoms().Randomize();
     MaxSimulations = MaxSimulationsFor(ConfidenceLevel);
     // SimulatedValues holds SimulatedRunCapacity runs; more cannot be simulated either.
     SimulationPossible = SimulationCount < MaxSimulations && SimulationCount >= 1 &&

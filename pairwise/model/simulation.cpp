@@ -11,7 +11,7 @@
 #include "pairwise/model/nel_model.h"
 #include "pairwise/model/run_comparison.h"
 #include "pairwise/model/thurstone.h"
-#include "platform/prompts.h"
+#include "platform/random_source.h"
 
 namespace trindel {
 
@@ -29,7 +29,7 @@ CalcVector fitted;
 }  // namespace
 
 Real48 UniformRandom() {
-    Real48 u = Platform->Random();
+    Real48 u = Randoms().Random();
     if (u < 1e-30L) u = 1e-30L;
     return u;
 }

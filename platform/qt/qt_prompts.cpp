@@ -20,8 +20,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <chrono>
-
 namespace platform {
 
 QString QStringFromBytes(const std::string& bytes) {
@@ -301,18 +299,6 @@ bool QtPrompts::StartProgram(const std::string& path) {
 
 std::string QtPrompts::ShortDate() {
     return BytesFromQString(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
-}
-
-void QtPrompts::Randomize() {
-    const auto wall = std::chrono::system_clock::now().time_since_epoch().count();
-    const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::seed_seq seed{static_cast<std::uint64_t>(wall), static_cast<std::uint64_t>(tick),
-                       static_cast<std::uint64_t>(wall) >> 32, static_cast<std::uint64_t>(tick) >> 32};
-    random_.seed(seed);
-}
-
-double QtPrompts::Random() {
-    return static_cast<double>(random_() >> 11) * 0x1.0p-53;
 }
 
 }  // namespace platform

@@ -1,5 +1,5 @@
 // The platform services on Qt Widgets: message boxes, file dialogs, caption, cursor,
-// clipboard, help window, program start, date and random numbers.
+// clipboard, help window, program start and date.
 #pragma once
 
 #include "platform/prompts.h"
@@ -12,7 +12,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <random>
 #include <string>
 
 class QFileDialog;
@@ -59,9 +58,6 @@ public:
     bool StartProgram(const std::string& path) override;
     std::string ShortDate() override;
 
-    void Randomize() override;
-    double Random() override;
-
     // The help window once ShowHelp has opened it (null before, or after it was destroyed).
     QDialog* HelpWindow() const { return help_; }
     int BusyDepth() const { return busyDepth_; }
@@ -73,7 +69,6 @@ private:
     std::string caption_;  // the caption while there is no main window
     int busyDepth_ = 0;
     QPointer<QDialog> help_;
-    std::mt19937_64 random_;
 };
 
 }  // namespace platform

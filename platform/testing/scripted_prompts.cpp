@@ -163,7 +163,7 @@ double ScriptedPrompts::Random() {
         randoms_.pop_front();
         return value;
     }
-    return static_cast<double>(random_() >> 11) * 0x1.0p-53;
+    return UnitFromBits(random_());
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/prompts.h"
+#include "platform/random_source.h"
 
 #include <cstdint>
 #include <deque>
@@ -16,7 +17,7 @@
 
 namespace platform {
 
-class ScriptedPrompts : public Prompts {
+class ScriptedPrompts : public Prompts, public RandomSource {
 public:
     struct Prompt {
         std::string Kind;  // "message", "open", "save", "help", "start"

@@ -193,7 +193,7 @@ TEST_P(UserWeightTable, CheckAndFill) {
 const float NaN = std::numeric_limits<float>::quiet_NaN();
 
 INSTANTIATE_TEST_SUITE_P(
-    PartCases, UserWeightTable,
+    SumsRangesAndMissingWeights, UserWeightTable,
     ::testing::Values(UserWeightCase{{0.5f, 0.5f}, true, 0, {0.5f, 0.5f}},
                       UserWeightCase{{0.5f, Missing}, true, 0, {0.5f, 0.5f}},
                       // (1 - 0.25) / 3, formed in extended precision

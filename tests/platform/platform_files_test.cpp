@@ -1,4 +1,5 @@
 // Current directory, program folder, settings files and help-file lookup.
+#include "platform/program_folder_testing.h"
 #include "platform/prompts.h"
 #include "temp_folder.h"
 

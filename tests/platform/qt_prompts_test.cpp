@@ -1,4 +1,5 @@
 // The Qt services, as far as they can be checked without a dialog waiting for a user.
+#include "platform/program_folder_testing.h"
 #include "platform/qt/qt_prompts.h"
 #include "temp_folder.h"
 
@@ -322,33 +323,6 @@ TEST_F(QtPromptsStart, FalseWhenTheProgramCannotStart) {
     EXPECT_FALSE(prompts.StartProgram((root_ / "WTrindel.exe").string()));
     EXPECT_FALSE(prompts.StartProgram("WTrindel.exe"));
     EXPECT_FALSE(prompts.StartProgram((root_ / "not-executable").string()));
-}
-
-TEST(QtPromptsRandom, UniformOnTheHalfOpenUnitIntervalWithFullPrecision) {
-    platform::QtPrompts prompts(nullptr);
-    prompts.Randomize();
-    double sum = 0;
-    bool finerThan32Bits = false;
-    const int n = 20000;
-    for (int i = 0; i < n; ++i) {
-        const double x = prompts.Random();
-        ASSERT_GE(x, 0.0);
-        ASSERT_LT(x, 1.0);
-        sum += x;
-        const double scaled = x * 4294967296.0;
-        finerThan32Bits |= scaled != std::floor(scaled);
-    }
-    EXPECT_NEAR(sum / n, 0.5, 0.01);
-    EXPECT_TRUE(finerThan32Bits);
-}
-
-TEST(QtPromptsRandom, RandomizeSeedsFromTheClock) {
-    platform::QtPrompts a(nullptr);
-    platform::QtPrompts b(nullptr);
-    a.Randomize();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    b.Randomize();
-    EXPECT_NE(a.Random(), b.Random());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The scripted prompts that every other test drives the programs with.
+#include "platform/program_folder_testing.h"
 #include "platform/testing/scripted_prompts.h"
 #include "temp_folder.h"
 

@@ -2,6 +2,7 @@
 // (current directory, program folder, configuration environment) put back afterwards.
 #pragma once
 
+#include "platform/program_folder_testing.h"
 #include "platform/prompts.h"
 #include "scratch_folder.h"
 

@@ -10,6 +10,7 @@
 
 #include <set>
 
+#include "platform/program_folder_testing.h"
 #include "platform/qt/qt_prompts.h"
 
 namespace {

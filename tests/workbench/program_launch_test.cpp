@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/globals.h"
+#include "platform/program_folder_testing.h"
 #include "platform/prompts.h"
 #include "platform/testing/scripted_prompts.h"
 #include "workbench/program_launch.h"

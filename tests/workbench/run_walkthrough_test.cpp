@@ -129,3 +129,52 @@ TEST_F(RunWalkthroughTest, BayesianUpdatesSurviveReopeningTheDialog) {
 }
 
 }  // namespace
+
+// File > Export as text > Copy Solution To Clipboard, through the keyboard on the solution
+// sheet the run opened: the view's rows, tab-separated, without frame or case header.
+TEST_F(RunWalkthroughTest, CopySolutionToClipboardPutsTheSolutionRowsTabSeparated) {
+    OpenHandCase();
+    TRunDlgFrm* d = Calculate();
+    ASSERT_NE(d, nullptr);
+    d->RunButton->click();
+    QApplication::processEvents();
+    d->DSolutionButton->click();
+    QApplication::processEvents();
+    TItemsSheet* sheet = ChildSheets[FirstResultSlot];
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_EQ(form->MdiArea->currentSubWindow(), sheet);
+    prompts.SetClipboardText("before");
+
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::AltModifier);
+    QMenu* file = form->File1;
+    ASSERT_TRUE(file->isVisible());
+    QTest::keyClick(file, Qt::Key_X);
+    auto* text = form->findChild<QMenu*>(QStringLiteral("Exportastext1"));
+    ASSERT_NE(text, nullptr);
+    ASSERT_TRUE(text->isVisible());
+    // A click on the item in the open submenu.
+    QAction* copy = form->CopySolutionToClipboard1;
+    ASSERT_TRUE(copy->isEnabled());
+    QTest::mouseClick(text, Qt::LeftButton, {}, text->actionGeometry(copy).center());
+    QApplication::processEvents();
+
+    // Written out by hand: the header row and one row per item, each cell followed by a tab and
+    // trailing blanks and tabs trimmed, CR LF after each row; the realisations are those of
+    // HAND.rls (L4 has none), the quantiles the reference decision maker's in four digits.
+    const std::string expected =
+        " Nr.\t Id           \tScale\t        5%\t       50%\t       95%\tRealizatio\t  Full Name\r\n"
+        "   1\tX1            \tUNI  \t     3.096\t     6.671\t     8.115\t      5.25\r\n"
+        "   2\tX2            \tUNI  \t     9.284\t     13.48\t     15.85\t     12.75\r\n"
+        "   3\tX3            \tUNI  \t    0.3447\t    0.6825\t     2.046\t       0.7\r\n"
+        "   4\tL4            \tLOG  \t     11.47\t     27.55\t      44.5\r\n";
+    EXPECT_EQ(prompts.ClipboardText(), expected);
+    // The quantiles above are the independent reference's, not the program's own output.
+    for (int i = 0; i < 4; ++i)
+        for (int k = 1; k <= 3; ++k) {
+            const float reference = static_cast<float>(
+                testcase::ScoringReference(std::string(Items[i]) + ".global_dm." + std::to_string(k)));
+            const std::string cell = FormatNumber(reference);
+            EXPECT_NE(expected.find("\t" + cell), std::string::npos) << Items[i] << " quantile " << k;
+        }
+    EXPECT_TRUE(prompts.MessageTexts().empty());
+}

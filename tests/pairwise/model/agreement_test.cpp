@@ -66,6 +66,7 @@ TEST_F(AgreementTest, AgreementAtItsBounds) {
         SCOPED_TRACE(c.what);
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         AddItemsNumbered(c.n);
         for (std::size_t e = 0; e < c.answers.size(); ++e) AddExpert(std::string(1, char('A' + e)), c.answers[e]);
         Compute();
@@ -86,6 +87,7 @@ TEST_F(AgreementTest, ConcordanceOfRandomAnswersMatchesTheFormula) {
     for (const auto& c : cases) {
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         AddItemsNumbered(c.n);
         std::mt19937 random(c.seed);
         std::vector<double> totals(static_cast<std::size_t>(c.n) + 1, 0);
@@ -124,6 +126,7 @@ TEST_F(AgreementTest, NoPairAnsweredByTwoExpertsIsAnInvalidOperation) {
     for (const auto& c : cases) {
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         AddItemsNumbered(c.n);
         AddExpert("A", c.a);
         AddExpert("B", c.b);

@@ -31,6 +31,7 @@ protected:
     void SmallCase(const std::string& marker, float realisation) {
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         AddItems({"apples", "pears", "figs"});
         AddExpert("anna", {"<>", ">=", "<<"});
         AddExpert("bert", {"><", "=<", ">>"});
@@ -92,6 +93,7 @@ TEST_F(CaseSaveKillTest, ASaveKilledAtAnyStepLeavesAWholePair) {
             if (now == fresh || existed) {
                 ResetGlobals();
                 Platform = &prompts;
+                RandomNumbers = &prompts;
                 ASSERT_EQ(ReadItemsFile(opened.ItemsFile), 0);
                 ASSERT_EQ(ReadExpertDataFile(opened.ExpertDataFile), 0);
                 EXPECT_EQ(ExpertTable[1]->Name.str(), now == fresh ? "new" : "old");

@@ -22,10 +22,12 @@ protected:
         ScratchTest::SetUp();
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
     }
     void TearDown() override {
         ResetGlobals();
         Platform = nullptr;
+        RandomNumbers = nullptr;
         ScratchTest::TearDown();
     }
 

@@ -25,10 +25,12 @@ protected:
     void SetUp() override {
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
     }
     void TearDown() override {
         ResetGlobals();
         Platform = nullptr;
+        RandomNumbers = nullptr;
     }
 
     platform::ScriptedPrompts prompts;

@@ -26,12 +26,14 @@ protected:
         std::filesystem::current_path(root_);
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         CaseFile.CaseName = "case";
         prompts.SetShortDate("24/05/2024");
     }
     void TearDown() override {
         ResetGlobals();
         Platform = nullptr;
+        RandomNumbers = nullptr;
         ScratchTest::TearDown();
     }
 

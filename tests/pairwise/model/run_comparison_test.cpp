@@ -237,6 +237,7 @@ TEST_F(RunComparisonTest, ReferenceItemsComeFromTheRunsItems) {
     for (const auto& c : cases) {
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         ReadGoldenCase();
         ConfidenceIntervals = false;
         ASSERT_TRUE(RunComparison(c.choice)) << c.choice;
@@ -299,6 +300,7 @@ TEST_F(RunComparisonTest, TransformationNeedsExactlyTwoReferenceItemsAmongTheRun
     for (const auto& c : cases) {
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         prompts.Clear();
         ReadGoldenCase();
         ItemsFilterEnabled = c.itemsFilter;
@@ -357,6 +359,7 @@ TEST_F(RunComparisonTest, NoSimulationWhenTheCountDoesNotFitTheLevel) {
     for (const auto& c : cases) {
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         ReadGoldenCase();
         ConfidenceLevel = c.level;
         SimulationCount = c.count;
@@ -431,6 +434,7 @@ TEST_F(RunComparisonTest, ColumnsOfMapsThatCannotBeComputedHoldNoNumbers) {
             const std::string what = std::string(c.what) + ", NEL reference " + std::to_string(choice);
             ResetGlobals();
             Platform = &prompts;
+            RandomNumbers = &prompts;
             prompts.Seed(77);
             CaseFile.CaseName = "case";
             AddItems({"I1", "I2", "I3", "I4"});

@@ -112,7 +112,7 @@ TEST_F(Simulation, DrawsOnlyForAnsweredCellsItemByItem) {
     EXPECT_NEAR(static_cast<double>(SimulationDraws[2][1]), std::log(2.0), 1e-11);      // -(1/2) ln 0.25
     EXPECT_EQ(SimulationDraws[1][2], 0.0L);
     EXPECT_EQ(SimulationDraws[2][2], 0.0L);
-    EXPECT_EQ(Platform->Random(), 0.125);  // two draws, no more
+    EXPECT_EQ(Randoms().Random(), 0.125);  // two draws, no more
 }
 
 TEST_F(Simulation, CountsCoverEveryPairAnExpertJudgedAnywhere) {

@@ -158,6 +158,7 @@ TEST_F(TriadsTest, CircularTriadsOfRandomStrictAnswersMatchKendallsCount) {
     for (const auto& c : cases) {
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         AddItemsNumbered(c.n);
         std::mt19937 random(c.seed);
         std::vector<std::string> answers;

@@ -24,6 +24,7 @@ protected:
     void SetUp() override {
         ResetGlobals();
         Platform = &prompts;
+        RandomNumbers = &prompts;
         for (const char* id : {"A", "B", "C", "D"}) InsertItem(id, std::string("item ") + id, CountItems() + 1);
         InsertExpert("E1", "Eve", 1);
         InsertExpert("E2", "Fay", 2);
@@ -42,6 +43,7 @@ protected:
         FreeItemsUndo();
         ResetGlobals();
         Platform = nullptr;
+        RandomNumbers = nullptr;
     }
 
     // Every comparison of every expert by item ids: what the comparisons sheets show.

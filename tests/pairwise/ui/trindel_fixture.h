@@ -45,11 +45,13 @@ protected:
         ResetGlobals();
         WindowFlags.fill(false);
         Platform = nullptr;
+        RandomNumbers = nullptr;
         ScratchTest::TearDown();
     }
 
     void MakeForm() {
         form = std::make_unique<TMainForm>(&prompts);
+        RandomNumbers = &prompts;
         test_support::ShowMainWindow(form.get());
     }
 
