@@ -123,6 +123,9 @@ TEST_F(CaseSaveKillTest, ARealisationReadsBackAsItWasSaved) {
         {"loaded 8.83349", 8.83349f, " 8.83349E+00"},
         // 12345678.9 is the float 12345679; four digits gave 12350000.
         {"large", 12345678.9f, "    12345679"},
+        // Eight digits fit only without the sign's blank; seven gave 2.393403e-24.
+        {"small, eight digits", 2.3934026e-24f, "23934026E-31"},
+        {"negative, seven digits", -2.393403e-24f, "-2393403E-30"},
         {"the largest float", 3.40282347e38f, ""},
         {"small", 1.17549435e-38f, ""},
         {"the smallest float", 1.4e-45f, ""},
