@@ -36,8 +36,9 @@ void ExpectSame(const std::vector<std::string>& before, const std::vector<std::s
 [[noreturn]] void Fault(const std::string& message);
 
 // Saves the case in the scratch folder (both files, as one pair), reads it back into a fresh
-// state and checks that it reads whole and gives the same picture; then saves and reads it once
-// more and checks again (what the program writes is a fixed point).
+// state and checks that it reads whole and gives the same picture; then saves the reopened case
+// again, which must write the same bytes (what the program writes is a fixed point). Ends with a
+// fresh state, so that the input leaves nothing allocated.
 void RoundTrip(const std::vector<std::string>& read);
 
 }  // namespace fuzzcase

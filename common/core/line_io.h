@@ -161,3 +161,9 @@ std::string CommitRecoveryText(CommitRecovery outcome, const std::string& first,
 // "close", "link", "record", "rename", "remove") before each step of a save that a kill could
 // fall between. The hook may throw, or end the process. Empty: none.
 void SetSaveStepHook(std::function<void(const char* step)> hook);
+
+// For tests and fuzz harnesses only, which save thousands of times into scratch folders: true
+// makes saves skip their fsync calls (files and folders), everything else, every step included,
+// stays as it is. No program calls it: a save of the programs always syncs. A scratch file
+// lost in a power cut costs nothing.
+void SkipSyncsForTests(bool skip);

@@ -429,7 +429,11 @@ std::string StrExactReal32(float x, int width) {
     std::string digits = shortest.substr(0, 1) + (e > 2 ? shortest.substr(2, e - 2) : std::string());
     int exponent = std::atoi(shortest.c_str() + e + 1);
     while (!digits.empty()) {
-        const std::string form = FittingForm(x < 0, digits, exponent, width);
+        std::string form = FittingForm(x < 0, digits, exponent, width);
+        // A positive value may take the sign's blank as well: the field is read by its columns,
+        // so a digit more is kept that would otherwise be rounded away.
+        if (form.empty() && x > 0 && !(form = FittingForm(false, digits, exponent, width + 1)).empty())
+            return form.substr(1);
         if (!form.empty()) return PadLeft(form, width);
         // One digit fewer, rounded half up; a carry out of the first digit raises the exponent.
         const bool up = digits.back() >= '5';

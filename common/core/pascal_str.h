@@ -34,8 +34,10 @@ std::string StrExpReal32(float x, int width);
 // that the files of values it holds are written as they always were; else
 // the fewest significant digits that give x again, in the first form that
 // fits: exponent form with as many exponent digits as fit (at most four),
-// fixed point, whole digits with an exponent. Only where no form of those
-// digits fits does it give the nearest value of as many digits as fit.
+// fixed point, whole digits with an exponent; a positive value that fits no
+// form otherwise loses its leading blank (the field is read by its columns).
+// Only where no form of those digits fits does it give the nearest value of
+// as many digits as fit.
 // Right-aligned to width. NaN and infinities give StrExpReal32's text.
 std::string StrExactReal32(float x, int width);
 

@@ -18,6 +18,7 @@
 #include "engine/globals.h"
 #include "engine/items_file.h"
 #include "engine/tables.h"
+#include "platform/quiet_prompts.h"
 
 using namespace halvorine;
 using namespace casefiles_test;
@@ -222,15 +223,79 @@ TEST_F(SaveIntegrityTest, AValueReadsBackAsItWasSaved) {
     }
 }
 
-// The example and fixture cases are written byte for byte as they are.
-TEST_F(SaveIntegrityTest, TheExampleCaseIsWrittenAsItIs) {
-    const std::string dtt = std::string(FIXTURES_DIR) + "/../../examples/STORM.dtt";
-    ASSERT_EQ(ReadAssessmentsFile(dtt), 0);
-    ASSERT_EQ(ReadItemsFile(std::string(FIXTURES_DIR) + "/../../examples/STORM.rls"), 0);
-    const CaseFilePaths names{PathOf("storm.rls"), PathOf("storm.dtt")};
+// Opens the case of a .dtt as the open command does (its .rls when the .dtt reads whole and
+// the .rls is there) and saves it as the pair saved.dtt, saved.rls below folder.
+struct SavedPair {
+    std::string Dtt, Rls;
+};
+SavedPair OpenAndSave(const std::string& dtt, const std::string& folder) {
+    ResetGlobals();
+    static platform::QuietPrompts quiet;
+    Platform = &quiet;
+    const std::string rls = dtt.substr(0, dtt.size() - 4) + ".rls";
+    if (ReadAssessmentsFile(dtt) == 0 && fs::exists(rls)) (void)ReadItemsFile(rls);
+    const CaseFilePaths names{folder + "/saved.rls", folder + "/saved.dtt"};
     WriteCaseFiles(names, true, true);
-    EXPECT_EQ(ReadFile(names.Dtt), ReadFile(dtt));
-    EXPECT_EQ(ReadFile(names.Rls), ReadFile(std::string(FIXTURES_DIR) + "/../../examples/STORM.rls"));
+    return {ReadFileBytes(names.Dtt), ReadFileBytes(names.Rls)};
+}
+
+// Every example and fixture case: its save, opened and saved again, gives the same bytes; the
+// files the program wrote (all of the example's and of case/case, some others') are written
+// again byte for byte as they are.
+TEST_F(SaveIntegrityTest, TodaysCasesAreWrittenAsTheyAre) {
+    const std::string fixtures = FIXTURES_DIR;
+    const struct {
+        std::string dtt;
+        bool dttWritten, rlsWritten;  // the file is as the program writes it
+    } cases[] = {
+        {fixtures + "/../../examples/STORM.dtt", true, true},  {fixtures + "/case/case.dtt", true, true},
+        {fixtures + "/case/skipped.dtt", false, true},         {fixtures + "/rundialog/HAND.dtt", true, false},
+        {fixtures + "/distribution/LEVELS.dtt", false, false}, {fixtures + "/mainwindow/BADITEMS.dtt", false, false},
+        {fixtures + "/mainwindow/BROKEN.dtt", false, false},   {fixtures + "/mainwindow/MERGE.dtt", false, false},
+        {fixtures + "/mainwindow/MERGEBAD.dtt", false, false}, {fixtures + "/mainwindow/MERGENEW.dtt", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dtt);
+        ASSERT_TRUE(fs::exists(c.dtt));
+        const SavedPair first = OpenAndSave(c.dtt, Folder("first").string());
+        const SavedPair again = OpenAndSave(PathOf("first/saved.dtt"), Folder("again").string());
+        EXPECT_EQ(again.Dtt, first.Dtt);
+        EXPECT_EQ(again.Rls, first.Rls);
+        if (c.dttWritten) EXPECT_EQ(first.Dtt, ReadFile(c.dtt));
+        if (c.rlsWritten) EXPECT_EQ(first.Rls, ReadFile(c.dtt.substr(0, c.dtt.size() - 4) + ".rls"));
+    }
+}
+
+// Number fields as today's files hold them, written by hand in the six-digit form: put into the
+// example's files, each is written again as it stands, a realisation and a quantile alike.
+TEST_F(SaveIntegrityTest, HandWrittenFieldsOfTodaysFormAreWrittenAsTheyStand) {
+    const std::string realisations[] = {
+        " 1.25000E+0001", " 1.00000E-0001", "-9.99500E+0002", "-9.99600E+0002", "-9.99450E+0002", "-9.99400E+0002",
+        " 0.00000E+0000", " 1.23457E+0007", " 3.40282E+0038", " 1.17549E-0038", "-2.50000E-0030", " 9.99999E+0005",
+    };
+    // Three increasing quantiles a line.
+    const std::string quantiles[][3] = {
+        {" 1.00000E-0030", " 2.50000E-0030", " 1.00000E-0029"},
+        {"-1.23457E+0007", "-9.99999E+0005", "-1.00000E-0001"},
+        {" 1.00000E+0000", " 1.00001E+0000", " 9.99999E+0037"},
+    };
+    const std::string example = std::string(FIXTURES_DIR) + "/../../examples/STORM";
+    // An items line: number, blank, id (14), blank, then the realisation's 14 characters.
+    std::vector<std::string> rls = SplitTextLines(ReadFile(example + ".rls"));
+    ASSERT_GE(rls.size(), std::size(realisations));
+    for (std::size_t k = 0; k < std::size(realisations); ++k) rls[k].replace(21, 14, realisations[k]);
+    // An assessment line: the scale ends at column 38; each quantile is 14 characters and a blank.
+    std::vector<std::string> dtt = SplitTextLines(ReadFile(example + ".dtt"));
+    ASSERT_GT(dtt.size(), std::size(quantiles));
+    for (std::size_t k = 0; k < std::size(quantiles); ++k) {
+        ASSERT_EQ(dtt[k + 1].substr(35, 4), "UNI ");
+        for (int q = 0; q < 3; ++q) dtt[k + 1].replace(39 + 15 * q, 14, quantiles[k][q]);
+    }
+    const std::string dttPath = PutLines("typed/storm.dtt", dtt);
+    const std::string rlsPath = PutLines("typed/storm.rls", rls);
+    const SavedPair saved = OpenAndSave(dttPath, Folder("saved").string());
+    EXPECT_EQ(saved.Rls, ReadFile(rlsPath));
+    EXPECT_EQ(saved.Dtt, ReadFile(dttPath));
 }
 
 // A line longer than any line of its file is refused with its number, whatever its length.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "pairwise/model/case_files.h"
 #include "pairwise/model/expert_data_file.h"
 #include "pairwise/model/items_file.h"
+#include "platform/quiet_prompts.h"
 
 using namespace trindel;
 using namespace pairtest;
@@ -125,6 +127,9 @@ TEST_F(CaseSaveKillTest, ARealisationReadsBackAsItWasSaved) {
         {"loaded 8.83349", 8.83349f, " 8.83349E+00"},
         // 12345678.9 is the float 12345679; four digits gave 12350000.
         {"large", 12345678.9f, "    12345679"},
+        // Eight digits fit only without the sign's blank; seven gave 2.393403e-24.
+        {"small, eight digits", 2.3934026e-24f, "23934026E-31"},
+        {"negative, seven digits", -2.393403e-24f, "-2393403E-30"},
         {"the largest float", 3.40282347e38f, ""},
         {"small", 1.17549435e-38f, ""},
         {"the smallest float", 1.4e-45f, ""},
@@ -149,6 +154,64 @@ TEST_F(CaseSaveKillTest, ARealisationReadsBackAsItWasSaved) {
             EXPECT_NEAR(ItemTable[1]->Realisation / c.value, 1.0, 1e-6);
         EXPECT_EQ(ItemTable[1]->Realisation > MissingValue, reference);
     }
+}
+
+// Opens the case of an items file as the program does (its expert data file when it is there)
+// and saves it as saved.iy, saved.ey below folder; gives the two files' bytes.
+std::vector<std::string> OpenAndSave(const std::string& iy, const std::string& folder) {
+    ResetGlobals();
+    static platform::QuietPrompts quiet;
+    Platform = &quiet;
+    const std::string ey = iy.substr(0, iy.size() - 3) + ".ey";
+    (void)ReadItemsFile(iy);
+    if (fs::exists(ey)) (void)ReadExpertDataFile(ey);
+    const CaseFilePaths saved = CaseFileNames(folder + "/saved.iy");
+    SaveCaseFiles(saved, true);
+    return {ReadFileBytes(saved.ItemsFile), ReadFileBytes(saved.ExpertDataFile)};
+}
+
+// Every fixture case: its save, opened and saved again, gives the same bytes; case12, which the
+// program wrote, is written again byte for byte as it is.
+TEST_F(CaseSaveKillTest, TodaysCasesAreWrittenAsTheyAre) {
+    const struct {
+        const char* name;
+        bool written;  // both files as the program writes them
+    } cases[] = {{"case12.iy", true}, {"golden_case.iy", false}, {"bad_line5.iy", false}};
+    std::vector<std::string> files;
+    for (const auto& c : cases) files.push_back(Fixture(c.name));
+    files.push_back(std::string(FIXTURES_DIR) + "/reference/binary_items.iy");
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        SCOPED_TRACE(files[k]);
+        ASSERT_TRUE(fs::exists(files[k]));
+        fs::create_directories(root_ / "first");
+        fs::create_directories(root_ / "again");
+        const std::vector<std::string> first = OpenAndSave(files[k], PathOf("first"));
+        EXPECT_EQ(OpenAndSave(PathOf("first/saved.iy"), PathOf("again")), first);
+        if (k < std::size(cases) && cases[k].written) {
+            EXPECT_EQ(first[0], ReadFile(files[k]));
+            EXPECT_EQ(first[1], ReadFile(files[k].substr(0, files[k].size() - 3) + ".ey"));
+        }
+    }
+}
+
+// Realisation fields as today's files hold them, written by hand in the four-digit form: put
+// into case12's items file, each is written again as it stands.
+TEST_F(CaseSaveKillTest, HandWrittenRealisationsOfTodaysFormAreWrittenAsTheyStand) {
+    const std::string fields[] = {
+        " 1.250E+0001", " 1.000E-0001", "-9.995E+0002", "-9.996E+0002", "-9.994E+0002", " 0.000E+0000",
+        " 1.235E+0007", " 3.402E+0038", " 1.175E-0038", "-2.500E-0030", " 9.999E+0005", " 1.000E+0006",
+    };
+    // An items line: blank, number (4), blank, id (14), blank, then the realisation's 12 characters.
+    std::vector<std::string> lines = SplitTextLines(ReadFile(Fixture("case12.iy")));
+    ASSERT_EQ(lines.size(), std::size(fields));
+    for (std::size_t k = 0; k < lines.size(); ++k) lines[k].replace(21, 12, fields[k]);
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    fs::create_directories(root_ / "typed");
+    fs::create_directories(root_ / "saved");
+    std::ofstream(PathOf("typed/case12.iy"), std::ios::binary) << bytes;
+    fs::copy_file(Fixture("case12.ey"), PathOf("typed/case12.ey"));
+    EXPECT_EQ(OpenAndSave(PathOf("typed/case12.iy"), PathOf("saved"))[0], bytes);
 }
 
 }  // namespace

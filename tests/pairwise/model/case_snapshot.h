@@ -3,6 +3,9 @@
 // round-trip fuzz harnesses).
 #pragma once
 
+#include <bit>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -64,10 +67,17 @@ inline CaseFields Snapshot() {
     return c;
 }
 
+// The value to the bit, so that two values that print alike still show apart.
+inline std::string Bits(float x) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.9g (%08x)", x, std::bit_cast<std::uint32_t>(x));
+    return buf;
+}
+
 inline std::string Describe(const CaseFields& c) {
     std::string s = "columns " + std::to_string(c.Columns) + "\n";
     for (const ItemFields& i : c.Items)
-        s += " item [" + i.Id + "] [" + i.Name + "] " + i.Scale + " " + std::to_string(i.Realisation) +
+        s += " item [" + i.Id + "] [" + i.Name + "] " + i.Scale + " " + Bits(i.Realisation) +
              (i.Reference ? " ref" : "") + (i.Flagged ? " F" : "") + "\n";
     for (const ExpertFields& x : c.Experts) {
         s += " expert [" + x.Id + "] [" + x.Name + "]" + (x.Flagged ? " F" : "") + "\n";
