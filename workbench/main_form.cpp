@@ -495,17 +495,7 @@ void TMainForm::FileSave(bool asNew) {
     std::string caseFileName = CaseFile.CaseFileName;
     if (asNew) {
         SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
-        if (!Platform->SaveFile(SaveDialog1)) return;
-        const std::string chosen = SaveDialog1.FileName;
-        const CaseFilePaths names = CaseFileNames(chosen);
-        if (FileExists(names.Rls) || FileExists(names.Dtt)) {
-            const std::string question = "Case " + UpperCaseAscii(CaseNameFromFile(chosen)) +
-                                         " already exists. Overwrite?";
-            if (Platform->Message(platform::MessageKind::Warning, question, platform::Buttons::OkCancel) !=
-                platform::Answer::Ok)
-                return;
-        }
-        caseFileName = chosen;
+        if (!ChooseCaseName(SaveDialog1, caseFileName)) return;
     }
     const CaseFilePaths names = CaseFileNames(caseFileName);
     {

@@ -324,15 +324,7 @@ void TMainForm::FileSave(bool asNew) {
     std::string chosen = CaseFile.CaseFileName;
     if (asNew) {
         SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
-        if (!Platform->SaveFile(SaveDialog1)) return;
-        chosen = SaveDialog1.FileName;
-        const CaseFilePaths paths = CaseFileNames(chosen);
-        if (FileExists(paths.ItemsFile) || FileExists(paths.ExpertDataFile)) {
-            const std::string text = "Case " + UpperCaseAscii(CaseNameFromFile(chosen)) + " already exists. Overwrite?";
-            if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) !=
-                platform::Answer::Ok)
-                return;
-        }
+        if (!ChooseCaseName(SaveDialog1, chosen)) return;
     }
     const std::string caption = Platform->Caption();
     {
