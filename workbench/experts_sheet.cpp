@@ -158,7 +158,7 @@ void TExpertsSheet::FormAdjust() {
     }
     if (result) {
         QStringList lines;
-        for (const std::string& l : Core.HeaderInfo()) lines << SheetText(l);
+        for (const std::string& l : Core.HeaderInfo()) lines << platform::QStringFromBytes(l);
         HeaderInfoLabel->setText(lines.join(QLatin1Char('\n')));
     }
     Core.LayoutWidth = ExpertsGrid->ContentWidth();
@@ -185,7 +185,7 @@ void TExpertsSheet::resizeEvent(QResizeEvent* event) {
 }
 
 void TExpertsSheet::DrawCaption() {
-    setWindowTitle(SheetText(Core.Caption()));
+    setWindowTitle(platform::QStringFromBytes(Core.Caption()));
 }
 
 void TExpertsSheet::UpdateExpertsEditMenu() {

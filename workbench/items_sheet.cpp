@@ -222,9 +222,10 @@ void TItemsSheet::DrawHeaderInfo() {
         return;
     }
     // The lines line up on their blanks, so they keep every one of them.
-    QString html = QStringLiteral("<div style=\"white-space:pre\"><b>") + SheetText(lines[0]).toHtmlEscaped() +
-                   QStringLiteral("</b>");
-    for (std::size_t i = 1; i < lines.size(); ++i) html += QStringLiteral("<br>") + SheetText(lines[i]).toHtmlEscaped();
+    QString html = QStringLiteral("<div style=\"white-space:pre\"><b>") +
+                   platform::QStringFromBytes(lines[0]).toHtmlEscaped() + QStringLiteral("</b>");
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        html += QStringLiteral("<br>") + platform::QStringFromBytes(lines[i]).toHtmlEscaped();
     HeaderInfoLabel->setText(html + QStringLiteral("</div>"));
 }
 
@@ -254,7 +255,7 @@ bool TItemsSheet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TItemsSheet::DrawItemsCaption() {
-    if (!gone_) setWindowTitle(SheetText(Core.Caption()));
+    if (!gone_) setWindowTitle(platform::QStringFromBytes(Core.Caption()));
 }
 
 void TItemsSheet::UpdateItemsEditMenu() {

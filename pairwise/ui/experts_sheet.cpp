@@ -148,7 +148,7 @@ void TExpertsSheet::FormAdjust() {
 }
 
 void TExpertsSheet::DrawCaption() {
-    setWindowTitle(SheetText(Core.Caption()));
+    setWindowTitle(platform::QStringFromBytes(Core.Caption()));
 }
 
 void TExpertsSheet::FormActivate() {

@@ -201,7 +201,7 @@ void TItemsSheet::LayoutItemsGrid() {
 }
 
 void TItemsSheet::DrawItemsCaption() {
-    setWindowTitle(SheetText(Core.Caption()));
+    setWindowTitle(platform::QStringFromBytes(Core.Caption()));
 }
 
 void TItemsSheet::RetargetComparisons() {
