@@ -53,7 +53,7 @@ protected:
 
 }  // namespace
 
-TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : QMdiSubWindow(nullptr), Core(expert) {
+TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : TSheetWindow(nullptr), Core(expert) {
     setObjectName(QStringLiteral("ItemsSheet"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Items Data"));
@@ -173,8 +173,7 @@ void TItemsSheet::Apply(unsigned fx) {
 }
 
 void TItemsSheet::KeyReleased(const SheetKey& key) {
-    SyncCursor();
-    Apply(Core.KeyRelease(key));
+    Forward(Core, &ItemsSheetCore::KeyRelease, key);
 }
 
 void TItemsSheet::LayoutItemsSheet() {
@@ -428,23 +427,19 @@ void TItemsSheet::ChooseDistribution(int family) {
 // ---------------------------------------------------------------- Edit menu commands
 
 void TItemsSheet::UndoItemsCommand() {
-    SyncCursor();
-    Apply(Core.UndoItems() | EffectRepaint);
+    Forward(EffectRepaint, Core, &ItemsSheetCore::UndoItems);
 }
 
 void TItemsSheet::DeleteRowsCommand(bool cut) {
-    SyncCursor();
-    Apply(Core.DeleteItemRows(MakeSheetKey(cut ? vk::X : vk::Delete, cut)) | EffectRepaint);
+    Forward(EffectRepaint, Core, &ItemsSheetCore::DeleteItemRows, MakeSheetKey(cut ? vk::X : vk::Delete, cut));
 }
 
 void TItemsSheet::PasteRowsCommand() {
-    SyncCursor();
-    Apply(Core.PasteItemRows(MakeSheetKey(vk::V, true)) | EffectRepaint);
+    Forward(EffectRepaint, Core, &ItemsSheetCore::PasteItemRows, MakeSheetKey(vk::V, true));
 }
 
 void TItemsSheet::ToggleFilterCommand() {
-    SyncCursor();
-    Apply(Core.ToggleItemsFilter() | EffectRepaint);
+    Forward(EffectRepaint, Core, &ItemsSheetCore::ToggleItemsFilter);
 }
 
 void TItemsSheet::EnableFilteringCommand() {
@@ -452,8 +447,7 @@ void TItemsSheet::EnableFilteringCommand() {
 }
 
 void TItemsSheet::ToggleEditorModeCommand() {
-    SyncCursor();
-    Apply(Core.ToggleItemsEditorMode());
+    Forward(Core, &ItemsSheetCore::ToggleItemsEditorMode);
 }
 
 // ---------------------------------------------------------------- closing

@@ -278,14 +278,7 @@ TItemsSheet* TMainForm::RealisationsSheet() const {
 
 void TMainForm::RepaintAll() {
     repaint();
-    QList<QMdiSubWindow*> children = OpenChildren();
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (auto* experts = qobject_cast<TExpertsSheet*>(*it))
-            experts->FormPaint();
-        else if (auto* items = qobject_cast<TItemsSheet*>(*it))
-            items->FormPaint();
-        (*it)->update();
-    }
+    RepaintChildWindows();
 }
 
 // ---------------------------------------------------------------- case state operations
@@ -334,12 +327,7 @@ bool TMainForm::CloseChildren() {
     for (QMdiSubWindow* w : OpenChildren())
         if (w != ExpertsSheet) children.push_back(w);
     if (ExpertsSheet && !ExpertsSheet->isHidden()) children.push_front(ExpertsSheet);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        QMdiSubWindow* w = *it;
-        if (!w || w->isHidden()) continue;  // went with another window
-        if (!w->close()) return false;
-    }
-    if (!OpenChildren().isEmpty()) return false;
+    if (!CloseInTurn(children, true) || !OpenChildren().isEmpty()) return false;
     // With every window closed the case has gone: a flag still set belongs to nothing.
     CaseFile.FileKinds[1].Modified = false;
     CaseFile.FileKinds[2].Modified = false;

@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStyle>
 
 #include <memory>
@@ -87,6 +88,8 @@ public:
     void ShowStatusHint(const QString& hint);
     // The child windows that are open (shown, not closed), in the area's order.
     QList<QMdiSubWindow*> OpenChildren() const;
+    // Every open sheet laid out and repainted, and every open child updated, the last first.
+    void RepaintChildWindows();
 
     virtual bool CloseChildren() = 0;
     virtual void UpdateMenuItems() = 0;
@@ -154,6 +157,9 @@ protected:
 
     bool event(QEvent* event) override;
     void BringToFront(QMdiSubWindow* window);
+    // Closes the windows, the last first, passing over any that has gone with another; true
+    // when none refused. stopAtRefusal: the closing ends at the first that refuses.
+    static bool CloseInTurn(const QList<QPointer<QMdiSubWindow>>& windows, bool stopAtRefusal);
 
     // A menu command runs inside RunCommand, so that an exception it lets through is shown.
     template <typename Frame>

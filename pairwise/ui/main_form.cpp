@@ -157,14 +157,7 @@ void TMainForm::FrameActivated() {
 
 void TMainForm::RepaintChildren() {
     update();
-    QList<QMdiSubWindow*> children = OpenChildren();
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (auto* experts = qobject_cast<TExpertsSheet*>(*it))
-            experts->FormPaint();
-        else if (auto* items = qobject_cast<TItemsSheet*>(*it))
-            items->FormPaint();
-        (*it)->update();
-    }
+    RepaintChildWindows();
 }
 
 // ---------------------------------------------------------------- case operations
@@ -200,14 +193,9 @@ bool TMainForm::CloseChildren() {
             if (experts) experts->CloseForCommand = false;
         }
     } back{experts};
-    bool refused = false;
     QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow* w : OpenChildren()) children.push_back(w);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        QMdiSubWindow* w = *it;
-        if (!w || w->isHidden()) continue;  // went with another window
-        if (!w->close()) refused = true;
-    }
+    const bool refused = !CloseInTurn(children, false);
     return !refused && !CaseFile.FileKinds[1].Modified && !CaseFile.FileKinds[2].Modified;
 }
 
@@ -390,7 +378,7 @@ void TMainForm::UpdateMenuItems() {
     CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
     RunButton->setEnabled(WindowFlags[ExpertsOpen]);
     Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] ||
-                                    WindowFlags[ComparisonsActive]);
+                                    WindowFlags[ExpertItemsActive]);
     Edit1Click();
     Window1Click();
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
@@ -401,7 +389,7 @@ void TMainForm::UpdateMenuItems() {
 
 void TMainForm::File1Click() {
     if (Closing) return;
-    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ComparisonsOpen];
+    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ExpertItemsOpen];
     const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
     SaveBtn->setEnabled(anySheet && modified);
     FileSaveItem->setEnabled(SaveBtn->isEnabled());
