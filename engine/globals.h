@@ -13,8 +13,8 @@
 #include "engine/constants.h"
 #include "engine/distribution_record.h"
 
-    namespace platform {
-    class Prompts;
+namespace platform {
+class Prompts;
 }
 
 namespace halvorine {
