@@ -334,6 +334,10 @@ bool TMainForm::CloseChildren() {
     return true;
 }
 
+const WindowFlagSet& TMainForm::SheetFlags() const {
+    return WindowFlags;
+}
+
 std::string TMainForm::CasePath() const {
     return CaseFile.CaseFileName;
 }
@@ -703,15 +707,7 @@ void TMainForm::RunButtonClick() {
 // ---------------------------------------------------------------- enabling
 
 void TMainForm::UpdateMenuItems() {
-    if (Closing) return;
-    File1Click();
-    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
-    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
-    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] ||
-                                    WindowFlags[ExpertItemsActive]);
-    Edit1Click();
-    Window1Click();
-    Items1->setEnabled(OpenItemsWindow1->isEnabled());
+    if (!UpdateSheetMenuItems()) return;
     Experts1->setEnabled(true);
     Assessments1->setEnabled(true);
 }

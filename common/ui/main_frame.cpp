@@ -204,6 +204,19 @@ QList<QMdiSubWindow*> TMainFrame::OpenChildren() const {
     return OpenChildWindows(MdiArea);
 }
 
+bool TMainFrame::UpdateSheetMenuItems() {
+    if (Closing) return false;
+    const WindowFlagSet& flags = SheetFlags();
+    File1Click();
+    CalculateItem->setEnabled(flags[ExpertsOpen]);
+    RunButton->setEnabled(flags[ExpertsOpen]);
+    Edit1->menuAction()->setEnabled(flags[ExpertsActive] || flags[RealisationsActive] || flags[ExpertItemsActive]);
+    Edit1Click();
+    Window1Click();
+    Items1->setEnabled(OpenItemsWindow1->isEnabled());
+    return true;
+}
+
 void TMainFrame::RepaintChildWindows() {
     const QList<QMdiSubWindow*> children = OpenChildren();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "common/core/window_flags.h"
 #include "common/ui/guarded_app.h"
 #include "platform/prompts.h"
 
@@ -93,6 +94,10 @@ public:
 
     virtual bool CloseChildren() = 0;
     virtual void UpdateMenuItems() = 0;
+    // The menus brought in step with the sheets, each program's own File, Edit and Window menus.
+    virtual void File1Click() = 0;
+    virtual void Edit1Click() = 0;
+    virtual void Window1Click() = 0;
 
     // The Edit menu's row commands disabled, while no sheet takes them.
     void DisableEditItems();
@@ -148,6 +153,11 @@ protected:
     virtual std::string CasePath() const = 0;
     // An information message with OK, through the program's platform services.
     virtual void Tell(const std::string& text) = 0;
+    // Which sheet is open and active: the program's WindowFlags.
+    virtual const WindowFlagSet& SheetFlags() const = 0;
+    // The part of UpdateMenuItems both programs share: the File, Edit and Window menus, and
+    // the commands that follow which sheet is open and active; false while the frame closes.
+    bool UpdateSheetMenuItems();
     // The frame became the active window.
     virtual void FrameActivated() { UpdateMenuItems(); }
 

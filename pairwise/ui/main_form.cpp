@@ -232,6 +232,10 @@ void TMainForm::CreateExpertsSheet() {
     UpdateMenuItems();
 }
 
+const WindowFlagSet& TMainForm::SheetFlags() const {
+    return WindowFlags;
+}
+
 std::string TMainForm::CasePath() const {
     return CaseFile.CaseFileName;
 }
@@ -373,15 +377,7 @@ void TMainForm::Calculate() {
 // ---------------------------------------------------------------- enabling
 
 void TMainForm::UpdateMenuItems() {
-    if (Closing) return;
-    File1Click();
-    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
-    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
-    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] ||
-                                    WindowFlags[ExpertItemsActive]);
-    Edit1Click();
-    Window1Click();
-    Items1->setEnabled(OpenItemsWindow1->isEnabled());
+    if (!UpdateSheetMenuItems()) return;
     Experts1->setEnabled(!WindowFlags[ExpertsActive] || ExpertsSheetMode != 0);
     Assessments1->setEnabled(WindowFlags[ExpertsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
