@@ -1,9 +1,8 @@
 #include "engine/case_files.h"
 
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
+#include "common/core/case_file_names.h"
 #include "common/core/line_io.h"
 #include "common/core/text.h"
 #include "engine/assessments_file.h"
@@ -20,32 +19,6 @@ const char* const ItemFilesFilter = "Item Realizations Files (.rls)|*.rls|Expert
 namespace {
 
 const std::string NoName = "NONAME";
-
-// The name as spelt when such a file exists, else the first file of its folder (by name) that
-// matches it in another letter case, else the name as spelt.
-std::string ExistingSpelling(const std::string& path) {
-    if (FileExists(path)) return path;
-    const std::string folder = FolderOf(path);
-    const std::string name = path.substr(FileNameStart(path));
-    std::error_code ec;
-    std::filesystem::directory_iterator it(folder.empty() ? std::string(".") : folder, ec);
-    if (ec) return path;
-    std::string best;
-    for (const auto& entry : it) {
-        const std::string candidate = entry.path().filename().string();
-        if (!SameTextNoCase(candidate, name) || !entry.is_regular_file(ec)) continue;
-        if (best.empty() || candidate < best) best = candidate;
-    }
-    return best.empty() ? path : folder + best;
-}
-
-// The message that an interrupted save of the pair was finished or undone on this open.
-void TellRecovery(CommitRecovery outcome, const CaseFilePaths& paths) {
-    if (outcome == CommitRecovery::None || !Platform) return;
-    Platform->Message(outcome == CommitRecovery::Failed ? platform::MessageKind::Warning
-                                                        : platform::MessageKind::Information,
-                      CommitRecoveryText(outcome, paths.Dtt, paths.Rls), platform::Buttons::Ok);
-}
 
 bool IsUnnamedCase() {
     return CaseFile.CaseFileName.empty() || CaseFile.CaseName == NoName;
@@ -67,23 +40,10 @@ private:
     std::string caption_;
 };
 
-// The name an unnamed case is to be saved under, through the save-as choice; false when the
-// user cancels it or the question about overwriting another case. The case takes the name only
-// once it is saved.
 bool ChooseCaseName(int kind, std::string& chosen) {
     platform::FileChoice choice;
     choice.Filter = kind == 2 ? ItemFilesFilter : ExpertFilesFilter;
-    if (!Platform->SaveFile(choice)) return false;
-    const CaseFilePaths names = CaseFileNames(choice.FileName);
-    if (FileExists(names.Rls) || FileExists(names.Dtt)) {
-        const std::string text = "Case " + UpperCaseAscii(CaseNameFromFile(choice.FileName)) +
-                                 " already exists. Overwrite?";
-        if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) !=
-            platform::Answer::Ok)
-            return false;
-    }
-    chosen = choice.FileName;
-    return true;
+    return halvorine::ChooseCaseName(choice, chosen);
 }
 
 // Writes both files of the case under caseFileName, which the case is then named by.
@@ -103,49 +63,27 @@ void SaveCase(const std::string& caseFileName) {
 
 }  // namespace
 
-std::size_t FileNameStart(const std::string& path) {
-    const std::size_t sep = path.find_last_of("/\\");
-    return sep == std::string::npos ? 0 : sep + 1;
-}
-
-std::string FolderOf(const std::string& path) {
-    return path.substr(0, FileNameStart(path));
-}
-
-bool LacksExtension(const std::string& path) {
-    const std::string name = path.substr(FileNameStart(path));
-    return name.size() < 4 || name.find('.', name.size() - 4) == std::string::npos;
-}
-
-std::string CaseNameFromFile(const std::string& path) {
-    const std::string name = path.substr(FileNameStart(path));
-    return name.substr(0, name.find('.'));
+bool ChooseCaseName(platform::FileChoice& choice, std::string& chosen) {
+    if (!Platform->SaveFile(choice)) return false;
+    const CaseFilePaths paths = CaseFileNames(choice.FileName);
+    const auto confirm = [](const std::string& question) {
+        return Platform->Message(platform::MessageKind::Warning, question, platform::Buttons::OkCancel) ==
+               platform::Answer::Ok;
+    };
+    if (!MayOverwriteCase(choice.FileName, CasePair{paths.Dtt, paths.Rls}, confirm)) return false;
+    chosen = choice.FileName;
+    return true;
 }
 
 CaseFilePaths CaseFileNames(const std::string& chosen) {
-    const std::string& dttExt = CaseFile.FileKinds[1].Ext;
-    const std::string& rlsExt = CaseFile.FileKinds[2].Ext;
-    std::string name = chosen;
-    if (LacksExtension(name)) name += "." + rlsExt;
-    const std::size_t point = name.find('.', name.size() - 4);
-    const std::string ext = name.substr(point + 1);
-    CaseFilePaths paths;
-    if (SameTextNoCase(ext, dttExt)) {
-        paths.Dtt = name;
-        paths.Rls = name.substr(0, point + 1) + rlsExt;
-    } else {
-        paths.Rls = name;
-        paths.Dtt = name.substr(0, point + 1) + dttExt;
-    }
-    // A save killed between its renames is finished (or undone) before anything looks at the files,
-    // under the spelling the save used.
-    TellRecovery(RecoverInterruptedCommit({paths.Dtt, paths.Rls}), paths);
-    const CaseFilePaths asSpelt = paths;
-    paths.Rls = ExistingSpelling(paths.Rls);
-    paths.Dtt = ExistingSpelling(paths.Dtt);
-    if (paths.Rls != asSpelt.Rls || paths.Dtt != asSpelt.Dtt)
-        TellRecovery(RecoverInterruptedCommit({paths.Dtt, paths.Rls}), paths);
-    return paths;
+    const CasePair pair = CasePairNames(chosen, CaseFile.FileKinds[1].Ext.str(), CaseFile.FileKinds[2].Ext.str(),
+                                        [](bool failed, const std::string& text) {
+                                            if (!Platform) return;
+                                            Platform->Message(failed ? platform::MessageKind::Warning
+                                                                     : platform::MessageKind::Information,
+                                                              text, platform::Buttons::Ok);
+                                        });
+    return {pair.Items, pair.Experts};
 }
 
 void WriteCaseFiles(const CaseFilePaths& names, bool dtt, bool rls, const std::function<void(int)>& showing) {

@@ -2,9 +2,11 @@
 // ".rls". Deriving both names from the file the user chose, and the save question of the sheets.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <string>
+
+#include "common/core/case_file_names.h"
+#include "platform/prompts.h"
 
 namespace halvorine {
 
@@ -17,21 +19,8 @@ struct CaseFilePaths {
     std::string Dtt;  // assessments file
 };
 
-// Where the file name of a path starts: after its last folder separator ('/' or '\').
-std::size_t FileNameStart(const std::string& path);
-
-// The folder part of a path with its separator ("" for a bare file name).
-std::string FolderOf(const std::string& path);
-
-// True when the file name of path is shorter than 4 characters or has no '.' in its last 4.
-bool LacksExtension(const std::string& path);
-
-// The file name without folder, cut at its first '.' ("a.b.dtt" gives "a").
-std::string CaseNameFromFile(const std::string& path);
-
-// The two files of the case of a chosen file, the extension taken from the file name only.
-// A name that does not exist as spelt, but does in another letter case in its folder (a case
-// made on another system), is given in the spelling found.
+// The two files of the case of a chosen file, by CasePairNames with ".dtt" for the assessments
+// file and ".rls" for the items file.
 // Every open and save of a case names its files here: a save of the pair that was killed between
 // its renames is finished (or, failing that, undone) first, and a message says so.
 CaseFilePaths CaseFileNames(const std::string& chosen);
@@ -42,6 +31,11 @@ CaseFilePaths CaseFileNames(const std::string& chosen);
 // 2 items: the caption). Clears Modified of the written kinds once both are in place; throws
 // IoError with every flag unchanged.
 void WriteCaseFiles(const CaseFilePaths& names, bool dtt, bool rls, const std::function<void(int)>& showing = {});
+
+// The save-as choice of a new name for the case through choice (its filter set), with the question
+// before overwriting another case; false when either is cancelled. The case takes the name on
+// only once it is saved.
+bool ChooseCaseName(platform::FileChoice& choice, std::string& chosen);
 
 // The question a sheet of kind 1 (assessments) or 2 (items) asks before it closes; canClose
 // says whether it may. Yes saves both files (an unnamed case through a save-as choice first).

@@ -21,7 +21,7 @@ std::string AssessmentHeader;
 
 FILEDATA CaseFile;
 platform::Prompts* Platform = nullptr;
-bool WindowFlags[6] = {};
+WindowFlagSet WindowFlags{};
 
 int FieldWidth = 10;
 int DecimalPlaces = 4;

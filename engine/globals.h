@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/core/short_string.h"
+#include "common/core/window_flags.h"
 #include "engine/constants.h"
 #include "engine/distribution_record.h"
 
@@ -157,17 +158,7 @@ extern FILEDATA CaseFile;
 extern platform::Prompts* Platform;
 
 // ---- which sheets exist / are active ----
-// Indices of WindowFlags: the realisations sheet (the items sheet without an expert), the
-// experts sheet, and an items sheet of one expert or decision maker; each open / active.
-enum WindowFlag : int {
-    RealisationsOpen = 0,
-    RealisationsActive = 1,
-    ExpertsOpen = 2,
-    ExpertsActive = 3,
-    ExpertItemsOpen = 4,
-    ExpertItemsActive = 5,
-};
-extern bool WindowFlags[6];
+extern WindowFlagSet WindowFlags;  // indexed by WindowFlag
 
 // ---- display format ----
 extern int FieldWidth;

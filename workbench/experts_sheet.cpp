@@ -15,7 +15,7 @@
 
 namespace halvorine {
 
-TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this) {
+TExpertsSheet::TExpertsSheet(QMdiArea* area) : TSheetWindow(nullptr), Core(this) {
     setObjectName(QStringLiteral("ExpertsSheet"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Experts Data"));
@@ -136,8 +136,7 @@ void TExpertsSheet::FollowActiveExpert() {
 }
 
 void TExpertsSheet::KeyReleased(const SheetKey& key) {
-    SyncCursor();
-    Apply(Core.KeyRelease(key));
+    Forward(Core, &ExpertsSheetCore::KeyRelease, key);
 }
 
 void TExpertsSheet::FormAdjust() {
@@ -158,7 +157,7 @@ void TExpertsSheet::FormAdjust() {
     }
     if (result) {
         QStringList lines;
-        for (const std::string& l : Core.HeaderInfo()) lines << SheetText(l);
+        for (const std::string& l : Core.HeaderInfo()) lines << platform::QStringFromBytes(l);
         HeaderInfoLabel->setText(lines.join(QLatin1Char('\n')));
     }
     Core.LayoutWidth = ExpertsGrid->ContentWidth();
@@ -185,7 +184,7 @@ void TExpertsSheet::resizeEvent(QResizeEvent* event) {
 }
 
 void TExpertsSheet::DrawCaption() {
-    setWindowTitle(SheetText(Core.Caption()));
+    setWindowTitle(platform::QStringFromBytes(Core.Caption()));
 }
 
 void TExpertsSheet::UpdateExpertsEditMenu() {
@@ -324,23 +323,19 @@ void TExpertsSheet::ResetRunDialogIfOpen() {
 // ---------------------------------------------------------------- Edit menu commands
 
 void TExpertsSheet::UndoExpertsCommand() {
-    SyncCursor();
-    Apply(Core.UndoExperts() | EffectRepaint);
+    Forward(EffectRepaint, Core, &ExpertsSheetCore::UndoExperts);
 }
 
 void TExpertsSheet::DeleteRowsCommand(bool cut) {
-    SyncCursor();
-    Apply(Core.DeleteExpertRows(MakeSheetKey(cut ? vk::X : vk::Delete, cut)) | EffectRepaint);
+    Forward(EffectRepaint, Core, &ExpertsSheetCore::DeleteExpertRows, MakeSheetKey(cut ? vk::X : vk::Delete, cut));
 }
 
 void TExpertsSheet::PasteRowsCommand() {
-    SyncCursor();
-    Apply(Core.PasteExpertRows(MakeSheetKey(vk::V, true)) | EffectRepaint);
+    Forward(EffectRepaint, Core, &ExpertsSheetCore::PasteExpertRows, MakeSheetKey(vk::V, true));
 }
 
 void TExpertsSheet::ToggleFilterCommand() {
-    SyncCursor();
-    Apply(Core.ToggleExpertsFilter() | EffectRepaint);
+    Forward(EffectRepaint, Core, &ExpertsSheetCore::ToggleExpertsFilter);
 }
 
 void TExpertsSheet::EnableFilteringCommand() {
@@ -348,13 +343,11 @@ void TExpertsSheet::EnableFilteringCommand() {
 }
 
 void TExpertsSheet::ToggleEditorModeCommand() {
-    SyncCursor();
-    Apply(Core.ToggleExpertsEditorMode());
+    Forward(Core, &ExpertsSheetCore::ToggleExpertsEditorMode);
 }
 
 void TExpertsSheet::SetEditorModeCommand(bool on) {
-    SyncCursor();
-    Apply(Core.SetMyEditor(on));
+    Forward(Core, &ExpertsSheetCore::SetMyEditor, on);
 }
 
 // ---------------------------------------------------------------- closing

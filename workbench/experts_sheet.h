@@ -7,13 +7,14 @@
 #include <QMdiSubWindow>
 
 #include "common/ui/sheet_grid.h"
+#include "common/ui/sheet_window.h"
 #include "workbench/experts_sheet_core.h"
 
 namespace halvorine {
 
 class TItemsSheet;
 
-class TExpertsSheet : public QMdiSubWindow, public ExpertsSheetHost {
+class TExpertsSheet : public TSheetWindow, public ExpertsSheetHost {
     Q_OBJECT
 public:
     explicit TExpertsSheet(QMdiArea* area);
@@ -30,7 +31,7 @@ public:
     void DrawCaption();
     void FormActivate();
     void FormDeactivate();
-    void FormPaint();
+    void FormPaint() override;
     void OpenExpertItemsSheet(int itemRow);
     void SelectExpertRow(int row, int itemRow);
     void UpdateExpertsEditMenu();
@@ -54,8 +55,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void SyncCursor();
-    void Apply(unsigned effects);
+    void SyncCursor() override;
+    void Apply(unsigned effects) override;
     // The open assessments window shows the expert of the current row as soon as it changes.
     void FollowActiveExpert();
     void KeyReleased(const SheetKey& key);

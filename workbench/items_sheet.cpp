@@ -53,7 +53,7 @@ protected:
 
 }  // namespace
 
-TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : QMdiSubWindow(nullptr), Core(expert) {
+TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : TSheetWindow(nullptr), Core(expert) {
     setObjectName(QStringLiteral("ItemsSheet"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Items Data"));
@@ -173,8 +173,7 @@ void TItemsSheet::Apply(unsigned fx) {
 }
 
 void TItemsSheet::KeyReleased(const SheetKey& key) {
-    SyncCursor();
-    Apply(Core.KeyRelease(key));
+    Forward(Core, &ItemsSheetCore::KeyRelease, key);
 }
 
 void TItemsSheet::LayoutItemsSheet() {
@@ -222,9 +221,10 @@ void TItemsSheet::DrawHeaderInfo() {
         return;
     }
     // The lines line up on their blanks, so they keep every one of them.
-    QString html = QStringLiteral("<div style=\"white-space:pre\"><b>") + SheetText(lines[0]).toHtmlEscaped() +
-                   QStringLiteral("</b>");
-    for (std::size_t i = 1; i < lines.size(); ++i) html += QStringLiteral("<br>") + SheetText(lines[i]).toHtmlEscaped();
+    QString html = QStringLiteral("<div style=\"white-space:pre\"><b>") +
+                   platform::QStringFromBytes(lines[0]).toHtmlEscaped() + QStringLiteral("</b>");
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        html += QStringLiteral("<br>") + platform::QStringFromBytes(lines[i]).toHtmlEscaped();
     HeaderInfoLabel->setText(html + QStringLiteral("</div>"));
 }
 
@@ -254,7 +254,7 @@ bool TItemsSheet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TItemsSheet::DrawItemsCaption() {
-    if (!gone_) setWindowTitle(SheetText(Core.Caption()));
+    if (!gone_) setWindowTitle(platform::QStringFromBytes(Core.Caption()));
 }
 
 void TItemsSheet::UpdateItemsEditMenu() {
@@ -427,23 +427,19 @@ void TItemsSheet::ChooseDistribution(int family) {
 // ---------------------------------------------------------------- Edit menu commands
 
 void TItemsSheet::UndoItemsCommand() {
-    SyncCursor();
-    Apply(Core.UndoItems() | EffectRepaint);
+    Forward(EffectRepaint, Core, &ItemsSheetCore::UndoItems);
 }
 
 void TItemsSheet::DeleteRowsCommand(bool cut) {
-    SyncCursor();
-    Apply(Core.DeleteItemRows(MakeSheetKey(cut ? vk::X : vk::Delete, cut)) | EffectRepaint);
+    Forward(EffectRepaint, Core, &ItemsSheetCore::DeleteItemRows, MakeSheetKey(cut ? vk::X : vk::Delete, cut));
 }
 
 void TItemsSheet::PasteRowsCommand() {
-    SyncCursor();
-    Apply(Core.PasteItemRows(MakeSheetKey(vk::V, true)) | EffectRepaint);
+    Forward(EffectRepaint, Core, &ItemsSheetCore::PasteItemRows, MakeSheetKey(vk::V, true));
 }
 
 void TItemsSheet::ToggleFilterCommand() {
-    SyncCursor();
-    Apply(Core.ToggleItemsFilter() | EffectRepaint);
+    Forward(EffectRepaint, Core, &ItemsSheetCore::ToggleItemsFilter);
 }
 
 void TItemsSheet::EnableFilteringCommand() {
@@ -451,8 +447,7 @@ void TItemsSheet::EnableFilteringCommand() {
 }
 
 void TItemsSheet::ToggleEditorModeCommand() {
-    SyncCursor();
-    Apply(Core.ToggleItemsEditorMode());
+    Forward(Core, &ItemsSheetCore::ToggleItemsEditorMode);
 }
 
 // ---------------------------------------------------------------- closing

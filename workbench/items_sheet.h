@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "common/ui/sheet_grid.h"
+#include "common/ui/sheet_window.h"
 #include "workbench/items_sheet_core.h"
 
 namespace halvorine {
@@ -17,7 +18,7 @@ namespace halvorine {
 extern bool DistribDlgAccepted;
 extern TDistribution SavedDistribution;
 
-class TItemsSheet : public QMdiSubWindow {
+class TItemsSheet : public TSheetWindow {
     Q_OBJECT
 public:
     // expert null: the realisations sheet.
@@ -41,7 +42,7 @@ public:
     // shows when the user comes to it is what the keys edit there.
     void FollowActiveExpert();
     void FormDeactivate();
-    void FormPaint();
+    void FormPaint() override;
     // Row count again after the table changed elsewhere, cursor kept.
     void Reload();
     void SetCursorRow(int row);
@@ -68,8 +69,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void SyncCursor();
-    void Apply(unsigned effects);
+    void SyncCursor() override;
+    void Apply(unsigned effects) override;
     void KeyReleased(const SheetKey& key);
     void BuildDistributionMenu();
     int OwnSlot() const;

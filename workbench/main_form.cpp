@@ -278,14 +278,7 @@ TItemsSheet* TMainForm::RealisationsSheet() const {
 
 void TMainForm::RepaintAll() {
     repaint();
-    QList<QMdiSubWindow*> children = OpenChildren();
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (auto* experts = qobject_cast<TExpertsSheet*>(*it))
-            experts->FormPaint();
-        else if (auto* items = qobject_cast<TItemsSheet*>(*it))
-            items->FormPaint();
-        (*it)->update();
-    }
+    RepaintChildWindows();
 }
 
 // ---------------------------------------------------------------- case state operations
@@ -334,16 +327,15 @@ bool TMainForm::CloseChildren() {
     for (QMdiSubWindow* w : OpenChildren())
         if (w != ExpertsSheet) children.push_back(w);
     if (ExpertsSheet && !ExpertsSheet->isHidden()) children.push_front(ExpertsSheet);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        QMdiSubWindow* w = *it;
-        if (!w || w->isHidden()) continue;  // went with another window
-        if (!w->close()) return false;
-    }
-    if (!OpenChildren().isEmpty()) return false;
+    if (!CloseInTurn(children, true) || !OpenChildren().isEmpty()) return false;
     // With every window closed the case has gone: a flag still set belongs to nothing.
     CaseFile.FileKinds[1].Modified = false;
     CaseFile.FileKinds[2].Modified = false;
     return true;
+}
+
+const WindowFlagSet& TMainForm::SheetFlags() const {
+    return WindowFlags;
 }
 
 std::string TMainForm::CasePath() const {
@@ -495,17 +487,7 @@ void TMainForm::FileSave(bool asNew) {
     std::string caseFileName = CaseFile.CaseFileName;
     if (asNew) {
         SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
-        if (!Platform->SaveFile(SaveDialog1)) return;
-        const std::string chosen = SaveDialog1.FileName;
-        const CaseFilePaths names = CaseFileNames(chosen);
-        if (FileExists(names.Rls) || FileExists(names.Dtt)) {
-            const std::string question = "Case " + UpperCaseAscii(CaseNameFromFile(chosen)) +
-                                         " already exists. Overwrite?";
-            if (Platform->Message(platform::MessageKind::Warning, question, platform::Buttons::OkCancel) !=
-                platform::Answer::Ok)
-                return;
-        }
-        caseFileName = chosen;
+        if (!ChooseCaseName(SaveDialog1, caseFileName)) return;
     }
     const CaseFilePaths names = CaseFileNames(caseFileName);
     {
@@ -725,15 +707,7 @@ void TMainForm::RunButtonClick() {
 // ---------------------------------------------------------------- enabling
 
 void TMainForm::UpdateMenuItems() {
-    if (Closing) return;
-    File1Click();
-    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
-    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
-    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] ||
-                                    WindowFlags[ExpertItemsActive]);
-    Edit1Click();
-    Window1Click();
-    Items1->setEnabled(OpenItemsWindow1->isEnabled());
+    if (!UpdateSheetMenuItems()) return;
     Experts1->setEnabled(true);
     Assessments1->setEnabled(true);
 }

@@ -358,9 +358,9 @@ bool CalcRob(TRunDlgFrm& dialog) {
     dialog.DiscrBox->setChecked(false);
     RobustnessHooks hooks;
     hooks.FullRun = [&dialog] { return dialog.RunCheck(); };
-    hooks.Caption = [&dialog] { return SheetBytes(dialog.windowTitle()); };
+    hooks.Caption = [&dialog] { return platform::BytesFromQString(dialog.windowTitle()); };
     hooks.SetCaption = [&dialog](const std::string& text) {
-        dialog.setWindowTitle(SheetText(text));
+        dialog.setWindowTitle(platform::QStringFromBytes(text));
         // The runs hold the event loop: the caption is painted now, and no input is taken.
         PaintNow(dialog);
     };

@@ -494,7 +494,7 @@ void TRunDlgFrm::SignLevelEditExit() {
 }
 
 void TRunDlgFrm::DMnameExit() {
-    DMName = CutTo(SheetBytes(DMname->text()), 8);
+    DMName = CutTo(platform::BytesFromQString(DMname->text()), 8);
 }
 
 // ---------------------------------------------------------------- the run
@@ -516,7 +516,7 @@ bool TRunDlgFrm::RunCheck() {
     f.CalPower = CalPowerEdit->text().toStdString();
     f.IntRange = IntRangeEdit->text().toStdString();
     f.SignLevel = SignLevelEdit->text().toStdString();
-    f.DMName = SheetBytes(DMname->text());
+    f.DMName = platform::BytesFromQString(DMname->text());
     f.SignLevelVisible = !SignLevelEdit->isHidden();
     f.Discrepancy = DiscrBox->isChecked();
     RunHooks hooks;
@@ -529,7 +529,7 @@ bool TRunDlgFrm::RunCheck() {
         SignLevelEdit->setText(QString::fromStdString(f.SignLevel));
         SetRed(SignLevelEdit, f.SignLevelBad);
     }
-    if (f.DMName != nameBefore) DMname->setText(SheetText(f.DMName));
+    if (f.DMName != nameBefore) DMname->setText(platform::QStringFromBytes(f.DMName));
     return ok;
 }
 

@@ -153,8 +153,6 @@ std::string CutTo(const std::string& s, std::size_t n) {
     return s.size() <= n ? s : s.substr(0, n);
 }
 
-namespace {
-
 bool IsUtf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
@@ -184,8 +182,6 @@ bool IsUtf8(std::string_view s) {
     }
     return true;
 }
-
-}  // namespace
 
 std::size_t CharacterCutLength(std::string_view text, std::size_t n) {
     if (text.size() <= n) return text.size();

@@ -43,6 +43,12 @@ std::string TrimRight(const std::string& s);
 // when pos lies past the end.
 std::string CopyText(const std::string& s, int pos, int count);
 
+// True when the text is well-formed UTF-8 (no cut, overlong or surrogate sequence, nothing above
+// U+10FFFF); U+FFFD and a leading byte-order mark are characters like any other. The one rule of
+// which case text is UTF-8: such text is shown as UTF-8 and cut between characters, other text
+// is Latin-1, a character a byte.
+bool IsUtf8(std::string_view text);
+
 // The first n bytes of s (all of s when shorter).
 std::string CutTo(const std::string& s, std::size_t n);
 // The text cut to at most n bytes, as a field of n characters holds it; where the cut would

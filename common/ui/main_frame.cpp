@@ -1,5 +1,7 @@
 #include "common/ui/main_frame.h"
 
+#include "common/ui/sheet_window.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
@@ -200,6 +202,39 @@ bool TMainFrame::event(QEvent* event) {
 
 QList<QMdiSubWindow*> TMainFrame::OpenChildren() const {
     return OpenChildWindows(MdiArea);
+}
+
+bool TMainFrame::UpdateSheetMenuItems() {
+    if (Closing) return false;
+    const WindowFlagSet& flags = SheetFlags();
+    File1Click();
+    CalculateItem->setEnabled(flags[ExpertsOpen]);
+    RunButton->setEnabled(flags[ExpertsOpen]);
+    Edit1->menuAction()->setEnabled(flags[ExpertsActive] || flags[RealisationsActive] || flags[ExpertItemsActive]);
+    Edit1Click();
+    Window1Click();
+    Items1->setEnabled(OpenItemsWindow1->isEnabled());
+    return true;
+}
+
+void TMainFrame::RepaintChildWindows() {
+    const QList<QMdiSubWindow*> children = OpenChildren();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        if (auto* sheet = qobject_cast<TSheetWindow*>(*it)) sheet->FormPaint();
+        (*it)->update();
+    }
+}
+
+bool TMainFrame::CloseInTurn(const QList<QPointer<QMdiSubWindow>>& windows, bool stopAtRefusal) {
+    bool refused = false;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        QMdiSubWindow* w = *it;
+        if (!w || w->isHidden()) continue;  // went with another window
+        if (w->close()) continue;
+        if (stopAtRefusal) return false;
+        refused = true;
+    }
+    return !refused;
 }
 
 void TMainFrame::BringToFront(QMdiSubWindow* window) {

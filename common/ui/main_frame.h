@@ -9,11 +9,13 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStyle>
 
 #include <memory>
 #include <string>
 
+#include "common/core/window_flags.h"
 #include "common/ui/guarded_app.h"
 #include "platform/prompts.h"
 
@@ -87,9 +89,15 @@ public:
     void ShowStatusHint(const QString& hint);
     // The child windows that are open (shown, not closed), in the area's order.
     QList<QMdiSubWindow*> OpenChildren() const;
+    // Every open sheet laid out and repainted, and every open child updated, the last first.
+    void RepaintChildWindows();
 
     virtual bool CloseChildren() = 0;
     virtual void UpdateMenuItems() = 0;
+    // The menus brought in step with the sheets, each program's own File, Edit and Window menus.
+    virtual void File1Click() = 0;
+    virtual void Edit1Click() = 0;
+    virtual void Window1Click() = 0;
 
     // The Edit menu's row commands disabled, while no sheet takes them.
     void DisableEditItems();
@@ -145,6 +153,11 @@ protected:
     virtual std::string CasePath() const = 0;
     // An information message with OK, through the program's platform services.
     virtual void Tell(const std::string& text) = 0;
+    // Which sheet is open and active: the program's WindowFlags.
+    virtual const WindowFlagSet& SheetFlags() const = 0;
+    // The part of UpdateMenuItems both programs share: the File, Edit and Window menus, and
+    // the commands that follow which sheet is open and active; false while the frame closes.
+    bool UpdateSheetMenuItems();
     // The frame became the active window.
     virtual void FrameActivated() { UpdateMenuItems(); }
 
@@ -154,6 +167,9 @@ protected:
 
     bool event(QEvent* event) override;
     void BringToFront(QMdiSubWindow* window);
+    // Closes the windows, the last first, passing over any that has gone with another; true
+    // when none refused. stopAtRefusal: the closing ends at the first that refuses.
+    static bool CloseInTurn(const QList<QPointer<QMdiSubWindow>>& windows, bool stopAtRefusal);
 
     // A menu command runs inside RunCommand, so that an exception it lets through is shown.
     template <typename Frame>

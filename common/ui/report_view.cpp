@@ -112,7 +112,7 @@ std::string ReportView::LineBytes(int line) const {
 QString ReportView::LineText(int line) const {
     const std::string b = LineBytes(line);
     if (IsAscii(b)) return QString::fromLatin1(b.data(), static_cast<qsizetype>(b.size()));
-    return SheetText(b);
+    return platform::QStringFromBytes(b);
 }
 
 QString ReportView::Text() const {

@@ -12,17 +12,6 @@
 
 #include <algorithm>
 
-QString SheetText(const std::string& bytes) {
-    QString utf8 = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    if (!utf8.contains(QChar::ReplacementCharacter)) return utf8;
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string SheetBytes(const QString& text) {
-    QByteArray b = text.toUtf8();
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
-
 // ---------------------------------------------------------------- model
 
 SheetModel::SheetModel(GridSource* source, QObject* parent) : QAbstractTableModel(parent), source_(source) {
@@ -52,7 +41,7 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
     const int row = index.row() + source_->HeaderRows();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole: return SheetText(source_->CellText(col, row));
+    case Qt::EditRole: return platform::QStringFromBytes(source_->CellText(col, row));
     case Qt::FontRole: {
         QFont f = DataFont;
         f.setBold(col > 0 && source_->CellStyleAt(col, row).Bold);
@@ -76,7 +65,8 @@ QVariant SheetModel::headerData(int section, Qt::Orientation orientation, int ro
     if (orientation != Qt::Horizontal || !source_) return {};
     if (role == Qt::DisplayRole) {
         QStringList lines;
-        for (int r = 0; r < source_->HeaderRows(); ++r) lines << SheetText(source_->CellText(section, r));
+        for (int r = 0; r < source_->HeaderRows(); ++r)
+            lines << platform::QStringFromBytes(source_->CellText(section, r));
         return lines.join(QLatin1Char('\n'));
     }
     if (role == Qt::FontRole) return HeaderFont;
@@ -96,7 +86,8 @@ Qt::ItemFlags SheetModel::flags(const QModelIndex& index) const {
 
 bool SheetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || !source_ || role != Qt::EditRole) return false;
-    source_->SetEditText(index.column(), index.row() + source_->HeaderRows(), SheetBytes(value.toString()));
+    source_->SetEditText(index.column(), index.row() + source_->HeaderRows(),
+                         platform::BytesFromQString(value.toString()));
     Refresh();  // an edit may change other cells (ids shown elsewhere, colours)
     return true;
 }
@@ -435,12 +426,12 @@ void SheetGrid::Layout() {
                 // A number format wider than the field (fixed point, many decimals) widens
                 // the column to its widest cell: a cut number would read as another number.
                 for (int r = s->HeaderRows(); r < s->GridRows(); ++r) {
-                    const QString text = SheetText(s->CellText(c, r));
+                    const QString text = platform::QStringFromBytes(s->CellText(c, r));
                     if (text.size() > chars) px = std::max(px, dataBold.horizontalAdvance(text.trimmed()) + 10);
                 }
             }
             for (int r = 0; r < s->HeaderRows(); ++r)
-                px = std::max(px, head.horizontalAdvance(SheetText(s->CellText(c, r))) + 8);
+                px = std::max(px, head.horizontalAdvance(platform::QStringFromBytes(s->CellText(c, r))) + 8);
         }
         setColumnWidth(c, px);
     }

@@ -12,10 +12,7 @@
 #include <set>
 
 #include "common/core/sheet_rules.h"
-
-// Bytes of the case as shown: UTF-8 when valid, else Latin-1; and back.
-QString SheetText(const std::string& bytes);
-std::string SheetBytes(const QString& text);
+#include "platform/qt/qt_prompts.h"  // QStringFromBytes: the case's bytes as every sheet shows them
 
 // Copy, cut, paste, undo and redo in any of their spellings (Ctrl+V, Shift+Insert, ...): the
 // keys that an open cell editor takes for its own text.

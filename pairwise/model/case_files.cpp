@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "common/core/case_file_names.h"
 #include "common/core/line_io.h"
 #include "common/core/text.h"
 #include "pairwise/model/expert_data_file.h"
@@ -16,45 +17,25 @@ namespace trindel {
 
 namespace {
 
-std::size_t FileNameStart(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? 0 : slash + 1;
-}
-
-// The case may be saved under a name: the file choice, and the question before overwriting.
-// The name chosen goes to `chosen`; the case takes it on once it is saved.
-// The message that an interrupted save of the pair was finished or undone on this open.
-void TellRecovery(CommitRecovery outcome, const CaseFilePaths& paths) {
-    if (outcome == CommitRecovery::None || !Platform) return;
-    Platform->Message(outcome == CommitRecovery::Failed ? platform::MessageKind::Warning
-                                                        : platform::MessageKind::Information,
-                      CommitRecoveryText(outcome, paths.ExpertDataFile, paths.ItemsFile), platform::Buttons::Ok);
-}
-
-// Finishes a save of the pair that was killed between its renames, before anything looks at the
-// files.
-CaseFilePaths Recovered(const CaseFilePaths& paths) {
-    TellRecovery(RecoverInterruptedCommit({paths.ExpertDataFile, paths.ItemsFile}), paths);
-    return paths;
-}
-
 bool ChooseCaseName(int kind, std::string& chosen) {
     platform::FileChoice choice;
     choice.Filter = kind == 2 ? ItemsFilesFilter : ExpertDataFilesFilter;
-    if (!Platform->SaveFile(choice)) return false;
-    const CaseFilePaths paths = CaseFileNames(choice.FileName);
-    if (FileExists(paths.ItemsFile) || FileExists(paths.ExpertDataFile)) {
-        const std::string text = "Case " + UpperCaseAscii(CaseNameFromFile(choice.FileName)) +
-                                 " already exists. Overwrite?";
-        if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) !=
-            platform::Answer::Ok)
-            return false;
-    }
-    chosen = choice.FileName;
-    return true;
+    return trindel::ChooseCaseName(choice, chosen);
 }
 
 }  // namespace
+
+bool ChooseCaseName(platform::FileChoice& choice, std::string& chosen) {
+    if (!Platform->SaveFile(choice)) return false;
+    const CaseFilePaths paths = CaseFileNames(choice.FileName);
+    const auto confirm = [](const std::string& question) {
+        return Platform->Message(platform::MessageKind::Warning, question, platform::Buttons::OkCancel) ==
+               platform::Answer::Ok;
+    };
+    if (!MayOverwriteCase(choice.FileName, CasePair{paths.ExpertDataFile, paths.ItemsFile}, confirm)) return false;
+    chosen = choice.FileName;
+    return true;
+}
 
 void SaveCaseFiles(const CaseFilePaths& paths, bool both, const std::function<void(int kind)>& announce) {
     // The ids are settled first: a change marks both kinds, and both files must then agree.
@@ -77,38 +58,15 @@ void SaveCaseFiles(const CaseFilePaths& paths, bool both, const std::function<vo
         if (write[kind]) CaseFile.FileKinds[kind].Modified = false;
 }
 
-std::string CaseNameFromFile(const std::string& path) {
-    const std::string name = path.substr(FileNameStart(path));
-    return name.substr(0, name.find('.'));
-}
-
 CaseFilePaths CaseFileNames(const std::string& chosen) {
-    std::string name = chosen;
-    const std::size_t start = FileNameStart(name);
-    auto dotInLastFour = [&]() -> std::size_t {
-        if (name.size() - start <= 3) return std::string::npos;
-        return name.find('.', name.size() - 4);
-    };
-    std::size_t dot = dotInLastFour();
-    if (dot == std::string::npos) {
-        name += "." + CaseFile.FileKinds[2].Ext.str();
-        dot = dotInLastFour();
-    }
-    const std::string ext = name.substr(dot + 1);
-    const std::string base = name.substr(0, dot + 1);
-    CaseFilePaths paths;
-    if (SameTextNoCase(ext, CaseFile.FileKinds[1].Ext)) {
-        paths.ExpertDataFile = name;
-        paths.ItemsFile = base + CaseFile.FileKinds[2].Ext.str();
-    } else {
-        paths.ItemsFile = name;
-        paths.ExpertDataFile = base + CaseFile.FileKinds[1].Ext.str();
-    }
-    // A case made on another system may spell its extensions in upper case: an existing file
-    // of the pair is named as it is spelt on disk.
-    for (std::string* path : {&paths.ItemsFile, &paths.ExpertDataFile})
-        if (std::string found = platform::FileInAnyLetterCase(*path); !found.empty()) *path = found;
-    return Recovered(paths);
+    const CasePair pair = CasePairNames(chosen, CaseFile.FileKinds[1].Ext.str(), CaseFile.FileKinds[2].Ext.str(),
+                                        [](bool failed, const std::string& text) {
+                                            if (!Platform) return;
+                                            Platform->Message(failed ? platform::MessageKind::Warning
+                                                                     : platform::MessageKind::Information,
+                                                              text, platform::Buttons::Ok);
+                                        });
+    return {pair.Items, pair.Experts};
 }
 
 bool IsUnnamedCase() {

@@ -4,27 +4,23 @@
 #include <functional>
 #include <string>
 
+#include "common/core/case_file_names.h"
+#include "platform/prompts.h"
+
 namespace trindel {
 
 // The filters of the case file choices: the expert data file first, or the items file first.
 inline const char* const ExpertDataFilesFilter = "Expert Data Files (.ey)|*.ey|Item Realizations Files (.iy)|*.iy";
 inline const char* const ItemsFilesFilter = "Item Realizations Files (.iy)|*.iy|Expert Data  Files (.ey)|*.ey";
 
-// The file name without its folder, cut at its first '.'.
-std::string CaseNameFromFile(const std::string& path);
-
 struct CaseFilePaths {
     std::string ItemsFile;
     std::string ExpertDataFile;
 };
 
-// From the file the user picked: a file name of 3 characters or fewer, or without a '.' in
-// its last 4, gets ".iy"; a picked expert data file (".ey" in any case) gives the items file
-// beside it, anything else is the items file and gives the expert data file beside it. Only
-// the file name is looked at, never the folders. A file of the pair that does not exist as
-// spelt, but does in another letter case in its folder, is given in the spelling found. Every
-// open and save of a case names its files here: a save of the pair killed between its renames
-// is finished (or, failing that, undone) first, and a message says so.
+// From the file the user picked, by CasePairNames with ".ey" for the expert data file and ".iy"
+// for the items file. Every open and save of a case names its files here: a save of the pair
+// killed between its renames is finished (or, failing that, undone) first, and a message says so.
 CaseFilePaths CaseFileNames(const std::string& chosen);
 
 // Saves the case's two files as one: the expert data file and the items file, both when
@@ -37,6 +33,11 @@ void SaveCaseFiles(const CaseFilePaths& paths, bool both, const std::function<vo
 
 // The case is new and has never been saved under a name of its own.
 bool IsUnnamedCase();
+
+// The save-as choice of a new name for the case through choice (its filter set), with the question
+// before overwriting another case; false when either is cancelled. The case takes the name on
+// only once it is saved.
+bool ChooseCaseName(platform::FileChoice& choice, std::string& chosen);
 
 // Asks whether to save the modified data of file kind 1 (expert data) or 2 (items) and
 // saves both files on Yes; an unnamed case asks for its name first (a cancelled choice keeps

@@ -18,7 +18,7 @@
 
 namespace trindel {
 
-TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this) {
+TExpertsSheet::TExpertsSheet(QMdiArea* area) : TSheetWindow(nullptr), Core(this) {
     setObjectName(QStringLiteral("ExpertsSheet"));
     setAttribute(Qt::WA_DeleteOnClose);
     setToolTip(QStringLiteral("Ctrl-C to copy the window contents to Clipboard"));
@@ -62,7 +62,7 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : QMdiSubWindow(nullptr), Core(this
     RestoreFilteredExperts(FilteredExperts);
     ExpertsLayoutMode = NewLayout;
     WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = true;
-    WindowFlags[RealisationsActive] = WindowFlags[ComparisonsActive] = false;
+    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     ExpertsSheet = this;
     area->addSubWindow(this);
     FormAdjust();
@@ -119,8 +119,7 @@ void TExpertsSheet::Apply(unsigned fx) {
 void TExpertsSheet::KeyReleased(const SheetKey& k) {
     if (!ExpertsGrid->currentIndex().isValid()) return;
     if (TPairGrid::IsRowOperationKey(k)) ExpertsGrid->StoreEditor();
-    SyncCursor();
-    Apply(Core.KeyRelease(k));
+    Forward(Core, &ExpertsSheetCore::KeyRelease, k);
 }
 
 // The grid grows with its rows, as far as the frame leaves room.
@@ -148,7 +147,7 @@ void TExpertsSheet::FormAdjust() {
 }
 
 void TExpertsSheet::DrawCaption() {
-    setWindowTitle(SheetText(Core.Caption()));
+    setWindowTitle(platform::QStringFromBytes(Core.Caption()));
 }
 
 void TExpertsSheet::FormActivate() {
@@ -161,7 +160,7 @@ void TExpertsSheet::FormActivate() {
         FormAdjust();
     }
     WindowFlags[ExpertsActive] = true;
-    WindowFlags[RealisationsActive] = WindowFlags[ComparisonsActive] = false;
+    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     ExpertsGrid->SetCursor(std::max(1, ExpertsGrid->Col()), Core.FindExpRow());
     ExpertsGrid->OpenEditor();
     SyncCursor();
@@ -226,38 +225,31 @@ void TExpertsSheet::AfterEdit(unsigned) {
 
 void TExpertsSheet::PasteExpertRows(const SheetKey& k) {
     ExpertsGrid->StoreEditor();
-    SyncCursor();
-    Apply(Core.PasteExpertRows(k));
+    Forward(Core, &ExpertsSheetCore::PasteExpertRows, k);
 }
 
 void TExpertsSheet::DeleteExpertRows(const SheetKey& k) {
-    SyncCursor();
-    Apply(Core.DeleteExpertRows(k));
+    Forward(Core, &ExpertsSheetCore::DeleteExpertRows, k);
 }
 
 void TExpertsSheet::UndoExperts() {
-    SyncCursor();
-    Apply(Core.UndoExperts());
+    Forward(Core, &ExpertsSheetCore::UndoExperts);
 }
 
 void TExpertsSheet::ToggleExpertsFilter() {
-    SyncCursor();
-    Apply(Core.ToggleExpertsFilter());
+    Forward(Core, &ExpertsSheetCore::ToggleExpertsFilter);
 }
 
 void TExpertsSheet::EnableExpertsFiltering() {
-    SyncCursor();
-    Apply(Core.EnableExpertsFiltering());
+    Forward(Core, &ExpertsSheetCore::EnableExpertsFiltering);
 }
 
 void TExpertsSheet::SetExpertsEditorMode(bool on) {
-    SyncCursor();
-    Apply(Core.SetExpertsEditorMode(on));
+    Forward(Core, &ExpertsSheetCore::SetExpertsEditorMode, on);
 }
 
 void TExpertsSheet::ToggleExpertsEditorMode() {
-    SyncCursor();
-    Apply(Core.ToggleExpertsEditorMode());
+    Forward(Core, &ExpertsSheetCore::ToggleExpertsEditorMode);
 }
 
 // ---------------------------------------------------------------- comparisons sheet
@@ -335,7 +327,7 @@ bool TExpertsSheet::CloseCase() {
     }
     FreeCase();
     WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = false;
-    WindowFlags[ComparisonsOpen] = WindowFlags[ComparisonsActive] = false;
+    WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
     return true;
 }
 

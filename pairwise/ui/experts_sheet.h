@@ -7,11 +7,12 @@
 #include <QMdiSubWindow>
 
 #include "common/ui/sheet_grid.h"
+#include "common/ui/sheet_window.h"
 #include "pairwise/ui/experts_sheet_core.h"
 
 namespace trindel {
 
-class TExpertsSheet : public QMdiSubWindow, public ExpertsSheetHost {
+class TExpertsSheet : public TSheetWindow, public ExpertsSheetHost {
     Q_OBJECT
 public:
     explicit TExpertsSheet(QMdiArea* area);
@@ -26,7 +27,7 @@ public:
     void DrawCaption();
     void FormActivate();
     void FormDeactivate();
-    void FormPaint();
+    void FormPaint() override;
     void OpenExpertItemsSheet();
     void UpdateExpertsEditMenu();
 
@@ -54,8 +55,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void SyncCursor();
-    void Apply(unsigned effects);
+    void SyncCursor() override;
+    void Apply(unsigned effects) override;
     void KeyReleased(const SheetKey& key);
     void RowChanged();
     void GrowToRows();

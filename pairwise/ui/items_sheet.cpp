@@ -47,7 +47,7 @@ void CloseSheetsOfGoneExperts() {
         }
 }
 
-TItemsSheet::TItemsSheet(QMdiArea* area, TPairExpert* expert) : QMdiSubWindow(nullptr), Core(expert, this) {
+TItemsSheet::TItemsSheet(QMdiArea* area, TPairExpert* expert) : TSheetWindow(nullptr), Core(expert, this) {
     setObjectName(QStringLiteral("ItemsSheet"));
     setAttribute(Qt::WA_DeleteOnClose);
     setToolTip(QStringLiteral("Ctrl-C to copy the window contents to Clipboard"));
@@ -83,12 +83,12 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TPairExpert* expert) : QMdiSubWindow(nu
 
     // FormCreate
     if (IsComparisons()) {
-        WindowFlags[ComparisonsOpen] = WindowFlags[ComparisonsActive] = true;
+        WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = true;
         WindowFlags[RealisationsActive] = false;
     } else {
         ChildSheets[0] = this;
         WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = true;
-        WindowFlags[ComparisonsActive] = false;
+        WindowFlags[ExpertItemsActive] = false;
     }
     WindowFlags[ExpertsActive] = false;
     area->addSubWindow(this);
@@ -152,8 +152,7 @@ void TItemsSheet::Apply(unsigned fx) {
 void TItemsSheet::KeyReleased(const SheetKey& k) {
     if (!ItemsGrid->currentIndex().isValid()) return;
     if (TPairGrid::IsRowOperationKey(k)) ItemsGrid->StoreEditor();
-    SyncCursor();
-    Apply(Core.KeyRelease(k));
+    Forward(Core, &ItemsSheetCore::KeyRelease, k);
 }
 
 void TItemsSheet::AfterEdit(unsigned fx) {
@@ -201,7 +200,7 @@ void TItemsSheet::LayoutItemsGrid() {
 }
 
 void TItemsSheet::DrawItemsCaption() {
-    setWindowTitle(SheetText(Core.Caption()));
+    setWindowTitle(platform::QStringFromBytes(Core.Caption()));
 }
 
 void TItemsSheet::RetargetComparisons() {
@@ -232,7 +231,7 @@ void TItemsSheet::FormActivate() {
     DrawItemsCaption();
     bool relayout = ItemsLayoutMode != ItemsSheetMode;
     if (IsComparisons()) {
-        WindowFlags[ComparisonsActive] = true;
+        WindowFlags[ExpertItemsActive] = true;
         WindowFlags[RealisationsActive] = WindowFlags[ExpertsActive] = false;
         ItemsTextOutput = 0;
         ItemsSheetMode = 0;
@@ -245,7 +244,7 @@ void TItemsSheet::FormActivate() {
         if (relayout) InvalidateChildren(this);
         FixEmptyRows();
         WindowFlags[RealisationsActive] = true;
-        WindowFlags[ComparisonsActive] = false;
+        WindowFlags[ExpertItemsActive] = false;
     }
     if (relayout) LayoutItemsGrid();
     WindowFlags[ExpertsActive] = false;
@@ -259,7 +258,7 @@ void TItemsSheet::FormActivate() {
 void TItemsSheet::FormDeactivate() {
     EditMenu.Cut = EditMenu.Clear = EditMenu.Paste = EditMenu.Undo = false;
     if (IsComparisons()) {
-        WindowFlags[ComparisonsActive] = false;
+        WindowFlags[ExpertItemsActive] = false;
     } else {
         FixEmptyRows();
         WindowFlags[RealisationsActive] = false;
@@ -301,38 +300,31 @@ void TItemsSheet::ConstrainCursor() {
 
 void TItemsSheet::PasteItemRows(const SheetKey& k) {
     ItemsGrid->StoreEditor();
-    SyncCursor();
-    Apply(Core.PasteItemRows(k));
+    Forward(Core, &ItemsSheetCore::PasteItemRows, k);
 }
 
 void TItemsSheet::DeleteItemRows(const SheetKey& k) {
-    SyncCursor();
-    Apply(Core.DeleteItemRows(k));
+    Forward(Core, &ItemsSheetCore::DeleteItemRows, k);
 }
 
 void TItemsSheet::UndoItems() {
-    SyncCursor();
-    Apply(Core.UndoItems());
+    Forward(Core, &ItemsSheetCore::UndoItems);
 }
 
 void TItemsSheet::ToggleItemsFilter() {
-    SyncCursor();
-    Apply(Core.ToggleItemsFilter());
+    Forward(Core, &ItemsSheetCore::ToggleItemsFilter);
 }
 
 void TItemsSheet::EnableItemsFiltering() {
-    SyncCursor();
-    Apply(Core.EnableItemsFiltering());
+    Forward(Core, &ItemsSheetCore::EnableItemsFiltering);
 }
 
 void TItemsSheet::SetItemsEditorMode(bool on) {
-    SyncCursor();
-    Apply(Core.SetItemsEditorMode(on));
+    Forward(Core, &ItemsSheetCore::SetItemsEditorMode, on);
 }
 
 void TItemsSheet::ToggleItemsEditorMode() {
-    SyncCursor();
-    Apply(Core.ToggleItemsEditorMode());
+    Forward(Core, &ItemsSheetCore::ToggleItemsEditorMode);
 }
 
 // ---------------------------------------------------------------- closing
@@ -356,7 +348,7 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
         if (s == this) s = nullptr;
     if (ItemsSheet == this) ItemsSheet = nullptr;
     if (IsComparisons()) {
-        WindowFlags[ComparisonsOpen] = WindowFlags[ComparisonsActive] = false;
+        WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
         if (ExpertsSheet) ExpertsSheet->ComparisonsRow = 0;
     } else {
         WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = false;

@@ -7,11 +7,12 @@
 #include <QMdiSubWindow>
 
 #include "common/ui/sheet_grid.h"
+#include "common/ui/sheet_window.h"
 #include "pairwise/ui/items_sheet_core.h"
 
 namespace trindel {
 
-class TItemsSheet : public QMdiSubWindow, public ItemsSheetHost {
+class TItemsSheet : public TSheetWindow, public ItemsSheetHost {
     Q_OBJECT
 public:
     // expert null: the realisations sheet.
@@ -29,7 +30,7 @@ public:
     void DrawItemsCaption();
     void FormActivate();
     void FormDeactivate();
-    void FormPaint();
+    void FormPaint() override;
     void RetargetComparisons();
     bool FixEmptyRows();
     void UpdateItemsEditMenu();
@@ -54,8 +55,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void SyncCursor();
-    void Apply(unsigned effects);
+    void SyncCursor() override;
+    void Apply(unsigned effects) override;
     void KeyReleased(const SheetKey& key);
     void GrowToFit();
 };

@@ -157,14 +157,7 @@ void TMainForm::FrameActivated() {
 
 void TMainForm::RepaintChildren() {
     update();
-    QList<QMdiSubWindow*> children = OpenChildren();
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (auto* experts = qobject_cast<TExpertsSheet*>(*it))
-            experts->FormPaint();
-        else if (auto* items = qobject_cast<TItemsSheet*>(*it))
-            items->FormPaint();
-        (*it)->update();
-    }
+    RepaintChildWindows();
 }
 
 // ---------------------------------------------------------------- case operations
@@ -200,14 +193,9 @@ bool TMainForm::CloseChildren() {
             if (experts) experts->CloseForCommand = false;
         }
     } back{experts};
-    bool refused = false;
     QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow* w : OpenChildren()) children.push_back(w);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        QMdiSubWindow* w = *it;
-        if (!w || w->isHidden()) continue;  // went with another window
-        if (!w->close()) refused = true;
-    }
+    const bool refused = !CloseInTurn(children, false);
     return !refused && !CaseFile.FileKinds[1].Modified && !CaseFile.FileKinds[2].Modified;
 }
 
@@ -242,6 +230,10 @@ void TMainForm::CreateExpertsSheet() {
     CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
     RunButton->setEnabled(WindowFlags[ExpertsOpen]);
     UpdateMenuItems();
+}
+
+const WindowFlagSet& TMainForm::SheetFlags() const {
+    return WindowFlags;
 }
 
 std::string TMainForm::CasePath() const {
@@ -324,15 +316,7 @@ void TMainForm::FileSave(bool asNew) {
     std::string chosen = CaseFile.CaseFileName;
     if (asNew) {
         SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
-        if (!Platform->SaveFile(SaveDialog1)) return;
-        chosen = SaveDialog1.FileName;
-        const CaseFilePaths paths = CaseFileNames(chosen);
-        if (FileExists(paths.ItemsFile) || FileExists(paths.ExpertDataFile)) {
-            const std::string text = "Case " + UpperCaseAscii(CaseNameFromFile(chosen)) + " already exists. Overwrite?";
-            if (Platform->Message(platform::MessageKind::Warning, text, platform::Buttons::OkCancel) !=
-                platform::Answer::Ok)
-                return;
-        }
+        if (!ChooseCaseName(SaveDialog1, chosen)) return;
     }
     const std::string caption = Platform->Caption();
     {
@@ -393,15 +377,7 @@ void TMainForm::Calculate() {
 // ---------------------------------------------------------------- enabling
 
 void TMainForm::UpdateMenuItems() {
-    if (Closing) return;
-    File1Click();
-    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
-    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
-    Edit1->menuAction()->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive] ||
-                                    WindowFlags[ComparisonsActive]);
-    Edit1Click();
-    Window1Click();
-    Items1->setEnabled(OpenItemsWindow1->isEnabled());
+    if (!UpdateSheetMenuItems()) return;
     Experts1->setEnabled(!WindowFlags[ExpertsActive] || ExpertsSheetMode != 0);
     Assessments1->setEnabled(WindowFlags[ExpertsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
@@ -409,7 +385,7 @@ void TMainForm::UpdateMenuItems() {
 
 void TMainForm::File1Click() {
     if (Closing) return;
-    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ComparisonsOpen];
+    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ExpertItemsOpen];
     const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
     SaveBtn->setEnabled(anySheet && modified);
     FileSaveItem->setEnabled(SaveBtn->isEnabled());

@@ -37,9 +37,9 @@ public:
 
     // ---- enabling ----
     void UpdateMenuItems() override;
-    void File1Click();
-    void Edit1Click();
-    void Window1Click();
+    void File1Click() override;
+    void Edit1Click() override;
+    void Window1Click() override;
 
 public slots:
     void FileCloseItemClick() override;
@@ -61,6 +61,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     std::string CasePath() const override;
+    const WindowFlagSet& SheetFlags() const override;
     void FrameActivated() override;
     void Tell(const std::string& text) override;
 

@@ -140,7 +140,9 @@ bool TRunDlgFrm::CheckTransform(bool ask) {
         if (ScaleTransformBox->isChecked() && ask) Tell("Number of realizations is not equal to 2");
         return false;
     }
-    auto idOf = [&](int runPosition) { return SheetText(ItemTable[items[runPosition - 1]]->Id.str()); };
+    auto idOf = [&](int runPosition) {
+        return platform::QStringFromBytes(ItemTable[items[runPosition - 1]]->Id.str());
+    };
     RadioButton1->setText(idOf(refs.First));
     RadioButton2->setText(idOf(refs.Second));
     if (!RadioButton2->isChecked()) RadioButton1->setChecked(true);
@@ -276,7 +278,7 @@ TRangeGraphWindow::TRangeGraphWindow(QMdiArea* area) : QMdiSubWindow(nullptr) {
     Memo1->AppendLine({});
     // Copied text goes where the program's other copies go.
     Memo1->SetCopyTarget([](const QString& text) {
-        if (Platform) Platform->SetClipboardText(SheetBytes(text));
+        if (Platform) Platform->SetClipboardText(platform::BytesFromQString(text));
     });
     QFont font(QStringLiteral("Fixedsys"));
     font.setStyleHint(QFont::TypeWriter);

@@ -6,7 +6,7 @@
 
 namespace trindel {
 
-std::array<bool, 6> WindowFlags{};
+WindowFlagSet WindowFlags{};
 TMainForm* MainForm = nullptr;
 TExpertsSheet* ExpertsSheet = nullptr;
 TItemsSheet* ItemsSheet = nullptr;

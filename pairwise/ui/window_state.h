@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "common/core/window_flags.h"
 #include "pairwise/model/globals.h"
 #include "pairwise/ui/sheet_state.h"
 
@@ -21,17 +22,7 @@ class TRangeGraphWindow;
 
 constexpr int ChildSheetSlots = 1032;
 
-// Indices of WindowFlags: the realisations sheet, the experts sheet and the comparisons
-// sheet, each open / active.
-enum WindowFlag : int {
-    RealisationsOpen = 0,
-    RealisationsActive = 1,
-    ExpertsOpen = 2,
-    ExpertsActive = 3,
-    ComparisonsOpen = 4,
-    ComparisonsActive = 5,
-};
-extern std::array<bool, 6> WindowFlags;
+extern WindowFlagSet WindowFlags;  // indexed by WindowFlag
 extern TMainForm* MainForm;
 extern TExpertsSheet* ExpertsSheet;
 // The realisations sheet, or the comparisons sheet when that was made while there was none.

@@ -20,16 +20,18 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "common/core/text.h"
+
 namespace platform {
 
 QString QStringFromBytes(const std::string& bytes) {
-    // Keep a leading byte-order mark: it is part of the bytes the caller gave.
+    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (!IsUtf8(bytes)) return QString::fromLatin1(view);
+    // A leading byte-order mark is kept: it is part of the bytes, and an edit of the text shown
+    // must give them back unchanged.
     QStringDecoder utf8(QStringConverter::Utf8,
                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QString text = utf8(view);
-    if (utf8.hasError()) return QString::fromLatin1(view);
-    return text;
+    return utf8(view);
 }
 
 std::string BytesFromQString(const QString& text) {

@@ -19,7 +19,8 @@ class QMessageBox;
 
 namespace platform {
 
-// Text of the programs is bytes: shown as UTF-8 when valid, else as Latin-1.
+// Text of the programs is bytes, shown by one rule wherever it appears (sheets, report windows,
+// dialogs, messages): as UTF-8 when IsUtf8, a leading byte-order mark included, else as Latin-1.
 QString QStringFromBytes(const std::string& bytes);
 std::string BytesFromQString(const QString& text);  // UTF-8
 

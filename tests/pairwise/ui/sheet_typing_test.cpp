@@ -37,7 +37,7 @@ protected:
     static QLineEdit* Editor() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
     // What a grid shows at (col, row).
     static std::string Shown(SheetGrid* grid, int col, int row) {
-        return SheetBytes(grid->model()->index(row - 1, col).data().toString());
+        return platform::BytesFromQString(grid->model()->index(row - 1, col).data().toString());
     }
     static void Activate(QMdiSubWindow* w) {
         w->mdiArea()->setActiveSubWindow(w);
@@ -455,7 +455,7 @@ TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
         const int now = c.how == How::CtrlV ? rows - 1 : rows;
         if (c.how == How::CtrlV) {
             ASSERT_NE(Editor(), nullptr);
-            EXPECT_EQ(SheetBytes(Editor()->text()), before + "Q1Z");
+            EXPECT_EQ(platform::BytesFromQString(Editor()->text()), before + "Q1Z");
             Key(Qt::Key_Tab);  // the cell is left, and stores what it holds
         }
         if (c.items) {
@@ -515,7 +515,7 @@ TEST_F(SheetTypingTest, TextCutToItsFieldKeepsWholeLetters) {
         }
         QApplication::processEvents();
         ASSERT_NE(Editor(), nullptr);
-        EXPECT_EQ(SheetBytes(Editor()->text()), c.typed);
+        EXPECT_EQ(platform::BytesFromQString(Editor()->text()), c.typed);
         Key(Qt::Key_Tab);
         EXPECT_EQ(Shown(grid, c.col, 1), c.kept);
         const std::string stored = c.items ? (c.col == 1 ? ItemTable[1]->Id.str() : ItemTable[1]->Name.str())
@@ -543,7 +543,7 @@ TEST_F(SheetTypingTest, FirstExpertsOfAnEmptyExpertDataFileAreTheOnesTyped) {
     Key(Qt::Key_Return);
     ASSERT_EQ(CountExperts(), 1);
     ASSERT_NE(ExpertTable[1], nullptr);
-    EXPECT_EQ(SheetBytes(grid->model()->headerData(1, Qt::Horizontal).toString()), " Id");
+    EXPECT_EQ(platform::BytesFromQString(grid->model()->headerData(1, Qt::Horizontal).toString()), " Id");
     ASSERT_NE(Editor(), nullptr);
     EXPECT_EQ(grid->Row(), 1);
     Type("E1");
@@ -901,7 +901,7 @@ TEST_F(OpenCellKeysTest, CtrlVAfterACutPastesTextIntoTheClickedNameOnly) {
         Key(Qt::Key_End);
         Key(Qt::Key_V, Qt::ControlModifier);
         ASSERT_NE(Editor(), nullptr);
-        EXPECT_EQ(SheetBytes(Editor()->text()), name + " pasted");
+        EXPECT_EQ(platform::BytesFromQString(Editor()->text()), name + " pasted");
         EXPECT_EQ(Rows(items), rows - 1);
         Key(Qt::Key_Tab);
         EXPECT_EQ(Rows(items), rows - 1);
@@ -930,7 +930,7 @@ TEST_F(OpenCellKeysTest, CtrlZInAnOpenCellUndoesTheTypingOnly) {
         Type("typed");
         Key(Qt::Key_Z, Qt::ControlModifier);
         ASSERT_NE(Editor(), nullptr);
-        EXPECT_NE(SheetBytes(Editor()->text()), "typed");
+        EXPECT_NE(platform::BytesFromQString(Editor()->text()), "typed");
         EXPECT_EQ(Rows(items), rows + 1);
         Key(Qt::Key_Tab);
         EXPECT_EQ(Rows(items), rows + 1);
@@ -956,7 +956,7 @@ TEST_F(OpenCellKeysTest, CtrlCCopiesTheTextTheUserSelected) {
     Key(Qt::Key_Home, Qt::ShiftModifier);
     ASSERT_EQ(Editor()->selectedText(), QStringLiteral("Ann Oak"));
     Key(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(SheetBytes(QGuiApplication::clipboard()->text()), "Ann Oak");
+    EXPECT_EQ(platform::BytesFromQString(QGuiApplication::clipboard()->text()), "Ann Oak");
     EXPECT_EQ(prompts.ClipboardText(), "");  // no copy of the view as well
     // And the copy is text: Ctrl+V puts it back in, nothing else changes.
     Key(Qt::Key_End);

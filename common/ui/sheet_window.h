@@ -1,0 +1,33 @@
+// What the sheet windows of both programs have in common: an MDI child drawn from a Qt-free core
+// whose commands report their effects, and a repaint the frame asks of every sheet alike.
+#pragma once
+
+#include <QMdiSubWindow>
+
+#include <utility>
+
+class TSheetWindow : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    using QMdiSubWindow::QMdiSubWindow;
+
+    // Lays the grid out anew where the view or the data changed, and repaints it.
+    virtual void FormPaint() = 0;
+
+protected:
+    // The grid's cursor handed to the core, so that a command acts where the user is.
+    virtual void SyncCursor() = 0;
+    // The effects a command of the core reported, carried out on the window.
+    virtual void Apply(unsigned effects) = 0;
+
+    // A command of the core at the grid's cursor, its effects carried out together with `also`.
+    template <typename Core, typename... Params, typename... Args>
+    void Forward(unsigned also, Core& core, unsigned (Core::*command)(Params...), Args&&... args) {
+        SyncCursor();
+        Apply((core.*command)(std::forward<Args>(args)...) | also);
+    }
+    template <typename Core, typename... Params, typename... Args>
+    void Forward(Core& core, unsigned (Core::*command)(Params...), Args&&... args) {
+        Forward(0u, core, command, std::forward<Args>(args)...);
+    }
+};
