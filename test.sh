@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVORINE_SANITIZE=ON -DHALVORINE_TESTS=ON >/dev/null
+# The benchmarks are built too (not run), so that a change that breaks them fails here.
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVORINE_SANITIZE=ON -DHALVORINE_TESTS=ON -DHALVORINE_BENCH=ON >/dev/null
 cmake --build build-test
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build-test --output-on-failure -j "$(nproc)"

@@ -84,7 +84,7 @@ void ModelStep() {
 void BM_PairwiseModelStep(benchmark::State& state) {
     TallyRandomCase(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     for (auto _ : state) {
-        Platform->Randomize();
+        Randoms().Randomize();
         ModelStep();
         benchmark::DoNotOptimize(NelLowerBounds);
     }
@@ -110,7 +110,7 @@ void BM_PairwiseSimulationOnly(benchmark::State& state) {
     TallyRandomCase(150, 150);
     ModelStep();
     for (auto _ : state) {
-        Platform->Randomize();
+        Randoms().Randomize();
         SimulateAllIntervals();
         benchmark::DoNotOptimize(NelLowerBounds);
     }
