@@ -10,8 +10,11 @@
 #include <map>
 
 #include "common/core/text.h"
+#include "filter_rows_support.h"
 #include "pairwise/model/case_files.h"
+#include "pairwise/model/expert_data_file.h"
 #include "pairwise/model/formatting.h"
+#include "pairwise/model/items_file.h"
 #include "trindel_fixture.h"
 
 using namespace trindel;
@@ -1199,3 +1202,72 @@ TEST_F(SheetTypingTest, TheFrameGoesWithTextOpenInEveryCellAndACutHeld) {
     EXPECT_EQ(ExpertsSheet, nullptr);
     EXPECT_EQ(ChildSheets[0], nullptr);
 }
+
+namespace {
+
+// F4 on rows selected in row mode, with the other sheets open: each selected row's filter flag
+// flips on its own (flagged rows come free, the others are flagged), rows outside the selection
+// and the other table keep theirs, and save, close and reopen give the flags the sheet showed.
+class FilterRowsTest : public SheetTypingTest {
+protected:
+    // The golden case flagged as the strings say ('F' flagged), through the program's own
+    // writers, and a program started afresh.
+    std::string FlaggedGolden(const std::string& experts, const std::string& items) {
+        const std::string path = CopyCase("golden_case", "golden_case");
+        DropForm();
+        ResetGlobals();
+        const CaseFilePaths names = CaseFileNames(path);
+        EXPECT_EQ(ReadItemsFile(names.ItemsFile), 0);
+        EXPECT_EQ(ReadExpertDataFile(names.ExpertDataFile), 0);
+        for (std::size_t i = 0; i < experts.size(); ++i) ExpertTable[i + 1]->FilterFlag = experts[i] == 'F';
+        for (std::size_t i = 0; i < items.size(); ++i) ItemTable[i + 1]->FilterFlag = items[i] == 'F';
+        SaveCaseFiles(names, true);
+        ResetGlobals();
+        MakeForm();
+        return path;
+    }
+    static std::string ExpertFlags() { return filter_rows::FlagLetters(ExpertTable); }
+    static std::string ItemFlags() { return filter_rows::FlagLetters(ItemTable); }
+};
+
+TEST_F(FilterRowsTest, F4FlipsEachSelectedRowOnItsOwn) {
+    using filter_rows::Select;
+    // Every selection mixes flagged and unflagged rows, and no outcome is all flagged or all
+    // clear within it, nor follows the first or the last row clicked. The golden case has 4
+    // experts and 5 items.
+    const std::vector<filter_rows::FilterCase> cases = {
+        {"experts 1 to 4 by keys", false, 1, 4, Select::Keys, "F..F", "..F..", ".FF.", "..F.."},
+        {"experts 3 up to 1 by mouse", false, 3, 1, Select::Mouse, ".F..", ".....", "F.F.", "....."},
+        {"items 2 to 4 by keys", true, 2, 4, Select::Keys, ".F..", "..F..", ".F..", ".F.F."},
+        {"items 5 up to 1 by mouse", true, 5, 1, Select::Mouse, "....", "FF.F.", "....", "..F.F"},
+    };
+    for (const filter_rows::FilterCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string path = FlaggedGolden(c.ExpertsBefore, c.ItemsBefore);
+        OpenThrough(path);
+        ASSERT_NE(ExpertsSheet, nullptr);
+        ASSERT_EQ(ExpertFlags(), c.ExpertsBefore);
+        ASSERT_EQ(ItemFlags(), c.ItemsBefore);
+        ASSERT_NE(ComparisonsFromMenu(), nullptr);  // the other sheets of the case are open
+        TItemsSheet* realisations = Realisations();
+        ASSERT_NE(realisations, nullptr);
+        SheetGrid* grid = c.Items ? realisations->ItemsGrid : ExpertsSheet->ExpertsGrid;
+
+        ASSERT_NO_FATAL_FAILURE(filter_rows::PickRows(grid, c));
+
+        Key(Qt::Key_F4);
+        EXPECT_EQ(ExpertFlags(), c.ExpertsAfter);
+        EXPECT_EQ(ItemFlags(), c.ItemsAfter);
+        filter_rows::ExpectGreyedAsFlagged(grid, c.Items ? c.ItemsAfter : c.ExpertsAfter);
+
+        const std::string seen = Snapshot();
+        SaveCloseReopen(path);
+        EXPECT_EQ(ExpertFlags(), c.ExpertsAfter);
+        EXPECT_EQ(ItemFlags(), c.ItemsAfter);
+        EXPECT_EQ(Snapshot(), seen);
+        if (ExpertsSheet) ExpertsSheet->showMinimized();
+        ASSERT_TRUE(form->CloseChildren());
+    }
+}
+
+}  // namespace
