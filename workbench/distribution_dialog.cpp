@@ -429,7 +429,7 @@ void DistributionDialogCore::Close(bool accepted) {
         values[k] = v;
     }
     // The quantiles are kept in the assessments file.
-    if (changed) CaseFile.FileKinds[1].Modified = true;
+    if (changed) CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
 }
 
 // ---------------------------------------------------------------- the window

@@ -139,7 +139,7 @@ void TItemsSheet::Apply(unsigned fx) {
     if (fx & EffectOtherSheets) InvalidateChildren(this);
     if (fx & EffectRunDialog) RecheckRunDialogs();
     if (fx & EffectFilterCheck && MainForm) MainForm->EnableFiltering1->setChecked(ItemsFilterEnabled);
-    if (fx & EffectCopy) ExportSheet(this, nullptr, true, 2);
+    if (fx & EffectCopy) ExportSheet(this, nullptr, true, ExportTarget::Clipboard);
     if (ItemsGrid->EditorMode()) {
         ItemsGrid->OpenEditor();
         if (fx & EffectEditorMode) static_cast<TPairGrid*>(ItemsGrid)->CaretToEnd();
@@ -234,12 +234,12 @@ void TItemsSheet::FormActivate() {
         WindowFlags[ExpertItemsActive] = true;
         WindowFlags[RealisationsActive] = WindowFlags[ExpertsActive] = false;
         ItemsTextOutput = 0;
-        ItemsSheetMode = 0;
+        ItemsSheetMode = ItemsDataView;
         ConstrainCursor();
         if (RestoreFilteredItems(FilteredItems) > 0) relayout = true;
     } else {
         ItemsTextOutput = 0;
-        ItemsSheetMode = 0;
+        ItemsSheetMode = ItemsDataView;
         if (RestoreFilteredItems(FilteredItems) > 0) relayout = true;
         if (relayout) InvalidateChildren(this);
         FixEmptyRows();
@@ -335,7 +335,7 @@ bool TItemsSheet::FormCloseQuery() {
     FixEmptyRows();
     if (IsComparisons() || SkipCloseQuery) return true;
     bool canClose = true;
-    QuerySaveCase(2, canClose);
+    QuerySaveCase(ItemsFileKind, canClose);
     return canClose;
 }
 

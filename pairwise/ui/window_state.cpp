@@ -14,7 +14,7 @@ std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets{};
 
 QPointer<TRunDlgFrm> RunDialog;
 bool ResultsFresh = false;
-int RangeGraphKind = 0;
+int RangeGraphKind = ItemsWiseGraph;
 QPointer<TRangeGraphWindow> ItemsRangeGraph;
 QPointer<TRangeGraphWindow> ExpertsRangeGraph;
 QPointer<TRangeGraphWindow> ReportWindow;
@@ -23,11 +23,11 @@ void SetDefaultRunOptions() {
     SavedFilterFlag = true;
     ItemsFilterEnabled = true;
     ExpertsFilterEnabled = true;
-    ExpertsSheetMode = 0;
+    ExpertsSheetMode = ExpertsDataView;
     ExpertsTextOutput = 0;
-    ItemsSheetMode = 0;
+    ItemsSheetMode = ItemsDataView;
     ItemsTextOutput = 0;
-    RangeGraphKind = 0;
+    RangeGraphKind = ItemsWiseGraph;
 }
 
 void ResetCaseState() {

@@ -31,8 +31,10 @@ extern TItemsSheet* ItemsSheet;
 extern std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets;
 
 extern QPointer<TRunDlgFrm> RunDialog;
-extern bool ResultsFresh;  // the last run succeeded and its report was not shown yet
-extern int RangeGraphKind;
+extern bool ResultsFresh;   // the last run succeeded and its report was not shown yet
+extern int RangeGraphKind;  // ItemsWiseGraph or ExpertsWiseGraph
+constexpr int ItemsWiseGraph = 0;
+constexpr int ExpertsWiseGraph = 1;
 extern QPointer<TRangeGraphWindow> ItemsRangeGraph;
 extern QPointer<TRangeGraphWindow> ExpertsRangeGraph;
 extern QPointer<TRangeGraphWindow> ReportWindow;
