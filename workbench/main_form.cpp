@@ -326,7 +326,7 @@ bool TMainForm::CloseChildren() {
     QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow* w : OpenChildren())
         if (w != ExpertsSheet) children.push_back(w);
-    if (ExpertsSheet && !ExpertsSheet->isHidden()) children.push_front(ExpertsSheet);
+    if (ExpertsSheet && !ExpertsSheet->isHidden()) children.push_front(ExpertsSheet.data());
     if (!CloseInTurn(children, true) || !OpenChildren().isEmpty()) return false;
     // With every window closed the case has gone: a flag still set belongs to nothing.
     CaseFile.FileKinds[AssessmentsFileKind].Modified = false;

@@ -103,7 +103,7 @@ TItemsSheet::~TItemsSheet() {
     // editor, dropped without being stored, cannot write into a core that is gone.
     ItemsGrid->Model()->SetSource(nullptr);
     disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
-    for (TItemsSheet*& s : ChildSheets)
+    for (QPointer<TItemsSheet>& s : ChildSheets)
         if (s == this) s = nullptr;
     if (ItemsSheet == this) ItemsSheet = nullptr;
 }
@@ -344,7 +344,7 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    for (TItemsSheet*& s : ChildSheets)
+    for (QPointer<TItemsSheet>& s : ChildSheets)
         if (s == this) s = nullptr;
     if (ItemsSheet == this) ItemsSheet = nullptr;
     if (IsComparisons()) {
