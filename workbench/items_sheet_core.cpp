@@ -473,7 +473,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
     if (!item || TrulyFiltered(index)) return;
     if (RobustnessItemFilterShown()) ClearItemFilter();
     const std::string text = Trim(typed);
-    TFileKind& kind = CaseFile.FileKinds[view == View::Realisations ? 2 : 1];
+    TFileKind& kind = CaseFile.FileKinds[view == View::Realisations ? ItemsFileKind : AssessmentsFileKind];
     float v = 0;
 
     if (view == View::Assessments) {
