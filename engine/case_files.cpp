@@ -42,7 +42,7 @@ private:
 
 bool ChooseCaseName(int kind, std::string& chosen) {
     platform::FileChoice choice;
-    choice.Filter = kind == 2 ? ItemFilesFilter : ExpertFilesFilter;
+    choice.Filter = kind == ItemsFileKind ? ItemFilesFilter : ExpertFilesFilter;
     return halvorine::ChooseCaseName(choice, chosen);
 }
 
@@ -76,13 +76,13 @@ bool ChooseCaseName(platform::FileChoice& choice, std::string& chosen) {
 }
 
 CaseFilePaths CaseFileNames(const std::string& chosen) {
-    const CasePair pair = CasePairNames(chosen, CaseFile.FileKinds[1].Ext.str(), CaseFile.FileKinds[2].Ext.str(),
-                                        [](bool failed, const std::string& text) {
-                                            if (!Platform) return;
-                                            Platform->Message(failed ? platform::MessageKind::Warning
-                                                                     : platform::MessageKind::Information,
-                                                              text, platform::Buttons::Ok);
-                                        });
+    const CasePair pair = CasePairNames(
+        chosen, CaseFile.FileKinds[AssessmentsFileKind].Ext.str(), CaseFile.FileKinds[ItemsFileKind].Ext.str(),
+        [](bool failed, const std::string& text) {
+            if (!Platform) return;
+            Platform->Message(failed ? platform::MessageKind::Warning : platform::MessageKind::Information, text,
+                              platform::Buttons::Ok);
+        });
     return {pair.Items, pair.Experts};
 }
 
@@ -90,27 +90,28 @@ void WriteCaseFiles(const CaseFilePaths& names, bool dtt, bool rls, const std::f
     std::optional<TextFileWriter> dttFile;
     std::optional<TextFileWriter> rlsFile;
     if (dtt) {
-        if (showing) showing(1);
+        if (showing) showing(AssessmentsFileKind);
         WriteAssessmentsTo(dttFile.emplace(names.Dtt));
     }
     if (rls) {
-        if (showing) showing(2);
+        if (showing) showing(ItemsFileKind);
         WriteItemsTo(rlsFile.emplace(names.Rls));
     }
     CommitTogether({dttFile ? &*dttFile : nullptr, rlsFile ? &*rlsFile : nullptr});
-    if (dtt) CaseFile.FileKinds[1].Modified = false;
-    if (rls) CaseFile.FileKinds[2].Modified = false;
+    if (dtt) CaseFile.FileKinds[AssessmentsFileKind].Modified = false;
+    if (rls) CaseFile.FileKinds[ItemsFileKind].Modified = false;
 }
 
 void QuerySaveCase(int kind, bool& canClose) {
     canClose = true;
-    if (kind != 1 && kind != 2) return;
+    if (kind != AssessmentsFileKind && kind != ItemsFileKind) return;
     TFileKind& fileKind = CaseFile.FileKinds[kind];
     if (fileKind.Modified) {
-        const std::string caseFile = CaseFile.CaseFileName.empty() ? NoName + "." + CaseFile.FileKinds[2].Ext.str()
-                                                                   : CaseFile.CaseFileName;
+        const std::string caseFile = CaseFile.CaseFileName.empty()
+                                         ? NoName + "." + CaseFile.FileKinds[ItemsFileKind].Ext.str()
+                                         : CaseFile.CaseFileName;
         const CaseFilePaths names = CaseFileNames(caseFile);
-        const std::string text = "Contents of the case file " + (kind == 1 ? names.Dtt : names.Rls) +
+        const std::string text = "Contents of the case file " + (kind == AssessmentsFileKind ? names.Dtt : names.Rls) +
                                  " has been changed. Save it?";
         const platform::Answer answer = Platform->Message(platform::MessageKind::Warning, text,
                                                           platform::Buttons::YesNoCancel);

@@ -27,8 +27,8 @@ CaseFilePaths CaseFileNames(const std::string& chosen);
 
 // Writes the assessments file (when dtt) and the items file (when rls) to names as one pair:
 // both temporaries are written and synced before either file is replaced, so a failure of either
-// leaves both old files. Before each file is written, showing(kind) is called (1 assessments,
-// 2 items: the caption). Clears Modified of the written kinds once both are in place; throws
+// leaves both old files. Before each file is written, showing(kind) is called (AssessmentsFileKind,
+// then ItemsFileKind: the caption). Clears Modified of the written kinds once both are in place; throws
 // IoError with every flag unchanged.
 void WriteCaseFiles(const CaseFilePaths& names, bool dtt, bool rls, const std::function<void(int)>& showing = {});
 
@@ -37,7 +37,7 @@ void WriteCaseFiles(const CaseFilePaths& names, bool dtt, bool rls, const std::f
 // only once it is saved.
 bool ChooseCaseName(platform::FileChoice& choice, std::string& chosen);
 
-// The question a sheet of kind 1 (assessments) or 2 (items) asks before it closes; canClose
+// The question a sheet of kind AssessmentsFileKind or ItemsFileKind asks before it closes; canClose
 // says whether it may. Yes saves both files (an unnamed case through a save-as choice first).
 // A failed write throws IoError with canClose false and the kind still modified.
 void QuerySaveCase(int kind, bool& canClose);

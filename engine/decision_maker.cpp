@@ -66,7 +66,7 @@ void ComputeMinSeedCount() {
 int ScoreDecisionMaker() {
     const int dm = ExpertCount + 1;
     const int last = dm;
-    const bool itemWeights = WeightType == 3;
+    const bool itemWeights = WeightType == ItemWeighting;
     ComputeMinSeedCount();
 
     if (itemWeights && ExpertTable[dm]) {
@@ -87,7 +87,7 @@ int ScoreDecisionMaker() {
     for (int e = 1; e <= last; ++e) {
         TExpert* x = ExpertTable[e].get();
         if (!x) continue;
-        const float raw = (WeightType == 1 && IsDataExpert(e)) ? x->RawWeight : GlobalWeightRaw(e);
+        const float raw = (WeightType == GlobalWeighting && IsDataExpert(e)) ? x->RawWeight : GlobalWeightRaw(e);
         if (!std::isfinite(raw)) {
             CheckedExpert = e;
             return RunNotFinite;

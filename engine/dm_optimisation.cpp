@@ -24,7 +24,7 @@ LevelSearchReport Report;
 LevelSearch Search = LevelSearch::Screened;
 
 void Weigh(int& code, const ExpertScores& scores, std::vector<float>* fileWeights) {
-    if (WeightType == 3)
+    if (WeightType == ItemWeighting)
         ComputeItemWeights(code, scores);
     else
         ComputeGlobalWeights(code, scores, fileWeights);
@@ -211,7 +211,7 @@ bool PlanPasses(const ExpertScores& scores, DecisionMakerPool& pool, const Hande
                 std::vector<char>& exact, std::vector<char>& copies, int& last, std::vector<ScreenedLevel>& bounds) {
     const int K = CalibrationLevelCount;
     const int dm = ExpertCount + 1;
-    if (WeightType != 1 && WeightType != 3) return false;
+    if (WeightType != GlobalWeighting && WeightType != ItemWeighting) return false;
     if (!pool.NoBuildCanFail() || !DecisionMakerItemsIntact()) return false;
     // A filtered item counts as valid in the recount whatever its values.
     if (ItemsFilterEnabled)
@@ -219,7 +219,7 @@ bool PlanPasses(const ExpertScores& scores, DecisionMakerPool& pool, const Hande
             if (ItemTable[i]->FilterFlag) return false;
 
     ScreenWeights weights;
-    weights.ItemWeights = WeightType == 3;
+    weights.ItemWeights = WeightType == ItemWeighting;
     weights.DataMinSeedCount = 32767;
     for (int e = 1; e <= ExpertCount; ++e)
         if (ExpertTable[e]) weights.DataMinSeedCount = std::min(weights.DataMinSeedCount, ExpertTable[e]->SeedCount);
@@ -309,7 +309,7 @@ void Passes(int& code, std::vector<float>& fileWeights, LevelSearch search) {
     // The experts' seed scores and every item's layout do not change from pass to pass; in the
     // left-out runs of a robustness run most layouts do not change from run to run either.
     ExpertScores scores;
-    scores.Read(WeightType == 3);
+    scores.Read(WeightType == ItemWeighting);
     FullRunReuse* reuse = FullRunReuse::Open();
     DecisionMakerPool pool(true, reuse ? &reuse->Layouts() : nullptr);
     // The first pass's score reads only the seed items, and the final pass pools every item anew;

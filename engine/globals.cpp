@@ -45,7 +45,7 @@ bool LossShown = false;
 bool OptimiseDM = true;
 bool BayesianUpdates = false;
 bool RobustnessOnExperts = false;
-std::uint16_t WeightType = 1;
+std::uint16_t WeightType = GlobalWeighting;
 float CalibrationPower = 1.0f;
 float IntrinsicRangeOvershoot = 0.1f;
 float UserSignificanceLevel = -1.0f;
@@ -69,7 +69,7 @@ bool ExpertsFilterEnabled = true;
 
 int ExportSolutionMode = 0;
 bool ExportDistributions = false;
-int RangeGraphKind = 0;
+int RangeGraphKind = 0;  // ItemsWiseGraph (workbench/range_graph.h)
 bool OutputLineBreak = true;
 OutputFile OutFile;
 bool ClipboardOutputOpen = false;
@@ -80,6 +80,7 @@ bool TooManyRecords = false;
 float PercentileTable[101] = {};
 std::string PercentileTableNote;
 
+// The data views, ExpertsDataView and ItemsDataView (the sheet cores' headers in workbench/).
 int ExpertsSheetMode = 0;
 int ItemsSheetMode = 0;
 int ExpertsLayoutMode = NewLayout;
@@ -117,7 +118,7 @@ void SetRunOptionDefaults() {
     OptimiseDM = true;
     BayesianUpdates = false;
     RobustnessOnExperts = false;
-    WeightType = 1;
+    WeightType = GlobalWeighting;
     CalibrationPower = 1.0f;
     IntrinsicRangeOvershoot = 0.1f;
     UserSignificanceLevel = -1.0f;
@@ -138,8 +139,8 @@ void ResetGlobals() {
 
     CaseFile.CaseFileName.clear();
     CaseFile.CaseName = "NONAME";
-    CaseFile.FileKinds[1] = TFileKind{"dtt", "Experts", false, true};
-    CaseFile.FileKinds[2] = TFileKind{"rls", "Items", false, false};
+    CaseFile.FileKinds[AssessmentsFileKind] = TFileKind{"dtt", "Experts", false, true};
+    CaseFile.FileKinds[ItemsFileKind] = TFileKind{"rls", "Items", false, false};
 
     for (auto& f : WindowFlags) f = false;
 
@@ -162,7 +163,7 @@ void ResetGlobals() {
 
     ExportSolutionMode = 0;
     ExportDistributions = false;
-    RangeGraphKind = 0;
+    RangeGraphKind = 0;  // ItemsWiseGraph
     OutputLineBreak = true;
     OutFile.Abandon();
     ClipboardOutputOpen = false;
@@ -173,7 +174,7 @@ void ResetGlobals() {
     for (auto& p : PercentileTable) p = 0;
     PercentileTableNote.clear();
 
-    ExpertsSheetMode = 0;
+    ExpertsSheetMode = 0;  // the data views
     ItemsSheetMode = 0;
     ExpertsLayoutMode = NewLayout;
     ItemsLayoutMode = NewLayout;

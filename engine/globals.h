@@ -118,8 +118,12 @@ struct TFileKind {
 struct FILEDATA {
     std::string CaseFileName;
     std::string CaseName;
-    TFileKind FileKinds[3];  // 1 experts' assessments, 2 items
+    TFileKind FileKinds[3];  // AssessmentsFileKind, ItemsFileKind; slot 0 is unused
 };
+
+// The slots of FILEDATA::FileKinds.
+constexpr int AssessmentsFileKind = 1;  // the experts' assessments (.dtt)
+constexpr int ItemsFileKind = 2;        // the items (.rls)
 
 // 1-based tables of owning pointers; entry 0 is never used.
 using ItemTableType = std::array<std::unique_ptr<TItem>, MaxItemCount + 1>;
@@ -187,7 +191,11 @@ extern bool LossShown;
 extern bool OptimiseDM;
 extern bool BayesianUpdates;
 extern bool RobustnessOnExperts;
-extern std::uint16_t WeightType;  // 1 global, 2 equal, 3 item, 4 user
+extern std::uint16_t WeightType;  // one of the weighting codes below
+constexpr std::uint16_t GlobalWeighting = 1;
+constexpr std::uint16_t EqualWeighting = 2;
+constexpr std::uint16_t ItemWeighting = 3;
+constexpr std::uint16_t UserWeighting = 4;
 extern float CalibrationPower;
 extern float IntrinsicRangeOvershoot;
 extern float UserSignificanceLevel;
@@ -219,7 +227,7 @@ extern bool ExpertsFilterEnabled;
 // ---- export state ----
 extern int ExportSolutionMode;
 extern bool ExportDistributions;
-extern int RangeGraphKind;  // 0 items-wise, 1 experts-wise
+extern int RangeGraphKind;  // ItemsWiseGraph or ExpertsWiseGraph (workbench/range_graph.h)
 extern bool OutputLineBreak;
 // The current output text file of the exports (engine/output_files.h).
 extern OutputFile OutFile;
@@ -235,6 +243,8 @@ extern float PercentileTable[101];
 extern std::string PercentileTableNote;
 
 // ---- sheet views ----
+// The views' codes are named in the sheet cores' headers (workbench/experts_sheet_core.h,
+// workbench/items_sheet_core.h), beside the rules that read them.
 extern int ExpertsSheetMode;
 extern int ItemsSheetMode;
 // The layout mode no view has: the sheet is laid out anew at its next activation or paint.

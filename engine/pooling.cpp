@@ -165,7 +165,7 @@ int SoleExpert(int i) {
     int sole = 0;
     for (int e = 1; e <= ExpertCount; ++e) {
         if (!IsDataExpert(e)) continue;
-        if (WeightType == 3) {
+        if (WeightType == ItemWeighting) {
             const TAssessment* a = AssessmentAt(e, i);
             if (a && a->Item && NearlyEqual(1, a->ItemWeight)) sole = e;
         } else if (NearlyEqual(1, ExpertTable[e]->Weight)) {
@@ -382,9 +382,11 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
 
 DecisionMakerPool::Fractions DecisionMakerPool::WeightFractions(const Layout& layout, Worker& w) {
     // Every item that all data experts answered validly has the fractions of the build.
-    if (WeightType != 3 && layout.AllExperts) return all_;
+    if (WeightType != ItemWeighting && layout.AllExperts) return all_;
     const int n = static_cast<int>(layout.Experts.size());
-    auto weight = [&](int t) { return WeightType == 3 ? layout.Answers[t]->ItemWeight : weights_[layout.Experts[t]]; };
+    auto weight = [&](int t) {
+        return WeightType == ItemWeighting ? layout.Answers[t]->ItemWeight : weights_[layout.Experts[t]];
+    };
     Fractions f;
     for (int t = 0; t < n; ++t) f.Total += weight(t);
     std::vector<long double>& fracs = w.Fracs;
@@ -511,7 +513,7 @@ int DecisionMakerPool::PoolItem(int i, bool seedItemsOnly, bool keep, Worker& w)
     TAssessment* d = AssessmentAt(ExpertCount + 1, i);
     if (!d) return RunOk;
     // With item weights the copy holds for the one item only.
-    if (WeightType == 3) {
+    if (WeightType == ItemWeighting) {
         if (int sole = SoleExpert(i)) {
             *d = *AssessmentAt(sole, i);
             return RunOk;
@@ -616,7 +618,7 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
     if (!ExpertTable[dm]) return RunOk;
     if (int code = CheckBinProbabilities()) return code;
 
-    if (WeightType != 3) {
+    if (WeightType != ItemWeighting) {
         if (int sole = SoleExpert(0)) {
             CopyExpert(sole, dm);
             return RunOk;
@@ -634,7 +636,7 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
         ++dataExperts_;
         weights_[e] = ExpertTable[e]->Weight;
     }
-    if (WeightType != 3) all_ = Shared(allFracs_, dataExperts_);
+    if (WeightType != ItemWeighting) all_ = Shared(allFracs_, dataExperts_);
     if (reuse_) TakeFromStore(items);
 
     // Which new layouts are kept whole: the seed items' in item order, up to the bound, as the
@@ -645,7 +647,7 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
         const std::size_t bytes = static_cast<std::size_t>(ExpertCount) * (QuantileCount + 2) * 40;
         for (int i = 1; i <= items; ++i) {
             if (layouts_[i].Built || !IsSeedItem(ItemTable[i].get()) || !AssessmentAt(dm, i)) continue;
-            if (WeightType == 3 && SoleExpert(i)) continue;
+            if (WeightType == ItemWeighting && SoleExpert(i)) continue;
             if (keptBytes_ + bytes <= KeptLayoutBytes) {
                 keep[static_cast<std::size_t>(i)] = 1;
                 keptBytes_ += bytes;

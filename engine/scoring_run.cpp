@@ -26,14 +26,14 @@ namespace {
 
 // Global and item weights depend on the significance level; equal and user weights do not.
 bool LevelledWeights() {
-    return WeightType == 1 || WeightType == 3;
+    return WeightType == GlobalWeighting || WeightType == ItemWeighting;
 }
 
 FullRunReuse* OpenReuse = nullptr;
 
 void Run(int& code) {
     code = RunOk;
-    if (WeightType == 4 && !CheckUserWeights(code)) return;
+    if (WeightType == UserWeighting && !CheckUserWeights(code)) return;
     if ((code = CheckBinProbabilities()) != RunOk) return;
     if (!BayesianUpdates && (code = ComputeIntrinsicRanges()) != RunOk) return;
     if (!InformationComputed) {
@@ -57,19 +57,19 @@ void Run(int& code) {
             SignificanceLevel = 0;
         }
         switch (WeightType) {
-        case 1: ComputeGlobalWeights(code); break;
-        case 2:
+        case GlobalWeighting: ComputeGlobalWeights(code); break;
+        case EqualWeighting:
             for (int e = 1; e <= ExpertCount; ++e)
                 if (ExpertTable[e]) ExpertTable[e]->Weight = static_cast<float>(1.0L / ExpertCount);
             break;
-        case 3: ComputeItemWeights(code); break;
+        case ItemWeighting: ComputeItemWeights(code); break;
         default: break;  // user weights as checked and completed
         }
         if (code != RunOk) return;
         if ((code = BuildDecisionMaker()) != RunOk) return;
     }
 
-    if (WeightType >= 1 && WeightType <= 4 && (code = ScoreDecisionMaker()) != RunOk) return;
+    if (WeightType >= GlobalWeighting && WeightType <= UserWeighting && (code = ScoreDecisionMaker()) != RunOk) return;
     if (DiscrepancyOn && !RobustnessRun) {
         ComputeDiscrepancies(code);
         if (code == RunOk) ComputeMeanDiscrepancies();

@@ -24,7 +24,7 @@ class PoolLayoutStore;
 // maker is incomplete.
 void RunCalculation(int& code);
 
-// User weights (WeightType 4): checks the Weight fields of experts 1..ExpertCount and, when they
+// User weights (WeightType UserWeighting): checks the Weight fields of experts 1..ExpertCount and, when they
 // pass, gives the experts without one an equal share of what the others leave. False with
 // RunUserWeightIsOne, RunNoUserWeights, RunUserWeightOutOfRange or RunUserWeightSum in code (then
 // nothing is changed).

@@ -409,8 +409,8 @@ void SetAllScales(int index) {
     if (index < 1 || index > 2) return;
     for (auto& item : ItemTable)
         if (item) item->Scale = ScaleNames[index];
-    CaseFile.FileKinds[1].Modified = true;
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
 }
 
 void ClearUserWeights() {

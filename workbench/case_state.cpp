@@ -2,6 +2,9 @@
 
 #include "engine/globals.h"
 #include "engine/tables.h"
+#include "workbench/experts_sheet_core.h"
+#include "workbench/items_sheet_core.h"
+#include "workbench/range_graph.h"
 
 namespace halvorine {
 
@@ -18,11 +21,11 @@ void SetDefaultRunOptions() {
     DecisionMakerCount = 0;
     ItemsFilterEnabled = true;
     ExpertsFilterEnabled = true;
-    ExpertsSheetMode = 0;
+    ExpertsSheetMode = ExpertsDataView;
     ExpertsTextOutput = false;
-    ItemsSheetMode = 0;
+    ItemsSheetMode = ItemsDataView;
     ItemsTextOutput = false;
-    RangeGraphKind = 0;
+    RangeGraphKind = ItemsWiseGraph;
 }
 
 void ResetCaseState() {

@@ -231,7 +231,7 @@ int DistributionDialogCore::CheckDistributionParams() const {
 
 bool DistributionDialogCore::EvaluateDistribution(const TDistribution& D, int mode) {
     const int q = LevelCount();
-    if (mode == 1) {
+    if (mode == ParametersMode) {
         if (const FamilyEntry* f = FamilyOf(D.Family))
             for (int k = 0; k < f->Count; ++k) DistributionValues[k + 1] = D.*SlotOf(f->Params[k].Slot);
         if (D.Family == FamilyConstant)
@@ -251,7 +251,7 @@ bool DistributionDialogCore::EvaluateDistribution(const TDistribution& D, int mo
 void DistributionDialogCore::ConvertDistributionParams(TDistribution& D, int mode) const {
     const FamilyEntry* f = FamilyOf(D.Family);
     if (!f) return;
-    if (mode == 1 || D.Family > FamilyLogNormal) {
+    if (mode == ParametersMode || D.Family > FamilyLogNormal) {
         for (int k = 0; k < f->Count; ++k)
             D.*SlotOf(f->Params[k].Slot) = static_cast<double>(DistributionValues[k + 1]);
         return;
@@ -337,7 +337,7 @@ void DistributionDialogCore::Open(TExpert* expert, int itemIndex, const TDistrib
     Fitted = false;
     if (complete && fitted) {
         TDistribution fit = DialogDistribution;
-        ConvertDistributionParams(fit, 2);
+        ConvertDistributionParams(fit, QuantilesMode);
         // Quantiles the family cannot take (a logarithm of a value <= 0, one level only) give
         // no parameters: the defaults stand in.
         if (AllFinite(fit)) {
@@ -354,7 +354,7 @@ void DistributionDialogCore::Open(TExpert* expert, int itemIndex, const TDistrib
     Prompt = "Enter " + DistributionFamilyName + " parameters: ";
     // From here on the values are the parameters the edits show, so that the rule check of
     // the last edit compares parameters with parameters.
-    EvaluateDistribution(DialogDistribution, 1);
+    EvaluateDistribution(DialogDistribution, ParametersMode);
 }
 
 bool DistributionDialogCore::ValidateParamEdit(int k, const std::string& text) {
@@ -390,10 +390,10 @@ bool DistributionDialogCore::Accept(const std::string (&texts)[4]) {
     if (DistributionParamCount(DialogDistribution.Family) == 0) return false;
     // Parameters within the rules can still give quantiles no 32-bit value holds, or none at all.
     TDistribution trial = DialogDistribution;
-    ConvertDistributionParams(trial, 1);
+    ConvertDistributionParams(trial, ParametersMode);
     long double kept[MaxQuantileCount + 1];
     std::copy(std::begin(DistributionValues), std::end(DistributionValues), kept);
-    const bool computed = EvaluateDistribution(trial, 2);
+    const bool computed = EvaluateDistribution(trial, QuantilesMode);
     std::copy(std::begin(kept), std::end(kept), DistributionValues);
     if (!computed) {
         NoticeShown = true;
@@ -410,8 +410,8 @@ void DistributionDialogCore::Close(bool accepted) {
         DialogAssessment->Distribution = Saved;
         return;
     }
-    ConvertDistributionParams(DialogDistribution, 1);
-    EvaluateDistribution(DialogDistribution, 2);
+    ConvertDistributionParams(DialogDistribution, ParametersMode);
+    EvaluateDistribution(DialogDistribution, QuantilesMode);
     DialogAssessment->Distribution = DialogDistribution;
     // OK on the fit as it opened: the quantiles it was fitted to stay as the expert gave them
     // wherever the distribution gives them back, so that OK alone changes no quantile of an
@@ -429,7 +429,7 @@ void DistributionDialogCore::Close(bool accepted) {
         values[k] = v;
     }
     // The quantiles are kept in the assessments file.
-    if (changed) CaseFile.FileKinds[1].Modified = true;
+    if (changed) CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
 }
 
 // ---------------------------------------------------------------- the window

@@ -51,11 +51,15 @@ public:
     // Number of the first value of DistributionValues[1..4] that breaks the family's rule; 0
     // when all are valid.
     int CheckDistributionParams() const;
-    // mode 1: D's parameters in edit order into DistributionValues; mode 2: D's quantiles at
-    // the case's levels (false when one of them cannot be computed).
+    // What EvaluateDistribution and ConvertDistributionParams carry between D and
+    // DistributionValues: the family's parameters, or the quantiles at the case's levels.
+    static constexpr int ParametersMode = 1;
+    static constexpr int QuantilesMode = 2;
+    // ParametersMode: D's parameters in edit order into DistributionValues; QuantilesMode: D's
+    // quantiles at the case's levels (false when one of them cannot be computed).
     bool EvaluateDistribution(const TDistribution& D, int mode);
-    // mode 1: DistributionValues in edit order into D's slots; mode 2: families 0..4 fitted to
-    // the quantiles held in DistributionValues.
+    // ParametersMode: DistributionValues in edit order into D's slots; QuantilesMode: families
+    // 0..4 fitted to the quantiles held in DistributionValues.
     void ConvertDistributionParams(TDistribution& D, int mode) const;
     // Names and texts of the prompt, the labels and the edits for D's family.
     void DistributionParamLabels(const TDistribution& D);

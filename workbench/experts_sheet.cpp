@@ -113,7 +113,7 @@ void TExpertsSheet::Apply(unsigned fx) {
         if (row >= 1 && row <= ChildSheetSlots && ChildSheets[row]) ChildSheets[row]->FormPaint();
         if (ChildSheets[0]) ChildSheets[0]->ItemsGrid->Refresh();
     }
-    if (fx & EffectCopy) ExportSheet(nullptr, this, false, 2);
+    if (fx & EffectCopy) ExportSheet(nullptr, this, false, ExportTarget::Clipboard);
     if (fx & (EffectEditMenu | EffectRelayout | EffectEditorMode)) UpdateExpertsEditMenu();
     SyncCursor();
     if (fx & EffectActiveExpert) FollowActiveExpert();
@@ -357,7 +357,7 @@ bool TExpertsSheet::FormCloseQuery() {
     SheetGrid::StoreEditors(mdiArea() ? static_cast<QWidget*>(mdiArea()) : this);
     FreeExpertsUndo();
     PutBackSideTables();
-    return Services().QuerySaveCase(1);
+    return Services().QuerySaveCase(AssessmentsFileKind);
 }
 
 bool TExpertsSheet::CloseCase() {

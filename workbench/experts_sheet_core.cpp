@@ -69,17 +69,17 @@ std::string DiscrepancyText(float d) {
 }
 
 void MarkExpertsModified() {
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
 }
 
 }  // namespace
 
 std::string WeightTypeText(int weightType) {
     switch (weightType) {
-    case 1: return " global ";
-    case 2: return " equal  ";
-    case 3: return " item   ";
-    case 4: return " user   ";
+    case GlobalWeighting: return " global ";
+    case EqualWeighting: return " equal  ";
+    case ItemWeighting: return " item   ";
+    case UserWeighting: return " user   ";
     }
     return "        ";
 }
@@ -155,7 +155,7 @@ int ExpertsSheetCore::ExpertsColWidth(int col) const {
     if (col == 0) return 4;
     if (col == 1) return 9;
     if (ExpertsSheetMode == ExpertsDataView) {
-        if (col == 2) return WeightType == 4 ? FieldWidth : 0;
+        if (col == 2) return WeightType == UserWeighting ? FieldWidth : 0;
         return 51;
     }
     if (ExpertsSheetMode == ExpertsScoresView && col == 5) return 4;
@@ -172,10 +172,10 @@ int ExpertsSheetCore::ExportWidth(int col) const {
 
 int ExpertsSheetCore::ColumnPixels(int col) const {
     int w = ExpertsColWidth(col);
-    if (ExpertsSheetMode == ExpertsDataView && col == 2 && WeightType != 4) return 0;
+    if (ExpertsSheetMode == ExpertsDataView && col == 2 && WeightType != UserWeighting) return 0;
     int a = -2;
     if (ExpertsSheetMode == ExpertsDataView && col == 3) a = 1;
-    if (ExpertsSheetMode == ExpertsDataView && col == 2 && WeightType == 4) a = -1;
+    if (ExpertsSheetMode == ExpertsDataView && col == 2 && WeightType == UserWeighting) a = -1;
     return (GridFontSize + a) * (w + 1);
 }
 
@@ -323,7 +323,7 @@ bool ExpertsSheetCore::CanSelect(int col, int row) const {
 
 bool ExpertsSheetCore::CanEdit(int col, int row) const {
     if (ExpertsSheetMode != ExpertsDataView || !ExpertOfRow(row)) return false;
-    if (col == 2) return WeightType == 4;
+    if (col == 2) return WeightType == UserWeighting;
     return col == 1 || col == 3;
 }
 
@@ -416,7 +416,7 @@ unsigned ExpertsSheetCore::KeyRelease(const SheetKey& key) {
     case vk::Tab:
     case vk::Left:
     case vk::Right:
-        if (data && WeightType != 4 && Cursor.Col == 2) {
+        if (data && WeightType != UserWeighting && Cursor.Col == 2) {
             bool back = key.Code == vk::Left || (key.Code == vk::Tab && key.Shift);
             Cursor.Col = back ? 1 : 3;
             return EffectCursor;

@@ -65,7 +65,7 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : TSheetWindow(nullptr
     layout->setSpacing(4);
     auto* header = new HeaderInfoLine(body);
     header->OnClick = [this] {
-        if (!gone_ && !Core.HeaderInfo().empty()) ExportSheet(this, ExpertsSheet, true, 0);
+        if (!gone_ && !Core.HeaderInfo().empty()) ExportSheet(this, ExpertsSheet, true, ExportTarget::File);
     };
     HeaderInfoLabel = header;
     HeaderInfoLabel->setObjectName(QStringLiteral("HeaderInfo"));
@@ -167,7 +167,7 @@ void TItemsSheet::Apply(unsigned fx) {
     }
     if (fx & EffectRepaint) ItemsGrid->Refresh();
     if (fx & EffectItemsSheets) InvalidateChildren();
-    if (fx & EffectCopy) ExportSheet(this, ExpertsSheet, true, 2);
+    if (fx & EffectCopy) ExportSheet(this, ExpertsSheet, true, ExportTarget::Clipboard);
     if (fx & (EffectEditMenu | EffectRelayout | EffectEditorMode)) UpdateItemsEditMenu();
     SyncCursor();
 }
@@ -462,7 +462,7 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
     if (Core.IsRealisations()) {
         FreeItemsUndo();
         PutBackSideTables();
-        if (!Services().QuerySaveCase(2)) {
+        if (!Services().QuerySaveCase(ItemsFileKind)) {
             event->ignore();
             return;
         }

@@ -460,7 +460,7 @@ namespace {
 // The assessments file carries every item's Id and name too, and is read first when the case
 // opens: a changed Id or name written only to the items file would come back as it was.
 void MarkAssessmentsFileToo() {
-    if (ExpertTable[1]) CaseFile.FileKinds[1].Modified = true;
+    if (ExpertTable[1]) CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
 }
 
 }  // namespace
@@ -473,7 +473,7 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
     if (!item || TrulyFiltered(index)) return;
     if (RobustnessItemFilterShown()) ClearItemFilter();
     const std::string text = Trim(typed);
-    TFileKind& kind = CaseFile.FileKinds[view == View::Realisations ? 2 : 1];
+    TFileKind& kind = CaseFile.FileKinds[view == View::Realisations ? ItemsFileKind : AssessmentsFileKind];
     float v = 0;
 
     if (view == View::Assessments) {
@@ -512,8 +512,8 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         // Only LOG and UNI, in any case, are taken.
         if (text.empty() || scale != text) return;
         if (!SameTextNoCase(text, item->Scale)) {
-            CaseFile.FileKinds[1].Modified = true;
-            CaseFile.FileKinds[2].Modified = true;
+            CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
+            CaseFile.FileKinds[ItemsFileKind].Modified = true;
         }
         item->Scale = text;
         break;
@@ -725,8 +725,8 @@ unsigned ItemsSheetCore::PasteItemRows(const SheetKey& key) {
         inserted = RecordItemsUndo(UndoKind::Create, pos, 1);
     }
     if (inserted == 0) return EffectEditMenu;
-    CaseFile.FileKinds[1].Modified = true;
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     Cursor.Row = pos;
     Cursor.Col = 1;
     Cursor.SelFirst = Cursor.SelLast = Cursor.Row;
@@ -759,7 +759,7 @@ unsigned ItemsSheetCore::DeleteItemRows(const SheetKey& key) {
         Cursor.Row = std::min(firstRow, GridRows() - 1);
     }
     Cursor.SelFirst = Cursor.SelLast = Cursor.Row;
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     return EffectRelayout | EffectRepaint | EffectCursor | EffectEditMenu | EffectItemsSheets;
 }
 

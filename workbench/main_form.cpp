@@ -166,8 +166,8 @@ TMainForm::TMainForm(platform::Prompts* prompts) : TMainFrame(prompts, SettingsF
     SetCaption(BaseCaption);
     CaseFile.CaseFileName.clear();
     CaseFile.CaseName.clear();
-    CaseFile.FileKinds[1] = TFileKind{"dtt", "Experts", false, true};
-    CaseFile.FileKinds[2] = TFileKind{"rls", "Items", false, false};
+    CaseFile.FileKinds[AssessmentsFileKind] = TFileKind{"dtt", "Experts", false, true};
+    CaseFile.FileKinds[ItemsFileKind] = TFileKind{"rls", "Items", false, false};
     for (bool& f : WindowFlags) f = false;
     FreeCase();
     FieldWidth = 10;
@@ -314,8 +314,8 @@ bool TMainForm::CloseChildren() {
     // window as it was. The sheets ask again as they close, which after Yes or No asks
     // nothing more.
     TItemsSheet* realisations = ChildSheets[0];
-    if (realisations && !realisations->isHidden() && !Services().QuerySaveCase(2)) return false;
-    if (ExpertsSheet && !ExpertsSheet->isHidden() && !Services().QuerySaveCase(1)) return false;
+    if (realisations && !realisations->isHidden() && !Services().QuerySaveCase(ItemsFileKind)) return false;
+    if (ExpertsSheet && !ExpertsSheet->isHidden() && !Services().QuerySaveCase(AssessmentsFileKind)) return false;
     if (RunDialog) {
         RunDialog->close();
         RunDialog = nullptr;
@@ -326,11 +326,11 @@ bool TMainForm::CloseChildren() {
     QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow* w : OpenChildren())
         if (w != ExpertsSheet) children.push_back(w);
-    if (ExpertsSheet && !ExpertsSheet->isHidden()) children.push_front(ExpertsSheet);
+    if (ExpertsSheet && !ExpertsSheet->isHidden()) children.push_front(ExpertsSheet.data());
     if (!CloseInTurn(children, true) || !OpenChildren().isEmpty()) return false;
     // With every window closed the case has gone: a flag still set belongs to nothing.
-    CaseFile.FileKinds[1].Modified = false;
-    CaseFile.FileKinds[2].Modified = false;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = false;
+    CaseFile.FileKinds[ItemsFileKind].Modified = false;
     return true;
 }
 
@@ -346,7 +346,7 @@ std::string TMainForm::CasePath() const {
 
 void TMainForm::MakeNewItemsForm() {
     if (!CloseChildren()) return;
-    CaseFile.CaseFileName = "NONAME." + CaseFile.FileKinds[2].Ext.str();
+    CaseFile.CaseFileName = "NONAME." + CaseFile.FileKinds[ItemsFileKind].Ext.str();
     CaseFile.CaseName = CaseNameFromFile(CaseFile.CaseFileName);
     ActiveExpert = nullptr;
     if (!ItemTable[1]) InsertItem("", "", 1);
@@ -361,7 +361,8 @@ void TMainForm::OpenCase() {
     if (!Platform->OpenFile(ExpertFileOpenDialog)) return;
     CaseFile.CaseFileName = ExpertFileOpenDialog.FileName;
     CaseFile.CaseName = CaseNameFromFile(CaseFile.CaseFileName);
-    const bool itemsChosen = CaseFile.CaseFileName.find("." + CaseFile.FileKinds[2].Ext.str()) != std::string::npos;
+    const bool itemsChosen = CaseFile.CaseFileName.find("." + CaseFile.FileKinds[ItemsFileKind].Ext.str()) !=
+                             std::string::npos;
     const CaseFilePaths names = CaseFileNames(CaseFile.CaseFileName);
     ItemCount = 0;
     // Nothing of an earlier case may be read into.
@@ -374,8 +375,8 @@ void TMainForm::OpenCase() {
         FreeCase();
         CaseFile.CaseFileName.clear();
         CaseFile.CaseName.clear();
-        CaseFile.FileKinds[1].Modified = false;
-        CaseFile.FileKinds[2].Modified = false;
+        CaseFile.FileKinds[AssessmentsFileKind].Modified = false;
+        CaseFile.FileKinds[ItemsFileKind].Modified = false;
         SetCaption(BaseCaption);
         ShowLoadError(kind, path, line);
     };
@@ -389,26 +390,26 @@ void TMainForm::OpenCase() {
 
     bool assessmentsRead = false;
     if (FileExists(names.Dtt)) {
-        SetCaption("Reading " + CaseFile.FileKinds[1].Kind.str() + " file...");
+        SetCaption("Reading " + CaseFile.FileKinds[AssessmentsFileKind].Kind.str() + " file...");
         int n = 0;
         {
             platform::BusyCursor busy(*Platform);
             n = ReadAssessmentsFile(names.Dtt);
         }
         if (n != 0) {
-            failed(CaseFile.FileKinds[1].Kind, names.Dtt, n);
+            failed(CaseFile.FileKinds[AssessmentsFileKind].Kind, names.Dtt, n);
             captionBack.done = true;
             return;
         }
         ActiveExpert = ExpertTable[1].get();
-        CaseFile.FileKinds[1].ConfirmClose = true;
+        CaseFile.FileKinds[AssessmentsFileKind].ConfirmClose = true;
         assessmentsRead = true;
     }
     if (FileExists(names.Rls)) {
-        SetCaption("Reading " + CaseFile.FileKinds[2].Kind.str() + " file...");
+        SetCaption("Reading " + CaseFile.FileKinds[ItemsFileKind].Kind.str() + " file...");
         const int n = ReadItemsFile(names.Rls);
         if (n != 0) {
-            failed(CaseFile.FileKinds[2].Kind, names.Rls, n);
+            failed(CaseFile.FileKinds[ItemsFileKind].Kind, names.Rls, n);
             captionBack.done = true;
             return;
         }
@@ -453,18 +454,18 @@ void TMainForm::MergeAssessments() {
         n = ReadAssessmentLines(path, lines);
     }
     if (n != 0) {
-        ShowLoadError(CaseFile.FileKinds[1].Kind, path, n);
+        ShowLoadError(CaseFile.FileKinds[AssessmentsFileKind].Kind, path, n);
         return;
     }
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     ActiveExpert = ExpertTable[1].get();
     if (!ExpertsSheet) {
         // Merged experts need a window to be seen in.
-        CaseFile.FileKinds[1].ConfirmClose = true;
+        CaseFile.FileKinds[AssessmentsFileKind].ConfirmClose = true;
         CreateExpertsSheet();
         return;
     }
-    ExpertsSheetMode = 0;
+    ExpertsSheetMode = ExpertsDataView;
     ExpertsLayoutMode = NewLayout;
     BringToFront(ExpertsSheet);
     ExpertsSheet->FormPaint();
@@ -499,8 +500,8 @@ void TMainForm::FileSave(bool asNew) {
         KillUndos();
         SideTablesPutBack putBack;
         std::optional<platform::BusyCursor> busy;
-        WriteCaseFiles(names, asNew || CaseFile.FileKinds[1].Modified, asNew || CaseFile.FileKinds[2].Modified,
-                       [this, &busy](int kind) {
+        WriteCaseFiles(names, asNew || CaseFile.FileKinds[AssessmentsFileKind].Modified,
+                       asNew || CaseFile.FileKinds[ItemsFileKind].Modified, [this, &busy](int kind) {
                            SetCaption("Saving " + CaseFile.FileKinds[kind].Kind.str() + " file...");
                            if (!busy) busy.emplace(*Platform);
                        });
@@ -538,12 +539,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::SaveRangeGraph1Click() {
     // The graph of the current kind, else the one that is open.
-    QMdiSubWindow* graph = RangeGraphKind != 0 ? ExpertsRangeGraph.data() : ItemsRangeGraph.data();
-    if (!graph) graph = RangeGraphKind != 0 ? ItemsRangeGraph.data() : ExpertsRangeGraph.data();
+    QMdiSubWindow* graph = RangeGraphKind != ItemsWiseGraph ? ExpertsRangeGraph.data() : ItemsRangeGraph.data();
+    if (!graph) graph = RangeGraphKind != ItemsWiseGraph ? ItemsRangeGraph.data() : ExpertsRangeGraph.data();
     if (graph) Services().SaveRangeGraph(graph);
 }
 
-void TMainForm::ExportResultSheet(bool isItems, int target) {
+void TMainForm::ExportResultSheet(bool isItems, ExportTarget target) {
     int slot = 0;
     for (int e = 1; e <= ExpertSlotCount && !slot; ++e)
         if (ExpertTable[e] && ExpertTable[e].get() == ActiveExpert) slot = FindResultSheet(e);
@@ -551,23 +552,28 @@ void TMainForm::ExportResultSheet(bool isItems, int target) {
 }
 
 void TMainForm::DMSolution1Click() {
-    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == 1) ExportResultSheet(true, 0);
+    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == ItemsSolutionView)
+        ExportResultSheet(true, ExportTarget::File);
 }
 
 void TMainForm::ExpertScoresClick() {
-    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == 2) ExportResultSheet(false, 0);
+    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == ExpertsScoresView)
+        ExportResultSheet(false, ExportTarget::File);
 }
 
 void TMainForm::RobustnessExperts1Click() {
-    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == 4) ExportResultSheet(false, 0);
+    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == ExpertsRobustnessView)
+        ExportResultSheet(false, ExportTarget::File);
 }
 
 void TMainForm::RobustnessItems1Click() {
-    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == 4) ExportResultSheet(true, 0);
+    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == ItemsRobustnessView)
+        ExportResultSheet(true, ExportTarget::File);
 }
 
 void TMainForm::CopySolutionToClipboard1Click() {
-    if (WindowFlags[ExpertItemsActive] && (ItemsSheetMode == 1 || ItemsSheetMode == 3)) ExportResultSheet(true, 3);
+    if (WindowFlags[ExpertItemsActive] && (ItemsSheetMode == ItemsSolutionView || ItemsSheetMode == ItemsLossView))
+        ExportResultSheet(true, ExportTarget::ClipboardTabs);
 }
 
 void TMainForm::Questionnaire1Click() {
@@ -595,7 +601,7 @@ void TMainForm::Distributions1Click() {
 void TMainForm::OpenItemsWindow1Click() {
     ActiveExpert = nullptr;
     if (!WindowFlags[RealisationsOpen]) {
-        ItemsSheetMode = 0;
+        ItemsSheetMode = ItemsDataView;
         ItemsTextOutput = false;
         if (ExpertTable[1])
             CreateItemsSheet();
@@ -605,7 +611,7 @@ void TMainForm::OpenItemsWindow1Click() {
         if (TItemsSheet* sheet = RealisationsSheet()) {
             ItemsLayoutMode = ItemsSheetMode;
             ItemsTextOutput = false;
-            ItemsSheetMode = 0;
+            ItemsSheetMode = ItemsDataView;
             BringToFront(sheet);
             WindowFlags[RealisationsActive] = true;
         }
@@ -620,8 +626,8 @@ void TMainForm::Experts1Click() {
 void TMainForm::OpenExpertsWindow1Click() {
     if (WindowFlags[ExpertsOpen] && ExpertsSheet) {
         WindowFlags[ExpertsActive] = true;
-        if (ExpertsSheetMode != 0) {
-            ExpertsSheetMode = 0;
+        if (ExpertsSheetMode != ExpertsDataView) {
+            ExpertsSheetMode = ExpertsDataView;
             ExpertsSheet->FormPaint();
         }
         BringToFront(ExpertsSheet);
@@ -633,7 +639,7 @@ void TMainForm::OpenExpertsWindow1Click() {
             form.exec();
         }
         if (AssessmentHeader != PresetAssessmentHeader) {
-            CaseFile.FileKinds[1].ConfirmClose = true;
+            CaseFile.FileKinds[AssessmentsFileKind].ConfirmClose = true;
             ParseAssessmentHeader(AssessmentHeader);
             InsertExpert("", "", 1);
             CreateExpertsSheet();
@@ -646,8 +652,8 @@ void TMainForm::OpenExpertsWindow1Click() {
 
 void TMainForm::Assessments1Click() {
     if (!WindowFlags[ExpertsOpen] || !ExpertsSheet) return;
-    if (ItemsSheetMode != 0) ItemsLayoutMode = NewLayout;
-    ItemsSheetMode = 0;
+    if (ItemsSheetMode != ItemsDataView) ItemsLayoutMode = NewLayout;
+    ItemsSheetMode = ItemsDataView;
     ExpertsSheet->OpenExpertItemsSheet(0);
 }
 
@@ -715,17 +721,18 @@ void TMainForm::UpdateMenuItems() {
 void TMainForm::File1Click() {
     if (Closing) return;
     const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ExpertItemsOpen];
-    const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
+    const bool modified = CaseFile.FileKinds[ItemsFileKind].Modified ||
+                          CaseFile.FileKinds[AssessmentsFileKind].Modified;
     SaveBtn->setEnabled(anySheet && modified);
     MergeAssessmentsFile1->setEnabled(ItemTable[1] != nullptr);
     FileSaveItem->setEnabled(SaveBtn->isEnabled());
     FileCloseItem->setEnabled(!OpenChildren().isEmpty());
     FileSaveAsItem->setEnabled(anySheet);
     SaveRangeGraph1->setEnabled(ItemsRangeGraph || ExpertsRangeGraph);
-    DMSolution1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == 1);
-    ExpertScores->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == 2);
-    RobustnessExperts1->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == 4);
-    RobustnessItems1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == 4);
+    DMSolution1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == ItemsSolutionView);
+    ExpertScores->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == ExpertsScoresView);
+    RobustnessExperts1->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == ExpertsRobustnessView);
+    RobustnessItems1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == ItemsRobustnessView);
     Questionnaire1->setEnabled(WindowFlags[RealisationsOpen]);
     Exportastext1->setEnabled(DMSolution1->isEnabled() || ExpertScores->isEnabled() ||
                               RobustnessExperts1->isEnabled() || RobustnessItems1->isEnabled() ||
@@ -737,7 +744,7 @@ void TMainForm::File1Click() {
 void TMainForm::Edit1Click() {
     ToggleEditormode1->setEnabled(true);
     CopySolutionToClipboard1->setEnabled(WindowFlags[ExpertItemsActive] &&
-                                         (ItemsSheetMode == 1 || ItemsSheetMode == 3));
+                                         (ItemsSheetMode == ItemsSolutionView || ItemsSheetMode == ItemsLossView));
     TItemsSheet* realisations = RealisationsSheet();
     auto apply = [&](const EditMenuState& s, bool experts) {
         UndoCtrlZ1->setEnabled(s.Undo);
@@ -776,7 +783,7 @@ void TMainForm::Edit1Click() {
     }
     ChangeallscalestoLOG1->setEnabled(WindowFlags[RealisationsOpen] && WindowFlags[RealisationsActive]);
     ChangeallscalestoUNI1->setEnabled(WindowFlags[RealisationsOpen] && WindowFlags[RealisationsActive]);
-    ClearallUserWeights1->setEnabled(WindowFlags[ExpertsOpen] && WeightType == 4);
+    ClearallUserWeights1->setEnabled(WindowFlags[ExpertsOpen] && WeightType == UserWeighting);
     Changefloatingpointformat1->setEnabled(true);
 }
 
@@ -879,7 +886,7 @@ void TMainForm::ChangeallscalestoLOG1Click() {
 
 void TMainForm::ClearallUserWeights1Click() {
     ClearUserWeights();
-    if (WindowFlags[ExpertsOpen] && WeightType == 4 && ExpertsSheet) ExpertsSheet->ExpertsGrid->Refresh();
+    if (WindowFlags[ExpertsOpen] && WeightType == UserWeighting && ExpertsSheet) ExpertsSheet->ExpertsGrid->Refresh();
 }
 
 void TMainForm::Changefloatingpointformat1Click() {

@@ -9,6 +9,7 @@
 class QAction;
 class QMdiSubWindow;
 class QMenu;
+enum class ExportTarget;  // common/core/sheet_export.h
 
 namespace halvorine {
 
@@ -113,7 +114,7 @@ private:
     void ShowCaseCaption();
     void RepaintAll();
     void SetAllScalesCommand(int index);
-    void ExportResultSheet(bool isItems, int target);
+    void ExportResultSheet(bool isItems, ExportTarget target);
     TItemsSheet* RealisationsSheet() const;
     QList<QAction*> windowList_;
     QAction* windowListSeparator_ = nullptr;

@@ -19,6 +19,7 @@
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
 #include "workbench/main_form.h"
+#include "workbench/range_graph.h"
 #include "workbench/robustness_runs.h"
 #include "workbench/services.h"
 #include "workbench/sheet_windows.h"
@@ -315,9 +316,9 @@ void TRunDlgFrm::FormCreate() {
     BayUpdBox->setChecked(BayesianUpdates);
     DiscrBox->setChecked(DiscrepancyOn);
     switch (WeightType) {
-    case 2: EqButton1->setChecked(true); break;
-    case 3: ItButton->setChecked(true); break;
-    case 4: UsButton->setChecked(true); break;
+    case EqualWeighting: EqButton1->setChecked(true); break;
+    case ItemWeighting: ItButton->setChecked(true); break;
+    case UserWeighting: UsButton->setChecked(true); break;
     default: GlButton->setChecked(true); break;
     }
     (ExactChiSquare ? Chi2NewButton : Chi2OldButton)->setChecked(true);
@@ -364,7 +365,7 @@ void TRunDlgFrm::ResetRunDialog() {
     DMOptBox->setChecked(true);
     BayUpdBox->setChecked(false);
     DiscrBox->setChecked(false);
-    WeightType = 1;
+    WeightType = GlobalWeighting;
     GlButton->setChecked(true);
     (ExactChiSquare ? Chi2NewButton : Chi2OldButton)->setChecked(true);
     (LogIntrinsicRange ? InfNewButton : InfOldButton)->setChecked(true);
@@ -381,7 +382,7 @@ void TRunDlgFrm::NewWeight(int kind) {
     const int old = WeightType;
     WeightType = static_cast<std::uint16_t>(kind);
     SignLevelGroup();
-    if (old == 4 || kind == 4) {
+    if (old == UserWeighting || kind == UserWeighting) {
         // The data view shows the user weights only for user weights.
         ExpertsLayoutMode = NewLayout;
         ExpertsSheetMode = ExpertsDataView;
@@ -390,16 +391,16 @@ void TRunDlgFrm::NewWeight(int kind) {
 }
 
 void TRunDlgFrm::GlButtonClick() {
-    NewWeight(1);
+    NewWeight(GlobalWeighting);
 }
 void TRunDlgFrm::EqButton1Click() {
-    NewWeight(2);
+    NewWeight(EqualWeighting);
 }
 void TRunDlgFrm::ItButtonClick() {
-    NewWeight(3);
+    NewWeight(ItemWeighting);
 }
 void TRunDlgFrm::UsButtonClick() {
-    NewWeight(4);
+    NewWeight(UserWeighting);
 }
 void TRunDlgFrm::Chi2NewButtonClick() {
     ExactChiSquare = true;
@@ -420,7 +421,7 @@ void TRunDlgFrm::DMOptBoxClick() {
 }
 
 void TRunDlgFrm::SignLevelGroup() {
-    const bool shown = !OptimiseDM && (WeightType == 1 || WeightType == 3);
+    const bool shown = !OptimiseDM && (WeightType == GlobalWeighting || WeightType == ItemWeighting);
     if (shown) {
         if (Trim(SignLevelEdit->text().toStdString()).empty()) UserSignificanceLevel = 0;
         if (ExpertCount == 0) {
@@ -553,13 +554,13 @@ void TRunDlgFrm::RunButtonClick() {
 }
 
 void TRunDlgFrm::RobItButtonClick() {
-    if (WeightType == 2) return Message("Can`t run robustness/items with equal weights");
-    if (WeightType == 4) return Message("Can`t run robustness/items with user weights");
+    if (WeightType == EqualWeighting) return Message("Can`t run robustness/items with equal weights");
+    if (WeightType == UserWeighting) return Message("Can`t run robustness/items with user weights");
     RobButton(false);
 }
 
 void TRunDlgFrm::RobExButtonClick() {
-    if (WeightType == 4) return Message("Can`t run robustness/experts with user weights");
+    if (WeightType == UserWeighting) return Message("Can`t run robustness/experts with user weights");
     RobButton(true);
 }
 
@@ -715,17 +716,17 @@ void TRunDlgFrm::DRobustnessButtonClick() {
 }
 
 void TRunDlgFrm::RangeItemsButtonClick() {
-    CreateRangeGraph(0);
+    CreateRangeGraph(ItemsWiseGraph);
 }
 void TRunDlgFrm::RangeExpertsButtonClick() {
-    CreateRangeGraph(1);
+    CreateRangeGraph(ExpertsWiseGraph);
 }
 
 void TRunDlgFrm::CreateRangeGraph(int kind) {
     RangeGraphKind = kind;
     // Graphs of earlier results would show what no longer holds.
     if (ResultsFresh) CloseRangeGraphs();
-    QPointer<QMdiSubWindow>& graph = kind == 1 ? ExpertsRangeGraph : ItemsRangeGraph;
+    QPointer<QMdiSubWindow>& graph = kind == ExpertsWiseGraph ? ExpertsRangeGraph : ItemsRangeGraph;
     if (graph && WindowFlags[ExpertsOpen]) {
         graph->update();
         BringToFront(graph);

@@ -212,7 +212,7 @@ bool RunCheck(RunFields& f, const RunHooks& hooks) {
         Message("Illegal Intrinsic Range parameter");
         return false;
     }
-    const bool seedWeights = WeightType == 1 || WeightType == 3;
+    const bool seedWeights = WeightType == GlobalWeighting || WeightType == ItemWeighting;
     // Global and item weights come from calibration: they need realisations, and every expert
     // taking part needs increasing, non-negative assessments on the seed items (the first
     // faulty one is shown in its sheet).

@@ -16,7 +16,7 @@ class TRunDlgFrm;
 struct TAssessment;
 
 struct HalvorineServices {
-    // The save question of a file kind (1 experts, 2 items) before its sheet closes; true
+    // The save question of a file kind (AssessmentsFileKind, ItemsFileKind) before its sheet closes; true
     // when the sheet may close.
     Service<bool(int kind)> QuerySaveCase{"QuerySaveCase"};
     // The engine's run as the run dialog's check calls it; the same service the Qt-free run

@@ -42,27 +42,26 @@ GridLayout LayoutOf(SheetGrid* grid, bool dataView) {
 }  // namespace
 
 std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems,
-                                          int target) {
+                                          ExportTarget target) {
     std::vector<std::string> lines;
     if (isItems ? !itemsSheet : !expertsSheet) return lines;
     SheetGrid* grid = isItems ? itemsSheet->ItemsGrid : expertsSheet->ExpertsGrid;
-    const bool dataView = isItems ? ItemsSheetMode == 0 : ExpertsSheetMode == 0;
+    const bool dataView = isItems ? ItemsSheetMode == ItemsDataView : ExpertsSheetMode == ExpertsDataView;
     GridLayout layout = LayoutOf(grid, dataView);
     const bool filter = layout.ManyRowsSelected && dataView;
 
     OutputLineBreak = true;
     bool& textOutput = isItems ? ItemsTextOutput : ExpertsTextOutput;
     textOutput = true;
-    const ExportTarget t = static_cast<ExportTarget>(target);
-    if (t != ExportTarget::ClipboardTabs) {
+    if (target != ExportTarget::ClipboardTabs) {
         std::string date = Platform ? Platform->ShortDate() : std::string();
         lines.push_back(PadTo(PadTo(" Case name : " + CaseFile.CaseName, 37) + date, 61) + "OBRIX version W4.0");
         lines.push_back(std::string(80, '_'));
         for (const std::string& l : isItems ? itemsSheet->Core.HeaderInfo() : expertsSheet->Core.HeaderInfo())
             lines.push_back(l);
     }
-    for (std::string& l : ExportTableLines(*grid->Source(), layout, t, filter)) lines.push_back(std::move(l));
-    if (t != ExportTarget::ClipboardTabs) {
+    for (std::string& l : ExportTableLines(*grid->Source(), layout, target, filter)) lines.push_back(std::move(l));
+    if (target != ExportTarget::ClipboardTabs) {
         lines.push_back(std::string(80, '_'));
         lines.push_back(std::string(62, ' ') + "Halvorine sheet export");
         lines.push_back(std::string(1, '\f'));
@@ -71,9 +70,9 @@ std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet
     return lines;
 }
 
-void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, int target) {
+void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, ExportTarget target) {
     if (isItems ? !itemsSheet : !expertsSheet) return;
-    if (target == 0) {
+    if (target == ExportTarget::File) {
         if (!OpenOutputFile(".txt", "Output save files (*.txt)|*.txt", OutFile, true)) return;
         OutFileGuard guard;
         for (const std::string& l : ExportSheetLines(itemsSheet, expertsSheet, isItems, target))
@@ -110,7 +109,7 @@ void WriteQuestionnaire(QWidget* owner) {
             ParseAssessmentHeader(AssessmentHeader);
             bool same = oldCount == QuantileCount;
             for (int k = 1; same && k <= QuantileCount; ++k) same = oldLevels[k] == QuantileLevels[k];
-            if (!same) CaseFile.FileKinds[1].Modified = true;
+            if (!same) CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
         }
     }
     if (!OpenOutputFile(".txt", "Questionnaire save files (*.txt)|*.txt", OutFile, false)) return;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/core/sheet_export.h"
+
 class QWidget;
 
 namespace halvorine {
@@ -12,12 +14,12 @@ namespace halvorine {
 class TItemsSheet;
 class TExpertsSheet;
 
-// target 0: text file, 2: clipboard (framed), 3: clipboard (tab-separated rows only).
-void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, int target);
+// To a text file, to the clipboard framed, or to the clipboard as tab-separated rows only.
+void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, ExportTarget target);
 
-// The lines ExportSheet writes for targets 2 and 3 (and 0, which writes them to a file).
+// The lines ExportSheet writes to the clipboard or, for ExportTarget::File, to a file.
 std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems,
-                                          int target);
+                                          ExportTarget target);
 
 // Quantile level k as the questionnaire names it: " 5%", "50%".
 std::string PercentText(int k);

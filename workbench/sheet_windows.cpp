@@ -14,9 +14,9 @@
 
 namespace halvorine {
 
-std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets{};
-TExpertsSheet* ExpertsSheet = nullptr;
-TItemsSheet* ItemsSheet = nullptr;
+std::array<QPointer<TItemsSheet>, ChildSheetSlots + 1> ChildSheets{};
+QPointer<TExpertsSheet> ExpertsSheet;
+QPointer<TItemsSheet> ItemsSheet;
 
 namespace {
 

@@ -1,6 +1,8 @@
 // The sheet windows of the open case, as the main window keeps them.
 #pragma once
 
+#include <QPointer>
+
 #include <array>
 
 class QMdiSubWindow;
@@ -15,9 +17,11 @@ constexpr int FirstResultSlot = 1001;
 
 // Entry 0 the realisations sheet, entry r the assessments window opened for experts-grid
 // row r, entries 1001..1032 the result sheets of decision makers.
-extern std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets;
-extern TExpertsSheet* ExpertsSheet;
-extern TItemsSheet* ItemsSheet;  // the first items sheet made, normally the realisations sheet
+// The sheets delete themselves once closed; each clears its own entries in its destructor, before
+// its base classes go (a QPointer clears only then), and the pointers catch whatever that misses.
+extern std::array<QPointer<TItemsSheet>, ChildSheetSlots + 1> ChildSheets;
+extern QPointer<TExpertsSheet> ExpertsSheet;
+extern QPointer<TItemsSheet> ItemsSheet;  // the first items sheet made, normally the realisations sheet
 
 // Puts flagged experts and items moved out by a result view back into the tables, so that
 // whatever is written or closed next sees every record.

@@ -19,7 +19,7 @@ namespace {
 
 bool ChooseCaseName(int kind, std::string& chosen) {
     platform::FileChoice choice;
-    choice.Filter = kind == 2 ? ItemsFilesFilter : ExpertDataFilesFilter;
+    choice.Filter = kind == ItemsFileKind ? ItemsFilesFilter : ExpertDataFilesFilter;
     return trindel::ChooseCaseName(choice, chosen);
 }
 
@@ -41,31 +41,32 @@ void SaveCaseFiles(const CaseFilePaths& paths, bool both, const std::function<vo
     // The ids are settled first: a change marks both kinds, and both files must then agree.
     MakeFieldsStorable();
     PrepareCaseForSaving();
-    const bool write[3] = {false, both || CaseFile.FileKinds[1].Modified, both || CaseFile.FileKinds[2].Modified};
+    const bool write[3] = {false, both || CaseFile.FileKinds[ExpertsFileKind].Modified,
+                           both || CaseFile.FileKinds[ItemsFileKind].Modified};
     std::unique_ptr<TextFileWriter> experts, items;
-    if (write[1]) {
-        if (announce) announce(1);
+    if (write[ExpertsFileKind]) {
+        if (announce) announce(ExpertsFileKind);
         experts = std::make_unique<TextFileWriter>(paths.ExpertDataFile);
         WriteExpertDataTo(*experts);
     }
-    if (write[2]) {
-        if (announce) announce(2);
+    if (write[ItemsFileKind]) {
+        if (announce) announce(ItemsFileKind);
         items = std::make_unique<TextFileWriter>(paths.ItemsFile);
         WriteItemsTo(*items);
     }
     CommitTogether({experts.get(), items.get()});
-    for (int kind = 1; kind <= 2; ++kind)
+    for (int kind = ExpertsFileKind; kind <= ItemsFileKind; ++kind)
         if (write[kind]) CaseFile.FileKinds[kind].Modified = false;
 }
 
 CaseFilePaths CaseFileNames(const std::string& chosen) {
-    const CasePair pair = CasePairNames(chosen, CaseFile.FileKinds[1].Ext.str(), CaseFile.FileKinds[2].Ext.str(),
-                                        [](bool failed, const std::string& text) {
-                                            if (!Platform) return;
-                                            Platform->Message(failed ? platform::MessageKind::Warning
-                                                                     : platform::MessageKind::Information,
-                                                              text, platform::Buttons::Ok);
-                                        });
+    const CasePair pair = CasePairNames(
+        chosen, CaseFile.FileKinds[ExpertsFileKind].Ext.str(), CaseFile.FileKinds[ItemsFileKind].Ext.str(),
+        [](bool failed, const std::string& text) {
+            if (!Platform) return;
+            Platform->Message(failed ? platform::MessageKind::Warning : platform::MessageKind::Information, text,
+                              platform::Buttons::Ok);
+        });
     return {pair.Items, pair.Experts};
 }
 
@@ -75,12 +76,12 @@ bool IsUnnamedCase() {
 
 void QuerySaveCase(int kind, bool& canClose) {
     canClose = true;
-    if (kind != 1 && kind != 2) return;
+    if (kind != ExpertsFileKind && kind != ItemsFileKind) return;
     TFileKind& fileKind = CaseFile.FileKinds[kind];
     if (!fileKind.Modified) return;
 
     const CaseFilePaths named = CaseFileNames(CaseFile.CaseFileName);
-    const std::string& path = kind == 1 ? named.ExpertDataFile : named.ItemsFile;
+    const std::string& path = kind == ExpertsFileKind ? named.ExpertDataFile : named.ItemsFile;
     // The path as spelt: an upper-cased one names no file on a case-sensitive system.
     const std::string text = "Contents of the case file " + path + " has been changed. Save it?";
     const platform::Answer answer = Platform->Message(platform::MessageKind::Warning, text,

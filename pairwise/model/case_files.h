@@ -28,7 +28,7 @@ CaseFilePaths CaseFileNames(const std::string& chosen);
 // which marks both kinds). Each file is written and synced to a temporary beside it before
 // either replaces its file, so on an IoError neither file changes and every Modified flag
 // stays. The Modified flag of each kind written is cleared. `announce`(kind) runs before a
-// file's lines are made (the saving caption), kind 1 before kind 2.
+// file's lines are made (the saving caption), ExpertsFileKind before ItemsFileKind.
 void SaveCaseFiles(const CaseFilePaths& paths, bool both, const std::function<void(int kind)>& announce = {});
 
 // The case is new and has never been saved under a name of its own.
@@ -39,7 +39,7 @@ bool IsUnnamedCase();
 // only once it is saved.
 bool ChooseCaseName(platform::FileChoice& choice, std::string& chosen);
 
-// Asks whether to save the modified data of file kind 1 (expert data) or 2 (items) and
+// Asks whether to save the modified data of file kind ExpertsFileKind or ItemsFileKind and
 // saves both files on Yes; an unnamed case asks for its name first (a cancelled choice keeps
 // the data, as Cancel does; the case takes the name on only once both files are saved).
 // canClose is false when the data stays unsaved and unconfirmed.

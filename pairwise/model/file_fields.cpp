@@ -61,8 +61,8 @@ bool MakeFieldsStorable() {
     changed = MakeStorable(ExpertTable) || changed;
     changed = MakeStorable(FilteredExperts) || changed;
     if (changed) {
-        CaseFile.FileKinds[1].Modified = true;
-        CaseFile.FileKinds[2].Modified = true;
+        CaseFile.FileKinds[ExpertsFileKind].Modified = true;
+        CaseFile.FileKinds[ItemsFileKind].Modified = true;
     }
     return changed;
 }

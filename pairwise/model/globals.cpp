@@ -66,8 +66,8 @@ void ResetGlobals() {
 
     CaseFile.CaseFileName.clear();
     CaseFile.CaseName.clear();
-    CaseFile.FileKinds[1] = TFileKind{"ey", "Experts", false};
-    CaseFile.FileKinds[2] = TFileKind{"iy", "Items", false};
+    CaseFile.FileKinds[ExpertsFileKind] = TFileKind{"ey", "Experts", false};
+    CaseFile.FileKinds[ItemsFileKind] = TFileKind{"iy", "Items", false};
     ExpertDataHeader.clear();
     BinaryIOResult = 0;
 

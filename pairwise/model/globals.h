@@ -71,8 +71,12 @@ struct TFileKind {
 struct FILEDATA {
     std::string CaseFileName;
     std::string CaseName;
-    TFileKind FileKinds[3];  // 1 the expert data file, 2 the items file
+    TFileKind FileKinds[3];  // ExpertsFileKind, ItemsFileKind; slot 0 is unused
 };
+
+// The slots of the case's FileKinds.
+constexpr int ExpertsFileKind = 1;  // the expert data file
+constexpr int ItemsFileKind = 2;    // the items file
 
 // 1-based tables of owning pointers; entry 0 is never used.
 using ItemTableType = std::array<std::unique_ptr<TPairItem>, MaxItemCount + 1>;

@@ -402,8 +402,8 @@ bool PrepareCaseForSaving() {
     bool changed = MakeIdsUnique(ItemTable, MaxItemCount, IsAutomaticItemId, DefaultItemId);
     changed = MakeIdsUnique(ExpertTable, MaxExpertCount, IsAutomaticExpertId, DefaultExpertId) || changed;
     if (changed) {
-        CaseFile.FileKinds[1].Modified = true;
-        CaseFile.FileKinds[2].Modified = true;
+        CaseFile.FileKinds[ExpertsFileKind].Modified = true;
+        CaseFile.FileKinds[ItemsFileKind].Modified = true;
     }
     return changed;
 }

@@ -106,7 +106,7 @@ void TExpertsSheet::Apply(unsigned fx) {
     if (fx & EffectRepaint) ExpertsGrid->Refresh();
     if (fx & EffectActiveExpert) RowChanged();
     if (fx & EffectFilterCheck && MainForm) MainForm->EnableFiltering1->setChecked(ExpertsFilterEnabled);
-    if (fx & EffectCopy) ExportSheet(nullptr, this, false, 2);
+    if (fx & EffectCopy) ExportSheet(nullptr, this, false, ExportTarget::Clipboard);
     if (ExpertsGrid->EditorMode()) {
         ExpertsGrid->OpenEditor();
         if (fx & EffectEditorMode) static_cast<TPairGrid*>(ExpertsGrid)->CaretToEnd();
@@ -296,7 +296,7 @@ bool TExpertsSheet::FormCloseQuery(bool atOnce) {
         return false;
     }
     bool canClose = true;
-    QuerySaveCase(1, canClose);
+    QuerySaveCase(ExpertsFileKind, canClose);
     return canClose;
 }
 

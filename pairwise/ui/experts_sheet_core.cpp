@@ -90,11 +90,11 @@ void ExpertsSheetCore::SetEditText(int col, int row, const std::string& typed) {
     // Compared as stored: a change of letter case alone is a change the file must get.
     if (col == 1) {
         const std::string id = CutToCharacters(text, 8);
-        if (id != x->Id.str()) CaseFile.FileKinds[1].Modified = true;
+        if (id != x->Id.str()) CaseFile.FileKinds[ExpertsFileKind].Modified = true;
         x->Id = id;
     } else {
         const std::string name = CutToCharacters(text, 50);
-        if (name != x->Name.str()) CaseFile.FileKinds[1].Modified = true;
+        if (name != x->Name.str()) CaseFile.FileKinds[ExpertsFileKind].Modified = true;
         x->Name = name;
     }
     const int current = host_ ? host_->CurrentRow() : Cursor.Row;
@@ -177,7 +177,7 @@ unsigned ExpertsSheetCore::PasteExpertRows(const SheetKey& k) {
     if (make) {
         const UndoKind kind = k.Code == vk::V || (k.Code == vk::Insert && editing) ? UndoKind::Paste : UndoKind::Create;
         const int result = RecordExpertsUndo(kind, position, 1);
-        CaseFile.FileKinds[1].Modified = true;
+        CaseFile.FileKinds[ExpertsFileKind].Modified = true;
         if (result == 0) return EffectNone;  // nothing was held to paste: no row changed
         fx |= EffectRelayout | EffectEditMenu;
     }
@@ -209,7 +209,7 @@ unsigned ExpertsSheetCore::DeleteExpertRows(const SheetKey& k) {
     row = std::clamp(row, 1, GridRows() - 1);
     Cursor.Row = Cursor.SelFirst = Cursor.SelLast = row;
     Cursor.Col = 1;
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[ExpertsFileKind].Modified = true;
     ActiveExpert = ExpertOfRow(row);
     if (host_) host_->ExpertsLeft();
     return EffectRelayout | EffectCursor | EffectSelectRow | EffectRepaint | EffectActiveExpert | EffectEditMenu;
@@ -221,7 +221,7 @@ unsigned ExpertsSheetCore::UndoExperts() {
     const int row = std::clamp(r.Position, 1, GridRows() - 1);
     Cursor.Row = Cursor.SelFirst = Cursor.SelLast = row;
     Cursor.Col = 1;
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[ExpertsFileKind].Modified = true;
     if (host_) host_->ExpertsLeft();
     return EffectRelayout | EffectCursor | (Cursor.EditorOn ? 0u : unsigned(EffectSelectRow)) | EffectRepaint |
            EffectEditMenu;
@@ -234,7 +234,7 @@ unsigned ExpertsSheetCore::ToggleExpertsFilter() {
     for (int r = top; r <= bottom; ++r)
         if (TPairExpert* x = ExpertOfRow(r)) {
             x->FilterFlag = !x->FilterFlag;
-            CaseFile.FileKinds[1].Modified = true;  // the flag is written with the expert
+            CaseFile.FileKinds[ExpertsFileKind].Modified = true;  // the flag is written with the expert
         }
     return EffectRepaint;
 }

@@ -103,7 +103,7 @@ TItemsSheet::~TItemsSheet() {
     // editor, dropped without being stored, cannot write into a core that is gone.
     ItemsGrid->Model()->SetSource(nullptr);
     disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
-    for (TItemsSheet*& s : ChildSheets)
+    for (QPointer<TItemsSheet>& s : ChildSheets)
         if (s == this) s = nullptr;
     if (ItemsSheet == this) ItemsSheet = nullptr;
 }
@@ -139,7 +139,7 @@ void TItemsSheet::Apply(unsigned fx) {
     if (fx & EffectOtherSheets) InvalidateChildren(this);
     if (fx & EffectRunDialog) RecheckRunDialogs();
     if (fx & EffectFilterCheck && MainForm) MainForm->EnableFiltering1->setChecked(ItemsFilterEnabled);
-    if (fx & EffectCopy) ExportSheet(this, nullptr, true, 2);
+    if (fx & EffectCopy) ExportSheet(this, nullptr, true, ExportTarget::Clipboard);
     if (ItemsGrid->EditorMode()) {
         ItemsGrid->OpenEditor();
         if (fx & EffectEditorMode) static_cast<TPairGrid*>(ItemsGrid)->CaretToEnd();
@@ -234,12 +234,12 @@ void TItemsSheet::FormActivate() {
         WindowFlags[ExpertItemsActive] = true;
         WindowFlags[RealisationsActive] = WindowFlags[ExpertsActive] = false;
         ItemsTextOutput = 0;
-        ItemsSheetMode = 0;
+        ItemsSheetMode = ItemsDataView;
         ConstrainCursor();
         if (RestoreFilteredItems(FilteredItems) > 0) relayout = true;
     } else {
         ItemsTextOutput = 0;
-        ItemsSheetMode = 0;
+        ItemsSheetMode = ItemsDataView;
         if (RestoreFilteredItems(FilteredItems) > 0) relayout = true;
         if (relayout) InvalidateChildren(this);
         FixEmptyRows();
@@ -335,7 +335,7 @@ bool TItemsSheet::FormCloseQuery() {
     FixEmptyRows();
     if (IsComparisons() || SkipCloseQuery) return true;
     bool canClose = true;
-    QuerySaveCase(2, canClose);
+    QuerySaveCase(ItemsFileKind, canClose);
     return canClose;
 }
 
@@ -344,7 +344,7 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    for (TItemsSheet*& s : ChildSheets)
+    for (QPointer<TItemsSheet>& s : ChildSheets)
         if (s == this) s = nullptr;
     if (ItemsSheet == this) ItemsSheet = nullptr;
     if (IsComparisons()) {

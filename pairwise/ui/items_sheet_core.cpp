@@ -50,17 +50,17 @@ std::string ItemsSheetCore::Caption() const {
 }
 
 void ItemsSheetCore::MarkRowsChanged() const {
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     // The expert data file holds a column per item: it must be written again too, or the
     // old file would bring a deleted item back and shift the answers of the others.
-    if (AnyExpertRecord()) CaseFile.FileKinds[1].Modified = true;
+    if (AnyExpertRecord()) CaseFile.FileKinds[ExpertsFileKind].Modified = true;
 }
 
 void ItemsSheetCore::MarkItemNamed() const {
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     // The expert data file names the items of its rows by Id (and carries their names): an
     // old one would bring the old item back beside the renamed one.
-    if (AnyExpertRecord()) CaseFile.FileKinds[1].Modified = true;
+    if (AnyExpertRecord()) CaseFile.FileKinds[ExpertsFileKind].Modified = true;
 }
 
 // ---------------------------------------------------------------- cells
@@ -161,7 +161,8 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         TAnswerRow* mirror = AnswerRowAt(SheetExpert, top);
         if (!left || !mirror) return;
         const char opposite = static_cast<char>(122 - ch);
-        if (left->Answers[top] != ch || mirror->Answers[row] != opposite) CaseFile.FileKinds[1].Modified = true;
+        if (left->Answers[top] != ch || mirror->Answers[row] != opposite)
+            CaseFile.FileKinds[ExpertsFileKind].Modified = true;
         left->Answers[top] = ch;
         mirror->Answers[row] = opposite;
         fx = EffectRepaint;
@@ -174,12 +175,12 @@ void ItemsSheetCore::SetEditText(int col, int row, const std::string& typed) {
         float value = 0;
         switch (ParseNumberEdit(Trim(text), DecimalSeparator, value)) {
         case NumberEdit::Number:
-            if (value != item->Realisation || !item->HasRealisation) CaseFile.FileKinds[2].Modified = true;
+            if (value != item->Realisation || !item->HasRealisation) CaseFile.FileKinds[ItemsFileKind].Modified = true;
             item->HasRealisation = true;
             item->Realisation = value;
             break;
         case NumberEdit::Empty:
-            CaseFile.FileKinds[2].Modified = true;
+            CaseFile.FileKinds[ItemsFileKind].Modified = true;
             item->Realisation = MissingValue;
             break;
         case NumberEdit::Invalid: break;
@@ -337,7 +338,7 @@ unsigned ItemsSheetCore::PasteItemRows(const SheetKey& k) {
     const int position = std::min(k.Alt && row != 0 ? row : row + 1, CountItems() + 1);
     const UndoKind kind = k.Code == vk::V || (k.Code == vk::Insert && editing) ? UndoKind::Paste : UndoKind::Create;
     const int result = RecordItemsUndo(kind, position, 1);
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     if (result == 0) return EffectNone;  // nothing was held to paste: no row changed
     MarkRowsChanged();
     MoveTo(1, k.Alt ? row : row + 1);
@@ -388,7 +389,7 @@ unsigned ItemsSheetCore::ToggleItemsFilter() {
     for (int r = top; r <= bottom; ++r)
         if (TPairItem* item = ItemOfRow(r)) {
             item->FilterFlag = !item->FilterFlag;
-            CaseFile.FileKinds[2].Modified = true;  // the flag is written with the item
+            CaseFile.FileKinds[ItemsFileKind].Modified = true;  // the flag is written with the item
         }
     return EffectRepaint | EffectOtherSheets;
 }
@@ -414,7 +415,7 @@ EditMenuState ItemsSheetCore::UpdateItemsEditMenu() const {
     in.RowEditing = !IsComparisons();
     in.RowMode = !Cursor.EditorOn;
     in.FilterEnabled = ItemsFilterEnabled;
-    in.DataView = ItemsSheetMode == 0;
+    in.DataView = ItemsSheetMode == ItemsDataView;
     in.Undo = ItemsUndo.Record;
     in.KindSuffix = " Items (Ctrl-Z)";
     EditMenuState s = MakeEditMenuState(in);

@@ -73,8 +73,8 @@ TMainForm::TMainForm(platform::Prompts* prompts) : TMainFrame(prompts, SettingsF
     SetCaption(BaseCaption);
     CaseFile.CaseFileName.clear();
     CaseFile.CaseName.clear();
-    CaseFile.FileKinds[1] = TFileKind{"ey", "Experts", false};
-    CaseFile.FileKinds[2] = TFileKind{"iy", "Items", false};
+    CaseFile.FileKinds[ExpertsFileKind] = TFileKind{"ey", "Experts", false};
+    CaseFile.FileKinds[ItemsFileKind] = TFileKind{"iy", "Items", false};
     WindowFlags.fill(false);
     FreeCase();
     FieldWidth = 10;
@@ -196,12 +196,12 @@ bool TMainForm::CloseChildren() {
     QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow* w : OpenChildren()) children.push_back(w);
     const bool refused = !CloseInTurn(children, false);
-    return !refused && !CaseFile.FileKinds[1].Modified && !CaseFile.FileKinds[2].Modified;
+    return !refused && !CaseFile.FileKinds[ExpertsFileKind].Modified && !CaseFile.FileKinds[ItemsFileKind].Modified;
 }
 
 void TMainForm::MakeNewItemsForm() {
     if (!CloseChildren()) return;
-    CaseFile.CaseFileName = "NONAME." + CaseFile.FileKinds[2].Ext.str();
+    CaseFile.CaseFileName = "NONAME." + CaseFile.FileKinds[ItemsFileKind].Ext.str();
     CaseFile.CaseName = CaseNameFromFile(CaseFile.CaseFileName);
     ActiveExpert = nullptr;
     if (!ItemTable[1]) InsertItem("", "", 1);
@@ -256,7 +256,7 @@ void TMainForm::OpenCase() {
     // says that no file is being read.
     auto forget = [this] {
         ActiveExpert = nullptr;
-        CaseFile.FileKinds[1].Modified = CaseFile.FileKinds[2].Modified = false;
+        CaseFile.FileKinds[ExpertsFileKind].Modified = CaseFile.FileKinds[ItemsFileKind].Modified = false;
         CaseFile.CaseFileName.clear();
         CaseFile.CaseName.clear();
         SetCaption(BaseCaption);
@@ -274,23 +274,23 @@ void TMainForm::OpenCase() {
         ShowLoadError(kind.Kind.str(), path, line);
     };
     // Without its items file the case cannot be opened: the missing file is named.
-    if (!FileExists(names.ItemsFile)) return refuse(CaseFile.FileKinds[2], names.ItemsFile, 1);
-    SetCaption("Reading " + CaseFile.FileKinds[2].Kind.str() + " file...");
+    if (!FileExists(names.ItemsFile)) return refuse(CaseFile.FileKinds[ItemsFileKind], names.ItemsFile, 1);
+    SetCaption("Reading " + CaseFile.FileKinds[ItemsFileKind].Kind.str() + " file...");
     repaint();
     int n = 0;
     {
         platform::BusyCursor busy(*Platform);
         n = ReadItemsFile(names.ItemsFile);
     }
-    if (n != 0) return refuse(CaseFile.FileKinds[2], names.ItemsFile, n);
+    if (n != 0) return refuse(CaseFile.FileKinds[ItemsFileKind], names.ItemsFile, n);
     if (FileExists(names.ExpertDataFile)) {
-        SetCaption("Reading " + CaseFile.FileKinds[1].Kind.str() + " file...");
+        SetCaption("Reading " + CaseFile.FileKinds[ExpertsFileKind].Kind.str() + " file...");
         repaint();
         {
             platform::BusyCursor busy(*Platform);
             n = ReadExpertDataFile(names.ExpertDataFile);
         }
-        if (n != 0) return refuse(CaseFile.FileKinds[1], names.ExpertDataFile, n);
+        if (n != 0) return refuse(CaseFile.FileKinds[ExpertsFileKind], names.ExpertDataFile, n);
         onRaise.done = true;
         ActiveExpert = ExpertTable[1].get();
         CreateExpertsSheet();
@@ -378,7 +378,7 @@ void TMainForm::Calculate() {
 
 void TMainForm::UpdateMenuItems() {
     if (!UpdateSheetMenuItems()) return;
-    Experts1->setEnabled(!WindowFlags[ExpertsActive] || ExpertsSheetMode != 0);
+    Experts1->setEnabled(!WindowFlags[ExpertsActive] || ExpertsSheetMode != ExpertsDataView);
     Assessments1->setEnabled(WindowFlags[ExpertsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
@@ -386,7 +386,7 @@ void TMainForm::UpdateMenuItems() {
 void TMainForm::File1Click() {
     if (Closing) return;
     const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ExpertItemsOpen];
-    const bool modified = CaseFile.FileKinds[2].Modified || CaseFile.FileKinds[1].Modified;
+    const bool modified = CaseFile.FileKinds[ItemsFileKind].Modified || CaseFile.FileKinds[ExpertsFileKind].Modified;
     SaveBtn->setEnabled(anySheet && modified);
     FileSaveItem->setEnabled(SaveBtn->isEnabled());
     FileCloseItem->setEnabled(!OpenChildren().isEmpty());
@@ -453,12 +453,12 @@ void TMainForm::OpenItemsWindow1Click() {
         if (WindowFlags[RealisationsActive]) return;
         ItemsLayoutMode = ItemsSheetMode;
         ItemsTextOutput = 0;
-        ItemsSheetMode = 0;
+        ItemsSheetMode = ItemsDataView;
         BringToFront(Realisations());
         WindowFlags[RealisationsActive] = true;
         return;
     }
-    ItemsSheetMode = 0;
+    ItemsSheetMode = ItemsDataView;
     ItemsTextOutput = 0;
     if (ExpertTable[1])
         CreateItemsSheet();
@@ -473,8 +473,8 @@ void TMainForm::Experts1Click() {
 void TMainForm::OpenExpertsWindow1Click() {
     if (WindowFlags[ExpertsOpen] && ExpertsSheet) {
         WindowFlags[ExpertsActive] = true;
-        if (ExpertsSheetMode != 0) {
-            ExpertsSheetMode = 0;
+        if (ExpertsSheetMode != ExpertsDataView) {
+            ExpertsSheetMode = ExpertsDataView;
             ExpertsSheet->FormPaint();
         }
         BringToFront(ExpertsSheet);

@@ -185,7 +185,7 @@ void TRunDlgFrm::RunButtonClick() {
     } restore{bar};
     if (!RunCheck()) return;
     ReportRunStep("Loading the report");
-    CreateRangeGraph(0);
+    CreateRangeGraph(ItemsWiseGraph);
 }
 
 bool TRunDlgFrm::RunCheck() {
@@ -223,7 +223,7 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
         delete ItemsRangeGraph.data();
         ItemsRangeGraph = nullptr;
     }
-    QPointer<TRangeGraphWindow>& slot = kind == 0 ? ItemsRangeGraph : ExpertsRangeGraph;
+    QPointer<TRangeGraphWindow>& slot = kind == ItemsWiseGraph ? ItemsRangeGraph : ExpertsRangeGraph;
     if (slot) {
         slot->update();
         if (slot->isMinimized()) slot->showNormal();
@@ -247,12 +247,12 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
 }
 
 void TRunDlgFrm::DSolutionButtonClick() {
-    ItemsSheetMode = 1;
+    ItemsSheetMode = ItemsSolutionView;
 }
 
 void TRunDlgFrm::closeEvent(QCloseEvent* event) {
     ExpertsTextOutput = 0;
-    ExpertsSheetMode = 0;
+    ExpertsSheetMode = ExpertsDataView;
     if (RunDialog == this) RunDialog = nullptr;
     // The results windows belong to the dialog and go with it.
     for (const QPointer<QMdiSubWindow>& w : ownWindows_)
@@ -301,7 +301,7 @@ TRangeGraphWindow::~TRangeGraphWindow() {
 }
 
 void TRangeGraphWindow::Forget() {
-    QPointer<TRangeGraphWindow>& slot = Kind == 0 ? ItemsRangeGraph : ExpertsRangeGraph;
+    QPointer<TRangeGraphWindow>& slot = Kind == ItemsWiseGraph ? ItemsRangeGraph : ExpertsRangeGraph;
     if (slot == this) slot = nullptr;
     if (ReportWindow == this) ReportWindow = nullptr;
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "pairwise/ui/window_state.h"
+
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
@@ -67,7 +69,7 @@ public:
     ~TRangeGraphWindow() override;
 
     ReportView* Memo1 = nullptr;
-    int Kind = 0;
+    int Kind = ItemsWiseGraph;
 
     // Reads CaseName + ".ouc" from the current directory into the memo; raises IoError.
     void LoadReport();

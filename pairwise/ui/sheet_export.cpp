@@ -37,8 +37,8 @@ std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet
     layout.FixedRows = source->HeaderRows();
     grid->SelectedRows(layout.SelFirst, layout.SelLast);
     layout.ManyRowsSelected = layout.SelLast - layout.SelFirst >= 2;
-    const int mode = isItems ? ItemsSheetMode : ExpertsSheetMode;
-    const bool selectionOnly = layout.ManyRowsSelected && mode == 0;
+    const bool dataView = isItems ? ItemsSheetMode == ItemsDataView : ExpertsSheetMode == ExpertsDataView;
+    const bool selectionOnly = layout.ManyRowsSelected && dataView;
 
     OutputLineBreak = true;
     TextOutput output(isItems ? ItemsTextOutput : ExpertsTextOutput);
@@ -53,8 +53,8 @@ std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet
     return lines;
 }
 
-void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, int target) {
-    if (target != 2 || !Platform) return;
+void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, ExportTarget target) {
+    if (target != ExportTarget::Clipboard || !Platform) return;
     const std::vector<std::string> lines = ExportSheetLines(itemsSheet, expertsSheet, isItems);
     if (lines.empty()) return;
     Platform->SetClipboardText("");

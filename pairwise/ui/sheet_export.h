@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/core/sheet_export.h"
+
 namespace trindel {
 
 class TItemsSheet;
@@ -12,7 +14,7 @@ class TExpertsSheet;
 // The lines of the copy: header, the grid's table, trailer.
 std::vector<std::string> ExportSheetLines(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems);
 
-// target 2 (the clipboard) is the only one this program uses; other targets do nothing.
-void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, int target);
+// The clipboard is the only target this program uses; the others do nothing.
+void ExportSheet(TItemsSheet* itemsSheet, TExpertsSheet* expertsSheet, bool isItems, ExportTarget target);
 
 }  // namespace trindel

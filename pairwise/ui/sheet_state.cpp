@@ -6,8 +6,8 @@
 
 namespace trindel {
 
-int ExpertsSheetMode = 0;
-int ItemsSheetMode = 0;
+int ExpertsSheetMode = ExpertsDataView;
+int ItemsSheetMode = ItemsDataView;
 int ExpertsLayoutMode = NewLayout;
 int ItemsLayoutMode = NewLayout;
 int ExpertsTextOutput = 0;

@@ -12,8 +12,11 @@
 
 namespace trindel {
 
-extern int ExpertsSheetMode;  // 0, the data view, is this program's only view
-extern int ItemsSheetMode;
+extern int ExpertsSheetMode;  // ExpertsDataView, this program's only experts view
+extern int ItemsSheetMode;    // ItemsDataView or ItemsSolutionView
+constexpr int ExpertsDataView = 0;
+constexpr int ItemsDataView = 0;
+constexpr int ItemsSolutionView = 1;
 // The layout mode no view has: the sheet is laid out anew at its next activation or paint.
 constexpr int NewLayout = -1;
 extern int ExpertsLayoutMode;

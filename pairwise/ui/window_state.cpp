@@ -1,6 +1,8 @@
 #include "pairwise/ui/window_state.h"
 
 #include "pairwise/model/tables.h"
+#include "pairwise/ui/experts_sheet.h"
+#include "pairwise/ui/items_sheet.h"
 #include "pairwise/ui/main_form.h"
 #include "pairwise/ui/run_dialog.h"
 
@@ -8,13 +10,13 @@ namespace trindel {
 
 WindowFlagSet WindowFlags{};
 TMainForm* MainForm = nullptr;
-TExpertsSheet* ExpertsSheet = nullptr;
-TItemsSheet* ItemsSheet = nullptr;
-std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets{};
+QPointer<TExpertsSheet> ExpertsSheet;
+QPointer<TItemsSheet> ItemsSheet;
+std::array<QPointer<TItemsSheet>, ChildSheetSlots + 1> ChildSheets{};
 
 QPointer<TRunDlgFrm> RunDialog;
 bool ResultsFresh = false;
-int RangeGraphKind = 0;
+int RangeGraphKind = ItemsWiseGraph;
 QPointer<TRangeGraphWindow> ItemsRangeGraph;
 QPointer<TRangeGraphWindow> ExpertsRangeGraph;
 QPointer<TRangeGraphWindow> ReportWindow;
@@ -23,11 +25,11 @@ void SetDefaultRunOptions() {
     SavedFilterFlag = true;
     ItemsFilterEnabled = true;
     ExpertsFilterEnabled = true;
-    ExpertsSheetMode = 0;
+    ExpertsSheetMode = ExpertsDataView;
     ExpertsTextOutput = 0;
-    ItemsSheetMode = 0;
+    ItemsSheetMode = ItemsDataView;
     ItemsTextOutput = 0;
-    RangeGraphKind = 0;
+    RangeGraphKind = ItemsWiseGraph;
 }
 
 void ResetCaseState() {

@@ -24,15 +24,19 @@ constexpr int ChildSheetSlots = 1032;
 
 extern WindowFlagSet WindowFlags;  // indexed by WindowFlag
 extern TMainForm* MainForm;
-extern TExpertsSheet* ExpertsSheet;
+// The sheets delete themselves once closed; each clears its own entries in its destructor, before
+// its base classes go (a QPointer clears only then), and the pointers catch whatever that misses.
+extern QPointer<TExpertsSheet> ExpertsSheet;
 // The realisations sheet, or the comparisons sheet when that was made while there was none.
-extern TItemsSheet* ItemsSheet;
+extern QPointer<TItemsSheet> ItemsSheet;
 // [0] the realisations sheet, [r] the comparisons sheet kept at experts-grid row r.
-extern std::array<TItemsSheet*, ChildSheetSlots + 1> ChildSheets;
+extern std::array<QPointer<TItemsSheet>, ChildSheetSlots + 1> ChildSheets;
 
 extern QPointer<TRunDlgFrm> RunDialog;
-extern bool ResultsFresh;  // the last run succeeded and its report was not shown yet
-extern int RangeGraphKind;
+extern bool ResultsFresh;   // the last run succeeded and its report was not shown yet
+extern int RangeGraphKind;  // ItemsWiseGraph or ExpertsWiseGraph
+constexpr int ItemsWiseGraph = 0;
+constexpr int ExpertsWiseGraph = 1;
 extern QPointer<TRangeGraphWindow> ItemsRangeGraph;
 extern QPointer<TRangeGraphWindow> ExpertsRangeGraph;
 extern QPointer<TRangeGraphWindow> ReportWindow;

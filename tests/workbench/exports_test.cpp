@@ -16,7 +16,7 @@ TEST_F(MainFormTest, ASheetExportAppendsToAnExistingTextFile) {
     prompts.Clear();
     const std::string out = (root_ / "views.txt").string();
     prompts.QueueSaveFile(out);
-    ExportSheet(nullptr, ExpertsSheet, false, 0);
+    ExportSheet(nullptr, ExpertsSheet, false, ExportTarget::File);
     EXPECT_EQ(prompts.Recorded().back().Choice.Filter, "Output save files (*.txt)|*.txt");
     EXPECT_EQ(prompts.Recorded().back().Choice.FileName, "STORM") << "preset with the case name";
     const std::vector<std::string> first = ReadTextLines(out);
@@ -28,7 +28,7 @@ TEST_F(MainFormTest, ASheetExportAppendsToAnExistingTextFile) {
 
     // The second export goes after the first, without a question.
     prompts.QueueSaveFile(out);
-    ExportSheet(nullptr, ExpertsSheet, false, 0);
+    ExportSheet(nullptr, ExpertsSheet, false, ExportTarget::File);
     EXPECT_TRUE(prompts.MessageTexts().empty());
     const std::vector<std::string> both = ReadTextLines(out);
     ASSERT_EQ(both.size(), 2 * first.size());
@@ -37,7 +37,7 @@ TEST_F(MainFormTest, ASheetExportAppendsToAnExistingTextFile) {
 
     // A cancelled choice writes nothing.
     prompts.QueueSaveFile("");
-    ExportSheet(nullptr, ExpertsSheet, false, 0);
+    ExportSheet(nullptr, ExpertsSheet, false, ExportTarget::File);
     EXPECT_EQ(ReadTextLines(out).size(), both.size());
     EXPECT_FALSE(ExpertsTextOutput);
 }

@@ -235,7 +235,7 @@ TEST_F(ItemsRobustnessViewTest, TextExportPadsTheColumns) {
     EXPECT_EQ(sheet->Core.CellText(5, 6), "          ");
     ItemsTextOutput = false;
 
-    const std::vector<std::string> lines = ExportSheetLines(sheet, nullptr, true, 2);
+    const std::vector<std::string> lines = ExportSheetLines(sheet, nullptr, true, ExportTarget::Clipboard);
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(lines[2], "Robustness analysis on seed Items");
     EXPECT_EQ(lines[3], " Bayesian Updates: no      Weights:  global     DM Optimisation:  no  ");
