@@ -66,7 +66,9 @@ TEST_F(SaveIntegrityTest, ASaveKilledAtAnyStepLeavesAWholePair) {
         ASSERT_GT(std::count(steps.begin(), steps.end(), "rename"), 2);  // the record's and the pair's
         for (const char* step : {"write", "sync", "close", "record"})
             EXPECT_NE(std::find(steps.begin(), steps.end(), step), steps.end()) << step;
-        if (existed) EXPECT_NE(std::find(steps.begin(), steps.end(), "link"), steps.end());
+        if (existed) {
+            EXPECT_NE(std::find(steps.begin(), steps.end(), "link"), steps.end());
+        }
 
         for (std::size_t k = 1; k <= steps.size(); ++k) {
             SCOPED_TRACE("killed before step " + std::to_string(k) + ", " + steps[k - 1]);
@@ -208,7 +210,9 @@ TEST_F(SaveIntegrityTest, AValueReadsBackAsItWasSaved) {
         testcase::SetLevels({5, 50, 95});
         testcase::AddItem("seed1", "UNI", c.value);
         testcase::AddExpert("anna", {{c.value, 20, 30}});
-        if (*c.field) EXPECT_EQ(CaseNumber(c.value), c.field);
+        if (*c.field) {
+            EXPECT_EQ(CaseNumber(c.value), c.field);
+        }
         const CaseFilePaths names{PathOf("v.rls"), PathOf("v.dtt")};
         WriteCaseFiles(names, true, true);
         const bool seed = ItemTable[1]->Realisation > MissingValue;
@@ -261,8 +265,12 @@ TEST_F(SaveIntegrityTest, TodaysCasesAreWrittenAsTheyAre) {
         const SavedPair again = OpenAndSave(PathOf("first/saved.dtt"), Folder("again").string());
         EXPECT_EQ(again.Dtt, first.Dtt);
         EXPECT_EQ(again.Rls, first.Rls);
-        if (c.dttWritten) EXPECT_EQ(first.Dtt, ReadFile(c.dtt));
-        if (c.rlsWritten) EXPECT_EQ(first.Rls, ReadFile(c.dtt.substr(0, c.dtt.size() - 4) + ".rls"));
+        if (c.dttWritten) {
+            EXPECT_EQ(first.Dtt, ReadFile(c.dtt));
+        }
+        if (c.rlsWritten) {
+            EXPECT_EQ(first.Rls, ReadFile(c.dtt.substr(0, c.dtt.size() - 4) + ".rls"));
+        }
     }
 }
 

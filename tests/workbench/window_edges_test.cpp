@@ -438,7 +438,9 @@ TEST_F(WindowEdgesTest, TileAndCascadeWithRunResultsLeaveTheFrameOnTheScreen) {
         for (QMdiSubWindow* w : windows) {
             EXPECT_TRUE(form->MdiArea->viewport()->rect().contains(w->geometry())) << w->windowTitle().toStdString();
             for (QMdiSubWindow* other : windows)
-                if (other != w) EXPECT_FALSE(w->geometry().intersects(other->geometry()));
+                if (other != w) {
+                    EXPECT_FALSE(w->geometry().intersects(other->geometry()));
+                }
         }
     }
 }

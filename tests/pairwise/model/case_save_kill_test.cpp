@@ -139,7 +139,9 @@ TEST_F(CaseSaveKillTest, ARealisationReadsBackAsItWasSaved) {
         SmallCase("x", c.value);
         const std::string field = StrExactReal32(c.value, 12);
         ASSERT_EQ(field.size(), 12u);
-        if (*c.field) EXPECT_EQ(field, c.field);
+        if (*c.field) {
+            EXPECT_EQ(field, c.field);
+        }
         const bool reference = c.value > MissingValue;
         const CaseFilePaths names{PathOf("v.iy"), PathOf("v.ey")};
         SaveCaseFiles(names, true);

@@ -464,11 +464,15 @@ TEST_F(SheetTypingTest, TextTypedBeforeAPasteOfRowsIsKept) {
         if (c.items) {
             ASSERT_EQ(CountItems(), now);
             EXPECT_EQ(ItemTable[rows - 1]->Id.str(), before + c.kept);
-            if (c.how != How::CtrlV) EXPECT_EQ(ItemTable[rows]->Id.str(), cutId);
+            if (c.how != How::CtrlV) {
+                EXPECT_EQ(ItemTable[rows]->Id.str(), cutId);
+            }
         } else {
             ASSERT_EQ(CountExperts(), now);
             EXPECT_EQ(ExpertTable[rows - 1]->Id.str(), before + c.kept);
-            if (c.how != How::CtrlV) EXPECT_EQ(ExpertTable[rows]->Id.str(), cutId);
+            if (c.how != How::CtrlV) {
+                EXPECT_EQ(ExpertTable[rows]->Id.str(), cutId);
+            }
         }
         ASSERT_NO_FATAL_FAILURE(ReopensAsSeenThenCloses(path));
     }
