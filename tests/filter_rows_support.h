@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <ostream>
 #include <string>
 
 #include "common/ui/sheet_grid.h"
@@ -29,6 +30,10 @@ struct FilterCase {
     const char* ExpertsAfter;
     const char* ItemsAfter;
 };
+
+inline void PrintTo(const FilterCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 // The filter flags of a case table's records from slot 1 up to its first empty slot.
 template <class Table>

@@ -58,7 +58,9 @@ TEST(ScreenText, EveryPlaceShowsTheBytesByOneRule) {
         report.AppendLine(c.bytes);
         EXPECT_EQ(report.LineText(0), c.shown) << "report window";
         ASSERT_TRUE(model.setData(index, model.data(index, Qt::EditRole), Qt::EditRole));
-        if (c.utf8) EXPECT_EQ(cell.Edited, c.bytes) << "an unchanged edit keeps the bytes";
+        if (c.utf8) {
+            EXPECT_EQ(cell.Edited, c.bytes) << "an unchanged edit keeps the bytes";
+        }
     }
 }
 

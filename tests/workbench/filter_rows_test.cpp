@@ -16,10 +16,6 @@ using namespace sheet_cells;
 using filter_rows::FilterCase;
 using filter_rows::Select;
 
-void PrintTo(const FilterCase& c, std::ostream* os) {
-    *os << c.Name;
-}
-
 class FilterRowsTest : public MainFormTest, public ::testing::WithParamInterface<FilterCase> {
 protected:
     // The example case flagged as the strings say, through the program's own writers, and a
