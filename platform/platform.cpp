@@ -206,15 +206,4 @@ std::string FindHelpFile(const std::string& helpFile) {
     return "";
 }
 
-std::string FileInAnyLetterCase(const std::string& path) {
-    if (path.empty()) return "";
-    if (FileExists(path)) return path;
-    const fs::path named(path);
-    if (!named.has_parent_path()) {
-        const std::string found = FindIgnoringCase(fs::path("."), path);
-        return found.empty() ? "" : fs::path(found).filename().string();
-    }
-    return FindIgnoringCase(named.parent_path(), named.filename().string());
-}
-
 }  // namespace platform

@@ -98,8 +98,4 @@ void AcceptFileChoice(FileChoice& choice, const std::string& chosenPath);
 // "" when there is none. The programs name it in upper and in mixed case.
 std::string FindHelpFile(const std::string& helpFile);
 
-// The path as spelt when such a file exists, else the first file (by name) of its folder that
-// matches it in another letter case, else "".
-std::string FileInAnyLetterCase(const std::string& path);
-
 }  // namespace platform

@@ -26,15 +26,6 @@ void PrintTo(Painting p, std::ostream* os) {
 
 class LongStepTest : public MainFormTest, public ::testing::WithParamInterface<Painting> {
 protected:
-    void SetUp() override {
-        MainFormTest::SetUp();
-        WireServices();
-    }
-    void TearDown() override {
-        WireServices();
-        MainFormTest::TearDown();
-    }
-
     TRunDlgFrm* Calculate() {
         OpenThrough(CopyExample(".dtt"));
         EXPECT_NE(ExpertsSheet, nullptr);

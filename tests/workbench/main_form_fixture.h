@@ -44,8 +44,9 @@ protected:
     }
 
     void TearDown() override {
-        DropForm();
+        // A service a test replaced may hold the test's state: the real ones close the windows.
         WireServices();
+        DropForm();
         FreeExpertsUndo();
         FreeItemsUndo();
         ResetGlobals();

@@ -36,6 +36,17 @@ protected:
 
     TRunDlgFrm* OpenDialog() { return ShowChild(new TRunDlgFrm(area)); }
 
+    // A run, then Bilinear Loss with the first expert current in the experts sheet's data view.
+    TRunDlgFrm* OpenLossesOfFirstExpert() {
+        TRunDlgFrm* d = OpenDialog();
+        d->RunButtonClick();
+        d->UpdateExperts(ExpertsDataView);
+        ActiveExpert = ExpertTable[1].get();
+        experts->ExpertsGrid->SetCursor(1, 1);
+        d->DBLossButton->click();
+        return d;
+    }
+
     // The refusal (or any message) the next step shows, answered with OK.
     void ExpectMessage() { prompts.QueueAnswer(platform::Answer::Ok); }
 

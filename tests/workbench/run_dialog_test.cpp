@@ -648,12 +648,7 @@ TEST_F(RunDialogTest, DisplayButtons) {
 }
 
 TEST_F(RunDialogTest, LossesOfADataExpert) {
-    TRunDlgFrm* d = OpenDialog();
-    d->RunButtonClick();
-    d->UpdateExperts(ExpertsDataView);
-    ActiveExpert = ExpertTable[1].get();
-    experts->ExpertsGrid->SetCursor(1, 1);
-    d->DBLossButton->click();
+    OpenLossesOfFirstExpert();
     ASSERT_NE(ChildSheets[1], nullptr) << "the current expert's sheet opens in the loss view";
     EXPECT_EQ(ChildSheets[1]->Core.Expert, ExpertTable[1].get());
     EXPECT_EQ(ChildSheets[1]->Core.CurrentView(), ItemsSheetCore::View::Loss);
@@ -662,12 +657,7 @@ TEST_F(RunDialogTest, LossesOfADataExpert) {
 
 // A window the run dialog leaves behind names what it shows after the next run, active or not.
 TEST_F(RunDialogTest, AnInactiveWindowsCaptionFollowsItsViewAfterARobustnessRun) {
-    TRunDlgFrm* d = OpenDialog();
-    d->RunButtonClick();
-    d->UpdateExperts(ExpertsDataView);
-    ActiveExpert = ExpertTable[1].get();
-    experts->ExpertsGrid->SetCursor(1, 1);
-    d->DBLossButton->click();
+    TRunDlgFrm* d = OpenLossesOfFirstExpert();
     TItemsSheet* sheet = ChildSheets[1];
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->windowTitle().toStdString(), "Bilinear losses of quantile estimates for the Expert: A");
