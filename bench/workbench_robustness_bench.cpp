@@ -15,6 +15,7 @@
 #include "workbench/robustness_runs.h"
 #include "workbench/run_dialog_core.h"
 #include "workbench/services.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -65,6 +66,7 @@ void Robustness(benchmark::State& state, bool onExperts, std::uint64_t want) {
         state.PauseTiming();
         sum = RobustnessChecksum();
         ResetGlobals();
+        ResetWindowState();
         state.ResumeTiming();
     }
     benchmain::Compare(state, sum, want);

@@ -21,7 +21,6 @@ std::string AssessmentHeader;
 
 FILEDATA CaseFile;
 platform::Prompts* Platform = nullptr;
-WindowFlagSet WindowFlags{};
 
 int FieldWidth = 10;
 int DecimalPlaces = 4;
@@ -37,11 +36,9 @@ int CheckedExpert = 0;
 int SeedItemCount = 0;
 int MinSeedCount = 0;
 int SeedAssessmentCount = 0;
-TExpert* ActiveExpert = nullptr;
 
 bool RobustnessRun = false;
 bool DiscrepancyOn = false;
-bool LossShown = false;
 bool OptimiseDM = true;
 bool BayesianUpdates = false;
 bool RobustnessOnExperts = false;
@@ -67,9 +64,6 @@ std::string RunErrorText;
 bool ItemsFilterEnabled = true;
 bool ExpertsFilterEnabled = true;
 
-int ExportSolutionMode = 0;
-bool ExportDistributions = false;
-int RangeGraphKind = 0;  // ItemsWiseGraph (workbench/range_graph.h)
 bool OutputLineBreak = true;
 OutputFile OutFile;
 bool ClipboardOutputOpen = false;
@@ -79,14 +73,6 @@ int MaxItems = MaxItemCount;
 bool TooManyRecords = false;
 float PercentileTable[101] = {};
 std::string PercentileTableNote;
-
-// The data views, ExpertsDataView and ItemsDataView (the sheet cores' headers in workbench/).
-int ExpertsSheetMode = 0;
-int ItemsSheetMode = 0;
-int ExpertsLayoutMode = NewLayout;
-int ItemsLayoutMode = NewLayout;
-bool ExpertsTextOutput = false;
-bool ItemsTextOutput = false;
 
 void FreeCase() {
     // Experts first: their assessments point at items.
@@ -108,13 +94,11 @@ void FreeCase() {
     SeedItemCount = 0;
     MinSeedCount = 0;
     SeedAssessmentCount = 0;
-    ActiveExpert = nullptr;
 }
 
 void SetRunOptionDefaults() {
     RobustnessRun = false;
     DiscrepancyOn = false;
-    LossShown = false;
     OptimiseDM = true;
     BayesianUpdates = false;
     RobustnessOnExperts = false;
@@ -142,7 +126,6 @@ void ResetGlobals() {
     CaseFile.FileKinds[AssessmentsFileKind] = TFileKind{"dtt", "Experts", false, true};
     CaseFile.FileKinds[ItemsFileKind] = TFileKind{"rls", "Items", false, false};
 
-    for (auto& f : WindowFlags) f = false;
 
     FieldWidth = 10;
     DecimalPlaces = 4;
@@ -161,9 +144,6 @@ void ResetGlobals() {
     ItemsFilterEnabled = true;
     ExpertsFilterEnabled = true;
 
-    ExportSolutionMode = 0;
-    ExportDistributions = false;
-    RangeGraphKind = 0;  // ItemsWiseGraph
     OutputLineBreak = true;
     OutFile.Abandon();
     ClipboardOutputOpen = false;
@@ -173,13 +153,6 @@ void ResetGlobals() {
     TooManyRecords = false;
     for (auto& p : PercentileTable) p = 0;
     PercentileTableNote.clear();
-
-    ExpertsSheetMode = 0;  // the data views
-    ItemsSheetMode = 0;
-    ExpertsLayoutMode = NewLayout;
-    ItemsLayoutMode = NewLayout;
-    ExpertsTextOutput = false;
-    ItemsTextOutput = false;
 }
 
 void ComputeBinProbabilities() {

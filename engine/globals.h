@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "common/core/short_string.h"
-#include "common/core/window_flags.h"
 #include "engine/constants.h"
 #include "engine/distribution_record.h"
 
@@ -161,9 +160,6 @@ extern FILEDATA CaseFile;
 // ---- platform services (message boxes, file choices, caption, clipboard) ----
 extern platform::Prompts* Platform;
 
-// ---- which sheets exist / are active ----
-extern WindowFlagSet WindowFlags;  // indexed by WindowFlag
-
 // ---- display format ----
 extern int FieldWidth;
 extern int DecimalPlaces;
@@ -180,14 +176,10 @@ extern int CheckedExpert;
 extern int SeedItemCount;
 extern int MinSeedCount;
 extern int SeedAssessmentCount;
-// The expert whose assessments the next opened or re-activated items sheet shows; cleared
-// whenever that record is freed.
-extern TExpert* ActiveExpert;
 
 // ---- run options ----
 extern bool RobustnessRun;
 extern bool DiscrepancyOn;
-extern bool LossShown;
 extern bool OptimiseDM;
 extern bool BayesianUpdates;
 extern bool RobustnessOnExperts;
@@ -225,9 +217,6 @@ extern bool ItemsFilterEnabled;
 extern bool ExpertsFilterEnabled;
 
 // ---- export state ----
-extern int ExportSolutionMode;
-extern bool ExportDistributions;
-extern int RangeGraphKind;  // ItemsWiseGraph or ExpertsWiseGraph (workbench/range_graph.h)
 extern bool OutputLineBreak;
 // The current output text file of the exports (engine/output_files.h).
 extern OutputFile OutFile;
@@ -242,26 +231,16 @@ extern float PercentileTable[101];
 // Why the last percentile table could not be built; empty when it holds values.
 extern std::string PercentileTableNote;
 
-// ---- sheet views ----
-// The views' codes are named in the sheet cores' headers (workbench/experts_sheet_core.h,
-// workbench/items_sheet_core.h), beside the rules that read them.
-extern int ExpertsSheetMode;
-extern int ItemsSheetMode;
-// The layout mode no view has: the sheet is laid out anew at its next activation or paint.
-constexpr int NewLayout = 65535;
-extern int ExpertsLayoutMode;
-extern int ItemsLayoutMode;
-extern bool ExpertsTextOutput;
-extern bool ItemsTextOutput;
-
-// Frees every record of the case (tables, side tables, backups) and sets every global to its default.
+// Frees every record of the case (tables, side tables, backups) and sets every global to its
+// default. The windows' own state (workbench/window_state.h) is theirs to reset.
 void ResetGlobals();
 
 // The run options (robustness, discrepancy, weights, significance levels, the test and
 // range variants) to their defaults.
 void SetRunOptionDefaults();
 
-// Frees every item and expert record and empties the side tables; counters go to 0.
+// Frees every item and expert record and empties the side tables; counters go to 0. The windows
+// free through FreeCaseRecords, which also forgets their pointers into the records.
 void FreeCase();
 
 // Recomputes BinProbabilities from QuantileCount and QuantileLevels.

@@ -5,6 +5,7 @@
 #include "workbench/experts_sheet_core.h"
 #include "workbench/items_sheet_core.h"
 #include "workbench/range_graph.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 
@@ -16,6 +17,7 @@ void SetDefaultRunOptions() {
     // Dropping the kept values would make the updated quantiles the case's own.
     if (!QuantileBackup.empty()) SaveRestoreQuantiles(false);
     SetRunOptionDefaults();
+    LossShown = false;
     ExpertCountBeforeFilter = 0;
     ExpertCount = 0;
     DecisionMakerCount = 0;

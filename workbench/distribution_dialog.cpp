@@ -26,6 +26,7 @@
 #include "platform/qt/qt_prompts.h"
 #include "workbench/items_sheet.h"
 #include "workbench/main_form.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 

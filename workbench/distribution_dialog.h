@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/globals.h"
+#include "workbench/window_state.h"
 
 class QLabel;
 class QLineEdit;

@@ -12,6 +12,7 @@
 #include "workbench/services.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 
@@ -70,8 +71,6 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : TSheetWindow(nullptr), Core(this)
     RestoreFilteredExperts(FilteredExperts);
     ExpertsLayoutMode = NewLayout;
     Core.LayoutWeightType = -1;
-    WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = true;
-    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     ExpertsSheet = this;
     area->addSubWindow(this);
     Core.EnsureOneRow();
@@ -196,8 +195,6 @@ void TExpertsSheet::FormActivate() {
     DrawCaption();
     bool changed = Core.FollowViewChange();
     if (changed || Core.LayoutWeightType != WeightType || ExpertsLayoutMode != ExpertsSheetMode) FormAdjust();
-    WindowFlags[ExpertsActive] = true;
-    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     int row = Core.FindExpRow();
     if (Core.CanSelect(std::max(1, ExpertsGrid->Col()), row) || ExpertsSheetMode == ExpertsDataView)
         ExpertsGrid->SetCursor(std::max(1, ExpertsGrid->Col()), row);
@@ -237,7 +234,6 @@ void TExpertsSheet::FormDeactivate() {
         }
         ExpertsGrid->Refresh();
     }
-    WindowFlags[ExpertsActive] = false;
 }
 
 // ---------------------------------------------------------------- assessments windows
@@ -383,9 +379,7 @@ bool TExpertsSheet::CloseCase() {
         return false;
     }
     FreeItemsUndo();
-    FreeCase();
-    WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = WindowFlags[ExpertsOpen] =
-        WindowFlags[ExpertsActive] = WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
+    FreeCaseRecords();
     return true;
 }
 

@@ -9,17 +9,13 @@
 
 #include "common/core/sheet_rules.h"
 #include "engine/globals.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 
 // FitToWidth by letters: a field of a text export holds `width` letters, however many bytes
 // each letter of a UTF-8 text takes, so that the columns line up.
 void FitToLetters(std::string& text, int width);
-
-// Views of the experts sheet (ExpertsSheetMode).
-constexpr int ExpertsDataView = 0;
-constexpr int ExpertsScoresView = 2;
-constexpr int ExpertsRobustnessView = 4;
 
 // The cursor and mode of a sheet's grid, in grid rows and columns.
 struct GridCursor {

@@ -23,6 +23,7 @@
 #include "workbench/case_state.h"
 #include "workbench/main_form.h"
 #include "workbench/sheet_export.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 

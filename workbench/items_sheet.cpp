@@ -11,6 +11,7 @@
 #include "workbench/services.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 
@@ -109,13 +110,7 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TExpert* expert) : TSheetWindow(nullptr
     });
 
     // FormCreate
-    if (expert) {
-        WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = true;
-        WindowFlags[RealisationsActive] = false;
-    } else {
-        ChildSheets[0] = this;
-        WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = true;
-    }
+    if (!expert) ChildSheets[0] = this;
     if (!ItemsSheet) ItemsSheet = this;
     area->addSubWindow(this);
     LayoutItemsSheet();
@@ -280,8 +275,6 @@ void TItemsSheet::FormActivate() {
     DrawItemsCaption();
     int restored = 0;
     if (Core.Expert) {
-        WindowFlags[ExpertItemsActive] = true;
-        WindowFlags[RealisationsActive] = WindowFlags[ExpertsActive] = false;
         if (Core.IsResultSheet) {
             ItemsGrid->SetEditorMode(false);
             FilterItemsOut(FilteredItems);
@@ -300,8 +293,6 @@ void TItemsSheet::FormActivate() {
         restored = RestoreFilteredItems(FilteredItems);
         if (viewChanged || restored) InvalidateChildren();
         FixEmptyRows();
-        WindowFlags[RealisationsActive] = true;
-        WindowFlags[ExpertsActive] = WindowFlags[ExpertItemsActive] = false;
     }
     if (ItemsLayoutMode != ItemsSheetMode || restored || BayesianUpdates != Core.LayoutBayesian || retargeted)
         LayoutItemsSheet();
@@ -345,12 +336,7 @@ void TItemsSheet::FormPaint() {
 void TItemsSheet::FormDeactivate() {
     if (gone_) return;
     EditMenu = EditMenuState{};
-    if (Core.IsRealisations()) {
-        FixEmptyRows();
-        WindowFlags[RealisationsActive] = false;
-    } else {
-        WindowFlags[ExpertItemsActive] = false;
-    }
+    if (Core.IsRealisations()) FixEmptyRows();
 }
 
 void TItemsSheet::ExpertGone() {
@@ -476,18 +462,10 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
                                                                                  : nullptr;
         ActiveExpert = checked ? checked : ExpertTable[1].get();
     }
-    if (Core.IsRealisations()) {
-        WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = false;
-        if (!ExpertsSheet) {
-            Services().CloseRunDialog();
-            FreeItemsUndo();
-            FreeCase();
-        }
-    } else {
-        bool other = false;
-        for (int i = 1; i <= ChildSheetSlots; ++i)
-            if (ChildSheets[i]) other = true;
-        if (!other) WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
+    if (Core.IsRealisations() && !ExpertsSheet) {
+        Services().CloseRunDialog();
+        FreeItemsUndo();
+        FreeCaseRecords();
     }
     Core.Expert = nullptr;
     gone_ = true;

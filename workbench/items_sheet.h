@@ -12,6 +12,7 @@
 #include "common/ui/sheet_grid.h"
 #include "common/ui/sheet_window.h"
 #include "workbench/items_sheet_core.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 

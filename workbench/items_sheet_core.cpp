@@ -9,6 +9,7 @@
 #include "engine/tables.h"
 #include "platform/prompts.h"
 #include "workbench/record_links.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 

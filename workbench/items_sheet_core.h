@@ -9,14 +9,9 @@
 #include "common/core/sheet_rules.h"
 #include "engine/globals.h"
 #include "workbench/experts_sheet_core.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
-
-// Views of the items sheets (ItemsSheetMode).
-constexpr int ItemsDataView = 0;
-constexpr int ItemsSolutionView = 1;
-constexpr int ItemsLossView = 3;
-constexpr int ItemsRobustnessView = 4;
 
 struct ItemsUndoState {
     UndoRecord Record;

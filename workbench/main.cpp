@@ -5,6 +5,7 @@
 #include "workbench/quantiles_form.h"
 #include "workbench/run_dialog.h"
 #include "workbench/services.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     THalvorineApp app(argc, argv);
     QApplication::setApplicationName("Halvorine");
     ResetGlobals();
+    ResetWindowState();
     WireServices();
 
     TMainForm mainForm;

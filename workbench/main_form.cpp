@@ -39,6 +39,7 @@
 #include "workbench/services.h"
 #include "workbench/sheet_export.h"
 #include "workbench/sheet_windows.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 
@@ -97,9 +98,9 @@ private:
 // when that is active, else on nothing.
 template <typename OnExperts, typename OnItems>
 void ForwardToActiveSheet(TItemsSheet* realisations, OnExperts onExperts, OnItems onItems) {
-    if (WindowFlags[ExpertsActive]) {
+    if (CurrentWindowFlags()[ExpertsActive]) {
         if (ExpertsSheet) onExperts(*ExpertsSheet);
-    } else if (WindowFlags[RealisationsActive]) {
+    } else if (CurrentWindowFlags()[RealisationsActive]) {
         if (realisations) onItems(*realisations);
     }
 }
@@ -168,8 +169,7 @@ TMainForm::TMainForm(platform::Prompts* prompts) : TMainFrame(prompts, SettingsF
     CaseFile.CaseName.clear();
     CaseFile.FileKinds[AssessmentsFileKind] = TFileKind{"dtt", "Experts", false, true};
     CaseFile.FileKinds[ItemsFileKind] = TFileKind{"rls", "Items", false, false};
-    for (bool& f : WindowFlags) f = false;
-    FreeCase();
+    FreeCaseRecords();
     FieldWidth = 10;
     DecimalPlaces = 4;
     FloatFormat = 'g';
@@ -289,8 +289,8 @@ void TMainForm::CreateExpertsSheet() {
     ExpertsSheet = sheet;
     sheet->show();
     MdiArea->setActiveSubWindow(sheet);
-    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
-    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
+    CalculateItem->setEnabled(CurrentWindowFlags()[ExpertsOpen]);
+    RunButton->setEnabled(CurrentWindowFlags()[ExpertsOpen]);
 }
 
 void TMainForm::CreateItemsSheet() {
@@ -334,8 +334,8 @@ bool TMainForm::CloseChildren() {
     return true;
 }
 
-const WindowFlagSet& TMainForm::SheetFlags() const {
-    return WindowFlags;
+WindowFlagSet TMainForm::SheetFlags() const {
+    return CurrentWindowFlags();
 }
 
 std::string TMainForm::CasePath() const {
@@ -366,13 +366,13 @@ void TMainForm::OpenCase() {
     const CaseFilePaths names = CaseFileNames(CaseFile.CaseFileName);
     ItemCount = 0;
     // Nothing of an earlier case may be read into.
-    FreeCase();
+    FreeCaseRecords();
 
     // A case that does not read leaves nothing behind: no half case for the next command, and
     // no name, so that no later Save (nor the settings file at exit) takes the refused file for
     // the case's own and writes over it.
     auto failed = [&](const std::string& kind, const std::string& path, int line) {
-        FreeCase();
+        FreeCaseRecords();
         CaseFile.CaseFileName.clear();
         CaseFile.CaseName.clear();
         CaseFile.FileKinds[AssessmentsFileKind].Modified = false;
@@ -487,7 +487,7 @@ void TMainForm::FileSave(bool asNew) {
     // The case takes a new name only once both its files are written there.
     std::string caseFileName = CaseFile.CaseFileName;
     if (asNew) {
-        SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
+        SaveDialog1.Filter = CurrentWindowFlags()[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
         if (!ChooseCaseName(SaveDialog1, caseFileName)) return;
     }
     const CaseFilePaths names = CaseFileNames(caseFileName);
@@ -552,27 +552,27 @@ void TMainForm::ExportResultSheet(bool isItems, ExportTarget target) {
 }
 
 void TMainForm::DMSolution1Click() {
-    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == ItemsSolutionView)
+    if (CurrentWindowFlags()[ExpertItemsActive] && ItemsSheetMode == ItemsSolutionView)
         ExportResultSheet(true, ExportTarget::File);
 }
 
 void TMainForm::ExpertScoresClick() {
-    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == ExpertsScoresView)
+    if (CurrentWindowFlags()[ExpertsActive] && ExpertsSheetMode == ExpertsScoresView)
         ExportResultSheet(false, ExportTarget::File);
 }
 
 void TMainForm::RobustnessExperts1Click() {
-    if (WindowFlags[ExpertsActive] && ExpertsSheetMode == ExpertsRobustnessView)
+    if (CurrentWindowFlags()[ExpertsActive] && ExpertsSheetMode == ExpertsRobustnessView)
         ExportResultSheet(false, ExportTarget::File);
 }
 
 void TMainForm::RobustnessItems1Click() {
-    if (WindowFlags[ExpertItemsActive] && ItemsSheetMode == ItemsRobustnessView)
+    if (CurrentWindowFlags()[ExpertItemsActive] && ItemsSheetMode == ItemsRobustnessView)
         ExportResultSheet(true, ExportTarget::File);
 }
 
 void TMainForm::CopySolutionToClipboard1Click() {
-    if (WindowFlags[ExpertItemsActive] && (ItemsSheetMode == ItemsSolutionView || ItemsSheetMode == ItemsLossView))
+    if (CurrentWindowFlags()[ExpertItemsActive] && (ItemsSheetMode == ItemsSolutionView || ItemsSheetMode == ItemsLossView))
         ExportResultSheet(true, ExportTarget::ClipboardTabs);
 }
 
@@ -600,32 +600,30 @@ void TMainForm::Distributions1Click() {
 
 void TMainForm::OpenItemsWindow1Click() {
     ActiveExpert = nullptr;
-    if (!WindowFlags[RealisationsOpen]) {
+    if (!CurrentWindowFlags()[RealisationsOpen]) {
         ItemsSheetMode = ItemsDataView;
         ItemsTextOutput = false;
         if (ExpertTable[1])
             CreateItemsSheet();
         else
             MakeNewItemsForm();
-    } else if (!WindowFlags[RealisationsActive]) {
+    } else if (!CurrentWindowFlags()[RealisationsActive]) {
         if (TItemsSheet* sheet = RealisationsSheet()) {
             ItemsLayoutMode = ItemsSheetMode;
             ItemsTextOutput = false;
             ItemsSheetMode = ItemsDataView;
             BringToFront(sheet);
-            WindowFlags[RealisationsActive] = true;
         }
     }
 }
 
 void TMainForm::Experts1Click() {
     OpenExpertsWindow1Click();
-    if (WindowFlags[ExpertsActive]) Edit1Click();
+    if (CurrentWindowFlags()[ExpertsActive]) Edit1Click();
 }
 
 void TMainForm::OpenExpertsWindow1Click() {
-    if (WindowFlags[ExpertsOpen] && ExpertsSheet) {
-        WindowFlags[ExpertsActive] = true;
+    if (CurrentWindowFlags()[ExpertsOpen] && ExpertsSheet) {
         if (ExpertsSheetMode != ExpertsDataView) {
             ExpertsSheetMode = ExpertsDataView;
             ExpertsSheet->FormPaint();
@@ -651,7 +649,7 @@ void TMainForm::OpenExpertsWindow1Click() {
 }
 
 void TMainForm::Assessments1Click() {
-    if (!WindowFlags[ExpertsOpen] || !ExpertsSheet) return;
+    if (!CurrentWindowFlags()[ExpertsOpen] || !ExpertsSheet) return;
     if (ItemsSheetMode != ItemsDataView) ItemsLayoutMode = NewLayout;
     ItemsSheetMode = ItemsDataView;
     ExpertsSheet->OpenExpertItemsSheet(0);
@@ -664,7 +662,7 @@ void TMainForm::CalculateItemClick() {
 void TMainForm::RunButtonClick() {
     // The check and the run take the case as the sheets show it.
     SheetGrid::StoreEditors(MdiArea);
-    if (WindowFlags[RealisationsOpen]) {
+    if (CurrentWindowFlags()[RealisationsOpen]) {
         if (TItemsSheet* sheet = RealisationsSheet()) sheet->FixEmptyRows();
     }
     CompactExperts(1);
@@ -720,7 +718,8 @@ void TMainForm::UpdateMenuItems() {
 
 void TMainForm::File1Click() {
     if (Closing) return;
-    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ExpertItemsOpen];
+    const WindowFlagSet flags = CurrentWindowFlags();
+    const bool anySheet = flags[RealisationsOpen] || flags[ExpertsOpen] || flags[ExpertItemsOpen];
     const bool modified = CaseFile.FileKinds[ItemsFileKind].Modified ||
                           CaseFile.FileKinds[AssessmentsFileKind].Modified;
     SaveBtn->setEnabled(anySheet && modified);
@@ -729,11 +728,11 @@ void TMainForm::File1Click() {
     FileCloseItem->setEnabled(!OpenChildren().isEmpty());
     FileSaveAsItem->setEnabled(anySheet);
     SaveRangeGraph1->setEnabled(ItemsRangeGraph || ExpertsRangeGraph);
-    DMSolution1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == ItemsSolutionView);
-    ExpertScores->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == ExpertsScoresView);
-    RobustnessExperts1->setEnabled(WindowFlags[ExpertsActive] && ExpertsSheetMode == ExpertsRobustnessView);
-    RobustnessItems1->setEnabled(WindowFlags[ExpertItemsActive] && ItemsSheetMode == ItemsRobustnessView);
-    Questionnaire1->setEnabled(WindowFlags[RealisationsOpen]);
+    DMSolution1->setEnabled(flags[ExpertItemsActive] && ItemsSheetMode == ItemsSolutionView);
+    ExpertScores->setEnabled(flags[ExpertsActive] && ExpertsSheetMode == ExpertsScoresView);
+    RobustnessExperts1->setEnabled(flags[ExpertsActive] && ExpertsSheetMode == ExpertsRobustnessView);
+    RobustnessItems1->setEnabled(flags[ExpertItemsActive] && ItemsSheetMode == ItemsRobustnessView);
+    Questionnaire1->setEnabled(flags[RealisationsOpen]);
     Exportastext1->setEnabled(DMSolution1->isEnabled() || ExpertScores->isEnabled() ||
                               RobustnessExperts1->isEnabled() || RobustnessItems1->isEnabled() ||
                               CopySolutionToClipboard1->isEnabled() || Questionnaire1->isEnabled());
@@ -742,8 +741,9 @@ void TMainForm::File1Click() {
 }
 
 void TMainForm::Edit1Click() {
+    const WindowFlagSet flags = CurrentWindowFlags();
     ToggleEditormode1->setEnabled(true);
-    CopySolutionToClipboard1->setEnabled(WindowFlags[ExpertItemsActive] &&
+    CopySolutionToClipboard1->setEnabled(flags[ExpertItemsActive] &&
                                          (ItemsSheetMode == ItemsSolutionView || ItemsSheetMode == ItemsLossView));
     TItemsSheet* realisations = RealisationsSheet();
     auto apply = [&](const EditMenuState& s, bool experts) {
@@ -756,12 +756,12 @@ void TMainForm::Edit1Click() {
         ToggleEditormode1->setEnabled(s.ToggleEditorMode);
         EnableFiltering1->setChecked(s.FilteringChecked);
     };
-    if (WindowFlags[ExpertsActive]) {
+    if (flags[ExpertsActive]) {
         if (ExpertsSheet) {
             ExpertsSheet->UpdateExpertsEditMenu();
             apply(ExpertsSheet->EditMenu, true);
         }
-    } else if (!WindowFlags[RealisationsActive]) {
+    } else if (!flags[RealisationsActive]) {
         ToggleEditormode1->setEnabled(false);
         FilterOnOff1->setEnabled(false);
         DisableEditItems();
@@ -772,25 +772,25 @@ void TMainForm::Edit1Click() {
 
     EnableFiltering1->setChecked(false);
     bool rowMode = false;
-    if (WindowFlags[ExpertsActive] && ExpertsSheet)
+    if (flags[ExpertsActive] && ExpertsSheet)
         rowMode = !ExpertsSheet->ExpertsGrid->EditorMode();
-    else if (WindowFlags[RealisationsActive] && realisations)
+    else if (flags[RealisationsActive] && realisations)
         rowMode = !realisations->ItemsGrid->EditorMode();
     EnableFiltering1->setEnabled(rowMode);
-    if (WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive]) {
-        const bool on = WindowFlags[ExpertsActive] ? ExpertsFilterEnabled : ItemsFilterEnabled;
+    if (flags[ExpertsActive] || flags[RealisationsActive]) {
+        const bool on = flags[ExpertsActive] ? ExpertsFilterEnabled : ItemsFilterEnabled;
         EnableFiltering1->setText(QString::fromLatin1(on ? "&Dis" : "&En") + QStringLiteral("able filtering (F5)"));
     }
-    ChangeallscalestoLOG1->setEnabled(WindowFlags[RealisationsOpen] && WindowFlags[RealisationsActive]);
-    ChangeallscalestoUNI1->setEnabled(WindowFlags[RealisationsOpen] && WindowFlags[RealisationsActive]);
-    ClearallUserWeights1->setEnabled(WindowFlags[ExpertsOpen] && WeightType == UserWeighting);
+    ChangeallscalestoLOG1->setEnabled(flags[RealisationsOpen] && flags[RealisationsActive]);
+    ChangeallscalestoUNI1->setEnabled(flags[RealisationsOpen] && flags[RealisationsActive]);
+    ClearallUserWeights1->setEnabled(flags[ExpertsOpen] && WeightType == UserWeighting);
     Changefloatingpointformat1->setEnabled(true);
 }
 
 void TMainForm::Window1Click() {
     if (Closing) return;
     EnableArrangingCommands();
-    OpenItemsWindow1->setEnabled(!WindowFlags[RealisationsActive]);
+    OpenItemsWindow1->setEnabled(!CurrentWindowFlags()[RealisationsActive]);
     Items1->setEnabled(OpenItemsWindow1->isEnabled());
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
@@ -870,7 +870,7 @@ void TMainForm::EnableFiltering1Click() {
 
 void TMainForm::SetAllScalesCommand(int index) {
     SetAllScales(index);
-    if ((WindowFlags[RealisationsOpen] || WindowFlags[ExpertItemsOpen]) && RealisationsSheet()) {
+    if ((CurrentWindowFlags()[RealisationsOpen] || CurrentWindowFlags()[ExpertItemsOpen]) && RealisationsSheet()) {
         InvalidateChildren();
         RealisationsSheet()->ItemsGrid->Refresh();
     }
@@ -886,7 +886,7 @@ void TMainForm::ChangeallscalestoLOG1Click() {
 
 void TMainForm::ClearallUserWeights1Click() {
     ClearUserWeights();
-    if (WindowFlags[ExpertsOpen] && WeightType == UserWeighting && ExpertsSheet) ExpertsSheet->ExpertsGrid->Refresh();
+    if (CurrentWindowFlags()[ExpertsOpen] && WeightType == UserWeighting && ExpertsSheet) ExpertsSheet->ExpertsGrid->Refresh();
 }
 
 void TMainForm::Changefloatingpointformat1Click() {

@@ -23,6 +23,7 @@
 #include "platform/prompts.h"
 #include "platform/qt/qt_prompts.h"
 #include "workbench/case_state.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 

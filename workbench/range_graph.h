@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "workbench/window_state.h"
+
 class QLabel;
 class QMdiArea;
 class QPlainTextEdit;
@@ -17,10 +19,6 @@ namespace halvorine {
 struct TAssessment;
 
 // ---------------------------------------------------------------- the text, without windows
-
-// The two layouts (the values of RangeGraphKind).
-constexpr int ItemsWiseGraph = 0;
-constexpr int ExpertsWiseGraph = 1;
 
 // Every line is cut to this length; label plus graph area fill it.
 constexpr int GraphLineLength = 79;

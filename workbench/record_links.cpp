@@ -1,4 +1,5 @@
 #include "workbench/record_links.h"
+#include "workbench/window_state.h"
 
 #include <algorithm>
 #include <vector>

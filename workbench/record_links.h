@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/globals.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 

@@ -23,6 +23,7 @@
 #include "workbench/robustness_runs.h"
 #include "workbench/services.h"
 #include "workbench/sheet_windows.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 
@@ -451,14 +452,14 @@ void TRunDlgFrm::BayUpdBoxClick() {
     } else {
         EndBayesianUpdates();
     }
-    if (WindowFlags[RealisationsOpen] || WindowFlags[ExpertItemsOpen]) RepaintSheets();
+    if (CurrentWindowFlags()[RealisationsOpen] || CurrentWindowFlags()[ExpertItemsOpen]) RepaintSheets();
 }
 
 void TRunDlgFrm::OpenItemsForm() {
     ActiveExpert = nullptr;
     ItemsSheetMode = ItemsDataView;
     ItemsTextOutput = false;
-    if (!WindowFlags[RealisationsOpen]) {
+    if (!CurrentWindowFlags()[RealisationsOpen]) {
         if (MainForm) {
             MainForm->CreateItemsSheet();
         } else if (QMdiArea* a = mdiArea()) {
@@ -469,7 +470,6 @@ void TRunDlgFrm::OpenItemsForm() {
     } else if (ChildSheets[0]) {
         BringToFront(ChildSheets[0]);
     }
-    WindowFlags[RealisationsActive] = true;
 }
 
 bool TRunDlgFrm::CalPowerCheck() {
@@ -619,7 +619,7 @@ void TRunDlgFrm::ExtendWithLabel(bool show) {
 }
 
 void TRunDlgFrm::UpdateExperts(int mode) {
-    if (!WindowFlags[ExpertsOpen] || !ExpertsSheet) return;
+    if (!CurrentWindowFlags()[ExpertsOpen] || !ExpertsSheet) return;
     ExpertsLayoutMode = NewLayout;
     ExpertsSheetMode = mode;
     ResetCaptions();
@@ -641,7 +641,7 @@ void TRunDlgFrm::DisplayExperts() {
         if (TExpert* dm = CurrentDecisionMaker()) ActiveExpert = dm;
     }
     ExpertsSheet->FormPaint();
-    if (!WindowFlags[ExpertItemsActive]) BringToFront(ExpertsSheet);
+    if (!CurrentWindowFlags()[ExpertItemsActive]) BringToFront(ExpertsSheet);
 }
 
 void TRunDlgFrm::Display_solution() {
@@ -727,7 +727,7 @@ void TRunDlgFrm::CreateRangeGraph(int kind) {
     // Graphs of earlier results would show what no longer holds.
     if (ResultsFresh) CloseRangeGraphs();
     QPointer<QMdiSubWindow>& graph = kind == ExpertsWiseGraph ? ExpertsRangeGraph : ItemsRangeGraph;
-    if (graph && WindowFlags[ExpertsOpen]) {
+    if (graph && CurrentWindowFlags()[ExpertsOpen]) {
         graph->update();
         BringToFront(graph);
     } else if (mdiArea()) {

@@ -12,6 +12,7 @@
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
 #include "workbench/quantiles_form.h"
+#include "workbench/window_state.h"
 
 namespace halvorine {
 

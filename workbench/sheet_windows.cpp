@@ -18,6 +18,31 @@ std::array<QPointer<TItemsSheet>, ChildSheetSlots + 1> ChildSheets{};
 QPointer<TExpertsSheet> ExpertsSheet;
 QPointer<TItemsSheet> ItemsSheet;
 
+WindowFlagSet CurrentWindowFlags() {
+    WindowFlagSet flags{};
+    QMdiArea* area = nullptr;
+    auto open = [&](QMdiSubWindow* w) {
+        if (!area && w) area = w->mdiArea();
+        return w != nullptr;
+    };
+    flags[RealisationsOpen] = open(ChildSheets[0]);
+    flags[ExpertsOpen] = open(ExpertsSheet);
+    for (int r = 1; r <= ChildSheetSlots; ++r)
+        if (open(ChildSheets[r])) flags[ExpertItemsOpen] = true;
+    QMdiSubWindow* current = area ? area->currentSubWindow() : nullptr;
+    if (!current) return flags;
+    if (current == ChildSheets[0]) {
+        flags[RealisationsActive] = true;
+    } else if (current == ExpertsSheet) {
+        flags[ExpertsActive] = true;
+    } else if (auto* sheet = qobject_cast<TItemsSheet*>(current)) {
+        // An expert's sheet counts while its entry is kept: closing it clears the entry first.
+        flags[ExpertItemsActive] = flags[ExpertItemsOpen] && sheet->Core.Expert && !sheet->IsGone() &&
+                                   std::find(ChildSheets.begin() + 1, ChildSheets.end(), sheet) != ChildSheets.end();
+    }
+    return flags;
+}
+
 namespace {
 
 // A window showing an expert that is being freed closes.

@@ -206,7 +206,7 @@ QList<QMdiSubWindow*> TMainFrame::OpenChildren() const {
 
 bool TMainFrame::UpdateSheetMenuItems() {
     if (Closing) return false;
-    const WindowFlagSet& flags = SheetFlags();
+    const WindowFlagSet flags = SheetFlags();
     File1Click();
     CalculateItem->setEnabled(flags[ExpertsOpen]);
     RunButton->setEnabled(flags[ExpertsOpen]);

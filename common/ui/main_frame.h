@@ -154,7 +154,7 @@ protected:
     // An information message with OK, through the program's platform services.
     virtual void Tell(const std::string& text) = 0;
     // Which sheet is open and active: the program's WindowFlags.
-    virtual const WindowFlagSet& SheetFlags() const = 0;
+    virtual WindowFlagSet SheetFlags() const = 0;
     // The part of UpdateMenuItems both programs share: the File, Edit and Window menus, and
     // the commands that follow which sheet is open and active; false while the frame closes.
     bool UpdateSheetMenuItems();

@@ -232,7 +232,7 @@ void TMainForm::CreateExpertsSheet() {
     UpdateMenuItems();
 }
 
-const WindowFlagSet& TMainForm::SheetFlags() const {
+WindowFlagSet TMainForm::SheetFlags() const {
     return WindowFlags;
 }
 

@@ -61,7 +61,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     std::string CasePath() const override;
-    const WindowFlagSet& SheetFlags() const override;
+    WindowFlagSet SheetFlags() const override;
     void FrameActivated() override;
     void Tell(const std::string& text) override;
 

@@ -10,6 +10,7 @@
 
 #include "workbench/distribution_dialog.h"
 #include "workbench/export_list.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 

@@ -3,6 +3,7 @@
 // QT_QPA_PLATFORM=xcb).
 #include "run_dialog_fixture.h"
 #include "screenshot_support.h"
+#include "workbench/window_state.h"
 
 namespace {
 

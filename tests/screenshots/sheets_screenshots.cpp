@@ -2,6 +2,7 @@
 // names a folder (run under a real display server, e.g. xvfb-run with QT_QPA_PLATFORM=xcb).
 #include "screenshot_support.h"
 #include "sheet_fixture.h"
+#include "workbench/window_state.h"
 
 namespace {
 

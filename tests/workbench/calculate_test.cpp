@@ -137,9 +137,9 @@ TEST_F(CalculateTest, AGoodCaseOpensTheRunDialogOnce) {
     BringToFrontThenBack();
     EXPECT_NE(RunDialog, nullptr);
     form->MdiArea->setActiveSubWindow(ExpertsSheet);
-    ASSERT_TRUE(WindowFlags[ExpertsActive]);
+    ASSERT_TRUE(CurrentWindowFlags()[ExpertsActive]);
     BringToFrontThenBack();
-    EXPECT_TRUE(WindowFlags[ExpertsActive]) << "a message box is no deactivation of the sheet";
+    EXPECT_TRUE(CurrentWindowFlags()[ExpertsActive]) << "a message box is no deactivation of the sheet";
     EXPECT_EQ(form->MdiArea->currentSubWindow(), ExpertsSheet);
 
     form->RunButtonClick();

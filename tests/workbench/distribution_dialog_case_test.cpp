@@ -15,6 +15,7 @@
 #include "common/core/pascal_str.h"
 #include "common/ui/sheet_grid.h"
 #include "workbench/distribution_dialog.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -103,6 +104,7 @@ protected:
     void Reopen() {
         DropForm();
         ResetGlobals();
+        ResetWindowState();
         MakeForm();
         OpenThrough(CasePath());
     }
@@ -212,6 +214,7 @@ TEST_F(DistributionCaseTest, EachFamilyOpensWithItsOwnParametersAndOkKeepsTheQua
     form->FileSaveAsItemClick();
     DropForm();
     ResetGlobals();
+    ResetWindowState();
     MakeForm();
     OpenThrough(copy);
     for (int e = 1; e <= 2; ++e)

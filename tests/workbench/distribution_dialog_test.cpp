@@ -15,6 +15,7 @@
 #include "common/reference_file.h"
 #include "workbench/distribution_dialog.h"
 #include "workbench/services.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -126,6 +127,7 @@ TEST_F(DistributionDialogTest, OkWritesTheFamilysQuantilesAtTheCaseLevels) {
     for (const Scenario& s : scenarios) {
         SCOPED_TRACE(s.Name);
         ResetGlobals();
+        ResetWindowState();
         Platform = &prompts;
         QuantileCount = 0;
         for (float p : s.Percents) QuantileLevels[++QuantileCount] = p / 100.0f;
@@ -155,7 +157,7 @@ TEST_F(DistributionDialogTest, OkWritesTheFamilysQuantilesAtTheCaseLevels) {
         EXPECT_EQ(a->Values[QuantileCount + 1], 77.0f) << "values past the levels stay";
         d.reset();
         DeleteSheetWindows(area);
-        FreeCase();
+        FreeCaseRecords();
     }
 }
 
@@ -282,6 +284,7 @@ TEST_F(DistributionDialogTest, TheOpeningFitUsesTheCasesLevels) {
     for (const FitScenario& s : scenarios) {
         SCOPED_TRACE(s.Name);
         ResetGlobals();
+        ResetWindowState();
         Platform = &prompts;
         QuantileCount = 0;
         for (float p : s.Percents) QuantileLevels[++QuantileCount] = p / 100.0f;
@@ -305,7 +308,7 @@ TEST_F(DistributionDialogTest, TheOpeningFitUsesTheCasesLevels) {
         }
         d.reset();
         DeleteSheetWindows(area);
-        FreeCase();
+        FreeCaseRecords();
     }
 }
 
@@ -371,6 +374,7 @@ TEST_F(DistributionDialogTest, EditsShowAndReadParametersAtFullPrecisionWhatever
 
 TEST(DistributionParameterText, IsTheShortestTextThatReadsBackExactly) {
     ResetGlobals();
+    ResetWindowState();
     const struct {
         double X;
         const char* Text;
@@ -424,7 +428,7 @@ TEST_F(DistributionDialogTest, InputThatCannotBeFittedOpensWithTheDefaults) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
-        FreeCase();
+        FreeCaseRecords();
         ExpertCount = 0;
         TAssessment* a = OneAssessment(c.Values, c.Scale);
         ExpertCount = 1;

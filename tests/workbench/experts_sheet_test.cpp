@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "workbench/record_links.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 

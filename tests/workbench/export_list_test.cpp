@@ -29,6 +29,7 @@
 #include "workbench/export_list.h"
 #include "workbench/items_sheet.h"
 #include "workbench/services.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -57,12 +58,14 @@ protected:
     void SetUp() override {
         ScratchTest::SetUp();
         ResetGlobals();
+        ResetWindowState();
         Platform = &prompts;
         CaseFile.CaseName = "study";
         CaseFile.CaseFileName = (root_ / "study.dtt").string();
     }
     void TearDown() override {
         ResetGlobals();
+        ResetWindowState();
         Platform = nullptr;
         ScratchTest::TearDown();
     }

@@ -3,6 +3,7 @@
 
 #include "common/core/line_io.h"
 #include "workbench/sheet_export.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 

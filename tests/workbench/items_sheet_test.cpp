@@ -1,5 +1,6 @@
 // The realisations sheet and an expert's assessments window driven through their grids.
 #include "sheet_fixture.h"
+#include "workbench/window_state.h"
 
 #include <cmath>
 

@@ -31,6 +31,7 @@
 #include "workbench/quantiles_form.h"
 #include "workbench/services.h"
 #include "workbench/sheet_windows.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -39,6 +40,7 @@ protected:
     void SetUp() override {
         ScratchTest::SetUp();
         ResetGlobals();
+        ResetWindowState();
         programFolder = UseProgramFolder("bin");
         MakeForm();
     }
@@ -50,6 +52,7 @@ protected:
         FreeExpertsUndo();
         FreeItemsUndo();
         ResetGlobals();
+        ResetWindowState();
         Platform = nullptr;
         ScratchTest::TearDown();
     }
@@ -72,6 +75,7 @@ protected:
         FreeExpertsUndo();
         FreeItemsUndo();
         ResetGlobals();
+        ResetWindowState();
         MakeForm();
     }
 

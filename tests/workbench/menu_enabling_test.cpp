@@ -1,6 +1,7 @@
 // Which menu items and speed buttons are usable with which windows open, the Edit menu on
 // the active sheet, and the window commands.
 #include "main_form_fixture.h"
+#include "workbench/window_state.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -206,7 +207,7 @@ TEST_F(MainFormTest, TheEditMenuActsOnTheActiveSheet) {
     ExpertTable[1]->Id = "E1";
     form->Assessments1Click();
     QApplication::processEvents();
-    ASSERT_TRUE(WindowFlags[ExpertItemsActive]);
+    ASSERT_TRUE(CurrentWindowFlags()[ExpertItemsActive]);
     form->ClearDel1Click();
     form->UndoCtrlZ1Click();
     EXPECT_EQ(testcase::ItemIds(), (std::vector<std::string>{"Q1", "Q2"}));

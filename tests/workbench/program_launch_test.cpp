@@ -5,6 +5,7 @@
 #include "platform/prompts.h"
 #include "platform/testing/scripted_prompts.h"
 #include "workbench/program_launch.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -14,6 +15,7 @@ class LaunchTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetGlobals();
+        ResetWindowState();
         platform::SetProgramFolderForTesting("/opt/halvorine/");
         Platform = &prompts;
     }
@@ -116,6 +118,7 @@ TEST_F(LaunchTest, TheHelpItemAsksForTheHelpFileByItsName) {
 
 TEST(RealLaunchTest, TheMenuStartsWTrindelFromTheProgramFolder) {
     ResetGlobals();
+    ResetWindowState();
     platform::SetProgramFolderForTesting("");
     const fs::path program = fs::canonical(fs::path(platform::ProgramFolder()) / "WTrindel");
     ASSERT_TRUE(fs::exists(program)) << "WTrindel is built beside the tests";
@@ -142,6 +145,7 @@ TEST(RealLaunchTest, TheMenuStartsWTrindelFromTheProgramFolder) {
     EXPECT_TRUE(gone);
     Platform = nullptr;
     ResetGlobals();
+    ResetWindowState();
 }
 
 }  // namespace

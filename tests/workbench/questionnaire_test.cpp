@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "engine/assessments_file.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -112,6 +113,7 @@ TEST_F(QuestionnaireTest, OkMakesTheChosenLevelsTheCasesWithTheirBinsAndTheSaveK
     ASSERT_TRUE(fs::exists(root_ / "LEVELS.dtt"));
     DropForm();
     ResetGlobals();
+    ResetWindowState();
     MakeForm();
     OpenThrough(rls);
     ExpectLevels({0.25f, 0.5f, 0.75f}, {0.25f, 0.25f, 0.25f, 0.25f});

@@ -9,6 +9,7 @@
 #include "engine/nudge.h"
 #include "range_graph_case.h"
 #include "workbench/range_graph.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -18,8 +19,14 @@ using namespace rangegraph_test;
 
 class RangeGraphText : public ::testing::Test {
 protected:
-    void SetUp() override { ResetGlobals(); }
-    void TearDown() override { ResetGlobals(); }
+    void SetUp() override {
+        ResetGlobals();
+        ResetWindowState();
+    }
+    void TearDown() override {
+        ResetGlobals();
+        ResetWindowState();
+    }
 };
 
 // Every assessment that has all its values counts as valid, as the data check leaves it.
@@ -38,6 +45,7 @@ void MarkComplete() {
 void OneItemCase(const std::vector<float>& levels, const std::string& id, const std::string& scale, float realisation,
                  const std::vector<std::vector<float>>& experts) {
     ResetGlobals();
+    ResetWindowState();
     QuantileCount = 0;
     for (float level : levels) QuantileLevels[++QuantileCount] = level / 100.0f;
     ComputeBinProbabilities();

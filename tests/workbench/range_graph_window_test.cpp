@@ -200,6 +200,7 @@ TEST_F(RangeGraphWindowTest, AGraphLongerThanTheWindowTakesIsSavedWhole) {
 
 #ifdef HALVORINE_SCREENSHOTS
 #include "screenshot_support.h"
+#include "workbench/window_state.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "sheet_fixture.h"
 
 #include "workbench/sheet_export.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 

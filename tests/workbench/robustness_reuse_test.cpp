@@ -26,6 +26,7 @@
 #include "workbench/robustness_runs.h"
 #include "workbench/run_dialog_core.h"
 #include "workbench/services.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -115,18 +116,21 @@ class RobustnessReuseTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetGlobals();
+        ResetWindowState();
         DMName = "";
         Services().RunCalculation = [](int& code) { RunCalculation(code); };
     }
     void TearDown() override {
         RunThreadCount = 0;
         ResetGlobals();
+        ResetWindowState();
         Platform = nullptr;
         DMName = "";
     }
 
     static void Build(const CaseRow& row) {
         ResetGlobals();
+        ResetWindowState();
         generated::BuildCase(row.shape);
         // The generator leaves a missing answer without values; the files mark it missing.
         for (int e = 1; e <= row.shape.experts; ++e)

@@ -16,6 +16,7 @@
 #include "workbench/robustness_runs.h"
 #include "workbench/run_dialog_core.h"
 #include "workbench/services.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -109,12 +110,14 @@ protected:
     void TearDown() override {
         Services().RunCalculation = [](int& code) { RunCalculation(code); };
         ResetGlobals();
+        ResetWindowState();
         Platform = nullptr;
         DMName = "";
     }
 
     void Fresh() {
         ResetGlobals();
+        ResetWindowState();
         Platform = &prompts;
         DMName = "";
         Services().RunCalculation = [](int& code) { RunCalculation(code); };

@@ -14,6 +14,7 @@
 #include "engine/assessments_file.h"
 #include "engine/items_file.h"
 #include "scratch_folder.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 

@@ -13,6 +13,7 @@
 #include "workbench/case_state.h"
 #include "workbench/run_dialog.h"
 #include "workbench/services.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 

@@ -7,6 +7,7 @@
 #include "engine/run_codes.h"
 #include "workbench/record_links.h"
 #include "workbench/services.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -64,6 +65,7 @@ TEST(RunDialogFields, EveryCodeHasItsText) {
     platform::ScriptedPrompts prompts;
     Platform = &prompts;
     ResetGlobals();
+    ResetWindowState();
     Platform = &prompts;
     MinSignificanceLevel = 0;
     MaxSignificanceLevel = 0.808027f;
@@ -101,6 +103,7 @@ TEST(RunDialogFields, EveryCodeHasItsText) {
 
 TEST(RunDialogFields, EngineRefusalsNameTheirRecord) {
     ResetGlobals();
+    ResetWindowState();
     testcase::SetLevels({5, 50, 95});
     testcase::AddItem("X1", "LOG", 2);
     testcase::AddExpert("E1", {{1, 2, 3}});
@@ -115,6 +118,7 @@ TEST(RunDialogFields, EngineRefusalsNameTheirRecord) {
     EXPECT_EQ(RunErrorMessage(RunDegenerateBin),
               "Assessments of the item `X1` leave an interval of no width. Calculations cancelled.");
     ResetGlobals();
+    ResetWindowState();
 }
 
 // ---------------------------------------------------------------- refusals of RUN

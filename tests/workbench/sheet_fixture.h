@@ -21,6 +21,7 @@
 #include "workbench/experts_sheet.h"
 #include "workbench/items_sheet.h"
 #include "workbench/sheet_windows.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -28,6 +29,7 @@ class SheetTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetGlobals();
+        ResetWindowState();
         Platform = &prompts;
         frame = std::make_unique<QMainWindow>();
         area = new QMdiArea;
@@ -43,6 +45,7 @@ protected:
         FreeExpertsUndo();
         FreeItemsUndo();
         ResetGlobals();
+        ResetWindowState();
         Platform = nullptr;
     }
 

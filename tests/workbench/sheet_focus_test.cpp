@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/core/text.h"
+#include "workbench/window_state.h"
 
 namespace {
 
@@ -204,6 +205,7 @@ TEST_F(OpenedSheetFocusTest, TheFirstKeysGoToTheCursorCellOfTheNewAssessmentsWin
         CopyExample(".dtt");
         DropForm();
         ResetGlobals();
+        ResetWindowState();
         MakeForm();
         OpenThrough(dtt);
         ASSERT_NE(ExpertsSheet, nullptr);

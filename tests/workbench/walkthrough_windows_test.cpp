@@ -15,6 +15,7 @@
 #include "workbench/robustness_runs.h"
 #include "workbench/run_dialog.h"
 #include "workbench/services.h"
+#include "workbench/window_state.h"
 
 using namespace halvorine;
 
@@ -323,6 +324,7 @@ TEST_F(WalkthroughTest, DoubleClickOnAnExpertsCellOpensItsAssessments) {
         SCOPED_TRACE(way.name);
         DropForm();
         ResetGlobals();
+        ResetWindowState();
         MakeForm();
         OpenStorm();
         if (way.realisations) Action("Items1")->trigger();
