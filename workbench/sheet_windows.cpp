@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/ui/sheet_window.h"
 #include "engine/case_files.h"
 #include "engine/tables.h"
 #include "workbench/case_state.h"
@@ -19,28 +20,10 @@ QPointer<TExpertsSheet> ExpertsSheet;
 QPointer<TItemsSheet> ItemsSheet;
 
 WindowFlagSet CurrentWindowFlags() {
-    WindowFlagSet flags{};
-    QMdiArea* area = nullptr;
-    auto open = [&](QMdiSubWindow* w) {
-        if (!area && w) area = w->mdiArea();
-        return w != nullptr;
-    };
-    flags[RealisationsOpen] = open(ChildSheets[0]);
-    flags[ExpertsOpen] = open(ExpertsSheet);
+    std::vector<const QMdiSubWindow*> expertItems;
     for (int r = 1; r <= ChildSheetSlots; ++r)
-        if (open(ChildSheets[r])) flags[ExpertItemsOpen] = true;
-    QMdiSubWindow* current = area ? area->currentSubWindow() : nullptr;
-    if (!current) return flags;
-    if (current == ChildSheets[0]) {
-        flags[RealisationsActive] = true;
-    } else if (current == ExpertsSheet) {
-        flags[ExpertsActive] = true;
-    } else if (auto* sheet = qobject_cast<TItemsSheet*>(current)) {
-        // An expert's sheet counts while its entry is kept: closing it clears the entry first.
-        flags[ExpertItemsActive] = flags[ExpertItemsOpen] && sheet->Core.Expert && !sheet->IsGone() &&
-                                   std::find(ChildSheets.begin() + 1, ChildSheets.end(), sheet) != ChildSheets.end();
-    }
-    return flags;
+        if (ChildSheets[r]) expertItems.push_back(ChildSheets[r]);
+    return ReadWindowFlags(ChildSheets[0], ExpertsSheet, expertItems);
 }
 
 namespace {

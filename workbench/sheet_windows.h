@@ -25,10 +25,8 @@ extern std::array<QPointer<TItemsSheet>, ChildSheetSlots + 1> ChildSheets;
 extern QPointer<TExpertsSheet> ExpertsSheet;
 extern QPointer<TItemsSheet> ItemsSheet;  // the first items sheet made, normally the realisations sheet
 
-// Which sheet of the open case is open and which is the MDI area's current window, read off
-// the windows each time it is asked, so that it cannot fall out of step with them. The realisations
-// sheet is ChildSheets[0], the experts sheet ExpertsSheet, an expert's items sheet any other entry
-// of ChildSheets. A message box or dialog over the frame leaves the current window current.
+// Which sheet of the open case is open and current (ReadWindowFlags): the realisations sheet is
+// ChildSheets[0], an expert's items sheet any other entry of ChildSheets.
 WindowFlagSet CurrentWindowFlags();
 
 // Puts flagged experts and items moved out by a result view back into the tables, so that

@@ -5,6 +5,9 @@
 #include <QMdiSubWindow>
 
 #include <utility>
+#include <vector>
+
+#include "common/core/window_flags.h"
 
 class TSheetWindow : public QMdiSubWindow {
     Q_OBJECT
@@ -31,3 +34,10 @@ protected:
         Forward(0u, core, command, std::forward<Args>(args)...);
     }
 };
+
+// Which sheet is open and which is the MDI area's current window, read off the windows each time
+// it is asked so that it cannot fall out of step with them: `realisations` and `experts` the two
+// sheets (null: not open), `expertItems` the open sheets of one expert's items. A message box or
+// dialog over the frame leaves the current window current.
+WindowFlagSet ReadWindowFlags(const QMdiSubWindow* realisations, const QMdiSubWindow* experts,
+                              const std::vector<const QMdiSubWindow*>& expertItems);

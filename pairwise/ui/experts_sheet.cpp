@@ -61,14 +61,12 @@ TExpertsSheet::TExpertsSheet(QMdiArea* area) : TSheetWindow(nullptr), Core(this)
     // FormCreate
     RestoreFilteredExperts(FilteredExperts);
     ExpertsLayoutMode = NewLayout;
-    WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = true;
-    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     ExpertsSheet = this;
     area->addSubWindow(this);
     FormAdjust();
     ComparisonsRow = 0;
     FreeExpertsUndo();
-    if (!WindowFlags[RealisationsOpen]) move(0, 0);
+    if (!CurrentWindowFlags()[RealisationsOpen]) move(0, 0);
     DrawCaption();
 }
 
@@ -159,8 +157,6 @@ void TExpertsSheet::FormActivate() {
         ExpertsGrid->SetEditorMode(true);
         FormAdjust();
     }
-    WindowFlags[ExpertsActive] = true;
-    WindowFlags[RealisationsActive] = WindowFlags[ExpertItemsActive] = false;
     ExpertsGrid->SetCursor(std::max(1, ExpertsGrid->Col()), Core.FindExpRow());
     ExpertsGrid->OpenEditor();
     SyncCursor();
@@ -176,7 +172,6 @@ void TExpertsSheet::FormDeactivate() {
         FormAdjust();
         CloseSheetsOfGoneExperts();
     }
-    WindowFlags[ExpertsActive] = false;
 }
 
 void TExpertsSheet::FormPaint() {
@@ -326,8 +321,6 @@ bool TExpertsSheet::CloseCase() {
         realisations->close();
     }
     FreeCase();
-    WindowFlags[ExpertsOpen] = WindowFlags[ExpertsActive] = false;
-    WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
     return true;
 }
 

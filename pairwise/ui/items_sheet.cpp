@@ -82,15 +82,7 @@ TItemsSheet::TItemsSheet(QMdiArea* area, TPairExpert* expert) : TSheetWindow(nul
     });
 
     // FormCreate
-    if (IsComparisons()) {
-        WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = true;
-        WindowFlags[RealisationsActive] = false;
-    } else {
-        ChildSheets[0] = this;
-        WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = true;
-        WindowFlags[ExpertItemsActive] = false;
-    }
-    WindowFlags[ExpertsActive] = false;
+    if (!IsComparisons()) ChildSheets[0] = this;
     area->addSubWindow(this);
     DrawItemsCaption();
     LayoutItemsGrid();
@@ -231,8 +223,6 @@ void TItemsSheet::FormActivate() {
     DrawItemsCaption();
     bool relayout = ItemsLayoutMode != ItemsSheetMode;
     if (IsComparisons()) {
-        WindowFlags[ExpertItemsActive] = true;
-        WindowFlags[RealisationsActive] = WindowFlags[ExpertsActive] = false;
         ItemsTextOutput = 0;
         ItemsSheetMode = ItemsDataView;
         ConstrainCursor();
@@ -243,11 +233,8 @@ void TItemsSheet::FormActivate() {
         if (RestoreFilteredItems(FilteredItems) > 0) relayout = true;
         if (relayout) InvalidateChildren(this);
         FixEmptyRows();
-        WindowFlags[RealisationsActive] = true;
-        WindowFlags[ExpertItemsActive] = false;
     }
     if (relayout) LayoutItemsGrid();
-    WindowFlags[ExpertsActive] = false;
     ItemsGrid->Refresh();
     ItemsGrid->OpenEditor();
     SyncCursor();
@@ -257,12 +244,7 @@ void TItemsSheet::FormActivate() {
 
 void TItemsSheet::FormDeactivate() {
     EditMenu.Cut = EditMenu.Clear = EditMenu.Paste = EditMenu.Undo = false;
-    if (IsComparisons()) {
-        WindowFlags[ExpertItemsActive] = false;
-    } else {
-        FixEmptyRows();
-        WindowFlags[RealisationsActive] = false;
-    }
+    if (!IsComparisons()) FixEmptyRows();
 }
 
 void TItemsSheet::FormPaint() {
@@ -348,15 +330,11 @@ void TItemsSheet::closeEvent(QCloseEvent* event) {
         if (s == this) s = nullptr;
     if (ItemsSheet == this) ItemsSheet = nullptr;
     if (IsComparisons()) {
-        WindowFlags[ExpertItemsOpen] = WindowFlags[ExpertItemsActive] = false;
         if (ExpertsSheet) ExpertsSheet->ComparisonsRow = 0;
-    } else {
-        WindowFlags[RealisationsOpen] = WindowFlags[RealisationsActive] = false;
-        if (!ExpertsSheet) {
-            CloseRunDialogs();
-            FreeItemsUndo();
-            FreeCase();
-        }
+    } else if (!ExpertsSheet) {
+        CloseRunDialogs();
+        FreeItemsUndo();
+        FreeCase();
     }
     QMdiSubWindow::closeEvent(event);
     if (MainForm) MainForm->UpdateMenuItems();

@@ -42,9 +42,9 @@ TItemsSheet* Realisations() {
 // when that is active, else on nothing.
 template <typename OnExperts, typename OnItems>
 void ForwardToActiveSheet(OnExperts onExperts, OnItems onItems) {
-    if (WindowFlags[ExpertsActive]) {
+    if (CurrentWindowFlags()[ExpertsActive]) {
         if (ExpertsSheet) onExperts(*ExpertsSheet);
-    } else if (WindowFlags[RealisationsActive]) {
+    } else if (CurrentWindowFlags()[RealisationsActive]) {
         if (Realisations()) onItems(*Realisations());
     }
 }
@@ -75,7 +75,6 @@ TMainForm::TMainForm(platform::Prompts* prompts) : TMainFrame(prompts, SettingsF
     CaseFile.CaseName.clear();
     CaseFile.FileKinds[ExpertsFileKind] = TFileKind{"ey", "Experts", false};
     CaseFile.FileKinds[ItemsFileKind] = TFileKind{"iy", "Items", false};
-    WindowFlags.fill(false);
     FreeCase();
     FieldWidth = 10;
     DecimalPlaces = 4;
@@ -227,13 +226,13 @@ void TMainForm::CreateExpertsSheet() {
     ExpertsSheet = sheet;
     sheet->show();
     MdiArea->setActiveSubWindow(sheet);
-    CalculateItem->setEnabled(WindowFlags[ExpertsOpen]);
-    RunButton->setEnabled(WindowFlags[ExpertsOpen]);
+    CalculateItem->setEnabled(CurrentWindowFlags()[ExpertsOpen]);
+    RunButton->setEnabled(CurrentWindowFlags()[ExpertsOpen]);
     UpdateMenuItems();
 }
 
 WindowFlagSet TMainForm::SheetFlags() const {
-    return WindowFlags;
+    return CurrentWindowFlags();
 }
 
 std::string TMainForm::CasePath() const {
@@ -315,7 +314,7 @@ void TMainForm::FileSave(bool asNew) {
     // case under its old name, still modified.
     std::string chosen = CaseFile.CaseFileName;
     if (asNew) {
-        SaveDialog1.Filter = WindowFlags[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
+        SaveDialog1.Filter = CurrentWindowFlags()[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
         if (!ChooseCaseName(SaveDialog1, chosen)) return;
     }
     const std::string caption = Platform->Caption();
@@ -353,7 +352,7 @@ void TMainForm::FileSave(bool asNew) {
 }
 
 void TMainForm::Calculate() {
-    if (WindowFlags[RealisationsOpen] && Realisations()) Realisations()->FixEmptyRows();
+    if (CurrentWindowFlags()[RealisationsOpen] && Realisations()) Realisations()->FixEmptyRows();
     CompactExperts(1);
     if (!ExpertTable[1]) {
         Tell("Can`t run without experts data");
@@ -378,14 +377,15 @@ void TMainForm::Calculate() {
 
 void TMainForm::UpdateMenuItems() {
     if (!UpdateSheetMenuItems()) return;
-    Experts1->setEnabled(!WindowFlags[ExpertsActive] || ExpertsSheetMode != ExpertsDataView);
-    Assessments1->setEnabled(WindowFlags[ExpertsActive]);
+    Experts1->setEnabled(!CurrentWindowFlags()[ExpertsActive] || ExpertsSheetMode != ExpertsDataView);
+    Assessments1->setEnabled(CurrentWindowFlags()[ExpertsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
 
 void TMainForm::File1Click() {
     if (Closing) return;
-    const bool anySheet = WindowFlags[RealisationsOpen] || WindowFlags[ExpertsOpen] || WindowFlags[ExpertItemsOpen];
+    const WindowFlagSet flags = CurrentWindowFlags();
+    const bool anySheet = flags[RealisationsOpen] || flags[ExpertsOpen] || flags[ExpertItemsOpen];
     const bool modified = CaseFile.FileKinds[ItemsFileKind].Modified || CaseFile.FileKinds[ExpertsFileKind].Modified;
     SaveBtn->setEnabled(anySheet && modified);
     FileSaveItem->setEnabled(SaveBtn->isEnabled());
@@ -394,6 +394,7 @@ void TMainForm::File1Click() {
 }
 
 void TMainForm::Edit1Click() {
+    const WindowFlagSet flags = CurrentWindowFlags();
     ToggleEditormode1->setEnabled(true);
     auto apply = [&](const EditMenuState& s, bool experts) {
         FilterOnOff1->setEnabled(s.FilterOnOff);
@@ -405,10 +406,10 @@ void TMainForm::Edit1Click() {
         ToggleEditormode1->setEnabled(true);
         EnableFiltering1->setChecked(s.FilteringChecked);
     };
-    if (WindowFlags[ExpertsActive] && ExpertsSheet) {
+    if (flags[ExpertsActive] && ExpertsSheet) {
         ExpertsSheet->UpdateExpertsEditMenu();
         apply(ExpertsSheet->EditMenu, true);
-    } else if (WindowFlags[RealisationsActive] && Realisations()) {
+    } else if (flags[RealisationsActive] && Realisations()) {
         Realisations()->UpdateItemsEditMenu();
         apply(Realisations()->EditMenu, false);
     } else {
@@ -416,13 +417,13 @@ void TMainForm::Edit1Click() {
         FilterOnOff1->setEnabled(false);
         DisableEditItems();
     }
-    EnableFiltering1->setEnabled(WindowFlags[ExpertsActive] || WindowFlags[RealisationsActive]);
+    EnableFiltering1->setEnabled(flags[ExpertsActive] || flags[RealisationsActive]);
 }
 
 void TMainForm::Window1Click() {
     if (Closing) return;
     EnableArrangingCommands();
-    OpenItemsWindow1->setEnabled(!WindowFlags[RealisationsActive]);
+    OpenItemsWindow1->setEnabled(!CurrentWindowFlags()[RealisationsActive]);
     OpenExpertsWindow1->setEnabled(Experts1->isEnabled());
 }
 
@@ -449,13 +450,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::OpenItemsWindow1Click() {
     ActiveExpert = nullptr;
-    if (WindowFlags[RealisationsOpen] && Realisations()) {
-        if (WindowFlags[RealisationsActive]) return;
+    if (CurrentWindowFlags()[RealisationsOpen] && Realisations()) {
+        if (CurrentWindowFlags()[RealisationsActive]) return;
         ItemsLayoutMode = ItemsSheetMode;
         ItemsTextOutput = 0;
         ItemsSheetMode = ItemsDataView;
         BringToFront(Realisations());
-        WindowFlags[RealisationsActive] = true;
         return;
     }
     ItemsSheetMode = ItemsDataView;
@@ -471,8 +471,7 @@ void TMainForm::Experts1Click() {
 }
 
 void TMainForm::OpenExpertsWindow1Click() {
-    if (WindowFlags[ExpertsOpen] && ExpertsSheet) {
-        WindowFlags[ExpertsActive] = true;
+    if (CurrentWindowFlags()[ExpertsOpen] && ExpertsSheet) {
         if (ExpertsSheetMode != ExpertsDataView) {
             ExpertsSheetMode = ExpertsDataView;
             ExpertsSheet->FormPaint();
@@ -487,7 +486,7 @@ void TMainForm::OpenExpertsWindow1Click() {
 }
 
 void TMainForm::Assessments1Click() {
-    if (WindowFlags[ExpertsActive] && ExpertsSheet) ExpertsSheet->OpenExpertItemsSheet();
+    if (CurrentWindowFlags()[ExpertsActive] && ExpertsSheet) ExpertsSheet->OpenExpertItemsSheet();
 }
 
 void TMainForm::CalculateItemClick() {

@@ -1,5 +1,8 @@
 #include "pairwise/ui/window_state.h"
 
+#include <vector>
+
+#include "common/ui/sheet_window.h"
 #include "pairwise/model/tables.h"
 #include "pairwise/ui/experts_sheet.h"
 #include "pairwise/ui/items_sheet.h"
@@ -8,7 +11,6 @@
 
 namespace trindel {
 
-WindowFlagSet WindowFlags{};
 TMainForm* MainForm = nullptr;
 QPointer<TExpertsSheet> ExpertsSheet;
 QPointer<TItemsSheet> ItemsSheet;
@@ -20,6 +22,13 @@ int RangeGraphKind = ItemsWiseGraph;
 QPointer<TRangeGraphWindow> ItemsRangeGraph;
 QPointer<TRangeGraphWindow> ExpertsRangeGraph;
 QPointer<TRangeGraphWindow> ReportWindow;
+
+WindowFlagSet CurrentWindowFlags() {
+    std::vector<const QMdiSubWindow*> comparisons;
+    for (int r = 1; r <= ChildSheetSlots; ++r)
+        if (ChildSheets[r]) comparisons.push_back(ChildSheets[r]);
+    return ReadWindowFlags(ChildSheets[0], ExpertsSheet, comparisons);
+}
 
 void SetDefaultRunOptions() {
     SavedFilterFlag = true;

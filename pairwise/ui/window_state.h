@@ -22,7 +22,9 @@ class TRangeGraphWindow;
 
 constexpr int ChildSheetSlots = 1032;
 
-extern WindowFlagSet WindowFlags;  // indexed by WindowFlag
+// Which sheet is open and current, read off the windows (ReadWindowFlags): the realisations sheet
+// is ChildSheets[0], the comparisons sheet any other entry of ChildSheets.
+WindowFlagSet CurrentWindowFlags();
 extern TMainForm* MainForm;
 // The sheets delete themselves once closed; each clears its own entries in its destructor, before
 // its base classes go (a QPointer clears only then), and the pointers catch whatever that misses.

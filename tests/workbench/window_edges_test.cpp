@@ -324,6 +324,61 @@ INSTANTIATE_TEST_SUITE_P(Ways, ActivationTest,
                                            ActivationCase{"ExpertsByTitleBar", E, false}),
                          [](const ::testing::TestParamInfo<ActivationCase>& info) { return info.param.Name; });
 
+// The Edit menu acts on the sheet in front and its enabling follows that sheet, however it came
+// to the front: a click on its title bar, the Window menu, or the area choosing the next window
+// when the front one is closed with Ctrl+F4.
+TEST_F(WindowEdgesTest, TheEditMenuActsOnTheSheetInFront) {
+    const std::string dtt = OpenThreeSheets();
+    const auto before = CaseRecords();
+    auto windowOf = [](Sheet s) { return qobject_cast<QMdiSubWindow*>(GridOf(s)->parentWidget()->parentWidget()); };
+    QMdiSubWindow* const sheets[] = {windowOf(E), windowOf(R), windowOf(A)};
+    for (QMdiSubWindow* w : sheets) ASSERT_NE(w, nullptr);
+
+    // Edit > Toggle editor mode turns the front sheet to row mode and back, and no other sheet;
+    // an assessments window is not one the Edit menu acts on.
+    auto check = [&](QMdiSubWindow* front, const std::string& step) {
+        ASSERT_EQ(form->MdiArea->currentSubWindow(), front) << step;
+        RefreshMenus();
+        const bool realisations = front == sheets[R];
+        EXPECT_EQ(Action("ChangeallscalestoUNI1")->isEnabled(), realisations) << step;
+        EXPECT_EQ(Action("OpenItemsWindow1")->isEnabled(), !realisations) << step;
+        EXPECT_EQ(Action("ToggleEditormode1")->isEnabled(), front != sheets[A]) << step;
+        const bool closed = GridOf(A) == nullptr;
+        const std::vector<Sheet> open = closed ? std::vector<Sheet>{E, R} : std::vector<Sheet>{E, R, A};
+        bool modes[3] = {};
+        for (Sheet s : open) modes[s] = GridOf(s)->EditorMode();
+        Action("ToggleEditormode1")->trigger();
+        QApplication::processEvents();
+        for (Sheet s : open)
+            EXPECT_EQ(GridOf(s)->EditorMode(), modes[s] != (sheets[s] == front && s != A))
+                << step << ": sheet " << s;
+        Action("ToggleEditormode1")->trigger();
+        QApplication::processEvents();
+        for (Sheet s : open) EXPECT_EQ(GridOf(s)->EditorMode(), modes[s]) << step << ": sheet " << s;
+    };
+    for (Sheet s : {R, E, A, E}) {
+        QMdiSubWindow* w = sheets[s];
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(w->width() / 2, 6));
+        QApplication::processEvents();
+        check(w, "title bar of " + w->windowTitle().toStdString());
+    }
+    for (Sheet s : {A, R, E}) {
+        ChooseWindow(sheets[s]->windowTitle());
+        check(sheets[s], "Window menu " + sheets[s]->windowTitle().toStdString());
+    }
+    ChooseWindow(sheets[A]->windowTitle());
+    Key(Qt::Key_F4, Qt::ControlModifier);
+    ASSERT_EQ(GridOf(A), nullptr) << "the assessments window stays";
+    QMdiSubWindow* next = form->MdiArea->currentSubWindow();
+    ASSERT_TRUE(next == sheets[E] || next == sheets[R]);
+    check(next, "after Ctrl+F4");
+
+    EXPECT_TRUE(Changes(before, CaseRecords()).empty());
+    CaseFile.FileKinds[1].Modified = CaseFile.FileKinds[2].Modified = true;
+    SaveAndReopen(dtt);
+    EXPECT_TRUE(Changes(before, CaseRecords()).empty());
+}
+
 // A dialog opened while a sheet's cell is open takes the keyboard; the About box takes Enter.
 TEST_F(WindowEdgesTest, DialogsTakeTheKeysTypedIntoThem) {
     const std::string dtt = OpenThreeSheets();

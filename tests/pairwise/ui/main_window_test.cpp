@@ -47,7 +47,7 @@ TEST_F(TrindelTest, OpenCaseWithBothFilesShowsTheExperts) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("golden_case: WTrindel"));
     EXPECT_EQ(ExpertsSheet->windowTitle(), QStringLiteral("Experts data: golden_case"));
     EXPECT_EQ(ActiveExpert, ExpertTable[1].get());
-    EXPECT_TRUE(WindowFlags[ExpertsOpen]);
+    EXPECT_TRUE(CurrentWindowFlags()[ExpertsOpen]);
     EXPECT_TRUE(form->RunButton->isEnabled());
     EXPECT_EQ(CountItems(), 5);
     EXPECT_EQ(CountExperts(), 4);
@@ -259,8 +259,8 @@ TEST_F(TrindelTest, MenusFollowTheActiveSheet) {
     QApplication::processEvents();
     ASSERT_NE(ChildSheets[0], nullptr);
     form->UpdateMenuItems();
-    EXPECT_TRUE(WindowFlags[RealisationsActive]);
-    EXPECT_FALSE(WindowFlags[ExpertsActive]);
+    EXPECT_TRUE(CurrentWindowFlags()[RealisationsActive]);
+    EXPECT_FALSE(CurrentWindowFlags()[ExpertsActive]);
     EXPECT_FALSE(form->Assessments1->isEnabled());
     EXPECT_TRUE(form->Experts1->isEnabled());
     EXPECT_FALSE(form->OpenItemsWindow1->isEnabled());

@@ -778,7 +778,6 @@ TEST_F(SheetTypingTest, ExitWithChanges) {
         }
         DropForm();
         ResetGlobals();
-        WindowFlags.fill(false);
         MakeForm();
         OpenThrough(path);
         EXPECT_EQ(Snapshot(), answer == Answer::Yes ? typed : opened);
@@ -1141,7 +1140,6 @@ TEST_F(SheetTypingTest, CaseCommandsRunToTheirEndOnceAnswered) {
                 EXPECT_FALSE(form->isVisible());
                 DropForm();
                 ResetGlobals();
-                WindowFlags.fill(false);
                 MakeForm();
                 break;
             }

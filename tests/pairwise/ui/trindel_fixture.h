@@ -43,7 +43,6 @@ protected:
         FreeExpertsUndo();
         FreeItemsUndo();
         ResetGlobals();
-        WindowFlags.fill(false);
         Platform = nullptr;
         RandomNumbers = nullptr;
         ScratchTest::TearDown();
