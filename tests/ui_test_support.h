@@ -1,8 +1,12 @@
 // What the window tests of both programs do alike: show a main window and wait until it is on
-// the screen and active, and press keys where the focus is, as a user's keyboard would.
+// the screen and active, press keys where the focus is, as a user's keyboard would, and find a
+// frame's menus, menu items and speed buttons by the names its builders give them.
 #pragma once
 
+#include <QAction>
 #include <QApplication>
+#include <QList>
+#include <QMenu>
 #include <QSize>
 #include <QTest>
 #include <QWidget>
@@ -31,6 +35,21 @@ inline void KeyToFocus(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     ASSERT_NE(w, nullptr);
     QTest::keyRelease(w, key, mods);
     QApplication::processEvents();
+}
+
+// The frame's menu item, menu-bar command or speed button of that object name; a menu's own
+// item carries the menu's name. Fails the test unless exactly one has the name.
+inline QAction* FrameAction(const QObject* frame, const char* name) {
+    const QList<QAction*> found = frame->findChildren<QAction*>(QString::fromLatin1(name));
+    EXPECT_EQ(found.size(), 1) << "actions called " << name;
+    return found.isEmpty() ? nullptr : found.front();
+}
+
+// The frame's menu or submenu of that object name. Fails the test unless exactly one has it.
+inline QMenu* FrameMenu(const QObject* frame, const char* name) {
+    const QList<QMenu*> found = frame->findChildren<QMenu*>(QString::fromLatin1(name));
+    EXPECT_EQ(found.size(), 1) << "menus called " << name;
+    return found.isEmpty() ? nullptr : found.front();
 }
 
 }  // namespace test_support

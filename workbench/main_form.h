@@ -23,30 +23,6 @@ public:
     explicit TMainForm(platform::Prompts* prompts = nullptr);
     ~TMainForm() override;
 
-    // ---- the components of Halvorine's own beside those of the frame ----
-    QAction* MergeAssessmentsFile1 = nullptr;
-    QAction* SaveRangeGraph1 = nullptr;
-    QAction* Exportastext1 = nullptr;
-    QAction* DMSolution1 = nullptr;
-    QAction* ExpertScores = nullptr;
-    QAction* RobustnessExperts1 = nullptr;
-    QAction* RobustnessItems1 = nullptr;
-    QAction* CopySolutionToClipboard1 = nullptr;
-    QAction* Questionnaire1 = nullptr;
-    QAction* ExportAsSpaceDelimited = nullptr;
-    QAction* Quantiles1 = nullptr;
-    QAction* Distributions1 = nullptr;
-    QAction* ChangeallscalestoUNI1 = nullptr;
-    QAction* ChangeallscalestoLOG1 = nullptr;
-    QAction* ClearallUserWeights1 = nullptr;
-    QAction* RunWTrindel1 = nullptr;
-    QAction* AboutWHALVORIN1 = nullptr;
-    QAction* WHALVORINHelp1 = nullptr;
-
-    // Speed buttons of the tool bar, kept hidden.
-    QAction* PrintButton = nullptr;
-    QAction* GraphicsButton = nullptr;
-
     // ---- case operations ----
     void CreateExpertsSheet();
     void CreateItemsSheet();
@@ -108,6 +84,30 @@ protected:
     void Tell(const std::string& text) override;
 
 private:
+    // ---- the components of Halvorine's own beside those of the frame ----
+    QAction* MergeAssessmentsFile1 = nullptr;
+    QAction* SaveRangeGraph1 = nullptr;
+    QAction* Exportastext1 = nullptr;
+    QAction* DMSolution1 = nullptr;
+    QAction* ExpertScores = nullptr;
+    QAction* RobustnessExperts1 = nullptr;
+    QAction* RobustnessItems1 = nullptr;
+    QAction* CopySolutionToClipboard1 = nullptr;
+    QAction* Questionnaire1 = nullptr;
+    QAction* ExportAsSpaceDelimited = nullptr;
+    QAction* Quantiles1 = nullptr;
+    QAction* Distributions1 = nullptr;
+    QAction* ChangeallscalestoUNI1 = nullptr;
+    QAction* ChangeallscalestoLOG1 = nullptr;
+    QAction* ClearallUserWeights1 = nullptr;
+    QAction* RunWTrindel1 = nullptr;
+    QAction* AboutWHALVORIN1 = nullptr;
+    QAction* WHALVORINHelp1 = nullptr;
+
+    // Speed buttons of the tool bar, kept hidden.
+    QAction* PrintButton = nullptr;
+    QAction* GraphicsButton = nullptr;
+
     void BuildMenus();
     void BuildSpeedPanel();
     void SetCaption(const std::string& caption);

@@ -182,6 +182,10 @@ void TMainFrame::DisableEditItems() {
     update();
 }
 
+void TMainFrame::ShowFilterChecked(bool checked) {
+    EnableFiltering1->setChecked(checked);
+}
+
 void TMainFrame::ShowLoadError(const std::string& kind, const std::string& path, int line) {
     Tell("Failed to load " + kind + " file " + path + ". Check if this file exists and has proper format, at line " +
          StrInt(line));

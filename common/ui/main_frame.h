@@ -35,45 +35,6 @@ public:
     QToolBar* SpeedPanel = nullptr;
     QStatusBar* StatusBar = nullptr;
 
-    // ---- the components both frames have ----
-    QMenu* File1 = nullptr;
-    QAction* NewItemFileClick = nullptr;
-    QAction* OpenASCIIItemsfle1 = nullptr;
-    QAction* FileCloseItem = nullptr;
-    QAction* FileSaveItem = nullptr;
-    QAction* FileSaveAsItem = nullptr;
-    QAction* FileExitItem = nullptr;
-    QAction* Items1 = nullptr;
-    QAction* Experts1 = nullptr;
-    QAction* Assessments1 = nullptr;
-    QMenu* Window1 = nullptr;
-    QAction* WindowCascadeItem = nullptr;
-    QAction* WindowTileItem = nullptr;
-    QAction* WindowArrangeItem = nullptr;
-    QAction* WindowMinimizeItem = nullptr;
-    QAction* CloseAllWindows = nullptr;
-    QAction* OpenExpertsWindow1 = nullptr;
-    QAction* OpenItemsWindow1 = nullptr;
-    QMenu* Edit1 = nullptr;
-    QAction* UndoCtrlZ1 = nullptr;
-    QAction* CutCntrlX1 = nullptr;
-    QAction* ClearDel1 = nullptr;
-    QAction* PasteCtrlV1 = nullptr;
-    QAction* ToggleEditormode1 = nullptr;
-    QAction* EnableFiltering1 = nullptr;
-    QAction* FilterOnOff1 = nullptr;
-    QAction* Changefloatingpointformat1 = nullptr;
-    // Made by each program's frame: a command of the menu bar or a menu.
-    QAction* CalculateItem = nullptr;
-    QMenu* Help1 = nullptr;
-
-    // Speed buttons of the tool bar.
-    QAction* NewFileButton = nullptr;
-    QAction* OpenBtn = nullptr;
-    QAction* SaveBtn = nullptr;
-    QAction* RunButton = nullptr;
-    QAction* ExitBtn = nullptr;
-
     // The file choices, kept between commands as the dialogs keep their last file.
     platform::FileChoice ExpertFileOpenDialog;
     platform::FileChoice ItemsFileOpenDialog;
@@ -101,6 +62,8 @@ public:
 
     // The Edit menu's row commands disabled, while no sheet takes them.
     void DisableEditItems();
+    // The filtering switch of the Edit menu shows whether the active sheet filters.
+    void ShowFilterChecked(bool checked);
 
     // ---- the case commands, each program's own ----
     virtual void MakeNewItemsForm() = 0;
@@ -142,6 +105,46 @@ public slots:
     void CloseAllWindowsClick();
 
 protected:
+    // ---- the components both frames have, made by the builders below; tests find them by
+    // their object names ----
+    QMenu* File1 = nullptr;
+    QAction* NewItemFileClick = nullptr;
+    QAction* OpenASCIIItemsfle1 = nullptr;
+    QAction* FileCloseItem = nullptr;
+    QAction* FileSaveItem = nullptr;
+    QAction* FileSaveAsItem = nullptr;
+    QAction* FileExitItem = nullptr;
+    QAction* Items1 = nullptr;
+    QAction* Experts1 = nullptr;
+    QAction* Assessments1 = nullptr;
+    QMenu* Window1 = nullptr;
+    QAction* WindowCascadeItem = nullptr;
+    QAction* WindowTileItem = nullptr;
+    QAction* WindowArrangeItem = nullptr;
+    QAction* WindowMinimizeItem = nullptr;
+    QAction* CloseAllWindows = nullptr;
+    QAction* OpenExpertsWindow1 = nullptr;
+    QAction* OpenItemsWindow1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* UndoCtrlZ1 = nullptr;
+    QAction* CutCntrlX1 = nullptr;
+    QAction* ClearDel1 = nullptr;
+    QAction* PasteCtrlV1 = nullptr;
+    QAction* ToggleEditormode1 = nullptr;
+    QAction* EnableFiltering1 = nullptr;
+    QAction* FilterOnOff1 = nullptr;
+    QAction* Changefloatingpointformat1 = nullptr;
+    // Made by each program's frame: a command of the menu bar or a menu.
+    QAction* CalculateItem = nullptr;
+    QMenu* Help1 = nullptr;
+
+    // Speed buttons of the tool bar.
+    QAction* NewFileButton = nullptr;
+    QAction* OpenBtn = nullptr;
+    QAction* SaveBtn = nullptr;
+    QAction* RunButton = nullptr;
+    QAction* ExitBtn = nullptr;
+
     // prompts: the platform services to use (tests); null: the real ones, on this window.
     // settingsFile: the name of the one-line settings file beside the program.
     TMainFrame(platform::Prompts* prompts, const char* settingsFile);

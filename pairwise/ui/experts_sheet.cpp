@@ -103,7 +103,7 @@ void TExpertsSheet::Apply(unsigned fx) {
     }
     if (fx & EffectRepaint) ExpertsGrid->Refresh();
     if (fx & EffectActiveExpert) RowChanged();
-    if (fx & EffectFilterCheck && MainForm) MainForm->EnableFiltering1->setChecked(ExpertsFilterEnabled);
+    if (fx & EffectFilterCheck && MainForm) MainForm->ShowFilterChecked(ExpertsFilterEnabled);
     if (fx & EffectCopy) ExportSheet(nullptr, this, false, ExportTarget::Clipboard);
     if (ExpertsGrid->EditorMode()) {
         ExpertsGrid->OpenEditor();

@@ -130,7 +130,7 @@ void TItemsSheet::Apply(unsigned fx) {
     if (fx & EffectRepaint) ItemsGrid->Refresh();
     if (fx & EffectOtherSheets) InvalidateChildren(this);
     if (fx & EffectRunDialog) RecheckRunDialogs();
-    if (fx & EffectFilterCheck && MainForm) MainForm->EnableFiltering1->setChecked(ItemsFilterEnabled);
+    if (fx & EffectFilterCheck && MainForm) MainForm->ShowFilterChecked(ItemsFilterEnabled);
     if (fx & EffectCopy) ExportSheet(this, nullptr, true, ExportTarget::Clipboard);
     if (ItemsGrid->EditorMode()) {
         ItemsGrid->OpenEditor();

@@ -19,10 +19,6 @@ public:
     explicit TMainForm(platform::Prompts* prompts = nullptr);
     ~TMainForm() override;
 
-    // The components of WTrindel's own beside those of the frame.
-    QMenu* CalculateMenu = nullptr;
-    QAction* HelpAboutItem = nullptr;
-
     // ---- case operations ----
     bool CloseChildren() override;
     // Every sheet's save question, last window first, before any window closes: false at the
@@ -66,6 +62,10 @@ protected:
     void Tell(const std::string& text) override;
 
 private:
+    // The components of WTrindel's own beside those of the frame.
+    QMenu* CalculateMenu = nullptr;
+    QAction* HelpAboutItem = nullptr;
+
     void BuildMenus();
     void BuildSpeedPanel();
     void SetCaption(const std::string& caption);

@@ -162,7 +162,7 @@ TEST_F(MainFormTest, SaveOfAnUnnamedCaseAsksForAName) {
     EXPECT_EQ(CaseFile.CaseName, "fresh");
     EXPECT_EQ(form->windowTitle(), "fresh: Halvorine v1.0");
     EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
-    EXPECT_FALSE(form->SaveBtn->isEnabled());
+    EXPECT_FALSE(Action("SaveBtn")->isEnabled());
     const auto& captions = prompts.CaptionHistory();
     EXPECT_NE(std::find(captions.begin(), captions.end(), "Saving Experts file..."), captions.end());
     EXPECT_NE(std::find(captions.begin(), captions.end(), "Saving Items file..."), captions.end());

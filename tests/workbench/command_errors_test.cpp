@@ -14,7 +14,7 @@ TEST_F(MainFormTest, AFailedWriteIsShownAndTheProgramGoesOn) {
     ItemTable[1]->Id = "Q1";
     CaseFile.FileKinds[2].Modified = true;
     form->UpdateMenuItems();
-    auto* button = qobject_cast<QToolButton*>(form->SpeedPanel->widgetForAction(form->SaveBtn));
+    auto* button = qobject_cast<QToolButton*>(form->SpeedPanel->widgetForAction(Action("SaveBtn")));
     ASSERT_NE(button, nullptr);
     ASSERT_TRUE(button->isEnabled());
 
@@ -41,7 +41,7 @@ TEST_F(MainFormTest, AFailedWriteIsShownAndTheProgramGoesOn) {
     std::filesystem::create_directory(root_ / "blocked");
     prompts.Clear();
     prompts.QueueSaveFile(target);
-    form->FileSaveAsItem->trigger();
+    Action("FileSaveAsItem")->trigger();
     EXPECT_TRUE(prompts.MessageTexts().empty());
     EXPECT_TRUE(std::filesystem::exists(target + ".rls"));
     EXPECT_FALSE(CaseFile.FileKinds[2].Modified);

@@ -50,7 +50,7 @@ protected:
         SheetGrid* grid = ExpertsSheet->ExpertsGrid;
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(grid, 1, expertRow));
         QApplication::processEvents();
-        form->Assessments1->trigger();
+        Action("Assessments1")->trigger();
         QApplication::processEvents();
         for (QMdiSubWindow* w : form->MdiArea->subWindowList())
             if (auto* s = qobject_cast<TItemsSheet*>(w); s && s->Core.Expert == ExpertTable[expertRow].get()) return s;
@@ -116,7 +116,7 @@ TEST_F(DistributionCaseTest, OkThatChangesQuantilesMarksTheCaseModifiedAndTheSav
     TItemsSheet* sheet = OpenCaseWithSheets(1);
     ASSERT_NE(sheet, nullptr);
     RefreshMenus();
-    ASSERT_FALSE(form->SaveBtn->isEnabled()) << "nothing changed yet";
+    ASSERT_FALSE(Action("SaveBtn")->isEnabled()) << "nothing changed yet";
 
     // E1's X1 is Normal(0, 1) at 10/50/90 to the file's 6 digits; a mean of 10 is typed.
     std::string opened[2];
@@ -138,7 +138,7 @@ TEST_F(DistributionCaseTest, OkThatChangesQuantilesMarksTheCaseModifiedAndTheSav
     const std::vector<std::string> shown = QuantileTexts(sheet, 1);
 
     RefreshMenus();
-    EXPECT_TRUE(form->SaveBtn->isEnabled()) << "the change can be saved";
+    EXPECT_TRUE(Action("SaveBtn")->isEnabled()) << "the change can be saved";
     EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
     // New Case asks to save the change, not only to close; Cancel keeps the case.
     prompts.QueueAnswer(platform::Answer::Cancel);
@@ -205,7 +205,7 @@ TEST_F(DistributionCaseTest, EachFamilyOpensWithItsOwnParametersAndOkKeepsTheQua
         EXPECT_EQ(QuantileTexts(sheet, c.ItemRow), shown);
     }
     RefreshMenus();
-    EXPECT_FALSE(form->SaveBtn->isEnabled()) << "no value changed";
+    EXPECT_FALSE(Action("SaveBtn")->isEnabled()) << "no value changed";
     EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
 
     // Saved under a new name and reopened, every value is the file's.

@@ -481,8 +481,8 @@ TItemsListBoxForm* ExportWindowShown() {
 TEST_F(MainFormTest, TheColumnExportCommandsOpenTheExportWindowOverTheCase) {
     OpenThrough(CopyExample(".dtt"));
     RefreshMenus();
-    ASSERT_TRUE(form->Quantiles1->isEnabled());
-    form->Quantiles1->trigger();
+    ASSERT_TRUE(Action("Quantiles1")->isEnabled());
+    Action("Quantiles1")->trigger();
     QPointer<TItemsListBoxForm> w = ExportWindowShown();
     ASSERT_TRUE(w);
     EXPECT_EQ(w->parentWidget(), form.get()) << "it goes with the main window";
@@ -495,7 +495,7 @@ TEST_F(MainFormTest, TheColumnExportCommandsOpenTheExportWindowOverTheCase) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
 
-    form->Distributions1->trigger();
+    Action("Distributions1")->trigger();
     w = ExportWindowShown();
     ASSERT_TRUE(w);
     EXPECT_TRUE(ExportDistributions);

@@ -52,12 +52,12 @@ TEST_F(MainFormTest, TheQuestionnaireAsksForEveryNamedItem) {
     testcase::AddExpert("E1", {{1, 2}, {1, 2}, {1, 2}});
     form->OpenItemsWindow1Click();
     RefreshMenus();
-    ASSERT_TRUE(form->Questionnaire1->isEnabled());
+    ASSERT_TRUE(Action("Questionnaire1")->isEnabled());
     const std::string out = (root_ / "ask.txt").string();
     WriteFile("ask.txt", "old\r\n");
     prompts.QueueSaveFile(out);
     prompts.QueueAnswer(Answer::Ok);  // overwrite
-    form->Questionnaire1->trigger();
+    Action("Questionnaire1")->trigger();
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Output file ASK.TXT already exists. Overwrite?"});
     EXPECT_EQ(prompts.Recorded()[0].Choice.Filter, "Questionnaire save files (*.txt)|*.txt");
     EXPECT_EQ(ReadFile(out), "Please fill in your  5% and 95% quantiles for the following uncertain values\r\n"

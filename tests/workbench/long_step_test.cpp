@@ -47,7 +47,7 @@ protected:
     // The user clicks File in the menu bar and RUN in the run dialog while the run goes on.
     void ClickAroundDuringTheRun(TRunDlgFrm& dialog) {
         QMenuBar* bar = form->menuBar();
-        QueueClick(bar, bar->actionGeometry(form->File1->menuAction()).center());
+        QueueClick(bar, bar->actionGeometry(Menu("File1")->menuAction()).center());
         QueueClick(dialog.RunButton, dialog.RunButton->rect().center());
         if (GetParam() == Painting::Progress) {
             dialog.setWindowTitle(QStringLiteral("Filtering Item: WIND1"));
@@ -58,7 +58,7 @@ protected:
     // Nothing of the clicks happened, during the run or after it.
     void NothingRan(int runClicks) const {
         QApplication::processEvents();
-        EXPECT_FALSE(form->File1->isVisible()) << "the File menu opened";
+        EXPECT_FALSE(Menu("File1")->isVisible()) << "the File menu opened";
         EXPECT_EQ(runClicks, 0) << "RUN was clicked";
     }
 };

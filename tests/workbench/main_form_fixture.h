@@ -116,19 +116,16 @@ protected:
         QApplication::processEvents();
     }
 
-    QAction* Action(const char* name) const {
-        auto* a = form->findChild<QAction*>(QString::fromLatin1(name));
-        EXPECT_NE(a, nullptr) << name;
-        return a;
-    }
+    QAction* Action(const char* name) const { return test_support::FrameAction(form.get(), name); }
+    QMenu* Menu(const char* name) const { return test_support::FrameMenu(form.get(), name); }
 
     // What opening every menu would show: the enabling as it runs on a window change and
     // when each menu opens.
     void RefreshMenus() {
         form->UpdateMenuItems();
-        emit form->File1->aboutToShow();
-        emit form->Edit1->aboutToShow();
-        emit form->Window1->aboutToShow();
+        emit Menu("File1")->aboutToShow();
+        emit Menu("Edit1")->aboutToShow();
+        emit Menu("Window1")->aboutToShow();
     }
 
     platform::ScriptedPrompts prompts;

@@ -164,29 +164,29 @@ TEST_F(MainFormTest, TheEditMenuActsOnTheActiveSheet) {
     InsertItem("Q2", "second", 2);
     ChildSheets[0]->Reload();
     RefreshMenus();
-    EXPECT_EQ(form->EnableFiltering1->text(), "&Disable filtering (F5)");
-    EXPECT_FALSE(form->EnableFiltering1->isEnabled()) << "editor mode";
+    EXPECT_EQ(Action("EnableFiltering1")->text(), "&Disable filtering (F5)");
+    EXPECT_FALSE(Action("EnableFiltering1")->isEnabled()) << "editor mode";
 
     form->ToggleEditormode1Click();
     RefreshMenus();
-    EXPECT_TRUE(form->EnableFiltering1->isEnabled()) << "row mode";
-    EXPECT_FALSE(form->EnableFiltering1->isChecked());
-    EXPECT_TRUE(form->CutCntrlX1->isEnabled());
-    EXPECT_TRUE(form->ClearDel1->isEnabled());
-    EXPECT_TRUE(form->FilterOnOff1->isEnabled());
+    EXPECT_TRUE(Action("EnableFiltering1")->isEnabled()) << "row mode";
+    EXPECT_FALSE(Action("EnableFiltering1")->isChecked());
+    EXPECT_TRUE(Action("CutCntrlX1")->isEnabled());
+    EXPECT_TRUE(Action("ClearDel1")->isEnabled());
+    EXPECT_TRUE(Action("FilterOnOff1")->isEnabled());
 
     form->EnableFiltering1Click();
     RefreshMenus();
     EXPECT_FALSE(ItemsFilterEnabled);
-    EXPECT_EQ(form->EnableFiltering1->text(), "&Enable filtering (F5)");
+    EXPECT_EQ(Action("EnableFiltering1")->text(), "&Enable filtering (F5)");
 
     ChildSheets[0]->SetCursorRow(2);
     prompts.QueueAnswer(platform::Answer::Yes);  // "Delete item row ?"
     form->ClearDel1Click();
     EXPECT_EQ(testcase::ItemIds(), std::vector<std::string>{"Q1"});
     RefreshMenus();
-    EXPECT_TRUE(form->UndoCtrlZ1->isEnabled());
-    EXPECT_EQ(form->UndoCtrlZ1->text(), "&Undo Del Items (Ctrl-Z)");
+    EXPECT_TRUE(Action("UndoCtrlZ1")->isEnabled());
+    EXPECT_EQ(Action("UndoCtrlZ1")->text(), "&Undo Del Items (Ctrl-Z)");
     form->UndoCtrlZ1Click();
     EXPECT_EQ(testcase::ItemIds(), (std::vector<std::string>{"Q1", "Q2"}));
 
@@ -198,7 +198,7 @@ TEST_F(MainFormTest, TheEditMenuActsOnTheActiveSheet) {
     form->ChangeallscalestoUNI1Click();
     EXPECT_EQ(ItemTable[2]->Scale.str(), "UNI");
     RefreshMenus();
-    EXPECT_TRUE(form->SaveBtn->isEnabled()) << "an edit enables Save at the next window change or menu";
+    EXPECT_TRUE(Action("SaveBtn")->isEnabled()) << "an edit enables Save at the next window change or menu";
 
     // No sheet of the Edit menu active: the commands do nothing.
     AnswerLevelsDialog(true);
@@ -218,11 +218,11 @@ TEST_F(MainFormTest, WindowCommands) {
     AnswerLevelsDialog(true);
     form->OpenExpertsWindow1Click();
     QApplication::processEvents();
-    emit form->Window1->aboutToShow();
+    emit Menu("Window1")->aboutToShow();
     QStringList listed;
     QString checked;
     bool afterSeparator = false;
-    for (QAction* a : form->Window1->actions()) {
+    for (QAction* a : Menu("Window1")->actions()) {
         if (a->isSeparator()) {
             afterSeparator = true;
             continue;
@@ -254,29 +254,29 @@ TEST_F(MainFormTest, WindowCommands) {
     EXPECT_TRUE(form->OpenChildren().isEmpty());
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Close the current case?"});
     RefreshMenus();
-    EXPECT_FALSE(form->FileCloseItem->isEnabled());
+    EXPECT_FALSE(Action("FileCloseItem")->isEnabled());
 }
 
 TEST_F(MainFormTest, SaveRangeGraphSavesAGraphThatIsOpen) {
     QMdiSubWindow* saved = nullptr;
     Services().SaveRangeGraph = [&saved](QMdiSubWindow* w) { saved = w; };
     RefreshMenus();
-    EXPECT_FALSE(form->SaveRangeGraph1->isEnabled());
+    EXPECT_FALSE(Action("SaveRangeGraph1")->isEnabled());
     auto* graph = new QMdiSubWindow;
     form->MdiArea->addSubWindow(graph);
     graph->show();
     ItemsRangeGraph = graph;
     RangeGraphKind = 1;  // the experts-wise graph is the current kind, but it is not open
     RefreshMenus();
-    EXPECT_TRUE(form->SaveRangeGraph1->isEnabled());
-    form->SaveRangeGraph1->trigger();
+    EXPECT_TRUE(Action("SaveRangeGraph1")->isEnabled());
+    Action("SaveRangeGraph1")->trigger();
     EXPECT_EQ(saved, graph);
     WireServices();
 }
 
 TEST_F(MainFormTest, AboutTwiceOpensTwoBoxes) {
-    form->AboutWHALVORIN1->trigger();
-    form->AboutWHALVORIN1->trigger();
+    Action("AboutWHALVORIN1")->trigger();
+    Action("AboutWHALVORIN1")->trigger();
     const auto boxes = form->findChildren<QDialog*>(QStringLiteral("About"));
     ASSERT_EQ(boxes.size(), 2);
     for (QDialog* b : boxes) {

@@ -97,7 +97,7 @@ protected:
 TEST_P(OpenCellTest, TheSaveButtonSavesTheTextStillOpenInACell) {
     const std::string path = CopyExample(".dtt");
     ASSERT_NO_FATAL_FAILURE(TypeWithoutLeaving(path, true));
-    ASSERT_NO_FATAL_FAILURE(ClickSpeedButton(form->SaveBtn));
+    ASSERT_NO_FATAL_FAILURE(ClickSpeedButton(Action("SaveBtn")));
     EXPECT_EQ(Stored(GetParam().Target), GetParam().Text);
     Reopen(path);
     ASSERT_NE(ExpertsSheet, nullptr);
@@ -122,7 +122,7 @@ TEST_P(OpenCellTest, ClosingTheCaseAsksAboutTheTextStillOpenInACell) {
 TEST_P(OpenCellTest, TheRunButtonChecksTheTextStillOpenInACell) {
     const std::string path = CopyExample(".dtt");
     ASSERT_NO_FATAL_FAILURE(TypeWithoutLeaving(path, false));
-    ASSERT_NO_FATAL_FAILURE(ClickSpeedButton(form->RunButton));
+    ASSERT_NO_FATAL_FAILURE(ClickSpeedButton(Action("RunButton")));
     EXPECT_EQ(Stored(GetParam().Target), GetParam().Text);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/program_folder_testing.h"
 #include "platform/prompts.h"
 #include "platform/testing/scripted_prompts.h"
+#include "ui_test_support.h"
 #include "workbench/program_launch.h"
 #include "workbench/window_state.h"
 
@@ -101,7 +102,7 @@ std::set<int> ProcessesOf(const fs::path& path) {
 TEST_F(LaunchTest, TheMenuItemTriesBothPlacesThenTells) {
     TMainForm form(&prompts);
     prompts.QueueAnswer(platform::Answer::Ok);
-    form.RunWTrindel1->trigger();
+    test_support::FrameAction(&form, "RunWTrindel1")->trigger();
     EXPECT_EQ(Started(prompts),
               (std::vector<std::string>{"/opt/halvorine/WTrindel", "/opt/halvorine/wtrindel/WTrindel"}));
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"WTrindel file was not found, can`t start the program"});
@@ -110,7 +111,7 @@ TEST_F(LaunchTest, TheMenuItemTriesBothPlacesThenTells) {
 TEST_F(LaunchTest, TheHelpItemAsksForTheHelpFileByItsName) {
     TMainForm form(&prompts);
     prompts.SetShowHelpResult(true);
-    form.WHALVORINHelp1->trigger();
+    test_support::FrameAction(&form, "WHALVORINHelp1")->trigger();
     ASSERT_FALSE(prompts.Recorded().empty());
     EXPECT_EQ(prompts.Recorded()[0].Kind, "help");
     EXPECT_EQ(prompts.Recorded()[0].Text, "Halvorine.hlp");
@@ -126,7 +127,7 @@ TEST(RealLaunchTest, TheMenuStartsWTrindelFromTheProgramFolder) {
 
     {
         TMainForm form;  // the real platform services
-        form.RunWTrindel1->trigger();
+        test_support::FrameAction(&form, "RunWTrindel1")->trigger();
     }
     std::set<int> started;
     for (int tries = 0; tries < 100 && started.empty(); ++tries) {

@@ -35,7 +35,7 @@ protected:
     void Questionnaire(std::function<void(TQuantilesForm&)> drive) {
         bool came = false;
         WhenModalComesUp<TQuantilesForm>(drive, came);
-        form->Questionnaire1->trigger();
+        Action("Questionnaire1")->trigger();
         QApplication::processEvents();
         EXPECT_TRUE(came) << "no levels dialog came up";
     }

@@ -39,8 +39,8 @@ protected:
     // "Save Range&Graph", as the File menu runs it.
     void SaveCommand() {
         form->UpdateMenuItems();
-        ASSERT_TRUE(form->SaveRangeGraph1->isEnabled());
-        form->SaveRangeGraph1->trigger();
+        ASSERT_TRUE(Action("SaveRangeGraph1")->isEnabled());
+        Action("SaveRangeGraph1")->trigger();
         QApplication::processEvents();
     }
 
@@ -121,7 +121,7 @@ TEST_F(RangeGraphWindowTest, AClosedWindowClearsOnlyItsOwnReference) {
     QApplication::processEvents();
     EXPECT_TRUE(ItemsRangeGraph.isNull());
     form->UpdateMenuItems();
-    EXPECT_FALSE(form->SaveRangeGraph1->isEnabled());
+    EXPECT_FALSE(Action("SaveRangeGraph1")->isEnabled());
 }
 
 TEST_F(RangeGraphWindowTest, SaveWritesTheGraphOfTheCurrentLayout) {

@@ -101,7 +101,7 @@ TEST_F(MainFormTest, AFailedSaveAsKeepsTheCaseAsItWas) {
     EXPECT_EQ(ReadFile(root_ / "STORM.dtt"), oldDtt);
     EXPECT_EQ(ReadFile(root_ / "STORM.rls"), oldRls);
     RefreshMenus();
-    EXPECT_TRUE(form->SaveBtn->isEnabled());
+    EXPECT_TRUE(Action("SaveBtn")->isEnabled());
 
     std::filesystem::remove(root_ / "elsewhere" / "data.rls");
     prompts.Clear();
@@ -131,7 +131,7 @@ TEST_F(MainFormTest, ASaveThatFailsOnCloseKeepsTheSheetAndTheCase) {
     std::filesystem::permissions(root_ / "STORM.dtt", std::filesystem::perms::owner_read);
     const std::string old = ReadFile(root_ / "STORM.dtt");
 
-    auto* open = qobject_cast<QToolButton*>(form->SpeedPanel->widgetForAction(form->OpenBtn));
+    auto* open = qobject_cast<QToolButton*>(form->SpeedPanel->widgetForAction(Action("OpenBtn")));
     ASSERT_NE(open, nullptr);
     prompts.Clear();
     prompts.QueueAnswer(platform::Answer::Yes);  // save the changes

@@ -146,14 +146,14 @@ TEST_F(RunWalkthroughTest, CopySolutionToClipboardPutsTheSolutionRowsTabSeparate
     prompts.SetClipboardText("before");
 
     QTest::keyClick(form.get(), Qt::Key_F, Qt::AltModifier);
-    QMenu* file = form->File1;
+    QMenu* file = Menu("File1");
     ASSERT_TRUE(file->isVisible());
     QTest::keyClick(file, Qt::Key_X);
-    auto* text = form->findChild<QMenu*>(QStringLiteral("Exportastext1"));
+    QMenu* text = Menu("Exportastext1");
     ASSERT_NE(text, nullptr);
     ASSERT_TRUE(text->isVisible());
     // A click on the item in the open submenu.
-    QAction* copy = form->CopySolutionToClipboard1;
+    QAction* copy = Action("CopySolutionToClipboard1");
     ASSERT_TRUE(copy->isEnabled());
     QTest::mouseClick(text, Qt::LeftButton, {}, text->actionGeometry(copy).center());
     QApplication::processEvents();

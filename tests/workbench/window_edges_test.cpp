@@ -70,8 +70,8 @@ protected:
 
     // Window > the entry of the open window whose caption starts with `caption`.
     void ChooseWindow(const QString& caption) {
-        emit form->Window1->aboutToShow();
-        for (QAction* a : form->Window1->actions())
+        emit Menu("Window1")->aboutToShow();
+        for (QAction* a : Menu("Window1")->actions())
             if (a->text().contains(QStringLiteral(" ") + caption)) {
                 a->trigger();
                 QApplication::processEvents();

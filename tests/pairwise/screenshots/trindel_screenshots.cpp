@@ -17,17 +17,17 @@ TEST_F(TrindelTest, ScreenshotsOfTheProgramWindows) {
     using test_support::Shoot;
     OpenThrough(CopyCase("case12", "case12"));
     Shoot(form.get(), "trindel_experts");
-    form->Items1->trigger();
+    Action("Items1")->trigger();
     Shoot(form.get(), "trindel_realisations");
     form->MdiArea->setActiveSubWindow(ExpertsSheet);
     form->UpdateMenuItems();
-    form->Assessments1->trigger();
+    Action("Assessments1")->trigger();
     Shoot(form.get(), "trindel_comparisons");
     // The run on the case whose experts mostly take part.
     ExpertsSheet->showMinimized();
     ASSERT_TRUE(form->CloseChildren() || form->CloseChildren());
     OpenThrough(CopyCase("golden_case", "golden_case"));
-    form->RunButton->trigger();
+    Action("RunButton")->trigger();
     RunDialog->ScaleTransformBox->click();
     Shoot(form.get(), "trindel_run_dialog");
     RunDialog->RunButton->click();

@@ -9,12 +9,12 @@ using Answer = platform::Answer;
 
 TEST_F(TrindelTest, StartsWithItsCaptionAndTheCaseCommandsOff) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("WTrindel"));
-    EXPECT_FALSE(form->SaveBtn->isEnabled());
-    EXPECT_FALSE(form->FileSaveItem->isEnabled());
-    EXPECT_FALSE(form->FileSaveAsItem->isEnabled());
-    EXPECT_FALSE(form->RunButton->isEnabled());
-    EXPECT_FALSE(form->CalculateItem->isEnabled());
-    EXPECT_TRUE(form->EnableFiltering1->isChecked());
+    EXPECT_FALSE(Action("SaveBtn")->isEnabled());
+    EXPECT_FALSE(Action("FileSaveItem")->isEnabled());
+    EXPECT_FALSE(Action("FileSaveAsItem")->isEnabled());
+    EXPECT_FALSE(Action("RunButton")->isEnabled());
+    EXPECT_FALSE(Action("CalculateItem")->isEnabled());
+    EXPECT_TRUE(Action("EnableFiltering1")->isChecked());
     EXPECT_EQ(form->ExpertFileOpenDialog.FileName, "");
     EXPECT_EQ(form->ExpertFileOpenDialog.Filter, "Expert Data Files (.ey)|*.ey|Item Realizations Files (.iy)|*.iy");
     EXPECT_EQ(FieldWidth, 10);
@@ -48,7 +48,7 @@ TEST_F(TrindelTest, OpenCaseWithBothFilesShowsTheExperts) {
     EXPECT_EQ(ExpertsSheet->windowTitle(), QStringLiteral("Experts data: golden_case"));
     EXPECT_EQ(ActiveExpert, ExpertTable[1].get());
     EXPECT_TRUE(CurrentWindowFlags()[ExpertsOpen]);
-    EXPECT_TRUE(form->RunButton->isEnabled());
+    EXPECT_TRUE(Action("RunButton")->isEnabled());
     EXPECT_EQ(CountItems(), 5);
     EXPECT_EQ(CountExperts(), 4);
     EXPECT_EQ(ExpertsSheet->Core.CellText(1, 3), "ExpX");
@@ -119,13 +119,13 @@ TEST_F(TrindelTest, ExpertsAfterAFailedOpenShowsWhatWasRead) {
                                              ". Check if this file exists and has proper format, at line 8");
     EXPECT_EQ(ExpertsSheet, nullptr);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("WTrindel"));
-    form->Experts1->trigger();
+    Action("Experts1")->trigger();
     ASSERT_NE(ExpertsSheet, nullptr);
     EXPECT_EQ(ExpertsSheet->Core.CellText(1, 1), "ExpA");
     // What was read is no case of that name: Save asks for one and leaves the refused files.
     ExpertsSheet->Core.SetEditText(2, 1, "Changed");
     prompts.QueueSaveFile("");
-    form->SaveBtn->trigger();
+    Action("SaveBtn")->trigger();
     QApplication::processEvents();
     ASSERT_FALSE(prompts.Recorded().empty());
     EXPECT_EQ(prompts.Recorded().back().Kind, "save");
@@ -133,7 +133,7 @@ TEST_F(TrindelTest, ExpertsAfterAFailedOpenShowsWhatWasRead) {
 }
 
 TEST_F(TrindelTest, NewCaseIsOneEmptyItemCalledNoname) {
-    form->NewItemFileClick->trigger();
+    Action("NewItemFileClick")->trigger();
     QApplication::processEvents();
     ASSERT_NE(ChildSheets[0], nullptr);
     EXPECT_EQ(CaseFile.CaseFileName, "NONAME.iy");
@@ -142,7 +142,7 @@ TEST_F(TrindelTest, NewCaseIsOneEmptyItemCalledNoname) {
     EXPECT_EQ(ChildSheets[0]->windowTitle(), QStringLiteral("Realisations data: NONAME"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("NONAME: WTrindel"));
     // E&xperts on a case without experts: one blank expert.
-    form->Experts1->trigger();
+    Action("Experts1")->trigger();
     ASSERT_NE(ExpertsSheet, nullptr);
     EXPECT_EQ(CountExperts(), 1);
     EXPECT_EQ(ExpertsSheet->Core.CellText(1, 1), "");
@@ -150,11 +150,11 @@ TEST_F(TrindelTest, NewCaseIsOneEmptyItemCalledNoname) {
 
 // A modified case: the save question runs first; Cancel keeps everything as it was.
 TEST_F(TrindelTest, NewCaseAsksAboutModifiedData) {
-    form->NewItemFileClick->trigger();
+    Action("NewItemFileClick")->trigger();
     ChildSheets[0]->Core.SetEditText(1, 1, "Oak");
     ASSERT_TRUE(CaseFile.FileKinds[2].Modified);
     prompts.QueueAnswer(Answer::Cancel);
-    form->NewItemFileClick->trigger();
+    Action("NewItemFileClick")->trigger();
     QApplication::processEvents();
     EXPECT_EQ(prompts.MessageTexts(),
               std::vector<std::string>{"Contents of the case file NONAME.iy has been changed. Save it?"});
@@ -168,7 +168,7 @@ TEST_F(TrindelTest, SaveAsOntoAnExistingCaseAsksInCapitals) {
     const std::string before = ReadFile(root_ / "other.ey");
     prompts.QueueSaveFile((root_ / "other.ey").string());
     prompts.QueueAnswer(Answer::Cancel);
-    form->FileSaveAsItem->trigger();
+    Action("FileSaveAsItem")->trigger();
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Case OTHER already exists. Overwrite?"});
     EXPECT_EQ(ReadFile(root_ / "other.ey"), before);
     EXPECT_EQ(CaseFile.CaseName, "golden_case");
@@ -178,7 +178,7 @@ TEST_F(TrindelTest, SaveAsOntoAnExistingCaseAsksInCapitals) {
 TEST_F(TrindelTest, SaveAsWritesBothFiles) {
     OpenThrough(CopyCase("golden_case", "golden_case"));
     prompts.QueueSaveFile((root_ / "copy.iy").string());
-    form->FileSaveAsItem->trigger();
+    Action("FileSaveAsItem")->trigger();
     EXPECT_TRUE(prompts.MessageTexts().empty());
     EXPECT_TRUE(std::filesystem::exists(root_ / "copy.iy"));
     EXPECT_TRUE(std::filesystem::exists(root_ / "copy.ey"));
@@ -188,7 +188,7 @@ TEST_F(TrindelTest, SaveAsWritesBothFiles) {
     ASSERT_GE(captions.size(), 3u);
     EXPECT_EQ(captions[captions.size() - 3], "Saving Experts file...");
     EXPECT_EQ(captions[captions.size() - 2], "Saving Items file...");
-    EXPECT_FALSE(form->SaveBtn->isEnabled());
+    EXPECT_FALSE(Action("SaveBtn")->isEnabled());
 }
 
 // A save that fails (the expert data file cannot be replaced) leaves the caption as it was,
@@ -213,16 +213,16 @@ TEST_F(TrindelTest, SaveWritesTheModifiedKindOnly) {
     const std::string items = ReadFile(root_ / "golden_case.iy");
     ExpertsSheet->Core.SetEditText(2, 1, "Annie");
     form->File1Click();
-    ASSERT_TRUE(form->SaveBtn->isEnabled());
-    form->SaveBtn->trigger();
+    ASSERT_TRUE(Action("SaveBtn")->isEnabled());
+    Action("SaveBtn")->trigger();
     EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
-    EXPECT_FALSE(form->SaveBtn->isEnabled());
+    EXPECT_FALSE(Action("SaveBtn")->isEnabled());
     EXPECT_NE(ReadFile(root_ / "golden_case.ey").find("Annie"), std::string::npos);
     EXPECT_EQ(ReadFile(root_ / "golden_case.iy"), items);
 }
 
 TEST_F(TrindelTest, CalculateWithoutExpertsSaysSo) {
-    form->NewItemFileClick->trigger();
+    Action("NewItemFileClick")->trigger();
     prompts.QueueAnswer(Answer::Ok);
     form->CalculateItemClick();
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Can`t run without experts data"});
@@ -232,16 +232,16 @@ TEST_F(TrindelTest, CalculateWithoutExpertsSaysSo) {
 // Twice without the frame being activated: one dialog; after an activation, a second one.
 TEST_F(TrindelTest, CalculateReusesTheRunDialogUntilTheFrameIsActivated) {
     OpenThrough(CopyCase("golden_case", "golden_case"));
-    form->RunButton->trigger();
+    Action("RunButton")->trigger();
     TRunDlgFrm* first = RunDialog;
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isEnabled());
     EXPECT_EQ(first->windowTitle(), QStringLiteral("Run Parameters"));
-    form->RunButton->trigger();
+    Action("RunButton")->trigger();
     EXPECT_EQ(RunDialog, first);
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(form.get(), &activate);
-    form->RunButton->trigger();
+    Action("RunButton")->trigger();
     EXPECT_NE(RunDialog, first);
     EXPECT_NE(RunDialog, nullptr);
 }
@@ -250,20 +250,20 @@ TEST_F(TrindelTest, CalculateReusesTheRunDialogUntilTheFrameIsActivated) {
 TEST_F(TrindelTest, MenusFollowTheActiveSheet) {
     OpenThrough(CopyCase("golden_case", "golden_case"));
     form->UpdateMenuItems();
-    EXPECT_TRUE(form->Assessments1->isEnabled());
-    EXPECT_FALSE(form->Experts1->isEnabled());
-    EXPECT_TRUE(form->Edit1->menuAction()->isEnabled());
-    EXPECT_TRUE(form->FileSaveAsItem->isEnabled());
-    EXPECT_FALSE(form->FileSaveItem->isEnabled());
-    form->Items1->trigger();
+    EXPECT_TRUE(Action("Assessments1")->isEnabled());
+    EXPECT_FALSE(Action("Experts1")->isEnabled());
+    EXPECT_TRUE(Menu("Edit1")->menuAction()->isEnabled());
+    EXPECT_TRUE(Action("FileSaveAsItem")->isEnabled());
+    EXPECT_FALSE(Action("FileSaveItem")->isEnabled());
+    Action("Items1")->trigger();
     QApplication::processEvents();
     ASSERT_NE(ChildSheets[0], nullptr);
     form->UpdateMenuItems();
     EXPECT_TRUE(CurrentWindowFlags()[RealisationsActive]);
     EXPECT_FALSE(CurrentWindowFlags()[ExpertsActive]);
-    EXPECT_FALSE(form->Assessments1->isEnabled());
-    EXPECT_TRUE(form->Experts1->isEnabled());
-    EXPECT_FALSE(form->OpenItemsWindow1->isEnabled());
+    EXPECT_FALSE(Action("Assessments1")->isEnabled());
+    EXPECT_TRUE(Action("Experts1")->isEnabled());
+    EXPECT_FALSE(Action("OpenItemsWindow1")->isEnabled());
 }
 
 // Exit closes the case at once; the experts sheet does not refuse by minimising itself.
@@ -276,7 +276,7 @@ TEST_F(TrindelTest, ExitClosesTheCaseAtOnce) {
 
 TEST_F(TrindelTest, HelpOpensTheSharedHelpFile) {
     prompts.SetShowHelpResult(true);
-    form->HelpAboutItem->trigger();
+    Action("HelpAboutItem")->trigger();
     ASSERT_FALSE(prompts.Recorded().empty());
     EXPECT_EQ(prompts.Recorded().back().Kind, "help");
     EXPECT_EQ(prompts.Recorded().back().Text, "Halvorine.hlp");

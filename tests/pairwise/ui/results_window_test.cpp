@@ -20,7 +20,7 @@ protected:
     // window; `expected` gets the memo's lines read independently from the report file.
     ReportView* RunAndShow() {
         OpenThrough(CopyCase("golden_case", "golden_case"));
-        form->RunButton->trigger();
+        Action("RunButton")->trigger();
         QApplication::processEvents();
         EXPECT_NE(RunDialog, nullptr);
         if (!RunDialog) return nullptr;
@@ -260,7 +260,7 @@ TEST_F(ResultsWindowTest, BannerOfALongNonAsciiCaseNameShowsWholeLetters) {
         SCOPED_TRACE(c.name);
         OpenThrough(CopyCase("golden_case", c.name));
         ASSERT_NE(ExpertsSheet, nullptr);
-        form->RunButton->trigger();
+        Action("RunButton")->trigger();
         QApplication::processEvents();
         ASSERT_NE(RunDialog, nullptr);
         QPushButton* run = RunDialog->RunButton;

@@ -24,7 +24,7 @@ class RunDialogTest : public TrindelTest {
 protected:
     TRunDlgFrm* OpenGoldenAndCalculate() {
         OpenThrough(CopyCase("golden_case", "golden_case"));
-        form->RunButton->trigger();
+        Action("RunButton")->trigger();
         QApplication::processEvents();
         return RunDialog;
     }
@@ -50,7 +50,7 @@ TEST_F(RunDialogTest, ARunShowsItsStepsAndDropsTheClicksMadeMeanwhile) {
         auto queueClicks = [this, dlg] {
             QMenuBar* bar = form->menuBar();
             for (QWidget* w : {static_cast<QWidget*>(bar), static_cast<QWidget*>(dlg->RunButton)}) {
-                const QPoint at = w == bar ? bar->actionGeometry(form->File1->menuAction()).center()
+                const QPoint at = w == bar ? bar->actionGeometry(Menu("File1")->menuAction()).center()
                                            : w->rect().center();
                 for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
                     QCoreApplication::postEvent(
@@ -70,7 +70,7 @@ TEST_F(RunDialogTest, ARunShowsItsStepsAndDropsTheClicksMadeMeanwhile) {
         QTest::mouseClick(dlg->RunButton, Qt::LeftButton);
         QApplication::processEvents();
         EXPECT_EQ(runs, 1);
-        EXPECT_FALSE(form->File1->isVisible()) << "the File menu opened";
+        EXPECT_FALSE(Menu("File1")->isVisible()) << "the File menu opened";
         ASSERT_NE(ReportWindow, nullptr);
         EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Run Parameters"));
         ASSERT_FALSE(captions.empty());
@@ -172,7 +172,7 @@ TEST_F(RunDialogTest, FewerThanTwoTakingPartRunsNothing) {
 TEST_F(RunDialogTest, ScaleTransformationNeedsTwoRealisations) {
     OpenThrough(CopyCase("golden_case", "golden_case"));
     ItemTable[4]->HasRealisation = false;
-    form->RunButton->trigger();
+    Action("RunButton")->trigger();
     TRunDlgFrm* dlg = RunDialog;
     ASSERT_NE(dlg, nullptr);
     EXPECT_TRUE(dlg->RadioGroup1->isHidden());
@@ -222,7 +222,7 @@ TEST_F(RunDialogTest, UncomparedItemIsReported) {
             if (r == 2) x->AnswerRows[r]->Answers.fill(' ');
         }
     }
-    form->RunButton->trigger();
+    Action("RunButton")->trigger();
     TRunDlgFrm* dlg = RunDialog;
     ASSERT_NE(dlg, nullptr);
     prompts.QueueAnswer(Answer::Ok);

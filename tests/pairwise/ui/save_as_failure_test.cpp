@@ -20,7 +20,7 @@ TEST_F(TrindelTest, AFailedSaveAsKeepsTheOldNameAndTheChanges) {
     QApplication::processEvents();
     ASSERT_EQ(ExpertTable[1]->Name.str(), "Annie");
     form->File1Click();
-    ASSERT_TRUE(form->SaveBtn->isEnabled());
+    ASSERT_TRUE(Action("SaveBtn")->isEnabled());
 
     // The items file's name is taken by a folder: the expert data file is written, the items
     // file cannot replace the folder.
@@ -34,14 +34,14 @@ TEST_F(TrindelTest, AFailedSaveAsKeepsTheOldNameAndTheChanges) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("golden_case: WTrindel"));
     EXPECT_EQ(prompts.BusyDepth(), 0);
     form->File1Click();
-    EXPECT_TRUE(form->SaveBtn->isEnabled());
+    EXPECT_TRUE(Action("SaveBtn")->isEnabled());
 
     // Save then writes the case under its own name; reopened, the change is there.
-    form->SaveBtn->trigger();
+    Action("SaveBtn")->trigger();
     EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
     // The experts sheet minimises itself at the first Close All and closes at the second.
     for (int i = 0; i < 2; ++i) {
-        form->CloseAllWindows->trigger();
+        Action("CloseAllWindows")->trigger();
         QApplication::processEvents();
     }
     EXPECT_TRUE(prompts.MessageTexts().empty()) << "nothing is left unsaved";

@@ -47,14 +47,14 @@ protected:
         QApplication::processEvents();
     }
     TItemsSheet* Realisations() {
-        form->Items1->trigger();
+        Action("Items1")->trigger();
         QApplication::processEvents();
         return ChildSheets[0];
     }
     TItemsSheet* ComparisonsFromMenu() {
         Activate(ExpertsSheet);
         form->UpdateMenuItems();
-        form->Assessments1->trigger();
+        Action("Assessments1")->trigger();
         QApplication::processEvents();
         return ComparisonsSheet();
     }
@@ -87,8 +87,8 @@ protected:
     // Save, close the case (the experts sheet minimises at the first request), reopen it.
     void SaveCloseReopen(const std::string& path, bool save = true) {
         if (save) {
-            ASSERT_TRUE(form->SaveBtn->isEnabled());
-            form->SaveBtn->trigger();
+            ASSERT_TRUE(Action("SaveBtn")->isEnabled());
+            Action("SaveBtn")->trigger();
             QApplication::processEvents();
         }
         EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified);
@@ -599,8 +599,8 @@ TEST_F(SheetTypingTest, FirstItemOfAnEmptyItemsFileIsTheOneTyped) {
     EXPECT_EQ(Shown(grid, 1, 1), "Oak");
     EXPECT_EQ(CountItems(), 1);
     const std::string seen = Snapshot();
-    ASSERT_TRUE(form->SaveBtn->isEnabled());
-    form->SaveBtn->trigger();
+    ASSERT_TRUE(Action("SaveBtn")->isEnabled());
+    Action("SaveBtn")->trigger();
     QApplication::processEvents();
     ASSERT_TRUE(form->CloseChildren());
     OpenThrough(path);
@@ -621,8 +621,8 @@ TEST_F(SheetTypingTest, TextStillOpenInACellIsSavedOrAskedAbout) {
         Type("ExpW");
         Key(Qt::Key_Tab);
         Type("Zed");
-        ASSERT_TRUE(form->SaveBtn->isEnabled());
-        form->SaveBtn->trigger();
+        ASSERT_TRUE(Action("SaveBtn")->isEnabled());
+        Action("SaveBtn")->trigger();
         QApplication::processEvents();
         EXPECT_EQ(ExpertTable[1]->Name.str(), "Zed");
         const std::string seen = Snapshot();
@@ -635,12 +635,12 @@ TEST_F(SheetTypingTest, TextStillOpenInACellIsSavedOrAskedAbout) {
     }
     // New Case twice: the Id typed into the first case's only item is asked about.
     {
-        form->NewFileButton->trigger();
+        Action("NewFileButton")->trigger();
         QApplication::processEvents();
         ASSERT_NE(ChildSheets[0], nullptr);
         Type("A1");
         prompts.QueueAnswer(Answer::Cancel);
-        form->NewFileButton->trigger();
+        Action("NewFileButton")->trigger();
         QApplication::processEvents();
         ASSERT_EQ(prompts.MessageTexts().size(), 1u);
         EXPECT_EQ(prompts.MessageTexts()[0], "Contents of the case file NONAME.iy has been changed. Save it?");
@@ -658,7 +658,7 @@ TEST_F(SheetTypingTest, TextStillOpenInACellIsSavedOrAskedAbout) {
         Type("7");
         const std::size_t asked = prompts.MessageTexts().size();
         prompts.QueueAnswer(Answer::Yes);
-        form->FileCloseItem->trigger();
+        Action("FileCloseItem")->trigger();
         QApplication::processEvents();
         ASSERT_EQ(prompts.MessageTexts().size(), asked + 1);
         EXPECT_EQ(ChildSheets[0], nullptr);
@@ -671,7 +671,7 @@ TEST_F(SheetTypingTest, TextStillOpenInACellIsSavedOrAskedAbout) {
 // A case begun with the Experts command has no name: Save asks for one and writes no
 // "ey" or ".iy" beside the program.
 TEST_F(SheetTypingTest, CaseBegunWithTheExpertsCommandIsSavedUnderAChosenName) {
-    form->Experts1->trigger();
+    Action("Experts1")->trigger();
     QApplication::processEvents();
     ASSERT_NE(ExpertsSheet, nullptr);
     Type("E1");
@@ -680,7 +680,7 @@ TEST_F(SheetTypingTest, CaseBegunWithTheExpertsCommandIsSavedUnderAChosenName) {
     Key(Qt::Key_Tab);
     const std::string chosen = (root_ / "mine.ey").string();
     prompts.QueueSaveFile(chosen);
-    form->SaveBtn->trigger();
+    Action("SaveBtn")->trigger();
     QApplication::processEvents();
     ASSERT_EQ(prompts.Recorded().size(), 1u);
     EXPECT_EQ(prompts.Recorded()[0].Kind, "save");
@@ -764,7 +764,7 @@ TEST_F(SheetTypingTest, ExitWithChanges) {
         const std::string typed = Snapshot();
         prompts.Clear();
         prompts.QueueAnswer(answer);
-        form->FileExitItem->trigger();
+        Action("FileExitItem")->trigger();
         QApplication::processEvents();
         EXPECT_EQ(prompts.MessageTexts().size(), 1u);
         if (answer == Answer::Cancel) {
@@ -790,7 +790,7 @@ TEST_F(SheetTypingTest, ExitWithChanges) {
 // realisations, without a click on the box.
 TEST_F(SheetTypingTest, ReferenceButtonsFollowTheRealisations) {
     OpenGolden();
-    form->RunButton->trigger();
+    Action("RunButton")->trigger();
     QApplication::processEvents();
     ASSERT_NE(RunDialog, nullptr);
     TRunDlgFrm* dialog = RunDialog;
@@ -813,7 +813,7 @@ TEST_F(SheetTypingTest, ReferenceButtonsFollowTheRealisations) {
 // A run dialog goes with its case, also one the frame's activation let go of.
 TEST_F(SheetTypingTest, RunDialogClosesWithItsCase) {
     OpenGolden();
-    form->RunButton->trigger();
+    Action("RunButton")->trigger();
     QApplication::processEvents();
     ASSERT_NE(RunDialog, nullptr);
     QEvent activate(QEvent::WindowActivate);
@@ -1103,11 +1103,11 @@ TEST_F(SheetTypingTest, CaseCommandsRunToTheirEndOnceAnswered) {
             switch (command) {
             case Command::Open:
                 prompts.QueueOpenFile(path);
-                form->OpenASCIIItemsfle1->trigger();
+                Action("OpenASCIIItemsfle1")->trigger();
                 break;
-            case Command::New: form->NewFileButton->trigger(); break;
-            case Command::CloseAll: form->CloseAllWindows->trigger(); break;
-            case Command::Exit: form->FileExitItem->trigger(); break;
+            case Command::New: Action("NewFileButton")->trigger(); break;
+            case Command::CloseAll: Action("CloseAllWindows")->trigger(); break;
+            case Command::Exit: Action("FileExitItem")->trigger(); break;
             }
             QApplication::processEvents();
             // Yes saves both files at the first question; No is asked for each file.
@@ -1158,12 +1158,12 @@ TEST_F(SheetTypingTest, CaseCommandsRunToTheirEndOnceAnswered) {
 // first), exits. Before, the first Exit asked about the items file and stopped, and a second
 // asked about the expert data file.
 TEST_F(SheetTypingTest, ExitOfANewCaseAnsweredNoExitsAtOnce) {
-    form->NewFileButton->trigger();
+    Action("NewFileButton")->trigger();
     QApplication::processEvents();
     ASSERT_NE(ChildSheets[0], nullptr);
     Type("A1");
     Key(Qt::Key_Tab);
-    form->Experts1->trigger();
+    Action("Experts1")->trigger();
     QApplication::processEvents();
     ASSERT_NE(ExpertsSheet, nullptr);
     Type("E1");
@@ -1171,7 +1171,7 @@ TEST_F(SheetTypingTest, ExitOfANewCaseAnsweredNoExitsAtOnce) {
     prompts.Clear();
     prompts.QueueAnswer(Answer::No);
     prompts.QueueAnswer(Answer::No);
-    form->FileExitItem->trigger();
+    Action("FileExitItem")->trigger();
     QApplication::processEvents();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(prompts.MessageTexts(),

@@ -19,7 +19,7 @@ protected:
         ExpertsSheet->ExpertsGrid->SetCursor(1, row);
         QApplication::processEvents();
         form->UpdateMenuItems();
-        form->Assessments1->trigger();
+        Action("Assessments1")->trigger();
         QApplication::processEvents();
         return ComparisonsSheet();
     }
@@ -51,7 +51,7 @@ TEST_F(SheetsTest, AnswersAreEnteredMirrored) {
     EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
     EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
     form->File1Click();
-    EXPECT_TRUE(form->SaveBtn->isEnabled());
+    EXPECT_TRUE(Action("SaveBtn")->isEnabled());
 }
 
 // Only '<', '=' and '>' are taken; the diagonal and a blank change nothing.
@@ -221,7 +221,7 @@ TEST_F(SheetsTest, DeletedExpertTakesItsRetargetedWindowWithIt) {
 
 TEST_F(SheetsTest, DeletingEveryItemLeavesOneEmpty) {
     OpenGolden();
-    form->Items1->trigger();
+    Action("Items1")->trigger();
     QApplication::processEvents();
     TItemsSheet* sheet = ChildSheets[0];
     ASSERT_NE(sheet, nullptr);
@@ -246,7 +246,7 @@ TEST_F(SheetsTest, DeletingEveryItemLeavesOneEmpty) {
 // their answers, so every answer stays under its items.
 TEST_F(SheetsTest, ItemDeletionKeepsTheMatricesAligned) {
     OpenGolden();
-    form->Items1->trigger();
+    Action("Items1")->trigger();
     QApplication::processEvents();
     TItemsSheet* sheet = ChildSheets[0];
     ASSERT_NE(sheet, nullptr);
@@ -272,7 +272,7 @@ TEST_F(SheetsTest, ItemDeletionKeepsTheMatricesAligned) {
 
 TEST_F(SheetsTest, EmptiedRealisationShowsEmptyAndStoresTheMissingValue) {
     OpenGolden();
-    form->Items1->trigger();
+    Action("Items1")->trigger();
     QApplication::processEvents();
     TItemsSheet* sheet = ChildSheets[0];
     ASSERT_NE(sheet, nullptr);
@@ -323,7 +323,7 @@ TEST_F(SheetsTest, FilteringFlagsAndGreysRows) {
     Key(Qt::Key_F5);
     EXPECT_FALSE(ExpertsFilterEnabled);
     EXPECT_FALSE(ExpertsSheet->Core.CellStyleAt(1, 1).Greyed);
-    EXPECT_FALSE(form->EnableFiltering1->isChecked());
+    EXPECT_FALSE(Action("EnableFiltering1")->isChecked());
 }
 
 }  // namespace

@@ -71,9 +71,13 @@ protected:
 
     void OpenThrough(const std::string& path) {
         prompts.QueueOpenFile(path);
-        form->OpenASCIIItemsfle1->trigger();
+        Action("OpenASCIIItemsfle1")->trigger();
         QApplication::processEvents();
     }
+
+    // The frame's menu items, speed buttons and menus, by the names its builders give them.
+    QAction* Action(const char* name) const { return test_support::FrameAction(form.get(), name); }
+    QMenu* Menu(const char* name) const { return test_support::FrameMenu(form.get(), name); }
 
     static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { test_support::KeyToFocus(key, mods); }
 
