@@ -1,6 +1,7 @@
 #include "engine/globals.h"
 
 #include "engine/output_files.h"
+#include "engine/run_options.h"
 
 namespace halvorine {
 
@@ -97,20 +98,7 @@ void FreeCase() {
 }
 
 void SetRunOptionDefaults() {
-    RobustnessRun = false;
-    DiscrepancyOn = false;
-    OptimiseDM = true;
-    BayesianUpdates = false;
-    RobustnessOnExperts = false;
-    WeightType = GlobalWeighting;
-    CalibrationPower = 1.0f;
-    IntrinsicRangeOvershoot = 0.1f;
-    UserSignificanceLevel = -1.0f;
-    MinSignificanceLevel = 0.0f;
-    MaxSignificanceLevel = 1.0f;
-    ExactChiSquare = true;
-    LogIntrinsicRange = true;
-    UseMinSeedCount = true;
+    UseRunOptions(RunOptions{});
 }
 
 void ResetGlobals() {

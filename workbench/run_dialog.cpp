@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "common/core/text.h"
 #include "common/ui/input_hold.h"
@@ -520,6 +521,13 @@ bool TRunDlgFrm::RunCheck() {
     f.DMName = platform::BytesFromQString(DMname->text());
     f.SignLevelVisible = !SignLevelEdit->isHidden();
     f.Discrepancy = DiscrBox->isChecked();
+    const std::pair<QRadioButton*, std::uint16_t> weights[] = {
+        {GlButton, GlobalWeighting}, {EqButton1, EqualWeighting}, {ItButton, ItemWeighting}, {UsButton, UserWeighting}};
+    for (const auto& [button, code] : weights)
+        if (button->isChecked()) f.Options.WeightType = code;
+    f.Options.OptimiseDM = DMOptBox->isChecked();
+    f.Options.ExactChiSquare = Chi2NewButton->isChecked();
+    f.Options.LogIntrinsicRange = InfNewButton->isChecked();
     RunHooks hooks;
     hooks.ShowFaultyExpert = [this](int e, int itemRow) { ShowFaultyExpert(e, itemRow); };
     const std::string nameBefore = f.DMName;

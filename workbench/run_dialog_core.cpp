@@ -169,16 +169,7 @@ std::string DataCheckMessage(int code) {
 
 void FillMakerSettings(int e) {
     if (e < 1 || e > ExpertSlotCount || !ExpertTable[e]) return;
-    TRunSettings& s = ExpertTable[e]->Settings;
-    s.RobustnessRun = RobustnessRun;
-    s.DiscrepancyOn = DiscrepancyOn;
-    s.OptimiseDM = OptimiseDM;
-    s.SignificanceLevel = SignificanceLevel;
-    s.BayesianUpdates = BayesianUpdates;
-    s.RobustnessOnExperts = RobustnessOnExperts;
-    s.WeightType = WeightType;
-    s.CalibrationPower = CalibrationPower;
-    s.IntrinsicRangeOvershoot = IntrinsicRangeOvershoot;
+    ExpertTable[e]->Settings = MakerSettings(RunOptionsInUse(), SignificanceLevel);
 }
 
 void StoreLeftOutResults(TRobustness& r, const TExpert& dm) {
@@ -200,6 +191,7 @@ int CheckSeedAssessments() {
 }
 
 bool RunCheck(RunFields& f, const RunHooks& hooks) {
+    UseRunOptions(f.Options);
     // The calibration power and the intrinsic range, read again from their edits: RUN may come
     // while an edit still has the focus and its own check has not run.
     f.CalPowerBad = !CalPowerCheck(f.CalPower);

@@ -8,6 +8,7 @@
 
 #include "common/core/short_string.h"
 #include "engine/globals.h"
+#include "engine/run_options.h"
 
 namespace halvorine {
 
@@ -55,6 +56,9 @@ struct RunFields {
     std::string DMName;
     bool SignLevelVisible = false;
     bool Discrepancy = false;
+    // The options the run is made with: those in use, with what the dialog's buttons and boxes
+    // show; the edits' values and the discrepancy box are applied to it by RunCheck.
+    RunOptions Options = RunOptionsInUse();
     // Set by RunCheck: the edits to turn red, the ones to turn back.
     bool CalPowerBad = false;
     bool IntRangeBad = false;
@@ -66,7 +70,7 @@ struct RunHooks {
     std::function<void(int expert, int itemRow)> ShowFaultyExpert;
 };
 
-// One decision-maker calculation with the options in the globals and the fields: every check
+// One decision-maker calculation with the fields' options (put into the globals first): every check
 // first (a refusal shows its message and leaves the case as it was), then a new decision maker
 // after the data experts and the engine run. True when the decision maker is complete.
 bool RunCheck(RunFields& fields, const RunHooks& hooks = {});

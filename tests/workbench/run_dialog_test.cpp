@@ -396,6 +396,39 @@ TEST_F(RunDialogTest, RunAddsTheDecisionMakerAndShowsTheScores) {
     EXPECT_EQ(DMName.str(), "");
 }
 
+// The run is made with the options the dialog shows, clicked by the user, and the decision maker
+// keeps them; a global changed behind the dialog's back does not decide the run.
+TEST_F(RunDialogTest, TheRunIsMadeWithTheOptionsTheDialogShows) {
+    TRunDlgFrm* d = OpenDialog();
+    auto click = [](QAbstractButton* b) {
+        QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(8, b->height() / 2));
+        QApplication::processEvents();
+    };
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{d->ItButton, d->Chi2OldButton, d->InfOldButton, d->DMOptBox})
+        click(b);
+    ASSERT_TRUE(d->ItButton->isChecked());
+    ASSERT_FALSE(d->DMOptBox->isChecked());
+    WeightType = EqualWeighting;
+    ExactChiSquare = true;
+    click(d->RunButton);
+    EXPECT_TRUE(Messages().empty());
+    ASSERT_EQ(ResultExperts(), 1);
+    const TRunSettings& s = ExpertTable[3]->Settings;
+    EXPECT_EQ(s.WeightType, ItemWeighting);
+    EXPECT_FALSE(s.OptimiseDM);
+    EXPECT_EQ(WeightType, ItemWeighting);
+    EXPECT_FALSE(ExactChiSquare);
+    EXPECT_FALSE(LogIntrinsicRange);
+
+    click(d->GlButton);
+    click(d->DMOptBox);
+    click(d->RunButton);
+    ASSERT_EQ(ResultExperts(), 2);
+    EXPECT_EQ(ExpertTable[3]->Settings.WeightType, GlobalWeighting);
+    EXPECT_TRUE(ExpertTable[3]->Settings.OptimiseDM);
+    EXPECT_EQ(ExpertTable[4]->Settings.WeightType, ItemWeighting) << "the earlier one keeps its own";
+}
+
 TEST_F(RunDialogTest, TheAutomaticNumberStaysBelow33) {
     TRunDlgFrm* d = OpenDialog();
     d->RunButtonClick();
