@@ -55,10 +55,6 @@ QString Q(const std::string& bytes) {
     return platform::QStringFromBytes(bytes);
 }
 
-bool IsUnnamedCase() {
-    return CaseFile.CaseName.empty() || CaseFile.CaseName == "NONAME";
-}
-
 // The id of expert e, "" when there is none.
 std::string ExpertIdAt(int e) {
     if (e < 1 || e > ExpertSlotCount || !ExpertTable[e]) return "";
@@ -342,6 +338,14 @@ std::string TMainForm::CasePath() const {
     return CaseFile.CaseFileName;
 }
 
+std::string TMainForm::CaseName() const {
+    return CaseFile.CaseName;
+}
+
+bool TMainForm::ChooseCaseFile(platform::FileChoice& choice, std::string& chosen) {
+    return ChooseCaseName(choice, chosen);
+}
+
 // ---------------------------------------------------------------- case commands
 
 void TMainForm::MakeNewItemsForm() {
@@ -477,19 +481,9 @@ void TMainForm::MergeAssessments() {
 }
 
 void TMainForm::FileSave(bool asNew) {
-    SheetGrid::StoreEditors(MdiArea);
-    if (IsUnnamedCase()) {
-        SaveDialog1.FileName.clear();
-        asNew = true;
-    } else {
-        SaveDialog1.FileName = CaseFile.CaseName;
-    }
     // The case takes a new name only once both its files are written there.
-    std::string caseFileName = CaseFile.CaseFileName;
-    if (asNew) {
-        SaveDialog1.Filter = CurrentWindowFlags()[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
-        if (!ChooseCaseName(SaveDialog1, caseFileName)) return;
-    }
+    std::string caseFileName;
+    if (!ChooseSaveTarget(asNew, caseFileName)) return;
     const CaseFilePaths names = CaseFileNames(caseFileName);
     {
         // The caption names the case as it is now, however the writing ends.

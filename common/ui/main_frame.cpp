@@ -14,6 +14,7 @@
 
 #include "common/core/pascal_str.h"
 #include "common/ui/mdi_frame.h"
+#include "common/ui/sheet_grid.h"
 #include "platform/qt/qt_prompts.h"
 
 TMainFrame::TMainFrame(platform::Prompts* prompts, const char* settingsFile) : settingsFile_(settingsFile) {
@@ -206,6 +207,22 @@ bool TMainFrame::event(QEvent* event) {
 
 QList<QMdiSubWindow*> TMainFrame::OpenChildren() const {
     return OpenChildWindows(MdiArea);
+}
+
+bool TMainFrame::ChooseSaveTarget(bool& asNew, std::string& caseFileName) {
+    SheetGrid::StoreEditors(MdiArea);
+    const std::string name = CaseName();
+    // A case begun without New or Open has no name either: it is never written as a bare extension.
+    if (CasePath().empty() || name.empty() || name == "NONAME") {
+        SaveDialog1.FileName.clear();
+        asNew = true;
+    } else {
+        SaveDialog1.FileName = name;
+    }
+    caseFileName = CasePath();
+    if (!asNew) return true;
+    SaveDialog1.Filter = SheetFlags()[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
+    return ChooseCaseFile(SaveDialog1, caseFileName);
 }
 
 bool TMainFrame::UpdateSheetMenuItems() {

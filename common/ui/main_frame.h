@@ -158,6 +158,14 @@ protected:
     virtual void Tell(const std::string& text) = 0;
     // Which sheet is open and active: the program's WindowFlags.
     virtual WindowFlagSet SheetFlags() const = 0;
+    // The case's name ("" or "NONAME": it has none of its own yet) and the program's Save As
+    // choice of a new one, with its question before overwriting another case.
+    virtual std::string CaseName() const = 0;
+    virtual bool ChooseCaseFile(platform::FileChoice& choice, std::string& chosen) = 0;
+    // The first step of Save and Save As: the case file to write to, false when the user cancels.
+    // A case without a name of its own is saved as new (asNew becomes true), under a name chosen
+    // with the filter of the active sheet's kind; the case takes that name only once written.
+    bool ChooseSaveTarget(bool& asNew, std::string& caseFileName);
     // The part of UpdateMenuItems both programs share: the File, Edit and Window menus, and
     // the commands that follow which sheet is open and active; false while the frame closes.
     bool UpdateSheetMenuItems();

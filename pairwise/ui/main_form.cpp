@@ -239,6 +239,14 @@ std::string TMainForm::CasePath() const {
     return CaseFile.CaseFileName;
 }
 
+std::string TMainForm::CaseName() const {
+    return CaseFile.CaseName;
+}
+
+bool TMainForm::ChooseCaseFile(platform::FileChoice& choice, std::string& chosen) {
+    return ChooseCaseName(choice, chosen);
+}
+
 void TMainForm::OpenCase() {
     if (!CloseChildren()) return;
     ExpertsSheet = nullptr;
@@ -302,21 +310,10 @@ void TMainForm::OpenCase() {
 }
 
 void TMainForm::FileSave(bool asNew) {
-    SheetGrid::StoreEditors(MdiArea);
-    // A case begun without New or Open has no name either: it is never written as ".iy".
-    if (IsUnnamedCase()) {
-        SaveDialog1.FileName.clear();
-        asNew = true;
-    } else {
-        SaveDialog1.FileName = CaseFile.CaseName;
-    }
     // Save As takes on the new name only once both files are saved: a failed save leaves the
     // case under its old name, still modified.
-    std::string chosen = CaseFile.CaseFileName;
-    if (asNew) {
-        SaveDialog1.Filter = CurrentWindowFlags()[RealisationsActive] ? ItemsFileOpenDialog.Filter : ExpertFileOpenDialog.Filter;
-        if (!ChooseCaseName(SaveDialog1, chosen)) return;
-    }
+    std::string chosen;
+    if (!ChooseSaveTarget(asNew, chosen)) return;
     const std::string caption = Platform->Caption();
     {
         platform::BusyCursor busy(*Platform);

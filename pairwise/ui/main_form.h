@@ -57,6 +57,8 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     std::string CasePath() const override;
+    std::string CaseName() const override;
+    bool ChooseCaseFile(platform::FileChoice& choice, std::string& chosen) override;
     WindowFlagSet SheetFlags() const override;
     void FrameActivated() override;
     void Tell(const std::string& text) override;
