@@ -634,7 +634,11 @@ unsigned ExpertsSheetCore::ToggleExpertsFilter() {
     int lastRow = std::max(Cursor.SelFirst, Cursor.SelLast);
     if (firstRow < HeaderRows()) return EffectNone;
     for (int row = firstRow; row <= lastRow; ++row)
-        if (TExpert* x = ExpertOfRow(row)) x->FilterFlag = !x->FilterFlag;
+        if (TExpert* x = ExpertOfRow(row)) {
+            x->FilterFlag = !x->FilterFlag;
+            // The flag is written with the expert: a save must write it, and a close ask first.
+            CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
+        }
     return EffectRepaint | EffectItemsSheets;
 }
 

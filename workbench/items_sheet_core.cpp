@@ -806,7 +806,11 @@ unsigned ItemsSheetCore::ToggleItemsFilter() {
     const int lastRow = std::max(Cursor.SelFirst, Cursor.SelLast);
     if (firstRow < 1) return EffectNone;
     for (int row = firstRow; row <= lastRow; ++row)
-        if (TItem* item = ItemOfRow(row)) item->FilterFlag = !item->FilterFlag;
+        if (TItem* item = ItemOfRow(row)) {
+            item->FilterFlag = !item->FilterFlag;
+            // The flag is written with the item: a save must write it, and a close ask first.
+            CaseFile.FileKinds[ItemsFileKind].Modified = true;
+        }
     return EffectRepaint | EffectItemsSheets;
 }
 

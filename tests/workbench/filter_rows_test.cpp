@@ -1,6 +1,7 @@
 // F4 on rows selected in row mode, with the other sheets open: each selected row's filter flag
 // flips on its own (flagged rows come free, the others are flagged), rows outside the selection
-// and the other table keep theirs, and the files keep what the sheet shows.
+// and the other table keep theirs, and the files keep what the sheet shows: a flag is an edit,
+// saved by Save and asked about at close.
 #include "filter_rows_support.h"
 #include "main_form_fixture.h"
 #include "sheet_cells.h"
@@ -58,14 +59,34 @@ TEST_P(FilterRowsTest, F4FlipsEachSelectedRowOnItsOwn) {
     EXPECT_EQ(ItemFlags(), c.ItemsAfter);
     filter_rows::ExpectGreyedAsFlagged(grid, c.Items ? c.ItemsAfter : c.ExpertsAfter);
 
-    // Flags mark no file modified, so Save As is the command that keeps them.
-    const std::string saved = (root_ / "flagged.dtt").string();
-    prompts.QueueSaveFile(saved);
-    Action("FileSaveAsItem")->trigger();
+    // The flags are written with the records: Save is enabled and writes them, and closing the
+    // case first asks whether to save them.
+    RefreshMenus();
+    ASSERT_TRUE(Action("FileSaveItem")->isEnabled()) << "F4 left nothing to save";
+    Action("FileSaveItem")->trigger();
     QApplication::processEvents();
     FreshProgram();
-    OpenThrough(saved);
+    OpenThrough(dtt);
     ASSERT_NE(ExpertsSheet, nullptr);
+    EXPECT_EQ(ExpertFlags(), c.ExpertsAfter);
+    EXPECT_EQ(ItemFlags(), c.ItemsAfter);
+
+    // Flipped back and the case closed: the question comes, and No leaves the file as saved.
+    Action(c.Items ? "Items1" : "Experts1")->trigger();
+    QApplication::processEvents();
+    grid = GridOf(c.Items ? R : E);
+    ASSERT_NO_FATAL_FAILURE(filter_rows::PickRows(grid, c));
+    test_support::KeyToFocus(Qt::Key_F4);
+    ASSERT_EQ(c.Items ? ItemFlags() : ExpertFlags(), c.Items ? c.ItemsBefore : c.ExpertsBefore);
+    const std::size_t asked = prompts.MessageTexts().size();
+    prompts.QueueAnswer(platform::Answer::No);
+    if (c.Items) prompts.QueueAnswer(platform::Answer::Yes);  // "Close the current case?"
+    ASSERT_TRUE(form->CloseChildren());
+    const std::vector<std::string> texts = prompts.MessageTexts();
+    ASSERT_GT(texts.size(), asked) << "no save question for the flags";
+    EXPECT_NE(texts[asked].find("ave"), std::string::npos) << texts[asked];
+    FreshProgram();
+    OpenThrough(dtt);
     EXPECT_EQ(ExpertFlags(), c.ExpertsAfter);
     EXPECT_EQ(ItemFlags(), c.ItemsAfter);
 }
