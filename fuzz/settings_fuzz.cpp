@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 
 #include "platform/program_folder_testing.h"
 #include "platform/prompts.h"
@@ -24,6 +26,13 @@ const std::string& ProgramFolder() {
     static const std::string folder = [] {
         std::string pattern = "/tmp/halvorine-fuzz-settings-XXXXXX";
         if (!mkdtemp(pattern.data())) Fault("no scratch folder");
+        // One folder for the whole run, gone with the process (a fault aborts and leaves it).
+        static std::string made;
+        made = pattern;
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(made, ec);
+        });
         platform::SetProgramFolderForTesting(pattern);
         setenv("XDG_CONFIG_HOME", (pattern + "/config").c_str(), 1);
         return pattern;

@@ -109,6 +109,10 @@ TEST_F(CalculateTest, AnUnwiredRunDialogStopsCalculateWithTheServicesName) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     BuildCase();
     Services().CreateRunDialog = nullptr;
+    // The dying child runs this test again from its start and makes a scratch folder of its own,
+    // which it cannot remove: it makes it inside this test's, which goes when this test ends.
+    platform_test::SavedEnv tmpdir("TMPDIR");
+    setenv("TMPDIR", root_.c_str(), 1);
     EXPECT_DEATH(Calculate(), "the service CreateRunDialog is not wired");
 }
 
