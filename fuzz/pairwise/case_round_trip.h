@@ -65,8 +65,8 @@ inline void FreshCase() {
     static const bool once = (ResetGlobals(), true);
     (void)once;
     FreeCase();
-    CaseFile.FileKinds[1].Modified = false;
-    CaseFile.FileKinds[2].Modified = false;
+    CaseFile.FileKinds[ExpertsFileKind].Modified = false;
+    CaseFile.FileKinds[ItemsFileKind].Modified = false;
     ExpertDataHeader.clear();
 }
 

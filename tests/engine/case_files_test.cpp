@@ -142,8 +142,8 @@ TEST_F(SaveQuestionTest, YesSavesBothFilesUnderTheSavingCaption) {
                     ElementsAre("Saving Experts file...", Caption, "Saving Items file...", Caption));
         EXPECT_EQ(prompts_.BusyCount(), 2);
         EXPECT_EQ(prompts_.BusyDepth(), 0);
-        EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
-        EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+        EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+        EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
         EXPECT_FALSE(CaseFile.FileKinds[kind].ConfirmClose);
         EXPECT_NE(ReadFile(PathOf("study.dtt")).find("Alice Edited"), std::string::npos);
         EXPECT_NE(ReadFile(PathOf("study.rls")).find("First edited"), std::string::npos);
@@ -152,38 +152,38 @@ TEST_F(SaveQuestionTest, YesSavesBothFilesUnderTheSavingCaption) {
 
 TEST_F(SaveQuestionTest, NoForgetsTheChangesOfThatKindOnly) {
     Edit();
-    CaseFile.FileKinds[1].Modified = true;
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     prompts_.QueueAnswer(platform::Answer::No);
     bool canClose = false;
     QuerySaveCase(2, canClose);
     EXPECT_TRUE(canClose);
     EXPECT_THAT(prompts_.MessageTexts(), ElementsAre(Question("study.rls")));
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    EXPECT_FALSE(CaseFile.FileKinds[2].ConfirmClose);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].ConfirmClose);
     EXPECT_TRUE(FilesUnchanged());
 }
 
 TEST_F(SaveQuestionTest, CancelKeepsTheSheetAndTheNextCloseAsks) {
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     prompts_.QueueAnswer(platform::Answer::Cancel);
     bool canClose = true;
     QuerySaveCase(1, canClose);
     EXPECT_FALSE(canClose);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    EXPECT_TRUE(CaseFile.FileKinds[1].ConfirmClose);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].ConfirmClose);
     EXPECT_TRUE(FilesUnchanged());
 
-    CaseFile.FileKinds[1].Modified = false;  // saved by the Save command meanwhile
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = false;  // saved by the Save command meanwhile
     prompts_.QueueAnswer(platform::Answer::No);
     QuerySaveCase(1, canClose);
     EXPECT_FALSE(canClose);
-    EXPECT_TRUE(CaseFile.FileKinds[1].ConfirmClose);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].ConfirmClose);
     prompts_.QueueAnswer(platform::Answer::Yes);
     QuerySaveCase(1, canClose);
     EXPECT_TRUE(canClose);
-    EXPECT_FALSE(CaseFile.FileKinds[1].ConfirmClose);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].ConfirmClose);
     EXPECT_THAT(prompts_.MessageTexts(),
                 ElementsAre(Question("study.dtt"), "Close the current case?", "Close the current case?"));
     EXPECT_EQ(prompts_.Recorded()[1].Buttons, platform::Buttons::YesNo);
@@ -196,7 +196,7 @@ TEST_F(SaveQuestionTest, CancelKeepsTheSheetAndTheNextCloseAsks) {
 TEST_F(SaveQuestionTest, UnnamedCaseIsNamedThroughTheSaveChoice) {
     CaseFile.CaseFileName = "NONAME.rls";
     CaseFile.CaseName = "NONAME";
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     fs::current_path(Folder("work"));
     Folder("new");
 
@@ -206,7 +206,7 @@ TEST_F(SaveQuestionTest, UnnamedCaseIsNamedThroughTheSaveChoice) {
     bool canClose = true;
     QuerySaveCase(2, canClose);
     EXPECT_FALSE(canClose);
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
     EXPECT_EQ(CaseFile.CaseName, "NONAME");
 
     prompts_.Clear();
@@ -228,7 +228,7 @@ TEST_F(SaveQuestionTest, UnnamedCaseIsNamedThroughTheSaveChoice) {
     // Naming it after another case asks first.
     CaseFile.CaseFileName = "NONAME.rls";
     CaseFile.CaseName = "NONAME";
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     prompts_.Clear();
     prompts_.QueueAnswer(platform::Answer::Yes);
     prompts_.QueueSaveFile(PathOf("study.dtt"));
@@ -250,7 +250,7 @@ TEST_F(SaveQuestionTest, FilteredRecordsAreWrittenToo) {
     FilterExpertsOut(FilteredExperts);  // Expert02 and S.Smith are flagged
     ASSERT_EQ(testcase::ExpertIds(), (std::vector<std::string>{"E1"}));
 
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     prompts_.QueueAnswer(platform::Answer::Yes);
     bool canClose = false;
     QuerySaveCase(1, canClose);
@@ -284,7 +284,7 @@ private:
 
 TEST_F(SaveQuestionTest, FailedWriteKeepsTheOldFileAndTheCaseOpen) {
     Edit();
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     prompts_.QueueAnswer(platform::Answer::Yes);
     bool canClose = true;
     {
@@ -292,7 +292,7 @@ TEST_F(SaveQuestionTest, FailedWriteKeepsTheOldFileAndTheCaseOpen) {
         EXPECT_THROW(QuerySaveCase(1, canClose), IoError);
     }
     EXPECT_FALSE(canClose);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     EXPECT_TRUE(FilesUnchanged());
     EXPECT_EQ(prompts_.Caption(), Caption);
     EXPECT_EQ(prompts_.BusyDepth(), 0);
@@ -324,8 +324,8 @@ TEST_F(SaveQuestionTest, WhenEitherFileFailsNeitherIsReplaced) {
             ASSERT_EQ(chmod(blocked.c_str(), 0444), 0);
         }
         Edit();
-        CaseFile.FileKinds[1].Modified = true;
-        CaseFile.FileKinds[2].Modified = true;
+        CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
+        CaseFile.FileKinds[ItemsFileKind].Modified = true;
         prompts_.QueueAnswer(platform::Answer::Yes);
         bool canClose = true;
         try {
@@ -336,8 +336,8 @@ TEST_F(SaveQuestionTest, WhenEitherFileFailsNeitherIsReplaced) {
             EXPECT_EQ(e.Reason(), c.reason);
         }
         EXPECT_FALSE(canClose);
-        EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-        EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+        EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+        EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
         if (c.folder) {
             fs::remove(blocked);
             WriteFile(c.blocked, before);
@@ -353,7 +353,7 @@ TEST_F(SaveQuestionTest, WhenEitherFileFailsNeitherIsReplaced) {
 TEST_F(SaveQuestionTest, AnUnnamedCaseWhoseSaveFailsKeepsItsName) {
     CaseFile.CaseFileName = "NONAME.rls";
     CaseFile.CaseName = "NONAME";
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     Folder("new");
     Folder("new/case.rls");  // the items file cannot take the place of a folder
     prompts_.QueueSaveFile(PathOf("new/case.dtt"));
@@ -363,7 +363,7 @@ TEST_F(SaveQuestionTest, AnUnnamedCaseWhoseSaveFailsKeepsItsName) {
     EXPECT_FALSE(canClose);
     EXPECT_EQ(CaseFile.CaseFileName, "NONAME.rls");
     EXPECT_EQ(CaseFile.CaseName, "NONAME");
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
     EXPECT_FALSE(fs::exists(PathOf("new/case.dtt")));
 }
 
@@ -376,7 +376,7 @@ TEST_F(SaveQuestionTest, LinkedAndLongNamedCasesSave) {
     fs::create_symlink("data/study.dtt", PathOf("study.dtt"));
     fs::create_symlink(PathOf("data/study.rls"), PathOf("study.rls"));
     Edit();
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     prompts_.QueueAnswer(platform::Answer::Yes);
     bool canClose = false;
     QuerySaveCase(1, canClose);

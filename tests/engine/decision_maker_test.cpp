@@ -47,7 +47,7 @@ TEST_F(DecisionMakerTest, IdenticalExpertsPoolToTheirNudgedValues) {
     ItemTable[3]->IntrinsicLow = 0.8f;
     ItemTable[3]->IntrinsicHigh = 3.2f;
     ExpertTable[1]->Weight = ExpertTable[2]->Weight = 0.5f;
-    WeightType = 2;
+    WeightType = EqualWeighting;
     ASSERT_EQ(BuildDecisionMaker(), RunOk);
     const TAssessment& d = *AssessmentAt(3, 3);
     EXPECT_FLOAT_EQ(d.Values[1], 1.00001f);
@@ -78,7 +78,7 @@ TEST_F(DecisionMakerTest, ItemWeightsCopyAnExpertOnlyOnTheItemItCarriesAlone) {
     HandComputedCase();
     for (int k = 1; k <= 3; ++k) ExpertTable[2]->Assessments[4]->Values[k] = NoValue;
     PrepareRun();
-    WeightType = 3;
+    WeightType = ItemWeighting;
     ASSERT_EQ(ComputeIntrinsicRanges(), RunOk);
     ASSERT_EQ(ComputeAllInformation(), RunOk);
     int code = 0;
@@ -103,7 +103,7 @@ TEST_F(DecisionMakerTest, NothingToPoolGivesAMissingAssessment) {
     // Nobody answers item 3.
     ThirdItem("UNI", {}, {});
     PrepareRun();
-    WeightType = 2;
+    WeightType = EqualWeighting;
     ASSERT_EQ(ScoreCase(), RunOk);
     const TAssessment& d = *AssessmentAt(3, 3);
     EXPECT_FALSE(d.Valid);
@@ -116,7 +116,7 @@ TEST_F(DecisionMakerTest, NothingToPoolGivesAMissingAssessment) {
     SetLevels({5, 50, 95});
     ThirdItem("UNI", {}, {4.5f, 5.5f, 6.5f});
     PrepareRun();
-    WeightType = 4;
+    WeightType = UserWeighting;
     ExpertTable[1]->Weight = 0.75f;
     ExpertTable[2]->Weight = 0;
     ASSERT_EQ(ScoreCase(), RunOk);
@@ -129,7 +129,7 @@ TEST_F(DecisionMakerTest, NothingToPoolGivesAMissingAssessment) {
 TEST_F(DecisionMakerTest, ABinWithoutWidthIsRefused) {
     CollapsedRangeCase();
     PrepareRun();
-    WeightType = 2;
+    WeightType = EqualWeighting;
     EXPECT_EQ(ScoreCase(), RunDegenerateBin);
     EXPECT_EQ(ItemCount, 3);
     EXPECT_EQ(ItemTable[3]->IntrinsicLow, ItemTable[3]->IntrinsicHigh);
@@ -171,7 +171,7 @@ TEST_F(DecisionMakerTest, QuantilesOfAPiecewiseConstantDensity) {
 TEST_F(DecisionMakerTest, ScoresAndWeightsWithTheDecisionMaker) {
     HandComputedCase();
     PrepareRun();
-    WeightType = 3;
+    WeightType = ItemWeighting;
     ASSERT_EQ(ScoreCase(), RunOk);
     const float noWeight = static_cast<float>(static_cast<long double>(MissingValue) - MissingTolerance);
     EXPECT_TRUE(IsMissing(noWeight));
@@ -201,7 +201,7 @@ TEST_F(DecisionMakerTest, ScoresAndWeightsWithTheDecisionMaker) {
 TEST_F(DecisionMakerTest, AScoreThatIsNotFiniteFailsTheRun) {
     HandComputedCase();
     PrepareRun();
-    WeightType = 2;
+    WeightType = EqualWeighting;
     ASSERT_EQ(ComputeIntrinsicRanges(), RunOk);
     ASSERT_EQ(ComputeAllInformation(), RunOk);
     for (int e = 1; e <= 2; ++e) ExpertTable[e]->Weight = 0.5f;
@@ -321,7 +321,7 @@ TEST_P(DecisionMakerProperty, EqualWeightsGiveTheMixtureQuantiles) {
     if (GetParam() % 2) SetLevels({5, 25, 50, 75, 95});
     const RandomCase c = MakeRandomCase(rng);
     PrepareRun();
-    WeightType = 2;
+    WeightType = EqualWeighting;
     ASSERT_EQ(ScoreCase(), RunOk);
     ExpectMixtureQuantiles(c.log, std::vector<long double>(c.experts, 1.0L / c.experts));
     // and, found by bisection on the mixture, the same values
@@ -339,7 +339,7 @@ TEST_P(DecisionMakerProperty, OneWeightedExpertGivesItsOwnQuantiles) {
     std::mt19937 rng(GetParam());
     const RandomCase c = MakeRandomCase(rng);
     PrepareRun();
-    WeightType = 4;
+    WeightType = UserWeighting;
     const int chosen = 1 + GetParam() % c.experts;
     std::vector<long double> weights(c.experts, 0);
     weights[chosen - 1] = 1;

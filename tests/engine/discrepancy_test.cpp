@@ -76,7 +76,7 @@ TEST_F(DiscrepancyTest, EveryExpertAgainstTheDecisionMaker) {
     for (int k = 1; k <= 3; ++k) ExpertTable[2]->Assessments[2]->Values[k] = NoValue;
     AddExpert("C", {{}, {}, {}, {12, 22, 44}});
     PrepareRun();
-    WeightType = 2;
+    WeightType = EqualWeighting;
     DiscrepancyOn = true;
     ResetDiscrepancies();
     ASSERT_EQ(Run(), RunOk);

@@ -303,7 +303,7 @@ TEST_F(ScoringTest, LogItemPoolsOnThirtyTwoBitEndsBitForBit) {
     ItemTable[4]->IntrinsicHigh = 45.0f;
     ExpertTable[1]->Weight = 0.25f;
     ExpertTable[2]->Weight = 0.75f;
-    WeightType = 4;
+    WeightType = UserWeighting;
     ASSERT_EQ(BuildDecisionMaker(), RunOk);
 
     int rows = 0;
@@ -330,7 +330,7 @@ TEST_F(ScoringTest, PassesOverTheSeedItemsPoolTheSeedItemsOnly) {
     const generated::CaseShape shape{.experts = 8, .items = 10, .seeds = 4};
     generated::BuildCase(shape);
     PrepareRun();
-    WeightType = 2;
+    WeightType = EqualWeighting;
     ASSERT_EQ(ComputeIntrinsicRanges(), RunOk);
     for (int e = 1; e <= ExpertCount; ++e) ExpertTable[e]->Weight = 0.125f;
     DecisionMakerPool pool(true);
@@ -436,7 +436,7 @@ TEST_F(ScoringTest, HandedOnLayoutsGiveWhatLayingOutAnewGives) {
             PrepareRun();
             ASSERT_EQ(ComputeIntrinsicRanges(), RunOk);
             // Item weights: the pooling reads each answer's own record.
-            WeightType = 3;
+            WeightType = ItemWeighting;
             itemWeights();
             const int dm = ExpertCount + 1;
 

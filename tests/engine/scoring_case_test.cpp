@@ -58,7 +58,7 @@ protected:
 };
 
 TEST_F(ScoringCaseTest, GlobalWeights) {
-    WeightType = 1;
+    WeightType = GlobalWeighting;
     ASSERT_EQ(ScoreCase(), RunOk);
     const TExpert& a = *ExpertTable[1];
     const TExpert& b = *ExpertTable[2];
@@ -104,7 +104,7 @@ TEST_F(ScoringCaseTest, GlobalWeights) {
 }
 
 TEST_F(ScoringCaseTest, EqualWeights) {
-    WeightType = 2;
+    WeightType = EqualWeighting;
     ASSERT_EQ(ScoreCase(), RunOk);
     EXPECT_EQ(ExpertTable[1]->Weight, 0.5f);
     const TAssessment& x1 = *AssessmentAt(3, 1);
@@ -131,7 +131,7 @@ TEST_F(ScoringCaseTest, ACheckDecisionMakerUsesTheWholeValuesAsEntered) {
     ResetGlobals();
     HandComputedCase();
     PrepareRun("check1");
-    WeightType = 2;
+    WeightType = EqualWeighting;
     ASSERT_EQ(ScoreCase(), RunOk);
     EXPECT_TRUE(RelativelyNear(ItemTable[4]->IntrinsicLow, 10.0L / std::pow(5.0L, 0.1L), 1e-6L));
     EXPECT_FALSE(RelativelyNear(ItemTable[4]->IntrinsicLow, ScoringReference("L4.intrinsic_low"), 1e-6L));

@@ -34,7 +34,7 @@ void ThreeExperts() {
 }
 
 void UserWeights(std::vector<float> weights) {
-    WeightType = 4;
+    WeightType = UserWeighting;
     OptimiseDM = false;
     for (int e = 1; e <= ExpertCount; ++e) ExpertTable[e]->Weight = weights[e - 1];
 }
@@ -59,7 +59,7 @@ std::vector<CodeCase> CodeCases() {
              HandComputedCase();
              AddItem("N5", "UNI");
              for (int e = 1; e <= 2; ++e) NewAssessment(ExpertTable[e].get(), 5)->Item = ItemTable[5].get();
-             WeightType = 3;
+             WeightType = ItemWeighting;
          },
          none, RunZeroWeights},
         {"global weights, an item only a cut expert answered: that item's number",
@@ -81,7 +81,7 @@ std::vector<CodeCase> CodeCases() {
          [] {
              HandComputedCase();
              OptimiseDM = false;
-             WeightType = 3;
+             WeightType = ItemWeighting;
          },
          none, RunSignificanceOutOfRange},
         {"a user weight of 1, the others missing", [] { HandComputedCase(); },
@@ -127,7 +127,7 @@ std::vector<CodeCase> CodeCases() {
         {"a bin of no width that carries mass",
          [] {
              CollapsedRangeCase();
-             WeightType = 2;
+             WeightType = EqualWeighting;
              OptimiseDM = false;
          },
          none, RunDegenerateBin},
@@ -293,7 +293,7 @@ TEST_F(ScoringRunTest, CalibrationLevelsAreTheDistinctScoresAscending) {
 TEST_F(ScoringRunTest, EqualWeightsAreOneOverTheExpertCountAtLevelZero) {
     ThreeExperts();
     PrepareRun();
-    WeightType = 2;
+    WeightType = EqualWeighting;
     OptimiseDM = false;
     SignificanceLevel = 0.5f;
     ASSERT_EQ(Run(), RunOk);
@@ -303,7 +303,7 @@ TEST_F(ScoringRunTest, EqualWeightsAreOneOverTheExpertCountAtLevelZero) {
     ResetGlobals();
     ThreeExperts();
     PrepareRun();
-    WeightType = 2;
+    WeightType = EqualWeighting;
     BestDMScore = 7;
     ASSERT_EQ(Run(), RunOk);
     EXPECT_EQ(SignificanceLevel, 0.0f);

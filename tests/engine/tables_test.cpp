@@ -446,8 +446,8 @@ TEST_F(TablesTest, SetAllScalesMarksBothFiles) {
     SmallCase();
     SetAllScales(1);
     for (int i = 1; i <= 3; ++i) EXPECT_EQ(std::string(ItemTable[i]->Scale), "LOG");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
     ExpertTable[1]->Weight = 0.5f;
     ClearUserWeights();
     EXPECT_EQ(ExpertTable[1]->Weight, MissingValue);

@@ -10,7 +10,7 @@ TEST_F(SheetTest, ScreenshotsOfEverySheet) {
     if (test_support::ScreenshotDir().isEmpty()) GTEST_SKIP() << "SHEETS_SCREENSHOT_DIR not set";
     using test_support::Shoot;
     BuildTwoExpertCase();
-    WeightType = 4;
+    WeightType = UserWeighting;
     ExpertTable[1]->Weight = 0.75f;
     TExpertsSheet* experts = OpenExperts();
     Shoot(experts, "experts_data");

@@ -128,20 +128,20 @@ TEST_F(MainFormTest, NewCaseThenExpertsAsksForTheLevels) {
     EXPECT_EQ(ExpertTable[2], nullptr);
     EXPECT_NE(ExpertTable[1]->Assessments[1], nullptr) << "with a slot for the item";
     EXPECT_EQ(ItemsSheet, ChildSheets[0]) << "the realisations sheet stays the items sheet";
-    EXPECT_TRUE(CaseFile.FileKinds[1].ConfirmClose);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].ConfirmClose);
 }
 
 TEST_F(MainFormTest, StaleModifiedFlagsDoNotStopNewOrExit) {
     // Flags left set with no window that could ask about them.
-    CaseFile.FileKinds[1].Modified = true;
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     form->NewFileButtonClick();
     EXPECT_NE(ChildSheets[0], nullptr);
     EXPECT_TRUE(prompts.MessageTexts().empty());
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
 
     // Flags of the other kind set while the realisations sheet asks only about its own.
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     EXPECT_TRUE(form->close());
     EXPECT_TRUE(prompts.MessageTexts().empty());
 }
@@ -151,7 +151,7 @@ TEST_F(MainFormTest, StaleModifiedFlagsDoNotStopNewOrExit) {
 TEST_F(MainFormTest, SaveOfAnUnnamedCaseAsksForAName) {
     form->MakeNewItemsForm();
     ItemTable[1]->Id = "Q1";
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     prompts.QueueSaveFile((root_ / "fresh").string());
     form->FileSaveItemClick();
     ASSERT_EQ(CountKind(prompts, "save"), 1);
@@ -161,7 +161,7 @@ TEST_F(MainFormTest, SaveOfAnUnnamedCaseAsksForAName) {
     EXPECT_TRUE(fs::exists(root_ / "fresh.dtt")) << "a new name gets both files";
     EXPECT_EQ(CaseFile.CaseName, "fresh");
     EXPECT_EQ(form->windowTitle(), "fresh: Halvorine v1.0");
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
     EXPECT_FALSE(Action("SaveBtn")->isEnabled());
     const auto& captions = prompts.CaptionHistory();
     EXPECT_NE(std::find(captions.begin(), captions.end(), "Saving Experts file..."), captions.end());
@@ -203,7 +203,7 @@ TEST_F(MainFormTest, SaveWritesFlaggedExpertsAndTheEnteredQuantiles) {
     ExpertTable[2]->FilterFlag = true;
     FilterExpertsOut(FilteredExperts);
     ASSERT_NE(FilteredExperts[2], nullptr);
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
 
     form->FileSaveItemClick();
     EXPECT_EQ(CountKind(prompts, "save"), 0) << "a named case saves under its name";
@@ -218,7 +218,7 @@ TEST_F(MainFormTest, SaveWritesFlaggedExpertsAndTheEnteredQuantiles) {
 
     EXPECT_EQ(ExpertTable[1]->Assessments[1]->Values[2], 999.0f) << "the update stays in force";
     EXPECT_NE(FilteredExperts[2], nullptr) << "the flagged expert is aside again for the view";
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
 }
 
 TEST_F(MainFormTest, SaveOfAnUnchangedCaseWritesItBack) {
@@ -226,7 +226,7 @@ TEST_F(MainFormTest, SaveOfAnUnchangedCaseWritesItBack) {
     const std::string dtt = ReadFile(root_ / "STORM.dtt");
     const std::string rls = ReadFile(root_ / "STORM.rls");
     fs::remove(root_ / "STORM.dtt");
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     form->FileSaveItemClick();
     EXPECT_EQ(ReadFile(root_ / "STORM.dtt"), dtt);
     EXPECT_EQ(ReadFile(root_ / "STORM.rls"), rls);
@@ -240,7 +240,7 @@ TEST_F(MainFormTest, ResettingTheCaseStateKeepsTheEnteredDataAndFlaggedItems) {
     BuildItemIndexMap();
     ASSERT_TRUE(SaveRestoreQuantiles(true));
     BayesianUpdates = true;
-    WeightType = 4;
+    WeightType = UserWeighting;
     ExpertTable[1]->Assessments[1]->Values[2] = 2.5f;
     FilterItemsOut(FilteredItems);
     ASSERT_EQ(testcase::ItemIds(), std::vector<std::string>{"A"});
@@ -249,7 +249,7 @@ TEST_F(MainFormTest, ResettingTheCaseStateKeepsTheEnteredDataAndFlaggedItems) {
     EXPECT_EQ(ExpertTable[1]->Assessments[1]->Values[2], 2.0f) << "the value as entered";
     EXPECT_FALSE(BayesianUpdates);
     EXPECT_TRUE(QuantileBackup.empty());
-    EXPECT_EQ(WeightType, 1);
+    EXPECT_EQ(WeightType, GlobalWeighting);
     EXPECT_EQ(ExpertCount, 0);
     EXPECT_EQ(testcase::ItemIds(), (std::vector<std::string>{"A", "B"})) << "the flagged item is back, not lost";
     EXPECT_TRUE(OutputLineBreak);
@@ -268,7 +268,7 @@ TEST_F(MainFormTest, MergeAddsTheExpertsAndKeepsTheCaseName) {
     EXPECT_EQ(form->ExpertFileOpenDialog.Filter, ExpertFilesFilter) << "and back afterwards";
     EXPECT_EQ(testcase::ExpertIds(), (std::vector<std::string>{"Alder", "Birch", "Cedar", "Dogwood", "Elm"}));
     EXPECT_EQ(CaseFile.CaseFileName, path);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     EXPECT_EQ(ExpertsSheet->Core.GridRows(), 6);
     EXPECT_EQ(form->MdiArea->currentSubWindow(), ExpertsSheet);
     EXPECT_FALSE(ExpertsSheet->ExpertsGrid->EditorMode()) << "row mode after a merge";
@@ -286,7 +286,7 @@ TEST_F(MainFormTest, AMergeThatFailsLeavesTheCaseAsItWas) {
                                              ". Check if this file exists and has proper format, at line 3");
     EXPECT_EQ(casefiles_test::CaseSnapshot(), before) << "not the expert of line 2 either";
     EXPECT_EQ(CaseFile.CaseFileName, path);
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     EXPECT_EQ(form->ExpertFileOpenDialog.Filter, ExpertFilesFilter);
 }
 
@@ -305,8 +305,8 @@ TEST_F(MainFormTest, ExitWithCancelKeepsTheProgramAndTheCase) {
     OpenThrough(CopyExample(".dtt"));
     form->OpenItemsWindow1Click();
     ASSERT_NE(ChildSheets[0], nullptr);
-    CaseFile.FileKinds[2].Modified = true;
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     const std::vector<std::string> before = casefiles_test::CaseSnapshot();
 
     prompts.QueueAnswer(Answer::Cancel);

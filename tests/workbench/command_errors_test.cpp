@@ -12,7 +12,7 @@ namespace {
 TEST_F(MainFormTest, AFailedWriteIsShownAndTheProgramGoesOn) {
     form->MakeNewItemsForm();
     ItemTable[1]->Id = "Q1";
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     form->UpdateMenuItems();
     auto* button = qobject_cast<QToolButton*>(form->SpeedPanel->widgetForAction(Action("SaveBtn")));
     ASSERT_NE(button, nullptr);
@@ -30,7 +30,7 @@ TEST_F(MainFormTest, AFailedWriteIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(prompts.MessageTexts()[0].rfind("I/O error on " + target + ".dtt", 0), 0u) << prompts.MessageTexts()[0];
     EXPECT_EQ(prompts.Recorded().back().MessageKind, platform::MessageKind::Error);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified) << "what was not written stays modified";
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified) << "what was not written stays modified";
     EXPECT_EQ(form->windowTitle(), "NONAME: Halvorine v1.0")
         << "no caption of the saving left behind, and the case keeps its name";
     EXPECT_EQ(prompts.BusyDepth(), 0) << "the hourglass is gone";
@@ -44,7 +44,7 @@ TEST_F(MainFormTest, AFailedWriteIsShownAndTheProgramGoesOn) {
     Action("FileSaveAsItem")->trigger();
     EXPECT_TRUE(prompts.MessageTexts().empty());
     EXPECT_TRUE(std::filesystem::exists(target + ".rls"));
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
 }
 
 // An object whose events fail as a sheet's key handler would when its export cannot write.

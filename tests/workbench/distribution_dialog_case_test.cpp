@@ -139,7 +139,7 @@ TEST_F(DistributionCaseTest, OkThatChangesQuantilesMarksTheCaseModifiedAndTheSav
 
     RefreshMenus();
     EXPECT_TRUE(Action("SaveBtn")->isEnabled()) << "the change can be saved";
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     // New Case asks to save the change, not only to close; Cancel keeps the case.
     prompts.QueueAnswer(platform::Answer::Cancel);
     form->NewFileButtonClick();
@@ -150,7 +150,7 @@ TEST_F(DistributionCaseTest, OkThatChangesQuantilesMarksTheCaseModifiedAndTheSav
 
     const float saved = ExpertTable[1]->Assessments[1]->Values[3];
     form->FileSaveItemClick();
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     Reopen();
     TItemsSheet* again = OpenAssessments(1);
     ASSERT_NE(again, nullptr);
@@ -206,7 +206,7 @@ TEST_F(DistributionCaseTest, EachFamilyOpensWithItsOwnParametersAndOkKeepsTheQua
     }
     RefreshMenus();
     EXPECT_FALSE(Action("SaveBtn")->isEnabled()) << "no value changed";
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
 
     // Saved under a new name and reopened, every value is the file's.
     const std::string copy = (root_ / "COPY.dtt").string();

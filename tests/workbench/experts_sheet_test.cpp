@@ -31,7 +31,7 @@ TEST_F(ExpertsSheetTest, EnterOnTheLastRowAppendsARowAndCtrlZRemovesIt) {
     EXPECT_EQ(testcase::ExpertIds(), (Texts{"Anna", "Bo", ""}));
     EXPECT_EQ(grid->Row(), 3);
     EXPECT_EQ(grid->Col(), 1);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     // The new expert has an assessment of every item.
     EXPECT_NE(FindAssessment(ExpertTable[3].get(), ItemTable[2].get()), nullptr);
 
@@ -52,7 +52,7 @@ TEST_F(ExpertsSheetTest, EnterOnAnotherRowOnlyMovesToTheNextRowFirstColumn) {
     EXPECT_EQ(grid->Row(), 2);
     EXPECT_EQ(grid->Col(), 1);
     EXPECT_TRUE(grid->EditorOpen());
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
 }
 
 TEST_F(ExpertsSheetTest, DeletingTwoRowsAsksAndCtrlZRestoresThemInPlace) {
@@ -164,7 +164,7 @@ TEST_F(ExpertsSheetTest, TabStepsOverTheHiddenUserWeightColumn) {
     Key(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(grid->Col(), 1);
 
-    WeightType = 4;
+    WeightType = UserWeighting;
     sheet->FormPaint();  // a new layout for user weights
     EXPECT_GT(grid->columnWidth(2), 0);
     grid->SetCursor(1, 1);
@@ -173,23 +173,23 @@ TEST_F(ExpertsSheetTest, TabStepsOverTheHiddenUserWeightColumn) {
 }
 
 TEST_F(ExpertsSheetTest, TypingAUserWeightStoresItWithoutMarkingTheFile) {
-    WeightType = 4;
+    WeightType = UserWeighting;
     sheet->FormPaint();
     grid->SetCursor(2, 1);
     QTest::keyClicks(QApplication::focusWidget(), "0.25");
     Key(Qt::Key_Tab);
     EXPECT_FLOAT_EQ(ExpertTable[1]->Weight, 0.25f);
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     EXPECT_EQ(grid->model()->index(0, 2).data().toString().toStdString(), "      0.25");
 }
 
 TEST_F(ExpertsSheetTest, TabbingThroughCellsStoresNothing) {
-    WeightType = 4;
+    WeightType = UserWeighting;
     ExpertTable[1]->Weight = 0.123456f;
     sheet->FormPaint();
     grid->SetCursor(1, 1);
     for (int i = 0; i < 8; ++i) Key(Qt::Key_Tab);
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     EXPECT_EQ(ExpertTable[1]->Weight, 0.123456f);
     EXPECT_EQ(testcase::ExpertIds(), (Texts{"Anna", "Bo"}));
 }
@@ -218,7 +218,7 @@ TEST_P(ExpertIdEdit, FollowsTheIdRule) {
     const IdCase& c = GetParam();
     sheet->Core.SetEditText(1, 1, c.Typed);
     EXPECT_EQ(ExpertTable[1]->Id.str(), c.Expected) << "typed \"" << c.Typed << "\"";
-    EXPECT_EQ(CaseFile.FileKinds[1].Modified, c.Modified);
+    EXPECT_EQ(CaseFile.FileKinds[AssessmentsFileKind].Modified, c.Modified);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExpertIdEdit,
@@ -244,10 +244,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, ExpertIdEdit,
 TEST_F(ExpertsSheetTest, NameEditsMarkTheFileOnlyWhenTheTextDiffersIgnoringCase) {
     sheet->Core.SetEditText(3, 1, "  ANNA BERG ");
     EXPECT_EQ(ExpertTable[1]->Name.str(), "ANNA BERG");
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     sheet->Core.SetEditText(3, 2, std::string(60, 'n'));
     EXPECT_EQ(ExpertTable[2]->Name.str(), std::string(50, 'n'));
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
 }
 
 // ---------------------------------------------------------------- views

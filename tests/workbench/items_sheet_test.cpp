@@ -63,11 +63,11 @@ TEST_F(ItemsSheetTest, ScaleEditsTakeLogAndUniOnly) {
     TItemsSheet* sheet = OpenRealisations();
     sheet->Core.SetEditText(2, 1, "lin");
     EXPECT_EQ(ItemTable[1]->Scale.str(), "UNI");
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
     sheet->Core.SetEditText(2, 1, "log");
     EXPECT_EQ(ItemTable[1]->Scale.str(), "log");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
 }
 
 TEST_F(ItemsSheetTest, RealisationEdits) {
@@ -188,8 +188,8 @@ TEST_F(ItemsSheetTest, QuantileEditsStoreAndMarkTheAssessmentsFile) {
     QTest::keyClicks(QApplication::focusWidget(), "7.5");
     Key(Qt::Key_Tab);
     EXPECT_EQ(FindAssessment(ExpertTable[2].get(), ItemTable[2].get())->Values[2], 7.5f);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
 }
 
 TEST_F(ItemsSheetTest, BoundEditsOnALogItemCompareOnTheValueScale) {
@@ -206,7 +206,7 @@ TEST_F(ItemsSheetTest, BoundEditsOnALogItemCompareOnTheValueScale) {
     EXPECT_NEAR(q2->IntrinsicLow, 0.5f, 1e-6);
     core.SetEditText(5, 2, "4");
     EXPECT_NEAR(q2->IntrinsicHigh, 8.0f, 1e-5);
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
 }
 
 TEST_F(ItemsSheetTest, ARightClickInTheLossViewMeansTheSeedItemOfThatRow) {

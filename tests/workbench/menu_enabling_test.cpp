@@ -93,7 +93,7 @@ TEST_F(MainFormTest, MenuItemsFollowTheOpenWindows) {
     record();
     form->OpenExpertsWindow1Click();
     QApplication::processEvents();
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     record();
 
     std::ostringstream table;
@@ -194,7 +194,7 @@ TEST_F(MainFormTest, TheEditMenuActsOnTheActiveSheet) {
     form->ChangeallscalestoLOG1Click();
     EXPECT_EQ(ItemTable[1]->Scale.str(), "LOG");
     EXPECT_EQ(ItemTable[2]->Scale.str(), "LOG");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified && CaseFile.FileKinds[ItemsFileKind].Modified);
     form->ChangeallscalestoUNI1Click();
     EXPECT_EQ(ItemTable[2]->Scale.str(), "UNI");
     RefreshMenus();

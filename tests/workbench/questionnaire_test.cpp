@@ -84,7 +84,7 @@ TEST_F(QuestionnaireTest, CancelAsksForTheLevelsShownAndLeavesTheCasesLevels) {
     // Bins of 10/50/90: 0.1, 0.4, 0.4, 0.1.
     ExpectLevels({0.1f, 0.5f, 0.9f}, {0.1f, 0.4f, 0.4f, 0.1f});
     EXPECT_EQ(AssessmentHeader, "* OBRIX ASCII OUTPUT FILE. NQ=   3   QU=  10  50  90 ");
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
 }
 
 TEST_F(QuestionnaireTest, OkMakesTheChosenLevelsTheCasesWithTheirBinsAndTheSaveKeepsThem) {
@@ -104,7 +104,7 @@ TEST_F(QuestionnaireTest, OkMakesTheChosenLevelsTheCasesWithTheirBinsAndTheSaveK
                              "\r\n");
     // Bins of 25/50/75: a quarter each.
     ExpectLevels({0.25f, 0.5f, 0.75f}, {0.25f, 0.25f, 0.25f, 0.25f});
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified) << "the levels are kept in the assessments file";
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified) << "the levels are kept in the assessments file";
 
     // Saved, closed and reopened, the case has the chosen levels.
     const std::string rls = (root_ / "LEVELS.rls").string();

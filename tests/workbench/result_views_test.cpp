@@ -114,7 +114,7 @@ TEST_F(ItemsResultViewTest, SolutionViewHeaderKeepsTheDecisionMakersSettings) {
     BuildLossCase();
     TRunSettings settings;
     settings.OptimiseDM = true;
-    settings.WeightType = 1;
+    settings.WeightType = GlobalWeighting;
     settings.SignificanceLevel = 0.0312f;
     settings.CalibrationPower = 1;
     TExpert* dm = AddResultExpert(settings);
@@ -127,7 +127,7 @@ TEST_F(ItemsResultViewTest, SolutionViewHeaderKeepsTheDecisionMakersSettings) {
                          " Significance Level:   0.0312    Calibration Power:   1.0000"};
     EXPECT_EQ(core.HeaderInfo(), expected);
     // Later runs with other options do not change what this decision maker was made with.
-    WeightType = 2;
+    WeightType = EqualWeighting;
     OptimiseDM = false;
     BayesianUpdates = true;
     SignificanceLevel = 0.5f;
@@ -168,7 +168,7 @@ protected:
         BuildLossCase();
         TRunSettings settings;
         settings.RobustnessRun = true;
-        settings.WeightType = 1;
+        settings.WeightType = GlobalWeighting;
         settings.SignificanceLevel = 0.05f;
         settings.CalibrationPower = 0.5f;
         dm = AddResultExpert(settings);
@@ -247,7 +247,7 @@ TEST_F(ItemsRobustnessViewTest, TextExportPadsTheColumns) {
 TEST_F(ItemsResultViewTest, ResultSheetWindowShowsItsHeader) {
     BuildLossCase();
     TRunSettings settings;
-    settings.WeightType = 2;
+    settings.WeightType = EqualWeighting;
     TExpert* dm = AddResultExpert(settings);
     ItemsSheetMode = ItemsSolutionView;
     auto* sheet = new TItemsSheet(area, dm);

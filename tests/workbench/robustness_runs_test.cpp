@@ -510,7 +510,7 @@ TEST_F(RobustnessDialogTest, ButtonsRunAndShowTheResults) {
     EXPECT_TRUE(d->DRobustnessButton->isEnabled());
     EXPECT_TRUE(d->DBLossButton->isEnabled());
     EXPECT_FALSE(d->DSolutionButton->isEnabled());
-    EXPECT_EQ(ItemsSheetMode, 4);
+    EXPECT_EQ(ItemsSheetMode, ItemsRobustnessView);
     EXPECT_EQ(ExpertTable[3]->Id.str(), "None");
     // The item without a realisation is flagged; the robustness view filters it out.
     ASSERT_NE(RobustnessFlaggedItems[4], nullptr);
@@ -522,7 +522,7 @@ TEST_F(RobustnessDialogTest, ButtonsRunAndShowTheResults) {
     d->RobExButton->click();
     EXPECT_EQ(captions, (Texts{"Run Parameters", "Filtering Expert: A", "Filtering Expert: B"}));
     EXPECT_TRUE(d->DRobustnessButton->isEnabled());
-    EXPECT_EQ(ExpertsSheetMode, 4);
+    EXPECT_EQ(ExpertsSheetMode, ExpertsRobustnessView);
     EXPECT_EQ(testcase::ExpertIds(), (Texts{"A", "B", "None"}));
     // The items run's flags went with its results.
     EXPECT_EQ(RobustnessFlaggedItems[4], nullptr);

@@ -42,7 +42,7 @@ protected:
 
 TEST_P(RoundTripTest, TabbingThroughEveryCellChangesNoFile) {
     FieldWidth = GetParam();
-    WeightType = 4;  // the user-weight column takes the cursor too
+    WeightType = UserWeighting;  // the user-weight column takes the cursor too
     const std::filesystem::path src = std::filesystem::path(FIXTURES_DIR) / "case";
     const test_support::ScratchFolder scratch("sheets_round_trip");
     const std::filesystem::path& dir = scratch.Path();
@@ -65,8 +65,8 @@ TEST_P(RoundTripTest, TabbingThroughEveryCellChangesNoFile) {
         TabThrough(assessments->ItemsGrid);
         area->setActiveSubWindow(experts);
     }
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
 
     ASSERT_TRUE(WriteAssessmentsFile((dir / "out.dtt").string()));
     ASSERT_TRUE(WriteItemsFile((dir / "out.rls").string()));
@@ -83,8 +83,8 @@ TEST_F(MainFormTest, AFailedSaveAsKeepsTheCaseAsItWas) {
     ASSERT_NE(ExpertsSheet, nullptr);
     ExpertTable[1]->Name = "Renamed expert";
     ItemTable[2]->Name = "Renamed item";
-    CaseFile.FileKinds[1].Modified = true;
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     form->UpdateMenuItems();
     const std::string oldDtt = ReadFile(root_ / "STORM.dtt");
     const std::string oldRls = ReadFile(root_ / "STORM.rls");
@@ -94,8 +94,8 @@ TEST_F(MainFormTest, AFailedSaveAsKeepsTheCaseAsItWas) {
     EXPECT_THROW(form->FileSaveAsItemClick(), IoError);
     EXPECT_EQ(CaseFile.CaseName, "STORM");
     EXPECT_EQ(CaseFile.CaseFileName, (root_ / "STORM.dtt").string());
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
     EXPECT_EQ(form->windowTitle(), "STORM: Halvorine v1.0");
     EXPECT_FALSE(std::filesystem::exists(root_ / "elsewhere" / "data.dtt")) << "no half of the pair";
     EXPECT_EQ(ReadFile(root_ / "STORM.dtt"), oldDtt);
@@ -108,8 +108,8 @@ TEST_F(MainFormTest, AFailedSaveAsKeepsTheCaseAsItWas) {
     prompts.QueueSaveFile((root_ / "elsewhere" / "data.dtt").string());
     form->FileSaveAsItemClick();
     EXPECT_EQ(CaseFile.CaseName, "data");
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
     const std::vector<std::string> saved = {ExpertTable[1]->Name.str(), ItemTable[2]->Name.str()};
 
     prompts.QueueAnswer(platform::Answer::Yes);
@@ -126,7 +126,7 @@ TEST_F(MainFormTest, ASaveThatFailsOnCloseKeepsTheSheetAndTheCase) {
     OpenThrough(CopyExample(".dtt"));
     ASSERT_NE(ExpertsSheet, nullptr);
     ExpertTable[1]->Name = "Edited before the close";
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     form->UpdateMenuItems();
     std::filesystem::permissions(root_ / "STORM.dtt", std::filesystem::perms::owner_read);
     const std::string old = ReadFile(root_ / "STORM.dtt");
@@ -145,7 +145,7 @@ TEST_F(MainFormTest, ASaveThatFailsOnCloseKeepsTheSheetAndTheCase) {
     EXPECT_TRUE(ExpertsSheet->isVisible());
     ASSERT_NE(ExpertTable[1], nullptr);
     EXPECT_EQ(ExpertTable[1]->Name.str(), "Edited before the close");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     EXPECT_EQ(ReadFile(root_ / "STORM.dtt"), old);
 
     // Once the file can be written, the same close saves it.

@@ -366,7 +366,7 @@ TEST_F(RunDialogTest, RunAddsTheDecisionMakerAndShowsTheScores) {
     const TExpert& dm = *ExpertTable[3];
     EXPECT_EQ(dm.Id.str(), "DMaker 1");
     EXPECT_TRUE(dm.Settings.OptimiseDM);
-    EXPECT_EQ(dm.Settings.WeightType, 1);
+    EXPECT_EQ(dm.Settings.WeightType, GlobalWeighting);
     EXPECT_TRUE(dm.Settings.DiscrepancyOn);
     EXPECT_EQ(dm.Settings.CalibrationPower, 1.0f);
     EXPECT_EQ(dm.Settings.IntrinsicRangeOvershoot, 0.1f);
@@ -475,7 +475,7 @@ TEST_F(RunDialogTest, AnExceptionEndsTheRunWithWhatItReached) {
     d->RunButtonClick();
     EXPECT_EQ(ResultExperts(), 1);
     EXPECT_TRUE(d->DSolutionButton->isEnabled());
-    EXPECT_EQ(ExpertTable[3]->Settings.WeightType, 1) << "settings stored after the fault";
+    EXPECT_EQ(ExpertTable[3]->Settings.WeightType, GlobalWeighting) << "settings stored after the fault";
     EXPECT_EQ(prompts.BusyDepth(), 0);
     // Thrown after a step failed: that code's message, the decision maker goes.
     Services().RunCalculation = [](int& code) {
@@ -560,7 +560,7 @@ TEST_F(RunDialogTest, ComponentsByNameAndCaption) {
 
 TEST_F(RunDialogTest, TheFormTakesTheOptionsInForce) {
     OptimiseDM = false;
-    WeightType = 3;
+    WeightType = ItemWeighting;
     ExactChiSquare = false;
     LogIntrinsicRange = false;
     DiscrepancyOn = true;
@@ -593,7 +593,7 @@ TEST_F(RunDialogTest, UserWeightsShowTheirColumn) {
     ExpertsSheetMode = ExpertsScoresView;
     experts->FormPaint();
     d->UsButton->setChecked(true);
-    EXPECT_EQ(WeightType, 4);
+    EXPECT_EQ(WeightType, UserWeighting);
     EXPECT_EQ(ExpertsSheetMode, ExpertsDataView);
     EXPECT_GT(experts->ExpertsGrid->columnWidth(2), 0);
     d->GlButton->setChecked(true);
@@ -615,7 +615,7 @@ TEST_F(RunDialogTest, ResetRestoresTheDefaults) {
     EXPECT_TRUE(OptimiseDM);
     EXPECT_FALSE(d->DiscrBox->isChecked());
     EXPECT_TRUE(d->GlButton->isChecked());
-    EXPECT_EQ(WeightType, 1);
+    EXPECT_EQ(WeightType, GlobalWeighting);
     EXPECT_TRUE(d->Chi2NewButton->isChecked());
     EXPECT_TRUE(ExactChiSquare);
     EXPECT_TRUE(d->SignLevelEdit->text().isEmpty());

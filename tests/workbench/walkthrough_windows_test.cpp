@@ -139,8 +139,8 @@ INSTANTIATE_TEST_SUITE_P(Windows, LossViewTest,
 TEST_F(WalkthroughTest, ExitThenCancelAtTheSaveQuestionLeavesEveryWindowOpen) {
     TRunDlgFrm* d = RunToTheSolution(true, true);
     ASSERT_NE(d, nullptr);
-    CaseFile.FileKinds[1].Modified = true;
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     std::vector<QPointer<QMdiSubWindow>> before;
     std::vector<std::string> titles;
     for (QMdiSubWindow* w : form->MdiArea->subWindowList()) {
@@ -157,8 +157,8 @@ TEST_F(WalkthroughTest, ExitThenCancelAtTheSaveQuestionLeavesEveryWindowOpen) {
         EXPECT_TRUE(before[i] && before[i]->isVisible()) << titles[i] << " closed";
     }
     EXPECT_EQ(prompts.MessageTexts().size(), 1u);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
     EXPECT_NE(RunDialog, nullptr);
 }
 
@@ -342,7 +342,7 @@ TEST_F(WalkthroughTest, DoubleClickOnAnExpertsCellOpensItsAssessments) {
         EXPECT_EQ(form->MdiArea->activeSubWindow(), ChildSheets[2]);
         EXPECT_EQ(ExpertTable[2]->Id.str(), "Birch");
         EXPECT_EQ(ExpertTable[2]->Name.str(), "B. Birch, meteorology");
-        EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+        EXPECT_FALSE(CaseFile.FileKinds[AssessmentsFileKind].Modified);
     }
 }
 
@@ -416,7 +416,7 @@ TEST_F(WalkthroughTest, TheSaveQuestionNamesTheFileAsItIsSpelled) {
     const std::string dtt = CopyExample(".dtt", "storm");
     OpenThrough(dtt);
     ASSERT_NE(ExpertsSheet, nullptr);
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     prompts.QueueAnswer(platform::Answer::Cancel);
     Action("FileExitItem")->trigger();
     QApplication::processEvents();

@@ -271,7 +271,7 @@ TEST_P(UndoPasteTest, PutsTheRowsBackInTheCutBuffer) {
     EXPECT_EQ(present(), cutRow);
     EXPECT_TRUE(Changes(before, CaseRecords()).empty());
 
-    CaseFile.FileKinds[1].Modified = CaseFile.FileKinds[2].Modified = true;  // saved as it is now
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = CaseFile.FileKinds[ItemsFileKind].Modified = true;  // saved as it is now
     SaveAndReopen(dtt);
     EXPECT_EQ(Changes(before, CaseRecords()), std::vector<std::string>{});
 }
@@ -374,7 +374,7 @@ TEST_F(WindowEdgesTest, TheEditMenuActsOnTheSheetInFront) {
     check(next, "after Ctrl+F4");
 
     EXPECT_TRUE(Changes(before, CaseRecords()).empty());
-    CaseFile.FileKinds[1].Modified = CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = CaseFile.FileKinds[ItemsFileKind].Modified = true;
     SaveAndReopen(dtt);
     EXPECT_TRUE(Changes(before, CaseRecords()).empty());
 }
@@ -407,7 +407,7 @@ TEST_F(WindowEdgesTest, DialogsTakeTheKeysTypedIntoThem) {
     EXPECT_FALSE(about->isVisible()) << "Enter did not close the About box";
 
     EXPECT_EQ(Changes(before, CaseRecords()), std::vector<std::string>{});
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[AssessmentsFileKind].Modified = true;
     SaveAndReopen(dtt);
     EXPECT_EQ(Changes(before, CaseRecords()), std::vector<std::string>{});
 }

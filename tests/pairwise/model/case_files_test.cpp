@@ -24,8 +24,8 @@ protected:
         AddExpert("E1", {" >", "< "});
         CaseFile.CaseFileName = PathOf(stem + ".iy");
         CaseFile.CaseName = stem;
-        CaseFile.FileKinds[1].Modified = true;
-        CaseFile.FileKinds[2].Modified = true;
+        CaseFile.FileKinds[ExpertsFileKind].Modified = true;
+        CaseFile.FileKinds[ItemsFileKind].Modified = true;
     }
     bool Exists(const std::string& relative) const { return FileExists(PathOf(relative)); }
 };
@@ -68,7 +68,7 @@ TEST_F(CaseFilesTest, YesSavesBothFilesUnderTheCaseName) {
     EXPECT_EQ(prompts.Recorded()[0].MessageKind, platform::MessageKind::Warning);
     EXPECT_EQ(prompts.Recorded()[0].Buttons, platform::Buttons::YesNoCancel);
     EXPECT_TRUE(Exists("study.iy") && Exists("study.ey")) << "both files, whichever kind was asked about";
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified || CaseFile.FileKinds[ItemsFileKind].Modified);
     EXPECT_EQ(prompts.CaptionHistory(),
               (std::vector<std::string>{"study: WTrindel", "Saving Experts file...", "study: WTrindel",
                                         "Saving Items file...", "study: WTrindel"}));
@@ -82,17 +82,17 @@ TEST_F(CaseFilesTest, NoAndCancel) {
     prompts.QueueAnswer(Answer::No);
     QuerySaveCase(2, canClose);
     EXPECT_TRUE(canClose);
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified) << "only the kind asked about";
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified) << "only the kind asked about";
 
     prompts.QueueAnswer(Answer::Cancel);
     QuerySaveCase(1, canClose);
     EXPECT_FALSE(canClose);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     EXPECT_FALSE(Exists("study.iy") || Exists("study.ey"));
 
     // Nothing modified: no question.
-    CaseFile.FileKinds[1].Modified = false;
+    CaseFile.FileKinds[ExpertsFileKind].Modified = false;
     prompts.Clear();
     QuerySaveCase(1, canClose);
     EXPECT_TRUE(canClose);
@@ -152,7 +152,7 @@ TEST_F(CaseFilesTest, YesOnAnUnnamedCaseAsksForTheName) {
     bool canClose = true;
     QuerySaveCase(2, canClose);
     EXPECT_FALSE(canClose);
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
     EXPECT_FALSE(Exists("NONAME.iy"));
     EXPECT_EQ(prompts.Recorded().at(1).Choice.Filter, ItemsFilesFilter);
 
@@ -162,7 +162,7 @@ TEST_F(CaseFilesTest, YesOnAnUnnamedCaseAsksForTheName) {
     EXPECT_THROW(QuerySaveCase(2, canClose), IoError);
     EXPECT_EQ(CaseFile.CaseName, "NONAME");
     EXPECT_EQ(CaseFile.CaseFileName, "NONAME.iy");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified && CaseFile.FileKinds[ItemsFileKind].Modified);
 
     WriteFile("picked.ey", "old");
     prompts.QueueAnswer(Answer::Yes);
@@ -188,7 +188,7 @@ TEST_F(CaseFilesTest, AFailedSaveRaisesWithCaptionAndCursorRestored) {
     EXPECT_THROW(QuerySaveCase(1, canClose), IoError);
     EXPECT_EQ(prompts.Caption(), "frame");
     EXPECT_EQ(prompts.BusyDepth(), 0);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
 }
 
 TEST_F(CaseFilesTest, OutputFileAsksAboutTheFileItWillWrite) {

@@ -116,7 +116,7 @@ TEST_F(CaseRoundTripTest, HandWrittenCaseReadsWritesAndReadsBackUnchanged) {
     ASSERT_TRUE(WriteExpertDataFile(PathOf("copy.ey")));
     EXPECT_EQ(ReadFile(PathOf("copy.iy")), ReadFile(Fixture("case12.iy")));
     EXPECT_EQ(ReadFile(PathOf("copy.ey")), ReadFile(Fixture("case12.ey")));
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified) << "nothing to mend";
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified || CaseFile.FileKinds[ItemsFileKind].Modified) << "nothing to mend";
 
     ResetGlobals();
     ASSERT_EQ(ReadItemsFile(PathOf("copy.iy")), 0);
@@ -181,7 +181,7 @@ TEST_F(CaseRoundTripTest, EmptyAndRepeatedIdsAreSavedUnderAutomaticIds) {
     AddExpert("E1", {" <<<", ">   ", ">   ", ">   "});
     ASSERT_TRUE(WriteItemsFile(PathOf("d.iy")));
     ASSERT_TRUE(WriteExpertDataFile(PathOf("d.ey")));
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified && CaseFile.FileKinds[ItemsFileKind].Modified);
 
     ResetGlobals();
     ASSERT_EQ(ReadItemsFile(PathOf("d.iy")), 0);

@@ -36,8 +36,8 @@ protected:
         oldExperts = ReadFile(PathOf(stem + ".ey"));
         ItemTable[1]->Name = "Changed apples";
         ExpertTable[1]->Name = "Changed Anna";
-        CaseFile.FileKinds[1].Modified = true;
-        CaseFile.FileKinds[2].Modified = true;
+        CaseFile.FileKinds[ExpertsFileKind].Modified = true;
+        CaseFile.FileKinds[ItemsFileKind].Modified = true;
     }
     int FilesInScratch() const {
         int n = 0;
@@ -81,7 +81,7 @@ TEST_F(CaseSaveTest, AFailingFileReplacesNeither) {
         EXPECT_EQ(ReadFile(PathOf("s.iy")), oldItems);
         EXPECT_EQ(ReadFile(PathOf("s.ey")), oldExperts);
         EXPECT_EQ(FilesInScratch(), files) << "no temporary is left behind";
-        EXPECT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
+        EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified && CaseFile.FileKinds[ItemsFileKind].Modified);
         chmod(PathOf("s.iy").c_str(), 0644);
     }
 }
@@ -98,15 +98,15 @@ TEST_F(CaseSaveTest, TheSecondFileFailingMidWriteLeavesTheFirstOld) {
     ASSERT_LT(oldExperts.size(), 200u);
     NewExpert("E2", "Eva", 2);
     ItemTable[40]->Name = "the last item, renamed";
-    CaseFile.FileKinds[1].Modified = true;
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ExpertsFileKind].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     {
         FileSizeLimit limit(1000);
         EXPECT_THROW(SaveCaseFiles(CaseFileNames(PathOf("m.iy")), true), IoError);
     }
     EXPECT_EQ(ReadFile(PathOf("m.ey")), oldExperts);
     EXPECT_EQ(ReadFile(PathOf("m.iy")), oldItems);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified && CaseFile.FileKinds[ItemsFileKind].Modified);
 }
 
 // The item file's name is taken by a folder: its rename fails after the expert data file's,
@@ -119,23 +119,23 @@ TEST_F(CaseSaveTest, ARenameFailingAfterTheFirstPutsTheFirstBack) {
     EXPECT_EQ(ReadFile(PathOf("r.ey")), oldExperts);
     EXPECT_TRUE(fs::is_directory(PathOf("r.iy/inside")));
     EXPECT_EQ(FilesInScratch(), 2);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified && CaseFile.FileKinds[ItemsFileKind].Modified);
 }
 
 // A plain save writes the modified kinds, unless the save itself must mend ids, which
 // changes both files.
 TEST_F(CaseSaveTest, APlainSaveWritesTheModifiedKinds) {
     SavedCaseChanged("p");
-    CaseFile.FileKinds[1].Modified = false;
+    CaseFile.FileKinds[ExpertsFileKind].Modified = false;
     SaveCaseFiles(CaseFileNames(PathOf("p.iy")), false);
     EXPECT_EQ(ReadFile(PathOf("p.ey")), oldExperts);
     EXPECT_NE(ReadFile(PathOf("p.iy")), oldItems);
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified || CaseFile.FileKinds[ItemsFileKind].Modified);
 
     ItemTable[2]->Id = "A1";  // a repeat of item 1's id: the save gives it the automatic id
-    CaseFile.FileKinds[2].Modified = true;
+    CaseFile.FileKinds[ItemsFileKind].Modified = true;
     SaveCaseFiles(CaseFileNames(PathOf("p.iy")), false);
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified || CaseFile.FileKinds[ItemsFileKind].Modified);
     EXPECT_NE(ReadFile(PathOf("p.ey")).find("_item  2"), std::string::npos);
     ResetGlobals();
     ASSERT_EQ(ReadItemsFile(PathOf("p.iy")), 0);

@@ -343,10 +343,10 @@ TEST_F(TablesTest, SavingGivesEveryRecordAnIdOfItsOwn) {
     // "_ITEM  9" is the user's: only ids beginning "_item" exactly are renumbered.
     EXPECT_EQ(ItemIds(), (std::vector<std::string>{"I1", "_item  2", "_item  3", "_ITEM  9", "I5"}));
     EXPECT_EQ(ExpertIds(), (std::vector<std::string>{"A", "_exp   2", "_exp   3"}));
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
-    CaseFile.FileKinds[1].Modified = CaseFile.FileKinds[2].Modified = false;
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified && CaseFile.FileKinds[ItemsFileKind].Modified);
+    CaseFile.FileKinds[ExpertsFileKind].Modified = CaseFile.FileKinds[ItemsFileKind].Modified = false;
     EXPECT_FALSE(PrepareCaseForSaving());
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified || CaseFile.FileKinds[ItemsFileKind].Modified);
 }
 
 TEST_F(TablesTest, FormatNumberUsesTheDisplaySettings) {

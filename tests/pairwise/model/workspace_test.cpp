@@ -68,7 +68,7 @@ TEST_F(WorkspaceTest, ResetSetsTheProgramDefaults) {
     ConfidenceLevel = 80;
     ScaleTransformation = false;
     ExpertsFilterEnabled = false;
-    CaseFile.FileKinds[1].Modified = true;
+    CaseFile.FileKinds[ExpertsFileKind].Modified = true;
     ResetGlobals();
     EXPECT_TRUE(ScaleTransformation);
     EXPECT_FALSE(ConfidenceIntervals);
@@ -78,11 +78,11 @@ TEST_F(WorkspaceTest, ResetSetsTheProgramDefaults) {
     EXPECT_EQ(FieldWidth, 10);
     EXPECT_EQ(DecimalPlaces, 4);
     EXPECT_EQ(FloatFormat, 'g');
-    EXPECT_EQ(CaseFile.FileKinds[1].Ext.str(), "ey");
-    EXPECT_EQ(CaseFile.FileKinds[1].Kind.str(), "Experts");
-    EXPECT_EQ(CaseFile.FileKinds[2].Ext.str(), "iy");
-    EXPECT_EQ(CaseFile.FileKinds[2].Kind.str(), "Items");
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_EQ(CaseFile.FileKinds[ExpertsFileKind].Ext.str(), "ey");
+    EXPECT_EQ(CaseFile.FileKinds[ExpertsFileKind].Kind.str(), "Experts");
+    EXPECT_EQ(CaseFile.FileKinds[ItemsFileKind].Ext.str(), "iy");
+    EXPECT_EQ(CaseFile.FileKinds[ItemsFileKind].Kind.str(), "Items");
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     EXPECT_EQ(CaseFile.CaseName, "");
 }
 

@@ -152,7 +152,7 @@ TEST_F(TrindelTest, NewCaseIsOneEmptyItemCalledNoname) {
 TEST_F(TrindelTest, NewCaseAsksAboutModifiedData) {
     Action("NewItemFileClick")->trigger();
     ChildSheets[0]->Core.SetEditText(1, 1, "Oak");
-    ASSERT_TRUE(CaseFile.FileKinds[2].Modified);
+    ASSERT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
     prompts.QueueAnswer(Answer::Cancel);
     Action("NewItemFileClick")->trigger();
     QApplication::processEvents();
@@ -205,7 +205,7 @@ TEST_F(TrindelTest, AFailedSaveGivesTheCaptionBack) {
     }
     EXPECT_EQ(form->windowTitle(), QStringLiteral("golden_case: WTrindel"));
     EXPECT_EQ(prompts.Caption(), "golden_case: WTrindel");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
 }
 
 TEST_F(TrindelTest, SaveWritesTheModifiedKindOnly) {
@@ -215,7 +215,7 @@ TEST_F(TrindelTest, SaveWritesTheModifiedKindOnly) {
     form->File1Click();
     ASSERT_TRUE(Action("SaveBtn")->isEnabled());
     Action("SaveBtn")->trigger();
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     EXPECT_FALSE(Action("SaveBtn")->isEnabled());
     EXPECT_NE(ReadFile(root_ / "golden_case.ey").find("Annie"), std::string::npos);
     EXPECT_EQ(ReadFile(root_ / "golden_case.iy"), items);

@@ -30,7 +30,7 @@ TEST_F(TrindelTest, AFailedSaveAsKeepsTheOldNameAndTheChanges) {
     EXPECT_FALSE(fs::exists(root_ / "new.ey")) << "no half of a pair";
     EXPECT_EQ(CaseFile.CaseFileName, opened);
     EXPECT_EQ(CaseFile.CaseName, "golden_case");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("golden_case: WTrindel"));
     EXPECT_EQ(prompts.BusyDepth(), 0);
     form->File1Click();
@@ -38,7 +38,7 @@ TEST_F(TrindelTest, AFailedSaveAsKeepsTheOldNameAndTheChanges) {
 
     // Save then writes the case under its own name; reopened, the change is there.
     Action("SaveBtn")->trigger();
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     // The experts sheet minimises itself at the first Close All and closes at the second.
     for (int i = 0; i < 2; ++i) {
         Action("CloseAllWindows")->trigger();

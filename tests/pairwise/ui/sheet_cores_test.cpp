@@ -36,7 +36,7 @@ protected:
             for (int t = l + 1; t <= 4; ++t) sheet.SetEditText(t + 1, l, upper[l - 1][t - 1]);
         ItemsSheetCore second(ExpertTable[2].get());
         second.SetEditText(2 + 2, 1, "<");  // E2: B preferred to A
-        CaseFile.FileKinds[1].Modified = CaseFile.FileKinds[2].Modified = false;
+        CaseFile.FileKinds[ExpertsFileKind].Modified = CaseFile.FileKinds[ItemsFileKind].Modified = false;
     }
     void TearDown() override {
         FreeExpertsUndo();
@@ -82,13 +82,13 @@ TEST_F(SheetCoresTest, AnswersAreStoredMirrored) {
     sheet.SetEditText(4, 2, "<<");  // the first character counts
     EXPECT_EQ(sheet.CellText(4, 2), " <");
     EXPECT_EQ(sheet.CellText(3, 3), " >");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
-    CaseFile.FileKinds[1].Modified = false;
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
+    CaseFile.FileKinds[ExpertsFileKind].Modified = false;
     for (const char* ignored : {"", " ", "x", "?<"}) sheet.SetEditText(4, 2, ignored);
     sheet.SetEditText(3, 2, ">");  // the diagonal
     EXPECT_EQ(sheet.CellText(4, 2), " <");
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified);
 }
 
 // In an open cell x, X, Delete and F4 are text for the editor: no rule acts on them, nothing
@@ -108,7 +108,7 @@ TEST_F(SheetCoresTest, TextKeysInEditorModeLeaveTheCase) {
     EXPECT_EQ(CountExperts(), 2);
     EXPECT_EQ(ItemIds(), "ABCD");
     EXPECT_FALSE(ExpertTable[1]->FilterFlag);
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified || CaseFile.FileKinds[ItemsFileKind].Modified);
 
     // In row mode the same keys are the row commands.
     ExpertsSheetCore experts;
@@ -118,7 +118,7 @@ TEST_F(SheetCoresTest, TextKeysInEditorModeLeaveTheCase) {
     experts.KeyRelease(MakeSheetKey(vk::F4));
     EXPECT_EQ(prompts.MessageTexts(), std::vector<std::string>{"Cut expert row ?"});
     EXPECT_TRUE(ExpertTable[1]->FilterFlag);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);  // the flag is written with the expert
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);  // the flag is written with the expert
 }
 
 // ConstrainCursor, SkipDot and SkipDotV keep the cursor off the diagonal (4 items: columns
@@ -214,12 +214,12 @@ TEST_F(SheetCoresTest, ItemRowOperationsKeepTheComparisons) {
         for (const Step& s : run) {
             ItemsSheetCore sheet(nullptr);
             sheet.Cursor = GridCursor{1, s.first, s.first, s.last, false, false};
-            CaseFile.FileKinds[1].Modified = CaseFile.FileKinds[2].Modified = false;
+            CaseFile.FileKinds[ExpertsFileKind].Modified = CaseFile.FileKinds[ItemsFileKind].Modified = false;
             prompts.QueueAnswer(Answer::Yes);
             sheet.KeyRelease(s.key);
             ASSERT_EQ(ItemIds(), s.ids) << s.what;
-            EXPECT_TRUE(CaseFile.FileKinds[1].Modified) << s.what;
-            EXPECT_TRUE(CaseFile.FileKinds[2].Modified) << s.what;
+            EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified) << s.what;
+            EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified) << s.what;
         }
         // Every pair of items still present has the answers it had.
         for (const auto& [pair, answer] : Comparisons()) {
@@ -256,19 +256,19 @@ TEST_F(SheetCoresTest, LetterCaseChangesMarkTheFile) {
     ExpertsSheetCore experts;
     experts.SetEditText(1, 1, "e1");
     EXPECT_EQ(ExpertTable[1]->Id.str(), "e1");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    CaseFile.FileKinds[1].Modified = false;
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
+    CaseFile.FileKinds[ExpertsFileKind].Modified = false;
     experts.SetEditText(2, 1, "EVE");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    CaseFile.FileKinds[1].Modified = false;
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
+    CaseFile.FileKinds[ExpertsFileKind].Modified = false;
     experts.SetEditText(2, 1, "  EVE ");  // the same, trimmed
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     ItemsSheetCore items(nullptr);
     items.SetEditText(1, 1, "a");
     items.SetEditText(3, 2, "ITEM B");
     EXPECT_EQ(ItemTable[1]->Id.str(), "a");
     EXPECT_EQ(ItemTable[2]->Name.str(), "ITEM B");
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
 }
 
 // Enter on the last row creates; elsewhere it only moves on; Ctrl-V with nothing cut keeps
@@ -280,11 +280,11 @@ TEST_F(SheetCoresTest, EnterInsertAndPasteOfExperts) {
     EXPECT_EQ(CountExperts(), 2);
     EXPECT_EQ(experts.Cursor.Row, 2);
     EXPECT_EQ(experts.Cursor.Col, 1);
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     experts.KeyRelease(MakeSheetKey(vk::Enter));
     EXPECT_EQ(CountExperts(), 3);
     EXPECT_EQ(experts.Cursor.Row, 3);
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     // The new expert has a blank row per item.
     for (int k = 1; k <= 4; ++k) {
         ASSERT_NE(ExpertTable[3]->AnswerRows[k], nullptr);

@@ -91,7 +91,7 @@ protected:
             Action("SaveBtn")->trigger();
             QApplication::processEvents();
         }
-        EXPECT_FALSE(CaseFile.FileKinds[1].Modified || CaseFile.FileKinds[2].Modified);
+        EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified || CaseFile.FileKinds[ItemsFileKind].Modified);
         if (ExpertsSheet) ExpertsSheet->showMinimized();
         ASSERT_TRUE(form->CloseChildren());
         ASSERT_TRUE(form->OpenChildren().isEmpty());
@@ -153,7 +153,7 @@ TEST_F(SheetTypingTest, LetterCaseOfAnIdIsAChange) {
     Type("EXPA");
     Key(Qt::Key_Tab);
     EXPECT_EQ(ExpertTable[1]->Id.str(), "EXPA");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     SaveCloseReopen(path);
     EXPECT_EQ(ExpertTable[1]->Id.str(), "EXPA");
 }
@@ -277,7 +277,7 @@ TEST_F(SheetTypingTest, KeysStepOverTheDiagonal) {
     Key(Qt::Key_Tab);  // (3, 2) is the diagonal: on to (4, 2)
     EXPECT_EQ(grid->Col(), 4);
     EXPECT_EQ(grid->Row(), 2);
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified);
 }
 
 // After each row operation, on experts and on items, through keys: save, close, reopen, and
@@ -737,9 +737,9 @@ TEST_F(SheetTypingTest, ClosingTheExpertsSheetWithChanges) {
         if (answer == Answer::Cancel) {
             EXPECT_FALSE(closed);
             ASSERT_NE(ExpertsSheet, nullptr);
-            EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+            EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
             EXPECT_EQ(Snapshot(), typed);
-            CaseFile.FileKinds[1].Modified = false;
+            CaseFile.FileKinds[ExpertsFileKind].Modified = false;
             ASSERT_TRUE(ExpertsSheet->close());
         } else {
             EXPECT_TRUE(closed);
@@ -772,7 +772,7 @@ TEST_F(SheetTypingTest, ExitWithChanges) {
             ASSERT_NE(ExpertsSheet, nullptr);
             EXPECT_FALSE(ExpertsSheet->isMinimized());
             EXPECT_EQ(Snapshot(), typed);
-            CaseFile.FileKinds[1].Modified = false;
+            CaseFile.FileKinds[ExpertsFileKind].Modified = false;
         } else {
             EXPECT_FALSE(form->isVisible());
         }
@@ -1095,7 +1095,7 @@ TEST_F(SheetTypingTest, CaseCommandsRunToTheirEndOnceAnswered) {
             Type("Ash");
             Key(Qt::Key_Tab);
             const std::string typed = Snapshot();
-            ASSERT_TRUE(CaseFile.FileKinds[1].Modified && CaseFile.FileKinds[2].Modified);
+            ASSERT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified && CaseFile.FileKinds[ItemsFileKind].Modified);
             const int windows = form->OpenChildren().size();
             prompts.Clear();
             prompts.QueueAnswer(answer);
@@ -1119,7 +1119,7 @@ TEST_F(SheetTypingTest, CaseCommandsRunToTheirEndOnceAnswered) {
                 EXPECT_EQ(ChildSheets[0], realisations);
                 EXPECT_TRUE(form->isVisible());
                 EXPECT_EQ(Snapshot(), typed);
-                EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+                EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
                 prompts.QueueAnswer(Answer::No);
                 prompts.QueueAnswer(Answer::No);
                 ASSERT_TRUE(form->CloseChildren());

@@ -48,8 +48,8 @@ TEST_F(SheetsTest, AnswersAreEnteredMirrored) {
     TypeAt(grid, 4, 2, "=");
     EXPECT_EQ(sheet->Core.CellText(4, 2), " =");
     EXPECT_EQ(sheet->Core.CellText(3, 3), " =");
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
-    EXPECT_FALSE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ItemsFileKind].Modified);
     form->File1Click();
     EXPECT_TRUE(Action("SaveBtn")->isEnabled());
 }
@@ -66,7 +66,7 @@ TEST_F(SheetsTest, OtherAnswersAndTheDiagonalAreIgnored) {
     sheet->Core.SetEditText(3, 2, ">");
     EXPECT_EQ(sheet->Core.CellText(3, 2), " .");
     EXPECT_FALSE(sheet->Core.CanEdit(3, 2));
-    EXPECT_FALSE(CaseFile.FileKinds[1].Modified);
+    EXPECT_FALSE(CaseFile.FileKinds[ExpertsFileKind].Modified);
 }
 
 // The cursor never rests on the diagonal: Tab steps over it, Home and End keep off it.
@@ -191,7 +191,7 @@ TEST_F(SheetsTest, DeletingEveryExpertLeavesOneBlank) {
     EXPECT_EQ(CountExperts(), 1);
     EXPECT_EQ(ExpertTable[1]->Id.str(), "");
     EXPECT_EQ(ComparisonsSheet(), nullptr);  // its expert went with the rows
-    EXPECT_TRUE(CaseFile.FileKinds[1].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ExpertsFileKind].Modified);
     // Undo brings the four back in front of the blank one.
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(CountExperts(), 5);
@@ -280,7 +280,7 @@ TEST_F(SheetsTest, EmptiedRealisationShowsEmptyAndStoresTheMissingValue) {
     sheet->Core.SetEditText(2, 1, "");
     EXPECT_EQ(sheet->Core.CellText(2, 1), "");
     EXPECT_EQ(ItemTable[1]->Realisation, MissingValue);
-    EXPECT_TRUE(CaseFile.FileKinds[2].Modified);
+    EXPECT_TRUE(CaseFile.FileKinds[ItemsFileKind].Modified);
     TypeAt(sheet->ItemsGrid, 2, 2, "12.5");
     EXPECT_TRUE(ItemTable[2]->HasRealisation);
     EXPECT_EQ(ItemTable[2]->Realisation, 12.5f);
