@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <span>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -18,6 +19,7 @@
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
 #include "engine/tables.h"
+#include "engine/weights.h"
 #include "engine/worker_pool.h"
 
 namespace halvorine {
@@ -274,6 +276,8 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
     layout.Low = item->IntrinsicLow;
     layout.High = item->IntrinsicHigh;
     layout.Values.clear();
+    layout.Owners.clear();
+    layout.Slot = (*ItemIndexMap)[i];
     layout.Bins.assign(BinProbabilities + 1, BinProbabilities + q + 2);
     layout.NudgingOff = NudgingOff();
 
@@ -285,6 +289,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
         const auto origin = static_cast<std::uint32_t>(layout.Experts.size() * q);
         layout.Experts.push_back(e);
         layout.Answers.push_back(a);
+        layout.Owners.push_back(ExpertTable[e].get());
         layout.Values.insert(layout.Values.end(), a->Values + 1, a->Values + q + 1);
         for (int k = 1; k <= q; ++k) {
             const double v = NudgeIntegral(a->Values[k]);
@@ -542,6 +547,8 @@ int DecisionMakerPool::PoolItem(int i, bool seedItemsOnly, bool keep, Worker& w)
             layout.Low = full.Low;
             layout.High = full.High;
             layout.Values = full.Values;
+            layout.Owners = full.Owners;
+            layout.Slot = full.Slot;
             layout.Bins = full.Bins;
             layout.NudgingOff = full.NudgingOff;
         }
@@ -566,7 +573,8 @@ DecisionMakerPool::~DecisionMakerPool() {
 
 // Whether Lay(i) would lay out item i exactly as `layout` is: the same item with the same bounds and
 // scale, the same data experts answering validly with the same assessments and quantiles, the same
-// bins and nudging.
+// bins and nudging. In a store whose answers stay fixed, the same expert's record in the same slot
+// is the same assessment with the same quantiles.
 bool DecisionMakerPool::LaidOutFromTheSame(int i, const Layout& layout) const {
     const TItem* item = ItemTable[i].get();
     const int q = QuantileCount;
@@ -577,6 +585,17 @@ bool DecisionMakerPool::LaidOutFromTheSame(int i, const Layout& layout) const {
         !SameBits(layout.Bins.data(), BinProbabilities + 1, layout.Bins.size()))
         return false;
     const std::size_t n = layout.Experts.size();
+    if (store_->answersFixed_ && scores_ && i <= scores_->Items()) {
+        // Who answered validly as the run's scores read it; the same experts in the same places,
+        // with the item in the same slot, hold the same assessments.
+        const std::span<const int> valid = scores_->ValidExperts(i);
+        if (valid.size() != n || !std::equal(valid.begin(), valid.end(), layout.Experts.begin()) ||
+            layout.Slot != (*ItemIndexMap)[i])
+            return false;
+        for (std::size_t t = 0; t < n; ++t)
+            if (ExpertTable[layout.Experts[t]].get() != layout.Owners[t]) return false;
+        return true;
+    }
     std::size_t t = 0;
     for (int e = 1; e <= ExpertCount; ++e) {
         if (!IsDataExpert(e)) continue;

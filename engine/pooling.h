@@ -13,6 +13,8 @@
 
 namespace halvorine {
 
+class ExpertScores;
+
 // density[0..count-1] += d, every sum formed in extended precision and rounded to 32 bits, bit for
 // bit as the plain loop would; for non-negative densities and d, where it runs several sums at a
 // time in double precision and takes the plain sum only where the two roundings could disagree.
@@ -55,7 +57,9 @@ public:
     // once per candidate level, with nothing but the weights changed in between). store: where the
     // layouts are taken from when nothing they were laid out from has changed, and handed back to
     // when the pool ends (the left-out runs of a robustness run lay out the same items again).
-    explicit DecisionMakerPool(bool reuse, PoolLayoutStore* store = nullptr) : reuse_(reuse), store_(store) {}
+    // scores: who answered each item, as the run read it (the same as the pool would find).
+    explicit DecisionMakerPool(bool reuse, PoolLayoutStore* store = nullptr, const ExpertScores* scores = nullptr)
+        : reuse_(reuse), store_(store), scores_(scores) {}
     ~DecisionMakerPool();
     DecisionMakerPool(const DecisionMakerPool&) = delete;
     DecisionMakerPool& operator=(const DecisionMakerPool&) = delete;
@@ -92,12 +96,14 @@ private:
         std::vector<long double> Widths;  // per expert, bins 1..Q+1 on the pooling scale
         std::vector<std::uint16_t> Last;  // per expert, the last interval of bins 1..Q
         // What it was laid out from, besides the experts and their answers above: the item, its
-        // bounds, the quantiles of each expert's answer, the bins and whether whole values were
-        // nudged.
+        // bounds, the quantiles of each expert's answer, the records of the experts, the item's
+        // assessment slot, the bins and whether whole values were nudged.
         const TItem* Item = nullptr;
         float Low = 0;
         float High = 0;
         std::vector<float> Values;  // per expert, quantiles 1..Q
+        std::vector<const TExpert*> Owners;
+        int Slot = 0;
         std::vector<float> Bins;    // bins 1..Q+1
         bool NudgingOff = false;
     };
@@ -135,6 +141,7 @@ private:
 
     bool reuse_;
     PoolLayoutStore* store_;
+    const ExpertScores* scores_;
     std::size_t keptBytes_ = 0;
     std::vector<Layout> layouts_;  // per item, while reusing
     std::vector<Worker> workers_;
@@ -145,10 +152,16 @@ private:
     std::vector<long double> allFracs_;
 };
 
-// The layouts a pool handed back, by item, for the next pool to take over.
+// The layouts a pool handed back, by item, for the next pool to take over. answersFixed: while the
+// store lives, no assessment record is replaced and no quantile changes (the left-out runs of one
+// robustness run), so a layout's answers need not be compared value by value.
 class PoolLayoutStore {
+public:
+    explicit PoolLayoutStore(bool answersFixed = false) : answersFixed_(answersFixed) {}
+
 private:
     friend class DecisionMakerPool;
+    bool answersFixed_;
     std::unordered_map<const TItem*, DecisionMakerPool::Layout> layouts_;
 };
 

@@ -177,6 +177,7 @@ FullRunReuse::FullRunReuse() : outer_(OpenReuse) {
     }
     ReadSpans();
     ReadHits();
+    ReadMeans();
     OpenReuse = this;
 }
 
@@ -206,11 +207,15 @@ void FullRunReuse::NoteTable() {
         if (IsSeedItem(item) && !present.count(item)) missing_.push_back(item);
 }
 
-bool FullRunReuse::SeedHits(const TExpert* x, int* hits) const {
+bool FullRunReuse::TableAsNoted() const {
     if (table_.empty()) return false;
     for (int i = 1; i <= MaxItemCount; ++i)
         if (table_[static_cast<std::size_t>(i)] != ItemTable[i].get()) return false;
-    if (!std::equal(map_.begin(), map_.end(), ItemIndexMap->begin())) return false;
+    return std::equal(map_.begin(), map_.end(), ItemIndexMap->begin());
+}
+
+bool FullRunReuse::SeedHits(const TExpert* x, int* hits) const {
+    if (!TableAsNoted()) return false;
     const auto found = hits_.find(x);
     if (found == hits_.end()) return false;
     const Hits& h = found->second;
@@ -218,6 +223,88 @@ bool FullRunReuse::SeedHits(const TExpert* x, int* hits) const {
     for (const TItem* gone : missing_)
         for (const auto& [item, bin] : h.Items)
             if (item == gone) --hits[bin];
+    return true;
+}
+
+void FullRunReuse::ReadMeans() {
+    // As MeanInformationOf sums them for a data expert.
+    fullMap_.assign(ItemIndexMap->begin(), ItemIndexMap->end());
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        Means m;
+        m.Information.assign(MaxItemCount + 1, 0.0f);
+        m.Kind.assign(MaxItemCount + 1, 0);
+        for (int i = 1; i <= MaxItemCount; ++i) {
+            const TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Item) continue;
+            const auto s = static_cast<std::size_t>((*ItemIndexMap)[i]);
+            m.Information[s] = a->Information;
+            m.Kind[s] = IsSeedItem(a->Item) ? 2 : 1;
+            m.All.Add(a->Information);
+            if (IsSeedItem(a->Item)) m.Seed.Add(a->Information);
+        }
+        means_[ExpertTable[e].get()] = std::move(m);
+    }
+}
+
+void FullRunReuse::NoteSlots(const std::vector<int>& computed) {
+    // The slots each map reaches, once each; a map that reaches a slot twice or one the full map
+    // does not leaves the sums to be formed anew.
+    goneSlots_.clear();
+    newSlots_.clear();
+    slotsHold_ = false;
+    std::vector<char> full(MaxItemCount + 1, 0), now(MaxItemCount + 1, 0);
+    auto reached = [](const std::vector<std::uint16_t>& map, std::vector<char>& slots) {
+        for (int i = 1; i <= MaxItemCount; ++i) {
+            const int s = map[static_cast<std::size_t>(i)];
+            if (s < 1 || s > MaxItemCount) continue;
+            if (slots[static_cast<std::size_t>(s)]) return false;
+            slots[static_cast<std::size_t>(s)] = 1;
+        }
+        return true;
+    };
+    if (!reached(fullMap_, full) || !reached(map_, now)) return;
+    for (int s = 1; s <= MaxItemCount; ++s) {
+        if (now[static_cast<std::size_t>(s)] && !full[static_cast<std::size_t>(s)]) return;
+        if (full[static_cast<std::size_t>(s)] && !now[static_cast<std::size_t>(s)]) goneSlots_.push_back(s);
+    }
+    for (const int i : computed) {
+        const int s = (*ItemIndexMap)[i];
+        if (s >= 1 && s <= MaxItemCount && now[static_cast<std::size_t>(s)]) newSlots_.push_back(s);
+    }
+    std::sort(newSlots_.begin(), newSlots_.end());
+    newSlots_.erase(std::unique(newSlots_.begin(), newSlots_.end()), newSlots_.end());
+    slotsHold_ = true;
+}
+
+bool FullRunReuse::MeansOf(const TExpert* x, InformationMeans& means) const {
+    if (!slotsHold_ || !TableAsNoted()) return false;
+    const auto found = means_.find(x);
+    if (found == means_.end()) return false;
+    const Means& m = found->second;
+    ExactSum all = m.All, seed = m.Seed;
+    for (const int s : goneSlots_) {
+        if (!m.Kind[static_cast<std::size_t>(s)]) continue;
+        const float v = m.Information[static_cast<std::size_t>(s)];
+        all.Remove(v);
+        if (m.Kind[static_cast<std::size_t>(s)] == 2) seed.Remove(v);
+    }
+    for (const int s : newSlots_) {
+        const char kind = m.Kind[static_cast<std::size_t>(s)];
+        if (!kind) continue;
+        const TAssessment* a = x->Assessments[static_cast<std::size_t>(s)].get();
+        const float was = m.Information[static_cast<std::size_t>(s)];
+        all.Remove(was);
+        all.Add(a->Information);
+        if (kind == 2) {
+            seed.Remove(was);
+            seed.Add(a->Information);
+        }
+    }
+    if (!all.Exact() || !seed.Exact()) return false;
+    means = {};
+    if (x->SeedCount != 0) means.Seed = static_cast<float>(seed.Total() / x->SeedCount);
+    if (x->AssessedCount != 0) means.All = static_cast<float>(all.Total() / x->AssessedCount);
     return true;
 }
 
@@ -321,7 +408,8 @@ FullRunReuse* FullRunReuse::Open() {
 }
 
 PoolLayoutStore& FullRunReuse::Layouts() {
-    if (!layouts_) layouts_ = std::make_unique<PoolLayoutStore>();
+    // Nothing edits the answers while the left-out runs go on.
+    if (!layouts_) layouts_ = std::make_unique<PoolLayoutStore>(true);
     return *layouts_;
 }
 
@@ -354,6 +442,7 @@ int FullRunReuse::ComputeInformation() {
             slots.push_back(i);
     }
     computed_ = static_cast<int>(slots.size());
+    NoteSlots(slots);
     const int q = QuantileCount;
     return ComputeInformationOfItems(slots, [this, q](TAssessment& a) {
         saved_.push_back({&a, a.Information, a.Values[0], a.Values[q + 1]});

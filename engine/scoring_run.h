@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "engine/constants.h"
+#include "engine/exact_sum.h"
 
 namespace halvorine {
 
+struct InformationMeans;
 struct TAssessment;
 struct TExpert;
 struct TItem;
@@ -84,6 +86,12 @@ public:
     // the full run's experts.
     bool SeedHits(const TExpert* x, int* hits) const;
 
+    // Data expert x's mean information (MeanInformationOf) from the full run's sums, less the
+    // items no longer reached and with the information computed anew in place of the full run's.
+    // False when a sum would not be exact, the table or the map are not as the last
+    // ComputeInformation found them, or x is not one of the full run's experts.
+    bool MeansOf(const TExpert* x, InformationMeans& means) const;
+
 private:
     struct Range {
         std::uint32_t Low = 0;
@@ -108,10 +116,20 @@ private:
         int PerBin[MaxQuantileCount + 2] = {};
         std::vector<std::pair<const TItem*, int>> Items;
     };
+    // One expert's information per assessment slot in the full run, and its sums over the slots
+    // the full map reaches (all, and those of seed items).
+    struct Means {
+        std::vector<float> Information;
+        std::vector<char> Kind;  // 0: no assessment reached, 1: of another item, 2: of a seed item
+        ExactSum All, Seed;
+    };
     void PutBack();
     void ReadSpans();
     void ReadHits();
+    void ReadMeans();
     void NoteTable();
+    void NoteSlots(const std::vector<int>& computed);
+    bool TableAsNoted() const;
 
     std::unordered_map<const TItem*, Range> ranges_;
     std::unordered_map<const TItem*, Span> spans_;
@@ -123,6 +141,12 @@ private:
     std::vector<const TItem*> table_;
     std::vector<std::uint16_t> map_;
     std::vector<const TItem*> missing_;
+    std::unordered_map<const TExpert*, Means> means_;
+    std::vector<std::uint16_t> fullMap_;
+    // Since the full run: the slots the map no longer reaches and those computed anew (false
+    // when the map reaches others).
+    std::vector<int> goneSlots_, newSlots_;
+    bool slotsHold_ = false;
     std::vector<Saved> saved_;
     std::unique_ptr<PoolLayoutStore> layouts_;
     int computed_ = 0;
