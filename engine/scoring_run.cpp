@@ -178,6 +178,7 @@ FullRunReuse::FullRunReuse() : outer_(OpenReuse) {
     ReadSpans();
     ReadHits();
     ReadMeans();
+    ReadChecks();
     OpenReuse = this;
 }
 
@@ -223,6 +224,127 @@ bool FullRunReuse::SeedHits(const TExpert* x, int* hits) const {
     for (const TItem* gone : missing_)
         for (const auto& [item, bin] : h.Items)
             if (item == gone) --hits[bin];
+    return true;
+}
+
+void FullRunReuse::ReadChecks() {
+    // Every data expert holds the same items in the same slots with none missing in between, the
+    // table holds those items, and nothing in the table is filtered; every assessment's check
+    // passes and leaves the validity the full run found.
+    checksHold_ = false;
+    const int n = ExpertCount;
+    if (n < 1 || !ExpertTable[1]) return;
+    const TExpert* first = ExpertTable[1].get();
+    int m = 0;
+    while (m < MaxItemCount && first->Assessments[static_cast<std::size_t>(m) + 1]) ++m;
+    slotItems_.assign(static_cast<std::size_t>(m) + 1, nullptr);
+    for (int s = 1; s <= m; ++s) {
+        const TItem* item = first->Assessments[static_cast<std::size_t>(s)]->Item;
+        if (!item || !slotOf_.emplace(item, s).second) return;
+        slotItems_[static_cast<std::size_t>(s)] = item;
+    }
+    int present = 0;
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        const TItem* item = ItemTable[i].get();
+        if (!item) continue;
+        if (!slotOf_.count(item) || (ItemsFilterEnabled && item->FilterFlag)) return;
+        ++present;
+    }
+    if (present != m) return;
+    for (int e = 1; e <= n; ++e) {
+        const TExpert* x = ExpertTable[e].get();
+        if (!IsDataExpert(e) || (ExpertsFilterEnabled && x->FilterFlag)) return;
+        Checked c;
+        for (int s = 1; s <= MaxItemCount; ++s) {
+            const TAssessment* a = x->Assessments[static_cast<std::size_t>(s)].get();
+            if (s > m) {
+                if (a) return;
+                continue;
+            }
+            bool valid = false;
+            if (!a || a->Item != slotItems_[static_cast<std::size_t>(s)] || CheckAssessment(*a, true, valid) != 0 ||
+                valid != a->Valid)
+                return;
+            c.Valid += valid;
+            c.Assessed += valid;
+            c.Invalid += !valid;
+            if (IsSeedItem(a->Item)) {
+                ++c.SeedAnswers;
+                c.Seeds += valid;
+            }
+        }
+        checked_[x] = c;
+    }
+    checksHold_ = true;
+}
+
+bool FullRunReuse::CheckCase(int& code) {
+    if (!checksHold_ || ExpertCount < 1) return false;
+    // CheckCaseData refuses these at once.
+    for (int e = 1; e <= ExpertSlotCount; ++e)
+        if (ExpertTable[e] && ExpertTable[e]->Id.empty()) return false;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        const TExpert* x = ExpertTable[e].get();
+        if (!x || x->IsDecisionMaker || (ExpertsFilterEnabled && x->FilterFlag) || !checked_.count(x)) return false;
+    }
+    // The slots of the items out of the table, each of which must be filtered out.
+    std::vector<char> inTable(slotItems_.size(), 0);
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        const TItem* item = ItemTable[i].get();
+        if (!item) continue;
+        const auto found = slotOf_.find(item);
+        if (found == slotOf_.end() || (ItemsFilterEnabled && item->FilterFlag)) return false;
+        inTable[static_cast<std::size_t>(found->second)] = 1;
+    }
+    std::vector<std::size_t> out;
+    for (std::size_t s = 1; s < slotItems_.size(); ++s) {
+        if (inTable[s]) continue;
+        if (!(ItemsFilterEnabled && slotItems_[s]->FilterFlag)) return false;
+        out.push_back(s);
+    }
+
+    for (TAssessment* a : madeValid_) a->Valid = false;
+    madeValid_.clear();
+    // As CheckCaseData counts: a filtered assessment is valid and not counted.
+    SeedAssessmentCount = 0;
+    MinSeedCount = 32767;
+    int result = 0;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        TExpert* x = ExpertTable[e].get();
+        Checked c = checked_.find(x)->second;
+        int valid = c.Valid;
+        for (const std::size_t s : out) {
+            TAssessment* a = x->Assessments[s].get();
+            const bool seed = IsSeedItem(a->Item);
+            if (a->Valid) {
+                --c.Assessed;
+                if (seed) --c.Seeds;
+            } else {
+                --c.Invalid;
+                ++valid;
+                a->Valid = true;
+                madeValid_.push_back(a);
+            }
+            if (seed) --c.SeedAnswers;
+        }
+        x->HasInvalid = c.Invalid > 0;
+        x->AssessedCount = c.Assessed;
+        x->SeedCount = c.Seeds;
+        SeedAssessmentCount += c.SeedAnswers;
+        MinSeedCount = std::min(MinSeedCount, x->SeedCount);
+        if (valid > 0) ++result;
+    }
+    CheckedExpert = ExpertCount;
+    ItemCount = static_cast<int>(slotItems_.size()) - 1;
+    // The map BuildItemIndexMap makes; every expert holds each item where the first does.
+    for (int i = 1; i <= MaxItemCount; ++i)
+        ItemColumnMap[i] = ItemTable[i] ? static_cast<std::uint16_t>(slotOf_.find(ItemTable[i].get())->second) : 0;
+    ItemIndexMap = &ItemColumnMap;
+    SeedItemCount = 0;
+    for (const auto& item : ItemTable)
+        if (IsSeedItem(item.get())) ++SeedItemCount;
+    if (SeedItemCount <= 1 || SeedAssessmentCount < 2) result = CheckTooFewSeeds;
+    code = result;
     return true;
 }
 
@@ -400,6 +522,7 @@ bool FullRunReuse::SpanOf(const TItem* item, bool& assessed, float& low, float& 
 
 FullRunReuse::~FullRunReuse() {
     PutBack();
+    for (TAssessment* a : madeValid_) a->Valid = false;
     OpenReuse = outer_;
 }
 

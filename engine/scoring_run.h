@@ -92,6 +92,11 @@ public:
     // ComputeInformation found them, or x is not one of the full run's experts.
     bool MeansOf(const TExpert* x, InformationMeans& means) const;
 
+    // CheckCaseData for a left-out run, from the full run's checks: the items no longer in the
+    // table are filtered out, the experts are the full run's or some of them. False, with nothing
+    // changed, when the case is not one these checks tell (then CheckCaseData is to run).
+    bool CheckCase(int& code);
+
 private:
     struct Range {
         std::uint32_t Low = 0;
@@ -123,7 +128,12 @@ private:
         std::vector<char> Kind;  // 0: no assessment reached, 1: of another item, 2: of a seed item
         ExactSum All, Seed;
     };
+    // One expert's check with no item filtered out: as CheckExpertData counts.
+    struct Checked {
+        int Assessed = 0, Seeds = 0, Invalid = 0, Valid = 0, SeedAnswers = 0;
+    };
     void PutBack();
+    void ReadChecks();
     void ReadSpans();
     void ReadHits();
     void ReadMeans();
@@ -147,6 +157,12 @@ private:
     // when the map reaches others).
     std::vector<int> goneSlots_, newSlots_;
     bool slotsHold_ = false;
+    // Every expert holds the assessments of slotItems_[1..] in those slots, and nothing after.
+    std::unordered_map<const TExpert*, Checked> checked_;
+    std::unordered_map<const TItem*, int> slotOf_;
+    std::vector<const TItem*> slotItems_;
+    bool checksHold_ = false;
+    std::vector<TAssessment*> madeValid_;  // invalid in the full run, valid as filtered out now
     std::vector<Saved> saved_;
     std::unique_ptr<PoolLayoutStore> layouts_;
     int computed_ = 0;
