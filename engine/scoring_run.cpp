@@ -251,10 +251,12 @@ void FullRunReuse::ReadChecks() {
         ++present;
     }
     if (present != m) return;
+    validBySlot_.assign(static_cast<std::size_t>(m) + 1, {});
     for (int e = 1; e <= n; ++e) {
         const TExpert* x = ExpertTable[e].get();
         if (!IsDataExpert(e) || (ExpertsFilterEnabled && x->FilterFlag)) return;
         Checked c;
+        c.Position = e - 1;
         for (int s = 1; s <= MaxItemCount; ++s) {
             const TAssessment* a = x->Assessments[static_cast<std::size_t>(s)].get();
             if (s > m) {
@@ -265,6 +267,7 @@ void FullRunReuse::ReadChecks() {
             if (!a || a->Item != slotItems_[static_cast<std::size_t>(s)] || CheckAssessment(*a, true, valid) != 0 ||
                 valid != a->Valid)
                 return;
+            if (valid) validBySlot_[static_cast<std::size_t>(s)].push_back(c.Position);
             c.Valid += valid;
             c.Assessed += valid;
             c.Invalid += !valid;
@@ -279,14 +282,26 @@ void FullRunReuse::ReadChecks() {
 }
 
 bool FullRunReuse::CheckCase(int& code) {
+    checkedNow_ = false;
     if (!checksHold_ || ExpertCount < 1) return false;
     // CheckCaseData refuses these at once.
     for (int e = 1; e <= ExpertSlotCount; ++e)
         if (ExpertTable[e] && ExpertTable[e]->Id.empty()) return false;
+    // The full run's experts in their order, one of them left out at most.
+    int leftOut = -1;
     for (int e = 1; e <= ExpertCount; ++e) {
         const TExpert* x = ExpertTable[e].get();
-        if (!x || x->IsDecisionMaker || (ExpertsFilterEnabled && x->FilterFlag) || !checked_.count(x)) return false;
+        if (!x || x->IsDecisionMaker || (ExpertsFilterEnabled && x->FilterFlag)) return false;
+        const auto found = checked_.find(x);
+        if (found == checked_.end()) return false;
+        const int skipped = found->second.Position - (e - 1);
+        if (skipped == 1 && leftOut < 0)
+            leftOut = e - 1;
+        else if (skipped != (leftOut < 0 ? 0 : 1))
+            return false;
     }
+    if (leftOut < 0 && static_cast<std::size_t>(ExpertCount) + 1 == checked_.size()) leftOut = ExpertCount;
+    if (static_cast<std::size_t>(ExpertCount) + (leftOut < 0 ? 0 : 1) != checked_.size()) return false;
     // The slots of the items out of the table, each of which must be filtered out.
     std::vector<char> inTable(slotItems_.size(), 0);
     for (int i = 1; i <= MaxItemCount; ++i) {
@@ -345,7 +360,24 @@ bool FullRunReuse::CheckCase(int& code) {
         if (IsSeedItem(item.get())) ++SeedItemCount;
     if (SeedItemCount <= 1 || SeedAssessmentCount < 2) result = CheckTooFewSeeds;
     code = result;
+    checkedExperts_.assign(ExpertCount, nullptr);
+    for (int e = 1; e <= ExpertCount; ++e) checkedExperts_[static_cast<std::size_t>(e) - 1] = ExpertTable[e].get();
+    leftOutAt_ = leftOut;
+    filteredNow_.assign(slotItems_.size(), 0);
+    for (const std::size_t s : out) filteredNow_[s] = 1;
+    checkedNow_ = true;
     return true;
+}
+
+bool FullRunReuse::ExpertsAsChecked() const {
+    if (!checkedNow_ || static_cast<std::size_t>(ExpertCount) != checkedExperts_.size()) return false;
+    for (int e = 1; e <= ExpertCount; ++e)
+        if (ExpertTable[e].get() != checkedExperts_[static_cast<std::size_t>(e) - 1]) return false;
+    return true;
+}
+
+bool FullRunReuse::SlotAsChecked(int s) const {
+    return s >= 1 && static_cast<std::size_t>(s) < filteredNow_.size() && !filteredNow_[static_cast<std::size_t>(s)];
 }
 
 void FullRunReuse::ReadMeans() {

@@ -97,6 +97,17 @@ public:
     // changed, when the case is not one these checks tell (then CheckCaseData is to run).
     bool CheckCase(int& code);
 
+    // Whether the experts in the table are still those the last CheckCase of this run checked
+    // with success: then the validity of every assessment in a slot it did not filter is the full
+    // run's, and each data expert holds an assessment in every slot up to the last item's.
+    bool ExpertsAsChecked() const;
+    // Slot s holds an item's assessments that CheckCase left as the full run checked them.
+    bool SlotAsChecked(int s) const;
+    // The experts whose assessment in slot s is valid, as positions among the full run's data
+    // experts in table order; the position of the one left out now, or -1.
+    const std::vector<int>& ValidInSlot(int s) const { return validBySlot_[static_cast<std::size_t>(s)]; }
+    int LeftOutPosition() const { return leftOutAt_; }
+
 private:
     struct Range {
         std::uint32_t Low = 0;
@@ -130,6 +141,7 @@ private:
     };
     // One expert's check with no item filtered out: as CheckExpertData counts.
     struct Checked {
+        int Position = 0;  // among the full run's data experts
         int Assessed = 0, Seeds = 0, Invalid = 0, Valid = 0, SeedAnswers = 0;
     };
     void PutBack();
@@ -163,6 +175,12 @@ private:
     std::vector<const TItem*> slotItems_;
     bool checksHold_ = false;
     std::vector<TAssessment*> madeValid_;  // invalid in the full run, valid as filtered out now
+    std::vector<std::vector<int>> validBySlot_;
+    // What the last CheckCase found: the experts, the one left out, the slots it filtered.
+    std::vector<const TExpert*> checkedExperts_;
+    int leftOutAt_ = -1;
+    std::vector<char> filteredNow_;
+    bool checkedNow_ = false;
     std::vector<Saved> saved_;
     std::unique_ptr<PoolLayoutStore> layouts_;
     int computed_ = 0;
