@@ -397,6 +397,7 @@ void FullRunReuse::ReadMeans() {
             m.All.Add(a->Information);
             if (IsSeedItem(a->Item)) m.Seed.Add(a->Information);
         }
+        m.Finite = AnswerScoresFinite(*ExpertTable[e]);
         means_[ExpertTable[e].get()] = std::move(m);
     }
 }
@@ -459,6 +460,18 @@ bool FullRunReuse::MeansOf(const TExpert* x, InformationMeans& means) const {
     means = {};
     if (x->SeedCount != 0) means.Seed = static_cast<float>(seed.Total() / x->SeedCount);
     if (x->AssessedCount != 0) means.All = static_cast<float>(all.Total() / x->AssessedCount);
+    return true;
+}
+
+bool FullRunReuse::AnswersFinite(const TExpert& x) const {
+    // Item weights are weighed anew on every assessment.
+    if (WeightType == ItemWeighting || !slotsHold_ || !TableAsNoted()) return false;
+    const auto found = means_.find(&x);
+    if (found == means_.end() || !found->second.Finite) return false;
+    for (const int s : newSlots_) {
+        const TAssessment* a = x.Assessments[static_cast<std::size_t>(s)].get();
+        if (a && a->Item && !std::isfinite(a->Information)) return false;
+    }
     return true;
 }
 

@@ -92,6 +92,11 @@ public:
     // ComputeInformation found them, or x is not one of the full run's experts.
     bool MeansOf(const TExpert* x, InformationMeans& means) const;
 
+    // True when every assessment of data expert x is known to have finite scores
+    // (AnswerScoresFinite): they had in the full run, and with global or equal weights a left-out
+    // run changes no more of them than the information computed anew. False: not known.
+    bool AnswersFinite(const TExpert& x) const;
+
     // CheckCaseData for a left-out run, from the full run's checks: the items no longer in the
     // table are filtered out, the experts are the full run's or some of them. False, with nothing
     // changed, when the case is not one these checks tell (then CheckCaseData is to run).
@@ -138,6 +143,7 @@ private:
         std::vector<float> Information;
         std::vector<char> Kind;  // 0: no assessment reached, 1: of another item, 2: of a seed item
         ExactSum All, Seed;
+        bool Finite = false;  // AnswerScoresFinite
     };
     // One expert's check with no item filtered out: as CheckExpertData counts.
     struct Checked {
