@@ -11,6 +11,7 @@
 #include "engine/decision_maker.h"
 #include "engine/discrepancy.h"
 #include "engine/dm_optimisation.h"
+#include "engine/dm_screening.h"
 #include "engine/globals.h"
 #include "engine/information.h"
 #include "engine/intrinsic_range.h"
@@ -257,6 +258,7 @@ void FullRunReuse::ReadChecks() {
         if (!IsDataExpert(e) || (ExpertsFilterEnabled && x->FilterFlag)) return;
         Checked c;
         c.Position = e - 1;
+        byPosition_.push_back(x);
         for (int s = 1; s <= MaxItemCount; ++s) {
             const TAssessment* a = x->Assessments[static_cast<std::size_t>(s)].get();
             if (s > m) {
@@ -573,6 +575,11 @@ FullRunReuse::~FullRunReuse() {
 
 FullRunReuse* FullRunReuse::Open() {
     return OpenReuse;
+}
+
+ScreenPoints& FullRunReuse::Screening() {
+    if (!screening_) screening_ = std::make_unique<ScreenPoints>();
+    return *screening_;
 }
 
 PoolLayoutStore& FullRunReuse::Layouts() {

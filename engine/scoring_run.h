@@ -16,6 +16,7 @@ struct TAssessment;
 struct TExpert;
 struct TItem;
 class PoolLayoutStore;
+struct ScreenPoints;
 
 // Scores the case with the run options in the globals: ranges (unless BayesianUpdates), information
 // (unless InformationComputed), the weights of WeightType, the decision maker in
@@ -112,6 +113,11 @@ public:
     // experts in table order; the position of the one left out now, or -1.
     const std::vector<int>& ValidInSlot(int s) const { return validBySlot_[static_cast<std::size_t>(s)]; }
     int LeftOutPosition() const { return leftOutAt_; }
+    // The full run's data expert at that place.
+    const TExpert* ExpertAt(int position) const { return byPosition_[static_cast<std::size_t>(position)]; }
+
+    // The screening's points of the seed items, handed from one left-out run to the next.
+    ScreenPoints& Screening();
 
 private:
     struct Range {
@@ -182,6 +188,8 @@ private:
     bool checksHold_ = false;
     std::vector<TAssessment*> madeValid_;  // invalid in the full run, valid as filtered out now
     std::vector<std::vector<int>> validBySlot_;
+    std::vector<const TExpert*> byPosition_;
+    std::unique_ptr<ScreenPoints> screening_;
     // What the last CheckCase found: the experts, the one left out, the slots it filtered.
     std::vector<const TExpert*> checkedExperts_;
     int leftOutAt_ = -1;
