@@ -222,6 +222,7 @@ bool GatherFrom(const ScreenPoints::Item& known, int leftOut, int i, const Scree
     const int q = QuantileCount;
     const std::size_t n = known.Positions.size();
     std::vector<char> taken(n, 0);
+    experts.reserve(n);
     for (std::size_t t = 0; t < n; ++t) {
         const int p = known.Positions[t];
         if (p == leftOut) continue;

@@ -18,6 +18,7 @@
 #include "engine/calibration.h"
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
+#include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "engine/weights.h"
 #include "engine/worker_pool.h"
@@ -254,6 +255,34 @@ void DecisionMakerPool::SortByValue(Worker& w) {
     }
 }
 
+const DecisionMakerPool::SortedAnswers* DecisionMakerPool::KnownAnswers(int i, Worker& w) {
+    if (!store_ || !store_->answersFixed_ || !sortedSlots_) return nullptr;
+    const FullRunReuse* reuse = FullRunReuse::Open();
+    const int s = (*ItemIndexMap)[i];
+    if (!reuse || !reuse->ExpertsAsChecked() || !reuse->SlotAsChecked(s)) return nullptr;
+    SortedAnswers& known = store_->sorted_[static_cast<std::size_t>(s)];
+    if (known.Built) return &known;
+    // Every data expert of the full run who answered validly, as Lay gathers them.
+    const int q = QuantileCount;
+    known.Built = true;
+    known.Positions = reuse->ValidInSlot(s);
+    known.NotFinite.assign(known.Positions.size(), 0);
+    std::vector<Point>& points = w.Points;
+    points.clear();
+    for (std::size_t t = 0; t < known.Positions.size(); ++t) {
+        const TAssessment& a = *reuse->ExpertAt(known.Positions[t])->Assessments[static_cast<std::size_t>(s)];
+        for (int k = 1; k <= q; ++k) {
+            const double v = NudgeIntegral(a.Values[k]);
+            if (std::isnan(v)) known.NotFinite[t] = 1;
+            points.push_back(Point{v, static_cast<std::uint32_t>(t * q + k - 1)});
+        }
+    }
+    if (!points.empty()) SortByValue(w);
+    known.Points = points;
+    points.clear();
+    return &known;
+}
+
 void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
     std::vector<Point>& points = w.Points;
     std::vector<int>& endOfValue = w.EndOf;
@@ -282,19 +311,49 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
     layout.NudgingOff = NudgingOff();
 
     points.clear();
-    for (int e = 1; e <= ExpertCount; ++e) {
-        if (!IsDataExpert(e)) continue;
-        TAssessment* a = AssessmentAt(e, i);
-        if (!a || !a->Valid) continue;
-        const auto origin = static_cast<std::uint32_t>(layout.Experts.size() * q);
-        layout.Experts.push_back(e);
-        layout.Answers.push_back(a);
-        layout.Owners.push_back(ExpertTable[e].get());
-        layout.Values.insert(layout.Values.end(), a->Values + 1, a->Values + q + 1);
-        for (int k = 1; k <= q; ++k) {
-            const double v = NudgeIntegral(a->Values[k]);
-            if (std::isnan(v)) layout.NotFinite = true;
-            points.push_back(Point{v, origin + static_cast<std::uint32_t>(k - 1)});
+    // A store whose answers stay fixed does not compare the quantiles.
+    const bool valuesFixed = store_ && store_->answersFixed_;
+    const SortedAnswers* known = KnownAnswers(i, w);
+    if (known) {
+        // The full run's experts but the one left out, with their values in the order sorting
+        // them gives (the sort keeps the order of equal values).
+        const FullRunReuse& reuse = *FullRunReuse::Open();
+        const int leftOut = reuse.LeftOutPosition();
+        const int s = (*ItemIndexMap)[i];
+        std::vector<int>& place = w.EndOf;
+        place.assign(known->Positions.size(), -1);
+        for (std::size_t t = 0; t < known->Positions.size(); ++t) {
+            const int p = known->Positions[t];
+            if (p == leftOut) continue;
+            const TExpert* x = reuse.ExpertAt(p);
+            TAssessment* a = x->Assessments[static_cast<std::size_t>(s)].get();
+            place[t] = static_cast<int>(layout.Experts.size());
+            layout.Experts.push_back(leftOut >= 0 && p > leftOut ? p : p + 1);
+            layout.Answers.push_back(a);
+            layout.Owners.push_back(x);
+            if (!valuesFixed) layout.Values.insert(layout.Values.end(), a->Values + 1, a->Values + q + 1);
+            if (known->NotFinite[t]) layout.NotFinite = true;
+        }
+        for (const Point& point : known->Points) {
+            const int at = place[point.Origin / static_cast<std::uint32_t>(q)];
+            if (at >= 0)
+                points.push_back(Point{point.Value, static_cast<std::uint32_t>(at * q) + point.Origin % q});
+        }
+    } else {
+        for (int e = 1; e <= ExpertCount; ++e) {
+            if (!IsDataExpert(e)) continue;
+            TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Valid) continue;
+            const auto origin = static_cast<std::uint32_t>(layout.Experts.size() * q);
+            layout.Experts.push_back(e);
+            layout.Answers.push_back(a);
+            layout.Owners.push_back(ExpertTable[e].get());
+            if (!valuesFixed) layout.Values.insert(layout.Values.end(), a->Values + 1, a->Values + q + 1);
+            for (int k = 1; k <= q; ++k) {
+                const double v = NudgeIntegral(a->Values[k]);
+                if (std::isnan(v)) layout.NotFinite = true;
+                points.push_back(Point{v, origin + static_cast<std::uint32_t>(k - 1)});
+            }
         }
     }
     const int n = static_cast<int>(layout.Experts.size());
@@ -304,7 +363,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
 
     // Distinct breakpoints above the clamp, the largest always, between the item's bounds. Every
     // expert's value remembers which end it became (-1: none, it lies at or below the clamp).
-    SortByValue(w);
+    if (!known) SortByValue(w);
     const bool isLog = layout.IsLog;
     const float L = item->IntrinsicLow;
     const float U = item->IntrinsicHigh;
@@ -602,7 +661,7 @@ bool DecisionMakerPool::LaidOutFromTheSame(int i, const Layout& layout) const {
         const TAssessment* a = AssessmentAt(e, i);
         if (!a || !a->Valid) continue;
         if (t == n || layout.Experts[t] != e || layout.Answers[t] != a ||
-            !SameBits(&layout.Values[t * q], a->Values + 1, static_cast<std::size_t>(q)))
+            (!store_->answersFixed_ && !SameBits(&layout.Values[t * q], a->Values + 1, static_cast<std::size_t>(q))))
             return false;
         ++t;
     }
@@ -657,6 +716,24 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
     }
     if (WeightType != ItemWeighting) all_ = Shared(allFracs_, dataExperts_);
     if (reuse_) TakeFromStore(items);
+    // The sorted answers of a slot serve the one item in it.
+    sortedSlots_ = false;
+    if (store_ && store_->answersFixed_) {
+        if (store_->sorted_.size() != static_cast<std::size_t>(MaxItemCount) + 1 ||
+            store_->sortedQuantiles_ != QuantileCount || store_->sortedNudgingOff_ != NudgingOff()) {
+            store_->sorted_.assign(static_cast<std::size_t>(MaxItemCount) + 1, {});
+            store_->sortedQuantiles_ = QuantileCount;
+            store_->sortedNudgingOff_ = NudgingOff();
+        }
+        std::vector<char> used(static_cast<std::size_t>(MaxItemCount) + 1, 0);
+        sortedSlots_ = true;
+        for (int i = 1; i <= items; ++i) {
+            const int s = (*ItemIndexMap)[i];
+            if (s < 1 || s > MaxItemCount) continue;
+            if (used[static_cast<std::size_t>(s)]) sortedSlots_ = false;
+            used[static_cast<std::size_t>(s)] = 1;
+        }
+    }
 
     // Which new layouts are kept whole: the seed items' in item order, up to the bound, as the
     // items come to be laid out (an item the decision maker has no assessment of, or with item

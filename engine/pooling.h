@@ -101,7 +101,7 @@ private:
         const TItem* Item = nullptr;
         float Low = 0;
         float High = 0;
-        std::vector<float> Values;  // per expert, quantiles 1..Q
+        std::vector<float> Values;  // per expert, quantiles 1..Q (none kept in a store with answers fixed)
         std::vector<const TExpert*> Owners;
         int Slot = 0;
         std::vector<float> Bins;    // bins 1..Q+1
@@ -128,7 +128,17 @@ private:
         const long double* Of = nullptr;  // weight / Total per expert of the layout
     };
 
+    // The values of the valid answers in one slot of the full run's data experts, sorted as Lay
+    // sorts them; the left-out runs of a robustness run lay out their items from them.
+    struct SortedAnswers {
+        bool Built = false;
+        std::vector<int> Positions;   // the experts, as places among the full run's data experts
+        std::vector<char> NotFinite;  // per expert: a value is not a number
+        std::vector<Point> Points;    // Origin: place x Q + quantile - 1
+    };
+
     static void SortByValue(Worker& w);
+    const SortedAnswers* KnownAnswers(int i, Worker& w);
     bool LaidOutFromTheSame(int i, const Layout& layout) const;
     void TakeFromStore(int items);
     void Lay(int i, Layout& layout, bool full, Worker& w);
@@ -142,6 +152,7 @@ private:
     bool reuse_;
     PoolLayoutStore* store_;
     const ExpertScores* scores_;
+    bool sortedSlots_ = false;  // this build's items lie in slots of their own
     std::size_t keptBytes_ = 0;
     std::vector<Layout> layouts_;  // per item, while reusing
     std::vector<Worker> workers_;
@@ -162,6 +173,9 @@ public:
 private:
     friend class DecisionMakerPool;
     bool answersFixed_;
+    std::vector<DecisionMakerPool::SortedAnswers> sorted_;  // by slot, with answers fixed
+    int sortedQuantiles_ = 0;
+    bool sortedNudgingOff_ = false;
     std::unordered_map<const TItem*, DecisionMakerPool::Layout> layouts_;
 };
 
