@@ -261,7 +261,8 @@ const DecisionMakerPool::SortedAnswers* DecisionMakerPool::KnownAnswers(int i, W
     const int s = (*ItemIndexMap)[i];
     if (!reuse || !reuse->ExpertsAsChecked() || !reuse->SlotAsChecked(s)) return nullptr;
     SortedAnswers& known = store_->sorted_[static_cast<std::size_t>(s)];
-    if (known.Built) return &known;
+    const bool isLog = IsLogItem(ItemTable[i].get());
+    if (known.Built && known.IsLog == isLog) return &known;
     // Every data expert of the full run who answered validly, as Lay gathers them.
     const int q = QuantileCount;
     known.Built = true;
@@ -279,6 +280,45 @@ const DecisionMakerPool::SortedAnswers* DecisionMakerPool::KnownAnswers(int i, W
     }
     if (!points.empty()) SortByValue(w);
     known.Points = points;
+    known.IsLog = isLog;
+    known.Scaled.resize(points.size());
+    for (std::size_t j = 0; j < points.size(); ++j) known.Scaled[j] = PoolScale(points[j].Value, isLog);
+    // Each expert's bins as Lay forms them, its quantiles being its own ends.
+    const TItem* item = ItemTable[i].get();
+    const std::size_t n = known.Positions.size();
+    known.OwnBins = std::find(known.NotFinite.begin(), known.NotFinite.end(), 1) == known.NotFinite.end();
+    for (const Point& point : points)
+        if (point.Value == 0) known.OwnBins = false;
+    known.Low = std::bit_cast<std::uint32_t>(item->IntrinsicLow);
+    known.High = std::bit_cast<std::uint32_t>(item->IntrinsicHigh);
+    known.Bins.assign(BinProbabilities + 1, BinProbabilities + q + 2);
+    if (known.OwnBins) {
+        std::vector<long double> own(n * static_cast<std::size_t>(q + 2));
+        for (std::size_t t = 0; t < n; ++t) {
+            own[t * (q + 2)] = PoolScale(item->IntrinsicLow, isLog);
+            own[t * (q + 2) + q + 1] = PoolScale(item->IntrinsicHigh, isLog);
+        }
+        for (std::size_t j = 0; j < points.size(); ++j) {
+            const std::uint32_t origin = points[j].Origin;
+            own[(origin / q) * (q + 2) + origin % q + 1] = known.Scaled[j];
+        }
+        known.Widths.assign(n * static_cast<std::size_t>(q + 1), 0);
+        known.Largest.assign(n, 0);
+        known.NoWidth.assign(n, 0);
+        for (std::size_t t = 0; t < n; ++t) {
+            const long double* o = &own[t * (q + 2)];
+            bool broken = false;
+            long double largest = 0;
+            for (int k = 1; k <= q + 1; ++k) {
+                const long double width = o[k] - o[k - 1];
+                if (!(width > 0)) broken = true;
+                known.Widths[t * (q + 1) + (k - 1)] = width;
+                if (!broken) largest = std::max(largest, static_cast<long double>(BinProbabilities[k]) / width);
+            }
+            known.Largest[t] = largest;
+            known.NoWidth[t] = broken;
+        }
+    }
     points.clear();
     return &known;
 }
@@ -322,22 +362,27 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
         const int s = (*ItemIndexMap)[i];
         std::vector<int>& place = w.EndOf;
         place.assign(known->Positions.size(), -1);
+        w.Places.clear();
         for (std::size_t t = 0; t < known->Positions.size(); ++t) {
             const int p = known->Positions[t];
             if (p == leftOut) continue;
             const TExpert* x = reuse.ExpertAt(p);
             TAssessment* a = x->Assessments[static_cast<std::size_t>(s)].get();
             place[t] = static_cast<int>(layout.Experts.size());
+            w.Places.push_back(static_cast<int>(t));
             layout.Experts.push_back(leftOut >= 0 && p > leftOut ? p : p + 1);
             layout.Answers.push_back(a);
             layout.Owners.push_back(x);
             if (!valuesFixed) layout.Values.insert(layout.Values.end(), a->Values + 1, a->Values + q + 1);
             if (known->NotFinite[t]) layout.NotFinite = true;
         }
-        for (const Point& point : known->Points) {
+        w.Scaled.clear();
+        for (std::size_t j = 0; j < known->Points.size(); ++j) {
+            const Point& point = known->Points[j];
             const int at = place[point.Origin / static_cast<std::uint32_t>(q)];
-            if (at >= 0)
-                points.push_back(Point{point.Value, static_cast<std::uint32_t>(at * q) + point.Origin % q});
+            if (at < 0) continue;
+            points.push_back(Point{point.Value, static_cast<std::uint32_t>(at * q) + point.Origin % q});
+            w.Scaled.push_back(known->Scaled[j]);
         }
     } else {
         for (int e = 1; e <= ExpertCount; ++e) {
@@ -378,7 +423,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
         if (!last && !(v < points[t + 1].Value)) continue;  // an equal value follows: the last one stands
         int end = -1;
         if (last || AboveTheClamp(v)) {
-            ends.push_back(PoolScale(v, isLog));
+            ends.push_back(known ? w.Scaled[t] : PoolScale(v, isLog));
             end = static_cast<int>(ends.size()) - 1;
         }
         for (; run <= t; ++run) endOfValue[points[run].Origin] = end;
@@ -397,6 +442,10 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
     }
     long double densityBound = 0;
     long double own[MaxQuantileCount + 2];
+    // The bins of the experts from the sorted answers, where they were formed on these bounds.
+    const bool ownBins = known && known->OwnBins && known->Low == std::bit_cast<std::uint32_t>(L) &&
+                         known->High == std::bit_cast<std::uint32_t>(U) &&
+                         std::equal(known->Bins.begin(), known->Bins.end(), BinProbabilities + 1);
     for (int t = 0; t < n; ++t) {
         const TAssessment& a = *layout.Answers[t];
         const int* endOf = &endOfValue[static_cast<std::size_t>(t) * q];
@@ -407,12 +456,20 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
         own[q + 1] = ends[count];
         bool broken = false;
         long double largest = 0;
-        for (int k = 1; k <= q + 1; ++k) {
-            const long double width = own[k] - own[k - 1];
-            // Mass on no width (the bounds collapsed onto a quantile) has no density.
-            if (!(width > 0)) broken = true;
-            if (full) layout.Widths[static_cast<std::size_t>(t) * (q + 1) + (k - 1)] = width;
-            if (!broken) largest = std::max(largest, static_cast<long double>(BinProbabilities[k]) / width);
+        if (ownBins) {
+            const auto at = static_cast<std::size_t>(w.Places[static_cast<std::size_t>(t)]);
+            broken = known->NoWidth[at] != 0;
+            largest = known->Largest[at];
+            if (full)
+                std::copy_n(&known->Widths[at * (q + 1)], q + 1, &layout.Widths[static_cast<std::size_t>(t) * (q + 1)]);
+        } else {
+            for (int k = 1; k <= q + 1; ++k) {
+                const long double width = own[k] - own[k - 1];
+                // Mass on no width (the bounds collapsed onto a quantile) has no density.
+                if (!(width > 0)) broken = true;
+                if (full) layout.Widths[static_cast<std::size_t>(t) * (q + 1) + (k - 1)] = width;
+                if (!broken) largest = std::max(largest, static_cast<long double>(BinProbabilities[k]) / width);
+            }
         }
         // Each quantile is found in ascending order from where the previous one was: the first end
         // within the tolerance, which is the value's own end or lies just before it.

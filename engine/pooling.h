@@ -118,6 +118,8 @@ private:
         int ScratchItem = 0;  // the item Scratch holds, within one build
         std::vector<Point> Points;
         std::vector<Point> Spare;
+        std::vector<long double> Scaled;  // of Points, when taken from sorted answers
+        std::vector<int> Places;          // each expert's place among the sorted answers
         std::vector<int> EndOf;
         std::vector<float> Density;
         std::vector<long double> Fracs;
@@ -135,6 +137,17 @@ private:
         std::vector<int> Positions;   // the experts, as places among the full run's data experts
         std::vector<char> NotFinite;  // per expert: a value is not a number
         std::vector<Point> Points;    // Origin: place x Q + quantile - 1
+        bool IsLog = false;
+        std::vector<long double> Scaled;  // each point on the pooling scale
+        // With no point at zero each expert's values are its interval ends, so what Lay forms of
+        // its bins on the item's bounds does not depend on the others: per expert, the widths of
+        // bins 1..Q+1, the largest density of a unit weight, and whether a bin has no width.
+        bool OwnBins = false;
+        std::uint32_t Low = 0, High = 0;
+        std::vector<float> Bins;
+        std::vector<long double> Widths;
+        std::vector<long double> Largest;
+        std::vector<char> NoWidth;
     };
 
     static void SortByValue(Worker& w);
