@@ -81,6 +81,8 @@ struct ItemExpert {
     float Calibration;
     double Weight;
     double Points[MaxQuantileCount + 2];
+    bool Placed;  // Ends holds where each point is among the item's ends
+    std::uint32_t Ends[MaxQuantileCount + 2];
 };
 
 // The mixture CDF of the experts added so far at the ends, as sums over the experts of linear
@@ -221,7 +223,7 @@ bool GatherFrom(const ScreenPoints::Item& known, int leftOut, int i, const Scree
                 std::vector<ItemExpert>& experts, std::vector<double>& ends) {
     const int q = QuantileCount;
     const std::size_t n = known.Positions.size();
-    std::vector<char> taken(n, 0);
+    std::vector<int> taken(n, -1);  // the place in experts
     experts.reserve(n);
     for (std::size_t t = 0; t < n; ++t) {
         const int p = known.Positions[t];
@@ -234,12 +236,18 @@ bool GatherFrom(const ScreenPoints::Item& known, int leftOut, int i, const Scree
         if (!(x.Weight > 0)) continue;
         const double* points = &known.Points[t * static_cast<std::size_t>(q + 2)];
         std::copy(points, points + q + 2, x.Points);
+        x.Placed = true;
+        taken[t] = static_cast<int>(experts.size());
         experts.push_back(x);
-        taken[t] = 1;
     }
+    // Each point's end is the one equal to it, where a search for its value would find it.
     ends.reserve(experts.size() * (q + 2));
-    for (const auto& [v, t] : known.Sorted)
-        if (taken[static_cast<std::size_t>(t)] && (ends.empty() || ends.back() != v)) ends.push_back(v);
+    for (const auto& [v, origin] : known.Sorted) {
+        const int at = taken[static_cast<std::size_t>(origin / (q + 2))];
+        if (at < 0) continue;
+        if (ends.empty() || ends.back() != v) ends.push_back(v);
+        experts[static_cast<std::size_t>(at)].Ends[origin % (q + 2)] = static_cast<std::uint32_t>(ends.size() - 1);
+    }
     return true;
 }
 
@@ -265,7 +273,7 @@ void KnowPoints(ScreenPoints::Item& known, const FullRunReuse& reuse, int i, int
         }
         for (int k = 0; k <= q + 1; ++k) {
             if (points[k] == 0) known.Usable = false;
-            known.Sorted.emplace_back(points[k], static_cast<int>(t));
+            known.Sorted.emplace_back(points[k], static_cast<int>(t) * (q + 2) + k);
         }
     }
     std::sort(known.Sorted.begin(), known.Sorted.end(),
@@ -324,8 +332,9 @@ Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights
             if (!plain) {
                 std::size_t index[MaxQuantileCount + 2];
                 for (int k = 0; k <= q + 1; ++k)
-                    index[k] = static_cast<std::size_t>(std::lower_bound(ends.begin(), ends.end(), x.Points[k]) -
-                                                        ends.begin());
+                    index[k] = x.Placed ? x.Ends[k]
+                                        : static_cast<std::size_t>(
+                                              std::lower_bound(ends.begin(), ends.end(), x.Points[k]) - ends.begin());
                 pieces->Add(x.Weight, x.Points, index, q);
                 total += x.Weight * (std::accumulate(BinProbabilities + 1, BinProbabilities + q + 2, 0.0));
                 continue;

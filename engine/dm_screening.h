@@ -38,7 +38,8 @@ struct ScreenPoints {
         std::vector<int> Positions;       // the experts, as places among the full run's data experts
         std::vector<char> Bad;            // their points do not ascend or are not finite
         std::vector<double> Points;       // Q+2 per expert
-        std::vector<std::pair<double, int>> Sorted;  // the points of the others, ascending, by place
+        // The points of the others, ascending, each with its place x (Q+2) + its number.
+        std::vector<std::pair<double, int>> Sorted;
     };
     int Quantiles = 0;
     bool NudgingOff = false;
