@@ -300,8 +300,21 @@ Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights
     std::vector<double> cdf(plain ? m : 0, 0.0);
     std::optional<PiecewiseCdf> pieces;
     if (!plain) pieces.emplace(ends);
-    std::sort(experts.begin(), experts.end(),
-              [](const ItemExpert& a, const ItemExpert& b) { return a.Calibration > b.Calibration; });
+    {
+        // Sorted by calibration through small stand-ins: the sort compares the same calibrations in
+        // the same places and so leaves equal ones in the order it would leave the experts in.
+        struct Key {
+            float Calibration;
+            std::uint32_t At;
+        };
+        std::vector<Key> keys(experts.size());
+        for (std::size_t t = 0; t < experts.size(); ++t) keys[t] = {experts[t].Calibration, static_cast<std::uint32_t>(t)};
+        std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.Calibration > b.Calibration; });
+        std::vector<ItemExpert> sorted;
+        sorted.reserve(experts.size());
+        for (const Key& k : keys) sorted.push_back(experts[k.At]);
+        experts.swap(sorted);
+    }
 
     // The information's bounds of the item, as the information forms them.
     const long double infoLow = InfoScale(item->IntrinsicLow, isLog);
