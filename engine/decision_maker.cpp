@@ -9,6 +9,7 @@
 #include "engine/information.h"
 #include "engine/pooling.h"
 #include "engine/run_codes.h"
+#include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "engine/weights.h"
 #include "engine/worker_pool.h"
@@ -25,6 +26,14 @@ bool ScoresFinite(const TExpert& x) {
     if (!Finite(x.Calibration) || !Finite(x.CalibrationCut) || !Finite(x.SeedEntropy) || !Finite(x.RawWeight) ||
         !Finite(x.Weight) || !Finite(x.WeightWithDM) || !Finite(x.MeanSeedInformation) || !Finite(x.MeanInformation))
         return false;
+    // A left-out run changes few of a data expert's assessments.
+    if (const FullRunReuse* reuse = FullRunReuse::Open(); reuse && reuse->AnswersFinite(x)) return true;
+    return AnswerScoresFinite(x);
+}
+
+}  // namespace
+
+bool AnswerScoresFinite(const TExpert& x) {
     for (const auto& a : x.Assessments) {
         if (!a || !a->Item) continue;
         if (!Finite(a->Information) || !Finite(a->RawItemWeight) || !Finite(a->ItemWeight)) return false;
@@ -33,8 +42,6 @@ bool ScoresFinite(const TExpert& x) {
     }
     return true;
 }
-
-}  // namespace
 
 void DMQuantilesFromDensity(const std::vector<PoolInterval>& intervals, int count, TAssessment& d) {
     QuantilesFromDensity(

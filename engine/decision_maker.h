@@ -36,4 +36,7 @@ void ComputeMinSeedCount();
 // maker together. Returns 0, or RunNotFinite when some stored score or weight is not finite.
 int ScoreDecisionMaker();
 
+// Whether every assessment of x with an item has a finite information, item weights and quantiles.
+bool AnswerScoresFinite(const TExpert& x);
+
 }  // namespace halvorine

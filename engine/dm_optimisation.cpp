@@ -311,7 +311,7 @@ void Passes(int& code, std::vector<float>& fileWeights, LevelSearch search) {
     ExpertScores scores;
     scores.Read(WeightType == ItemWeighting);
     FullRunReuse* reuse = FullRunReuse::Open();
-    DecisionMakerPool pool(true, reuse ? &reuse->Layouts() : nullptr);
+    DecisionMakerPool pool(true, reuse ? &reuse->Layouts() : nullptr, &scores);
     // The first pass's score reads only the seed items, and the final pass pools every item anew;
     // the first pass's pooling of the others is seen only when a later pass fails and leaves them
     // so. The left-out runs of a robustness run, whose decision maker is read only after a run

@@ -1,6 +1,7 @@
 #include "engine/dm_screening.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include "engine/constants.h"
 #include "engine/globals.h"
 #include "engine/nudge.h"
+#include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "engine/worker_pool.h"
 
@@ -79,6 +81,8 @@ struct ItemExpert {
     float Calibration;
     double Weight;
     double Points[MaxQuantileCount + 2];
+    bool Placed;  // Ends holds where each point is among the item's ends
+    std::uint32_t Ends[MaxQuantileCount + 2];
 };
 
 // The mixture CDF of the experts added so far at the ends, as sums over the experts of linear
@@ -172,39 +176,123 @@ private:
 
 enum class Screened { Yes, No, Plain };
 
-// Screens seed item i at every level into cells[0..levels-1]; No when it cannot be screened, Plain
-// when the sums of the CDF's pieces could be too inexact for this item (then the CDF is to be kept
-// at every end, plain = true).
-Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& weights, Cell* cells, bool plain) {
+// The points of an answer a of item i on the screening's scale into points[0..Q+1]: false when
+// they do not ascend or are not finite.
+bool AnswerPoints(const TItem& item, const TAssessment& a, double* points) {
+    const int q = QuantileCount;
+    const bool isLog = IsLogItem(&item);
+    points[0] = PoolScale(item.IntrinsicLow, isLog);
+    for (int k = 1; k <= q; ++k) points[k] = PoolScale(NudgeIntegral(a.Values[k]), isLog);
+    points[q + 1] = PoolScale(item.IntrinsicHigh, isLog);
+    for (int k = 1; k <= q + 1; ++k)
+        if (!(points[k] > points[k - 1]) || !std::isfinite(points[k])) return false;
+    return true;
+}
+
+double WeightOf(const ScreenWeights& weights, int e, int i) {
+    return weights.ItemWeights ? weights.ItemRaw[static_cast<std::size_t>(e) * (MaxItemCount + 1) + i] : weights.Raw[e];
+}
+
+// The data experts' valid answers of seed item i with a weight above 0, and the distinct ends of
+// their points, ascending; false when the item cannot be screened.
+bool Gather(int i, const ScreenWeights& weights, std::vector<ItemExpert>& experts, std::vector<double>& ends) {
     const TItem* item = ItemTable[i].get();
     const int q = QuantileCount;
-    const bool isLog = IsLogItem(item);
-    const double low = PoolScale(item->IntrinsicLow, isLog);
-    const double high = PoolScale(item->IntrinsicHigh, isLog);
-
-    std::vector<ItemExpert> experts;
     for (int e = 1; e <= ExpertCount; ++e) {
         if (!IsDataExpert(e)) continue;
         const TAssessment* a = AssessmentAt(e, i);
         if (!a || !a->Valid) continue;
         ItemExpert x{};
         x.Calibration = weights.Calibration[e];
-        x.Weight = weights.ItemWeights ? weights.ItemRaw[static_cast<std::size_t>(e) * (MaxItemCount + 1) + i]
-                                       : weights.Raw[e];
-        if (!(x.Weight >= 0) || !std::isfinite(x.Weight)) return Screened::No;
-        x.Points[0] = low;
-        for (int k = 1; k <= q; ++k) x.Points[k] = PoolScale(NudgeIntegral(a->Values[k]), isLog);
-        x.Points[q + 1] = high;
-        for (int k = 1; k <= q + 1; ++k)
-            if (!(x.Points[k] > x.Points[k - 1]) || !std::isfinite(x.Points[k])) return Screened::No;
+        x.Weight = WeightOf(weights, e, i);
+        if (!(x.Weight >= 0) || !std::isfinite(x.Weight)) return false;
+        if (!AnswerPoints(*item, *a, x.Points)) return false;
         if (x.Weight > 0) experts.push_back(x);
     }
-
-    std::vector<double> ends;
     ends.reserve(experts.size() * (q + 2));
     for (const ItemExpert& x : experts) ends.insert(ends.end(), x.Points, x.Points + q + 2);
     std::sort(ends.begin(), ends.end());
     ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+    return true;
+}
+
+// What Gather finds, from the points of a left-out run before: the experts are the full run's but
+// the one at place leftOut (-1: none), each at its place + 1 in the table or one before after it.
+// The points carry no zero and no NaN, so the ends come in the order sorting them gives.
+bool GatherFrom(const ScreenPoints::Item& known, int leftOut, int i, const ScreenWeights& weights,
+                std::vector<ItemExpert>& experts, std::vector<double>& ends) {
+    const int q = QuantileCount;
+    const std::size_t n = known.Positions.size();
+    std::vector<int> taken(n, -1);  // the place in experts
+    experts.reserve(n);
+    for (std::size_t t = 0; t < n; ++t) {
+        const int p = known.Positions[t];
+        if (p == leftOut) continue;
+        const int e = leftOut >= 0 && p > leftOut ? p : p + 1;
+        ItemExpert x{};
+        x.Calibration = weights.Calibration[e];
+        x.Weight = WeightOf(weights, e, i);
+        if (!(x.Weight >= 0) || !std::isfinite(x.Weight) || known.Bad[t]) return false;
+        if (!(x.Weight > 0)) continue;
+        const double* points = &known.Points[t * static_cast<std::size_t>(q + 2)];
+        std::copy(points, points + q + 2, x.Points);
+        x.Placed = true;
+        taken[t] = static_cast<int>(experts.size());
+        experts.push_back(x);
+    }
+    // Each point's end is the one equal to it, where a search for its value would find it.
+    ends.reserve(experts.size() * (q + 2));
+    for (const auto& [v, origin] : known.Sorted) {
+        const int at = taken[static_cast<std::size_t>(origin / (q + 2))];
+        if (at < 0) continue;
+        if (ends.empty() || ends.back() != v) ends.push_back(v);
+        experts[static_cast<std::size_t>(at)].Ends[origin % (q + 2)] = static_cast<std::uint32_t>(ends.size() - 1);
+    }
+    return true;
+}
+
+// Forms the points of seed item i (in slot s) of the full run's experts who answered it validly.
+void KnowPoints(ScreenPoints::Item& known, const FullRunReuse& reuse, int i, int s) {
+    const TItem* item = ItemTable[i].get();
+    const int q = QuantileCount;
+    known = {};
+    known.Built = true;
+    known.Low = std::bit_cast<std::uint32_t>(item->IntrinsicLow);
+    known.High = std::bit_cast<std::uint32_t>(item->IntrinsicHigh);
+    known.Usable = true;
+    known.Positions = reuse.ValidInSlot(s);
+    const std::size_t n = known.Positions.size();
+    known.Bad.assign(n, 0);
+    known.Points.assign(n * static_cast<std::size_t>(q + 2), 0.0);
+    for (std::size_t t = 0; t < n; ++t) {
+        const TExpert* x = reuse.ExpertAt(known.Positions[t]);
+        double* points = &known.Points[t * static_cast<std::size_t>(q + 2)];
+        if (!AnswerPoints(*item, *x->Assessments[static_cast<std::size_t>(s)], points)) {
+            known.Bad[t] = 1;
+            continue;
+        }
+        for (int k = 0; k <= q + 1; ++k) {
+            if (points[k] == 0) known.Usable = false;
+            known.Sorted.emplace_back(points[k], static_cast<int>(t) * (q + 2) + k);
+        }
+    }
+    std::sort(known.Sorted.begin(), known.Sorted.end(),
+              [](const std::pair<double, int>& a, const std::pair<double, int>& b) { return a.first < b.first; });
+}
+
+// Screens seed item i at every level into cells[0..levels-1]; No when it cannot be screened, Plain
+// when the sums of the CDF's pieces could be too inexact for this item (then the CDF is to be kept
+// at every end, plain = true). known: its points from a left-out run before, if usable.
+Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights& weights, Cell* cells, bool plain,
+                    const ScreenPoints::Item* known, int leftOut) {
+    const TItem* item = ItemTable[i].get();
+    const int q = QuantileCount;
+    const bool isLog = IsLogItem(item);
+
+    std::vector<ItemExpert> experts;
+    std::vector<double> ends;
+    if (!(known ? GatherFrom(*known, leftOut, i, weights, experts, ends) : Gather(i, weights, experts, ends)))
+        return Screened::No;
     const std::size_t m = ends.size();
     // Ends this close are told apart by the pooling's tolerance, not by their values.
     for (std::size_t j = 1; j < m; ++j)
@@ -212,8 +300,21 @@ Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights
     std::vector<double> cdf(plain ? m : 0, 0.0);
     std::optional<PiecewiseCdf> pieces;
     if (!plain) pieces.emplace(ends);
-    std::sort(experts.begin(), experts.end(),
-              [](const ItemExpert& a, const ItemExpert& b) { return a.Calibration > b.Calibration; });
+    {
+        // Sorted by calibration through small stand-ins: the sort compares the same calibrations in
+        // the same places and so leaves equal ones in the order it would leave the experts in.
+        struct Key {
+            float Calibration;
+            std::uint32_t At;
+        };
+        std::vector<Key> keys(experts.size());
+        for (std::size_t t = 0; t < experts.size(); ++t) keys[t] = {experts[t].Calibration, static_cast<std::uint32_t>(t)};
+        std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.Calibration > b.Calibration; });
+        std::vector<ItemExpert> sorted;
+        sorted.reserve(experts.size());
+        for (const Key& k : keys) sorted.push_back(experts[k.At]);
+        experts.swap(sorted);
+    }
 
     // The information's bounds of the item, as the information forms them.
     const long double infoLow = InfoScale(item->IntrinsicLow, isLog);
@@ -244,8 +345,9 @@ Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights
             if (!plain) {
                 std::size_t index[MaxQuantileCount + 2];
                 for (int k = 0; k <= q + 1; ++k)
-                    index[k] = static_cast<std::size_t>(std::lower_bound(ends.begin(), ends.end(), x.Points[k]) -
-                                                        ends.begin());
+                    index[k] = x.Placed ? x.Ends[k]
+                                        : static_cast<std::size_t>(
+                                              std::lower_bound(ends.begin(), ends.end(), x.Points[k]) - ends.begin());
                 pieces->Add(x.Weight, x.Points, index, q);
                 total += x.Weight * (std::accumulate(BinProbabilities + 1, BinProbabilities + q + 2, 0.0));
                 continue;
@@ -359,11 +461,40 @@ std::vector<ScreenedLevel> ScreenLevels(const std::vector<float>& levels, const 
 
     std::vector<Cell> cells(seeds.size() * count);
     std::vector<char> ok(seeds.size(), 0);
+    // In a left-out run the points of an item whose range stays are those of the runs before; each
+    // seed item in a slot of its own.
+    FullRunReuse* reuse = FullRunReuse::Open();
+    ScreenPoints* known = reuse && reuse->ExpertsAsChecked() ? &reuse->Screening() : nullptr;
+    if (known) {
+        if (known->Quantiles != QuantileCount || known->NudgingOff != NudgingOff() ||
+            known->Slots.size() != static_cast<std::size_t>(MaxItemCount) + 1) {
+            known->Quantiles = QuantileCount;
+            known->NudgingOff = NudgingOff();
+            known->Slots.assign(static_cast<std::size_t>(MaxItemCount) + 1, {});
+        }
+        std::vector<char> used(static_cast<std::size_t>(MaxItemCount) + 1, 0);
+        for (const int i : seeds) {
+            const int s = (*ItemIndexMap)[i];
+            if (s < 1 || s > MaxItemCount || used[static_cast<std::size_t>(s)]) known = nullptr;
+            if (!known) break;
+            used[static_cast<std::size_t>(s)] = 1;
+        }
+    }
+    const int leftOut = reuse ? reuse->LeftOutPosition() : -1;
     ForEachTask(static_cast<int>(seeds.size()), [&](int, int task) {
         const int i = seeds[static_cast<std::size_t>(task)];
         Cell* at = &cells[static_cast<std::size_t>(task) * count];
-        Screened done = ScreenItem(i, levels, weights, at, false);
-        if (done == Screened::Plain) done = ScreenItem(i, levels, weights, at, true);
+        const ScreenPoints::Item* points = nullptr;
+        if (const int s = (*ItemIndexMap)[i]; known && reuse->SlotAsChecked(s)) {
+            ScreenPoints::Item& slot = known->Slots[static_cast<std::size_t>(s)];
+            const TItem* item = ItemTable[i].get();
+            if (!slot.Built || slot.Low != std::bit_cast<std::uint32_t>(item->IntrinsicLow) ||
+                slot.High != std::bit_cast<std::uint32_t>(item->IntrinsicHigh))
+                KnowPoints(slot, *reuse, i, s);
+            if (slot.Usable) points = &slot;
+        }
+        Screened done = ScreenItem(i, levels, weights, at, false, points, leftOut);
+        if (done == Screened::Plain) done = ScreenItem(i, levels, weights, at, true, points, leftOut);
         ok[static_cast<std::size_t>(task)] = done == Screened::Yes;
     });
     if (std::find(ok.begin(), ok.end(), 0) != ok.end()) return {};

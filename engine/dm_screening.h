@@ -2,6 +2,8 @@
 // candidates whose bounds show they cannot be the best need no exact pass.
 #pragma once
 
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace halvorine {
@@ -23,6 +25,25 @@ struct ScreenWeights {
     std::vector<double> Raw;
     std::vector<double> ItemRaw;
     int DataMinSeedCount = 0;  // the smallest SeedCount of the experts before the decision maker
+};
+
+// The points of each seed item's valid answers on the screening's scale, handed from one left-out
+// run of a robustness run to the next (FullRunReuse::Screening): they stay while the item's range
+// does.
+struct ScreenPoints {
+    struct Item {
+        bool Built = false;
+        std::uint32_t Low = 0, High = 0;  // the range they were formed on
+        bool Usable = false;              // no point is zero, so the points sort as any subset sorts
+        std::vector<int> Positions;       // the experts, as places among the full run's data experts
+        std::vector<char> Bad;            // their points do not ascend or are not finite
+        std::vector<double> Points;       // Q+2 per expert
+        // The points of the others, ascending, each with its place x (Q+2) + its number.
+        std::vector<std::pair<double, int>> Sorted;
+    };
+    int Quantiles = 0;
+    bool NudgingOff = false;
+    std::vector<Item> Slots;  // by assessment slot
 };
 
 // Bounds of the score of the pass at levels[t] for every t (levels ascending, all above 0), with

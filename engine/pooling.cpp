@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <span>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -17,7 +18,9 @@
 #include "engine/calibration.h"
 #include "engine/nudge.h"
 #include "engine/run_codes.h"
+#include "engine/scoring_run.h"
 #include "engine/tables.h"
+#include "engine/weights.h"
 #include "engine/worker_pool.h"
 
 namespace halvorine {
@@ -252,6 +255,74 @@ void DecisionMakerPool::SortByValue(Worker& w) {
     }
 }
 
+const DecisionMakerPool::SortedAnswers* DecisionMakerPool::KnownAnswers(int i, Worker& w) {
+    if (!store_ || !store_->answersFixed_ || !sortedSlots_) return nullptr;
+    const FullRunReuse* reuse = FullRunReuse::Open();
+    const int s = (*ItemIndexMap)[i];
+    if (!reuse || !reuse->ExpertsAsChecked() || !reuse->SlotAsChecked(s)) return nullptr;
+    SortedAnswers& known = store_->sorted_[static_cast<std::size_t>(s)];
+    const bool isLog = IsLogItem(ItemTable[i].get());
+    if (known.Built && known.IsLog == isLog) return &known;
+    // Every data expert of the full run who answered validly, as Lay gathers them.
+    const int q = QuantileCount;
+    known.Built = true;
+    known.Positions = reuse->ValidInSlot(s);
+    known.NotFinite.assign(known.Positions.size(), 0);
+    std::vector<Point>& points = w.Points;
+    points.clear();
+    for (std::size_t t = 0; t < known.Positions.size(); ++t) {
+        const TAssessment& a = *reuse->ExpertAt(known.Positions[t])->Assessments[static_cast<std::size_t>(s)];
+        for (int k = 1; k <= q; ++k) {
+            const double v = NudgeIntegral(a.Values[k]);
+            if (std::isnan(v)) known.NotFinite[t] = 1;
+            points.push_back(Point{v, static_cast<std::uint32_t>(t * q + k - 1)});
+        }
+    }
+    if (!points.empty()) SortByValue(w);
+    known.Points = points;
+    known.IsLog = isLog;
+    known.Scaled.resize(points.size());
+    for (std::size_t j = 0; j < points.size(); ++j) known.Scaled[j] = PoolScale(points[j].Value, isLog);
+    // Each expert's bins as Lay forms them, its quantiles being its own ends.
+    const TItem* item = ItemTable[i].get();
+    const std::size_t n = known.Positions.size();
+    known.OwnBins = std::find(known.NotFinite.begin(), known.NotFinite.end(), 1) == known.NotFinite.end();
+    for (const Point& point : points)
+        if (point.Value == 0) known.OwnBins = false;
+    known.Low = std::bit_cast<std::uint32_t>(item->IntrinsicLow);
+    known.High = std::bit_cast<std::uint32_t>(item->IntrinsicHigh);
+    known.Bins.assign(BinProbabilities + 1, BinProbabilities + q + 2);
+    if (known.OwnBins) {
+        std::vector<long double> own(n * static_cast<std::size_t>(q + 2));
+        for (std::size_t t = 0; t < n; ++t) {
+            own[t * (q + 2)] = PoolScale(item->IntrinsicLow, isLog);
+            own[t * (q + 2) + q + 1] = PoolScale(item->IntrinsicHigh, isLog);
+        }
+        for (std::size_t j = 0; j < points.size(); ++j) {
+            const std::uint32_t origin = points[j].Origin;
+            own[(origin / q) * (q + 2) + origin % q + 1] = known.Scaled[j];
+        }
+        known.Widths.assign(n * static_cast<std::size_t>(q + 1), 0);
+        known.Largest.assign(n, 0);
+        known.NoWidth.assign(n, 0);
+        for (std::size_t t = 0; t < n; ++t) {
+            const long double* o = &own[t * (q + 2)];
+            bool broken = false;
+            long double largest = 0;
+            for (int k = 1; k <= q + 1; ++k) {
+                const long double width = o[k] - o[k - 1];
+                if (!(width > 0)) broken = true;
+                known.Widths[t * (q + 1) + (k - 1)] = width;
+                if (!broken) largest = std::max(largest, static_cast<long double>(BinProbabilities[k]) / width);
+            }
+            known.Largest[t] = largest;
+            known.NoWidth[t] = broken;
+        }
+    }
+    points.clear();
+    return &known;
+}
+
 void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
     std::vector<Point>& points = w.Points;
     std::vector<int>& endOfValue = w.EndOf;
@@ -274,22 +345,60 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
     layout.Low = item->IntrinsicLow;
     layout.High = item->IntrinsicHigh;
     layout.Values.clear();
+    layout.Owners.clear();
+    layout.Slot = (*ItemIndexMap)[i];
     layout.Bins.assign(BinProbabilities + 1, BinProbabilities + q + 2);
     layout.NudgingOff = NudgingOff();
 
     points.clear();
-    for (int e = 1; e <= ExpertCount; ++e) {
-        if (!IsDataExpert(e)) continue;
-        TAssessment* a = AssessmentAt(e, i);
-        if (!a || !a->Valid) continue;
-        const auto origin = static_cast<std::uint32_t>(layout.Experts.size() * q);
-        layout.Experts.push_back(e);
-        layout.Answers.push_back(a);
-        layout.Values.insert(layout.Values.end(), a->Values + 1, a->Values + q + 1);
-        for (int k = 1; k <= q; ++k) {
-            const double v = NudgeIntegral(a->Values[k]);
-            if (std::isnan(v)) layout.NotFinite = true;
-            points.push_back(Point{v, origin + static_cast<std::uint32_t>(k - 1)});
+    // A store whose answers stay fixed does not compare the quantiles.
+    const bool valuesFixed = store_ && store_->answersFixed_;
+    const SortedAnswers* known = KnownAnswers(i, w);
+    if (known) {
+        // The full run's experts but the one left out, with their values in the order sorting
+        // them gives (the sort keeps the order of equal values).
+        const FullRunReuse& reuse = *FullRunReuse::Open();
+        const int leftOut = reuse.LeftOutPosition();
+        const int s = (*ItemIndexMap)[i];
+        std::vector<int>& place = w.EndOf;
+        place.assign(known->Positions.size(), -1);
+        w.Places.clear();
+        for (std::size_t t = 0; t < known->Positions.size(); ++t) {
+            const int p = known->Positions[t];
+            if (p == leftOut) continue;
+            const TExpert* x = reuse.ExpertAt(p);
+            TAssessment* a = x->Assessments[static_cast<std::size_t>(s)].get();
+            place[t] = static_cast<int>(layout.Experts.size());
+            w.Places.push_back(static_cast<int>(t));
+            layout.Experts.push_back(leftOut >= 0 && p > leftOut ? p : p + 1);
+            layout.Answers.push_back(a);
+            layout.Owners.push_back(x);
+            if (!valuesFixed) layout.Values.insert(layout.Values.end(), a->Values + 1, a->Values + q + 1);
+            if (known->NotFinite[t]) layout.NotFinite = true;
+        }
+        w.Scaled.clear();
+        for (std::size_t j = 0; j < known->Points.size(); ++j) {
+            const Point& point = known->Points[j];
+            const int at = place[point.Origin / static_cast<std::uint32_t>(q)];
+            if (at < 0) continue;
+            points.push_back(Point{point.Value, static_cast<std::uint32_t>(at * q) + point.Origin % q});
+            w.Scaled.push_back(known->Scaled[j]);
+        }
+    } else {
+        for (int e = 1; e <= ExpertCount; ++e) {
+            if (!IsDataExpert(e)) continue;
+            TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Valid) continue;
+            const auto origin = static_cast<std::uint32_t>(layout.Experts.size() * q);
+            layout.Experts.push_back(e);
+            layout.Answers.push_back(a);
+            layout.Owners.push_back(ExpertTable[e].get());
+            if (!valuesFixed) layout.Values.insert(layout.Values.end(), a->Values + 1, a->Values + q + 1);
+            for (int k = 1; k <= q; ++k) {
+                const double v = NudgeIntegral(a->Values[k]);
+                if (std::isnan(v)) layout.NotFinite = true;
+                points.push_back(Point{v, origin + static_cast<std::uint32_t>(k - 1)});
+            }
         }
     }
     const int n = static_cast<int>(layout.Experts.size());
@@ -299,7 +408,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
 
     // Distinct breakpoints above the clamp, the largest always, between the item's bounds. Every
     // expert's value remembers which end it became (-1: none, it lies at or below the clamp).
-    SortByValue(w);
+    if (!known) SortByValue(w);
     const bool isLog = layout.IsLog;
     const float L = item->IntrinsicLow;
     const float U = item->IntrinsicHigh;
@@ -314,7 +423,7 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
         if (!last && !(v < points[t + 1].Value)) continue;  // an equal value follows: the last one stands
         int end = -1;
         if (last || AboveTheClamp(v)) {
-            ends.push_back(PoolScale(v, isLog));
+            ends.push_back(known ? w.Scaled[t] : PoolScale(v, isLog));
             end = static_cast<int>(ends.size()) - 1;
         }
         for (; run <= t; ++run) endOfValue[points[run].Origin] = end;
@@ -333,6 +442,10 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
     }
     long double densityBound = 0;
     long double own[MaxQuantileCount + 2];
+    // The bins of the experts from the sorted answers, where they were formed on these bounds.
+    const bool ownBins = known && known->OwnBins && known->Low == std::bit_cast<std::uint32_t>(L) &&
+                         known->High == std::bit_cast<std::uint32_t>(U) &&
+                         std::equal(known->Bins.begin(), known->Bins.end(), BinProbabilities + 1);
     for (int t = 0; t < n; ++t) {
         const TAssessment& a = *layout.Answers[t];
         const int* endOf = &endOfValue[static_cast<std::size_t>(t) * q];
@@ -343,12 +456,20 @@ void DecisionMakerPool::Lay(int i, Layout& layout, bool full, Worker& w) {
         own[q + 1] = ends[count];
         bool broken = false;
         long double largest = 0;
-        for (int k = 1; k <= q + 1; ++k) {
-            const long double width = own[k] - own[k - 1];
-            // Mass on no width (the bounds collapsed onto a quantile) has no density.
-            if (!(width > 0)) broken = true;
-            if (full) layout.Widths[static_cast<std::size_t>(t) * (q + 1) + (k - 1)] = width;
-            if (!broken) largest = std::max(largest, static_cast<long double>(BinProbabilities[k]) / width);
+        if (ownBins) {
+            const auto at = static_cast<std::size_t>(w.Places[static_cast<std::size_t>(t)]);
+            broken = known->NoWidth[at] != 0;
+            largest = known->Largest[at];
+            if (full)
+                std::copy_n(&known->Widths[at * (q + 1)], q + 1, &layout.Widths[static_cast<std::size_t>(t) * (q + 1)]);
+        } else {
+            for (int k = 1; k <= q + 1; ++k) {
+                const long double width = own[k] - own[k - 1];
+                // Mass on no width (the bounds collapsed onto a quantile) has no density.
+                if (!(width > 0)) broken = true;
+                if (full) layout.Widths[static_cast<std::size_t>(t) * (q + 1) + (k - 1)] = width;
+                if (!broken) largest = std::max(largest, static_cast<long double>(BinProbabilities[k]) / width);
+            }
         }
         // Each quantile is found in ascending order from where the previous one was: the first end
         // within the tolerance, which is the value's own end or lies just before it.
@@ -542,6 +663,8 @@ int DecisionMakerPool::PoolItem(int i, bool seedItemsOnly, bool keep, Worker& w)
             layout.Low = full.Low;
             layout.High = full.High;
             layout.Values = full.Values;
+            layout.Owners = full.Owners;
+            layout.Slot = full.Slot;
             layout.Bins = full.Bins;
             layout.NudgingOff = full.NudgingOff;
         }
@@ -566,7 +689,8 @@ DecisionMakerPool::~DecisionMakerPool() {
 
 // Whether Lay(i) would lay out item i exactly as `layout` is: the same item with the same bounds and
 // scale, the same data experts answering validly with the same assessments and quantiles, the same
-// bins and nudging.
+// bins and nudging. In a store whose answers stay fixed, the same expert's record in the same slot
+// is the same assessment with the same quantiles.
 bool DecisionMakerPool::LaidOutFromTheSame(int i, const Layout& layout) const {
     const TItem* item = ItemTable[i].get();
     const int q = QuantileCount;
@@ -577,13 +701,24 @@ bool DecisionMakerPool::LaidOutFromTheSame(int i, const Layout& layout) const {
         !SameBits(layout.Bins.data(), BinProbabilities + 1, layout.Bins.size()))
         return false;
     const std::size_t n = layout.Experts.size();
+    if (store_->answersFixed_ && scores_ && i <= scores_->Items()) {
+        // Who answered validly as the run's scores read it; the same experts in the same places,
+        // with the item in the same slot, hold the same assessments.
+        const std::span<const int> valid = scores_->ValidExperts(i);
+        if (valid.size() != n || !std::equal(valid.begin(), valid.end(), layout.Experts.begin()) ||
+            layout.Slot != (*ItemIndexMap)[i])
+            return false;
+        for (std::size_t t = 0; t < n; ++t)
+            if (ExpertTable[layout.Experts[t]].get() != layout.Owners[t]) return false;
+        return true;
+    }
     std::size_t t = 0;
     for (int e = 1; e <= ExpertCount; ++e) {
         if (!IsDataExpert(e)) continue;
         const TAssessment* a = AssessmentAt(e, i);
         if (!a || !a->Valid) continue;
         if (t == n || layout.Experts[t] != e || layout.Answers[t] != a ||
-            !SameBits(&layout.Values[t * q], a->Values + 1, static_cast<std::size_t>(q)))
+            (!store_->answersFixed_ && !SameBits(&layout.Values[t * q], a->Values + 1, static_cast<std::size_t>(q))))
             return false;
         ++t;
     }
@@ -638,6 +773,24 @@ int DecisionMakerPool::Build(bool seedItemsOnly) {
     }
     if (WeightType != ItemWeighting) all_ = Shared(allFracs_, dataExperts_);
     if (reuse_) TakeFromStore(items);
+    // The sorted answers of a slot serve the one item in it.
+    sortedSlots_ = false;
+    if (store_ && store_->answersFixed_) {
+        if (store_->sorted_.size() != static_cast<std::size_t>(MaxItemCount) + 1 ||
+            store_->sortedQuantiles_ != QuantileCount || store_->sortedNudgingOff_ != NudgingOff()) {
+            store_->sorted_.assign(static_cast<std::size_t>(MaxItemCount) + 1, {});
+            store_->sortedQuantiles_ = QuantileCount;
+            store_->sortedNudgingOff_ = NudgingOff();
+        }
+        std::vector<char> used(static_cast<std::size_t>(MaxItemCount) + 1, 0);
+        sortedSlots_ = true;
+        for (int i = 1; i <= items; ++i) {
+            const int s = (*ItemIndexMap)[i];
+            if (s < 1 || s > MaxItemCount) continue;
+            if (used[static_cast<std::size_t>(s)]) sortedSlots_ = false;
+            used[static_cast<std::size_t>(s)] = 1;
+        }
+    }
 
     // Which new layouts are kept whole: the seed items' in item order, up to the bound, as the
     // items come to be laid out (an item the decision maker has no assessment of, or with item

@@ -13,6 +13,8 @@
 
 namespace halvorine {
 
+class ExpertScores;
+
 // density[0..count-1] += d, every sum formed in extended precision and rounded to 32 bits, bit for
 // bit as the plain loop would; for non-negative densities and d, where it runs several sums at a
 // time in double precision and takes the plain sum only where the two roundings could disagree.
@@ -55,7 +57,9 @@ public:
     // once per candidate level, with nothing but the weights changed in between). store: where the
     // layouts are taken from when nothing they were laid out from has changed, and handed back to
     // when the pool ends (the left-out runs of a robustness run lay out the same items again).
-    explicit DecisionMakerPool(bool reuse, PoolLayoutStore* store = nullptr) : reuse_(reuse), store_(store) {}
+    // scores: who answered each item, as the run read it (the same as the pool would find).
+    explicit DecisionMakerPool(bool reuse, PoolLayoutStore* store = nullptr, const ExpertScores* scores = nullptr)
+        : reuse_(reuse), store_(store), scores_(scores) {}
     ~DecisionMakerPool();
     DecisionMakerPool(const DecisionMakerPool&) = delete;
     DecisionMakerPool& operator=(const DecisionMakerPool&) = delete;
@@ -92,12 +96,14 @@ private:
         std::vector<long double> Widths;  // per expert, bins 1..Q+1 on the pooling scale
         std::vector<std::uint16_t> Last;  // per expert, the last interval of bins 1..Q
         // What it was laid out from, besides the experts and their answers above: the item, its
-        // bounds, the quantiles of each expert's answer, the bins and whether whole values were
-        // nudged.
+        // bounds, the quantiles of each expert's answer, the records of the experts, the item's
+        // assessment slot, the bins and whether whole values were nudged.
         const TItem* Item = nullptr;
         float Low = 0;
         float High = 0;
-        std::vector<float> Values;  // per expert, quantiles 1..Q
+        std::vector<float> Values;  // per expert, quantiles 1..Q (none kept in a store with answers fixed)
+        std::vector<const TExpert*> Owners;
+        int Slot = 0;
         std::vector<float> Bins;    // bins 1..Q+1
         bool NudgingOff = false;
     };
@@ -112,6 +118,8 @@ private:
         int ScratchItem = 0;  // the item Scratch holds, within one build
         std::vector<Point> Points;
         std::vector<Point> Spare;
+        std::vector<long double> Scaled;  // of Points, when taken from sorted answers
+        std::vector<int> Places;          // each expert's place among the sorted answers
         std::vector<int> EndOf;
         std::vector<float> Density;
         std::vector<long double> Fracs;
@@ -122,7 +130,28 @@ private:
         const long double* Of = nullptr;  // weight / Total per expert of the layout
     };
 
+    // The values of the valid answers in one slot of the full run's data experts, sorted as Lay
+    // sorts them; the left-out runs of a robustness run lay out their items from them.
+    struct SortedAnswers {
+        bool Built = false;
+        std::vector<int> Positions;   // the experts, as places among the full run's data experts
+        std::vector<char> NotFinite;  // per expert: a value is not a number
+        std::vector<Point> Points;    // Origin: place x Q + quantile - 1
+        bool IsLog = false;
+        std::vector<long double> Scaled;  // each point on the pooling scale
+        // With no point at zero each expert's values are its interval ends, so what Lay forms of
+        // its bins on the item's bounds does not depend on the others: per expert, the widths of
+        // bins 1..Q+1, the largest density of a unit weight, and whether a bin has no width.
+        bool OwnBins = false;
+        std::uint32_t Low = 0, High = 0;
+        std::vector<float> Bins;
+        std::vector<long double> Widths;
+        std::vector<long double> Largest;
+        std::vector<char> NoWidth;
+    };
+
     static void SortByValue(Worker& w);
+    const SortedAnswers* KnownAnswers(int i, Worker& w);
     bool LaidOutFromTheSame(int i, const Layout& layout) const;
     void TakeFromStore(int items);
     void Lay(int i, Layout& layout, bool full, Worker& w);
@@ -135,6 +164,8 @@ private:
 
     bool reuse_;
     PoolLayoutStore* store_;
+    const ExpertScores* scores_;
+    bool sortedSlots_ = false;  // this build's items lie in slots of their own
     std::size_t keptBytes_ = 0;
     std::vector<Layout> layouts_;  // per item, while reusing
     std::vector<Worker> workers_;
@@ -145,10 +176,19 @@ private:
     std::vector<long double> allFracs_;
 };
 
-// The layouts a pool handed back, by item, for the next pool to take over.
+// The layouts a pool handed back, by item, for the next pool to take over. answersFixed: while the
+// store lives, no assessment record is replaced and no quantile changes (the left-out runs of one
+// robustness run), so a layout's answers need not be compared value by value.
 class PoolLayoutStore {
+public:
+    explicit PoolLayoutStore(bool answersFixed = false) : answersFixed_(answersFixed) {}
+
 private:
     friend class DecisionMakerPool;
+    bool answersFixed_;
+    std::vector<DecisionMakerPool::SortedAnswers> sorted_;  // by slot, with answers fixed
+    int sortedQuantiles_ = 0;
+    bool sortedNudgingOff_ = false;
     std::unordered_map<const TItem*, DecisionMakerPool::Layout> layouts_;
 };
 

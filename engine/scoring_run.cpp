@@ -11,6 +11,7 @@
 #include "engine/decision_maker.h"
 #include "engine/discrepancy.h"
 #include "engine/dm_optimisation.h"
+#include "engine/dm_screening.h"
 #include "engine/globals.h"
 #include "engine/information.h"
 #include "engine/intrinsic_range.h"
@@ -177,6 +178,8 @@ FullRunReuse::FullRunReuse() : outer_(OpenReuse) {
     }
     ReadSpans();
     ReadHits();
+    ReadMeans();
+    ReadChecks();
     OpenReuse = this;
 }
 
@@ -206,11 +209,15 @@ void FullRunReuse::NoteTable() {
         if (IsSeedItem(item) && !present.count(item)) missing_.push_back(item);
 }
 
-bool FullRunReuse::SeedHits(const TExpert* x, int* hits) const {
+bool FullRunReuse::TableAsNoted() const {
     if (table_.empty()) return false;
     for (int i = 1; i <= MaxItemCount; ++i)
         if (table_[static_cast<std::size_t>(i)] != ItemTable[i].get()) return false;
-    if (!std::equal(map_.begin(), map_.end(), ItemIndexMap->begin())) return false;
+    return std::equal(map_.begin(), map_.end(), ItemIndexMap->begin());
+}
+
+bool FullRunReuse::SeedHits(const TExpert* x, int* hits) const {
+    if (!TableAsNoted()) return false;
     const auto found = hits_.find(x);
     if (found == hits_.end()) return false;
     const Hits& h = found->second;
@@ -218,6 +225,255 @@ bool FullRunReuse::SeedHits(const TExpert* x, int* hits) const {
     for (const TItem* gone : missing_)
         for (const auto& [item, bin] : h.Items)
             if (item == gone) --hits[bin];
+    return true;
+}
+
+void FullRunReuse::ReadChecks() {
+    // Every data expert holds the same items in the same slots with none missing in between, the
+    // table holds those items, and nothing in the table is filtered; every assessment's check
+    // passes and leaves the validity the full run found.
+    checksHold_ = false;
+    const int n = ExpertCount;
+    if (n < 1 || !ExpertTable[1]) return;
+    const TExpert* first = ExpertTable[1].get();
+    int m = 0;
+    while (m < MaxItemCount && first->Assessments[static_cast<std::size_t>(m) + 1]) ++m;
+    slotItems_.assign(static_cast<std::size_t>(m) + 1, nullptr);
+    for (int s = 1; s <= m; ++s) {
+        const TItem* item = first->Assessments[static_cast<std::size_t>(s)]->Item;
+        if (!item || !slotOf_.emplace(item, s).second) return;
+        slotItems_[static_cast<std::size_t>(s)] = item;
+    }
+    int present = 0;
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        const TItem* item = ItemTable[i].get();
+        if (!item) continue;
+        if (!slotOf_.count(item) || (ItemsFilterEnabled && item->FilterFlag)) return;
+        ++present;
+    }
+    if (present != m) return;
+    validBySlot_.assign(static_cast<std::size_t>(m) + 1, {});
+    for (int e = 1; e <= n; ++e) {
+        const TExpert* x = ExpertTable[e].get();
+        if (!IsDataExpert(e) || (ExpertsFilterEnabled && x->FilterFlag)) return;
+        Checked c;
+        c.Position = e - 1;
+        byPosition_.push_back(x);
+        for (int s = 1; s <= MaxItemCount; ++s) {
+            const TAssessment* a = x->Assessments[static_cast<std::size_t>(s)].get();
+            if (s > m) {
+                if (a) return;
+                continue;
+            }
+            bool valid = false;
+            if (!a || a->Item != slotItems_[static_cast<std::size_t>(s)] || CheckAssessment(*a, true, valid) != 0 ||
+                valid != a->Valid)
+                return;
+            if (valid) validBySlot_[static_cast<std::size_t>(s)].push_back(c.Position);
+            c.Valid += valid;
+            c.Assessed += valid;
+            c.Invalid += !valid;
+            if (IsSeedItem(a->Item)) {
+                ++c.SeedAnswers;
+                c.Seeds += valid;
+            }
+        }
+        checked_[x] = c;
+    }
+    checksHold_ = true;
+}
+
+bool FullRunReuse::CheckCase(int& code) {
+    checkedNow_ = false;
+    if (!checksHold_ || ExpertCount < 1) return false;
+    // CheckCaseData refuses these at once.
+    for (int e = 1; e <= ExpertSlotCount; ++e)
+        if (ExpertTable[e] && ExpertTable[e]->Id.empty()) return false;
+    // The full run's experts in their order, one of them left out at most.
+    int leftOut = -1;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        const TExpert* x = ExpertTable[e].get();
+        if (!x || x->IsDecisionMaker || (ExpertsFilterEnabled && x->FilterFlag)) return false;
+        const auto found = checked_.find(x);
+        if (found == checked_.end()) return false;
+        const int skipped = found->second.Position - (e - 1);
+        if (skipped == 1 && leftOut < 0)
+            leftOut = e - 1;
+        else if (skipped != (leftOut < 0 ? 0 : 1))
+            return false;
+    }
+    if (leftOut < 0 && static_cast<std::size_t>(ExpertCount) + 1 == checked_.size()) leftOut = ExpertCount;
+    if (static_cast<std::size_t>(ExpertCount) + (leftOut < 0 ? 0 : 1) != checked_.size()) return false;
+    // The slots of the items out of the table, each of which must be filtered out.
+    std::vector<char> inTable(slotItems_.size(), 0);
+    for (int i = 1; i <= MaxItemCount; ++i) {
+        const TItem* item = ItemTable[i].get();
+        if (!item) continue;
+        const auto found = slotOf_.find(item);
+        if (found == slotOf_.end() || (ItemsFilterEnabled && item->FilterFlag)) return false;
+        inTable[static_cast<std::size_t>(found->second)] = 1;
+    }
+    std::vector<std::size_t> out;
+    for (std::size_t s = 1; s < slotItems_.size(); ++s) {
+        if (inTable[s]) continue;
+        if (!(ItemsFilterEnabled && slotItems_[s]->FilterFlag)) return false;
+        out.push_back(s);
+    }
+
+    for (TAssessment* a : madeValid_) a->Valid = false;
+    madeValid_.clear();
+    // As CheckCaseData counts: a filtered assessment is valid and not counted.
+    SeedAssessmentCount = 0;
+    MinSeedCount = 32767;
+    int result = 0;
+    for (int e = 1; e <= ExpertCount; ++e) {
+        TExpert* x = ExpertTable[e].get();
+        Checked c = checked_.find(x)->second;
+        int valid = c.Valid;
+        for (const std::size_t s : out) {
+            TAssessment* a = x->Assessments[s].get();
+            const bool seed = IsSeedItem(a->Item);
+            if (a->Valid) {
+                --c.Assessed;
+                if (seed) --c.Seeds;
+            } else {
+                --c.Invalid;
+                ++valid;
+                a->Valid = true;
+                madeValid_.push_back(a);
+            }
+            if (seed) --c.SeedAnswers;
+        }
+        x->HasInvalid = c.Invalid > 0;
+        x->AssessedCount = c.Assessed;
+        x->SeedCount = c.Seeds;
+        SeedAssessmentCount += c.SeedAnswers;
+        MinSeedCount = std::min(MinSeedCount, x->SeedCount);
+        if (valid > 0) ++result;
+    }
+    CheckedExpert = ExpertCount;
+    ItemCount = static_cast<int>(slotItems_.size()) - 1;
+    // The map BuildItemIndexMap makes; every expert holds each item where the first does.
+    for (int i = 1; i <= MaxItemCount; ++i)
+        ItemColumnMap[i] = ItemTable[i] ? static_cast<std::uint16_t>(slotOf_.find(ItemTable[i].get())->second) : 0;
+    ItemIndexMap = &ItemColumnMap;
+    SeedItemCount = 0;
+    for (const auto& item : ItemTable)
+        if (IsSeedItem(item.get())) ++SeedItemCount;
+    if (SeedItemCount <= 1 || SeedAssessmentCount < 2) result = CheckTooFewSeeds;
+    code = result;
+    checkedExperts_.assign(ExpertCount, nullptr);
+    for (int e = 1; e <= ExpertCount; ++e) checkedExperts_[static_cast<std::size_t>(e) - 1] = ExpertTable[e].get();
+    leftOutAt_ = leftOut;
+    filteredNow_.assign(slotItems_.size(), 0);
+    for (const std::size_t s : out) filteredNow_[s] = 1;
+    checkedNow_ = true;
+    return true;
+}
+
+bool FullRunReuse::ExpertsAsChecked() const {
+    if (!checkedNow_ || static_cast<std::size_t>(ExpertCount) != checkedExperts_.size()) return false;
+    for (int e = 1; e <= ExpertCount; ++e)
+        if (ExpertTable[e].get() != checkedExperts_[static_cast<std::size_t>(e) - 1]) return false;
+    return true;
+}
+
+bool FullRunReuse::SlotAsChecked(int s) const {
+    return s >= 1 && static_cast<std::size_t>(s) < filteredNow_.size() && !filteredNow_[static_cast<std::size_t>(s)];
+}
+
+void FullRunReuse::ReadMeans() {
+    // As MeanInformationOf sums them for a data expert.
+    fullMap_.assign(ItemIndexMap->begin(), ItemIndexMap->end());
+    for (int e = 1; e <= ExpertCount; ++e) {
+        if (!IsDataExpert(e)) continue;
+        Means m;
+        m.Information.assign(MaxItemCount + 1, 0.0f);
+        m.Kind.assign(MaxItemCount + 1, 0);
+        for (int i = 1; i <= MaxItemCount; ++i) {
+            const TAssessment* a = AssessmentAt(e, i);
+            if (!a || !a->Item) continue;
+            const auto s = static_cast<std::size_t>((*ItemIndexMap)[i]);
+            m.Information[s] = a->Information;
+            m.Kind[s] = IsSeedItem(a->Item) ? 2 : 1;
+            m.All.Add(a->Information);
+            if (IsSeedItem(a->Item)) m.Seed.Add(a->Information);
+        }
+        m.Finite = AnswerScoresFinite(*ExpertTable[e]);
+        means_[ExpertTable[e].get()] = std::move(m);
+    }
+}
+
+void FullRunReuse::NoteSlots(const std::vector<int>& computed) {
+    // The slots each map reaches, once each; a map that reaches a slot twice or one the full map
+    // does not leaves the sums to be formed anew.
+    goneSlots_.clear();
+    newSlots_.clear();
+    slotsHold_ = false;
+    std::vector<char> full(MaxItemCount + 1, 0), now(MaxItemCount + 1, 0);
+    auto reached = [](const std::vector<std::uint16_t>& map, std::vector<char>& slots) {
+        for (int i = 1; i <= MaxItemCount; ++i) {
+            const int s = map[static_cast<std::size_t>(i)];
+            if (s < 1 || s > MaxItemCount) continue;
+            if (slots[static_cast<std::size_t>(s)]) return false;
+            slots[static_cast<std::size_t>(s)] = 1;
+        }
+        return true;
+    };
+    if (!reached(fullMap_, full) || !reached(map_, now)) return;
+    for (int s = 1; s <= MaxItemCount; ++s) {
+        if (now[static_cast<std::size_t>(s)] && !full[static_cast<std::size_t>(s)]) return;
+        if (full[static_cast<std::size_t>(s)] && !now[static_cast<std::size_t>(s)]) goneSlots_.push_back(s);
+    }
+    for (const int i : computed) {
+        const int s = (*ItemIndexMap)[i];
+        if (s >= 1 && s <= MaxItemCount && now[static_cast<std::size_t>(s)]) newSlots_.push_back(s);
+    }
+    std::sort(newSlots_.begin(), newSlots_.end());
+    newSlots_.erase(std::unique(newSlots_.begin(), newSlots_.end()), newSlots_.end());
+    slotsHold_ = true;
+}
+
+bool FullRunReuse::MeansOf(const TExpert* x, InformationMeans& means) const {
+    if (!slotsHold_ || !TableAsNoted()) return false;
+    const auto found = means_.find(x);
+    if (found == means_.end()) return false;
+    const Means& m = found->second;
+    ExactSum all = m.All, seed = m.Seed;
+    for (const int s : goneSlots_) {
+        if (!m.Kind[static_cast<std::size_t>(s)]) continue;
+        const float v = m.Information[static_cast<std::size_t>(s)];
+        all.Remove(v);
+        if (m.Kind[static_cast<std::size_t>(s)] == 2) seed.Remove(v);
+    }
+    for (const int s : newSlots_) {
+        const char kind = m.Kind[static_cast<std::size_t>(s)];
+        if (!kind) continue;
+        const TAssessment* a = x->Assessments[static_cast<std::size_t>(s)].get();
+        const float was = m.Information[static_cast<std::size_t>(s)];
+        all.Remove(was);
+        all.Add(a->Information);
+        if (kind == 2) {
+            seed.Remove(was);
+            seed.Add(a->Information);
+        }
+    }
+    if (!all.Exact() || !seed.Exact()) return false;
+    means = {};
+    if (x->SeedCount != 0) means.Seed = static_cast<float>(seed.Total() / x->SeedCount);
+    if (x->AssessedCount != 0) means.All = static_cast<float>(all.Total() / x->AssessedCount);
+    return true;
+}
+
+bool FullRunReuse::AnswersFinite(const TExpert& x) const {
+    // Item weights are weighed anew on every assessment.
+    if (WeightType == ItemWeighting || !slotsHold_ || !TableAsNoted()) return false;
+    const auto found = means_.find(&x);
+    if (found == means_.end() || !found->second.Finite) return false;
+    for (const int s : newSlots_) {
+        const TAssessment* a = x.Assessments[static_cast<std::size_t>(s)].get();
+        if (a && a->Item && !std::isfinite(a->Information)) return false;
+    }
     return true;
 }
 
@@ -313,6 +569,7 @@ bool FullRunReuse::SpanOf(const TItem* item, bool& assessed, float& low, float& 
 
 FullRunReuse::~FullRunReuse() {
     PutBack();
+    for (TAssessment* a : madeValid_) a->Valid = false;
     OpenReuse = outer_;
 }
 
@@ -320,8 +577,14 @@ FullRunReuse* FullRunReuse::Open() {
     return OpenReuse;
 }
 
+ScreenPoints& FullRunReuse::Screening() {
+    if (!screening_) screening_ = std::make_unique<ScreenPoints>();
+    return *screening_;
+}
+
 PoolLayoutStore& FullRunReuse::Layouts() {
-    if (!layouts_) layouts_ = std::make_unique<PoolLayoutStore>();
+    // Nothing edits the answers while the left-out runs go on.
+    if (!layouts_) layouts_ = std::make_unique<PoolLayoutStore>(true);
     return *layouts_;
 }
 
@@ -354,6 +617,7 @@ int FullRunReuse::ComputeInformation() {
             slots.push_back(i);
     }
     computed_ = static_cast<int>(slots.size());
+    NoteSlots(slots);
     const int q = QuantileCount;
     return ComputeInformationOfItems(slots, [this, q](TAssessment& a) {
         saved_.push_back({&a, a.Information, a.Values[0], a.Values[q + 1]});

@@ -7,13 +7,16 @@
 #include <vector>
 
 #include "engine/constants.h"
+#include "engine/exact_sum.h"
 
 namespace halvorine {
 
+struct InformationMeans;
 struct TAssessment;
 struct TExpert;
 struct TItem;
 class PoolLayoutStore;
+struct ScreenPoints;
 
 // Scores the case with the run options in the globals: ranges (unless BayesianUpdates), information
 // (unless InformationComputed), the weights of WeightType, the decision maker in
@@ -84,6 +87,38 @@ public:
     // the full run's experts.
     bool SeedHits(const TExpert* x, int* hits) const;
 
+    // Data expert x's mean information (MeanInformationOf) from the full run's sums, less the
+    // items no longer reached and with the information computed anew in place of the full run's.
+    // False when a sum would not be exact, the table or the map are not as the last
+    // ComputeInformation found them, or x is not one of the full run's experts.
+    bool MeansOf(const TExpert* x, InformationMeans& means) const;
+
+    // True when every assessment of data expert x is known to have finite scores
+    // (AnswerScoresFinite): they had in the full run, and with global or equal weights a left-out
+    // run changes no more of them than the information computed anew. False: not known.
+    bool AnswersFinite(const TExpert& x) const;
+
+    // CheckCaseData for a left-out run, from the full run's checks: the items no longer in the
+    // table are filtered out, the experts are the full run's or some of them. False, with nothing
+    // changed, when the case is not one these checks tell (then CheckCaseData is to run).
+    bool CheckCase(int& code);
+
+    // Whether the experts in the table are still those the last CheckCase of this run checked
+    // with success: then the validity of every assessment in a slot it did not filter is the full
+    // run's, and each data expert holds an assessment in every slot up to the last item's.
+    bool ExpertsAsChecked() const;
+    // Slot s holds an item's assessments that CheckCase left as the full run checked them.
+    bool SlotAsChecked(int s) const;
+    // The experts whose assessment in slot s is valid, as positions among the full run's data
+    // experts in table order; the position of the one left out now, or -1.
+    const std::vector<int>& ValidInSlot(int s) const { return validBySlot_[static_cast<std::size_t>(s)]; }
+    int LeftOutPosition() const { return leftOutAt_; }
+    // The full run's data expert at that place.
+    const TExpert* ExpertAt(int position) const { return byPosition_[static_cast<std::size_t>(position)]; }
+
+    // The screening's points of the seed items, handed from one left-out run to the next.
+    ScreenPoints& Screening();
+
 private:
     struct Range {
         std::uint32_t Low = 0;
@@ -108,10 +143,27 @@ private:
         int PerBin[MaxQuantileCount + 2] = {};
         std::vector<std::pair<const TItem*, int>> Items;
     };
+    // One expert's information per assessment slot in the full run, and its sums over the slots
+    // the full map reaches (all, and those of seed items).
+    struct Means {
+        std::vector<float> Information;
+        std::vector<char> Kind;  // 0: no assessment reached, 1: of another item, 2: of a seed item
+        ExactSum All, Seed;
+        bool Finite = false;  // AnswerScoresFinite
+    };
+    // One expert's check with no item filtered out: as CheckExpertData counts.
+    struct Checked {
+        int Position = 0;  // among the full run's data experts
+        int Assessed = 0, Seeds = 0, Invalid = 0, Valid = 0, SeedAnswers = 0;
+    };
     void PutBack();
+    void ReadChecks();
     void ReadSpans();
     void ReadHits();
+    void ReadMeans();
     void NoteTable();
+    void NoteSlots(const std::vector<int>& computed);
+    bool TableAsNoted() const;
 
     std::unordered_map<const TItem*, Range> ranges_;
     std::unordered_map<const TItem*, Span> spans_;
@@ -123,6 +175,26 @@ private:
     std::vector<const TItem*> table_;
     std::vector<std::uint16_t> map_;
     std::vector<const TItem*> missing_;
+    std::unordered_map<const TExpert*, Means> means_;
+    std::vector<std::uint16_t> fullMap_;
+    // Since the full run: the slots the map no longer reaches and those computed anew (false
+    // when the map reaches others).
+    std::vector<int> goneSlots_, newSlots_;
+    bool slotsHold_ = false;
+    // Every expert holds the assessments of slotItems_[1..] in those slots, and nothing after.
+    std::unordered_map<const TExpert*, Checked> checked_;
+    std::unordered_map<const TItem*, int> slotOf_;
+    std::vector<const TItem*> slotItems_;
+    bool checksHold_ = false;
+    std::vector<TAssessment*> madeValid_;  // invalid in the full run, valid as filtered out now
+    std::vector<std::vector<int>> validBySlot_;
+    std::vector<const TExpert*> byPosition_;
+    std::unique_ptr<ScreenPoints> screening_;
+    // What the last CheckCase found: the experts, the one left out, the slots it filtered.
+    std::vector<const TExpert*> checkedExperts_;
+    int leftOutAt_ = -1;
+    std::vector<char> filteredNow_;
+    bool checkedNow_ = false;
     std::vector<Saved> saved_;
     std::unique_ptr<PoolLayoutStore> layouts_;
     int computed_ = 0;

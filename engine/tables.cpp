@@ -465,12 +465,49 @@ bool SaveRestoreQuantiles(bool save, const ExpertTableType* alsoIn) {
 
 // ---------------------------------------------------------------- checks
 
+int CheckAssessment(const TAssessment& a, bool dataExpert, bool& valid) {
+    const TItem* item = a.Item;
+    const int q = std::clamp(QuantileCount, 0, MaxQuantileCount);
+    valid = true;
+    if (item->Id.empty()) return CheckNoItemId;
+    int result = 0;
+    bool log = IsLogItem(item);
+    // A realisation the log scale cannot take is as wrong as such a quantile.
+    if (log && dataExpert && IsSeedItem(item) && item->Realisation <= 0) {
+        valid = false;
+        result = CheckNotPositiveLog;
+    }
+    for (int k = 1; k <= q && result >= 0; ++k) {
+        float v = a.Values[k];
+        if (IsMissing(v)) {
+            valid = false;
+            break;
+        }
+        if (v <= 0 && log) {
+            valid = false;
+            if (dataExpert) {
+                result = CheckNotPositiveLog;
+                break;
+            }
+        }
+        // The engine reads every value nudged, which can reverse two values that are
+        // close together (100000 and 100000.5 become 100001 and 100000.5).
+        if (k > 1 && (v <= a.Values[k - 1] || NudgedValue(v) <= NudgedValue(a.Values[k - 1]))) {
+            valid = false;
+            if (dataExpert || ExpertCount == 0) {
+                result = CheckNotIncreasing;
+                break;
+            }
+        }
+    }
+    return result;
+}
+
 int CheckExpertData(int e) {
     TExpert* x = (e >= 1 && e <= ExpertSlotCount) ? ExpertTable[e].get() : nullptr;
     ItemCount = 0;
     if (!x) return 0;
     bool dataExpert = e <= ExpertCount && !x->IsDecisionMaker;
-    int q = std::clamp(QuantileCount, 0, MaxQuantileCount);
     int result = 0;
     for (int s = 1; s <= MaxItemCount; ++s) {
         TAssessment* a = x->Assessments[s].get();
@@ -485,39 +522,12 @@ int CheckExpertData(int e) {
         a->Valid = true;
         bool filtered = ItemsFilterEnabled && item->FilterFlag;
         if (!filtered) {
-            if (item->Id.empty()) {
-                result = CheckNoItemId;
+            const int check = CheckAssessment(*a, dataExpert, a->Valid);
+            if (check == CheckNoItemId) {
+                result = check;
                 break;
             }
-            bool log = IsLogItem(item);
-            // A realisation the log scale cannot take is as wrong as such a quantile.
-            if (log && dataExpert && IsSeedItem(item) && item->Realisation <= 0) {
-                a->Valid = false;
-                result = CheckNotPositiveLog;
-            }
-            for (int k = 1; k <= q && result >= 0; ++k) {
-                float v = a->Values[k];
-                if (IsMissing(v)) {
-                    a->Valid = false;
-                    break;
-                }
-                if (v <= 0 && log) {
-                    a->Valid = false;
-                    if (dataExpert) {
-                        result = CheckNotPositiveLog;
-                        break;
-                    }
-                }
-                // The engine reads every value nudged, which can reverse two values that are
-                // close together (100000 and 100000.5 become 100001 and 100000.5).
-                if (k > 1 && (v <= a->Values[k - 1] || NudgedValue(v) <= NudgedValue(a->Values[k - 1]))) {
-                    a->Valid = false;
-                    if (dataExpert || ExpertCount == 0) {
-                        result = CheckNotIncreasing;
-                        break;
-                    }
-                }
-            }
+            if (check < 0) result = check;
             if (IsSeedItem(item)) {
                 ++SeedAssessmentCount;
                 if (a->Valid) ++x->SeedCount;

@@ -74,6 +74,9 @@ void ClearUserWeights();
 bool SaveRestoreQuantiles(bool save, const ExpertTableType* alsoIn = nullptr);
 
 // ---- checks ----
+// CheckExpertData's check of assessment a (its item present) on an item not filtered out: whether
+// it is valid, and 0 or the code that stops the check.
+int CheckAssessment(const TAssessment& a, bool dataExpert, bool& valid);
 int CheckExpertData(int e);
 int CheckCaseData();
 

@@ -10,6 +10,7 @@
 #include "engine/globals.h"
 #include "engine/information.h"
 #include "engine/run_codes.h"
+#include "engine/scoring_run.h"
 #include "engine/tables.h"
 #include "engine/worker_pool.h"
 
@@ -97,11 +98,26 @@ void ExpertScores::Read(bool everyAnswer) {
     const auto row = static_cast<std::size_t>(n);
     valid_.resize(row * (static_cast<std::size_t>(items_) + 1));
     answers_.resize(everyAnswer ? valid_.size() : 0);
+    // In a left-out run the full run's lists hold, less the expert left out.
+    const FullRunReuse* reuse = FullRunReuse::Open();
+    if (reuse && !reuse->ExpertsAsChecked()) reuse = nullptr;
+    const int leftOut = reuse ? reuse->LeftOutPosition() : -1;
     ForEachTask(items_, [&](int, int task) {
         const int i = task + 1;
         const auto first = static_cast<int>(row * static_cast<std::size_t>(i));
         int validEnd = first;
         int answerEnd = first;
+        if (const int s = (*ItemIndexMap)[i]; reuse && reuse->SlotAsChecked(s)) {
+            assessed_[i] = n >= 1;
+            for (const int p : reuse->ValidInSlot(s))
+                if (p != leftOut) valid_[static_cast<std::size_t>(validEnd++)] = leftOut >= 0 && p > leftOut ? p : p + 1;
+            if (everyAnswer)
+                for (int e = 1; e <= n; ++e)
+                    answers_[static_cast<std::size_t>(answerEnd++)] = Answer{e, ExpertTable[e]->Assessments[s].get()};
+            validRange_[i] = {first, validEnd};
+            answerRange_[i] = {first, answerEnd};
+            return;
+        }
         for (int e = 1; e <= n; ++e) {
             TAssessment* a = AssessmentAt(e, i);
             if (!a || !a->Item) continue;

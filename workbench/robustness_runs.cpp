@@ -222,13 +222,19 @@ std::vector<TExpert*> DataExperts(int n) {
     return out;
 }
 
+// The data check of a left-out run: from the full run's where the reuse can tell it.
+void CheckLeftOutCase() {
+    int code = 0;
+    if (FullRunReuse* reuse = FullRunReuse::Open(); !reuse || !reuse->CheckCase(code)) CheckCaseData();
+}
+
 // One run without item i; its decision maker is in slot n+1. The engine's code.
 int RunWithoutItem(int i, int n, const IndexMapType& fullMap, ItemTableType& side) {
     {
         LeaveOneOut<TItem> out(ItemsFilterEnabled, PresentItems(), ItemTable[i].get());
         FilterItemsOut(side);
         InformationComputed = false;
-        CheckCaseData();
+        CheckLeftOutCase();
         // The data check maps the items that are left; the left-out run's map skips item i of
         // the full map, and the full map stays the one the decision makers were made with.
         ItemColumnMap = fullMap;
@@ -249,7 +255,7 @@ int RunWithoutExpert(int e, int n, const IndexMapType& fullMap, ExpertTableType&
         LeaveOneOut<TExpert> out(ExpertsFilterEnabled, DataExperts(n), ExpertTable[e].get());
         FilterExpertsOut(side);
         InformationComputed = false;
-        CheckCaseData();
+        CheckLeftOutCase();
         if (ExpertCount >= 1) {
             RunEngine();
             FillMakerSettings(ExpertCount + 1);

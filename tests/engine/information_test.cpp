@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "case_builder.h"
+#include "engine/exact_sum.h"
 #include "engine/globals.h"
 #include "engine/information.h"
 #include "engine/run_codes.h"
@@ -121,6 +124,45 @@ TEST_F(InformationTest, RefusesLevelsWithoutMassAndBoundsNotComputed) {
     EXPECT_EQ(CheckedExpert, 1);
     EXPECT_EQ(ItemCount, 2);
     EXPECT_EQ(AssessmentAt(1, 2)->Information, 5.0f) << "nothing that is not finite is stored";
+}
+
+// The means of the left-out runs take terms out of the full run's sums. That gives the plain sum of
+// the rest only while no addition rounds: each row's sum is checked against summing the terms left
+// in backwards, bit for bit, wherever it says it is exact.
+TEST(ExactSumTest, TakingATermOutGivesTheSumOfTheRestWhileExact) {
+    struct Row {
+        const char* name;
+        std::vector<float> terms;
+        int taken;  // the term taken out again
+        bool exact;
+    };
+    const Row rows[] = {
+        {"information-sized terms", {0.1f, 3.5f, 1e-3f, 250.25f, 7.0f, 0.0f}, 2, true},
+        // 1e20 + 1 needs 67 bits: the sum of 1e20, 1 and -1e20 is 0 in extended precision.
+        {"a term lost beside a large one", {1e20f, 1.0f, -1e20f}, 2, false},
+        {"a term the smallest unit of which is far below the sum", {1e-30f, 3.0f, 5.0f}, 1, false},
+        {"a term that is not finite", {1.0f, INFINITY, 2.0f}, 0, false},
+        {"zeros only", {0.0f, -0.0f}, 0, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ExactSum sum;
+        for (float v : row.terms) sum.Add(v);
+        EXPECT_EQ(sum.Exact(), row.exact);
+        if (!row.exact) continue;
+        sum.Remove(row.terms[static_cast<std::size_t>(row.taken)]);
+        long double rest = 0;
+        for (int t = static_cast<int>(row.terms.size()) - 1; t >= 0; --t)
+            if (t != row.taken) rest += row.terms[static_cast<std::size_t>(t)];
+        const long double got = sum.Total();
+        EXPECT_EQ(std::memcmp(&got, &rest, 10), 0) << static_cast<double>(got) << " against " << static_cast<double>(rest);
+    }
+    // A term counted but not added bounds the sum as well.
+    ExactSum sum;
+    sum.Add(3.0f);
+    EXPECT_TRUE(sum.Exact());
+    sum.Count(1e-30f);
+    EXPECT_FALSE(sum.Exact());
 }
 
 }  // namespace
