@@ -179,8 +179,11 @@ void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<flo
         return;
     }
 
-    for (int i = 1; i <= scores.items_; ++i) {
-        if (!scores.assessed_[i]) continue;
+    // Whether each assessed item's valid answers carry no weight, item by item side by side.
+    std::vector<char> zeros(static_cast<std::size_t>(scores.items_) + 1, 0);
+    ForEachTask(scores.items_, [&](int, int task) {
+        const int i = task + 1;
+        if (!scores.assessed_[i]) return;
         const auto range = scores.validRange_[i];
         bool zero = true;
         if (negative) {
@@ -191,8 +194,10 @@ void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<flo
             // Without negative weights the sum is zero exactly when every term is.
             for (int t = range.First; t < range.End && zero; ++t) zero = raw[scores.valid_[t]] == 0;
         }
-        if (zero) code = i;
-    }
+        zeros[static_cast<std::size_t>(i)] = zero;
+    });
+    for (int i = 1; i <= scores.items_; ++i)
+        if (zeros[static_cast<std::size_t>(i)]) code = i;
 
     if (fileWeights)
         fileWeights->assign(raw, raw + n + 1);
