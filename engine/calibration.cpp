@@ -172,9 +172,13 @@ float CalibrationScore(int e) {
 }
 
 float CalibrationScoreOfEntropy(int e, float I) {
+    return CalibrationScoreOfEntropy(e, I, CalibrationOfEntropy(e, I));
+}
+
+float CalibrationScoreOfEntropy(int e, float I, float calibration) {
     TExpert* x = ExpertTable[e].get();
     x->SeedEntropy = I;
-    x->Calibration = CalibrationOfEntropy(e, I);
+    x->Calibration = calibration;
     x->CalibrationCut = x->Calibration >= SignificanceLevel ? x->Calibration : 0.0f;
     return IsDataExpert(e) ? x->CalibrationCut : x->Calibration;
 }

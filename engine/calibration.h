@@ -46,5 +46,7 @@ float CalibrationScore(int e);
 
 // CalibrationScore of expert e (present) whose seed entropy I is known.
 float CalibrationScoreOfEntropy(int e, float I);
+// The same, with its CalibrationOfEntropy(e, I) already found.
+float CalibrationScoreOfEntropy(int e, float I, float calibration);
 
 }  // namespace halvorine

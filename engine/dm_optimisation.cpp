@@ -128,6 +128,15 @@ bool ItemWeightLevels(ScreenWeights& weights, int& last, std::vector<char>& copi
     return true;
 }
 
+// The sum, in their order, of the weights of the experts a level keeps; apart, so that the sum
+// stays in a register.
+__attribute__((noinline)) long double KeptSum(const float* weight, const float* keptUpTo, std::size_t n, float level) {
+    long double sum = 0;
+    for (std::size_t e = 0; e < n; ++e)
+        if (keptUpTo[e] >= level) sum += weight[e];
+    return sum;
+}
+
 // With global weights, from the weights of the pass at level 2 (just computed): the last level
 // whose weights do not fail (all raw weights zero, or those of some assessed item's valid answers)
 // and what each level's build does, its weights formed as ComputeGlobalWeights forms them.
@@ -169,11 +178,24 @@ bool GlobalWeightLevels(const ScreenWeights& weights, const ExpertScores& scores
     std::vector<int> items;
     for (int i = 1; i <= MaxItemCount && ItemTable[i]; ++i)
         if (AssessmentAt(dm, i)) items.push_back(i);
+    // Each expert's 32-bit weight and the highest level that keeps it: its calibration, +inf for one
+    // who is not a data expert, NaN (kept by none) for one who is not there.
+    std::vector<float> weight32(static_cast<std::size_t>(n) + 1, 0.0f);
+    std::vector<float> keptUpTo(static_cast<std::size_t>(n) + 1, NAN);
+    for (int e = 1; e <= n; ++e) {
+        if (!present[static_cast<std::size_t>(e)]) continue;
+        weight32[static_cast<std::size_t>(e)] = static_cast<float>(raw[static_cast<std::size_t>(e)]);
+        keptUpTo[static_cast<std::size_t>(e)] = data[static_cast<std::size_t>(e)] ? weights.Calibration[e] : HUGE_VALF;
+    }
     for (int k = 2; k <= K; ++k) {
         long double sum = 0;
-        for (int e = 1; e <= n; ++e)
-            if (present[static_cast<std::size_t>(e)] && kept(e, k))
-                sum += static_cast<float>(raw[static_cast<std::size_t>(e)]);
+        if (std::isnan(CalibrationLevels[k])) {
+            for (int e = 1; e <= n; ++e)
+                if (present[static_cast<std::size_t>(e)] && kept(e, k))
+                    sum += static_cast<float>(raw[static_cast<std::size_t>(e)]);
+        } else {
+            sum = KeptSum(weight32.data() + 1, keptUpTo.data() + 1, static_cast<std::size_t>(n), CalibrationLevels[k]);
+        }
         if (sum == 0 || !(lowestTop >= CalibrationLevels[k])) {
             last = k - 1;
             return true;

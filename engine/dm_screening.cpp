@@ -77,12 +77,19 @@ double Slack(double lo, double hi, bool isLog) {
     return slack;
 }
 
+// An expert's answer on the item; its points and their places among the item's ends are kept
+// apart, so that ordering the experts moves no more than this.
 struct ItemExpert {
     float Calibration;
     double Weight;
-    double Points[MaxQuantileCount + 2];
-    bool Placed;  // Ends holds where each point is among the item's ends
-    std::uint32_t Ends[MaxQuantileCount + 2];
+    const double* Points;
+    const std::uint32_t* Ends;  // where each point is among the item's ends; null: to be searched
+};
+
+// The points (and their places among the ends) that the experts of one item refer to.
+struct ItemPoints {
+    std::vector<double> Own;
+    std::vector<std::uint32_t> Ends;
 };
 
 // The mixture CDF of the experts added so far at the ends, as sums over the experts of linear
@@ -195,9 +202,12 @@ double WeightOf(const ScreenWeights& weights, int e, int i) {
 
 // The data experts' valid answers of seed item i with a weight above 0, and the distinct ends of
 // their points, ascending; false when the item cannot be screened.
-bool Gather(int i, const ScreenWeights& weights, std::vector<ItemExpert>& experts, std::vector<double>& ends) {
+bool Gather(int i, const ScreenWeights& weights, std::vector<ItemExpert>& experts, std::vector<double>& ends,
+            ItemPoints& store) {
     const TItem* item = ItemTable[i].get();
     const int q = QuantileCount;
+    const std::size_t width = static_cast<std::size_t>(q + 2);
+    double points[MaxQuantileCount + 2];
     for (int e = 1; e <= ExpertCount; ++e) {
         if (!IsDataExpert(e)) continue;
         const TAssessment* a = AssessmentAt(e, i);
@@ -206,11 +216,14 @@ bool Gather(int i, const ScreenWeights& weights, std::vector<ItemExpert>& expert
         x.Calibration = weights.Calibration[e];
         x.Weight = WeightOf(weights, e, i);
         if (!(x.Weight >= 0) || !std::isfinite(x.Weight)) return false;
-        if (!AnswerPoints(*item, *a, x.Points)) return false;
-        if (x.Weight > 0) experts.push_back(x);
+        if (!AnswerPoints(*item, *a, points)) return false;
+        if (!(x.Weight > 0)) continue;
+        store.Own.insert(store.Own.end(), points, points + width);
+        experts.push_back(x);
     }
-    ends.reserve(experts.size() * (q + 2));
-    for (const ItemExpert& x : experts) ends.insert(ends.end(), x.Points, x.Points + q + 2);
+    for (std::size_t t = 0; t < experts.size(); ++t) experts[t].Points = &store.Own[t * width];
+    ends.reserve(experts.size() * width);
+    for (const ItemExpert& x : experts) ends.insert(ends.end(), x.Points, x.Points + width);
     std::sort(ends.begin(), ends.end());
     ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
     return true;
@@ -220,9 +233,10 @@ bool Gather(int i, const ScreenWeights& weights, std::vector<ItemExpert>& expert
 // the one at place leftOut (-1: none), each at its place + 1 in the table or one before after it.
 // The points carry no zero and no NaN, so the ends come in the order sorting them gives.
 bool GatherFrom(const ScreenPoints::Item& known, int leftOut, int i, const ScreenWeights& weights,
-                std::vector<ItemExpert>& experts, std::vector<double>& ends) {
+                std::vector<ItemExpert>& experts, std::vector<double>& ends, ItemPoints& store) {
     const int q = QuantileCount;
     const std::size_t n = known.Positions.size();
+    store.Ends.assign(n * static_cast<std::size_t>(q + 2), 0);
     std::vector<int> taken(n, -1);  // the place in experts
     experts.reserve(n);
     for (std::size_t t = 0; t < n; ++t) {
@@ -234,19 +248,17 @@ bool GatherFrom(const ScreenPoints::Item& known, int leftOut, int i, const Scree
         x.Weight = WeightOf(weights, e, i);
         if (!(x.Weight >= 0) || !std::isfinite(x.Weight) || known.Bad[t]) return false;
         if (!(x.Weight > 0)) continue;
-        const double* points = &known.Points[t * static_cast<std::size_t>(q + 2)];
-        std::copy(points, points + q + 2, x.Points);
-        x.Placed = true;
+        x.Points = &known.Points[t * static_cast<std::size_t>(q + 2)];
+        x.Ends = &store.Ends[t * static_cast<std::size_t>(q + 2)];
         taken[t] = static_cast<int>(experts.size());
         experts.push_back(x);
     }
     // Each point's end is the one equal to it, where a search for its value would find it.
     ends.reserve(experts.size() * (q + 2));
     for (const auto& [v, origin] : known.Sorted) {
-        const int at = taken[static_cast<std::size_t>(origin / (q + 2))];
-        if (at < 0) continue;
+        if (taken[static_cast<std::size_t>(origin / (q + 2))] < 0) continue;
         if (ends.empty() || ends.back() != v) ends.push_back(v);
-        experts[static_cast<std::size_t>(at)].Ends[origin % (q + 2)] = static_cast<std::uint32_t>(ends.size() - 1);
+        store.Ends[static_cast<std::size_t>(origin)] = static_cast<std::uint32_t>(ends.size() - 1);
     }
     return true;
 }
@@ -291,7 +303,9 @@ Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights
 
     std::vector<ItemExpert> experts;
     std::vector<double> ends;
-    if (!(known ? GatherFrom(*known, leftOut, i, weights, experts, ends) : Gather(i, weights, experts, ends)))
+    ItemPoints store;
+    if (!(known ? GatherFrom(*known, leftOut, i, weights, experts, ends, store)
+                : Gather(i, weights, experts, ends, store)))
         return Screened::No;
     const std::size_t m = ends.size();
     // Ends this close are told apart by the pooling's tolerance, not by their values.
@@ -308,7 +322,8 @@ Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights
             std::uint32_t At;
         };
         std::vector<Key> keys(experts.size());
-        for (std::size_t t = 0; t < experts.size(); ++t) keys[t] = {experts[t].Calibration, static_cast<std::uint32_t>(t)};
+        for (std::size_t t = 0; t < experts.size(); ++t)
+            keys[t] = {experts[t].Calibration, static_cast<std::uint32_t>(t)};
         std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.Calibration > b.Calibration; });
         std::vector<ItemExpert> sorted;
         sorted.reserve(experts.size());
@@ -340,14 +355,20 @@ Screened ScreenItem(int i, const std::vector<float>& levels, const ScreenWeights
     std::size_t added = 0;
     double total = 0;
     for (int t = static_cast<int>(levels.size()) - 1; t >= 0; --t) {
+        // A level that adds no expert keeps the CDF, hence everything found on it, of the one above.
+        if (t + 1 < static_cast<int>(levels.size()) &&
+            !(added < experts.size() && experts[added].Calibration >= levels[t])) {
+            cells[t] = cells[t + 1];
+            continue;
+        }
         while (added < experts.size() && experts[added].Calibration >= levels[t]) {
             const ItemExpert& x = experts[added++];
             if (!plain) {
                 std::size_t index[MaxQuantileCount + 2];
                 for (int k = 0; k <= q + 1; ++k)
-                    index[k] = x.Placed ? x.Ends[k]
-                                        : static_cast<std::size_t>(
-                                              std::lower_bound(ends.begin(), ends.end(), x.Points[k]) - ends.begin());
+                    index[k] = x.Ends ? x.Ends[k]
+                                      : static_cast<std::size_t>(
+                                            std::lower_bound(ends.begin(), ends.end(), x.Points[k]) - ends.begin());
                 pieces->Add(x.Weight, x.Points, index, q);
                 total += x.Weight * (std::accumulate(BinProbabilities + 1, BinProbabilities + q + 2, 0.0));
                 continue;

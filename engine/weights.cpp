@@ -110,7 +110,8 @@ void ExpertScores::Read(bool everyAnswer) {
         if (const int s = (*ItemIndexMap)[i]; reuse && reuse->SlotAsChecked(s)) {
             assessed_[i] = n >= 1;
             for (const int p : reuse->ValidInSlot(s))
-                if (p != leftOut) valid_[static_cast<std::size_t>(validEnd++)] = leftOut >= 0 && p > leftOut ? p : p + 1;
+                if (p != leftOut)
+                    valid_[static_cast<std::size_t>(validEnd++)] = leftOut >= 0 && p > leftOut ? p : p + 1;
             if (everyAnswer)
                 for (int e = 1; e <= n; ++e)
                     answers_[static_cast<std::size_t>(answerEnd++)] = Answer{e, ExpertTable[e]->Assessments[s].get()};
@@ -147,11 +148,19 @@ void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<flo
     float raw[MaxExpertCount + 1] = {};
     long double sum = 0;
     bool negative = false;
+    // The calibrations side by side (each reads only its expert); the loop below writes them in
+    // expert order and stops where the serial one would.
+    std::vector<float> calibrations(static_cast<std::size_t>(n) + 1, 0.0f);
+    ForEachTask(n, [&](int, int task) {
+        const int e = task + 1;
+        if (ExpertTable[e]) calibrations[static_cast<std::size_t>(e)] = CalibrationOfEntropy(e, scores.entropy_[e]);
+    });
     for (int e = 1; e <= n; ++e) {
         TExpert* x = ExpertTable[e].get();
         if (!x) continue;
         // GlobalWeightRaw(e), from the scores that do not change between passes.
-        const long double calibration = CalibrationScoreOfEntropy(e, scores.entropy_[e]);
+        const long double calibration = CalibrationScoreOfEntropy(e, scores.entropy_[e],
+                                                                  calibrations[static_cast<std::size_t>(e)]);
         x->MeanSeedInformation = scores.meanSeedInformation_[e];
         x->MeanInformation = scores.meanInformation_[e];
         raw[e] = static_cast<float>(calibration * static_cast<long double>(x->MeanSeedInformation));
@@ -170,8 +179,11 @@ void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<flo
         return;
     }
 
-    for (int i = 1; i <= scores.items_; ++i) {
-        if (!scores.assessed_[i]) continue;
+    // Whether each assessed item's valid answers carry no weight, item by item side by side.
+    std::vector<char> zeros(static_cast<std::size_t>(scores.items_) + 1, 0);
+    ForEachTask(scores.items_, [&](int, int task) {
+        const int i = task + 1;
+        if (!scores.assessed_[i]) return;
         const auto range = scores.validRange_[i];
         bool zero = true;
         if (negative) {
@@ -182,8 +194,10 @@ void ComputeGlobalWeights(int& code, const ExpertScores& scores, std::vector<flo
             // Without negative weights the sum is zero exactly when every term is.
             for (int t = range.First; t < range.End && zero; ++t) zero = raw[scores.valid_[t]] == 0;
         }
-        if (zero) code = i;
-    }
+        zeros[static_cast<std::size_t>(i)] = zero;
+    });
+    for (int i = 1; i <= scores.items_; ++i)
+        if (zeros[static_cast<std::size_t>(i)]) code = i;
 
     if (fileWeights)
         fileWeights->assign(raw, raw + n + 1);
