@@ -99,6 +99,9 @@ void FreeCase() {
 
 void SetRunOptionDefaults() {
     UseRunOptions(RunOptions{});
+    // Not options but what the last run found admissible: they go with its results.
+    MinSignificanceLevel = 0.0f;
+    MaxSignificanceLevel = 1.0f;
 }
 
 void ResetGlobals() {
@@ -113,7 +116,6 @@ void ResetGlobals() {
     CaseFile.CaseName = "NONAME";
     CaseFile.FileKinds[AssessmentsFileKind] = TFileKind{"dtt", "Experts", false, true};
     CaseFile.FileKinds[ItemsFileKind] = TFileKind{"rls", "Items", false, false};
-
 
     FieldWidth = 10;
     DecimalPlaces = 4;

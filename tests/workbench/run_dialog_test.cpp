@@ -620,6 +620,8 @@ TEST_F(RunDialogTest, ResetRestoresTheDefaults) {
     EXPECT_TRUE(ExactChiSquare);
     EXPECT_TRUE(d->SignLevelEdit->text().isEmpty());
     EXPECT_TRUE(d->SignLevelEdit->isHidden());
+    EXPECT_EQ(MinSignificanceLevel, 0.0f) << "the run's admissible range goes with its results";
+    EXPECT_EQ(MaxSignificanceLevel, 1.0f);
     EXPECT_FALSE(d->DisplayShown());
     EXPECT_TRUE(d->DisplayPanel->isHidden());
     EXPECT_EQ(ExpertsSheetMode, ExpertsDataView);
