@@ -864,7 +864,8 @@ void TMainForm::EnableFiltering1Click() {
 
 void TMainForm::SetAllScalesCommand(int index) {
     SetAllScales(index);
-    if ((CurrentWindowFlags()[RealisationsOpen] || CurrentWindowFlags()[ExpertItemsOpen]) && RealisationsSheet()) {
+    const WindowFlagSet flags = CurrentWindowFlags();
+    if ((flags[RealisationsOpen] || flags[ExpertItemsOpen]) && RealisationsSheet()) {
         InvalidateChildren();
         RealisationsSheet()->ItemsGrid->Refresh();
     }

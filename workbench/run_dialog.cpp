@@ -453,7 +453,8 @@ void TRunDlgFrm::BayUpdBoxClick() {
     } else {
         EndBayesianUpdates();
     }
-    if (CurrentWindowFlags()[RealisationsOpen] || CurrentWindowFlags()[ExpertItemsOpen]) RepaintSheets();
+    const WindowFlagSet flags = CurrentWindowFlags();
+    if (flags[RealisationsOpen] || flags[ExpertItemsOpen]) RepaintSheets();
 }
 
 void TRunDlgFrm::OpenItemsForm() {

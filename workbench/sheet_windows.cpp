@@ -20,10 +20,7 @@ QPointer<TExpertsSheet> ExpertsSheet;
 QPointer<TItemsSheet> ItemsSheet;
 
 WindowFlagSet CurrentWindowFlags() {
-    std::vector<const QMdiSubWindow*> expertItems;
-    for (int r = 1; r <= ChildSheetSlots; ++r)
-        if (ChildSheets[r]) expertItems.push_back(ChildSheets[r]);
-    return ReadWindowFlags(ChildSheets[0], ExpertsSheet, expertItems);
+    return ReadWindowFlags(ChildSheets, ExpertsSheet);
 }
 
 namespace {

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QMdiSubWindow>
+#include <QPointer>
 
+#include <array>
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -41,3 +44,13 @@ protected:
 // dialog over the frame leaves the current window current.
 WindowFlagSet ReadWindowFlags(const QMdiSubWindow* realisations, const QMdiSubWindow* experts,
                               const std::vector<const QMdiSubWindow*>& expertItems);
+
+// The same for a program's table of child sheets: entry 0 the realisations sheet, every other
+// entry a sheet of one expert's items.
+template <typename Sheet, std::size_t N>
+WindowFlagSet ReadWindowFlags(const std::array<QPointer<Sheet>, N>& childSheets, const QMdiSubWindow* experts) {
+    std::vector<const QMdiSubWindow*> expertItems;
+    for (std::size_t r = 1; r < N; ++r)
+        if (childSheets[r]) expertItems.push_back(childSheets[r]);
+    return ReadWindowFlags(childSheets[0], experts, expertItems);
+}

@@ -1,7 +1,5 @@
 #include "pairwise/ui/window_state.h"
 
-#include <vector>
-
 #include "common/ui/sheet_window.h"
 #include "pairwise/model/tables.h"
 #include "pairwise/ui/experts_sheet.h"
@@ -24,10 +22,7 @@ QPointer<TRangeGraphWindow> ExpertsRangeGraph;
 QPointer<TRangeGraphWindow> ReportWindow;
 
 WindowFlagSet CurrentWindowFlags() {
-    std::vector<const QMdiSubWindow*> comparisons;
-    for (int r = 1; r <= ChildSheetSlots; ++r)
-        if (ChildSheets[r]) comparisons.push_back(ChildSheets[r]);
-    return ReadWindowFlags(ChildSheets[0], ExpertsSheet, comparisons);
+    return ReadWindowFlags(ChildSheets, ExpertsSheet);
 }
 
 void SetDefaultRunOptions() {
